@@ -1,0 +1,18 @@
+# Settings shared by every target.
+
+if(WIN32)
+  add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601)
+  # Everything is linked statically: the player is one self-contained file, and a COM
+  # server that imported libgcc/libstdc++ DLLs would not load.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_options(-Wall -Wextra)
+else()
+  add_compile_options(-Wall -Wextra)
+endif()
+
+# Marks a Windows program whose entry point is wmain or wWinMain.
+function(dovetta_unicode_entry target)
+  if(WIN32)
+    target_link_options(${target} PRIVATE -municode)
+  endif()
+endfunction()

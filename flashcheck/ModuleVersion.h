@@ -1,0 +1,34 @@
+// Whether an installed module carries a file version of at least a required one.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// Reads the version resource of a module file through the Windows loader.
+class ModuleVersion {
+public:
+    bool Load(const std::wstring& path);
+    bool IsAtLeast(const std::wstring& path, const uint32_t required[4]);
+
+    const VS_FIXEDFILEINFO& FixedInfo() const { return m_fixed; }
+    WORD Language() const { return m_language; }
+    WORD CodePage() const { return m_codePage; }
+
+private:
+    VS_FIXEDFILEINFO m_fixed{};
+    std::unique_ptr<unsigned char[]> m_data;
+    WORD m_language = 0;
+    WORD m_codePage = 1252;
+};
+
+bool CheckModuleVersion(const std::wstring& path, uint32_t major, uint32_t minor,
+                        uint32_t release, uint32_t build);
+
+// The Windows system directory.
+std::wstring GetSystemFolder();
+
+// GetSystemFolder() + "\Macromed\Flash\flash.ocx": where the movie control is installed.
+std::wstring FlashOcxPath();

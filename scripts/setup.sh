@@ -1,0 +1,43 @@
+# Shared by the scripts: installs missing Debian packages and manages the display.
+
+dovetta_packages=(cmake ninja-build g++ mingw-w64 wine64 xvfb googletest zlib1g-dev
+                  libz-mingw-w64-dev imagemagick)
+
+dovetta_setup() {
+  local missing=()
+  for p in "${dovetta_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "== installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" = 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+}
+
+# One Xvfb for the whole run, unless a display is already there.
+dovetta_start_display() {
+  if [ -z "${DISPLAY:-}" ]; then
+    local n
+    for n in $(seq 20 80); do
+      if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
+        Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+        DOVETTA_XVFB_PID=$!
+        export DISPLAY=:$n
+        for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+        return 0
+      fi
+    done
+  fi
+}
+
+dovetta_stop_display() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+  for p in build/windows/wineprefix; do
+    [ -d "$p" ] && WINEPREFIX="$PWD/$p" wineserver -k 2>/dev/null
+  done
+  [ -n "${DOVETTA_XVFB_PID:-}" ] && kill "$DOVETTA_XVFB_PID" 2>/dev/null
+  return 0
+}
