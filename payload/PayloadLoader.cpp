@@ -1,0 +1,154 @@
+#include "payload/PayloadLoader.h"
+
+#include "app/Diagnostics.h"
+#include "flashcheck/ModuleVersion.h"
+#include "payload/AlbumFile.h"
+#include "payload/AlbumNames.h"
+#include "workspace/ExtractFolder.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+namespace {
+
+constexpr int kNoError = 0;
+constexpr int kResourceInstallFailed = 3;
+
+// Trace texts carry numbers as signed decimal, so stored values of 2^31 or more show negative.
+std::wstring Number(uint32_t value) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%d", int32_t(value));
+    return text;
+}
+
+std::wstring FromUtf16(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+uint32_t ReadU32At(AlbumFile& file, uint64_t offset) {
+    unsigned char bytes[4] = {};
+    if (!file.readAt(offset, bytes, 4))
+        return 0;
+    return album::ReadU32(bytes);
+}
+
+}  // namespace
+
+uint64_t FileSizeOf(const std::wstring& path) {
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size))
+        return 0;
+    return uint64_t(size.QuadPart);
+}
+
+std::wstring ModuleFileName() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);  // the name was cut short: try a larger buffer
+    }
+}
+
+int PlayerData::LoadPayload() {
+    return LoadPayload(ModuleFileName());
+}
+
+int PlayerData::LoadPayload(const std::wstring& programPath) {
+    int result = kNoError;
+    const std::wstring folder = GetExtractFolder();
+    const uint64_t size = FileSizeOf(programPath);
+
+    AlbumFile file;
+    file.Open(programPath, size);
+    const uint32_t signature = size >= 4 ? ReadU32At(file, size - 4) : 0;
+    DebugTrace(L"Checking file signature = " + Number(signature));
+    if (signature != album::kSignature)
+        return result;
+    DebugTrace(L"Signature ok");
+    DebugTrace(L"datasize = " + Number(ReadU32At(file, size - 8)));
+
+    // The whole block is checked before anything is written: a damaged album writes nothing.
+    album::WalkResult walk = album::Walk(file);
+    if (walk.status != album::WalkStatus::Ok) {
+        const std::string where = walk.field.empty() ? "datasize" : walk.field;
+        DebugTrace(L"Payload damaged at " + std::wstring(where.begin(), where.end()));
+        return kResourceInstallFailed;
+    }
+    const album::Layout& layout = walk.layout;
+    DebugTrace(L"exeSize = " + Number(layout.exeSize));
+    m_requiredVersion[0] = layout.required.major;
+    m_requiredVersion[1] = layout.required.minor;
+    m_requiredVersion[2] = layout.required.release;
+    m_requiredVersion[3] = layout.required.build;
+
+    // A machine that already has the control still plays the movie without the installer.
+    if (!WriteFileFromRange(folder + L"\\" + album::kInstallerFileName, file, layout.installer))
+        DebugTrace(L"Installer save error");
+
+    DebugTrace(L"Reading External Dependency");
+    file.position = layout.installer.end();
+    file.bodyEnd = layout.fileSize - album::kTrailerSize;
+    if (!ReadExternalDependencies(folder, file)) {
+        DebugTrace(L"Reading External Dependency error");
+        return kResourceInstallFailed;
+    }
+
+    DebugTrace(L"Reading SWF file");
+    DebugTrace(L"Reading SWF size = " + Number(layout.swfSize));
+    m_width = layout.width;
+    m_height = layout.height;
+    m_titleText = FromUtf16(layout.title);
+
+    const std::wstring moviePath = folder + L"\\" + album::kMovieFileName;
+    DebugTrace(L"SWF is saved into " + moviePath);
+    OutputFile movie;
+    if (movie.Open(moviePath)) {
+        DebugTrace(L"SWF save ok");
+        if (!album::CopyRange(file, layout.movie, movie) || !movie.Commit()) {
+            movie.Discard();
+            DebugTrace(L"SWF write error");
+            result = kResourceInstallFailed;
+        }
+    } else {
+        DebugTrace(L"SWF save error");
+        result = kResourceInstallFailed;
+    }
+    file.Close();
+
+    if (!CheckModuleVersion(FlashOcxPath(), m_requiredVersion[0], m_requiredVersion[1], m_requiredVersion[2],
+                            m_requiredVersion[3])) {
+        DebugTrace(L"No flash player detected");
+        m_flashPresent = false;
+    }
+    DebugTrace(FileExists(moviePath) ? L"SWF file exist" : L"SWF file does not exist");
+    return result;
+}
+
+bool PlayerData::ReadExternalDependencies(std::wstring folder, AlbumFile& file) {
+    m_dependencyCount = 0;
+    m_dependencyCount = int32_t(ReadU32At(file, file.position));
+    file.position += 4;
+    DebugTrace(L"Total external dependency = " + Number(uint32_t(m_dependencyCount)));
+
+    for (int32_t i = 0; i < m_dependencyCount; ++i) {
+        const std::optional<album::DependencyRecord> record = album::ReadDependency(file, file.position, file.bodyEnd);
+        if (!record)
+            return false;
+        // A name that is not a plain file name inside the folder cannot be created here.
+        if (record->nameLength > album::kMaxTextUnits || !album::IsSafeFileName(record->name))
+            return false;
+        if (!WriteFileFromRange(folder + L"\\" + FromUtf16(record->name), file, record->contents))
+            return false;
+        file.position = record->next();
+    }
+    return true;
+}

@@ -1,0 +1,34 @@
+// Reads the album appended to the program file and writes its files into the working folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class AlbumFile;
+
+// The values start-up produces, with the defaults a program file without an album runs with.
+// The application object derives from it; tests use it on its own.
+class PlayerData {
+public:
+    bool m_flashPresent = true;          // a recent enough movie control is installed
+    int32_t m_width = 600;               // stage size in pixels
+    int32_t m_height = 400;
+    int32_t m_loadResult = 0;            // 0 no error, 3 unable to install a resource file
+    std::wstring m_titleText;
+    uint32_t m_requiredVersion[4] = {};  // major, minor, release, build
+    int32_t m_dependencyCount = 0;
+
+    // Loads the album of this program's own file.
+    int LoadPayload();
+    // Loads the album appended to `programPath`. Returns the load result (0 or 3).
+    int LoadPayload(const std::wstring& programPath);
+    // Writes the extra files; `file` stands at the record count. False at the first file that
+    // cannot be created.
+    bool ReadExternalDependencies(std::wstring folder, AlbumFile& file);
+};
+
+// Length of the file in bytes, or 0 when it cannot be opened.
+uint64_t FileSizeOf(const std::wstring& path);
+
+// Full path of this program's own file.
+std::wstring ModuleFileName();
