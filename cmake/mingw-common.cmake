@@ -1,5 +1,6 @@
-set(CMAKE_C_COMPILER ${DOVETTA_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${DOVETTA_MINGW_TRIPLE}-g++)
+# The posix thread model: GoogleTest and std::thread need std::mutex, which the win32 model lacks.
+set(CMAKE_C_COMPILER ${DOVETTA_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${DOVETTA_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${DOVETTA_MINGW_TRIPLE}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${DOVETTA_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
