@@ -35,6 +35,14 @@ uint32_t ReadU32At(AlbumFile& file, uint64_t offset) {
 
 }  // namespace
 
+std::wstring InstallerPath(const std::wstring& folder) {
+    return folder + L"\\" + FromUtf16(album::kInstallerFileName);
+}
+
+std::wstring MoviePath(const std::wstring& folder) {
+    return folder + L"\\" + FromUtf16(album::kMovieFileName);
+}
+
 uint64_t FileSizeOf(const std::wstring& path) {
     UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -91,7 +99,7 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
     m_requiredVersion[3] = layout.required.build;
 
     // A machine that already has the control still plays the movie without the installer.
-    if (!WriteFileFromRange(folder + L"\\" + album::kInstallerFileName, file, layout.installer))
+    if (!WriteFileFromRange(InstallerPath(folder), file, layout.installer))
         DebugTrace(L"Installer save error");
 
     DebugTrace(L"Reading External Dependency");
@@ -108,7 +116,7 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
     m_height = layout.height;
     m_titleText = FromUtf16(layout.title);
 
-    const std::wstring moviePath = folder + L"\\" + album::kMovieFileName;
+    const std::wstring moviePath = MoviePath(folder);
     DebugTrace(L"SWF is saved into " + moviePath);
     OutputFile movie;
     if (movie.Open(moviePath)) {

@@ -27,6 +27,10 @@ public:
     bool ReadExternalDependencies(std::wstring folder, AlbumFile& file);
 };
 
+// Where the loader writes the installer ("84512712.exe") and the movie ("84512712.swf").
+std::wstring InstallerPath(const std::wstring& folder);
+std::wstring MoviePath(const std::wstring& folder);
+
 // Length of the file in bytes, or 0 when it cannot be opened.
 uint64_t FileSizeOf(const std::wstring& path);
 

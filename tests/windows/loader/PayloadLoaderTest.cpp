@@ -1,0 +1,390 @@
+// The start-up loader on album files made here: what it writes into the working folder, the
+// values it yields, and the exact trace sequence, including damaged and hostile albums.
+#include "flashcheck/ModuleVersion.h"
+#include "payload/AlbumFormat.h"
+#include "payload/PayloadLoader.h"
+#include "tests/support/MemoryAlbum.h"
+#include "tests/windows/support/TraceRecorder.h"
+#include "workspace/ExtractFolder.h"
+#include "workspace/FolderRemoval.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+using album::AlbumParts;
+using testing_album::Bytes;
+using testing_album::MemorySink;
+using testing_album::MemorySource;
+
+namespace {
+
+using Traces = std::vector<std::wstring>;
+
+std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+std::string ReadWhole(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteWhole(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// Names in a folder, sorted.
+std::vector<std::wstring> Entries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Extra {
+    std::u16string name;
+    std::string bytes;
+};
+
+struct AlbumSpec {
+    std::string player = "MZ-player-program";
+    std::string installer = "MZ-installer";
+    album::Version required{6, 0, 79, 0};
+    std::vector<Extra> files;
+    std::string movie = "FWS-movie";
+    int32_t width = 800, height = 600;
+    std::u16string title = u"Autumn Journey";
+};
+
+std::string BuildAlbum(const AlbumSpec& spec) {
+    MemorySource player(spec.player), installer(spec.installer), movie(spec.movie);
+    std::vector<std::unique_ptr<MemorySource>> sources;
+    AlbumParts parts;
+    parts.player = &player;
+    parts.installer = &installer;
+    parts.required = spec.required;
+    for (const Extra& f : spec.files) {
+        sources.push_back(std::make_unique<MemorySource>(f.bytes));
+        parts.files.push_back({f.name, sources.back().get()});
+    }
+    parts.movie = &movie;
+    parts.width = spec.width;
+    parts.height = spec.height;
+    parts.title = spec.title;
+    MemorySink sink;
+    EXPECT_TRUE(album::WriteAlbum(parts, sink));
+    return sink.bytes;
+}
+
+// Whether the loader's version check will find the control (the prefix may have one installed).
+bool ControlMeets(const album::Version& v) {
+    return CheckModuleVersion(FlashOcxPath(), v.major, v.minor, v.release, v.build);
+}
+
+class PayloadLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = GetExtractFolder();  // created once per process; emptied for every test
+        RemoveFolderTree(m_folder);
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        m_scratch = std::wstring(temp) + L"dovetta-loader-test";
+        ::CreateDirectoryW(m_scratch.c_str(), nullptr);
+        m_program = m_scratch + L"\\album.exe";
+        ClearTraces();
+    }
+    void TearDown() override {
+        RemoveFolderTree(m_folder);
+        RemoveFolder(m_scratch);
+    }
+
+    int Load(const std::string& programBytes) {
+        WriteWhole(m_program, programBytes);
+        ClearTraces();
+        return m_data.LoadPayload(m_program);
+    }
+
+    std::wstring InFolder(const std::wstring& name) const { return m_folder + L"\\" + name; }
+
+    // The traces of one load up to the end of the dependencies.
+    Traces Head(uint32_t datasize, uint32_t exeSize, int count) const {
+        return {L"BEGIN GetExtractFolder",
+                L"END GetExtractFolder",
+                L"Checking file signature = 847654376",
+                L"Signature ok",
+                L"datasize = " + std::to_wstring(datasize),
+                L"exeSize = " + std::to_wstring(exeSize),
+                L"Reading External Dependency",
+                L"Total external dependency = " + std::to_wstring(count)};
+    }
+
+    std::wstring m_folder, m_scratch, m_program;
+    PlayerData m_data;
+};
+
+uint32_t DatasizeOf(const std::string& album) {
+    return album::ReadU32(reinterpret_cast<const unsigned char*>(album.data()) + album.size() - 8);
+}
+
+}  // namespace
+
+TEST_F(PayloadLoaderTest, ScaledWorkedExampleWritesBothFilesAndTracesEveryStep) {
+    AlbumSpec spec;
+    spec.player = "MZ" + std::string(510, 'p');
+    spec.installer = "MZ" + std::string(546, 'i');
+    spec.movie = "CWS" + std::string(3188, 'm');
+    const std::string bytes = BuildAlbum(spec);
+    ASSERT_EQ(DatasizeOf(bytes), 3809u);
+
+    EXPECT_EQ(Load(bytes), 0);
+
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.exe")), spec.installer);
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
+    EXPECT_EQ(Entries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"84512712.swf"}));
+    EXPECT_EQ(m_data.m_width, 800);
+    EXPECT_EQ(m_data.m_height, 600);
+    EXPECT_EQ(m_data.m_titleText, L"Autumn Journey");
+    EXPECT_EQ(std::vector<uint32_t>(m_data.m_requiredVersion, m_data.m_requiredVersion + 4),
+              (std::vector<uint32_t>{6, 0, 79, 0}));
+    EXPECT_EQ(m_data.m_dependencyCount, 0);
+
+    const bool control = ControlMeets(spec.required);
+    EXPECT_EQ(m_data.m_flashPresent, control);
+    Traces expected = Head(3809, 548, 0);
+    expected.insert(expected.end(), {L"Reading SWF file", L"Reading SWF size = 3191",
+                                     L"SWF is saved into " + InFolder(L"84512712.swf"), L"SWF save ok"});
+    if (!control)
+        expected.push_back(L"No flash player detected");
+    expected.push_back(L"SWF file exist");
+    EXPECT_EQ(RecordedTraces(), expected);
+}
+
+TEST_F(PayloadLoaderTest, ProgramWithoutAlbumKeepsDefaultsAndWritesNothing) {
+    EXPECT_EQ(Load(std::string("MZ plain program") + "\x01\x02\x03\x04"), 0);
+    EXPECT_EQ(RecordedTraces(), (Traces{L"BEGIN GetExtractFolder", L"END GetExtractFolder",
+                                        L"Checking file signature = 67305985"}));
+    EXPECT_TRUE(Entries(m_folder).empty());
+    EXPECT_TRUE(m_data.m_flashPresent);
+    EXPECT_EQ(m_data.m_width, 600);
+    EXPECT_EQ(m_data.m_height, 400);
+    EXPECT_TRUE(m_data.m_titleText.empty());
+}
+
+TEST_F(PayloadLoaderTest, MissingProgramFileIsLikeNoAlbum) {
+    ClearTraces();
+    EXPECT_EQ(m_data.LoadPayload(m_scratch + L"\\no-such-program.exe"), 0);
+    EXPECT_EQ(RecordedTraces().back(), L"Checking file signature = 0");
+    EXPECT_TRUE(Entries(m_folder).empty());
+}
+
+TEST_F(PayloadLoaderTest, ExtraFilesAreWrittenUnderTheirOwnNames) {
+    AlbumSpec spec;
+    spec.files = {{u"a.png", "short"}, {u"a-much-longer-name-for-the-second.xml", "long one"}, {u"b.png", ""}};
+    EXPECT_EQ(Load(BuildAlbum(spec)), 0);
+    EXPECT_EQ(ReadWhole(InFolder(L"a.png")), "short");
+    EXPECT_EQ(ReadWhole(InFolder(L"a-much-longer-name-for-the-second.xml")), "long one");
+    EXPECT_TRUE(FileExists(InFolder(L"b.png")));
+    EXPECT_EQ(ReadWhole(InFolder(L"b.png")), "");
+    EXPECT_EQ(m_data.m_dependencyCount, 3);
+    EXPECT_EQ(RecordedTraces()[7], L"Total external dependency = 3");
+    EXPECT_EQ(RecordedTraces()[8], L"Reading SWF file");
+}
+
+TEST_F(PayloadLoaderTest, NamesLikeTheFixedFilesAndRepeatedNamesOverwriteInOrder) {
+    AlbumSpec spec;
+    spec.files = {{u"84512712.exe", "replaces installer"},
+                  {u"84512712.swf", "replaced by movie"},
+                  {u"same.txt", "first"},
+                  {u"same.txt", "second"}};
+    EXPECT_EQ(Load(BuildAlbum(spec)), 0);
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.exe")), "replaces installer");
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
+    EXPECT_EQ(ReadWhole(InFolder(L"same.txt")), "second");
+}
+
+// Names from a stranger's album are never used to leave the working folder: each is a file that
+// cannot be created, and the load stops there with result 3.
+TEST_F(PayloadLoaderTest, UnsafeNamesStopTheLoadAndNothingLandsOutside) {
+    const std::u16string names[] = {
+        u"..\\escape.txt", u"../escape.txt", u"sub\\file.txt", u"C:escape.txt", u"data.txt:stream",
+        u".", u"..", u"", u"CON", u"nul.txt", u"COM1", u"trailing.", u"trailing ", u"tab\tname",
+        u"what?.txt", u"star*.txt", u"pipe|.txt", u"quote\".txt", u"less<.txt",
+        std::u16string(520, u'n'),
+    };
+    for (const std::u16string& name : names) {
+        SCOPED_TRACE(Widen(std::string(name.begin(), name.end()).substr(0, 40)).c_str());
+        RemoveFolderTree(m_folder);
+        AlbumSpec spec;
+        spec.files = {{u"good.txt", "kept"}, {name, "hostile"}, {u"after.txt", "never"}};
+        const std::string bytes = BuildAlbum(spec);
+        EXPECT_EQ(Load(bytes), 3);
+
+        Traces expected = Head(DatasizeOf(bytes), uint32_t(spec.installer.size()), 3);
+        expected.push_back(L"Reading External Dependency error");
+        EXPECT_EQ(RecordedTraces(), expected);
+        EXPECT_EQ(Entries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"good.txt"}));
+        EXPECT_FALSE(FileExists(m_folder + L"\\..\\escape.txt"));
+        EXPECT_FALSE(FileExists(m_scratch + L"\\escape.txt"));
+        EXPECT_TRUE(m_data.m_flashPresent);  // the version check is skipped
+        EXPECT_EQ(m_data.m_width, 600);
+        EXPECT_TRUE(m_data.m_titleText.empty());
+    }
+}
+
+TEST_F(PayloadLoaderTest, DependencyThatCannotBeCreatedStopsWithResult3) {
+    ::CreateDirectoryW(InFolder(L"taken").c_str(), nullptr);
+    AlbumSpec spec;
+    spec.files = {{u"taken", "a folder has this name"}};
+    EXPECT_EQ(Load(BuildAlbum(spec)), 3);
+    EXPECT_EQ(RecordedTraces().back(), L"Reading External Dependency error");
+    EXPECT_FALSE(FileExists(InFolder(L"84512712.swf")));
+    EXPECT_TRUE(m_data.m_flashPresent);
+}
+
+TEST_F(PayloadLoaderTest, MovieThatCannotBeWrittenGives3AndTheCheckStillRuns) {
+    ::CreateDirectoryW(InFolder(L"84512712.swf").c_str(), nullptr);
+    AlbumSpec spec;
+    spec.required = {0xFFFFFFFF, 0, 0, 0};  // no installed control can meet this
+    const std::string bytes = BuildAlbum(spec);
+    EXPECT_EQ(Load(bytes), 3);
+    Traces expected = Head(DatasizeOf(bytes), uint32_t(spec.installer.size()), 0);
+    expected.insert(expected.end(),
+                    {L"Reading SWF file", L"Reading SWF size = " + std::to_wstring(spec.movie.size()),
+                     L"SWF is saved into " + InFolder(L"84512712.swf"), L"SWF save error",
+                     L"No flash player detected", L"SWF file does not exist"});
+    EXPECT_EQ(RecordedTraces(), expected);
+    EXPECT_FALSE(m_data.m_flashPresent);
+    EXPECT_EQ(m_data.m_titleText, L"Autumn Journey");
+}
+
+TEST_F(PayloadLoaderTest, InstallerThatCannotBeWrittenIsTracedAndTheMovieStillPlays) {
+    ::CreateDirectoryW(InFolder(L"84512712.exe").c_str(), nullptr);
+    AlbumSpec spec;
+    EXPECT_EQ(Load(BuildAlbum(spec)), 0);
+    const Traces& traces = RecordedTraces();
+    EXPECT_EQ(traces[5], L"exeSize = " + std::to_wstring(spec.installer.size()));
+    EXPECT_EQ(traces[6], L"Installer save error");
+    EXPECT_EQ(traces[7], L"Reading External Dependency");
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
+}
+
+TEST_F(PayloadLoaderTest, TitleFollowsItsStoredLength) {
+    struct Case {
+        std::u16string title;
+        std::wstring expected;
+    } cases[] = {
+        {u"Autumn Journey", L"Autumn Journey"},
+        {u"", L""},
+        {std::u16string(600, u'x'), std::wstring(500, L'x')},
+    };
+    for (const Case& c : cases) {
+        RemoveFolderTree(m_folder);
+        AlbumSpec spec;
+        spec.title = c.title;
+        spec.movie = "FWS movie after which the title stands";
+        EXPECT_EQ(Load(BuildAlbum(spec)), 0);
+        EXPECT_EQ(m_data.m_titleText, c.expected);
+        EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
+    }
+}
+
+TEST_F(PayloadLoaderTest, NegativeCountWritesNoExtraFile) {
+    Bytes body;
+    body.u32(2).u32(0).u32(0).u32(0).u32(0).raw("MZ").u32(0xFFFFFFFF)
+        .u32(3).u32(5).u32(7).raw("FWS").u32(1).utf16(std::u16string(1, u'\0'));
+    Bytes file;
+    file.raw("MZ").raw(body.str()).u32(uint32_t(body.size())).u32(album::kSignature);
+    EXPECT_EQ(Load(file.str()), 0);
+    EXPECT_EQ(RecordedTraces()[7], L"Total external dependency = -1");
+    EXPECT_EQ(Entries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"84512712.swf"}));
+    EXPECT_EQ(m_data.m_width, 5);
+    EXPECT_EQ(m_data.m_height, 7);
+}
+
+// A damaged block is found before anything is written.
+TEST_F(PayloadLoaderTest, DamagedBlocksWriteNothing) {
+    AlbumSpec spec;
+    spec.files = {{u"one.txt", "1"}};
+    const std::string good = BuildAlbum(spec);
+    const uint32_t datasize = DatasizeOf(good);
+    auto withDatasize = [&](uint32_t value) {
+        std::string bytes = good;
+        const size_t at = bytes.size() - 8;
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+        return bytes;
+    };
+    // The movie's size field made larger than what follows it.
+    std::string longMovie = good;
+    const size_t swfSizeAt = good.size() - 8 - (4 + 2 * 15) - spec.movie.size() - 12;
+    longMovie[swfSizeAt + 3] = 0x10;
+
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const wchar_t* field;
+    } cases[] = {
+        {"datasize past the file start", withDatasize(uint32_t(good.size())), L"datasize"},
+        {"datasize shorter than the fields", withDatasize(datasize - 3), nullptr},
+        {"movie size past the trailer", longMovie, L"movie"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RemoveFolderTree(m_folder);
+        EXPECT_EQ(Load(c.bytes), 3);
+        EXPECT_TRUE(Entries(m_folder).empty());
+        const Traces& traces = RecordedTraces();
+        ASSERT_EQ(traces.size(), 6u);
+        EXPECT_EQ(traces[3], L"Signature ok");
+        const std::wstring prefix = L"Payload damaged at ";
+        EXPECT_EQ(traces[5].substr(0, prefix.size()), prefix);
+        if (c.field)
+            EXPECT_EQ(traces[5], prefix + c.field);
+        EXPECT_TRUE(m_data.m_flashPresent);
+    }
+}
+
+// Sizes are 64-bit: an album behind more than 4 GiB of program (a sparse file) still loads.
+TEST_F(PayloadLoaderTest, ProgramOfMoreThan4GiBIsMeasuredWhole) {
+    AlbumSpec spec;
+    spec.player = "";
+    const std::string block = BuildAlbum(spec);
+    const uint64_t offset = (uint64_t(1) << 32) + 12345;
+    {
+        HANDLE h = ::CreateFileW(m_program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD unused = 0;
+        ::DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);
+        LARGE_INTEGER at;
+        at.QuadPart = LONGLONG(offset);
+        ASSERT_TRUE(::SetFilePointerEx(h, at, nullptr, FILE_BEGIN));
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(h, block.data(), DWORD(block.size()), &written, nullptr));
+        ::CloseHandle(h);
+    }
+    EXPECT_EQ(FileSizeOf(m_program), offset + block.size());
+    ClearTraces();
+    EXPECT_EQ(m_data.LoadPayload(m_program), 0);
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
+    EXPECT_EQ(m_data.m_titleText, L"Autumn Journey");
+    ::DeleteFileW(m_program.c_str());
+}
+
+TEST(FileSizeOf, MissingFileIsZero) {
+    EXPECT_EQ(FileSizeOf(L"C:\\no\\such\\file.bin"), 0u);
+}
