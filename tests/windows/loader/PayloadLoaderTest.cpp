@@ -100,6 +100,7 @@ protected:
     void SetUp() override {
         m_folder = GetExtractFolder();  // created once per process; emptied for every test
         RemoveFolderTree(m_folder);
+        ::DeleteFileW((m_folder + L"\\..\\escape.txt").c_str());  // left by an earlier failure
         wchar_t temp[MAX_PATH];
         ::GetTempPathW(MAX_PATH, temp);
         m_scratch = std::wstring(temp) + L"dovetta-loader-test";
