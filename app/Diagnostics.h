@@ -3,7 +3,12 @@
 
 #include <string>
 
-// Name of the file the trace build appends its messages to.
+// The trace file's name as a constant array: usable from any static constructor, whatever the
+// order in which the runtime constructs the program's static objects.
+inline constexpr wchar_t kTraceFileNameText[] = L"C:\\debug-player.txt";
+
+// Name of the file the trace build appends its messages to. Constructed ahead of every static
+// object of default priority (see TraceFileName.cpp), so the application object may read it.
 extern const std::wstring TraceFileName;
 
 // The one trace hook. Takes one complete message. The shipped build discards it; the trace

@@ -1,0 +1,97 @@
+// The installed version of a module, read from its version resource through the loader.
+#include "flashcheck/ModuleVersion.h"
+
+#include "platform/Handles.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
+constexpr DWORD kModuleNameCapacity = 1024;
+constexpr UINT kSystemFolderCapacity = MAX_PATH;
+
+}  // namespace
+
+bool ModuleVersion::Load(const std::wstring& path) {
+    m_codePage = 1252;
+    m_fixed = VS_FIXEDFILEINFO{};
+
+    // Loading the file proves it is a module; the version is then read from the file the
+    // loader actually mapped. The module is released on every way out.
+    UniqueModule module(LoadLibraryW(path.c_str()));
+    if (!module)
+        return false;
+
+    std::wstring name(kModuleNameCapacity, L'\0');
+    const DWORD nameLength = GetModuleFileNameW(module.get(), name.data(), kModuleNameCapacity);
+    if (nameLength == 0)
+        return false;
+    name.resize(nameLength);
+
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(name.c_str(), &ignored);
+    if (size == 0)
+        return false;
+    m_data = std::make_unique<unsigned char[]>(size);
+    if (!GetFileVersionInfoW(name.c_str(), 0, size, m_data.get()))
+        return false;
+
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(m_data.get(), L"\\", &value, &length) || !value ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return false;
+    std::memcpy(&m_fixed, value, sizeof m_fixed);
+
+    // Optional: a block without a translation table is still judged by its version.
+    value = nullptr;
+    length = 0;
+    if (VerQueryValueW(m_data.get(), L"\\VarFileInfo\\Translation", &value, &length) && value &&
+        length >= sizeof(DWORD)) {
+        DWORD entry = 0;
+        std::memcpy(&entry, value, sizeof entry);
+        m_language = LOWORD(entry);
+        m_codePage = HIWORD(entry);
+    }
+
+    return m_fixed.dwSignature == kFixedInfoSignature;
+}
+
+bool ModuleVersion::IsAtLeast(const std::wstring& path, const uint32_t required[4]) {
+    if (!Load(path))
+        return false;
+    const uint32_t installed[4] = {HIWORD(m_fixed.dwFileVersionMS), LOWORD(m_fixed.dwFileVersionMS),
+                                   HIWORD(m_fixed.dwFileVersionLS), LOWORD(m_fixed.dwFileVersionLS)};
+    for (int part = 0; part < 4; ++part) {
+        if (installed[part] < required[part])
+            return false;
+        if (installed[part] > required[part])
+            return true;
+    }
+    return true;
+}
+
+bool CheckModuleVersion(const std::wstring& path, uint32_t major, uint32_t minor,
+                        uint32_t release, uint32_t build) {
+    const uint32_t required[4] = {major, minor, release, build};
+    ModuleVersion version;
+    return version.IsAtLeast(path, required);
+}
+
+std::wstring GetSystemFolder() {
+    std::wstring folder(kSystemFolderCapacity, L'\0');
+    UINT length = GetSystemDirectoryW(folder.data(), kSystemFolderCapacity);
+    if (length >= kSystemFolderCapacity) {  // did not fit: length is the size needed
+        folder.resize(length);
+        length = GetSystemDirectoryW(folder.data(), length);
+        if (length >= folder.size())
+            length = 0;
+    }
+    folder.resize(length);  // empty when the system directory cannot be read
+    return folder;
+}
+
+std::wstring FlashOcxPath() {
+    return GetSystemFolder() + L"\\Macromed" + L"\\Flash" + L"\\flash.ocx";
+}

@@ -1,0 +1,57 @@
+// Best-effort removal of the run's working folder. Nothing is reported: whatever cannot be
+// deleted stays, together with the folders above it.
+#include "workspace/FolderRemoval.h"
+
+#include "framework/CFileFind.h"
+
+#include <windows.h>
+
+namespace {
+
+// Paths this short are a drive root ("C:\"), "\" or empty: never emptied.
+constexpr size_t kShortestRemovablePath = 4;
+
+// A junction or symbolic link is removed as the link itself and never entered, so what it
+// points to - possibly outside the working folder - is left alone.
+void RemoveLink(const CFileFind& entry) {
+    const std::wstring path = entry.GetFilePath();
+    if (entry.IsDirectory())
+        RemoveDirectoryW(path.c_str());
+    else
+        DeleteFileW(path.c_str());
+}
+
+}  // namespace
+
+bool RemoveFolderTree(std::wstring path) {
+    if (path.size() < kShortestRemovablePath)
+        return false;
+
+    CFileFind finder;
+    bool more = finder.FindFile(path + L"\\*.*");
+    if (!more)
+        return false;
+    while (more) {
+        // Read the next entry first: the one in hand may then be deleted safely.
+        more = finder.FindNextFile();
+        if (finder.IsDots())
+            continue;
+        const std::wstring entry = finder.GetFilePath();
+        if (finder.IsReparsePoint()) {
+            RemoveLink(finder);
+        } else if (finder.IsDirectory()) {
+            RemoveFolderTree(entry);
+            RemoveDirectoryW(entry.c_str());
+        } else {
+            DeleteFileW(entry.c_str());
+        }
+    }
+    finder.Close();
+    return true;
+}
+
+bool RemoveFolder(std::wstring path) {
+    RemoveFolderTree(path);
+    RemoveDirectoryW(path.c_str());
+    return true;
+}
