@@ -1,0 +1,167 @@
+#include "control/EventConnectionPoint.h"
+
+#include "control/ControlGuids.h"
+#include "control/MovieControlIds.h"
+#include "control/WinHandles.h"
+
+#include <olectl.h>
+
+#include <new>
+
+namespace control {
+namespace {
+
+UniqueBstr MakeBstr(std::u16string_view text) noexcept {
+    return UniqueBstr(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), UINT(text.size())));
+}
+
+class SinglePointEnumerator final : public IEnumConnectionPoints {
+public:
+    SinglePointEnumerator(IConnectionPoint* point, ULONG position) noexcept : point_(point), position_(position) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) noexcept override {
+        if (!object) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IEnumConnectionPoints) {
+            *object = static_cast<IEnumConnectionPoints*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ULONG(InterlockedIncrement(&refs_)); }
+    ULONG STDMETHODCALLTYPE Release() noexcept override {
+        const LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) delete this;
+        return ULONG(left);
+    }
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** points, ULONG* fetched) noexcept override {
+        if (!points || (count != 1 && !fetched)) return E_POINTER;
+        ULONG given = 0;
+        if (count > 0 && position_ == 0) {
+            points[0] = point_.get();
+            points[0]->AddRef();
+            position_ = 1;
+            given = 1;
+        }
+        if (fetched) *fetched = given;
+        return given == count ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) noexcept override {
+        const bool enough = count <= 1 - position_;
+        position_ = count == 0 ? position_ : 1;
+        return enough ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() noexcept override {
+        position_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copy) noexcept override {
+        if (!copy) return E_POINTER;
+        *copy = new (std::nothrow) SinglePointEnumerator(point_.get(), position_);
+        return *copy ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    LONG refs_ = 1;
+    ComRef<IConnectionPoint> point_;
+    ULONG position_;
+};
+
+}  // namespace
+
+HRESULT CreateSinglePointEnumerator(IConnectionPoint* point, IEnumConnectionPoints** result) noexcept {
+    if (!result) return E_POINTER;
+    *result = new (std::nothrow) SinglePointEnumerator(point, 0);
+    return *result ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT EventConnectionPoint::QueryInterface(REFIID iid, void** object) noexcept {
+    if (!object) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IConnectionPoint) {
+        *object = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) noexcept {
+    if (!iid) return E_POINTER;
+    *iid = kMovieControlEventsIid;
+    return S_OK;
+}
+
+HRESULT EventConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) noexcept {
+    if (!container) return E_POINTER;
+    *container = &container_;
+    container_.AddRef();
+    return S_OK;
+}
+
+HRESULT EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) noexcept {
+    if (!cookie) return E_POINTER;
+    *cookie = 0;
+    if (!sink) return E_POINTER;
+    // A sink built for our event interface answers its IID; a generic one answers IDispatch.
+    ComRef<IDispatch> dispatch;
+    if (FAILED(sink->QueryInterface(kMovieControlEventsIid, dispatch.put_void())) || !dispatch) {
+        if (FAILED(sink->QueryInterface(IID_IDispatch, dispatch.put_void())) || !dispatch) {
+            return CONNECT_E_CANNOTCONNECT;
+        }
+    }
+    try {
+        connections_.push_back({nextCookie_, std::move(dispatch)});
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    *cookie = nextCookie_++;
+    return S_OK;
+}
+
+HRESULT EventConnectionPoint::Unadvise(DWORD cookie) noexcept {
+    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+        if (it->cookie == cookie) {
+            // Moved out first: releasing the sink may call back into this connection point.
+            ComRef<IDispatch> sink = std::move(it->sink);
+            connections_.erase(it);
+            return S_OK;
+        }
+    }
+    return CONNECT_E_NOCONNECTION;
+}
+
+HRESULT EventConnectionPoint::EnumConnections(IEnumConnections** connections) noexcept {
+    if (connections) *connections = nullptr;
+    return E_NOTIMPL;
+}
+
+void EventConnectionPoint::FireFsCommand(std::u16string_view command, std::u16string_view args) noexcept {
+    if (connections_.empty()) return;
+    std::vector<ComRef<IDispatch>> sinks;
+    try {
+        sinks.reserve(connections_.size());
+        for (const Connection& connection : connections_) sinks.push_back(connection.sink);
+    } catch (...) {
+        return;  // out of memory: the event is lost, the movie plays on
+    }
+    UniqueBstr commandText = MakeBstr(command);
+    UniqueBstr argsText = MakeBstr(args);
+    if (!commandText || !argsText) return;
+
+    for (const ComRef<IDispatch>& sink : sinks) {
+        // Arguments stand in reverse order: the last one first.
+        VARIANTARG arguments[2];
+        arguments[0].vt = VT_BSTR;
+        arguments[0].bstrVal = argsText.get();
+        arguments[1].vt = VT_BSTR;
+        arguments[1].bstrVal = commandText.get();
+        DISPPARAMS params{arguments, nullptr, 2, 0};
+        sink->Invoke(DISPID_MOVIE_FSCOMMAND, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                     nullptr, nullptr);
+    }
+}
+
+}  // namespace control

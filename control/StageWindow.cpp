@@ -1,0 +1,153 @@
+#include "control/StageWindow.h"
+
+namespace control {
+namespace {
+
+constexpr wchar_t kClassName[] = L"DovettaMovieStage";
+constexpr UINT_PTR kFrameTimerId = 1;
+
+bool g_classRegistered = false;
+
+bool RegisterWindowClassOnce(WNDPROC procedure) noexcept {
+    if (g_classRegistered) return true;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = CodeModule();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClassName;
+    g_classRegistered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return g_classRegistered;
+}
+
+// BeginPaint/EndPaint as one scope.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) noexcept : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    ~PaintScope() { EndPaint(window_, &paint_); }
+    HDC dc() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
+}  // namespace
+
+HINSTANCE CodeModule() noexcept {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&CodeModule), &module);
+    return module;
+}
+
+void StageWindow::UnregisterWindowClass() noexcept {
+    if (g_classRegistered && UnregisterClassW(kClassName, CodeModule())) g_classRegistered = false;
+}
+
+bool StageWindow::Create(HWND parent, const RECT& position) noexcept {
+    Destroy();
+    if (!RegisterWindowClassOnce(&StageWindow::WindowProc)) return false;
+    // The window is born visible with the site's rectangle; the host never sees it elsewhere.
+    HWND window = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, position.left,
+                                  position.top, position.right - position.left, position.bottom - position.top,
+                                  parent, nullptr, CodeModule(), this);
+    window_.reset(window);
+    return window != nullptr;
+}
+
+void StageWindow::Destroy() noexcept {
+    StopFrameTimer();
+    window_.reset();
+}
+
+void StageWindow::Move(const RECT& position) noexcept {
+    if (window_) {
+        MoveWindow(window_.get(), position.left, position.top, position.right - position.left,
+                   position.bottom - position.top, TRUE);
+    }
+}
+
+void StageWindow::Show(bool visible) noexcept {
+    if (window_) ShowWindow(window_.get(), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void StageWindow::Invalidate() noexcept {
+    if (window_) InvalidateRect(window_.get(), nullptr, FALSE);
+}
+
+void StageWindow::StartFrameTimer(uint32_t intervalMs) noexcept {
+    if (window_) SetTimer(window_.get(), kFrameTimerId, intervalMs, nullptr);
+}
+
+void StageWindow::StopFrameTimer() noexcept {
+    if (window_) KillTimer(window_.get(), kFrameTimerId);
+}
+
+LRESULT CALLBACK StageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<StageWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        // Destroyed from outside (with its parent): forget the handle rather than destroy it twice.
+        if (self && self->window_.get() == window) self->window_.release();
+        self = nullptr;
+    }
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    // The handler may end in the host releasing the control, and with it this object: nothing
+    // of `self` is touched after it returns.
+    return self->HandleMessage(window, message, wParam, lParam);
+}
+
+LRESULT StageWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == kFrameTimerId) {
+            host_.OnFrameTimer();
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        return 1;  // WM_PAINT covers every pixel
+    case WM_PAINT:
+        PaintWindow(window);
+        return 0;
+    case WM_PRINTCLIENT: {
+        RECT client{};
+        GetClientRect(window, &client);
+        host_.PaintStage(reinterpret_cast<HDC>(wParam), client);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void StageWindow::PaintWindow(HWND window) noexcept {
+    PaintScope paint(window);
+    if (!paint.dc()) return;
+    RECT client{};
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+
+    // Drawn off screen and copied in one step, so a later renderer's layers never flicker.
+    UniqueMemoryDc memory(CreateCompatibleDC(paint.dc()));
+    UniqueGdiObject bitmap(memory ? CreateCompatibleBitmap(paint.dc(), width, height) : nullptr);
+    if (!bitmap) {
+        host_.PaintStage(paint.dc(), client);
+        return;
+    }
+    SelectedObject selected(memory.get(), bitmap.get());
+    host_.PaintStage(memory.get(), client);
+    BitBlt(paint.dc(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace control

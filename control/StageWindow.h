@@ -1,0 +1,58 @@
+// The control's own child window: it shows the stage and carries the frame timer. What it
+// paints and what a tick does belong to its host (the control).
+#pragma once
+
+#include "control/WinHandles.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace control {
+
+class StageWindowHost {
+public:
+    // One frame period has passed.
+    virtual void OnFrameTimer() noexcept = 0;
+    // Paint every pixel of `client` into `dc`.
+    virtual void PaintStage(HDC dc, const RECT& client) noexcept = 0;
+
+protected:
+    ~StageWindowHost() = default;
+};
+
+class StageWindow {
+public:
+    explicit StageWindow(StageWindowHost& host) noexcept : host_(host) {}
+    StageWindow(const StageWindow&) = delete;
+    StageWindow& operator=(const StageWindow&) = delete;
+    ~StageWindow() { Destroy(); }
+
+    // Creates the window as a visible child of `parent` at `position` (parent client coordinates).
+    bool Create(HWND parent, const RECT& position) noexcept;
+    void Destroy() noexcept;
+    HWND Handle() const noexcept { return window_.get(); }
+
+    void Move(const RECT& position) noexcept;
+    void Show(bool visible) noexcept;
+    void Invalidate() noexcept;
+    void StartFrameTimer(uint32_t intervalMs) noexcept;
+    void StopFrameTimer() noexcept;
+
+    // Removes the window class from the system; for module unload, when no window is left.
+    static void UnregisterWindowClass() noexcept;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // `window` is passed along because window_ is not yet set while CreateWindowExW runs.
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void PaintWindow(HWND window) noexcept;
+
+    StageWindowHost& host_;
+    UniqueWindow window_;
+};
+
+// The module (DLL or program) whose code this is.
+HINSTANCE CodeModule() noexcept;
+
+}  // namespace control

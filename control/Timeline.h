@@ -1,0 +1,31 @@
+// The playhead of the main timeline: which frame is shown and which comes next. Portable.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace control {
+
+class Timeline {
+public:
+    // Starts over with `frameCount` frames (0: nothing to play). No frame is entered yet.
+    void Reset(uint32_t frameCount);
+
+    // Enters the next frame and returns it: frame 0 on the first call after Reset, then each
+    // following frame, and frame 0 again after the last (the movie loops). nullopt without frames.
+    std::optional<uint32_t> Advance();
+
+    uint32_t CurrentFrame() const { return current_; }  // 0 until the first frame is entered
+    uint32_t FrameCount() const { return frameCount_; }
+
+private:
+    uint32_t frameCount_ = 0;
+    uint32_t current_ = 0;
+    bool entered_ = false;
+};
+
+// Milliseconds between frames at `framesPerSecond`; a rate of 0 (unset) plays at 12 frames per
+// second. Kept between 10 ms (the system timer's floor) and one minute.
+uint32_t FrameIntervalMs(double framesPerSecond);
+
+}  // namespace control

@@ -1,0 +1,119 @@
+#include "flashcheck/StatusDialog.h"
+
+#include "flashcheck/ModuleVersion.h"
+#include "framework/Resources.h"
+#include "framework/WinApp.h"
+#include "payload/PayloadLoader.h"
+#include "platform/Handles.h"
+#include "player/resource.h"
+#include "workspace/ExtractFolder.h"
+
+#include <shellapi.h>
+
+namespace {
+
+// The one-shot timer that brings up the box once the dialog is on screen.
+constexpr UINT_PTR kStartTimer = 10;
+constexpr UINT kStartDelayMs = 100;
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(StatusDialog, CDialog)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+StatusDialog::StatusDialog(CWnd* parent, int loadResult, std::wstring title, const uint32_t required[4])
+    : CDialog(IDD_STATUS, parent),
+      m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_APP))),
+      m_loadResult(loadResult),
+      m_title(std::move(title)),
+      m_required{required[0], required[1], required[2], required[3]} {}
+
+BOOL StatusDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetWindowText(m_title.c_str());
+    SetTimer(kStartTimer, kStartDelayMs);
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    return TRUE;
+}
+
+int StatusDialog::ShowBox(UINT textId, UINT captionId, UINT style) {
+    const std::wstring text = LoadResourceString(textId);
+    const std::wstring caption = LoadResourceString(captionId);
+    return MessageBox(text.c_str(), caption.c_str(), style);
+}
+
+void StatusDialog::OnTimer(UINT_PTR id) {
+    KillTimer(kStartTimer);
+    const std::wstring installerPath = InstallerPath(GetExtractFolder());
+    switch (m_loadResult) {
+    case 0:
+        OfferInstallation(installerPath);
+        break;
+    case 1:
+        ShowBox(IDS_MOVIE_NOT_FOUND, IDS_ERROR_TITLE, MB_OK);
+        OnCancel();
+        break;
+    case 2:
+        ShowBox(IDS_TEMP_WRITE_FAILED, IDS_ERROR_TITLE, MB_OK);
+        OnCancel();
+        break;
+    case 3:
+        ShowBox(IDS_RESOURCE_INSTALL_FAILED, IDS_ERROR_TITLE, MB_OK);
+        OnCancel();
+        break;
+    default:
+        OnCancel();
+        break;
+    }
+    CDialog::OnTimer(id);
+}
+
+void StatusDialog::OfferInstallation(const std::wstring& installerPath) {
+    if (ShowBox(IDS_INSTALL_PROMPT, IDS_NOTIFICATION_TITLE, MB_YESNO) != IDYES) {
+        OnCancel();
+        return;
+    }
+    RunAndWait(installerPath, L"/Q");
+    if (CheckModuleVersion(FlashOcxPath(), m_required[0], m_required[1], m_required[2], m_required[3])) {
+        OnOK();
+    } else {
+        ShowBox(IDS_INSTALL_FAILED, IDS_ERROR_TITLE, MB_OK);
+        OnCancel();
+    }
+}
+
+bool RunAndWait(const std::wstring& file, const std::wstring& parameters) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    CWnd* mainWnd = AfxGetApp() ? AfxGetApp()->GetMainWnd() : nullptr;
+    info.hwnd = mainWnd ? mainWnd->GetSafeHwnd() : nullptr;
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&info))
+        return false;
+    UniqueKernelHandle process(info.hProcess);
+    if (!process)
+        return true;  // started, but nothing to wait for
+
+    // Waits for the process and for messages together, so the end of a silent installer is
+    // noticed at once rather than at the next message that happens to arrive.
+    const HANDLE handles[] = {process.get()};
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                return true;
+            if (msg.message != WM_TIMER) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+        if (::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT)
+            return true;
+        ::MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_ALLINPUT);
+    }
+}

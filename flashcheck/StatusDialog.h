@@ -1,0 +1,34 @@
+// The window shown before the player when start-up did not end well: it offers to install the
+// movie control carried in the album, or reports why the album could not be loaded.
+#pragma once
+
+#include "framework/Dialog.h"
+
+#include <cstdint>
+#include <string>
+
+class StatusDialog : public CDialog {
+public:
+    // `required` points to the four parts of the version the movie needs; they are copied.
+    StatusDialog(CWnd* parent, int loadResult, std::wstring title, const uint32_t required[4]);
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnTimer(UINT_PTR id);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Shows one box with the texts of two string-table entries, owned by this dialog.
+    int ShowBox(UINT textId, UINT captionId, UINT style);
+    void OfferInstallation(const std::wstring& installerPath);
+
+    HICON m_hIcon;
+    int m_loadResult;
+    std::wstring m_title;
+    uint32_t m_required[4];
+};
+
+// Starts a program through the shell and waits until it has ended, dispatching this thread's
+// messages meanwhile (timer messages are dropped). False when the program could not be started.
+bool RunAndWait(const std::wstring& file, const std::wstring& parameters);

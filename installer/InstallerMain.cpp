@@ -1,0 +1,101 @@
+// MovieControlSetup: installs the movie control the player hosts.
+//   MovieControlSetup /Q    install silently
+//   MovieControlSetup       ask first, then install
+//   MovieControlSetup /U    remove the control silently
+//   MovieControlSetup /?    show the usage and the exit codes
+#include "flashcheck/ModuleVersion.h"
+#include "installer/ControlInstall.h"
+#include "installer/InstallerResources.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace {
+
+const wchar_t kTitle[] = L"Movie Control Setup";
+
+const wchar_t kUsage[] =
+    L"Usage: MovieControlSetup [/Q | /U | /?]\r\n"
+    L"Installs the Dovetta movie control as <system folder>\\Macromed\\Flash\\flash.ocx and registers it.\r\n"
+    L"  (none)  ask, then install\r\n"
+    L"  /Q      install without asking\r\n"
+    L"  /U      unregister and remove the control\r\n"
+    L"  /?      show this text\r\n"
+    L"Exit codes: 0 done, 1 declined by the user, 2 the control file could not be written,\r\n"
+    L"3 the control did not register, 4 unknown parameters.\r\n";
+
+enum class Action { AskThenInstall, Install, Uninstall, Usage, Unknown };
+
+Action ActionFromArguments() {
+    int count = 0;
+    LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    Action action = count <= 1 ? Action::AskThenInstall : Action::Unknown;
+    if (count == 2) {
+        const std::wstring arg = args[1];
+        if (::lstrcmpiW(arg.c_str(), L"/Q") == 0)
+            action = Action::Install;
+        else if (::lstrcmpiW(arg.c_str(), L"/U") == 0)
+            action = Action::Uninstall;
+        else if (arg == L"/?" || arg == L"-h" || arg == L"--help")
+            action = Action::Usage;
+    }
+    ::LocalFree(args);
+    return action;
+}
+
+// Writes the text to the console the program was started from, or shows it in a box.
+void ShowText(const wchar_t* text, UINT style) {
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out && out != INVALID_HANDLE_VALUE && ::GetFileType(out) != FILE_TYPE_UNKNOWN) {
+        const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+        std::string utf8(size_t(size > 0 ? size - 1 : 0), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+        DWORD written = 0;
+        if (::WriteFile(out, utf8.data(), DWORD(utf8.size()), &written, nullptr))
+            return;
+    }
+    ::MessageBoxW(nullptr, text, kTitle, style);
+}
+
+SetupResult Install() {
+    const HRSRC info = ::FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_CONTROL_IMAGE), RT_RCDATA);
+    const HGLOBAL loaded = info ? ::LoadResource(nullptr, info) : nullptr;
+    const void* image = loaded ? ::LockResource(loaded) : nullptr;
+    if (!image)
+        return SetupResult::WriteFailed;
+    const std::wstring target = FlashOcxPath();
+    const SetupResult written = InstallControlFile(target, image, ::SizeofResource(nullptr, info));
+    if (written != SetupResult::Done)
+        return written;
+    return RegisterControl(target, false);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    switch (ActionFromArguments()) {
+    case Action::Install:
+        return int(Install());
+    case Action::Uninstall:
+        return int(UninstallControl(FlashOcxPath()));
+    case Action::Usage:
+        ShowText(kUsage, MB_OK | MB_ICONINFORMATION);
+        return int(SetupResult::Done);
+    case Action::Unknown:
+        ShowText(kUsage, MB_OK | MB_ICONWARNING);
+        return int(SetupResult::Usage);
+    case Action::AskThenInstall:
+        break;
+    }
+    if (::MessageBoxW(nullptr, L"Install the Dovetta movie control on this computer?", kTitle,
+                      MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return int(SetupResult::Declined);
+    const SetupResult result = Install();
+    ::MessageBoxW(nullptr,
+                  result == SetupResult::Done ? L"The movie control is installed."
+                                              : L"The movie control could not be installed.",
+                  kTitle, MB_OK | (result == SetupResult::Done ? MB_ICONINFORMATION : MB_ICONERROR));
+    return int(result);
+}

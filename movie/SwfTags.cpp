@@ -1,0 +1,203 @@
+#include "movie/SwfTags.h"
+
+#include <cstring>
+
+namespace movie {
+namespace {
+
+constexpr uint16_t kShortLengthMask = 0x3F;  // all six bits set: a 32-bit length follows
+
+uint16_t ReadU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t ReadU32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// Reads a NUL-terminated text at `pos` inside [p, p + size); moves `pos` past the NUL.
+std::optional<std::string> ReadCString(const uint8_t* p, size_t size, size_t& pos) {
+    if (pos > size) return std::nullopt;
+    const void* nul = std::memchr(p + pos, 0, size - pos);
+    if (!nul) return std::nullopt;
+    const size_t end = size_t(static_cast<const uint8_t*>(nul) - p);
+    std::string text(reinterpret_cast<const char*>(p + pos), end - pos);
+    pos = end + 1;
+    return text;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        char a = text[i], b = prefix[i];
+        if (a >= 'A' && a <= 'Z') a = char(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = char(b - 'A' + 'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+void AppendCodePoint(std::u16string& out, uint32_t cp) {
+    if (cp < 0x10000) {
+        out.push_back(char16_t(cp));
+    } else {
+        cp -= 0x10000;
+        out.push_back(char16_t(0xD800 + (cp >> 10)));
+        out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
+    }
+}
+
+// Decodes one UTF-8 sequence at `i`; nullopt (and `i` unchanged) when it is malformed.
+std::optional<uint32_t> DecodeUtf8At(std::string_view s, size_t& i) {
+    const uint8_t lead = uint8_t(s[i]);
+    size_t extra;
+    uint32_t cp, min;
+    if (lead < 0x80) { ++i; return lead; }
+    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; min = 0x80; }
+    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; min = 0x800; }
+    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; min = 0x10000; }
+    else return std::nullopt;
+    if (s.size() - i <= extra) return std::nullopt;
+    for (size_t k = 1; k <= extra; ++k) {
+        const uint8_t c = uint8_t(s[i + k]);
+        if ((c & 0xC0) != 0x80) return std::nullopt;
+        cp = cp << 6 | (c & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+    i += extra + 1;
+    return cp;
+}
+
+}  // namespace
+
+TagCursor::TagCursor(const uint8_t* data, size_t size, size_t offset)
+    : data_(data), size_(size), offset_(offset) {
+    if (offset_ > size_) end_ = TagWalkEnd::Truncated;
+}
+
+std::optional<SwfTag> TagCursor::Next() {
+    if (end_ != TagWalkEnd::Running) return std::nullopt;
+    const size_t remaining = size_ - offset_;
+    if (remaining == 0) {
+        end_ = TagWalkEnd::EndOfData;
+        return std::nullopt;
+    }
+    if (remaining < 2) {
+        end_ = TagWalkEnd::Truncated;
+        return std::nullopt;
+    }
+    const uint16_t word = ReadU16(data_ + offset_);
+    SwfTag tag;
+    tag.code = uint16_t(word >> 6);
+    tag.offset = offset_;
+    tag.length = word & kShortLengthMask;
+    size_t headerSize = 2;
+    if (tag.length == kShortLengthMask) {
+        if (remaining < 6) {
+            end_ = TagWalkEnd::Truncated;
+            return std::nullopt;
+        }
+        tag.length = ReadU32(data_ + offset_ + 2);
+        headerSize = 6;
+    }
+    if (tag.code == kTagEnd) {
+        end_ = TagWalkEnd::EndTag;
+        return std::nullopt;
+    }
+    // Compared as "length > what is left" so that a huge stored length cannot overflow.
+    if (tag.length > remaining - headerSize) {
+        end_ = TagWalkEnd::Truncated;
+        return std::nullopt;
+    }
+    tag.bodyOffset = offset_ + headerSize;
+    offset_ = tag.bodyOffset + tag.length;
+    return tag;
+}
+
+ActionScan ScanActions(const uint8_t* body, size_t size) {
+    ActionScan scan;
+    size_t pos = 0;
+    while (pos < size) {
+        const uint8_t code = body[pos++];
+        if (code == kActionEnd) return scan;
+        if (code < 0x80) continue;  // no payload
+        if (size - pos < 2) {
+            scan.truncated = true;
+            return scan;
+        }
+        const size_t length = ReadU16(body + pos);
+        pos += 2;
+        if (length > size - pos) {
+            scan.truncated = true;
+            return scan;
+        }
+        const uint8_t* payload = body + pos;
+        pos += length;
+        if (code != kActionGetUrl) continue;  // GetURL2 and the rest take their texts off the stack
+
+        size_t at = 0;
+        auto url = ReadCString(payload, length, at);
+        auto target = url ? ReadCString(payload, length, at) : std::nullopt;
+        if (!url || !target) {
+            scan.truncated = true;
+            continue;
+        }
+        scan.getUrls.push_back({std::move(*url), std::move(*target)});
+    }
+    return scan;
+}
+
+std::optional<FsCommand> FsCommandFromGetUrl(const GetUrlAction& action) {
+    constexpr std::string_view kPrefix = "FSCommand:";
+    if (!StartsWithNoCase(action.url, kPrefix)) return std::nullopt;
+    return FsCommand{action.url.substr(kPrefix.size()), action.target};
+}
+
+TimelineScan ScanTimeline(const uint8_t* image, size_t size, size_t tagsOffset) {
+    TimelineScan scan;
+    TagCursor cursor(image, size, tagsOffset);
+    while (auto tag = cursor.Next()) {
+        const uint8_t* body = image + tag->bodyOffset;
+        switch (tag->code) {
+        case kTagShowFrame:
+            ++scan.frameCount;
+            break;
+        case kTagSetBackgroundColor:
+            if (!scan.background && tag->length >= 3) scan.background = Rgb{body[0], body[1], body[2]};
+            break;
+        case kTagDoAction: {
+            ActionScan actions = ScanActions(body, tag->length);
+            scan.actionsTruncated = scan.actionsTruncated || actions.truncated;
+            for (const GetUrlAction& getUrl : actions.getUrls) {
+                if (auto call = FsCommandFromGetUrl(getUrl)) {
+                    scan.commands.push_back({scan.frameCount, std::move(*call)});
+                }
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    scan.end = cursor.End();
+    if (scan.end == TagWalkEnd::Truncated) scan.brokenAt = cursor.Position();
+    return scan;
+}
+
+std::u16string DecodeSwfText(std::string_view bytes, uint8_t version) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    if (version < 6) {
+        for (char c : bytes) out.push_back(char16_t(uint8_t(c)));
+        return out;
+    }
+    size_t i = 0;
+    while (i < bytes.size()) {
+        if (auto cp = DecodeUtf8At(bytes, i)) {
+            AppendCodePoint(out, *cp);
+        } else {
+            out.push_back(u'\uFFFD');
+            ++i;
+        }
+    }
+    return out;
+}
+
+}  // namespace movie
