@@ -86,7 +86,8 @@ void StatusDialog::OfferInstallation(const std::wstring& installerPath) {
 bool RunAndWait(const std::wstring& file, const std::wstring& parameters) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // No shell error box: the dialog reports a failed installation itself, with one box.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     CWnd* mainWnd = AfxGetApp() ? AfxGetApp()->GetMainWnd() : nullptr;
     info.hwnd = mainWnd ? mainWnd->GetSafeHwnd() : nullptr;
     info.lpVerb = L"open";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 
 namespace album {
 
@@ -9,6 +10,11 @@ namespace {
 
 // Copy buffer: large enough to keep the disk busy, small enough that memory stays flat.
 constexpr size_t kCopyChunk = 1u << 20;
+constexpr size_t kBufferAlignment = 4096;
+
+struct AlignedDelete {
+    void operator()(unsigned char* p) const { ::operator delete[](p, std::align_val_t{kBufferAlignment}); }
+};
 
 // Reads the fields of the body in order, each checked against the body's end first.
 class Cursor {
@@ -286,7 +292,9 @@ bool CopyRange(Source& source, Range range, Sink& out, Progress progress, void* 
     if (range.offset > source.size() || range.size > source.size() - range.offset)
         return false;
     const size_t chunk = size_t(std::min<uint64_t>(kCopyChunk, std::max<uint64_t>(range.size, 1)));
-    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[chunk]);
+    // Page-aligned, so reads and writes of whole chunks stay on the fast path of the system.
+    std::unique_ptr<unsigned char[], AlignedDelete> buffer(
+        new (std::align_val_t{kBufferAlignment}, std::nothrow) unsigned char[chunk]);
     if (!buffer)
         return false;
     uint64_t copied = 0;

@@ -1,0 +1,222 @@
+#include "JsonCheck.h"
+
+namespace testing_support {
+namespace {
+
+class Parser {
+public:
+    explicit Parser(std::string_view text) : s_(text) {}
+
+    std::optional<JsonValue> Document(std::string* error) {
+        JsonValue value;
+        SkipSpace();
+        const bool ok = Value(value, 0) && (SkipSpace(), i_ == s_.size() || Fail("text after the value"));
+        if (!ok) {
+            if (error) *error = error_ + " at byte " + std::to_string(i_);
+            return std::nullopt;
+        }
+        return value;
+    }
+
+private:
+    bool Fail(const char* what) {
+        if (error_.empty()) error_ = what;
+        return false;
+    }
+    void SkipSpace() {
+        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\n' || s_[i_] == '\r')) ++i_;
+    }
+    bool Literal(std::string_view word) {
+        if (s_.substr(i_, word.size()) != word) return Fail("unknown literal");
+        i_ += word.size();
+        return true;
+    }
+
+    bool Value(JsonValue& value, int depth) {
+        if (depth > 64) return Fail("nesting too deep");
+        if (i_ >= s_.size()) return Fail("value expected");
+        switch (s_[i_]) {
+        case '{': return Object(value, depth);
+        case '[': return Array(value, depth);
+        case '"': value.kind = JsonValue::Kind::String; return String(value.text);
+        case 't': value.kind = JsonValue::Kind::Bool; value.boolean = true; return Literal("true");
+        case 'f': value.kind = JsonValue::Kind::Bool; return Literal("false");
+        case 'n': return Literal("null");
+        default: value.kind = JsonValue::Kind::Number; return Number(value.number);
+        }
+    }
+
+    bool Object(JsonValue& value, int depth) {
+        value.kind = JsonValue::Kind::Object;
+        ++i_;
+        SkipSpace();
+        if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
+        while (true) {
+            SkipSpace();
+            std::string key;
+            if (i_ >= s_.size() || s_[i_] != '"') return Fail("member name expected");
+            if (!String(key)) return false;
+            if (value.members.count(key)) return Fail("duplicate member name");
+            SkipSpace();
+            if (i_ >= s_.size() || s_[i_] != ':') return Fail("':' expected");
+            ++i_;
+            SkipSpace();
+            if (!Value(value.members[key], depth + 1)) return false;
+            SkipSpace();
+            if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
+            if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
+            return Fail("',' or '}' expected");
+        }
+    }
+
+    bool Array(JsonValue& value, int depth) {
+        value.kind = JsonValue::Kind::Array;
+        ++i_;
+        SkipSpace();
+        if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
+        while (true) {
+            SkipSpace();
+            if (!Value(value.items.emplace_back(), depth + 1)) return false;
+            SkipSpace();
+            if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
+            if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
+            return Fail("',' or ']' expected");
+        }
+    }
+
+    bool Digits() {
+        const size_t start = i_;
+        while (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') ++i_;
+        return i_ > start || Fail("digit expected");
+    }
+
+    bool Number(double& number) {
+        const size_t start = i_;
+        if (s_[i_] == '-') ++i_;
+        if (i_ < s_.size() && s_[i_] == '0') ++i_;
+        else if (!Digits()) return false;
+        if (i_ < s_.size() && s_[i_] == '.') { ++i_; if (!Digits()) return false; }
+        if (i_ < s_.size() && (s_[i_] == 'e' || s_[i_] == 'E')) {
+            ++i_;
+            if (i_ < s_.size() && (s_[i_] == '+' || s_[i_] == '-')) ++i_;
+            if (!Digits()) return false;
+        }
+        number = std::stod(std::string(s_.substr(start, i_ - start)));
+        return true;
+    }
+
+    bool Hex4(unsigned& value) {
+        if (s_.size() - i_ < 4) return Fail("short \\u escape");
+        value = 0;
+        for (int k = 0; k < 4; ++k) {
+            const char c = s_[i_++];
+            value <<= 4;
+            if (c >= '0' && c <= '9') value |= unsigned(c - '0');
+            else if (c >= 'a' && c <= 'f') value |= unsigned(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F') value |= unsigned(c - 'A' + 10);
+            else return Fail("bad \\u escape");
+        }
+        return true;
+    }
+
+    static void AppendUtf8(std::string& out, unsigned c) {
+        if (c < 0x80) out.push_back(char(c));
+        else if (c < 0x800) out += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        else if (c < 0x10000) out += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+        else out += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+    }
+
+    // Raw UTF-8 inside a string must be well formed.
+    bool Utf8Sequence(std::string& out) {
+        const unsigned char lead = s_[i_];
+        size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+        if (length == 0 || s_.size() - i_ < length) return Fail("malformed UTF-8");
+        unsigned c = lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            const unsigned char next = s_[i_ + k];
+            if ((next & 0xC0) != 0x80) return Fail("malformed UTF-8");
+            c = c << 6 | (next & 0x3F);
+        }
+        const unsigned minimum = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+        if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return Fail("malformed UTF-8");
+        out.append(s_.substr(i_, length));
+        i_ += length;
+        return true;
+    }
+
+    bool String(std::string& out) {
+        ++i_;  // opening quote
+        while (true) {
+            if (i_ >= s_.size()) return Fail("unterminated string");
+            const unsigned char c = s_[i_];
+            if (c == '"') return ++i_, true;
+            if (c < 0x20) return Fail("raw control character in string");
+            if (c >= 0x80) {
+                if (!Utf8Sequence(out)) return false;
+                continue;
+            }
+            if (c != '\\') {
+                out.push_back(char(c));
+                ++i_;
+                continue;
+            }
+            if (++i_ >= s_.size()) return Fail("unterminated escape");
+            const char e = s_[i_++];
+            switch (e) {
+            case '"': out.push_back('"'); break;
+            case '\\': out.push_back('\\'); break;
+            case '/': out.push_back('/'); break;
+            case 'b': out.push_back('\b'); break;
+            case 'f': out.push_back('\f'); break;
+            case 'n': out.push_back('\n'); break;
+            case 'r': out.push_back('\r'); break;
+            case 't': out.push_back('\t'); break;
+            case 'u': {
+                unsigned unit;
+                if (!Hex4(unit)) return false;
+                if (unit >= 0xD800 && unit <= 0xDBFF && s_.substr(i_, 2) == "\\u") {
+                    const size_t back = i_;
+                    i_ += 2;
+                    unsigned low;
+                    if (!Hex4(low)) return false;
+                    if (low >= 0xDC00 && low <= 0xDFFF) {
+                        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                        break;
+                    }
+                    i_ = back;
+                }
+                // A lone surrogate escape is valid JSON text; it reads as U+FFFD here.
+                AppendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? 0xFFFD : unit);
+                break;
+            }
+            default: return Fail("unknown escape");
+            }
+        }
+    }
+
+    std::string_view s_;
+    size_t i_ = 0;
+    std::string error_;
+};
+
+const JsonValue& Missing() {
+    static const JsonValue none;
+    return none;
+}
+
+}  // namespace
+
+const JsonValue& JsonValue::operator[](const std::string& key) const {
+    const auto found = members.find(key);
+    return found == members.end() ? Missing() : found->second;
+}
+
+const JsonValue& JsonValue::operator[](size_t index) const {
+    return index < items.size() ? items[index] : Missing();
+}
+
+std::optional<JsonValue> ParseJson(std::string_view text, std::string* error) {
+    return Parser(text).Document(error);
+}
+
+}  // namespace testing_support

@@ -1,0 +1,60 @@
+// Albums made with dovetta-pack for the GUI tests, and one run of a player program on them in a
+// scratch folder of its own.
+#pragma once
+
+#include "GuiDriver.h"
+#include "TestFolder.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kExitTimeoutMs = 20000;
+constexpr int kMovieControlId = 1000;
+
+// A program of the build (they all sit beside the test program).
+std::wstring Bin(const std::wstring& name);
+// Names in a folder, without "." and "..".
+std::vector<std::wstring> Entries(const std::wstring& folder);
+
+struct AlbumOptions {
+    int width = 800, height = 600;
+    std::wstring title = L"Autumn Journey";
+    std::wstring require;                              // empty: from the movie
+    std::wstring player = L"Dovetta.exe";
+    std::wstring installer = L"MovieControlSetup.exe";
+    std::vector<std::wstring> environment;             // "NAME=value" for the player's process
+};
+
+// One run of a player in a scratch folder. TMP names a relative folder there, so the run's
+// working folder is <scratch>\work\CorvaneWorkspace\Temp\<number>.
+class PlayerRun {
+public:
+    explicit PlayerRun(const AlbumOptions& options = {});
+
+    bool Packed() const { return m_packExit == 0u && IsFile(m_album); }
+    const std::wstring& Album() const { return m_album; }
+    std::wstring Scratch(const std::wstring& name) const { return m_scratch / name; }
+    std::wstring WorkRoot() const { return m_scratch / L"work\\CorvaneWorkspace\\Temp"; }
+
+    // Starts a program (the album unless told otherwise) with TMP pointing into the scratch folder.
+    RunningProgram& Start(const std::wstring& exe = L"");
+    RunningProgram& Program() { return *m_program; }
+
+    // The top-level dialog captioned `caption` that hosts the movie control, or null in time.
+    HWND WaitForPlayer(const std::wstring& caption);
+    // The numbered working folder of this run (the only one under the scratch folder).
+    std::wstring WorkFolder() const;
+
+private:
+    AlbumOptions m_options;
+    TestFolder m_scratch;
+    std::wstring m_album;
+    std::optional<DWORD> m_packExit;
+    std::unique_ptr<RunningProgram> m_program;
+};
+
+// True when a window of the process hosts the movie control (the player is open).
+bool PlayerIsOpen(DWORD processId);

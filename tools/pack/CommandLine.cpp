@@ -1,0 +1,79 @@
+#include "tools/pack/CommandLine.h"
+
+#include "tools/pack/Console.h"
+#include "tools/pack/PackTool.h"
+
+namespace pack {
+
+std::optional<std::string> ParsedCommandLine::Value(std::string_view name) const {
+    const auto found = options.find(name);
+    if (found == options.end() || found->second.empty()) return std::nullopt;
+    return found->second.front();
+}
+
+const std::vector<std::string>& ParsedCommandLine::Values(std::string_view name) const {
+    static const std::vector<std::string> none;
+    const auto found = options.find(name);
+    return found == options.end() ? none : found->second;
+}
+
+std::optional<ParsedCommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                                  const std::vector<OptionSpec>& specs, std::string& error) {
+    ParsedCommandLine parsed;
+    bool operandsOnly = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (operandsOnly || arg.size() < 2 || arg[0] != '-') {
+            parsed.operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            operandsOnly = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            parsed.help = true;
+            continue;
+        }
+
+        const size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
+        const std::string_view name = std::string_view(arg).substr(0, equals);
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& candidate : specs) {
+            if (name == candidate.name || (!candidate.alias.empty() && name == candidate.alias)) spec = &candidate;
+        }
+        if (!spec) {
+            error = "unknown option '" + std::string(name) + "'";
+            return std::nullopt;
+        }
+        if (!spec->repeatable && parsed.Has(spec->name)) {
+            error = "option '" + std::string(spec->name) + "' is given more than once";
+            return std::nullopt;
+        }
+        std::vector<std::string>& values = parsed.options[std::string(spec->name)];
+        if (!spec->takesValue) {
+            if (equals != std::string::npos) {
+                error = "option '" + std::string(spec->name) + "' takes no value";
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (equals != std::string::npos) {
+            values.push_back(arg.substr(equals + 1));
+        } else if (i + 1 < args.size()) {
+            values.push_back(args[++i]);
+        } else {
+            error = "option '" + std::string(spec->name) + "' needs a value";
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+int UsageError(std::string_view command, std::string_view problem) {
+    WriteError("dovetta-pack " + std::string(command) + ": " + std::string(problem) + "\nTry 'dovetta-pack " +
+               std::string(command) + " --help'.\n");
+    return kExitUsage;
+}
+
+}  // namespace pack
