@@ -16,3 +16,10 @@ function(dovetta_unicode_entry target)
     target_link_options(${target} PRIVATE -municode)
   endif()
 endfunction()
+
+# Windows programs, libraries and test programs all land in one folder, so that tests find
+# the programs they start and the installer finds the control it carries.
+if(WIN32)
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endif()
