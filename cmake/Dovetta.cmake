@@ -5,6 +5,9 @@ if(WIN32)
   # Everything is linked statically: the player is one self-contained file, and a COM
   # server that imported libgcc/libstdc++ DLLs would not load.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # The player travels inside every album: keep the shipped programs small.
+  add_compile_options($<$<CONFIG:Release>:-ffunction-sections> $<$<CONFIG:Release>:-fdata-sections>)
+  add_link_options($<$<CONFIG:Release>:-s> $<$<CONFIG:Release>:-Wl,--gc-sections>)
   add_compile_options(-Wall -Wextra)
 else()
   add_compile_options(-Wall -Wextra)
