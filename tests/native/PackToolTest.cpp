@@ -193,6 +193,20 @@ TEST_F(PackToolTest, BuildWritesExactlyTheIndependentLayout) {
     EXPECT_EQ(given.out, "");
 }
 
+// Without --installer the album carries the stand-in installer built beside the tool.
+TEST_F(PackToolTest, BuildTakesTheInstallerBesideTheToolByDefault) {
+    const fs::path tool = Path("bin/dovetta-pack");
+    fs::create_directories(tool.parent_path());
+    fs::copy_file(DOVETTA_PACK_PATH, tool);
+    Put("bin/MovieControlSetup.exe", installer_);
+    const auto built = RunProgram(tool.string(), {"build", "--player", Path("player.exe"), "--movie", Path("movie.swf"),
+                                                  "-o", Path("album.exe")});
+    ASSERT_EQ(built.exitCode, 0) << built.err;
+    RawAlbum expected = Expected();
+    expected.records.clear();
+    EXPECT_TRUE(Read(Path("album.exe")) == expected.Bytes());
+}
+
 TEST_F(PackToolTest, BuildInfoExtractRoundTripIsByteExact) {
     ASSERT_EQ(Pack(BuildArgs("album.exe")).exitCode, 0);
 

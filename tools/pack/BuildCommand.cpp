@@ -4,6 +4,7 @@
 #include "tools/pack/CommandLine.h"
 #include "tools/pack/Console.h"
 #include "tools/pack/FileStreams.h"
+#include "tools/pack/Files.h"
 #include "tools/pack/PackTool.h"
 #include "tools/pack/Progress.h"
 #include "tools/pack/StoredNames.h"
@@ -20,14 +21,15 @@ namespace {
 constexpr char kCommand[] = "build";
 
 constexpr char kUsage[] =
-    "Usage: dovetta-pack build --player FILE --installer FILE --movie FILE [OPTIONS] -o ALBUM\n"
+    "Usage: dovetta-pack build --player FILE [--installer FILE] --movie FILE [OPTIONS] -o ALBUM\n"
     "\n"
     "Writes ALBUM: the player program, unchanged, followed by the album block with the\n"
     "installer, the extra files, the movie, its stage size, the title and the required\n"
     "Flash Player version. ALBUM appears only when it is complete.\n"
     "\n"
     "  --player FILE       the player program\n"
-    "  --installer FILE    the Flash Player installer the album carries\n"
+    "  --installer FILE    the movie control's installer the album carries (default: the\n"
+    "                      MovieControlSetup.exe built with this tool)\n"
     "  --movie FILE        the movie (.swf)\n"
     "  --file FILE         an extra file the movie needs, stored under its own base name;\n"
     "                      may be given many times\n"
@@ -44,7 +46,18 @@ const std::vector<OptionSpec> kOptions = {
 };
 
 // The options without which there is nothing to build.
-const std::vector<std::string_view> kRequired = {"--player", "--installer", "--movie", "--output"};
+const std::vector<std::string_view> kRequired = {"--player", "--movie", "--output"};
+
+// The stand-in installer built with the tool: beside the tool (the Windows build puts them in
+// one folder), else where the Windows build of this source tree puts it.
+std::string DefaultInstaller() {
+    const std::string beside = JoinPath(ToolFolder(), "MovieControlSetup.exe");
+    if (!ToolFolder().empty() && OpenForReading(beside)) return beside;
+#ifdef DOVETTA_BUILT_INSTALLER
+    if (OpenForReading(DOVETTA_BUILT_INSTALLER)) return DOVETTA_BUILT_INSTALLER;
+#endif
+    return {};
+}
 
 // How much of the movie the header needs: the longest header is 29 bytes, compressed a little more.
 constexpr size_t kMovieHeaderPrefix = 4096;
@@ -110,7 +123,9 @@ int ReadRequest(const ParsedCommandLine& line, BuildRequest& request) {
         if (!line.Has(option)) return UsageError(kCommand, "missing " + std::string(option));
     }
     request.player = *line.Value("--player");
-    request.installer = *line.Value("--installer");
+    request.installer = line.Has("--installer") ? *line.Value("--installer") : DefaultInstaller();
+    if (request.installer.empty())
+        return UsageError(kCommand, "missing --installer: no built MovieControlSetup.exe was found");
     request.movie = *line.Value("--movie");
     request.output = *line.Value("--output");
     request.files = line.Values("--file");

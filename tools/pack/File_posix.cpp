@@ -133,4 +133,12 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string ToolFolder() {
+    std::string path(4096, '\0');
+    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0 || size_t(length) >= path.size()) return {};
+    path.resize(size_t(length));
+    return FolderOf(path);
+}
+
 }  // namespace pack

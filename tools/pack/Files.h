@@ -60,5 +60,7 @@ void NoteFileError(std::string reason);
 std::string JoinPath(const std::string& folder, const std::string& name);
 std::string BaseName(const std::string& path);
 std::string FolderOf(const std::string& path);  // "." when the path has no folder part
+// The folder holding the running tool itself, or "" when the system does not say.
+std::string ToolFolder();
 
 }  // namespace pack
