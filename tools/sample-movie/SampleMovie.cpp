@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     specimen.version = 6;
     specimen.frameRate = 12.0;
     specimen.frameCount = 48;
-    specimen.red = 0x1F, specimen.green = 0x6F, specimen.blue = 0x8B;  // teal
+    specimen.red = 0xE0, specimen.green = 0x8A, specimen.blue = 0x2E;  // amber
     specimen.compressed = true;
     specimen.fsCommands = {{0, "dovetta", "started"}, {47, "dovetta", "looped"}};
     try {
