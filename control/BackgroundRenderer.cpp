@@ -1,6 +1,6 @@
 #include "control/StageRenderer.h"
 
-#include "control/WinHandles.h"
+#include "platform/Handles.h"
 
 #include <new>
 

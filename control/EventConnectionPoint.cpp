@@ -2,7 +2,7 @@
 
 #include "control/ControlGuids.h"
 #include "control/MovieControlIds.h"
-#include "control/WinHandles.h"
+#include "platform/OleScopes.h"
 
 #include <olectl.h>
 

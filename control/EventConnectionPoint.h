@@ -3,7 +3,7 @@
 // count.
 #pragma once
 
-#include "control/ComRef.h"
+#include "platform/ComRef.h"
 
 #include <ocidl.h>
 

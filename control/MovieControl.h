@@ -4,7 +4,6 @@
 // live in their own classes.
 #pragma once
 
-#include "control/ComRef.h"
 #include "control/ControlState.h"
 #include "control/EventConnectionPoint.h"
 #include "control/MovieDocument.h"
@@ -12,6 +11,7 @@
 #include "control/StageRenderer.h"
 #include "control/StageWindow.h"
 #include "control/Timeline.h"
+#include "platform/ComRef.h"
 
 #include <ocidl.h>
 #include <oleidl.h>

@@ -2,7 +2,7 @@
 #include "control/MovieControl.h"
 
 #include "control/MovieControlIds.h"
-#include "control/WinHandles.h"
+#include "platform/OleScopes.h"
 
 namespace control {
 namespace {

@@ -1,6 +1,6 @@
 #include "control/MovieFile.h"
 
-#include "control/WinHandles.h"
+#include "platform/Handles.h"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@ namespace control {
 namespace {
 
 bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::string& problem) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         problem = "the movie file cannot be opened";

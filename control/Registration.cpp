@@ -1,7 +1,7 @@
 #include "control/Registration.h"
 
 #include "control/MovieControlIds.h"
-#include "control/WinHandles.h"
+#include "platform/Handles.h"
 
 #include <olectl.h>
 

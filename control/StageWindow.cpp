@@ -1,5 +1,7 @@
 #include "control/StageWindow.h"
 
+#include "platform/GdiScopes.h"
+
 namespace control {
 namespace {
 

@@ -2,7 +2,7 @@
 // paints and what a tick does belong to its host (the control).
 #pragma once
 
-#include "control/WinHandles.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 

@@ -52,7 +52,7 @@ ControlSite* ControlContainer::CreateControl(REFCLSID clsid, UINT id, const RECT
     ControlSite* raw = new (std::nothrow) ControlSite(*this, id);
     if (raw == nullptr)
         return nullptr;
-    ComPtr<ControlSite> site(raw);
+    ComRef<ControlSite> site = ComRef<ControlSite>::Adopt(raw);
     m_sites.reserve(m_sites.size() + 1);  // storing the site cannot fail once it is created
     if (FAILED(site->Create(clsid, pixels, style, persisted)))
         return nullptr;
@@ -61,7 +61,7 @@ ControlSite* ControlContainer::CreateControl(REFCLSID clsid, UINT id, const RECT
 }
 
 ControlSite* ControlContainer::FindById(UINT id) const {
-    for (const ComPtr<ControlSite>& site : m_sites) {
+    for (const ComRef<ControlSite>& site : m_sites) {
         if (site->GetId() == id)
             return site.get();
     }
@@ -71,7 +71,7 @@ ControlSite* ControlContainer::FindById(UINT id) const {
 ControlSite* ControlContainer::FindByWindow(HWND window) const {
     if (window == nullptr)
         return nullptr;
-    for (const ComPtr<ControlSite>& site : m_sites) {
+    for (const ComRef<ControlSite>& site : m_sites) {
         if (site->GetControlWindow() == window)
             return site.get();
     }
@@ -81,7 +81,7 @@ ControlSite* ControlContainer::FindByWindow(HWND window) const {
 void ControlContainer::DestroyControl(ControlSite* site) {
     for (auto it = m_sites.begin(); it != m_sites.end(); ++it) {
         if (it->get() == site) {
-            ComPtr<ControlSite> taken = std::move(*it);
+            ComRef<ControlSite> taken = std::move(*it);
             m_sites.erase(it);
             taken->Destroy();
             return;
@@ -91,7 +91,7 @@ void ControlContainer::DestroyControl(ControlSite* site) {
 
 void ControlContainer::DestroyAll() {
     while (!m_sites.empty()) {
-        ComPtr<ControlSite> last = std::move(m_sites.back());
+        ComRef<ControlSite> last = std::move(m_sites.back());
         m_sites.pop_back();
         last->Destroy();
     }

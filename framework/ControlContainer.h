@@ -2,8 +2,8 @@
 // time), lookup by id or window, and tear-down in reverse order of creation.
 #pragma once
 
-#include "framework/ComPtr.h"
 #include "framework/DialogInit.h"
+#include "platform/ComRef.h"
 
 #include <windows.h>
 
@@ -53,5 +53,5 @@ public:
 
 private:
     CWnd& m_owner;
-    std::vector<ComPtr<ControlSite>> m_sites;
+    std::vector<ComRef<ControlSite>> m_sites;
 };

@@ -20,7 +20,7 @@ SIZE ScreenDpi() {
     return dpi;
 }
 
-HRESULT StreamOver(std::span<const std::byte> bytes, ComPtr<IStream>& stream) {
+HRESULT StreamOver(std::span<const std::byte> bytes, ComRef<IStream>& stream) {
     HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
     if (FAILED(hr))
         return hr;
@@ -88,7 +88,7 @@ HRESULT ControlSite::Create(REFCLSID clsid, const RECT& rect, DWORD itemStyle,
         return hr;
     }
 
-    m_object.QueryTo(IID_IOleInPlaceObject, m_inPlaceObject);
+    m_inPlaceObject = m_object.As<IOleInPlaceObject>(IID_IOleInPlaceObject);
     if (m_inPlaceObject)
         m_inPlaceObject->GetWindow(&m_controlWindow);
     if (m_controlWindow) {
@@ -100,19 +100,17 @@ HRESULT ControlSite::Create(REFCLSID clsid, const RECT& rect, DWORD itemStyle,
 }
 
 HRESULT ControlSite::LoadState(std::optional<std::span<const std::byte>> persisted) {
-    ComPtr<IPersistStreamInit> persistInit;
-    m_object.QueryTo(IID_IPersistStreamInit, persistInit);
+    ComRef<IPersistStreamInit> persistInit = m_object.As<IPersistStreamInit>(IID_IPersistStreamInit);
     if (!persisted)
         return persistInit ? persistInit->InitNew() : S_OK;
 
-    ComPtr<IStream> stream;
+    ComRef<IStream> stream;
     HRESULT hr = StreamOver(*persisted, stream);
     if (FAILED(hr))
         return hr;
     if (persistInit)
         return persistInit->Load(stream.get());
-    ComPtr<IPersistStream> persist;
-    if (SUCCEEDED(m_object.QueryTo(IID_IPersistStream, persist)))
+    if (ComRef<IPersistStream> persist = m_object.As<IPersistStream>(IID_IPersistStream))
         return persist->Load(stream.get());
     return S_OK;  // a control without persisted state of its own
 }
@@ -140,20 +138,21 @@ void ControlSite::ApplyItemStyle(DWORD itemStyle) {
 }
 
 void ControlSite::ConnectEvents() {
-    ComPtr<IProvideClassInfo2> classInfo;
-    ComPtr<IConnectionPointContainer> points;
+    const ComRef<IProvideClassInfo2> classInfo = m_object.As<IProvideClassInfo2>(IID_IProvideClassInfo2);
     IID eventsIid{};
-    if (FAILED(m_object.QueryTo(IID_IProvideClassInfo2, classInfo)) ||
-        FAILED(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &eventsIid)) ||
-        FAILED(m_object.QueryTo(IID_IConnectionPointContainer, points)))
+    if (!classInfo || FAILED(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &eventsIid)))
         return;  // a control without events
-    ComPtr<IConnectionPoint> point;
+    const ComRef<IConnectionPointContainer> points =
+        m_object.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    if (!points)
+        return;
+    ComRef<IConnectionPoint> point;
     if (FAILED(points->FindConnectionPoint(eventsIid, point.put())))
         return;
     EventSink* sink = new (std::nothrow) EventSink(*this, eventsIid);
     if (sink == nullptr)
         return;
-    ComPtr<EventSink> owned(sink);
+    ComRef<EventSink> owned = ComRef<EventSink>::Adopt(sink);
     DWORD cookie = 0;
     if (FAILED(point->Advise(static_cast<IDispatch*>(sink), &cookie)))
         return;
@@ -196,7 +195,7 @@ void ControlSite::Destroy() noexcept {
 
 IDispatch* ControlSite::GetControlDispatch() {
     if (!m_dispatch && m_object)
-        m_object.QueryTo(IID_IDispatch, m_dispatch);
+        m_dispatch = m_object.As<IDispatch>(IID_IDispatch);
     return m_dispatch.get();
 }
 
@@ -375,7 +374,7 @@ STDMETHODIMP ControlSite::SetBorderSpace(LPCBORDERWIDTHS widths) noexcept {
 }
 
 STDMETHODIMP ControlSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) noexcept {
-    m_activeObject = ComPtr<IOleInPlaceActiveObject>::Share(object);
+    m_activeObject = ComRef<IOleInPlaceActiveObject>(object);  // a reference of our own
     return S_OK;
 }
 

@@ -9,8 +9,8 @@
 // SetClientSite(nullptr), release.
 #pragma once
 
-#include "framework/ComPtr.h"
 #include "framework/Wnd.h"
+#include "platform/ComRef.h"
 
 #include <windows.h>
 #include <ocidl.h>
@@ -135,13 +135,13 @@ private:
     HWND m_controlWindow = nullptr;
     bool m_inPlaceActive = false;
     bool m_moving = false;
-    ComPtr<IOleObject> m_object;
-    ComPtr<IOleInPlaceObject> m_inPlaceObject;
-    ComPtr<IOleInPlaceActiveObject> m_activeObject;
-    ComPtr<IDispatch> m_dispatch;
-    ComPtr<IConnectionPoint> m_connectionPoint;
+    ComRef<IOleObject> m_object;
+    ComRef<IOleInPlaceObject> m_inPlaceObject;
+    ComRef<IOleInPlaceActiveObject> m_activeObject;
+    ComRef<IDispatch> m_dispatch;
+    ComRef<IConnectionPoint> m_connectionPoint;
     DWORD m_adviseCookie = 0;
-    ComPtr<EventSink> m_sink;
+    ComRef<EventSink> m_sink;
     CWnd m_ownWrapper;
     CWnd* m_boundWrapper = nullptr;
 };

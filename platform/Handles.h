@@ -1,4 +1,5 @@
 // Owners for Windows handles and C runtime streams: one small move-only type per kind.
+// BSTR owners live in platform/OleScopes.h, so this header needs no OLE automation.
 #pragma once
 
 #include <windows.h>
@@ -11,8 +12,8 @@ class UniqueResource {
 public:
     using Type = typename Traits::Type;
 
-    UniqueResource() = default;
-    explicit UniqueResource(Type value) : m_value(value) {}
+    UniqueResource() noexcept = default;
+    explicit UniqueResource(Type value) noexcept : m_value(value) {}
     ~UniqueResource() { reset(); }
 
     UniqueResource(const UniqueResource&) = delete;
@@ -24,16 +25,21 @@ public:
         return *this;
     }
 
-    Type get() const { return m_value; }
-    explicit operator bool() const { return Traits::IsValid(m_value); }
+    Type get() const noexcept { return m_value; }
+    explicit operator bool() const noexcept { return Traits::IsValid(m_value); }
 
-    Type release() {
+    Type release() noexcept {
         return std::exchange(m_value, Traits::Invalid());
     }
-    void reset(Type value = Traits::Invalid()) {
+    void reset(Type value = Traits::Invalid()) noexcept {
         Type old = std::exchange(m_value, value);
         if (Traits::IsValid(old))
             Traits::Close(old);
+    }
+    // Out-parameter for calls that create the resource: closes the current one first.
+    Type* put() noexcept {
+        reset();
+        return &m_value;
     }
 
 private:
@@ -75,8 +81,40 @@ struct StreamTraits {
     static void Close(Type f) { std::fclose(f); }
 };
 
+struct GdiObjectTraits {  // pens, brushes, bitmaps, fonts
+    using Type = HGDIOBJ;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DeleteObject(h); }
+};
+
+struct MemoryDcTraits {  // CreateCompatibleDC results
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DeleteDC(h); }
+};
+
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::RegCloseKey(h); }
+};
+
+struct WindowTraits {
+    using Type = HWND;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DestroyWindow(h); }
+};
+
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueKernelHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueStream = UniqueResource<StreamTraits>;
+using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
+using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
+using UniqueRegKey = UniqueResource<RegKeyTraits>;
+using UniqueWindow = UniqueResource<WindowTraits>;

@@ -2,6 +2,7 @@
 #include "app/Diagnostics.h"
 
 #include "MessageBoxWatcher.h"
+#include "SystemText.h"
 #include "TraceRecorder.h"
 
 #include <gtest/gtest.h>
@@ -9,22 +10,6 @@
 #include <windows.h>
 
 const std::wstring& TraceFileNameSeenByLateStatic();
-
-namespace {
-
-// The system's own text for a code, as FormatMessageW gives it.
-std::wstring SystemText(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring result = length && text ? std::wstring(text, length) : std::wstring();
-    LocalFree(text);
-    return result;
-}
-
-}  // namespace
 
 TEST(TraceFileName, IsTheFixedNameInTheRootOfDriveC) {
     EXPECT_EQ(TraceFileName, L"C:\\debug-player.txt");

@@ -5,6 +5,7 @@
 #include "workspace/FolderNumbers.h"
 
 #include "MessageBoxWatcher.h"
+#include "SystemText.h"
 #include "TestFolder.h"
 #include "TraceRecorder.h"
 
@@ -41,17 +42,6 @@ Traces Join(std::initializer_list<Traces> parts) {
     for (const Traces& part : parts)
         all.insert(all.end(), part.begin(), part.end());
     return all;
-}
-
-std::wstring SystemText(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring result = length && text ? std::wstring(text, length) : std::wstring();
-    LocalFree(text);
-    return result;
 }
 
 // Drive D: of the test prefix, mapped by the ctest set-up step.

@@ -4,7 +4,7 @@
 
 #include "control/ControlGuids.h"
 #include "control/MovieControlIds.h"
-#include "control/WinHandles.h"
+#include "platform/OleScopes.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,9 @@
 
 #include "control/MovieControlIds.h"
 #include "control/StageRenderer.h"
-#include "control/WinHandles.h"
 #include "movie/SwfHeader.h"
+#include "platform/GdiScopes.h"
+#include "platform/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -468,7 +469,7 @@ const BadMovie kBadMovies[] = {
      [](const ScratchFolder& f) {
          // Sparse: a valid movie at the start, the rest of the 257 MiB never written.
          const std::wstring path = f.Write(L"big.swf", movie::BuildSwf(Specimen(200, 100, 0xFF, 0, 0)));
-         UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+         UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
          LARGE_INTEGER size;
          size.QuadPart = (int64_t(257) << 20);
          SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN);

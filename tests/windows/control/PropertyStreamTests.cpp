@@ -5,7 +5,7 @@
 
 #include "control/ControlState.h"
 #include "control/MovieControlIds.h"
-#include "control/WinHandles.h"
+#include "platform/OleScopes.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "TestContainer.h"
 
 #include "control/MovieControlIds.h"
-#include "control/WinHandles.h"
+#include "platform/Handles.h"
 
 #include <gtest/gtest.h>
 

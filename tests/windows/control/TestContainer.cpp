@@ -1,7 +1,8 @@
 #include "TestContainer.h"
 
 #include "control/MovieControlIds.h"
-#include "control/WinHandles.h"
+#include "platform/GdiScopes.h"
+#include "platform/OleScopes.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // through the activation and teardown an ATL-style host performs.
 #pragma once
 
-#include "control/ComRef.h"
+#include "platform/ComRef.h"
 
 #include <windows.h>
 #include <ocidl.h>

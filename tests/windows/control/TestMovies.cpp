@@ -1,7 +1,7 @@
 #include "TestMovies.h"
 
 #include "control/ControlState.h"
-#include "control/WinHandles.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
@@ -33,7 +33,7 @@ ScratchFolder::~ScratchFolder() {
 
 std::wstring ScratchFolder::Write(const std::wstring& name, const std::vector<uint8_t>& bytes) const {
     const std::wstring path = PathOf(name);
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw std::runtime_error("cannot create a test movie");
     DWORD written = 0;
     if (!bytes.empty() && (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||

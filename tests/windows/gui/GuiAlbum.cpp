@@ -17,21 +17,6 @@ std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
 
 std::wstring Bin(const std::wstring& name) { return ProgramFolder() + L"\\" + name; }
 
-std::vector<std::wstring> Entries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..")
-            names.push_back(name);
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    return names;
-}
-
 PlayerRun::PlayerRun(const AlbumOptions& options) : m_options(options) {
     MakeFolder(m_scratch / L"work");
     movie::SwfSpecimen specimen;
@@ -68,7 +53,7 @@ HWND PlayerRun::WaitForPlayer(const std::wstring& caption) {
 }
 
 std::wstring PlayerRun::WorkFolder() const {
-    const std::vector<std::wstring> numbers = Entries(WorkRoot());
+    const std::vector<std::wstring> numbers = FolderEntries(WorkRoot());
     return numbers.size() == 1 ? WorkRoot() + L"\\" + numbers[0] : L"";
 }
 

@@ -16,8 +16,6 @@ constexpr int kMovieControlId = 1000;
 
 // A program of the build (they all sit beside the test program).
 std::wstring Bin(const std::wstring& name);
-// Names in a folder, without "." and "..".
-std::vector<std::wstring> Entries(const std::wstring& folder);
 
 struct AlbumOptions {
     int width = 800, height = 600;

@@ -63,7 +63,7 @@ protected:
         EXPECT_FALSE(PlayerIsOpen(run.Program().ProcessId()));
         PressButton(error, IDOK);
         EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
-        EXPECT_TRUE(Entries(run.WorkRoot()).empty()) << "working folder left behind";
+        EXPECT_TRUE(FolderEntries(run.WorkRoot()).empty()) << "working folder left behind";
     }
 };
 
@@ -80,7 +80,7 @@ TEST_F(GuiInstallTest, AnsweredNoStartsNothingAndCleansUp) {
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
     EXPECT_FALSE(IsFile(record)) << "the installer was started";
     EXPECT_FALSE(PlayerIsOpen(run.Program().ProcessId()));
-    EXPECT_TRUE(Entries(run.WorkRoot()).empty());
+    EXPECT_TRUE(FolderEntries(run.WorkRoot()).empty());
 }
 
 TEST_F(GuiInstallTest, AnsweredYesInstallsTheCarriedControlAndPlays) {
@@ -106,7 +106,7 @@ TEST_F(GuiInstallTest, AnsweredYesInstallsTheCarriedControlAndPlays) {
 
     ::PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
-    EXPECT_TRUE(Entries(run.WorkRoot()).empty());
+    EXPECT_TRUE(FolderEntries(run.WorkRoot()).empty());
 }
 
 TEST_F(GuiInstallTest, InstallerThatInstallsNothingEndsWithTheError) {

@@ -155,7 +155,7 @@ TEST_F(GuiPlayerTest, ProgramWithoutAnAlbumOpensTheDefaultStage) {
     EXPECT_EQ(Width(c), 600);
     EXPECT_EQ(Height(c), 400);
     const std::wstring folder = run.WorkFolder();
-    EXPECT_TRUE(Entries(folder).empty());
+    EXPECT_TRUE(FolderEntries(folder).empty());
     ::PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
     EXPECT_FALSE(IsFolder(folder));
@@ -197,7 +197,7 @@ TEST_F(GuiPlayerTest, DamagedAlbumShowsTheErrorAndNoPlayer) {
     EXPECT_FALSE(PlayerIsOpen(run.Program().ProcessId()));
     PressButton(box, IDOK);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
-    EXPECT_TRUE(Entries(run.WorkRoot()).empty());
+    EXPECT_TRUE(FolderEntries(run.WorkRoot()).empty());
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include "payload/AlbumFormat.h"
 #include "payload/PayloadLoader.h"
 #include "tests/support/MemoryAlbum.h"
+#include "tests/windows/support/TestFolder.h"
 #include "tests/windows/support/TraceRecorder.h"
 #include "workspace/ExtractFolder.h"
 #include "workspace/FolderRemoval.h"
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -36,23 +36,6 @@ std::string ReadWhole(const std::wstring& path) {
 void WriteWhole(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-// Names in a folder, sorted.
-std::vector<std::wstring> Entries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..")
-            names.push_back(name);
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 struct Extra {
@@ -155,7 +138,7 @@ TEST_F(PayloadLoaderTest, ScaledWorkedExampleWritesBothFilesAndTracesEveryStep) 
 
     EXPECT_EQ(ReadWhole(InFolder(L"84512712.exe")), spec.installer);
     EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
-    EXPECT_EQ(Entries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"84512712.swf"}));
+    EXPECT_EQ(FolderEntries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"84512712.swf"}));
     EXPECT_EQ(m_data.m_width, 800);
     EXPECT_EQ(m_data.m_height, 600);
     EXPECT_EQ(m_data.m_titleText, L"Autumn Journey");
@@ -178,7 +161,7 @@ TEST_F(PayloadLoaderTest, ProgramWithoutAlbumKeepsDefaultsAndWritesNothing) {
     EXPECT_EQ(Load(std::string("MZ plain program") + "\x01\x02\x03\x04"), 0);
     EXPECT_EQ(RecordedTraces(), (Traces{L"BEGIN GetExtractFolder", L"END GetExtractFolder",
                                         L"Checking file signature = 67305985"}));
-    EXPECT_TRUE(Entries(m_folder).empty());
+    EXPECT_TRUE(FolderEntries(m_folder).empty());
     EXPECT_TRUE(m_data.m_flashPresent);
     EXPECT_EQ(m_data.m_width, 600);
     EXPECT_EQ(m_data.m_height, 400);
@@ -189,7 +172,7 @@ TEST_F(PayloadLoaderTest, MissingProgramFileIsLikeNoAlbum) {
     ClearTraces();
     EXPECT_EQ(m_data.LoadPayload(m_scratch + L"\\no-such-program.exe"), 0);
     EXPECT_EQ(RecordedTraces().back(), L"Checking file signature = 0");
-    EXPECT_TRUE(Entries(m_folder).empty());
+    EXPECT_TRUE(FolderEntries(m_folder).empty());
 }
 
 TEST_F(PayloadLoaderTest, ExtraFilesAreWrittenUnderTheirOwnNames) {
@@ -237,7 +220,7 @@ TEST_F(PayloadLoaderTest, UnsafeNamesStopTheLoadAndNothingLandsOutside) {
         Traces expected = Head(DatasizeOf(bytes), uint32_t(spec.installer.size()), 3);
         expected.push_back(L"Reading External Dependency error");
         EXPECT_EQ(RecordedTraces(), expected);
-        EXPECT_EQ(Entries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"good.txt"}));
+        EXPECT_EQ(FolderEntries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"good.txt"}));
         EXPECT_FALSE(FileExists(m_folder + L"\\..\\escape.txt"));
         EXPECT_FALSE(FileExists(m_scratch + L"\\escape.txt"));
         EXPECT_TRUE(m_data.m_flashPresent);  // the version check is skipped
@@ -311,7 +294,7 @@ TEST_F(PayloadLoaderTest, NegativeCountWritesNoExtraFile) {
     file.raw("MZ").raw(body.str()).u32(uint32_t(body.size())).u32(album::kSignature);
     EXPECT_EQ(Load(file.str()), 0);
     EXPECT_EQ(RecordedTraces()[7], L"Total external dependency = -1");
-    EXPECT_EQ(Entries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"84512712.swf"}));
+    EXPECT_EQ(FolderEntries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"84512712.swf"}));
     EXPECT_EQ(m_data.m_width, 5);
     EXPECT_EQ(m_data.m_height, 7);
 }
@@ -347,14 +330,15 @@ TEST_F(PayloadLoaderTest, DamagedBlocksWriteNothing) {
         SCOPED_TRACE(c.what);
         RemoveFolderTree(m_folder);
         EXPECT_EQ(Load(c.bytes), 3);
-        EXPECT_TRUE(Entries(m_folder).empty());
+        EXPECT_TRUE(FolderEntries(m_folder).empty());
         const Traces& traces = RecordedTraces();
         ASSERT_EQ(traces.size(), 6u);
         EXPECT_EQ(traces[3], L"Signature ok");
         const std::wstring prefix = L"Payload damaged at ";
         EXPECT_EQ(traces[5].substr(0, prefix.size()), prefix);
-        if (c.field)
+        if (c.field) {
             EXPECT_EQ(traces[5], prefix + c.field);
+        }
         EXPECT_TRUE(m_data.m_flashPresent);
     }
 }

@@ -1,4 +1,5 @@
-// An owning reference to a COM interface: AddRef on copy, Release on destruction.
+// An owning reference to a COM interface: AddRef on copy, Release on destruction. Adopt takes
+// over a reference the caller already owns.
 #pragma once
 
 #include <unknwn.h>
