@@ -38,22 +38,22 @@ std::optional<ParsedCommandLine> ParseCommandLine(const std::vector<std::string>
 
         const size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
         const std::string_view name = std::string_view(arg).substr(0, equals);
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& candidate : specs) {
-            if (name == candidate.name || (!candidate.alias.empty() && name == candidate.alias)) spec = &candidate;
+            if (name == candidate.name || (!candidate.alias.empty() && name == candidate.alias)) option = &candidate;
         }
-        if (!spec) {
+        if (!option) {
             error = "unknown option '" + std::string(name) + "'";
             return std::nullopt;
         }
-        if (!spec->repeatable && parsed.Has(spec->name)) {
-            error = "option '" + std::string(spec->name) + "' is given more than once";
+        if (!option->repeatable && parsed.Has(option->name)) {
+            error = "option '" + std::string(option->name) + "' is given more than once";
             return std::nullopt;
         }
-        std::vector<std::string>& values = parsed.options[std::string(spec->name)];
-        if (!spec->takesValue) {
+        std::vector<std::string>& values = parsed.options[std::string(option->name)];
+        if (!option->takesValue) {
             if (equals != std::string::npos) {
-                error = "option '" + std::string(spec->name) + "' takes no value";
+                error = "option '" + std::string(option->name) + "' takes no value";
                 return std::nullopt;
             }
             continue;
@@ -63,7 +63,7 @@ std::optional<ParsedCommandLine> ParseCommandLine(const std::vector<std::string>
         } else if (i + 1 < args.size()) {
             values.push_back(args[++i]);
         } else {
-            error = "option '" + std::string(spec->name) + "' needs a value";
+            error = "option '" + std::string(option->name) + "' needs a value";
             return std::nullopt;
         }
     }

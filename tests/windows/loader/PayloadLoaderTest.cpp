@@ -43,7 +43,7 @@ struct Extra {
     std::string bytes;
 };
 
-struct AlbumSpec {
+struct AlbumRecipe {
     std::string player = "MZ-player-program";
     std::string installer = "MZ-installer";
     album::Version required{6, 0, 79, 0};
@@ -53,21 +53,21 @@ struct AlbumSpec {
     std::u16string title = u"Autumn Journey";
 };
 
-std::string BuildAlbum(const AlbumSpec& spec) {
-    MemorySource player(spec.player), installer(spec.installer), movie(spec.movie);
+std::string BuildAlbum(const AlbumRecipe& recipe) {
+    MemorySource player(recipe.player), installer(recipe.installer), movie(recipe.movie);
     std::vector<std::unique_ptr<MemorySource>> sources;
     AlbumParts parts;
     parts.player = &player;
     parts.installer = &installer;
-    parts.required = spec.required;
-    for (const Extra& f : spec.files) {
+    parts.required = recipe.required;
+    for (const Extra& f : recipe.files) {
         sources.push_back(std::make_unique<MemorySource>(f.bytes));
         parts.files.push_back({f.name, sources.back().get()});
     }
     parts.movie = &movie;
-    parts.width = spec.width;
-    parts.height = spec.height;
-    parts.title = spec.title;
+    parts.width = recipe.width;
+    parts.height = recipe.height;
+    parts.title = recipe.title;
     MemorySink sink;
     EXPECT_TRUE(album::WriteAlbum(parts, sink));
     return sink.bytes;
@@ -127,17 +127,17 @@ uint32_t DatasizeOf(const std::string& album) {
 }  // namespace
 
 TEST_F(PayloadLoaderTest, ScaledWorkedExampleWritesBothFilesAndTracesEveryStep) {
-    AlbumSpec spec;
-    spec.player = "MZ" + std::string(510, 'p');
-    spec.installer = "MZ" + std::string(546, 'i');
-    spec.movie = "CWS" + std::string(3188, 'm');
-    const std::string bytes = BuildAlbum(spec);
+    AlbumRecipe recipe;
+    recipe.player = "MZ" + std::string(510, 'p');
+    recipe.installer = "MZ" + std::string(546, 'i');
+    recipe.movie = "CWS" + std::string(3188, 'm');
+    const std::string bytes = BuildAlbum(recipe);
     ASSERT_EQ(DatasizeOf(bytes), 3809u);
 
     EXPECT_EQ(Load(bytes), 0);
 
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.exe")), spec.installer);
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.exe")), recipe.installer);
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), recipe.movie);
     EXPECT_EQ(FolderEntries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"84512712.swf"}));
     EXPECT_EQ(m_data.m_width, 800);
     EXPECT_EQ(m_data.m_height, 600);
@@ -146,7 +146,7 @@ TEST_F(PayloadLoaderTest, ScaledWorkedExampleWritesBothFilesAndTracesEveryStep) 
               (std::vector<uint32_t>{6, 0, 79, 0}));
     EXPECT_EQ(m_data.m_dependencyCount, 0);
 
-    const bool control = ControlMeets(spec.required);
+    const bool control = ControlMeets(recipe.required);
     EXPECT_EQ(m_data.m_flashPresent, control);
     Traces expected = Head(3809, 548, 0);
     expected.insert(expected.end(), {L"Reading SWF file", L"Reading SWF size = 3191",
@@ -176,9 +176,9 @@ TEST_F(PayloadLoaderTest, MissingProgramFileIsLikeNoAlbum) {
 }
 
 TEST_F(PayloadLoaderTest, ExtraFilesAreWrittenUnderTheirOwnNames) {
-    AlbumSpec spec;
-    spec.files = {{u"a.png", "short"}, {u"a-much-longer-name-for-the-second.xml", "long one"}, {u"b.png", ""}};
-    EXPECT_EQ(Load(BuildAlbum(spec)), 0);
+    AlbumRecipe recipe;
+    recipe.files = {{u"a.png", "short"}, {u"a-much-longer-name-for-the-second.xml", "long one"}, {u"b.png", ""}};
+    EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
     EXPECT_EQ(ReadWhole(InFolder(L"a.png")), "short");
     EXPECT_EQ(ReadWhole(InFolder(L"a-much-longer-name-for-the-second.xml")), "long one");
     EXPECT_TRUE(FileExists(InFolder(L"b.png")));
@@ -189,14 +189,14 @@ TEST_F(PayloadLoaderTest, ExtraFilesAreWrittenUnderTheirOwnNames) {
 }
 
 TEST_F(PayloadLoaderTest, NamesLikeTheFixedFilesAndRepeatedNamesOverwriteInOrder) {
-    AlbumSpec spec;
-    spec.files = {{u"84512712.exe", "replaces installer"},
+    AlbumRecipe recipe;
+    recipe.files = {{u"84512712.exe", "replaces installer"},
                   {u"84512712.swf", "replaced by movie"},
                   {u"same.txt", "first"},
                   {u"same.txt", "second"}};
-    EXPECT_EQ(Load(BuildAlbum(spec)), 0);
+    EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
     EXPECT_EQ(ReadWhole(InFolder(L"84512712.exe")), "replaces installer");
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), recipe.movie);
     EXPECT_EQ(ReadWhole(InFolder(L"same.txt")), "second");
 }
 
@@ -212,12 +212,12 @@ TEST_F(PayloadLoaderTest, UnsafeNamesStopTheLoadAndNothingLandsOutside) {
     for (const std::u16string& name : names) {
         SCOPED_TRACE(Widen(std::string(name.begin(), name.end()).substr(0, 40)).c_str());
         RemoveFolderTree(m_folder);
-        AlbumSpec spec;
-        spec.files = {{u"good.txt", "kept"}, {name, "hostile"}, {u"after.txt", "never"}};
-        const std::string bytes = BuildAlbum(spec);
+        AlbumRecipe recipe;
+        recipe.files = {{u"good.txt", "kept"}, {name, "hostile"}, {u"after.txt", "never"}};
+        const std::string bytes = BuildAlbum(recipe);
         EXPECT_EQ(Load(bytes), 3);
 
-        Traces expected = Head(DatasizeOf(bytes), uint32_t(spec.installer.size()), 3);
+        Traces expected = Head(DatasizeOf(bytes), uint32_t(recipe.installer.size()), 3);
         expected.push_back(L"Reading External Dependency error");
         EXPECT_EQ(RecordedTraces(), expected);
         EXPECT_EQ(FolderEntries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"good.txt"}));
@@ -231,9 +231,9 @@ TEST_F(PayloadLoaderTest, UnsafeNamesStopTheLoadAndNothingLandsOutside) {
 
 TEST_F(PayloadLoaderTest, DependencyThatCannotBeCreatedStopsWithResult3) {
     ::CreateDirectoryW(InFolder(L"taken").c_str(), nullptr);
-    AlbumSpec spec;
-    spec.files = {{u"taken", "a folder has this name"}};
-    EXPECT_EQ(Load(BuildAlbum(spec)), 3);
+    AlbumRecipe recipe;
+    recipe.files = {{u"taken", "a folder has this name"}};
+    EXPECT_EQ(Load(BuildAlbum(recipe)), 3);
     EXPECT_EQ(RecordedTraces().back(), L"Reading External Dependency error");
     EXPECT_FALSE(FileExists(InFolder(L"84512712.swf")));
     EXPECT_TRUE(m_data.m_flashPresent);
@@ -241,13 +241,13 @@ TEST_F(PayloadLoaderTest, DependencyThatCannotBeCreatedStopsWithResult3) {
 
 TEST_F(PayloadLoaderTest, MovieThatCannotBeWrittenGives3AndTheCheckStillRuns) {
     ::CreateDirectoryW(InFolder(L"84512712.swf").c_str(), nullptr);
-    AlbumSpec spec;
-    spec.required = {0xFFFFFFFF, 0, 0, 0};  // no installed control can meet this
-    const std::string bytes = BuildAlbum(spec);
+    AlbumRecipe recipe;
+    recipe.required = {0xFFFFFFFF, 0, 0, 0};  // no installed control can meet this
+    const std::string bytes = BuildAlbum(recipe);
     EXPECT_EQ(Load(bytes), 3);
-    Traces expected = Head(DatasizeOf(bytes), uint32_t(spec.installer.size()), 0);
+    Traces expected = Head(DatasizeOf(bytes), uint32_t(recipe.installer.size()), 0);
     expected.insert(expected.end(),
-                    {L"Reading SWF file", L"Reading SWF size = " + std::to_wstring(spec.movie.size()),
+                    {L"Reading SWF file", L"Reading SWF size = " + std::to_wstring(recipe.movie.size()),
                      L"SWF is saved into " + InFolder(L"84512712.swf"), L"SWF save error",
                      L"No flash player detected", L"SWF file does not exist"});
     EXPECT_EQ(RecordedTraces(), expected);
@@ -257,13 +257,13 @@ TEST_F(PayloadLoaderTest, MovieThatCannotBeWrittenGives3AndTheCheckStillRuns) {
 
 TEST_F(PayloadLoaderTest, InstallerThatCannotBeWrittenIsTracedAndTheMovieStillPlays) {
     ::CreateDirectoryW(InFolder(L"84512712.exe").c_str(), nullptr);
-    AlbumSpec spec;
-    EXPECT_EQ(Load(BuildAlbum(spec)), 0);
+    AlbumRecipe recipe;
+    EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
     const Traces& traces = RecordedTraces();
-    EXPECT_EQ(traces[5], L"exeSize = " + std::to_wstring(spec.installer.size()));
+    EXPECT_EQ(traces[5], L"exeSize = " + std::to_wstring(recipe.installer.size()));
     EXPECT_EQ(traces[6], L"Installer save error");
     EXPECT_EQ(traces[7], L"Reading External Dependency");
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), recipe.movie);
 }
 
 TEST_F(PayloadLoaderTest, TitleFollowsItsStoredLength) {
@@ -277,12 +277,12 @@ TEST_F(PayloadLoaderTest, TitleFollowsItsStoredLength) {
     };
     for (const Case& c : cases) {
         RemoveFolderTree(m_folder);
-        AlbumSpec spec;
-        spec.title = c.title;
-        spec.movie = "FWS movie after which the title stands";
-        EXPECT_EQ(Load(BuildAlbum(spec)), 0);
+        AlbumRecipe recipe;
+        recipe.title = c.title;
+        recipe.movie = "FWS movie after which the title stands";
+        EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
         EXPECT_EQ(m_data.m_titleText, c.expected);
-        EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
+        EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), recipe.movie);
     }
 }
 
@@ -301,9 +301,9 @@ TEST_F(PayloadLoaderTest, NegativeCountWritesNoExtraFile) {
 
 // A damaged block is found before anything is written.
 TEST_F(PayloadLoaderTest, DamagedBlocksWriteNothing) {
-    AlbumSpec spec;
-    spec.files = {{u"one.txt", "1"}};
-    const std::string good = BuildAlbum(spec);
+    AlbumRecipe recipe;
+    recipe.files = {{u"one.txt", "1"}};
+    const std::string good = BuildAlbum(recipe);
     const uint32_t datasize = DatasizeOf(good);
     auto withDatasize = [&](uint32_t value) {
         std::string bytes = good;
@@ -314,7 +314,7 @@ TEST_F(PayloadLoaderTest, DamagedBlocksWriteNothing) {
     };
     // The movie's size field made larger than what follows it.
     std::string longMovie = good;
-    const size_t swfSizeAt = good.size() - 8 - (4 + 2 * 15) - spec.movie.size() - 12;
+    const size_t swfSizeAt = good.size() - 8 - (4 + 2 * 15) - recipe.movie.size() - 12;
     longMovie[swfSizeAt + 3] = 0x10;
 
     struct Case {
@@ -345,9 +345,9 @@ TEST_F(PayloadLoaderTest, DamagedBlocksWriteNothing) {
 
 // Sizes are 64-bit: an album behind more than 4 GiB of program (a sparse file) still loads.
 TEST_F(PayloadLoaderTest, ProgramOfMoreThan4GiBIsMeasuredWhole) {
-    AlbumSpec spec;
-    spec.player = "";
-    const std::string block = BuildAlbum(spec);
+    AlbumRecipe recipe;
+    recipe.player = "";
+    const std::string block = BuildAlbum(recipe);
     const uint64_t offset = (uint64_t(1) << 32) + 12345;
     {
         HANDLE h = ::CreateFileW(m_program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
@@ -365,7 +365,7 @@ TEST_F(PayloadLoaderTest, ProgramOfMoreThan4GiBIsMeasuredWhole) {
     EXPECT_EQ(FileSizeOf(m_program), offset + block.size());
     ClearTraces();
     EXPECT_EQ(m_data.LoadPayload(m_program), 0);
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), spec.movie);
+    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), recipe.movie);
     EXPECT_EQ(m_data.m_titleText, L"Autumn Journey");
     ::DeleteFileW(m_program.c_str());
 }
