@@ -1,6 +1,6 @@
 # Shared by the scripts: installs missing Debian packages and manages the display.
 
-dovetta_packages=(cmake ninja-build g++ mingw-w64 wine64 xvfb googletest zlib1g-dev
+dovetta_packages=(cmake ninja-build g++ mingw-w64 wine wine64 xvfb googletest zlib1g-dev
                   libz-mingw-w64-dev imagemagick time)
 
 dovetta_setup() {
@@ -13,7 +13,8 @@ dovetta_setup() {
     local sudo=""
     [ "$(id -u)" = 0 ] || sudo=sudo
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # With the recommended packages: Wine needs them for its X11 driver and fonts.
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
   fi
 }
 
