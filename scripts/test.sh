@@ -15,6 +15,11 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+echo "== fuzz targets: a short bounded run of each"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+ctest --preset fuzz
+
 echo "== windows x86_64 build and tests (wine64)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
