@@ -82,10 +82,10 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
     if (signature != album::kSignature)
         return result;
     DebugTrace(L"Signature ok");
-    DebugTrace(L"datasize = " + Number(ReadU32At(file, size - 8)));
 
     // The whole block is checked before anything is written: a damaged album writes nothing.
     album::WalkResult walk = album::Walk(file);
+    DebugTrace(L"datasize = " + Number(walk.layout.datasize));
     if (walk.status != album::WalkStatus::Ok) {
         const std::string where = walk.field.empty() ? "datasize" : walk.field;
         DebugTrace(L"Payload damaged at " + std::wstring(where.begin(), where.end()));

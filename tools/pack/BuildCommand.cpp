@@ -230,13 +230,9 @@ int WriteAlbumFile(const std::string& output, const album::AlbumParts& parts) {
 }  // namespace
 
 int RunBuild(const std::vector<std::string>& args) {
-    std::string error;
-    const auto line = ParseCommandLine(args, kOptions, error);
-    if (!line) return UsageError(kCommand, error);
-    if (line->help) {
-        WriteOutput(kUsage);
-        return kExitOk;
-    }
+    int exitCode = kExitOk;
+    const auto line = ParseCommand(kCommand, args, kOptions, kUsage, exitCode);
+    if (!line) return exitCode;
     BuildRequest request;
     Inputs inputs;
     album::AlbumParts parts;

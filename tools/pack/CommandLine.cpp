@@ -76,4 +76,21 @@ int UsageError(std::string_view command, std::string_view problem) {
     return kExitUsage;
 }
 
+std::optional<ParsedCommandLine> ParseCommand(std::string_view command, const std::vector<std::string>& args,
+                                              const std::vector<OptionSpec>& specs, std::string_view usage,
+                                              int& exitCode) {
+    std::string error;
+    std::optional<ParsedCommandLine> line = ParseCommandLine(args, specs, error);
+    if (!line) {
+        exitCode = UsageError(command, error);
+        return std::nullopt;
+    }
+    if (line->help) {
+        WriteOutput(usage);
+        exitCode = kExitOk;
+        return std::nullopt;
+    }
+    return line;
+}
+
 }  // namespace pack

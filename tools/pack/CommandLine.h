@@ -35,4 +35,10 @@ std::optional<ParsedCommandLine> ParseCommandLine(const std::vector<std::string>
 // Prints "dovetta-pack COMMAND: problem" and the hint to --help on stderr; returns kExitUsage.
 int UsageError(std::string_view command, std::string_view problem);
 
+// Parses a command's arguments. nullopt when the run ends here, with `exitCode` set: a usage
+// error (reported on stderr, kExitUsage) or --help (the usage printed, kExitOk).
+std::optional<ParsedCommandLine> ParseCommand(std::string_view command, const std::vector<std::string>& args,
+                                              const std::vector<OptionSpec>& specs, std::string_view usage,
+                                              int& exitCode);
+
 }  // namespace pack

@@ -98,13 +98,9 @@ int WriteOutputs(album::Source& source, const std::vector<Output>& outputs, cons
 }  // namespace
 
 int RunExtract(const std::vector<std::string>& args) {
-    std::string error;
-    const auto line = ParseCommandLine(args, {}, error);
-    if (!line) return UsageError(kCommand, error);
-    if (line->help) {
-        WriteOutput(kUsage);
-        return kExitOk;
-    }
+    int exitCode = kExitOk;
+    const auto line = ParseCommand(kCommand, args, {}, kUsage, exitCode);
+    if (!line) return exitCode;
     if (line->operands.size() != 2) return UsageError(kCommand, "give an album file and a folder");
     const std::string& albumPath = line->operands[0];
     const std::string& folder = line->operands[1];

@@ -157,13 +157,9 @@ std::string JsonReport(const std::string& path, const album::WalkResult& walk, c
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
-    std::string error;
-    const auto line = ParseCommandLine(args, kOptions, error);
-    if (!line) return UsageError(kCommand, error);
-    if (line->help) {
-        WriteOutput(kUsage);
-        return kExitOk;
-    }
+    int exitCode = kExitOk;
+    const auto line = ParseCommand(kCommand, args, kOptions, kUsage, exitCode);
+    if (!line) return exitCode;
     if (line->operands.size() != 1) return UsageError(kCommand, "give exactly one album file");
     const std::string& path = line->operands[0];
 
