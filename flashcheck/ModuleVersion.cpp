@@ -2,6 +2,7 @@
 #include "flashcheck/ModuleVersion.h"
 
 #include "platform/Handles.h"
+#include "platform/SystemLibrary.h"
 
 #include <cstring>
 
@@ -10,6 +11,17 @@ namespace {
 constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
 constexpr DWORD kModuleNameCapacity = 1024;
 constexpr UINT kSystemFolderCapacity = MAX_PATH;
+
+// The version functions of the system's version library, loaded from the system folder rather
+// than imported (the library is not one the system always takes from its own folder).
+struct VersionFunctions {
+    UniqueModule library = LoadSystemLibrary(L"version.dll");
+    decltype(&::GetFileVersionInfoSizeW) getSize = ProcedureAddress<decltype(getSize)>(library.get(), "GetFileVersionInfoSizeW");
+    decltype(&::GetFileVersionInfoW) getInfo = ProcedureAddress<decltype(getInfo)>(library.get(), "GetFileVersionInfoW");
+    decltype(&::VerQueryValueW) queryValue = ProcedureAddress<decltype(queryValue)>(library.get(), "VerQueryValueW");
+
+    bool Loaded() const { return getSize && getInfo && queryValue; }
+};
 
 }  // namespace
 
@@ -29,17 +41,20 @@ bool ModuleVersion::Load(const std::wstring& path) {
         return false;
     name.resize(nameLength);
 
+    const VersionFunctions versions;
+    if (!versions.Loaded())
+        return false;
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(name.c_str(), &ignored);
+    const DWORD size = versions.getSize(name.c_str(), &ignored);
     if (size == 0)
         return false;
     m_data = std::make_unique<unsigned char[]>(size);
-    if (!GetFileVersionInfoW(name.c_str(), 0, size, m_data.get()))
+    if (!versions.getInfo(name.c_str(), 0, size, m_data.get()))
         return false;
 
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(m_data.get(), L"\\", &value, &length) || !value ||
+    if (!versions.queryValue(m_data.get(), L"\\", &value, &length) || !value ||
         length < sizeof(VS_FIXEDFILEINFO))
         return false;
     std::memcpy(&m_fixed, value, sizeof m_fixed);
@@ -47,7 +62,7 @@ bool ModuleVersion::Load(const std::wstring& path) {
     // Optional: a block without a translation table is still judged by its version.
     value = nullptr;
     length = 0;
-    if (VerQueryValueW(m_data.get(), L"\\VarFileInfo\\Translation", &value, &length) && value &&
+    if (versions.queryValue(m_data.get(), L"\\VarFileInfo\\Translation", &value, &length) && value &&
         length >= sizeof(DWORD)) {
         DWORD entry = 0;
         std::memcpy(&entry, value, sizeof entry);

@@ -1,6 +1,7 @@
 #include "installer/ControlInstall.h"
 
 #include "platform/Handles.h"
+#include "platform/SystemLibrary.h"
 
 #include <windows.h>
 
@@ -68,8 +69,7 @@ SetupResult RegisterControl(const std::wstring& path, bool unregister) {
     if (!module)
         return SetupResult::RegisterFailed;
     using Entry = HRESULT(STDAPICALLTYPE*)();
-    const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(
-        ::GetProcAddress(module.get(), unregister ? "DllUnregisterServer" : "DllRegisterServer")));
+    const auto entry = ProcedureAddress<Entry>(module.get(), unregister ? "DllUnregisterServer" : "DllRegisterServer");
     if (!entry || FAILED(entry()))
         return SetupResult::RegisterFailed;
     return SetupResult::Done;
