@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+#include <tlhelp32.h>
+
 RunningProgram::RunningProgram(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
                                const std::vector<std::wstring>& environment) {
     // The child's environment: ours, with the given entries replacing those of the same name.
@@ -198,3 +200,16 @@ bool SaveWindowImage(HWND window, const std::wstring& bmpPath) {
            ::WriteFile(out.get(), &header, sizeof header, &written, nullptr) &&
            ::WriteFile(out.get(), pixels.data(), DWORD(pixels.size()), &written, nullptr);
 }
+
+std::wstring ModulePathIn(DWORD processId, const std::wstring& name) {
+    UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    if (!snapshot)
+        return L"";
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Module32FirstW(snapshot.get(), &entry); more; more = ::Module32NextW(snapshot.get(), &entry))
+        if (_wcsicmp(entry.szModule, name.c_str()) == 0)
+            return entry.szExePath;
+    return L"";
+}
+

@@ -57,5 +57,8 @@ std::wstring MessageBoxText(HWND box);
 // Presses a button of a dialog or message box (BM_CLICK posted, so a modal loop may start).
 void PressButton(HWND dialog, int buttonId);
 
+// The full path of the module `name` ("comctl32.dll") loaded in the process; empty when none is.
+std::wstring ModulePathIn(DWORD processId, const std::wstring& name);
+
 // Saves the screen area of the window as a BMP file (for the closing notes and for people).
 bool SaveWindowImage(HWND window, const std::wstring& bmpPath);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <fstream>
 
 namespace {
@@ -125,6 +127,32 @@ TEST_F(GuiPlayerTest, WindowMenuCommandsOpenTheAboutBox) {
     ::Sleep(500);
     EXPECT_TRUE(TopLevelWindows(run.Program().ProcessId(), L"#32770", L"About Dovetta").empty());
 
+    ::PostMessageW(player, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
+}
+
+// The manifest binds version 6 of the common controls: the system's window classes of the
+// player's boxes come from it. (Wine 8 treats every program as aware of the display's scale,
+// so the manifest's choice there is checked with the resources, not here.)
+TEST_F(GuiPlayerTest, BoxesUseCommonControlsSix) {
+    PlayerRun run;
+    ASSERT_TRUE(run.Packed());
+    run.Start();
+    HWND player = run.WaitForPlayer(L"Autumn Journey");
+    ASSERT_TRUE(player);
+    ::PostMessageW(player, WM_SYSCOMMAND, 0x0010, 0);
+    HWND about = WaitForWindow(run.Program().ProcessId(), L"#32770", L"About Dovetta", 5000);
+    ASSERT_TRUE(about);
+
+    // Version 6 is a side-by-side assembly; version 5 is the plain file in the system folder.
+    std::wstring controls = ModulePathIn(run.Program().ProcessId(), L"comctl32.dll");
+    std::transform(controls.begin(), controls.end(), controls.begin(), ::towlower);
+    EXPECT_NE(controls.find(L"\\winsxs\\"), std::wstring::npos) << "common controls: " << controls;
+    EXPECT_NE(controls.find(L"microsoft.windows.common-controls_6595b64144ccf1df_6."), std::wstring::npos)
+        << "common controls: " << controls;
+
+    PressButton(about, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5000));
     ::PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
 }

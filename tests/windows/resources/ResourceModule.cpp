@@ -7,12 +7,15 @@ namespace {
 
 constexpr LANGID kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
-// A build on Linux names the module by its Unix path; Wine shows the Unix root as drive Z:.
+}  // namespace
+
 std::wstring ToWindowsPath(std::wstring path) {
     if (path.empty() || path[0] != L'/') return path;
     std::replace(path.begin(), path.end(), L'/', L'\\');
     return L"Z:" + path;
 }
+
+namespace {
 
 std::wstring& ModulePath() {
     static std::wstring path = ToWindowsPath(L"" DOVETTA_RESOURCE_MODULE);

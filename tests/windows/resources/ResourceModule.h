@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// A build on Linux names its files by Unix paths; Wine shows the Unix root as drive Z:.
+std::wstring ToWindowsPath(std::wstring path);
+
 // Path of the module under test: the build's default, or the --module=PATH argument.
 void SetResourceModulePath(std::wstring path);
 const std::wstring& ResourceModulePath();
