@@ -143,7 +143,11 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
 
 bool PlayerData::ReadExternalDependencies(std::wstring folder, AlbumFile& file) {
     m_dependencyCount = 0;
-    m_dependencyCount = int32_t(ReadU32At(file, file.position));
+    // The walk has seen this field; failing to read it now means the file changed under us.
+    unsigned char count[4] = {};
+    if (!file.readAt(file.position, count, sizeof count))
+        return false;
+    m_dependencyCount = int32_t(album::ReadU32(count));
     file.position += 4;
     DebugTrace(L"Total external dependency = " + Number(uint32_t(m_dependencyCount)));
 

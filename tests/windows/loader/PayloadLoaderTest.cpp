@@ -3,6 +3,7 @@
 #include "flashcheck/ModuleVersion.h"
 #include "payload/AlbumFormat.h"
 #include "payload/PayloadLoader.h"
+#include "platform/Handles.h"
 #include "tests/support/MemoryAlbum.h"
 #include "tests/windows/support/TestFolder.h"
 #include "tests/windows/support/TraceRecorder.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -341,6 +343,70 @@ TEST_F(PayloadLoaderTest, DamagedBlocksWriteNothing) {
         }
         EXPECT_TRUE(m_data.m_flashPresent);
     }
+}
+
+// The album is cut short while it is being read (a file on a share that another machine
+// rewrites, a download still in progress): the load ends with 3, and no file in the folder is
+// a partial copy - each one there is whole.
+TEST_F(PayloadLoaderTest, AlbumCutShortWhileLoadingGives3AndLeavesOnlyWholeFiles) {
+    AlbumRecipe recipe;
+    recipe.installer = "MZ" + std::string(300000, 'i');
+    recipe.files = {{u"notes.txt", std::string(300000, 'e')}};
+    recipe.movie = "FWS" + std::string(300000, 'm');
+    const std::string bytes = BuildAlbum(recipe);
+    auto middleOf = [&](const std::string& part) { return bytes.find(part) + part.size() / 2; };
+
+    struct Case {
+        const char* what;
+        const wchar_t* cutAfterTrace;  // the step at which the file shrinks
+        size_t cutTo;
+        const wchar_t* failureTrace;
+        std::vector<std::wstring> wholeFiles;
+    } cases[] = {
+        {"inside the installer, before it is copied", L"exeSize = ", middleOf(recipe.installer),
+         L"Installer save error", {}},
+        {"inside the extra file, before the extras are read", L"Reading External Dependency",
+         middleOf(recipe.files[0].bytes), L"Reading External Dependency error", {L"84512712.exe"}},
+        {"inside the movie, before it is copied", L"SWF save ok", middleOf(recipe.movie), L"SWF write error",
+         {L"84512712.exe", L"notes.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RemoveFolderTree(m_folder);
+        WriteWhole(m_program, bytes);
+        ClearTraces();
+        OnTrace(c.cutAfterTrace, [&] {
+            UniqueFileHandle album(::CreateFileW(m_program.c_str(), GENERIC_WRITE,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                 OPEN_EXISTING, 0, nullptr));
+            LARGE_INTEGER at{};
+            at.QuadPart = LONGLONG(c.cutTo);
+            ASSERT_TRUE(album && ::SetFilePointerEx(album.get(), at, nullptr, FILE_BEGIN) &&
+                        ::SetEndOfFile(album.get())) << "error " << ::GetLastError();
+        });
+
+        EXPECT_EQ(m_data.LoadPayload(m_program), 3);
+
+        const Traces& traces = RecordedTraces();
+        EXPECT_NE(std::find(traces.begin(), traces.end(), c.failureTrace), traces.end());
+        EXPECT_EQ(FolderEntries(m_folder), c.wholeFiles);
+        for (const std::wstring& name : c.wholeFiles)
+            EXPECT_EQ(ReadWhole(InFolder(name)), name == L"notes.txt" ? recipe.files[0].bytes : recipe.installer);
+    }
+}
+
+// The program file cannot be opened at all (held by another program that shares nothing): a
+// clean start with the defaults, nothing written.
+TEST_F(PayloadLoaderTest, ProgramFileThatCannotBeOpenedIsLikeNoAlbum) {
+    WriteWhole(m_program, BuildAlbum(AlbumRecipe{}));
+    UniqueFileHandle held(::CreateFileW(m_program.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    ClearTraces();
+    EXPECT_EQ(m_data.LoadPayload(m_program), 0);
+    EXPECT_EQ(RecordedTraces().back(), L"Checking file signature = 0");
+    EXPECT_TRUE(FolderEntries(m_folder).empty());
+    EXPECT_EQ(m_data.m_width, 600);
+    EXPECT_EQ(m_data.m_height, 400);
 }
 
 // Sizes are 64-bit: an album behind more than 4 GiB of program (a sparse file) still loads.
