@@ -24,20 +24,31 @@ PlayerRun::PlayerRun(const AlbumOptions& options) : m_options(options) {
     specimen.height = options.height;
     specimen.red = 0x20, specimen.green = 0x60, specimen.blue = 0xA0;
     specimen.frameCount = 24;
-    WriteBytes(m_scratch / L"movie.swf", movie::BuildSwf(specimen));
+    std::vector<uint8_t> movie = movie::BuildSwf(specimen);
+    movie.resize(movie.size() + options.moviePadding);
+    WriteBytes(m_scratch / L"movie.swf", movie);
     m_album = m_scratch / L"album.exe";
     std::wstring args = L"build --player " + Quoted(Bin(options.player)) + L" --installer " +
                         Quoted(Bin(options.installer)) + L" --movie " + Quoted(m_scratch / L"movie.swf") +
                         L" --title " + Quoted(options.title) + L" -o " + Quoted(m_album);
     if (!options.require.empty())
         args += L" --require " + options.require;
+    for (size_t i = 0; i < options.extraFileSizes.size(); ++i) {
+        const std::wstring extra = m_scratch / (L"extra-" + std::to_wstring(i) + L".bin");
+        WriteBytes(extra, std::vector<uint8_t>(options.extraFileSizes[i], uint8_t('e')));
+        args += L" --file " + Quoted(extra);
+    }
     m_packExit = RunToEnd(Bin(L"dovetta-pack.exe"), args);
 }
 
-RunningProgram& PlayerRun::Start(const std::wstring& exe) {
+std::vector<std::wstring> PlayerRun::Environment() const {
     std::vector<std::wstring> environment = m_options.environment;
-    environment.push_back(L"TMP=work");
-    m_program = std::make_unique<RunningProgram>(exe.empty() ? m_album : exe, L"", m_scratch.Path(), environment);
+    environment.push_back(L"TMP=" + m_options.tmp);
+    return environment;
+}
+
+RunningProgram& PlayerRun::Start(const std::wstring& exe) {
+    m_program = std::make_unique<RunningProgram>(exe.empty() ? m_album : exe, L"", m_scratch.Path(), Environment());
     return *m_program;
 }
 
@@ -62,4 +73,19 @@ bool PlayerIsOpen(DWORD processId) {
         if (::GetDlgItem(window, kMovieControlId))
             return true;
     return false;
+}
+
+std::vector<std::wstring> TraceLines(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::vector<std::wstring> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const int size = ::MultiByteToWideChar(CP_UTF8, 0, line.data(), int(line.size()), nullptr, 0);
+        std::wstring wide(size_t(size), L'\0');
+        ::MultiByteToWideChar(CP_UTF8, 0, line.data(), int(line.size()), wide.data(), size);
+        lines.push_back(wide);
+    }
+    return lines;
 }

@@ -24,16 +24,22 @@ struct AlbumOptions {
     std::wstring player = L"Dovetta.exe";
     std::wstring installer = L"MovieControlSetup.exe";
     std::vector<std::wstring> environment;             // "NAME=value" for the player's process
+    std::wstring tmp = L"work";                        // TMP for the player: relative to the scratch folder
+    size_t moviePadding = 0;                           // bytes appended to the movie file
+    std::vector<size_t> extraFileSizes;                // extra files "extra-<n>.bin" of these sizes
 };
 
-// One run of a player in a scratch folder. TMP names a relative folder there, so the run's
-// working folder is <scratch>\work\CorvaneWorkspace\Temp\<number>.
+// One run of a player in a scratch folder. TMP names a relative folder there (unless the options
+// say otherwise), so the run's working folder is <scratch>\work\CorvaneWorkspace\Temp\<number>.
 class PlayerRun {
 public:
     explicit PlayerRun(const AlbumOptions& options = {});
 
     bool Packed() const { return m_packExit == 0u && IsFile(m_album); }
     const std::wstring& Album() const { return m_album; }
+    const std::wstring& Folder() const { return m_scratch.Path(); }
+    // The environment entries a player of this run starts with.
+    std::vector<std::wstring> Environment() const;
     std::wstring Scratch(const std::wstring& name) const { return m_scratch / name; }
     std::wstring WorkRoot() const { return m_scratch / L"work\\CorvaneWorkspace\\Temp"; }
 
@@ -53,6 +59,10 @@ private:
     std::optional<DWORD> m_packExit;
     std::unique_ptr<RunningProgram> m_program;
 };
+
+// The trace build's file, and its lines (UTF-8 on disk).
+constexpr wchar_t kTraceFile[] = L"C:\\debug-player.txt";
+std::vector<std::wstring> TraceLines(const std::wstring& path = kTraceFile);
 
 // True when a window of the process hosts the movie control (the player is open).
 bool PlayerIsOpen(DWORD processId);

@@ -50,7 +50,9 @@ protected:
         HWND box = WaitForWindow(run.Program().ProcessId(), L"#32770", L"Notification", kStartTimeoutMs);
         if (box) {
             EXPECT_EQ(MessageBoxText(box), kPrompt);
-            EXPECT_TRUE(StatusWindow(run.Program().ProcessId(), L"Autumn Journey")) << "Status window caption";
+            // Bounded wait: on a busy machine the list of windows can lag behind the box.
+            EXPECT_TRUE(WaitUntil([&] { return StatusWindow(run.Program().ProcessId(), L"Autumn Journey") != nullptr; },
+                                  5000)) << "Status window caption";
         }
         return box;
     }

@@ -228,25 +228,6 @@ TEST_F(GuiPlayerTest, DamagedAlbumShowsTheErrorAndNoPlayer) {
     EXPECT_TRUE(FolderEntries(run.WorkRoot()).empty());
 }
 
-namespace {
-
-std::vector<std::wstring> TraceLines(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::vector<std::wstring> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const int size = ::MultiByteToWideChar(CP_UTF8, 0, line.data(), int(line.size()), nullptr, 0);
-        std::wstring wide(size_t(size), L'\0');
-        ::MultiByteToWideChar(CP_UTF8, 0, line.data(), int(line.size()), wide.data(), size);
-        lines.push_back(wide);
-    }
-    return lines;
-}
-
-}  // namespace
-
 // The trace build of the player writes every step of a normal run to the trace file.
 TEST_F(GuiPlayerTest, TraceBuildRecordsTheWholeRun) {
     const std::wstring traceFile = L"C:\\debug-player.txt";
