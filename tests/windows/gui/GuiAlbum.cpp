@@ -2,6 +2,8 @@
 
 #include "movie/SwfWriter.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 
 namespace {
@@ -61,6 +63,16 @@ HWND PlayerRun::WaitForPlayer(const std::wstring& caption) {
         return found != nullptr;
     }, kStartTimeoutMs);
     return found;
+}
+
+HWND PlayerRun::OpenPlayer(const std::wstring& caption) {
+    EXPECT_TRUE(Packed()) << "the album was not packed";
+    if (!Packed())
+        return nullptr;
+    Start();
+    HWND player = WaitForPlayer(caption);
+    EXPECT_TRUE(player) << "no player window";
+    return player;
 }
 
 std::wstring PlayerRun::WorkFolder() const {

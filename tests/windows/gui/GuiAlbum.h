@@ -49,6 +49,9 @@ public:
 
     // The top-level dialog captioned `caption` that hosts the movie control, or null in time.
     HWND WaitForPlayer(const std::wstring& caption);
+    // Starts the album and waits for its player window; null (and a test failure) when the album
+    // was not packed or no player opened in time.
+    HWND OpenPlayer(const std::wstring& caption = L"Autumn Journey");
     // The numbered working folder of this run (the only one under the scratch folder).
     std::wstring WorkFolder() const;
 

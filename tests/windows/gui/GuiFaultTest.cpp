@@ -111,9 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Drive, GuiDiskFullTest,
 // shares nothing: the rest is removed, nothing is shown, the program ends.
 TEST_F(GuiFaultTest, FilesThatCannotBeDeletedAtExitStayAndTheRestGoes) {
     PlayerRun run;
-    ASSERT_TRUE(run.Packed());
-    run.Start();
-    HWND player = run.WaitForPlayer(L"Autumn Journey");
+    HWND player = run.OpenPlayer();
     ASSERT_TRUE(player);
     const std::wstring folder = run.WorkFolder();
     ASSERT_FALSE(folder.empty());

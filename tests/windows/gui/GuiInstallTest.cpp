@@ -136,6 +136,9 @@ TEST_F(GuiInstallTest, InstalledVersionTooOldEndsWithTheError) {
     EXPECT_TRUE(IsFile(FlashOcxPath()));  // installed, but older than the album asks for
 }
 
+// The installer cannot be started. A refused elevation prompt (the installer asks for an
+// administrator) ends the same way on Windows - the shell reports that nothing was started -
+// and Wine, which has no such prompt, cannot refuse it.
 TEST_F(GuiInstallTest, MissingInstallerFileEndsWithTheError) {
     PlayerRun run;
     HWND box = StartAndWaitForPrompt(run);

@@ -45,9 +45,7 @@ TEST_P(GuiStageSizeTest, ControlIsExactlyTheStageAndTheWindowIsCentred) {
     options.width = width;
     options.height = height;
     PlayerRun run(options);
-    ASSERT_TRUE(run.Packed());
-    run.Start();
-    HWND player = run.WaitForPlayer(L"Autumn Journey");
+    HWND player = run.OpenPlayer();
     ASSERT_TRUE(player) << "no player window";
 
     HWND control = ::GetDlgItem(player, kMovieControlId);
@@ -74,9 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Stages, GuiStageSizeTest,
 
 TEST_F(GuiPlayerTest, ResizingAndMaximisingKeepTheMargins) {
     PlayerRun run;
-    ASSERT_TRUE(run.Packed());
-    run.Start();
-    HWND player = run.WaitForPlayer(L"Autumn Journey");
+    HWND player = run.OpenPlayer();
     ASSERT_TRUE(player);
     const Margins margins = MarginsOf(player);
     const RECT opened = WindowRect(player);
@@ -104,9 +100,7 @@ TEST_F(GuiPlayerTest, ResizingAndMaximisingKeepTheMargins) {
 
 TEST_F(GuiPlayerTest, WindowMenuCommandsOpenTheAboutBox) {
     PlayerRun run;
-    ASSERT_TRUE(run.Packed());
-    run.Start();
-    HWND player = run.WaitForPlayer(L"Autumn Journey");
+    HWND player = run.OpenPlayer();
     ASSERT_TRUE(player);
 
     for (UINT command : {0x0010u, 0x0017u, 0x001Fu}) {
@@ -136,9 +130,7 @@ TEST_F(GuiPlayerTest, WindowMenuCommandsOpenTheAboutBox) {
 // so the manifest's choice there is checked with the resources, not here.)
 TEST_F(GuiPlayerTest, BoxesUseCommonControlsSix) {
     PlayerRun run;
-    ASSERT_TRUE(run.Packed());
-    run.Start();
-    HWND player = run.WaitForPlayer(L"Autumn Journey");
+    HWND player = run.OpenPlayer();
     ASSERT_TRUE(player);
     ::PostMessageW(player, WM_SYSCOMMAND, 0x0010, 0);
     HWND about = WaitForWindow(run.Program().ProcessId(), L"#32770", L"About Dovetta", 5000);
@@ -159,9 +151,7 @@ TEST_F(GuiPlayerTest, BoxesUseCommonControlsSix) {
 
 TEST_F(GuiPlayerTest, ClosingRemovesTheExtractedFilesAndTheFolder) {
     PlayerRun run;
-    ASSERT_TRUE(run.Packed());
-    run.Start();
-    HWND player = run.WaitForPlayer(L"Autumn Journey");
+    HWND player = run.OpenPlayer();
     ASSERT_TRUE(player);
     const std::wstring folder = run.WorkFolder();
     ASSERT_FALSE(folder.empty());
@@ -236,9 +226,7 @@ TEST_F(GuiPlayerTest, TraceBuildRecordsTheWholeRun) {
     options.player = L"Dovetta-trace.exe";
     options.require = L"6.0.79.0";
     PlayerRun run(options);
-    ASSERT_TRUE(run.Packed());
-    run.Start();
-    HWND player = run.WaitForPlayer(L"Autumn Journey");
+    HWND player = run.OpenPlayer();
     ASSERT_TRUE(player);
     const std::wstring folder = run.WorkFolder();
     ::PostMessageW(player, WM_CLOSE, 0, 0);
