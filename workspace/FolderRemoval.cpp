@@ -3,6 +3,7 @@
 #include "workspace/FolderRemoval.h"
 
 #include "framework/CFileFind.h"
+#include "workspace/ResolvedPath.h"
 
 #include <windows.h>
 
@@ -31,12 +32,18 @@ bool RemoveFolderTree(std::wstring path) {
     bool more = finder.FindFile(path + L"\\*.*");
     if (!more)
         return false;
+    const std::wstring resolvedFolder = ResolvedPath(path);
     while (more) {
         // Read the next entry first: the one in hand may then be deleted safely.
         more = finder.FindNextFile();
         if (finder.IsDots())
             continue;
         const std::wstring entry = finder.GetFilePath();
+        if (!ResolvesInside(resolvedFolder, entry, finder.GetFileName())) {
+            // A link the system follows without showing it as one (a Unix link under Wine):
+            // deleting it would delete what it points to. It stays, and so does the folder.
+            continue;
+        }
         if (finder.IsReparsePoint()) {
             RemoveLink(finder);
         } else if (finder.IsDirectory()) {

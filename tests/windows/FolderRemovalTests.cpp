@@ -141,8 +141,9 @@ TEST_F(Removal, RemovesTreesDeeperThanMaxPath) {
 }
 
 TEST(RemovalOfLinks, RemovesALinkWithoutEnteringIt) {
-    // The link D:\links\work\dirlink -> D:\links\target is made by the ctest set-up step:
-    // Wine cannot create links itself.
+    // The links D:\links\work\dirlink -> D:\links\target and D:\links\work\filelink ->
+    // D:\links\target\precious.txt are made by the ctest set-up step: Wine cannot create links
+    // itself. Wine shows the link to a file as the file; deleting it would delete the target.
     const std::wstring work = L"D:\\links\\work";
     const std::wstring target = L"D:\\links\\target";
     const DWORD link = GetFileAttributesW((work + L"\\dirlink").c_str());
@@ -150,6 +151,7 @@ TEST(RemovalOfLinks, RemovesALinkWithoutEnteringIt) {
         GTEST_SKIP() << "the link is made by the ctest set-up step wine_test_drive_setup";
     ASSERT_TRUE(link & FILE_ATTRIBUTE_REPARSE_POINT);
     MakeFile(target + L"\\keep.txt");
+    MakeFile(target + L"\\precious.txt", "precious");
     MakeFolder(work + L"\\sub");
     MakeFile(work + L"\\sub\\gone.txt");
     MakeFile(work + L"\\gone.txt");
@@ -157,11 +159,13 @@ TEST(RemovalOfLinks, RemovesALinkWithoutEnteringIt) {
     EXPECT_TRUE(RemoveFolder(work));
 
     EXPECT_TRUE(IsFile(target + L"\\keep.txt"));
+    EXPECT_TRUE(IsFile(target + L"\\precious.txt"));
     EXPECT_FALSE(IsFolder(work + L"\\sub"));
     EXPECT_FALSE(IsFile(work + L"\\gone.txt"));
     if (RunningUnderWine()) {
-        // Wine's RemoveDirectoryW on a Unix link to a folder acts on the folder it points to,
-        // which is not empty here: the link, and so the working folder, stay.
+        // Wine opens what a Unix link points to even when asked for the link itself, so the
+        // removal cannot delete the link without acting on its target: the links, and so the
+        // working folder, stay.
         EXPECT_TRUE(IsFolder(work + L"\\dirlink"));
         EXPECT_TRUE(IsFolder(work));
     } else {

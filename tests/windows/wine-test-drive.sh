@@ -1,6 +1,6 @@
 #!/bin/sh
-# Maps drive D: of the test wine prefix to a folder of the build, with a directory symbolic
-# link inside it, or takes both away again.
+# Maps drive D: of the test wine prefix to a folder of the build, with symbolic links to a
+# folder and to a file inside it, or takes it all away again.
 #   wine-test-drive.sh setup|cleanup <wine-run.sh> <wine prefix> <drive folder>
 # DOVETTA_WINEPREFIX, when set, names the prefix instead, as it does for wine-run.sh.
 set -eu
@@ -12,8 +12,10 @@ setup)
   "$wine_run" --version >/dev/null
   rm -rf "$drive"
   mkdir -p "$drive/tmp" "$drive/links/work" "$drive/links/target"
-  # The link the removal must not follow; the test fills the tree around it.
+  # The links the removal must not follow, to a folder and to a file; the test fills the tree
+  # around them.
   ln -s ../target "$drive/links/work/dirlink"
+  ln -s ../target/precious.txt "$drive/links/work/filelink"
   ln -sfn "$drive" "$prefix/dosdevices/d:"
   ;;
 cleanup)

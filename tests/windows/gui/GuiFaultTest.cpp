@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -34,6 +35,50 @@ void CollectFiles(const std::wstring& folder, std::vector<std::wstring>& files) 
             files.push_back(path);
     }
 }
+
+std::wstring UnixPath(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+    const std::string text = name ? name : "";
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return std::wstring(text.begin(), text.end());
+}
+
+// Runs a Unix program (Wine starts those, and gives no exit code for them) and waits until
+// `done` holds; false after the time.
+bool RunUnixProgram(std::wstring commandLine, const std::function<bool()>& done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    UniqueKernelHandle process(info.hProcess), thread(info.hThread);
+    return WaitUntil(done, 10000);
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A symbolic link made on the Unix side (Wine cannot make links itself), taken away the same
+// way: Wine's own calls act on what a link to a folder points to.
+class UnixLink {
+public:
+    UnixLink(const std::wstring& target, const std::wstring& link) : m_link(link) {
+        m_made = RunUnixProgram(L"Z:\\bin\\ln -s \"" + UnixPath(target) + L"\" \"" + UnixPath(link) + L"\"",
+                                [&] { return Exists(link); });
+    }
+    ~UnixLink() {
+        RunUnixProgram(L"Z:\\bin\\rm -f \"" + UnixPath(m_link) + L"\"", [&] { return !Exists(m_link); });
+    }
+    UnixLink(const UnixLink&) = delete;
+    UnixLink& operator=(const UnixLink&) = delete;
+    bool Made() const { return m_made; }
+
+private:
+    std::wstring m_link;
+    bool m_made = false;
+};
 
 class GuiFaultTest : public ::testing::Test {
 protected:
@@ -131,6 +176,33 @@ TEST_F(GuiFaultTest, FilesThatCannotBeDeletedAtExitStayAndTheRestGoes) {
 
     held.reset();
     ::SetFileAttributesW((folder + L"\\read-only.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A link planted in the working folder while the player runs - to a folder and to a file
+// outside it - is never followed at exit: what it points to survives. (Windows shows such links
+// as links and they are removed as links; Wine shows a link to a file as the file itself, so
+// there it stays, and with it the folder.)
+TEST_F(GuiFaultTest, LinksPlantedInTheWorkingFolderAreNeverFollowedAtExit) {
+    PlayerRun run;
+    HWND player = run.OpenPlayer();
+    ASSERT_TRUE(player);
+    const std::wstring folder = run.WorkFolder();
+    ASSERT_FALSE(folder.empty());
+    const std::wstring keep = run.Folder() + L"\\keep";
+    MakeFolder(keep);
+    MakeFile(keep + L"\\precious.txt", "precious");
+    MakeFile(run.Folder() + L"\\precious-file.txt", "precious");
+    const UnixLink toFolder(keep, folder + L"\\link-to-folder");
+    const UnixLink toFile(run.Folder() + L"\\precious-file.txt", folder + L"\\link-to-file");
+    ASSERT_TRUE(toFolder.Made() && toFile.Made());
+    ASSERT_TRUE(IsFile(folder + L"\\link-to-folder\\precious.txt"));  // the link leads there
+
+    ::PostMessageW(player, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
+    EXPECT_EQ(ReadWhole(keep + L"\\precious.txt"), "precious");
+    EXPECT_EQ(ReadWhole(run.Folder() + L"\\precious-file.txt"), "precious");
+    EXPECT_FALSE(IsFile(folder + L"\\84512712.swf"));
+    EXPECT_FALSE(IsFile(folder + L"\\84512712.exe"));
 }
 
 // Twenty copies of one album started at the same moment: twenty numbered folders, each movie
