@@ -15,7 +15,7 @@ run() { build/windows/wine-run.sh "$@"; }
 
 if [ -z "${DISPLAY:-}" ]; then
   dovetta_start_display
-  trap 'WINEPREFIX=$DOVETTA_WINEPREFIX wineserver -k 2>/dev/null; dovetta_stop_display' EXIT
+  trap 'WINEPREFIX=$DOVETTA_WINEPREFIX wineserver -k 2>/dev/null || true; dovetta_stop_display' EXIT
 fi
 run "$bin/MovieControlSetup.exe" /Q >/dev/null
 run "$bin/dovetta-window.exe" wait nothing-at-all 1 >/dev/null 2>&1 || true   # warm the prefix

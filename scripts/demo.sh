@@ -34,7 +34,7 @@ headless=""
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
   dovetta_start_display
-  trap 'WINEPREFIX=$DOVETTA_WINEPREFIX wineserver -k 2>/dev/null; dovetta_stop_display' EXIT
+  trap 'WINEPREFIX=$DOVETTA_WINEPREFIX wineserver -k 2>/dev/null || true; dovetta_stop_display' EXIT
 fi
 
 echo "== preparing the Wine prefix $DOVETTA_WINEPREFIX (first time: about 15 s)"

@@ -35,10 +35,12 @@ dovetta_start_display() {
 }
 
 dovetta_stop_display() {
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+  # Best effort, and never a failure of the caller (which may run with errexit): a server that
+  # has already ended makes "wineserver -k" fail.
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
   for p in build/windows/wineprefix; do
-    [ -d "$p" ] && WINEPREFIX="$PWD/$p" wineserver -k 2>/dev/null
+    if [ -d "$p" ]; then WINEPREFIX="$PWD/$p" wineserver -k 2>/dev/null || true; fi
   done
-  [ -n "${DOVETTA_XVFB_PID:-}" ] && kill "$DOVETTA_XVFB_PID" 2>/dev/null
+  if [ -n "${DOVETTA_XVFB_PID:-}" ]; then kill "$DOVETTA_XVFB_PID" 2>/dev/null || true; fi
   return 0
 }
