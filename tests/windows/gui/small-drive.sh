@@ -18,6 +18,10 @@ case "$action" in
 setup)
   # Makes sure the prefix exists before its drives are changed.
   "$wine_run" --version >/dev/null
+  if [ ! -d "$prefix/dosdevices" ]; then
+    echo "small-drive: the wine prefix $prefix has no dosdevices folder" >&2
+    exit 1
+  fi
   take_away
   mkdir -p "$mountpoint"
   if mount -t tmpfs -o size=2m,mode=0755 dovetta-small-drive "$mountpoint" 2>/dev/null; then
