@@ -4,6 +4,7 @@
 #include "GuiAlbum.h"
 
 #include "platform/Handles.h"
+#include "platform/SystemLibrary.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
-#include <iterator>
 
 namespace {
 
@@ -19,11 +19,6 @@ namespace {
 const wchar_t kSmallDrive[] = L"T:\\";
 constexpr size_t kMoreThanTheSmallDrive = 3u << 20;
 constexpr DWORD kManyProgramsTimeoutMs = 180000;
-
-std::string ReadWhole(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Every file under a folder, with its path; folders themselves are not listed.
 void CollectFiles(const std::wstring& folder, std::vector<std::wstring>& files) {
@@ -38,8 +33,7 @@ void CollectFiles(const std::wstring& folder, std::vector<std::wstring>& files) 
 
 std::wstring UnixPath(const std::wstring& path) {
     using ToUnix = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    const auto toUnix = ProcedureAddress<ToUnix>(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
     char* name = toUnix ? toUnix(path.c_str()) : nullptr;
     const std::string text = name ? name : "";
     ::HeapFree(::GetProcessHeap(), 0, name);
@@ -128,9 +122,9 @@ TEST_P(GuiDiskFullTest, ShowsTheErrorLeavesNoPartialFileAndRemovesTheFolder) {
     for (const std::wstring& file : left) {
         const std::wstring name = file.substr(file.rfind(L'\\') + 1);
         if (name == L"84512712.exe")
-            EXPECT_EQ(ReadWhole(file), ReadWhole(Bin(options.installer)));
+            EXPECT_EQ(ReadFileContent(file), ReadFileContent(Bin(options.installer)));
         else if (name == L"extra-0.bin")
-            EXPECT_EQ(ReadWhole(file), std::string(options.extraFileSizes.at(0), 'e'));
+            EXPECT_EQ(ReadFileContent(file), std::string(options.extraFileSizes.at(0), 'e'));
         else
             ADD_FAILURE() << "partial file left: " << file;
     }
@@ -199,8 +193,8 @@ TEST_F(GuiFaultTest, LinksPlantedInTheWorkingFolderAreNeverFollowedAtExit) {
 
     ::PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
-    EXPECT_EQ(ReadWhole(keep + L"\\precious.txt"), "precious");
-    EXPECT_EQ(ReadWhole(run.Folder() + L"\\precious-file.txt"), "precious");
+    EXPECT_EQ(ReadFileContent(keep + L"\\precious.txt"), "precious");
+    EXPECT_EQ(ReadFileContent(run.Folder() + L"\\precious-file.txt"), "precious");
     EXPECT_FALSE(IsFile(folder + L"\\84512712.swf"));
     EXPECT_FALSE(IsFile(folder + L"\\84512712.exe"));
 }
@@ -211,7 +205,7 @@ TEST_F(GuiFaultTest, TwentyCopiesStartedAtOnceUseTwentyFoldersAndRemoveThemAll) 
     constexpr int kCopies = 20;
     PlayerRun run;
     ASSERT_TRUE(run.Packed());
-    const std::string movie = ReadWhole(run.Folder() + L"\\movie.swf");
+    const std::string movie = ReadFileContent(run.Folder() + L"\\movie.swf");
     ASSERT_FALSE(movie.empty());
 
     std::vector<std::unique_ptr<RunningProgram>> players;
@@ -228,7 +222,7 @@ TEST_F(GuiFaultTest, TwentyCopiesStartedAtOnceUseTwentyFoldersAndRemoveThemAll) 
     const std::vector<std::wstring> folders = FolderEntries(run.WorkRoot());
     EXPECT_EQ(folders.size(), size_t(kCopies));
     for (const std::wstring& number : folders)
-        EXPECT_EQ(ReadWhole(run.WorkRoot() + L"\\" + number + L"\\84512712.swf"), movie) << number;
+        EXPECT_EQ(ReadFileContent(run.WorkRoot() + L"\\" + number + L"\\84512712.swf"), movie) << number;
 
     for (const auto& p : players)
         for (HWND window : TopLevelWindows(p->ProcessId()))
@@ -244,8 +238,8 @@ TEST_F(GuiFaultTest, TwentyCopiesStartedAtOnceUseTwentyFoldersAndRemoveThemAll) 
 TEST_F(GuiFaultTest, ProgramFileCutShortStartsWithTheDefaultStage) {
     PlayerRun run;
     ASSERT_TRUE(run.Packed());
-    const std::string whole = ReadWhole(run.Album());
-    const size_t player = ReadWhole(Bin(L"Dovetta.exe")).size();
+    const std::string whole = ReadFileContent(run.Album());
+    const size_t player = ReadFileContent(Bin(L"Dovetta.exe")).size();
     ASSERT_GT(whole.size(), player + 100);
     const struct {
         const char* what;

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
 namespace {
@@ -111,13 +110,8 @@ const char* const kKnownSystemLibraries[] = {"advapi32.dll", "comdlg32.dll", "gd
                                              "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "shell32.dll",
                                              "shlwapi.dll",  "user32.dll"};
 
-std::vector<char> ReadWholeFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 template <typename T>
-bool ReadAt(const std::vector<char>& image, size_t offset, T& value) {
+bool ReadAt(const std::string& image, size_t offset, T& value) {
     if (offset > image.size() || image.size() - offset < sizeof(T))
         return false;
     std::memcpy(&value, image.data() + offset, sizeof(T));
@@ -126,7 +120,7 @@ bool ReadAt(const std::vector<char>& image, size_t offset, T& value) {
 
 // The names in the import directory of a 64-bit program file; empty when it cannot be read.
 std::vector<std::string> ImportedLibraries(const std::wstring& path) {
-    const std::vector<char> image = ReadWholeFile(path);
+    const std::string image = ReadFileContent(path);
     IMAGE_DOS_HEADER dos{};
     IMAGE_NT_HEADERS64 nt{};
     if (!ReadAt(image, 0, dos) || !ReadAt(image, size_t(dos.e_lfanew), nt) || nt.Signature != IMAGE_NT_SIGNATURE)

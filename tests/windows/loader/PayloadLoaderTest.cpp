@@ -30,11 +30,6 @@ using Traces = std::vector<std::wstring>;
 
 std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-std::string ReadWhole(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void WriteWhole(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
@@ -138,8 +133,8 @@ TEST_F(PayloadLoaderTest, ScaledWorkedExampleWritesBothFilesAndTracesEveryStep) 
 
     EXPECT_EQ(Load(bytes), 0);
 
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.exe")), recipe.installer);
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), recipe.movie);
+    EXPECT_EQ(ReadFileContent(InFolder(L"84512712.exe")), recipe.installer);
+    EXPECT_EQ(ReadFileContent(InFolder(L"84512712.swf")), recipe.movie);
     EXPECT_EQ(FolderEntries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"84512712.swf"}));
     EXPECT_EQ(m_data.m_width, 800);
     EXPECT_EQ(m_data.m_height, 600);
@@ -181,10 +176,10 @@ TEST_F(PayloadLoaderTest, ExtraFilesAreWrittenUnderTheirOwnNames) {
     AlbumRecipe recipe;
     recipe.files = {{u"a.png", "short"}, {u"a-much-longer-name-for-the-second.xml", "long one"}, {u"b.png", ""}};
     EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
-    EXPECT_EQ(ReadWhole(InFolder(L"a.png")), "short");
-    EXPECT_EQ(ReadWhole(InFolder(L"a-much-longer-name-for-the-second.xml")), "long one");
+    EXPECT_EQ(ReadFileContent(InFolder(L"a.png")), "short");
+    EXPECT_EQ(ReadFileContent(InFolder(L"a-much-longer-name-for-the-second.xml")), "long one");
     EXPECT_TRUE(FileExists(InFolder(L"b.png")));
-    EXPECT_EQ(ReadWhole(InFolder(L"b.png")), "");
+    EXPECT_EQ(ReadFileContent(InFolder(L"b.png")), "");
     EXPECT_EQ(m_data.m_dependencyCount, 3);
     EXPECT_EQ(RecordedTraces()[7], L"Total external dependency = 3");
     EXPECT_EQ(RecordedTraces()[8], L"Reading SWF file");
@@ -197,9 +192,9 @@ TEST_F(PayloadLoaderTest, NamesLikeTheFixedFilesAndRepeatedNamesOverwriteInOrder
                   {u"same.txt", "first"},
                   {u"same.txt", "second"}};
     EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.exe")), "replaces installer");
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), recipe.movie);
-    EXPECT_EQ(ReadWhole(InFolder(L"same.txt")), "second");
+    EXPECT_EQ(ReadFileContent(InFolder(L"84512712.exe")), "replaces installer");
+    EXPECT_EQ(ReadFileContent(InFolder(L"84512712.swf")), recipe.movie);
+    EXPECT_EQ(ReadFileContent(InFolder(L"same.txt")), "second");
 }
 
 // Names from a stranger's album are never used to leave the working folder: each is a file that
@@ -265,7 +260,7 @@ TEST_F(PayloadLoaderTest, InstallerThatCannotBeWrittenIsTracedAndTheMovieStillPl
     EXPECT_EQ(traces[5], L"exeSize = " + std::to_wstring(recipe.installer.size()));
     EXPECT_EQ(traces[6], L"Installer save error");
     EXPECT_EQ(traces[7], L"Reading External Dependency");
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), recipe.movie);
+    EXPECT_EQ(ReadFileContent(InFolder(L"84512712.swf")), recipe.movie);
 }
 
 TEST_F(PayloadLoaderTest, TitleFollowsItsStoredLength) {
@@ -284,7 +279,7 @@ TEST_F(PayloadLoaderTest, TitleFollowsItsStoredLength) {
         recipe.movie = "FWS movie after which the title stands";
         EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
         EXPECT_EQ(m_data.m_titleText, c.expected);
-        EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), recipe.movie);
+        EXPECT_EQ(ReadFileContent(InFolder(L"84512712.swf")), recipe.movie);
     }
 }
 
@@ -391,7 +386,7 @@ TEST_F(PayloadLoaderTest, AlbumCutShortWhileLoadingGives3AndLeavesOnlyWholeFiles
         EXPECT_NE(std::find(traces.begin(), traces.end(), c.failureTrace), traces.end());
         EXPECT_EQ(FolderEntries(m_folder), c.wholeFiles);
         for (const std::wstring& name : c.wholeFiles)
-            EXPECT_EQ(ReadWhole(InFolder(name)), name == L"notes.txt" ? recipe.files[0].bytes : recipe.installer);
+            EXPECT_EQ(ReadFileContent(InFolder(name)), name == L"notes.txt" ? recipe.files[0].bytes : recipe.installer);
     }
 }
 
@@ -431,7 +426,7 @@ TEST_F(PayloadLoaderTest, ProgramOfMoreThan4GiBIsMeasuredWhole) {
     EXPECT_EQ(FileSizeOf(m_program), offset + block.size());
     ClearTraces();
     EXPECT_EQ(m_data.LoadPayload(m_program), 0);
-    EXPECT_EQ(ReadWhole(InFolder(L"84512712.swf")), recipe.movie);
+    EXPECT_EQ(ReadFileContent(InFolder(L"84512712.swf")), recipe.movie);
     EXPECT_EQ(m_data.m_titleText, L"Autumn Journey");
     ::DeleteFileW(m_program.c_str());
 }

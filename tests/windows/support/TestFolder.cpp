@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -72,6 +74,11 @@ ScopedCurrentDirectory::~ScopedCurrentDirectory() {
 void MakeFolder(const std::wstring& path) {
     if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         throw std::runtime_error("cannot create a test folder");
+}
+
+std::string ReadFileContent(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void MakeFile(const std::wstring& path, const std::string& content) {

@@ -51,6 +51,8 @@ void MakeFolder(const std::wstring& path);
 void MakeFile(const std::wstring& path, const std::string& content = "x");
 bool IsFolder(const std::wstring& path);
 bool IsFile(const std::wstring& path);
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFileContent(const std::wstring& path);
 // The names in a folder, sorted, without "." and ".."; empty when the folder cannot be read.
 std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 // Deletes a tree, read-only entries included. Links are removed, never entered.
