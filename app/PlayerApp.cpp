@@ -1,4 +1,4 @@
-#include "app/PlayerApp.h"
+#include "PlayerApp.h"
 
 #include "flashcheck/StatusDialog.h"
 #include "player/PlayerDialog.h"
@@ -30,7 +30,8 @@ BOOL PlayerApp::InitInstance() {
     const std::wstring moviePath = MoviePath(folder);
 
     if (m_loadResult != 0 || !m_flashPresent) {
-        StatusDialog status(nullptr, m_loadResult, m_titleText, m_requiredVersion);
+        StatusDialog status(nullptr, m_loadResult, m_titleText, m_requiredVersion,
+                            [] { return InstallerPath(GetExtractFolder()); });
         if (status.DoModal() == IDOK)
             RunPlayer(moviePath);
     } else {

@@ -1,7 +1,7 @@
-#include "control/ClassFactory.h"
+#include "ClassFactory.h"
 
-#include "control/ModuleRefs.h"
-#include "control/MovieControl.h"
+#include "ModuleRefs.h"
+#include "MovieControl.h"
 
 namespace control {
 namespace {

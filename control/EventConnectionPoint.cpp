@@ -1,4 +1,4 @@
-#include "control/EventConnectionPoint.h"
+#include "EventConnectionPoint.h"
 
 #include "control/ControlGuids.h"
 #include "control/MovieControlIds.h"

@@ -1,9 +1,9 @@
 // The in-process server's entry points: DllMain and the four exports named in MovieControl.def.
-#include "control/ClassFactory.h"
+#include "ClassFactory.h"
 #include "control/ControlGuids.h"
-#include "control/ModuleRefs.h"
-#include "control/Registration.h"
-#include "control/StageWindow.h"
+#include "ModuleRefs.h"
+#include "Registration.h"
+#include "StageWindow.h"
 
 #include <windows.h>
 

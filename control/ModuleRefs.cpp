@@ -1,4 +1,4 @@
-#include "control/ModuleRefs.h"
+#include "ModuleRefs.h"
 
 #include <windows.h>
 

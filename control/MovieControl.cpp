@@ -1,9 +1,9 @@
 // The movie control's identity, lifetime, events and playback.
-#include "control/MovieControl.h"
+#include "MovieControl.h"
 
 #include "control/ControlGuids.h"
-#include "control/ModuleRefs.h"
-#include "control/MovieFile.h"
+#include "ModuleRefs.h"
+#include "MovieFile.h"
 
 #include <olectl.h>
 

@@ -5,11 +5,11 @@
 #pragma once
 
 #include "control/ControlState.h"
-#include "control/EventConnectionPoint.h"
+#include "EventConnectionPoint.h"
 #include "control/MovieDocument.h"
 #include "control/StageLayout.h"
 #include "control/StageRenderer.h"
-#include "control/StageWindow.h"
+#include "StageWindow.h"
 #include "control/Timeline.h"
 #include "platform/ComRef.h"
 

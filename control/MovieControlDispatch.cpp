@@ -1,5 +1,5 @@
 // The movie control's automation surface: the Movie property and a few read-only properties.
-#include "control/MovieControl.h"
+#include "MovieControl.h"
 
 #include "control/MovieControlIds.h"
 #include "platform/OleScopes.h"

@@ -1,6 +1,6 @@
 // The movie control as an OLE object: client site, extent, verbs and in-place activation of its
 // own child window in the site's window.
-#include "control/MovieControl.h"
+#include "MovieControl.h"
 
 #include <olectl.h>
 

@@ -1,5 +1,5 @@
 // The movie control's persisted state: the property stream the host hands over at creation.
-#include "control/MovieControl.h"
+#include "MovieControl.h"
 
 #include "control/ControlGuids.h"
 

@@ -1,4 +1,4 @@
-#include "control/MovieFile.h"
+#include "MovieFile.h"
 
 #include "platform/Handles.h"
 

@@ -1,4 +1,4 @@
-#include "control/Registration.h"
+#include "Registration.h"
 
 #include "control/MovieControlIds.h"
 #include "platform/Handles.h"

@@ -1,4 +1,4 @@
-#include "control/StageWindow.h"
+#include "StageWindow.h"
 
 #include "platform/GdiScopes.h"
 

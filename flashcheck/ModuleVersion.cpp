@@ -10,7 +10,6 @@ namespace {
 
 constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
 constexpr DWORD kModuleNameCapacity = 1024;
-constexpr UINT kSystemFolderCapacity = MAX_PATH;
 
 // The version functions of the system's version library, loaded from the system folder rather
 // than imported (the library is not one the system always takes from its own folder).
@@ -92,19 +91,6 @@ bool CheckModuleVersion(const std::wstring& path, uint32_t major, uint32_t minor
     const uint32_t required[4] = {major, minor, release, build};
     ModuleVersion version;
     return version.IsAtLeast(path, required);
-}
-
-std::wstring GetSystemFolder() {
-    std::wstring folder(kSystemFolderCapacity, L'\0');
-    UINT length = GetSystemDirectoryW(folder.data(), kSystemFolderCapacity);
-    if (length >= kSystemFolderCapacity) {  // did not fit: length is the size needed
-        folder.resize(length);
-        length = GetSystemDirectoryW(folder.data(), length);
-        if (length >= folder.size())
-            length = 0;
-    }
-    folder.resize(length);  // empty when the system directory cannot be read
-    return folder;
 }
 
 std::wstring FlashOcxPath() {

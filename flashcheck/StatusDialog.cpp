@@ -3,10 +3,8 @@
 #include "flashcheck/ModuleVersion.h"
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
-#include "payload/PayloadLoader.h"
 #include "platform/Handles.h"
 #include "player/resource.h"
-#include "workspace/ExtractFolder.h"
 
 #include <shellapi.h>
 
@@ -22,12 +20,14 @@ BEGIN_MESSAGE_MAP(StatusDialog, CDialog)
     ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-StatusDialog::StatusDialog(CWnd* parent, int loadResult, std::wstring title, const uint32_t required[4])
+StatusDialog::StatusDialog(CWnd* parent, int loadResult, std::wstring title, const uint32_t required[4],
+                           std::function<std::wstring()> installerPath)
     : CDialog(IDD_STATUS, parent),
       m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_APP))),
       m_loadResult(loadResult),
       m_title(std::move(title)),
-      m_required{required[0], required[1], required[2], required[3]} {}
+      m_required{required[0], required[1], required[2], required[3]},
+      m_installerPath(std::move(installerPath)) {}
 
 BOOL StatusDialog::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -45,7 +45,7 @@ int StatusDialog::ShowBox(UINT textId, UINT captionId, UINT style) {
 
 void StatusDialog::OnTimer(UINT_PTR id) {
     KillTimer(kStartTimer);
-    const std::wstring installerPath = InstallerPath(GetExtractFolder());
+    const std::wstring installerPath = m_installerPath();
     switch (m_loadResult) {
     case 0:
         OfferInstallation(installerPath);

@@ -1,7 +1,7 @@
 #include "framework/ControlSite.h"
 
 #include "framework/ControlContainer.h"
-#include "framework/EventSink.h"
+#include "EventSink.h"
 
 #include <cmath>
 #include <new>

@@ -1,4 +1,4 @@
-#include "framework/DispatchCall.h"
+#include "DispatchCall.h"
 
 #include <cstring>
 #include <new>

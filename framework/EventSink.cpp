@@ -1,4 +1,4 @@
-#include "framework/EventSink.h"
+#include "EventSink.h"
 
 #include "framework/ControlSite.h"
 

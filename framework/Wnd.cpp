@@ -2,7 +2,7 @@
 
 #include "framework/ControlContainer.h"
 #include "framework/ControlSite.h"
-#include "framework/DispatchCall.h"
+#include "DispatchCall.h"
 #include "framework/WinApp.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "installer/ControlInstall.h"
+#include "ControlInstall.h"
 
 #include "platform/Handles.h"
 #include "platform/SystemLibrary.h"

@@ -4,8 +4,8 @@
 //   MovieControlSetup /U    remove the control silently
 //   MovieControlSetup /?    show the usage and the exit codes
 #include "flashcheck/ModuleVersion.h"
-#include "installer/ControlInstall.h"
-#include "installer/InstallerResources.h"
+#include "ControlInstall.h"
+#include "InstallerResources.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,4 +1,4 @@
-#include "payload/AlbumFile.h"
+#include "AlbumFile.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
 #include "payload/PayloadLoader.h"
 
-#include "app/Diagnostics.h"
+#include "diagnostics/Diagnostics.h"
 #include "flashcheck/ModuleVersion.h"
-#include "payload/AlbumFile.h"
+#include "AlbumFile.h"
 #include "payload/AlbumNames.h"
 #include "workspace/ExtractFolder.h"
 

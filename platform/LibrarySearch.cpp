@@ -1,4 +1,4 @@
-#include "platform/LibrarySearch.h"
+#include "LibrarySearch.h"
 
 #include "platform/SystemLibrary.h"
 

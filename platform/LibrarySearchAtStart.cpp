@@ -4,7 +4,7 @@
 // before the entry point, so the restriction cannot wait for WinMain: it is made by the static
 // object of the highest priority there is (101), ahead of every other static constructor.
 // Linked as an object file into each program, so the linker cannot drop it.
-#include "platform/LibrarySearch.h"
+#include "LibrarySearch.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The working-folder base in narrow characters, for code that runs before wide functions may be
 // called. Same rule as the wide TempBase(), fed by narrow environment and attribute queries.
 #include "platform/UnicodeLayerLoader.h"
-#include "workspace/TempBaseRule.h"
+#include "platform/TempBaseRule.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 // Links the load hook into a 32-bit program the way the player will: the variable with the
 // exact name and type the layer's import library expects, set to the loader. Built, not run.
 #include "platform/UnicodeLayerLoader.h"
-#include "platform/UnicowsHook.h"
+#include "UnicowsHook.h"
 
 #include <type_traits>
 

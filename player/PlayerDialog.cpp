@@ -1,6 +1,6 @@
 #include "player/PlayerDialog.h"
 
-#include "app/Diagnostics.h"
+#include "diagnostics/Diagnostics.h"
 #include "control/MovieControlIds.h"
 #include "framework/PaintDC.h"
 #include "framework/Resources.h"

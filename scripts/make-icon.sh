@@ -1,11 +1,11 @@
 #!/bin/sh
-# Regenerates player/resources/Dovetta.ico from scripts/make-icon.cpp.
+# Regenerates player/resources/Dovetta.ico with dovetta-make-icon (tools/make-icon), built in
+# the native configuration.
 # Usage: scripts/make-icon.sh [OUTPUT.ico]
 set -eu
-here=$(cd "$(dirname "$0")" && pwd)
-out=${1:-$here/../player/resources/Dovetta.ico}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-${CXX:-g++} -std=c++20 -O2 -Wall -Wextra -o "$work/make-icon" "$here/make-icon.cpp"
-"$work/make-icon" "$out"
+cd "$(dirname "$0")/.."
+out=${1:-player/resources/Dovetta.ico}
+cmake --preset native >/dev/null
+cmake --build --preset native --target dovetta-make-icon
+build/native/tools/make-icon/dovetta-make-icon "$out"
 echo "wrote $out"

@@ -10,6 +10,9 @@ dovetta_setup
 
 jobs=$(nproc)
 
+echo "== layers: includes against scripts/layers.txt"
+bash scripts/check-layers.sh
+
 echo "== native build and tests"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"

@@ -3,7 +3,7 @@
 #include "workspace/ExtractFolderBuild.h"
 #include "workspace/FolderNumbers.h"
 
-#include "app/Diagnostics.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "workspace/ResolvedPath.h"
+#include "ResolvedPath.h"
 
 #include "platform/Handles.h"
 #include "platform/SystemLibrary.h"

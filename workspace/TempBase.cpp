@@ -1,6 +1,6 @@
 // The working folder's base, from the "TMP" variable and what the file system can see.
 #include "workspace/ExtractFolder.h"
-#include "workspace/TempBaseRule.h"
+#include "platform/TempBaseRule.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 /* A small library of our own that the player carries where the Microsoft Layer for Unicode
    library would go. It exists so that the carrying, the extraction and the loading can be
    built and tested without shipping a third-party file; it translates nothing. */
-#include "StandInLayer.h"
+#include "platform/StandInLayer.h"
 
 #include <windows.h>
 

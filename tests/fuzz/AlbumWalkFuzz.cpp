@@ -2,7 +2,7 @@
 // a clear status without reading outside the file or allocating from an unchecked size.
 #include "payload/AlbumFormat.h"
 #include "payload/AlbumNames.h"
-#include "tests/support/MemoryAlbum.h"
+#include "MemoryAlbum.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "payload/AlbumFormat.h"
-#include "tests/support/MemoryAlbum.h"
+#include "MemoryAlbum.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The trace file name's construction order and the last-error report.
-#include "app/Diagnostics.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "MessageBoxWatcher.h"
 #include "SystemText.h"

@@ -1,6 +1,6 @@
 // A static object that reads the trace file name while it is constructed, as the application
 // object does. It lives in a library linked after the one that defines the name.
-#include "app/Diagnostics.h"
+#include "diagnostics/Diagnostics.h"
 
 namespace {
 

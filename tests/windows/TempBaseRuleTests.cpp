@@ -1,5 +1,5 @@
 // The rule that turns TMP and the accessible paths into the working folder's base.
-#include "workspace/TempBaseRule.h"
+#include "platform/TempBaseRule.h"
 
 #include <gtest/gtest.h>
 

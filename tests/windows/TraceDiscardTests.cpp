@@ -1,5 +1,5 @@
 // The shipped trace hook: messages go nowhere.
-#include "app/Diagnostics.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "TestFolder.h"
 

@@ -1,5 +1,5 @@
 // The trace build's hook: one UTF-8 line per message, appended to the trace file.
-#include "app/Diagnostics.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "TestFolder.h"
 

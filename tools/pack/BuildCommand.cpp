@@ -1,14 +1,14 @@
 // dovetta-pack build: the player program followed by the album block, written whole or not at all.
 #include "payload/AlbumFormat.h"
 #include "movie/SwfHeader.h"
-#include "tools/pack/CommandLine.h"
-#include "tools/pack/Console.h"
-#include "tools/pack/FileStreams.h"
-#include "tools/pack/Files.h"
-#include "tools/pack/PackTool.h"
-#include "tools/pack/Progress.h"
-#include "tools/pack/StoredNames.h"
-#include "tools/pack/Utf.h"
+#include "CommandLine.h"
+#include "Console.h"
+#include "FileStreams.h"
+#include "Files.h"
+#include "PackTool.h"
+#include "Progress.h"
+#include "StoredNames.h"
+#include "Utf.h"
 
 #include <algorithm>
 #include <charconv>

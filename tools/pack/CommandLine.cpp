@@ -1,7 +1,7 @@
-#include "tools/pack/CommandLine.h"
+#include "CommandLine.h"
 
-#include "tools/pack/Console.h"
-#include "tools/pack/PackTool.h"
+#include "Console.h"
+#include "PackTool.h"
 
 namespace pack {
 

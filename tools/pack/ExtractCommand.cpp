@@ -2,13 +2,13 @@
 // folder under their stored names. Every name is checked before anything is written; each file
 // is written under a temporary name and renamed when whole.
 #include "payload/AlbumFormat.h"
-#include "tools/pack/CommandLine.h"
-#include "tools/pack/Console.h"
-#include "tools/pack/FileStreams.h"
-#include "tools/pack/PackTool.h"
-#include "tools/pack/Progress.h"
-#include "tools/pack/StoredNames.h"
-#include "tools/pack/Utf.h"
+#include "CommandLine.h"
+#include "Console.h"
+#include "FileStreams.h"
+#include "PackTool.h"
+#include "Progress.h"
+#include "StoredNames.h"
+#include "Utf.h"
 
 namespace pack {
 namespace {

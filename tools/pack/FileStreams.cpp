@@ -1,4 +1,4 @@
-#include "tools/pack/FileStreams.h"
+#include "FileStreams.h"
 
 #include <cerrno>
 #include <random>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "payload/AlbumFormat.h"
-#include "tools/pack/Files.h"
+#include "Files.h"
 
 #include <string>
 

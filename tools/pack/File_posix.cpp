@@ -1,5 +1,5 @@
 // Files on Linux and other POSIX systems: fopen, pread/write with 64-bit offsets, open(O_EXCL).
-#include "tools/pack/Files.h"
+#include "Files.h"
 
 #include <cerrno>
 #include <cstring>

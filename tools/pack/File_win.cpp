@@ -1,5 +1,5 @@
 // Files on Windows: UTF-16 paths through _wfopen/_wopen, 64-bit offsets through _fseeki64.
-#include "tools/pack/Files.h"
+#include "Files.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // The platform-independent part of the file layer: the stream owner and the error text.
-#include "tools/pack/Files.h"
+#include "Files.h"
 
 #include <cerrno>
 #include <cstring>

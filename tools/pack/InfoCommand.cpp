@@ -1,12 +1,12 @@
 // dovetta-pack info: every field of an album's block, and whether the block is valid.
 #include "payload/AlbumFormat.h"
-#include "tools/pack/CommandLine.h"
-#include "tools/pack/Console.h"
-#include "tools/pack/FileStreams.h"
-#include "tools/pack/JsonWriter.h"
-#include "tools/pack/PackTool.h"
-#include "tools/pack/StoredNames.h"
-#include "tools/pack/Utf.h"
+#include "CommandLine.h"
+#include "Console.h"
+#include "FileStreams.h"
+#include "JsonWriter.h"
+#include "PackTool.h"
+#include "StoredNames.h"
+#include "Utf.h"
 
 namespace pack {
 namespace {

@@ -1,7 +1,7 @@
 // Writes JSON text: objects, arrays, numbers, strings (escaped by Quoted), with the commas.
 #pragma once
 
-#include "tools/pack/Utf.h"
+#include "Utf.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 // Entry point and console output on POSIX systems: arguments and output are bytes, taken as UTF-8.
-#include "tools/pack/Console.h"
-#include "tools/pack/PackTool.h"
+#include "Console.h"
+#include "PackTool.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -1,8 +1,8 @@
 // Entry point and console output on Windows: wide arguments become UTF-8 for the tool; text for
 // a console goes out through WriteConsoleW so that any character shows, text for a file or pipe
 // as UTF-8 bytes.
-#include "tools/pack/Console.h"
-#include "tools/pack/PackTool.h"
+#include "Console.h"
+#include "PackTool.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "tools/pack/PackTool.h"
+#include "PackTool.h"
 
-#include "tools/pack/Console.h"
+#include "Console.h"
 
 namespace pack {
 namespace {

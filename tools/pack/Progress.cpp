@@ -1,6 +1,6 @@
-#include "tools/pack/Progress.h"
+#include "Progress.h"
 
-#include "tools/pack/Console.h"
+#include "Console.h"
 
 namespace pack {
 namespace {

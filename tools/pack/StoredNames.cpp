@@ -1,8 +1,8 @@
-#include "tools/pack/StoredNames.h"
+#include "StoredNames.h"
 
 #include "payload/AlbumFormat.h"
 #include "payload/AlbumNames.h"
-#include "tools/pack/Utf.h"
+#include "Utf.h"
 
 namespace pack {
 

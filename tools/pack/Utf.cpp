@@ -1,4 +1,4 @@
-#include "tools/pack/Utf.h"
+#include "Utf.h"
 
 namespace pack {
 namespace {

@@ -4,9 +4,9 @@
 #include "payload/AlbumFormat.h"
 #include "payload/PayloadLoader.h"
 #include "platform/Handles.h"
-#include "tests/support/MemoryAlbum.h"
-#include "tests/windows/support/TestFolder.h"
-#include "tests/windows/support/TraceRecorder.h"
+#include "MemoryAlbum.h"
+#include "TestFolder.h"
+#include "TraceRecorder.h"
 #include "workspace/ExtractFolder.h"
 #include "workspace/FolderRemoval.h"
 

@@ -1,7 +1,7 @@
 // ExtractLayerResource: the carried library reaches the disk whole, or the call says it did not.
 #include "platform/Handles.h"
 #include "platform/UnicodeLayerLoader.h"
-#include "tests/windows/platform/PlatformTestSupport.h"
+#include "PlatformTestSupport.h"
 
 #include <gtest/gtest.h>
 

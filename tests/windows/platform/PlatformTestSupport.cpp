@@ -1,7 +1,7 @@
-#include "tests/windows/platform/PlatformTestSupport.h"
+#include "PlatformTestSupport.h"
 
 #include "platform/UnicodeLayerLoader.h"
-#include "platform/stand-in-layer/StandInLayer.h"
+#include "platform/StandInLayer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // TempBaseA: the narrow working-folder base for each way "TMP" can be set, with real folders
 // and the real accessibility test under Wine.
 #include "platform/UnicodeLayerLoader.h"
-#include "tests/windows/platform/PlatformTestSupport.h"
+#include "PlatformTestSupport.h"
 
 #include <gtest/gtest.h>
 

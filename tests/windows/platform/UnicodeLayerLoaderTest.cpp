@@ -2,7 +2,7 @@
 // hands back the module it loaded from there, or null - never some other file's module.
 #include "platform/Handles.h"
 #include "platform/UnicodeLayerLoader.h"
-#include "tests/windows/platform/PlatformTestSupport.h"
+#include "PlatformTestSupport.h"
 
 #include <gtest/gtest.h>
 

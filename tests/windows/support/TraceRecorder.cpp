@@ -1,6 +1,6 @@
 #include "TraceRecorder.h"
 
-#include "app/Diagnostics.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <windows.h>
 

@@ -1,6 +1,8 @@
 // Whether an installed module carries a file version of at least a required one.
 #pragma once
 
+#include "platform/SystemLibrary.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -26,9 +28,6 @@ private:
 
 bool CheckModuleVersion(const std::wstring& path, uint32_t major, uint32_t minor,
                         uint32_t release, uint32_t build);
-
-// The Windows system directory.
-std::wstring GetSystemFolder();
 
 // GetSystemFolder() + "\Macromed\Flash\flash.ocx": where the movie control is installed.
 std::wstring FlashOcxPath();

@@ -1,7 +1,7 @@
 // The trace build's hook: appends each message as one UTF-8 line ending in "\r\n" to the
 // trace file. The file is opened and closed per message, so a crash loses nothing already
 // traced and other readers may look at it while the program runs.
-#include "app/Diagnostics.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "platform/Handles.h"
 

@@ -5,6 +5,9 @@
 
 #include <string>
 
+// The Windows system directory; empty when it cannot be read.
+std::wstring GetSystemFolder();
+
 // Loads `fileName` ("version.dll") from the system folder and nowhere else. Libraries that are
 // not among the system's known libraries are loaded this way instead of being imported: imports
 // are resolved before any code of the program runs, through a search that starts in the

@@ -5,12 +5,16 @@
 #include "framework/Dialog.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class StatusDialog : public CDialog {
 public:
     // `required` points to the four parts of the version the movie needs; they are copied.
-    StatusDialog(CWnd* parent, int loadResult, std::wstring title, const uint32_t required[4]);
+    // `installerPath` names the carried installer; it is asked when the box comes up, as the
+    // working folder is known to the caller (the loader), not to this dialog.
+    StatusDialog(CWnd* parent, int loadResult, std::wstring title, const uint32_t required[4],
+                 std::function<std::wstring()> installerPath);
 
 protected:
     BOOL OnInitDialog() override;
@@ -27,6 +31,7 @@ private:
     int m_loadResult;
     std::wstring m_title;
     uint32_t m_required[4];
+    std::function<std::wstring()> m_installerPath;
 };
 
 // Starts a program through the shell and waits until it has ended, dispatching this thread's

@@ -1,5 +1,5 @@
 // Shows the thread's last system error to the user.
-#include "app/Diagnostics.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <windows.h>
 

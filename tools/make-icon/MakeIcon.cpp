@@ -10,7 +10,7 @@
 // blending, so they stay crisp); the 256-colour images blend the samples and use a palette
 // made of exactly the colours that occur.
 //
-// Usage: make-icon OUTPUT.ico   (scripts/make-icon.sh builds and runs it)
+// Usage: dovetta-make-icon OUTPUT.ico   (scripts/make-icon.sh builds and runs it)
 
 #include <algorithm>
 #include <array>
