@@ -1,7 +1,8 @@
 // Movie files for the control tests, written into a scratch folder that is removed afterwards.
+// (The movies and streams themselves are portable: ControlSpecimens.h.)
 #pragma once
 
-#include "movie/SwfWriter.h"
+#include "ControlSpecimens.h"
 
 #include <cstdint>
 #include <string>
@@ -25,15 +26,5 @@ public:
 private:
     std::wstring path_;
 };
-
-// A movie's stage and look: `width` x `height` pixels, background `colour`, `frames` frames.
-movie::SwfSpecimen Specimen(int32_t width, int32_t height, uint8_t red, uint8_t green, uint8_t blue,
-                            uint16_t frames = 1, double frameRate = 12.0);
-
-// The persisted property stream the player template carries (170 bytes).
-const std::vector<uint8_t>& PlayerPropertyStream();
-
-// The same stream with the scale setting's text replaced (other lengths change the size).
-std::vector<uint8_t> PropertyStreamWithScale(const std::u16string& scale);
 
 }  // namespace controltest

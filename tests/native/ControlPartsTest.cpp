@@ -1,15 +1,11 @@
-// The control's parts that need no COM: stage layout, timeline, movie document, identities.
-#include "TestMovies.h"
+// The control's portable parts: stage layout, timeline, movie document.
+#include "ControlSpecimens.h"
 
-#include "control/ControlGuids.h"
-#include "control/MovieControlIds.h"
 #include "control/MovieDocument.h"
 #include "control/StageLayout.h"
 #include "control/Timeline.h"
 
 #include <gtest/gtest.h>
-
-#include <objbase.h>
 
 using control::PlaceStage;
 using control::ScaleMode;
@@ -106,15 +102,6 @@ TEST(FrameInterval, FollowsTheRateWithinTheTimerLimits) {
         {1000.0, 10}, {255.99, 10}, {0.01, 60000}, {0.5, 2000},
     };
     for (const auto& [rate, interval] : cases) EXPECT_EQ(control::FrameIntervalMs(rate), interval) << rate;
-}
-
-TEST(Identities, GuidValuesMatchTheirTexts) {
-    CLSID clsid{};
-    ASSERT_EQ(CLSIDFromString(MOVIE_CONTROL_CLSID_TEXT, &clsid), S_OK);
-    EXPECT_TRUE(IsEqualGUID(clsid, kMovieControlClsid));
-    IID events{};
-    ASSERT_EQ(IIDFromString(MOVIE_CONTROL_EVENTS_IID_TEXT, &events), S_OK);
-    EXPECT_TRUE(IsEqualGUID(events, kMovieControlEventsIid));
 }
 
 // --- Movie document -----------------------------------------------------------------------------
