@@ -207,6 +207,19 @@ TEST_F(PackToolTest, BuildTakesTheInstallerBesideTheToolByDefault) {
     EXPECT_TRUE(Read(Path("album.exe")) == expected.Bytes());
 }
 
+// The default installer is looked up beside the running tool only: a copy of the tool in a folder
+// without one asks for --installer (and writes nothing), wherever the tree's own builds are.
+TEST_F(PackToolTest, BuildWithoutAnInstallerBesideTheToolAsksForOne) {
+    const fs::path tool = Path("alone/dovetta-pack");
+    fs::create_directories(tool.parent_path());
+    fs::copy_file(DOVETTA_PACK_PATH, tool);
+    const auto built = RunProgram(tool.string(), {"build", "--player", Path("player.exe"), "--movie", Path("movie.swf"),
+                                                  "-o", Path("album.exe")});
+    EXPECT_EQ(built.exitCode, 2);
+    EXPECT_NE(built.err.find("missing --installer"), std::string::npos) << built.err;
+    EXPECT_FALSE(fs::exists(Path("album.exe")));
+}
+
 TEST_F(PackToolTest, BuildInfoExtractRoundTripIsByteExact) {
     ASSERT_EQ(Pack(BuildArgs("album.exe")).exitCode, 0);
 

@@ -3,6 +3,7 @@
 #include "movie/SwfHeader.h"
 #include "CommandLine.h"
 #include "Console.h"
+#include "DefaultInstaller.h"
 #include "FileStreams.h"
 #include "Files.h"
 #include "PackTool.h"
@@ -29,7 +30,7 @@ constexpr char kUsage[] =
     "\n"
     "  --player FILE       the player program\n"
     "  --installer FILE    the movie control's installer the album carries (default: the\n"
-    "                      MovieControlSetup.exe built with this tool)\n"
+    "                      MovieControlSetup.exe beside this tool)\n"
     "  --movie FILE        the movie (.swf)\n"
     "  --file FILE         an extra file the movie needs, stored under its own base name;\n"
     "                      may be given many times\n"
@@ -47,17 +48,6 @@ const std::vector<OptionSpec> kOptions = {
 
 // The options without which there is nothing to build.
 const std::vector<std::string_view> kRequired = {"--player", "--movie", "--output"};
-
-// The stand-in installer built with the tool: beside the tool (the Windows build puts them in
-// one folder), else where the Windows build of this source tree puts it.
-std::string DefaultInstaller() {
-    const std::string beside = JoinPath(ToolFolder(), "MovieControlSetup.exe");
-    if (!ToolFolder().empty() && OpenForReading(beside)) return beside;
-#ifdef DOVETTA_BUILT_INSTALLER
-    if (OpenForReading(DOVETTA_BUILT_INSTALLER)) return DOVETTA_BUILT_INSTALLER;
-#endif
-    return {};
-}
 
 // How much of the movie the header needs: the longest header is 29 bytes, compressed a little more.
 constexpr size_t kMovieHeaderPrefix = 4096;
@@ -125,7 +115,7 @@ int ReadRequest(const ParsedCommandLine& line, BuildRequest& request) {
     request.player = *line.Value("--player");
     request.installer = line.Has("--installer") ? *line.Value("--installer") : DefaultInstaller();
     if (request.installer.empty())
-        return UsageError(kCommand, "missing --installer: no built MovieControlSetup.exe was found");
+        return UsageError(kCommand, "missing --installer: no MovieControlSetup.exe beside the tool");
     request.movie = *line.Value("--movie");
     request.output = *line.Value("--output");
     request.files = line.Values("--file");
