@@ -1,5 +1,13 @@
 # Settings shared by every target.
 
+# Warnings are errors in CI (CI=true in the environment, as .ci/run sets it) or when asked for;
+# the tree builds clean with -Wall -Wextra. Decided at every configure, so a build folder made
+# outside CI follows the environment of the run that reconfigures it.
+option(DOVETTA_WERROR "Treat compiler warnings as errors (always on when CI=true)" OFF)
+if(DOVETTA_WERROR OR "$ENV{CI}" STREQUAL "true")
+  add_compile_options(-Werror)
+endif()
+
 if(WIN32)
   add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601)
   # Everything is linked statically: the player is one self-contained file, and a COM
