@@ -18,6 +18,11 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
 
+echo "== native tests with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset native-sanitize >/dev/null
+cmake --build --preset native-sanitize -j "$jobs"
+ctest --preset native-sanitize -j "$jobs"
+
 echo "== fuzz targets: a short bounded run of each"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
