@@ -1,5 +1,6 @@
 #include "player/ShockwaveFlash.h"
 
+#include "control/ControlGuids.h"
 #include "control/MovieControlIds.h"
 
 IMPLEMENT_DYNCREATE(CShockwaveFlash, CWnd)
@@ -7,9 +8,7 @@ IMPLEMENT_DYNCREATE(CShockwaveFlash, CWnd)
 CShockwaveFlash::~CShockwaveFlash() = default;
 
 const CLSID& CShockwaveFlash::GetClsid() {
-    static const CLSID clsid = {
-        0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-    return clsid;
+    return kMovieControlClsid;
 }
 
 BOOL CShockwaveFlash::Create(const wchar_t*, const wchar_t* windowName, DWORD style, const RECT& rect,

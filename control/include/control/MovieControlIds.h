@@ -2,8 +2,11 @@
 // and the version it carries.
 #pragma once
 
-// {D27CDB6E-AE6D-11CF-96B8-444553540000}
-#define MOVIE_CONTROL_CLSID_TEXT L"{D27CDB6E-AE6D-11CF-96B8-444553540000}"
+// The class identifier as text, written once: the narrow form for resource scripts (the player's
+// dialog template names the control by it), the wide form for code. The GUID value is in
+// ControlGuids.h; a test checks that both agree.
+#define MOVIE_CONTROL_CLSID_STRING "{D27CDB6E-AE6D-11CF-96B8-444553540000}"
+#define MOVIE_CONTROL_CLSID_TEXT L"" MOVIE_CONTROL_CLSID_STRING
 
 #define DISPID_MOVIE_MOVIE      102
 #define DISPID_MOVIE_FSCOMMAND  150

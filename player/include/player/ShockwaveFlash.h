@@ -13,7 +13,7 @@ public:
     CShockwaveFlash() = default;
     ~CShockwaveFlash() override;
 
-    // {D27CDB6E-AE6D-11CF-96B8-444553540000}
+    // The movie control's class (control/ControlGuids.h).
     static const CLSID& GetClsid();
 
     // Creates the control as a child of the parent, with fresh state. The player never calls
