@@ -1,6 +1,7 @@
 #include "Registration.h"
 
 #include "control/MovieControlIds.h"
+#include "platform/GrowingBuffer.h"
 #include "platform/Handles.h"
 
 #include <olectl.h>
@@ -18,19 +19,6 @@ constexpr wchar_t kClassProgIdKey[] = CLASS_KEY L"\\ProgID";
 constexpr wchar_t kProgIdKey[] = MOVIE_CONTROL_PROGID_TEXT;
 constexpr wchar_t kProgIdClassKey[] = MOVIE_CONTROL_PROGID_TEXT L"\\CLSID";
 #undef CLASS_KEY
-
-std::wstring ModulePath(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(module, path.data(), DWORD(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 bool SetText(const wchar_t* key, const wchar_t* name, const std::wstring& value) {
     return RegSetKeyValueW(HKEY_CLASSES_ROOT, key, name, REG_SZ, value.c_str(),
@@ -69,7 +57,7 @@ bool IsGone(LSTATUS status) { return status == ERROR_SUCCESS || status == ERROR_
 
 HRESULT RegisterMovieControl(HMODULE module) noexcept {
     try {
-        const std::wstring path = ModulePath(module);
+        const std::wstring path = ModuleFileName(module);
         if (path.empty()) return SELFREG_E_CLASS;
         const bool ok = SetText(kClassKey, nullptr, MOVIE_CONTROL_NAME_TEXT) &&
                         SetText(kServerKey, nullptr, path) &&
@@ -87,7 +75,7 @@ HRESULT RegisterMovieControl(HMODULE module) noexcept {
 HRESULT UnregisterMovieControl(HMODULE module) noexcept {
     try {
         const std::wstring registered = ReadDefault(kServerKey);
-        if (!registered.empty() && !SameText(registered, ModulePath(module))) return S_FALSE;
+        if (!registered.empty() && !SameText(registered, ModuleFileName(module))) return S_FALSE;
 
         bool ok = IsGone(RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey));
         if (SameText(ReadDefault(kProgIdClassKey), MOVIE_CONTROL_CLSID_TEXT)) {

@@ -1,6 +1,8 @@
 // Shows the thread's last system error to the user.
 #include "diagnostics/Diagnostics.h"
 
+#include "platform/Handles.h"
+
 #include <windows.h>
 
 #include <cwchar>
@@ -14,24 +16,6 @@ constexpr DWORD kUserDefaultLanguage = 0x400;
 // MB_OK | MB_ICONINFORMATION
 constexpr UINT kBoxStyle = 0x40;
 
-// Owns a buffer that FormatMessageW allocated.
-class LocalText {
-public:
-    LocalText() = default;
-    ~LocalText() {
-        if (m_text)
-            LocalFree(m_text);
-    }
-    LocalText(const LocalText&) = delete;
-    LocalText& operator=(const LocalText&) = delete;
-
-    wchar_t** Receive() { return &m_text; }
-    const wchar_t* get() const { return m_text; }
-
-private:
-    wchar_t* m_text = nullptr;
-};
-
 void ShowError(const wchar_t* text) {
     DebugTrace(std::wstring(L"Error msg = ") + text);
     MessageBoxW(nullptr, text, L"Error", kBoxStyle);
@@ -44,9 +28,9 @@ void ReportLastError() {
     if (code == 0)
         return;
 
-    LocalText systemText;
+    UniqueLocalMemory<wchar_t> systemText;
     const DWORD length = FormatMessageW(kFormatFlags, nullptr, code, kUserDefaultLanguage,
-                                        reinterpret_cast<wchar_t*>(systemText.Receive()), 0,
+                                        reinterpret_cast<wchar_t*>(systemText.put()), 0,
                                         nullptr);
     if (length != 0 && systemText.get()) {
         ShowError(systemText.get());

@@ -2,6 +2,7 @@
 #include "flashcheck/ModuleVersion.h"
 
 #include "platform/Handles.h"
+#include "platform/GrowingBuffer.h"
 #include "platform/SystemLibrary.h"
 
 #include <cstring>
@@ -9,7 +10,6 @@
 namespace {
 
 constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
-constexpr DWORD kModuleNameCapacity = 1024;
 
 // The version functions of the system's version library, loaded from the system folder rather
 // than imported (the library is not one the system always takes from its own folder).
@@ -34,11 +34,9 @@ bool ModuleVersion::Load(const std::wstring& path) {
     if (!module)
         return false;
 
-    std::wstring name(kModuleNameCapacity, L'\0');
-    const DWORD nameLength = GetModuleFileNameW(module.get(), name.data(), kModuleNameCapacity);
-    if (nameLength == 0)
+    const std::wstring name = ModuleFileName(module.get());
+    if (name.empty())
         return false;
-    name.resize(nameLength);
 
     const VersionFunctions versions;
     if (!versions.Loaded())

@@ -1,6 +1,7 @@
 #include "framework/WinApp.h"
 
 #include "framework/Wnd.h"
+#include "platform/GrowingBuffer.h"
 
 #include <ole2.h>
 
@@ -10,17 +11,9 @@ CWinApp* g_app = nullptr;
 bool g_oleInitialised = false;
 
 std::wstring ProgramName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return std::wstring();
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = ModuleFileName();
+    if (path.empty())
+        return std::wstring();
     const std::size_t slash = path.find_last_of(L"\\/");
     std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
     const std::size_t dot = name.find_last_of(L'.');

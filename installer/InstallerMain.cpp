@@ -6,6 +6,7 @@
 #include "flashcheck/ModuleVersion.h"
 #include "ControlInstall.h"
 #include "InstallerResources.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -30,7 +31,8 @@ enum class Action { AskThenInstall, Install, Uninstall, Usage, Unknown };
 
 Action ActionFromArguments() {
     int count = 0;
-    LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    const UniqueLocalMemory<LPWSTR> argsOwner(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    LPWSTR* args = argsOwner.get();
     Action action = count <= 1 ? Action::AskThenInstall : Action::Unknown;
     if (count == 2) {
         const std::wstring arg = args[1];
@@ -41,7 +43,6 @@ Action ActionFromArguments() {
         else if (arg == L"/?" || arg == L"-h" || arg == L"--help")
             action = Action::Usage;
     }
-    ::LocalFree(args);
     return action;
 }
 

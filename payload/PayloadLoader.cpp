@@ -5,6 +5,7 @@
 #include "AlbumFile.h"
 #include "payload/AlbumNames.h"
 #include "workspace/ExtractFolder.h"
+#include "platform/GrowingBuffer.h"
 
 #include <windows.h>
 
@@ -50,20 +51,6 @@ uint64_t FileSizeOf(const std::wstring& path) {
     if (!file || !::GetFileSizeEx(file.get(), &size))
         return 0;
     return uint64_t(size.QuadPart);
-}
-
-std::wstring ModuleFileName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);  // the name was cut short: try a larger buffer
-    }
 }
 
 int PlayerData::LoadPayload() {

@@ -1,22 +1,11 @@
 #include "platform/SystemLibrary.h"
 
-namespace {
-
-constexpr UINT kSystemFolderCapacity = MAX_PATH;
-
-}  // namespace
+#include "platform/GrowingBuffer.h"
 
 std::wstring GetSystemFolder() {
-    std::wstring folder(kSystemFolderCapacity, L'\0');
-    UINT length = GetSystemDirectoryW(folder.data(), kSystemFolderCapacity);
-    if (length >= kSystemFolderCapacity) {  // did not fit: length is the size needed
-        folder.resize(length);
-        length = GetSystemDirectoryW(folder.data(), length);
-        if (length >= folder.size())
-            length = 0;
-    }
-    folder.resize(length);  // empty when the system directory cannot be read
-    return folder;
+    // Too small a buffer gives the size needed; empty when the system folder cannot be read.
+    return FillGrowingBuffer<wchar_t>(
+        [](wchar_t* buffer, DWORD capacity) { return ::GetSystemDirectoryW(buffer, capacity); });
 }
 
 UniqueModule LoadSystemLibrary(const std::wstring& fileName) {

@@ -1,6 +1,7 @@
 // The working-folder base in narrow characters, for code that runs before wide functions may be
 // called. Same rule as the wide TempBase(), fed by narrow environment and attribute queries.
 #include "platform/UnicodeLayerLoader.h"
+#include "platform/GrowingBuffer.h"
 #include "platform/TempBaseRule.h"
 
 #include <optional>
@@ -8,23 +9,13 @@
 namespace {
 
 std::optional<std::string> ReadEnvironmentA(const char* name) {
-    std::string value(64, '\0');
-    for (;;) {
-        SetLastError(ERROR_SUCCESS);
-        const DWORD length = GetEnvironmentVariableA(name, value.data(),
-                                                     static_cast<DWORD>(value.size()));
-        if (length == 0) {
-            // A variable set to the empty text also gives 0, but without an error.
-            if (GetLastError() == ERROR_ENVVAR_NOT_FOUND)
-                return std::nullopt;
-            return std::string();
-        }
-        if (length < value.size()) {
-            value.resize(length);
-            return value;
-        }
-        value.resize(length);  // too small: length is the size needed, zero included
-    }
+    SetLastError(ERROR_SUCCESS);
+    std::string value = FillGrowingBuffer<char>(
+        [name](char* buffer, DWORD capacity) { return GetEnvironmentVariableA(name, buffer, capacity); }, 64);
+    // A variable set to the empty text also gives no text, but without an error.
+    if (value.empty() && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
+        return std::nullopt;
+    return value;
 }
 
 bool IsAccessibleA(const std::string& path) {

@@ -1,6 +1,9 @@
 // Files on Windows: UTF-16 paths through _wfopen/_wopen, 64-bit offsets through _fseeki64.
 #include "Files.h"
 
+#include "platform/GrowingBuffer.h"
+#include "platform/Handles.h"
+
 #include <windows.h>
 
 #include <cerrno>
@@ -27,12 +30,11 @@ bool FailedCrt() {
 
 bool FailedWin32() {
     const DWORD code = GetLastError();
-    wchar_t* text = nullptr;
+    UniqueLocalMemory<wchar_t> text;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length ? std::wstring(text, length) : L"";
-    if (text) LocalFree(text);
+        0, reinterpret_cast<wchar_t*>(text.put()), 0, nullptr);
+    std::wstring message = length && text ? std::wstring(text.get(), length) : L"";
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
         message.pop_back();
     if (message.empty()) {
@@ -163,16 +165,8 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string ToolFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = ModuleFileName();
+    if (path.empty()) return {};
     const int size = WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(size_t(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), utf8.data(), size, nullptr, nullptr);

@@ -33,6 +33,3 @@ std::wstring MoviePath(const std::wstring& folder);
 
 // Length of the file in bytes, or 0 when it cannot be opened.
 uint64_t FileSizeOf(const std::wstring& path);
-
-// Full path of this program's own file.
-std::wstring ModuleFileName();

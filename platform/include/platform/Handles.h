@@ -109,6 +109,16 @@ struct WindowTraits {
     static void Close(Type h) { ::DestroyWindow(h); }
 };
 
+// Memory the system allocated with LocalAlloc for the caller (FormatMessageW with
+// FORMAT_MESSAGE_ALLOCATE_BUFFER, CommandLineToArgvW).
+template <typename T>
+struct LocalMemoryTraits {
+    using Type = T*;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type p) { return p != nullptr; }
+    static void Close(Type p) { ::LocalFree(p); }
+};
+
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueKernelHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
@@ -118,3 +128,5 @@ using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 using UniqueRegKey = UniqueResource<RegKeyTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+template <typename T>
+using UniqueLocalMemory = UniqueResource<LocalMemoryTraits<T>>;
