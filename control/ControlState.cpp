@@ -59,9 +59,9 @@ ControlState DefaultControlState() {
 }
 
 bool MemoryInput::Read(void* buffer, size_t size) {
-    if (size > size_ - pos_) return false;
-    std::memcpy(buffer, data_ + pos_, size);
-    pos_ += size;
+    if (size > m_size - m_pos) return false;
+    std::memcpy(buffer, m_data + m_pos, size);
+    m_pos += size;
     return true;
 }
 

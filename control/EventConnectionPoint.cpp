@@ -17,7 +17,7 @@ UniqueBstr MakeBstr(std::u16string_view text) noexcept {
 
 class SinglePointEnumerator final : public IEnumConnectionPoints {
 public:
-    SinglePointEnumerator(IConnectionPoint* point, ULONG position) noexcept : point_(point), position_(position) {}
+    SinglePointEnumerator(IConnectionPoint* point, ULONG position) noexcept : m_point(point), m_position(position) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) noexcept override {
         if (!object) return E_POINTER;
@@ -29,9 +29,9 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ULONG(InterlockedIncrement(&refs_)); }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ULONG(InterlockedIncrement(&m_refs)); }
     ULONG STDMETHODCALLTYPE Release() noexcept override {
-        const LONG left = InterlockedDecrement(&refs_);
+        const LONG left = InterlockedDecrement(&m_refs);
         if (left == 0) delete this;
         return ULONG(left);
     }
@@ -39,34 +39,34 @@ public:
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** points, ULONG* fetched) noexcept override {
         if (!points || (count != 1 && !fetched)) return E_POINTER;
         ULONG given = 0;
-        if (count > 0 && position_ == 0) {
-            points[0] = point_.get();
+        if (count > 0 && m_position == 0) {
+            points[0] = m_point.get();
             points[0]->AddRef();
-            position_ = 1;
+            m_position = 1;
             given = 1;
         }
         if (fetched) *fetched = given;
         return given == count ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) noexcept override {
-        const bool enough = count <= 1 - position_;
-        position_ = count == 0 ? position_ : 1;
+        const bool enough = count <= 1 - m_position;
+        m_position = count == 0 ? m_position : 1;
         return enough ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Reset() noexcept override {
-        position_ = 0;
+        m_position = 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copy) noexcept override {
         if (!copy) return E_POINTER;
-        *copy = new (std::nothrow) SinglePointEnumerator(point_.get(), position_);
+        *copy = new (std::nothrow) SinglePointEnumerator(m_point.get(), m_position);
         return *copy ? S_OK : E_OUTOFMEMORY;
     }
 
 private:
-    LONG refs_ = 1;
-    ComRef<IConnectionPoint> point_;
-    ULONG position_;
+    LONG m_refs = 1;
+    ComRef<IConnectionPoint> m_point;
+    ULONG m_position;
 };
 
 }  // namespace
@@ -96,8 +96,8 @@ HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) noexcept {
 
 HRESULT EventConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) noexcept {
     if (!container) return E_POINTER;
-    *container = &container_;
-    container_.AddRef();
+    *container = &m_container;
+    m_container.AddRef();
     return S_OK;
 }
 
@@ -113,20 +113,20 @@ HRESULT EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) noexcept {
         }
     }
     try {
-        connections_.push_back({nextCookie_, std::move(dispatch)});
+        m_connections.push_back({m_nextCookie, std::move(dispatch)});
     } catch (...) {
         return E_OUTOFMEMORY;
     }
-    *cookie = nextCookie_++;
+    *cookie = m_nextCookie++;
     return S_OK;
 }
 
 HRESULT EventConnectionPoint::Unadvise(DWORD cookie) noexcept {
-    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+    for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
         if (it->cookie == cookie) {
             // Moved out first: releasing the sink may call back into this connection point.
             ComRef<IDispatch> sink = std::move(it->sink);
-            connections_.erase(it);
+            m_connections.erase(it);
             return S_OK;
         }
     }
@@ -139,11 +139,11 @@ HRESULT EventConnectionPoint::EnumConnections(IEnumConnections** connections) no
 }
 
 void EventConnectionPoint::FireFsCommand(std::u16string_view command, std::u16string_view args) noexcept {
-    if (connections_.empty()) return;
+    if (m_connections.empty()) return;
     std::vector<ComRef<IDispatch>> sinks;
     try {
-        sinks.reserve(connections_.size());
-        for (const Connection& connection : connections_) sinks.push_back(connection.sink);
+        sinks.reserve(m_connections.size());
+        for (const Connection& connection : m_connections) sinks.push_back(connection.sink);
     } catch (...) {
         return;  // out of memory: the event is lost, the movie plays on
     }

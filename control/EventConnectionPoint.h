@@ -14,14 +14,14 @@ namespace control {
 
 class EventConnectionPoint final : public IConnectionPoint {
 public:
-    explicit EventConnectionPoint(IConnectionPointContainer& container) noexcept : container_(container) {}
+    explicit EventConnectionPoint(IConnectionPointContainer& container) noexcept : m_container(container) {}
     EventConnectionPoint(const EventConnectionPoint&) = delete;
     EventConnectionPoint& operator=(const EventConnectionPoint&) = delete;
 
     // IUnknown: lifetime is the container's.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) noexcept override;
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return container_.AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() noexcept override { return container_.Release(); }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return m_container.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() noexcept override { return m_container.Release(); }
 
     // IConnectionPoint
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) noexcept override;
@@ -35,16 +35,16 @@ public:
     // rgvarg[0] its arguments. A sink may advise, unadvise or release the control meanwhile.
     void FireFsCommand(std::u16string_view command, std::u16string_view args) noexcept;
 
-    void DisconnectAll() noexcept { connections_.clear(); }
+    void DisconnectAll() noexcept { m_connections.clear(); }
 
 private:
     struct Connection {
         DWORD cookie;
         ComRef<IDispatch> sink;
     };
-    IConnectionPointContainer& container_;
-    std::vector<Connection> connections_;
-    DWORD nextCookie_ = 1;
+    IConnectionPointContainer& m_container;
+    std::vector<Connection> m_connections;
+    DWORD m_nextCookie = 1;
 };
 
 // An enumerator over one connection point, for IConnectionPointContainer::EnumConnectionPoints.

@@ -12,14 +12,14 @@
 namespace control {
 
 MovieControl::MovieControl() noexcept
-    : renderer_(CreateBackgroundRenderer()), stage_(*this), events_(*this) {
+    : m_renderer(CreateBackgroundRenderer()), m_stage(*this), m_events(*this) {
     AddModuleRef();
 }
 
 MovieControl::~MovieControl() {
     // A host that skipped the teardown still gets its window back clean.
-    stage_.Destroy();
-    events_.DisconnectAll();
+    m_stage.Destroy();
+    m_events.DisconnectAll();
     ReleaseModuleRef();
 }
 
@@ -28,7 +28,7 @@ HRESULT MovieControl::Create(REFIID iid, void** object) noexcept {
     *object = nullptr;
     MovieControl* control = new (std::nothrow) MovieControl();
     if (!control) return E_OUTOFMEMORY;
-    HRESULT hr = control->renderer_ ? S_OK : E_OUTOFMEMORY;
+    HRESULT hr = control->m_renderer ? S_OK : E_OUTOFMEMORY;
     if (SUCCEEDED(hr)) {
         try {
             control->ApplyState(DefaultControlState());
@@ -58,10 +58,10 @@ HRESULT MovieControl::QueryInterface(REFIID iid, void** object) noexcept {
     return S_OK;
 }
 
-ULONG MovieControl::AddRef() noexcept { return ULONG(InterlockedIncrement(&refs_)); }
+ULONG MovieControl::AddRef() noexcept { return ULONG(InterlockedIncrement(&m_refs)); }
 
 ULONG MovieControl::Release() noexcept {
-    const LONG left = InterlockedDecrement(&refs_);
+    const LONG left = InterlockedDecrement(&m_refs);
     if (left == 0) delete this;
     return ULONG(left);
 }
@@ -69,7 +69,7 @@ ULONG MovieControl::Release() noexcept {
 // --- Events ---------------------------------------------------------------------------------
 
 HRESULT MovieControl::EnumConnectionPoints(IEnumConnectionPoints** points) noexcept {
-    return CreateSinglePointEnumerator(&events_, points);
+    return CreateSinglePointEnumerator(&m_events, points);
 }
 
 HRESULT MovieControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) noexcept {
@@ -77,8 +77,8 @@ HRESULT MovieControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) 
     *point = nullptr;
     // IID_IDispatch too: a generic container connects without knowing our event interface.
     if (iid != kMovieControlEventsIid && iid != IID_IDispatch) return CONNECT_E_NOCONNECTION;
-    *point = &events_;
-    events_.AddRef();
+    *point = &m_events;
+    m_events.AddRef();
     return S_OK;
 }
 
@@ -99,37 +99,37 @@ HRESULT MovieControl::GetGUID(DWORD kind, GUID* guid) noexcept {
 }
 
 HRESULT MovieControl::FreezeEvents(BOOL freeze) noexcept {
-    if (freeze) ++freezeCount_;
-    else if (freezeCount_ > 0) --freezeCount_;
+    if (freeze) ++m_freezeCount;
+    else if (m_freezeCount > 0) --m_freezeCount;
     return S_OK;
 }
 
 // --- Playback -------------------------------------------------------------------------------
 
 void MovieControl::OpenMovie(std::wstring path) noexcept {
-    moviePath_ = std::move(path);
-    movie_ = moviePath_.empty() ? nullptr : LoadMovieFile(moviePath_);
-    timeline_.Reset(movie_ ? movie_->frameCount : 0);
+    m_moviePath = std::move(path);
+    m_movie = m_moviePath.empty() ? nullptr : LoadMovieFile(m_moviePath);
+    m_timeline.Reset(m_movie ? m_movie->frameCount : 0);
     StartPlayback();
-    stage_.Invalidate();
+    m_stage.Invalidate();
 }
 
 void MovieControl::StartPlayback() noexcept {
-    stage_.StopFrameTimer();
+    m_stage.StopFrameTimer();
     // The first tick enters frame 0, so no event ever fires from inside a host's call.
-    if (movie_ && stage_.Handle()) stage_.StartFrameTimer(FrameIntervalMs(movie_->header.FramesPerSecond()));
+    if (m_movie && m_stage.Handle()) m_stage.StartFrameTimer(FrameIntervalMs(m_movie->header.FramesPerSecond()));
 }
 
 void MovieControl::OnFrameTimer() noexcept {
     AddRef();  // a sink may release the control while its events are fired
-    const std::shared_ptr<const MovieDocument> movie = movie_;
+    const std::shared_ptr<const MovieDocument> movie = m_movie;
     if (movie) {
-        if (const auto frame = timeline_.Advance()) {
-            stage_.Invalidate();
+        if (const auto frame = m_timeline.Advance()) {
+            m_stage.Invalidate();
             for (const MovieCommand& call : movie->CommandsAt(*frame)) {
                 // A sink may freeze events or open another movie: the rest of this frame is moot.
-                if (freezeCount_ > 0 || movie_ != movie) break;
-                events_.FireFsCommand(call.command, call.args);
+                if (m_freezeCount > 0 || m_movie != movie) break;
+                m_events.FireFsCommand(call.command, call.args);
             }
         }
     }
@@ -137,7 +137,7 @@ void MovieControl::OnFrameTimer() noexcept {
 }
 
 void MovieControl::PaintStage(HDC dc, const RECT& client) noexcept {
-    renderer_->Paint(dc, client, StageScene{movie_.get(), timeline_.CurrentFrame(), scale_});
+    m_renderer->Paint(dc, client, StageScene{m_movie.get(), m_timeline.CurrentFrame(), m_scale});
 }
 
 }  // namespace control

@@ -124,19 +124,19 @@ private:
     void OpenMovie(std::wstring path) noexcept;
     void StartPlayback() noexcept;
 
-    LONG refs_ = 1;
-    ComRef<IOleClientSite> clientSite_;
-    ComRef<IOleInPlaceSite> inPlaceSite_;  // set while in-place active
-    RECT position_{};                      // in the site window's client coordinates
-    ControlState state_;
-    ScaleMode scale_ = ScaleMode::ShowAll;
-    std::wstring moviePath_;
-    std::shared_ptr<const MovieDocument> movie_;  // nullptr: no playable movie
-    Timeline timeline_;
-    std::unique_ptr<StageRenderer> renderer_;
-    StageWindow stage_;
-    EventConnectionPoint events_;
-    LONG freezeCount_ = 0;
+    LONG m_refs = 1;
+    ComRef<IOleClientSite> m_clientSite;
+    ComRef<IOleInPlaceSite> m_inPlaceSite;  // set while in-place active
+    RECT m_position{};                      // in the site window's client coordinates
+    ControlState m_state;
+    ScaleMode m_scale = ScaleMode::ShowAll;
+    std::wstring m_moviePath;
+    std::shared_ptr<const MovieDocument> m_movie;  // nullptr: no playable movie
+    Timeline m_timeline;
+    std::unique_ptr<StageRenderer> m_renderer;
+    StageWindow m_stage;
+    EventConnectionPoint m_events;
+    LONG m_freezeCount = 0;
 };
 
 }  // namespace control

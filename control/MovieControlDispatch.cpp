@@ -101,13 +101,13 @@ HRESULT MovieControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
         return DISP_E_MEMBERNOTFOUND;
     }
     switch (id) {
-    case DISPID_MOVIE_MOVIE: return ReturnText(std::wstring_view(moviePath_), result);
-    case DISPID_MOVIE_FRAMENUM: return ReturnInteger(timeline_.CurrentFrame(), result);
-    case DISPID_MOVIE_TOTALFRAMES: return ReturnInteger(timeline_.FrameCount(), result);
-    case DISPID_MOVIE_QUALITY: return ReturnText(state_.Quality(), result);
-    case DISPID_MOVIE_SCALE: return ReturnText(state_.Scale(), result);
-    case DISPID_MOVIE_WMODE: return ReturnText(state_.WindowMode(), result);
-    default: return ReturnText(state_.ScriptAccess(), result);
+    case DISPID_MOVIE_MOVIE: return ReturnText(std::wstring_view(m_moviePath), result);
+    case DISPID_MOVIE_FRAMENUM: return ReturnInteger(m_timeline.CurrentFrame(), result);
+    case DISPID_MOVIE_TOTALFRAMES: return ReturnInteger(m_timeline.FrameCount(), result);
+    case DISPID_MOVIE_QUALITY: return ReturnText(m_state.Quality(), result);
+    case DISPID_MOVIE_SCALE: return ReturnText(m_state.Scale(), result);
+    case DISPID_MOVIE_WMODE: return ReturnText(m_state.WindowMode(), result);
+    default: return ReturnText(m_state.ScriptAccess(), result);
     }
 }
 

@@ -18,13 +18,13 @@ constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE
 
 HRESULT MovieControl::SetClientSite(IOleClientSite* site) noexcept {
     if (!site) InPlaceDeactivate();  // the host lets go of us: our window goes with it
-    clientSite_ = ComRef<IOleClientSite>(site);
+    m_clientSite = ComRef<IOleClientSite>(site);
     return S_OK;
 }
 
 HRESULT MovieControl::GetClientSite(IOleClientSite** site) noexcept {
     if (!site) return E_POINTER;
-    *site = ComRef<IOleClientSite>(clientSite_).detach();
+    *site = ComRef<IOleClientSite>(m_clientSite).detach();
     return S_OK;
 }
 
@@ -51,7 +51,7 @@ HRESULT MovieControl::GetClipboardData(DWORD, IDataObject** data) noexcept {
 }
 
 HRESULT MovieControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND, LPCRECT) noexcept {
-    if (site && !clientSite_) clientSite_ = ComRef<IOleClientSite>(site);
+    if (site && !m_clientSite) m_clientSite = ComRef<IOleClientSite>(site);
     switch (verb) {
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE:  // no menus or toolbars to show: in place is all there is
@@ -59,7 +59,7 @@ HRESULT MovieControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
     case OLEIVERB_PRIMARY:
         return InPlaceActivate();
     case OLEIVERB_HIDE:
-        stage_.Show(false);
+        m_stage.Show(false);
         return S_OK;
     default:
         if (verb > 0) {
@@ -92,16 +92,16 @@ HRESULT MovieControl::SetExtent(DWORD aspect, SIZEL* size) noexcept {
     // gives through SetObjectRects: the control fills whatever it is given and never asks the
     // site for another rectangle, so a host that sets the extent in the middle of its own move
     // is not called back.
-    state_.extentWidth = size->cx;
-    state_.extentHeight = size->cy;
+    m_state.extentWidth = size->cx;
+    m_state.extentHeight = size->cy;
     return S_OK;
 }
 
 HRESULT MovieControl::GetExtent(DWORD aspect, SIZEL* size) noexcept {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!size) return E_POINTER;
-    size->cx = state_.extentWidth;
-    size->cy = state_.extentHeight;
+    size->cx = m_state.extentWidth;
+    size->cy = m_state.extentHeight;
     return S_OK;
 }
 
@@ -127,12 +127,12 @@ HRESULT MovieControl::SetColorScheme(LOGPALETTE*) noexcept { return E_NOTIMPL; }
 // --- In-place activation --------------------------------------------------------------------
 
 HRESULT MovieControl::InPlaceActivate() noexcept {
-    if (inPlaceSite_) {
-        stage_.Show(true);
+    if (m_inPlaceSite) {
+        m_stage.Show(true);
         return S_OK;
     }
-    if (!clientSite_) return E_UNEXPECTED;
-    ComRef<IOleInPlaceSite> site = clientSite_.As<IOleInPlaceSite>(IID_IOleInPlaceSite);
+    if (!m_clientSite) return E_UNEXPECTED;
+    ComRef<IOleInPlaceSite> site = m_clientSite.As<IOleInPlaceSite>(IID_IOleInPlaceSite);
     if (!site) return E_NOINTERFACE;
     if (site->CanInPlaceActivate() != S_OK) return E_FAIL;
     HRESULT hr = site->OnInPlaceActivate();
@@ -146,22 +146,22 @@ HRESULT MovieControl::InPlaceActivate() noexcept {
     frameInfo.cb = sizeof frameInfo;
     hr = site->GetWindow(&parent);
     if (SUCCEEDED(hr)) hr = site->GetWindowContext(frame.put(), document.put(), &position, &clip, &frameInfo);
-    if (SUCCEEDED(hr) && !stage_.Create(parent, position)) hr = E_FAIL;
+    if (SUCCEEDED(hr) && !m_stage.Create(parent, position)) hr = E_FAIL;
     if (FAILED(hr)) {
         site->OnInPlaceDeactivate();
         return hr;
     }
-    inPlaceSite_ = std::move(site);
-    position_ = position;
+    m_inPlaceSite = std::move(site);
+    m_position = position;
     StartPlayback();
     return S_OK;
 }
 
 HRESULT MovieControl::InPlaceDeactivate() noexcept {
-    if (!inPlaceSite_) return S_OK;
-    stage_.Destroy();
+    if (!m_inPlaceSite) return S_OK;
+    m_stage.Destroy();
     // Cleared before the call: the site may call back into us while it is told.
-    ComRef<IOleInPlaceSite> site = std::move(inPlaceSite_);
+    ComRef<IOleInPlaceSite> site = std::move(m_inPlaceSite);
     site->OnInPlaceDeactivate();
     return S_OK;
 }
@@ -171,8 +171,8 @@ HRESULT MovieControl::UIDeactivate() noexcept { return S_OK; }
 HRESULT MovieControl::SetObjectRects(LPCRECT position, LPCRECT) noexcept {
     if (!position) return E_POINTER;
     // The clip rectangle is not applied: the site's window clips its children already.
-    position_ = *position;
-    stage_.Move(position_);
+    m_position = *position;
+    m_stage.Move(m_position);
     return S_OK;
 }
 
@@ -180,7 +180,7 @@ HRESULT MovieControl::ReactivateAndUndo() noexcept { return INPLACE_E_NOTUNDOABL
 
 HRESULT MovieControl::GetWindow(HWND* window) noexcept {
     if (!window) return E_POINTER;
-    *window = stage_.Handle();
+    *window = m_stage.Handle();
     return *window ? S_OK : E_FAIL;
 }
 

@@ -10,13 +10,13 @@ namespace {
 // stream among them) report success on a short read, so a short read is not the end yet.
 class StreamInput final : public ByteInput {
 public:
-    explicit StreamInput(IStream& stream) : stream_(stream) {}
+    explicit StreamInput(IStream& stream) : m_stream(stream) {}
     bool Read(void* buffer, size_t size) override {
         auto* out = static_cast<uint8_t*>(buffer);
         while (size > 0) {
             ULONG got = 0;
             const ULONG want = ULONG(size < (1u << 30) ? size : (1u << 30));
-            if (FAILED(stream_.Read(out, want, &got)) || got == 0) return false;
+            if (FAILED(m_stream.Read(out, want, &got)) || got == 0) return false;
             out += got;
             size -= got;
         }
@@ -24,7 +24,7 @@ public:
     }
 
 private:
-    IStream& stream_;
+    IStream& m_stream;
 };
 
 }  // namespace
@@ -54,7 +54,7 @@ HRESULT MovieControl::Load(IStream* stream) noexcept {
 HRESULT MovieControl::Save(IStream* stream, BOOL) noexcept {
     if (!stream) return E_POINTER;
     try {
-        const std::vector<uint8_t> bytes = WriteControlState(state_);
+        const std::vector<uint8_t> bytes = WriteControlState(m_state);
         ULONG written = 0;
         const HRESULT hr = stream->Write(bytes.data(), ULONG(bytes.size()), &written);
         if (FAILED(hr)) return hr;
@@ -67,7 +67,7 @@ HRESULT MovieControl::Save(IStream* stream, BOOL) noexcept {
 HRESULT MovieControl::GetSizeMax(ULARGE_INTEGER* size) noexcept {
     if (!size) return E_POINTER;
     try {
-        size->QuadPart = WriteControlState(state_).size();
+        size->QuadPart = WriteControlState(m_state).size();
     } catch (...) {
         return E_OUTOFMEMORY;
     }
@@ -84,12 +84,12 @@ HRESULT MovieControl::InitNew() noexcept {
 }
 
 void MovieControl::ApplyState(ControlState state) noexcept {
-    state_ = std::move(state);
+    m_state = std::move(state);
     // Only windowed drawing exists: a window mode other than "Window" (transparent, opaque) is
     // kept for Save and reported, but the movie still draws into the control's own window.
     // Quality and script access are kept and reported; nothing renders or scripts by them yet.
-    scale_ = ScaleModeFromText(state_.Scale());
-    stage_.Invalidate();
+    m_scale = ScaleModeFromText(m_state.Scale());
+    m_stage.Invalidate();
 }
 
 }  // namespace control

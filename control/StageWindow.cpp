@@ -26,16 +26,16 @@ bool RegisterWindowClassOnce(WNDPROC procedure) noexcept {
 // BeginPaint/EndPaint as one scope.
 class PaintScope {
 public:
-    explicit PaintScope(HWND window) noexcept : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    explicit PaintScope(HWND window) noexcept : m_window(window), m_dc(BeginPaint(window, &m_paint)) {}
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
-    ~PaintScope() { EndPaint(window_, &paint_); }
-    HDC dc() const noexcept { return dc_; }
+    ~PaintScope() { EndPaint(m_window, &m_paint); }
+    HDC dc() const noexcept { return m_dc; }
 
 private:
-    HWND window_;
-    PAINTSTRUCT paint_{};
-    HDC dc_;
+    HWND m_window;
+    PAINTSTRUCT m_paint{};
+    HDC m_dc;
 };
 
 }  // namespace
@@ -58,36 +58,36 @@ bool StageWindow::Create(HWND parent, const RECT& position) noexcept {
     HWND window = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, position.left,
                                   position.top, position.right - position.left, position.bottom - position.top,
                                   parent, nullptr, CodeModule(), this);
-    window_.reset(window);
+    m_window.reset(window);
     return window != nullptr;
 }
 
 void StageWindow::Destroy() noexcept {
     StopFrameTimer();
-    window_.reset();
+    m_window.reset();
 }
 
 void StageWindow::Move(const RECT& position) noexcept {
-    if (window_) {
-        MoveWindow(window_.get(), position.left, position.top, position.right - position.left,
+    if (m_window) {
+        MoveWindow(m_window.get(), position.left, position.top, position.right - position.left,
                    position.bottom - position.top, TRUE);
     }
 }
 
 void StageWindow::Show(bool visible) noexcept {
-    if (window_) ShowWindow(window_.get(), visible ? SW_SHOWNA : SW_HIDE);
+    if (m_window) ShowWindow(m_window.get(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void StageWindow::Invalidate() noexcept {
-    if (window_) InvalidateRect(window_.get(), nullptr, FALSE);
+    if (m_window) InvalidateRect(m_window.get(), nullptr, FALSE);
 }
 
 void StageWindow::StartFrameTimer(uint32_t intervalMs) noexcept {
-    if (window_) SetTimer(window_.get(), kFrameTimerId, intervalMs, nullptr);
+    if (m_window) SetTimer(m_window.get(), kFrameTimerId, intervalMs, nullptr);
 }
 
 void StageWindow::StopFrameTimer() noexcept {
-    if (window_) KillTimer(window_.get(), kFrameTimerId);
+    if (m_window) KillTimer(m_window.get(), kFrameTimerId);
 }
 
 LRESULT CALLBACK StageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -99,7 +99,7 @@ LRESULT CALLBACK StageWindow::WindowProc(HWND window, UINT message, WPARAM wPara
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         // Destroyed from outside (with its parent): forget the handle rather than destroy it twice.
-        if (self && self->window_.get() == window) self->window_.release();
+        if (self && self->m_window.get() == window) self->m_window.release();
         self = nullptr;
     }
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
@@ -112,7 +112,7 @@ LRESULT StageWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
     switch (message) {
     case WM_TIMER:
         if (wParam == kFrameTimerId) {
-            host_.OnFrameTimer();
+            m_host.OnFrameTimer();
             return 0;
         }
         break;
@@ -124,7 +124,7 @@ LRESULT StageWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_PRINTCLIENT: {
         RECT client{};
         GetClientRect(window, &client);
-        host_.PaintStage(reinterpret_cast<HDC>(wParam), client);
+        m_host.PaintStage(reinterpret_cast<HDC>(wParam), client);
         return 0;
     }
     default:
@@ -144,11 +144,11 @@ void StageWindow::PaintWindow(HWND window) noexcept {
     UniqueMemoryDc memory(CreateCompatibleDC(paint.dc()));
     UniqueGdiObject bitmap(memory ? CreateCompatibleBitmap(paint.dc(), width, height) : nullptr);
     if (!bitmap) {
-        host_.PaintStage(paint.dc(), client);
+        m_host.PaintStage(paint.dc(), client);
         return;
     }
     SelectedObject selected(memory.get(), bitmap.get());
-    host_.PaintStage(memory.get(), client);
+    m_host.PaintStage(memory.get(), client);
     BitBlt(paint.dc(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
 }
 

@@ -23,7 +23,7 @@ protected:
 
 class StageWindow {
 public:
-    explicit StageWindow(StageWindowHost& host) noexcept : host_(host) {}
+    explicit StageWindow(StageWindowHost& host) noexcept : m_host(host) {}
     StageWindow(const StageWindow&) = delete;
     StageWindow& operator=(const StageWindow&) = delete;
     ~StageWindow() { Destroy(); }
@@ -31,7 +31,7 @@ public:
     // Creates the window as a visible child of `parent` at `position` (parent client coordinates).
     bool Create(HWND parent, const RECT& position) noexcept;
     void Destroy() noexcept;
-    HWND Handle() const noexcept { return window_.get(); }
+    HWND Handle() const noexcept { return m_window.get(); }
 
     void Move(const RECT& position) noexcept;
     void Show(bool visible) noexcept;
@@ -44,12 +44,12 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    // `window` is passed along because window_ is not yet set while CreateWindowExW runs.
+    // `window` is passed along because m_window is not yet set while CreateWindowExW runs.
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void PaintWindow(HWND window) noexcept;
 
-    StageWindowHost& host_;
-    UniqueWindow window_;
+    StageWindowHost& m_host;
+    UniqueWindow m_window;
 };
 
 // The module (DLL or program) whose code this is.

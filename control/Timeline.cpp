@@ -5,20 +5,20 @@
 namespace control {
 
 void Timeline::Reset(uint32_t frameCount) {
-    frameCount_ = frameCount;
-    current_ = 0;
-    entered_ = false;
+    m_frameCount = frameCount;
+    m_current = 0;
+    m_entered = false;
 }
 
 std::optional<uint32_t> Timeline::Advance() {
-    if (frameCount_ == 0) return std::nullopt;
-    if (!entered_) {
-        entered_ = true;
-        current_ = 0;
+    if (m_frameCount == 0) return std::nullopt;
+    if (!m_entered) {
+        m_entered = true;
+        m_current = 0;
     } else {
-        current_ = current_ + 1 < frameCount_ ? current_ + 1 : 0;
+        m_current = m_current + 1 < m_frameCount ? m_current + 1 : 0;
     }
-    return current_;
+    return m_current;
 }
 
 uint32_t FrameIntervalMs(double framesPerSecond) {

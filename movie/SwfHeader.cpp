@@ -31,11 +31,11 @@ uint16_t ReadU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 // Reads bit fields most significant bit first, as the RECT stores them.
 class BitReader {
 public:
-    explicit BitReader(const uint8_t* bytes) : bytes_(bytes) {}
+    explicit BitReader(const uint8_t* bytes) : m_bytes(bytes) {}
     uint32_t Unsigned(unsigned count) {
         uint32_t value = 0;
-        for (unsigned i = 0; i < count; ++i, ++bit_) {
-            value = value << 1 | ((bytes_[bit_ / 8] >> (7 - bit_ % 8)) & 1u);
+        for (unsigned i = 0; i < count; ++i, ++m_bit) {
+            value = value << 1 | ((m_bytes[m_bit / 8] >> (7 - m_bit % 8)) & 1u);
         }
         return value;
     }
@@ -47,8 +47,8 @@ public:
     }
 
 private:
-    const uint8_t* bytes_;
-    size_t bit_ = 0;
+    const uint8_t* m_bytes;
+    size_t m_bit = 0;
 };
 
 // Checks the first eight bytes and fills signature, version and file length.
@@ -91,12 +91,12 @@ bool ReadHeaderBody(const uint8_t* body, size_t size, SwfHeader& header, std::st
 // One zlib inflate stream, ended in every path.
 class Inflater {
 public:
-    Inflater() { ok_ = inflateInit(&stream_) == Z_OK; }
-    ~Inflater() { if (ok_) inflateEnd(&stream_); }
+    Inflater() { m_ok = inflateInit(&m_stream) == Z_OK; }
+    ~Inflater() { if (m_ok) inflateEnd(&m_stream); }
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
 
-    bool ok() const { return ok_; }
+    bool ok() const { return m_ok; }
 
     // Inflates `input` into `output` until the output is full, the input is used up or the
     // stream ends. Returns the bytes produced, or nullopt with a reason on damaged data.
@@ -107,13 +107,13 @@ public:
         while (produced < outputSize) {
             const uInt inChunk = uInt(std::min<size_t>(inputLeft, 1u << 30));
             const uInt outChunk = uInt(std::min<size_t>(outputSize - produced, 1u << 30));
-            stream_.next_in = const_cast<Bytef*>(input);
-            stream_.avail_in = inChunk;
-            stream_.next_out = output + produced;
-            stream_.avail_out = outChunk;
-            const int result = inflate(&stream_, Z_NO_FLUSH);
-            const size_t used = inChunk - stream_.avail_in;
-            const size_t made = outChunk - stream_.avail_out;
+            m_stream.next_in = const_cast<Bytef*>(input);
+            m_stream.avail_in = inChunk;
+            m_stream.next_out = output + produced;
+            m_stream.avail_out = outChunk;
+            const int result = inflate(&m_stream, Z_NO_FLUSH);
+            const size_t used = inChunk - m_stream.avail_in;
+            const size_t made = outChunk - m_stream.avail_out;
             input += used;
             inputLeft -= used;
             produced += made;
@@ -124,15 +124,15 @@ public:
             if (result == Z_BUF_ERROR && used == 0 && made == 0) break;  // input used up
             if (result != Z_OK && result != Z_BUF_ERROR) {
                 return Refuse(error, std::string("the compressed movie data is damaged (zlib: ") +
-                                (stream_.msg ? stream_.msg : "error " + std::to_string(result)) + ")");
+                                (m_stream.msg ? m_stream.msg : "error " + std::to_string(result)) + ")");
             }
         }
         return produced;
     }
 
 private:
-    z_stream stream_{};
-    bool ok_ = false;
+    z_stream m_stream{};
+    bool m_ok = false;
 };
 
 }  // namespace

@@ -68,46 +68,46 @@ std::optional<uint32_t> DecodeUtf8At(std::string_view s, size_t& i) {
 }  // namespace
 
 TagCursor::TagCursor(const uint8_t* data, size_t size, size_t offset)
-    : data_(data), size_(size), offset_(offset) {
-    if (offset_ > size_) end_ = TagWalkEnd::Truncated;
+    : m_data(data), m_size(size), m_offset(offset) {
+    if (m_offset > m_size) m_end = TagWalkEnd::Truncated;
 }
 
 std::optional<SwfTag> TagCursor::Next() {
-    if (end_ != TagWalkEnd::Running) return std::nullopt;
-    const size_t remaining = size_ - offset_;
+    if (m_end != TagWalkEnd::Running) return std::nullopt;
+    const size_t remaining = m_size - m_offset;
     if (remaining == 0) {
-        end_ = TagWalkEnd::EndOfData;
+        m_end = TagWalkEnd::EndOfData;
         return std::nullopt;
     }
     if (remaining < 2) {
-        end_ = TagWalkEnd::Truncated;
+        m_end = TagWalkEnd::Truncated;
         return std::nullopt;
     }
-    const uint16_t word = ReadU16(data_ + offset_);
+    const uint16_t word = ReadU16(m_data + m_offset);
     SwfTag tag;
     tag.code = uint16_t(word >> 6);
-    tag.offset = offset_;
+    tag.offset = m_offset;
     tag.length = word & kShortLengthMask;
     size_t headerSize = 2;
     if (tag.length == kShortLengthMask) {
         if (remaining < 6) {
-            end_ = TagWalkEnd::Truncated;
+            m_end = TagWalkEnd::Truncated;
             return std::nullopt;
         }
-        tag.length = ReadU32(data_ + offset_ + 2);
+        tag.length = ReadU32(m_data + m_offset + 2);
         headerSize = 6;
     }
     if (tag.code == kTagEnd) {
-        end_ = TagWalkEnd::EndTag;
+        m_end = TagWalkEnd::EndTag;
         return std::nullopt;
     }
     // Compared as "length > what is left" so that a huge stored length cannot overflow.
     if (tag.length > remaining - headerSize) {
-        end_ = TagWalkEnd::Truncated;
+        m_end = TagWalkEnd::Truncated;
         return std::nullopt;
     }
-    tag.bodyOffset = offset_ + headerSize;
-    offset_ = tag.bodyOffset + tag.length;
+    tag.bodyOffset = m_offset + headerSize;
+    m_offset = tag.bodyOffset + tag.length;
     return tag;
 }
 

@@ -30,27 +30,27 @@ class BitWriter {
 public:
     void Put(uint32_t value, unsigned count) {
         for (unsigned i = count; i-- > 0;) {
-            current_ = uint8_t(current_ << 1 | ((value >> i) & 1u));
-            if (++used_ == 8) Flush();
+            m_current = uint8_t(m_current << 1 | ((value >> i) & 1u));
+            if (++m_used == 8) Flush();
         }
     }
     std::vector<uint8_t> Finish() {
-        if (used_ != 0) {
-            current_ = uint8_t(current_ << (8 - used_));
+        if (m_used != 0) {
+            m_current = uint8_t(m_current << (8 - m_used));
             Flush();
         }
-        return std::move(bytes_);
+        return std::move(m_bytes);
     }
 
 private:
     void Flush() {
-        bytes_.push_back(current_);
-        current_ = 0;
-        used_ = 0;
+        m_bytes.push_back(m_current);
+        m_current = 0;
+        m_used = 0;
     }
-    std::vector<uint8_t> bytes_;
-    uint8_t current_ = 0;
-    unsigned used_ = 0;
+    std::vector<uint8_t> m_bytes;
+    uint8_t m_current = 0;
+    unsigned m_used = 0;
 };
 
 // Bits a signed field needs to hold `value` (sign bit included).

@@ -5,14 +5,14 @@ namespace {
 
 class Parser {
 public:
-    explicit Parser(std::string_view text) : s_(text) {}
+    explicit Parser(std::string_view text) : m_s(text) {}
 
     std::optional<JsonValue> Document(std::string* error) {
         JsonValue value;
         SkipSpace();
-        const bool ok = Value(value, 0) && (SkipSpace(), i_ == s_.size() || Fail("text after the value"));
+        const bool ok = Value(value, 0) && (SkipSpace(), m_i == m_s.size() || Fail("text after the value"));
         if (!ok) {
-            if (error) *error = error_ + " at byte " + std::to_string(i_);
+            if (error) *error = m_error + " at byte " + std::to_string(m_i);
             return std::nullopt;
         }
         return value;
@@ -20,22 +20,22 @@ public:
 
 private:
     bool Fail(const char* what) {
-        if (error_.empty()) error_ = what;
+        if (m_error.empty()) m_error = what;
         return false;
     }
     void SkipSpace() {
-        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\n' || s_[i_] == '\r')) ++i_;
+        while (m_i < m_s.size() && (m_s[m_i] == ' ' || m_s[m_i] == '\t' || m_s[m_i] == '\n' || m_s[m_i] == '\r')) ++m_i;
     }
     bool Literal(std::string_view word) {
-        if (s_.substr(i_, word.size()) != word) return Fail("unknown literal");
-        i_ += word.size();
+        if (m_s.substr(m_i, word.size()) != word) return Fail("unknown literal");
+        m_i += word.size();
         return true;
     }
 
     bool Value(JsonValue& value, int depth) {
         if (depth > 64) return Fail("nesting too deep");
-        if (i_ >= s_.size()) return Fail("value expected");
-        switch (s_[i_]) {
+        if (m_i >= m_s.size()) return Fail("value expected");
+        switch (m_s[m_i]) {
         case '{': return Object(value, depth);
         case '[': return Array(value, depth);
         case '"': value.kind = JsonValue::Kind::String; return String(value.text);
@@ -48,68 +48,68 @@ private:
 
     bool Object(JsonValue& value, int depth) {
         value.kind = JsonValue::Kind::Object;
-        ++i_;
+        ++m_i;
         SkipSpace();
-        if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
+        if (m_i < m_s.size() && m_s[m_i] == '}') return ++m_i, true;
         while (true) {
             SkipSpace();
             std::string key;
-            if (i_ >= s_.size() || s_[i_] != '"') return Fail("member name expected");
+            if (m_i >= m_s.size() || m_s[m_i] != '"') return Fail("member name expected");
             if (!String(key)) return false;
             if (value.members.count(key)) return Fail("duplicate member name");
             SkipSpace();
-            if (i_ >= s_.size() || s_[i_] != ':') return Fail("':' expected");
-            ++i_;
+            if (m_i >= m_s.size() || m_s[m_i] != ':') return Fail("':' expected");
+            ++m_i;
             SkipSpace();
             if (!Value(value.members[key], depth + 1)) return false;
             SkipSpace();
-            if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
-            if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
+            if (m_i < m_s.size() && m_s[m_i] == ',') { ++m_i; continue; }
+            if (m_i < m_s.size() && m_s[m_i] == '}') return ++m_i, true;
             return Fail("',' or '}' expected");
         }
     }
 
     bool Array(JsonValue& value, int depth) {
         value.kind = JsonValue::Kind::Array;
-        ++i_;
+        ++m_i;
         SkipSpace();
-        if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
+        if (m_i < m_s.size() && m_s[m_i] == ']') return ++m_i, true;
         while (true) {
             SkipSpace();
             if (!Value(value.items.emplace_back(), depth + 1)) return false;
             SkipSpace();
-            if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
-            if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
+            if (m_i < m_s.size() && m_s[m_i] == ',') { ++m_i; continue; }
+            if (m_i < m_s.size() && m_s[m_i] == ']') return ++m_i, true;
             return Fail("',' or ']' expected");
         }
     }
 
     bool Digits() {
-        const size_t start = i_;
-        while (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') ++i_;
-        return i_ > start || Fail("digit expected");
+        const size_t start = m_i;
+        while (m_i < m_s.size() && m_s[m_i] >= '0' && m_s[m_i] <= '9') ++m_i;
+        return m_i > start || Fail("digit expected");
     }
 
     bool Number(double& number) {
-        const size_t start = i_;
-        if (s_[i_] == '-') ++i_;
-        if (i_ < s_.size() && s_[i_] == '0') ++i_;
+        const size_t start = m_i;
+        if (m_s[m_i] == '-') ++m_i;
+        if (m_i < m_s.size() && m_s[m_i] == '0') ++m_i;
         else if (!Digits()) return false;
-        if (i_ < s_.size() && s_[i_] == '.') { ++i_; if (!Digits()) return false; }
-        if (i_ < s_.size() && (s_[i_] == 'e' || s_[i_] == 'E')) {
-            ++i_;
-            if (i_ < s_.size() && (s_[i_] == '+' || s_[i_] == '-')) ++i_;
+        if (m_i < m_s.size() && m_s[m_i] == '.') { ++m_i; if (!Digits()) return false; }
+        if (m_i < m_s.size() && (m_s[m_i] == 'e' || m_s[m_i] == 'E')) {
+            ++m_i;
+            if (m_i < m_s.size() && (m_s[m_i] == '+' || m_s[m_i] == '-')) ++m_i;
             if (!Digits()) return false;
         }
-        number = std::stod(std::string(s_.substr(start, i_ - start)));
+        number = std::stod(std::string(m_s.substr(start, m_i - start)));
         return true;
     }
 
     bool Hex4(unsigned& value) {
-        if (s_.size() - i_ < 4) return Fail("short \\u escape");
+        if (m_s.size() - m_i < 4) return Fail("short \\u escape");
         value = 0;
         for (int k = 0; k < 4; ++k) {
-            const char c = s_[i_++];
+            const char c = m_s[m_i++];
             value <<= 4;
             if (c >= '0' && c <= '9') value |= unsigned(c - '0');
             else if (c >= 'a' && c <= 'f') value |= unsigned(c - 'a' + 10);
@@ -128,28 +128,28 @@ private:
 
     // Raw UTF-8 inside a string must be well formed.
     bool Utf8Sequence(std::string& out) {
-        const unsigned char lead = s_[i_];
+        const unsigned char lead = m_s[m_i];
         size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
-        if (length == 0 || s_.size() - i_ < length) return Fail("malformed UTF-8");
+        if (length == 0 || m_s.size() - m_i < length) return Fail("malformed UTF-8");
         unsigned c = lead & (0x7F >> length);
         for (size_t k = 1; k < length; ++k) {
-            const unsigned char next = s_[i_ + k];
+            const unsigned char next = m_s[m_i + k];
             if ((next & 0xC0) != 0x80) return Fail("malformed UTF-8");
             c = c << 6 | (next & 0x3F);
         }
         const unsigned minimum = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
         if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return Fail("malformed UTF-8");
-        out.append(s_.substr(i_, length));
-        i_ += length;
+        out.append(m_s.substr(m_i, length));
+        m_i += length;
         return true;
     }
 
     bool String(std::string& out) {
-        ++i_;  // opening quote
+        ++m_i;  // opening quote
         while (true) {
-            if (i_ >= s_.size()) return Fail("unterminated string");
-            const unsigned char c = s_[i_];
-            if (c == '"') return ++i_, true;
+            if (m_i >= m_s.size()) return Fail("unterminated string");
+            const unsigned char c = m_s[m_i];
+            if (c == '"') return ++m_i, true;
             if (c < 0x20) return Fail("raw control character in string");
             if (c >= 0x80) {
                 if (!Utf8Sequence(out)) return false;
@@ -157,11 +157,11 @@ private:
             }
             if (c != '\\') {
                 out.push_back(char(c));
-                ++i_;
+                ++m_i;
                 continue;
             }
-            if (++i_ >= s_.size()) return Fail("unterminated escape");
-            const char e = s_[i_++];
+            if (++m_i >= m_s.size()) return Fail("unterminated escape");
+            const char e = m_s[m_i++];
             switch (e) {
             case '"': out.push_back('"'); break;
             case '\\': out.push_back('\\'); break;
@@ -174,16 +174,16 @@ private:
             case 'u': {
                 unsigned unit;
                 if (!Hex4(unit)) return false;
-                if (unit >= 0xD800 && unit <= 0xDBFF && s_.substr(i_, 2) == "\\u") {
-                    const size_t back = i_;
-                    i_ += 2;
+                if (unit >= 0xD800 && unit <= 0xDBFF && m_s.substr(m_i, 2) == "\\u") {
+                    const size_t back = m_i;
+                    m_i += 2;
                     unsigned low;
                     if (!Hex4(low)) return false;
                     if (low >= 0xDC00 && low <= 0xDFFF) {
                         AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                         break;
                     }
-                    i_ = back;
+                    m_i = back;
                 }
                 // A lone surrogate escape is valid JSON text; it reads as U+FFFD here.
                 AppendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? 0xFFFD : unit);
@@ -194,9 +194,9 @@ private:
         }
     }
 
-    std::string_view s_;
-    size_t i_ = 0;
-    std::string error_;
+    std::string_view m_s;
+    size_t m_i = 0;
+    std::string m_error;
 };
 
 const JsonValue& Missing() {

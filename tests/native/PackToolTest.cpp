@@ -97,7 +97,7 @@ protected:
     void SetUp() override {
         char pattern[] = "/tmp/pack-tool-test-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
+        m_root = pattern;
 
         movie::SwfSpecimen specimen;
         specimen.version = 7;
@@ -105,22 +105,22 @@ protected:
         specimen.height = 480;
         specimen.compressed = true;
         specimen.fsCommands = {{0, "allowscale", "false"}};
-        movie_ = AsString(movie::BuildSwf(specimen));
-        player_ = "MZ" + Counting(3000, 1);
-        installer_ = "MZ" + Counting(1000, 2);
-        files_ = {{u"a.txt", "alpha"}, {u"Übung ß.dat", Counting(256, 3)}, {u"empty.bin", ""}, {u"日本 😀.xml", "<x/>"}};
+        m_movie = AsString(movie::BuildSwf(specimen));
+        m_player = "MZ" + Counting(3000, 1);
+        m_installer = "MZ" + Counting(1000, 2);
+        m_files = {{u"a.txt", "alpha"}, {u"Übung ß.dat", Counting(256, 3)}, {u"empty.bin", ""}, {u"日本 😀.xml", "<x/>"}};
 
-        Put("player.exe", player_);
-        Put("setup.exe", installer_);
-        Put("movie.swf", movie_);
-        for (const RawRecord& file : files_) Put(fs::path("files") / file.name, file.contents);
+        Put("player.exe", m_player);
+        Put("setup.exe", m_installer);
+        Put("movie.swf", m_movie);
+        for (const RawRecord& file : m_files) Put(fs::path("files") / file.name, file.contents);
     }
-    void TearDown() override { fs::remove_all(root_); }
+    void TearDown() override { fs::remove_all(m_root); }
 
-    fs::path Path(const fs::path& relative) const { return root_ / relative; }
+    fs::path Path(const fs::path& relative) const { return m_root / relative; }
 
     fs::path Put(const fs::path& relative, const std::string& bytes) {
-        const fs::path path = root_ / relative;
+        const fs::path path = m_root / relative;
         fs::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
@@ -136,7 +136,7 @@ protected:
     // Every entry below the root, as relative paths.
     std::set<std::string> Listing() const {
         std::set<std::string> names;
-        for (const auto& entry : fs::recursive_directory_iterator(root_)) names.insert(fs::relative(entry.path(), root_).string());
+        for (const auto& entry : fs::recursive_directory_iterator(m_root)) names.insert(fs::relative(entry.path(), m_root).string());
         return names;
     }
 
@@ -146,7 +146,7 @@ protected:
     std::vector<std::string> BuildArgs(const std::string& output, const std::vector<std::string>& more = {}) const {
         std::vector<std::string> args = {"build", "--player", Path("player.exe"), "--installer", Path("setup.exe"),
                                          "--movie", Path("movie.swf")};
-        for (const RawRecord& file : files_) {
+        for (const RawRecord& file : m_files) {
             args.push_back("--file");
             args.push_back(Path(fs::path("files") / file.name));
         }
@@ -158,19 +158,19 @@ protected:
 
     RawAlbum Expected() const {
         RawAlbum album;
-        album.player = player_;
-        album.installer = installer_;
+        album.player = m_player;
+        album.installer = m_installer;
         album.version[0] = 7;
-        album.records = files_;
-        album.movie = movie_;
+        album.records = m_files;
+        album.movie = m_movie;
         album.width = 640;
         album.height = 480;
         return album;
     }
 
-    fs::path root_;
-    std::string player_, installer_, movie_;
-    std::vector<RawRecord> files_;
+    fs::path m_root;
+    std::string m_player, m_installer, m_movie;
+    std::vector<RawRecord> m_files;
 };
 
 // ---- Building ----
@@ -198,7 +198,7 @@ TEST_F(PackToolTest, BuildTakesTheInstallerBesideTheToolByDefault) {
     const fs::path tool = Path("bin/dovetta-pack");
     fs::create_directories(tool.parent_path());
     fs::copy_file(DOVETTA_PACK_PATH, tool);
-    Put("bin/MovieControlSetup.exe", installer_);
+    Put("bin/MovieControlSetup.exe", m_installer);
     const auto built = RunProgram(tool.string(), {"build", "--player", Path("player.exe"), "--movie", Path("movie.swf"),
                                                   "-o", Path("album.exe")});
     ASSERT_EQ(built.exitCode, 0) << built.err;
@@ -226,19 +226,19 @@ TEST_F(PackToolTest, BuildInfoExtractRoundTripIsByteExact) {
     const auto info = Pack({"info", Path("album.exe")});
     ASSERT_EQ(info.exitCode, 0) << info.err;
     EXPECT_NE(info.out.find("valid album"), std::string::npos) << info.out;
-    for (const RawRecord& file : files_) EXPECT_NE(info.out.find(Utf8(file.name)), std::string::npos) << info.out;
+    for (const RawRecord& file : m_files) EXPECT_NE(info.out.find(Utf8(file.name)), std::string::npos) << info.out;
 
     const auto extract = Pack({"extract", Path("album.exe"), Path("out/new")});
     ASSERT_EQ(extract.exitCode, 0) << extract.err;
     std::set<std::string> expectedNames = {"84512712.exe", "84512712.swf"};
-    for (const RawRecord& file : files_) expectedNames.insert(Utf8(file.name));
+    for (const RawRecord& file : m_files) expectedNames.insert(Utf8(file.name));
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(Path("out/new"))) names.insert(entry.path().filename().string());
     EXPECT_EQ(names, expectedNames) << "exactly the album's files, no temporary left";
 
-    EXPECT_TRUE(Read(Path("out/new/84512712.exe")) == installer_);
-    EXPECT_TRUE(Read(Path("out/new/84512712.swf")) == movie_);
-    for (const RawRecord& file : files_) EXPECT_TRUE(Read(Path("out/new") / file.name) == file.contents) << Utf8(file.name);
+    EXPECT_TRUE(Read(Path("out/new/84512712.exe")) == m_installer);
+    EXPECT_TRUE(Read(Path("out/new/84512712.swf")) == m_movie);
+    for (const RawRecord& file : m_files) EXPECT_TRUE(Read(Path("out/new") / file.name) == file.contents) << Utf8(file.name);
 }
 
 TEST_F(PackToolTest, InfoJsonIsValidAndGivesEveryField) {
@@ -255,27 +255,27 @@ TEST_F(PackToolTest, InfoJsonIsValidAndGivesEveryField) {
     const JsonValue& j = *json;
     EXPECT_EQ(j["status"].text, "valid");
     EXPECT_EQ(j["fileSize"].number, double(bytes.size()));
-    EXPECT_EQ(j["bodyOffset"].number, double(player_.size()));
-    EXPECT_EQ(j["datasize"].number, double(bytes.size() - 8 - player_.size()));
-    EXPECT_EQ(j["exeSize"].number, double(installer_.size()));
+    EXPECT_EQ(j["bodyOffset"].number, double(m_player.size()));
+    EXPECT_EQ(j["datasize"].number, double(bytes.size() - 8 - m_player.size()));
+    EXPECT_EQ(j["exeSize"].number, double(m_installer.size()));
     EXPECT_EQ(j["version"].text, "7.0.0.0");
     EXPECT_EQ(j["width"].number, 640);
     EXPECT_EQ(j["height"].number, 480);
     EXPECT_EQ(j["title"].text, title);
     EXPECT_EQ(j["titleLength"].number, double(title16.size() + 1));
-    EXPECT_EQ(j["dependencyCount"].number, double(files_.size()));
+    EXPECT_EQ(j["dependencyCount"].number, double(m_files.size()));
 
     auto at = [&](const JsonValue& range) {
         return bytes.substr(size_t(range["offset"].number), size_t(range["size"].number));
     };
-    EXPECT_TRUE(at(j["installer"]) == installer_);
-    EXPECT_TRUE(at(j["movie"]) == movie_);
-    EXPECT_EQ(j["swfSize"].number, double(movie_.size()));
-    ASSERT_EQ(j["dependencies"].items.size(), files_.size());
-    for (size_t i = 0; i < files_.size(); ++i) {
+    EXPECT_TRUE(at(j["installer"]) == m_installer);
+    EXPECT_TRUE(at(j["movie"]) == m_movie);
+    EXPECT_EQ(j["swfSize"].number, double(m_movie.size()));
+    ASSERT_EQ(j["dependencies"].items.size(), m_files.size());
+    for (size_t i = 0; i < m_files.size(); ++i) {
         const JsonValue& record = j["dependencies"][i];
-        EXPECT_EQ(record["name"].text, Utf8(files_[i].name));
-        EXPECT_TRUE(at(record) == files_[i].contents) << i;
+        EXPECT_EQ(record["name"].text, Utf8(m_files[i].name));
+        EXPECT_TRUE(at(record) == m_files[i].contents) << i;
         EXPECT_EQ(record["nameProblem"].kind, JsonValue::Kind::Null);
     }
     const size_t titleOffset = size_t(j["titleOffset"].number);
@@ -289,7 +289,7 @@ TEST_F(PackToolTest, InfoJsonReportsUnsafeNamesAndBrokenOrMissingBlocks) {
     Put("unsafe.exe", raw.Bytes());
     std::string broken = Expected().Bytes();
     // The top byte of the first record's fileSize (after its nameLength and the 6 units of "a.txt").
-    broken[player_.size() + 20 + installer_.size() + 4 + 4 + 12 + 3] = '\x7f';
+    broken[m_player.size() + 20 + m_installer.size() + 4 + 4 + 12 + 3] = '\x7f';
     Put("broken.exe", broken);
 
     struct Case {
@@ -325,7 +325,7 @@ TEST_F(PackToolTest, BuildRefusalsLeaveNoOutputAndKeepAnOldOne) {
     Put("odd/84512712.SWF", "x");
     Put("other/A.TXT", "x");
     Put("notmovie.swf", "this is no movie");
-    Put("lzma.swf", "ZWS\x0a" + movie_.substr(4));
+    Put("lzma.swf", "ZWS\x0a" + m_movie.substr(4));
     fs::create_directories(Path("folder"));
     {
         std::ofstream(Path("huge.bin"), std::ios::binary).close();
@@ -336,7 +336,7 @@ TEST_F(PackToolTest, BuildRefusalsLeaveNoOutputAndKeepAnOldOne) {
         std::vector<std::string> more;
         const char* reasonPart;
     };
-    const std::string p = root_.string() + "/";
+    const std::string p = m_root.string() + "/";
     const std::vector<Case> cases = {
         {{"--file", p + "odd/CON.txt"}, "device"},
         {{"--file", p + "odd/nul .txt"}, "device"},
@@ -409,7 +409,7 @@ TEST_F(PackToolTest, BuildIntoAMissingFolderOrOntoAFolderFails) {
 // ---- Exit codes ----
 
 TEST_F(PackToolTest, UsageErrorsExitWithTwoAndHelpWithZero) {
-    const std::string p = root_.string() + "/";
+    const std::string p = m_root.string() + "/";
     const std::vector<std::string> base = {"build", "--player", p + "player.exe", "--installer", p + "setup.exe",
                                            "--movie", p + "movie.swf", "-o", p + "album.exe"};
     auto with = [&](std::vector<std::string> more) {
@@ -459,8 +459,8 @@ TEST_F(PackToolTest, UsageErrorsExitWithTwoAndHelpWithZero) {
 
 TEST_F(PackToolTest, InfoNamesTheFirstFieldThatBreaksTheFormat) {
     const std::string good = Expected().Bytes();
-    const size_t body = player_.size();
-    const size_t records = body + 20 + installer_.size() + 4;  // the first record's nameLength
+    const size_t body = m_player.size();
+    const size_t records = body + 20 + m_installer.size() + 4;  // the first record's nameLength
     auto patched = [&](size_t at, uint32_t value) {
         std::string bytes = good;
         for (int i = 0; i < 4; ++i) bytes[at + i] = char(value >> (8 * i));
@@ -498,7 +498,7 @@ TEST_F(PackToolTest, InfoNamesTheFirstFieldThatBreaksTheFormat) {
         EXPECT_EQ(extract.exitCode, 1) << i;
         EXPECT_FALSE(fs::exists(Path("out"))) << i;
     }
-    for (const std::string& bytes : {std::string(), std::string("MZ"), player_}) {
+    for (const std::string& bytes : {std::string(), std::string("MZ"), m_player}) {
         Put("plain.exe", bytes);
         const auto result = Pack({"info", Path("plain.exe")});
         EXPECT_EQ(result.exitCode, 1);
@@ -557,7 +557,7 @@ TEST_F(PackToolTest, ExtractStopsAtAFileItCannotPlaceAndSaysWhatIsLeft) {
     EXPECT_NE(result.err.find("a.txt"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("already written"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("84512712.exe"), std::string::npos) << result.err;
-    EXPECT_EQ(Read(Path("out/84512712.exe")), installer_);
+    EXPECT_EQ(Read(Path("out/84512712.exe")), m_installer);
     EXPECT_EQ(Read(Path("out/a.txt/blocker")), "a folder stands where a.txt goes");
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(Path("out"))) names.insert(entry.path().filename().string());

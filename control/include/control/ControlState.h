@@ -65,14 +65,14 @@ public:
 
 class MemoryInput final : public ByteInput {
 public:
-    MemoryInput(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    MemoryInput(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
     bool Read(void* buffer, size_t size) override;
-    size_t Consumed() const { return pos_; }
+    size_t Consumed() const { return m_pos; }
 
 private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_pos = 0;
 };
 
 // Reads exactly one stream: the four header fields and the sixteen values, no byte further.

@@ -15,13 +15,13 @@ public:
     // following frame, and frame 0 again after the last (the movie loops). nullopt without frames.
     std::optional<uint32_t> Advance();
 
-    uint32_t CurrentFrame() const { return current_; }  // 0 until the first frame is entered
-    uint32_t FrameCount() const { return frameCount_; }
+    uint32_t CurrentFrame() const { return m_current; }  // 0 until the first frame is entered
+    uint32_t FrameCount() const { return m_frameCount; }
 
 private:
-    uint32_t frameCount_ = 0;
-    uint32_t current_ = 0;
-    bool entered_ = false;
+    uint32_t m_frameCount = 0;
+    uint32_t m_current = 0;
+    bool m_entered = false;
 };
 
 // Milliseconds between frames at `framesPerSecond`; a rate of 0 (unset) plays at 12 frames per

@@ -47,15 +47,15 @@ public:
     TagCursor(const uint8_t* data, size_t size, size_t offset);
 
     std::optional<SwfTag> Next();
-    TagWalkEnd End() const { return end_; }
+    TagWalkEnd End() const { return m_end; }
     // For Truncated: where the broken tag header starts.
-    size_t Position() const { return offset_; }
+    size_t Position() const { return m_offset; }
 
 private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t offset_;
-    TagWalkEnd end_ = TagWalkEnd::Running;
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_offset;
+    TagWalkEnd m_end = TagWalkEnd::Running;
 };
 
 // One ActionGetURL: the URL and target texts, as the movie stores them (no terminating NUL).

@@ -13,48 +13,48 @@ public:
     ComRef() noexcept = default;
     ComRef(std::nullptr_t) noexcept {}
     // Takes a new reference of its own to `p`.
-    explicit ComRef(T* p) noexcept : p_(p) { if (p_) p_->AddRef(); }
-    ComRef(const ComRef& other) noexcept : ComRef(other.p_) {}
-    ComRef(ComRef&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    explicit ComRef(T* p) noexcept : m_p(p) { if (m_p) m_p->AddRef(); }
+    ComRef(const ComRef& other) noexcept : ComRef(other.m_p) {}
+    ComRef(ComRef&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
     ~ComRef() { reset(); }
 
     ComRef& operator=(ComRef other) noexcept {
-        std::swap(p_, other.p_);
+        std::swap(m_p, other.m_p);
         return *this;
     }
 
     // Adopts a reference the caller already owns (one returned from a COM call).
     static ComRef Adopt(T* p) noexcept {
         ComRef ref;
-        ref.p_ = p;
+        ref.m_p = p;
         return ref;
     }
 
-    T* get() const noexcept { return p_; }
-    T* operator->() const noexcept { return p_; }
-    explicit operator bool() const noexcept { return p_ != nullptr; }
+    T* get() const noexcept { return m_p; }
+    T* operator->() const noexcept { return m_p; }
+    explicit operator bool() const noexcept { return m_p != nullptr; }
 
     // Out-parameter for calls that return a new reference.
     T** put() noexcept {
         reset();
-        return &p_;
+        return &m_p;
     }
     void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
 
     // Hands the reference to the caller (for out-parameters of our own methods).
-    T* detach() noexcept { return std::exchange(p_, nullptr); }
+    T* detach() noexcept { return std::exchange(m_p, nullptr); }
 
     void reset() noexcept {
-        if (T* p = std::exchange(p_, nullptr)) p->Release();
+        if (T* p = std::exchange(m_p, nullptr)) p->Release();
     }
 
     template <class U>
     ComRef<U> As(REFIID iid) const noexcept {
         ComRef<U> other;
-        if (p_) p_->QueryInterface(iid, other.put_void());
+        if (m_p) m_p->QueryInterface(iid, other.put_void());
         return other;
     }
 
 private:
-    T* p_ = nullptr;
+    T* m_p = nullptr;
 };

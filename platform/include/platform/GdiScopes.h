@@ -6,30 +6,30 @@
 // A device context borrowed from a window with GetDC, given back with ReleaseDC.
 class WindowDc {
 public:
-    explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+    explicit WindowDc(HWND window) noexcept : m_window(window), m_dc(GetDC(window)) {}
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
     ~WindowDc() {
-        if (dc_) ReleaseDC(window_, dc_);
+        if (m_dc) ReleaseDC(m_window, m_dc);
     }
-    HDC get() const noexcept { return dc_; }
+    HDC get() const noexcept { return m_dc; }
 
 private:
-    HWND window_;
-    HDC dc_;
+    HWND m_window;
+    HDC m_dc;
 };
 
 // Selects an object into a device context for a scope and puts the previous one back.
 class SelectedObject {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(SelectObject(dc, object)) {}
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept : m_dc(dc), m_previous(SelectObject(dc, object)) {}
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
     ~SelectedObject() {
-        if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+        if (m_previous && m_previous != HGDI_ERROR) SelectObject(m_dc, m_previous);
     }
 
 private:
-    HDC dc_;
-    HGDIOBJ previous_;
+    HDC m_dc;
+    HGDIOBJ m_previous;
 };

@@ -18,13 +18,13 @@ using UniqueBstr = UniqueResource<BstrTraits>;
 // A VARIANT that is cleared when it goes out of scope.
 class ScopedVariant {
 public:
-    ScopedVariant() noexcept { VariantInit(&value_); }
+    ScopedVariant() noexcept { VariantInit(&m_value); }
     ScopedVariant(const ScopedVariant&) = delete;
     ScopedVariant& operator=(const ScopedVariant&) = delete;
-    ~ScopedVariant() { VariantClear(&value_); }
-    VARIANT* get() noexcept { return &value_; }
-    const VARIANT* operator->() const noexcept { return &value_; }
+    ~ScopedVariant() { VariantClear(&m_value); }
+    VARIANT* get() noexcept { return &m_value; }
+    const VARIANT* operator->() const noexcept { return &m_value; }
 
 private:
-    VARIANT value_;
+    VARIANT m_value;
 };

@@ -129,9 +129,9 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
     ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
+        const ULONG left = --m_refs;
         if (left == 0) delete this;
         return left;
     }
@@ -163,14 +163,14 @@ public:
     std::function<void(const FsCall&)> handler;
 
 private:
-    ULONG refs_ = 1;
+    ULONG m_refs = 1;
 };
 
 // --- Site -------------------------------------------------------------------------------------
 
 class TestSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
 public:
-    TestSite(HWND host, const RECT& position) : host_(host), position_(position) {}
+    TestSite(HWND host, const RECT& position) : m_host(host), m_position(position) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
@@ -184,9 +184,9 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
     ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
+        const ULONG left = --m_refs;
         if (left == 0) delete this;
         return left;
     }
@@ -208,7 +208,7 @@ public:
     // IOleWindow
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
         log.push_back("GetWindow");
-        *window = host_;
+        *window = m_host;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
@@ -226,10 +226,10 @@ public:
         *frame = static_cast<IOleInPlaceFrame*>(this);
         AddRef();
         *document = nullptr;
-        *position = position_;
-        *clip = position_;
+        *position = m_position;
+        *clip = m_position;
         info->fMDIApp = FALSE;
-        info->hwndFrame = host_;
+        info->hwndFrame = m_host;
         info->haccel = nullptr;
         info->cAccelEntries = 0;
         return S_OK;
@@ -245,7 +245,7 @@ public:
     // As ATL's host does: accept the rectangle and hand it back to the control.
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT position) override {
         log.push_back("OnPosRectChange");
-        position_ = *position;
+        m_position = *position;
         if (inPlaceObject) inPlaceObject->SetObjectRects(position, position);
         return S_OK;
     }
@@ -266,9 +266,9 @@ public:
     ComRef<IOleInPlaceObject> inPlaceObject;  // for OnPosRectChange; dropped at teardown
 
 private:
-    ULONG refs_ = 1;
-    HWND host_;
-    RECT position_;
+    ULONG m_refs = 1;
+    HWND m_host;
+    RECT m_position;
 };
 
 // --- Hosted control ---------------------------------------------------------------------------
@@ -276,33 +276,33 @@ private:
 std::unique_ptr<HostedControl> HostedControl::Create(const Options& options) {
     RegisterHostClassOnce();
     std::unique_ptr<HostedControl> hosted(new HostedControl());
-    hosted->host_ = CreateWindowExW(0, kHostClass, L"control test host", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+    hosted->m_host = CreateWindowExW(0, kHostClass, L"control test host", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                                     0, 0, options.hostClient.cx, options.hostClient.cy, SharedTopLevel(), nullptr,
                                     GetModuleHandleW(nullptr), nullptr);
-    EXPECT_NE(hosted->host_, nullptr);
-    if (!hosted->host_) return nullptr;
+    EXPECT_NE(hosted->m_host, nullptr);
+    if (!hosted->m_host) return nullptr;
 
     ComRef<IClassFactory> factory = ControlFactory();
     EXPECT_TRUE(factory);
     if (!factory) return nullptr;
-    HRESULT hr = factory->CreateInstance(nullptr, IID_IOleObject, hosted->object_.put_void());
+    HRESULT hr = factory->CreateInstance(nullptr, IID_IOleObject, hosted->m_object.put_void());
     EXPECT_EQ(hr, S_OK);
     if (FAILED(hr)) return nullptr;
-    IOleObject* object = hosted->object_.get();
-    hosted->dispatch_ = hosted->object_.As<IDispatch>(IID_IDispatch);
-    hosted->site_ = ComRef<TestSite>::Adopt(new TestSite(hosted->host_, options.site));
-    hosted->sink_ = ComRef<EventSink>::Adopt(new EventSink());
+    IOleObject* object = hosted->m_object.get();
+    hosted->m_dispatch = hosted->m_object.As<IDispatch>(IID_IDispatch);
+    hosted->m_site = ComRef<TestSite>::Adopt(new TestSite(hosted->m_host, options.site));
+    hosted->m_sink = ComRef<EventSink>::Adopt(new EventSink());
 
     // The order of an ATL-style host: misc status, client site first when asked, persisted
     // state, extent, in-place activation, then the event sink.
     DWORD misc = 0;
     EXPECT_EQ(object->GetMiscStatus(DVASPECT_CONTENT, &misc), S_OK);
-    IOleClientSite* clientSite = static_cast<IOleClientSite*>(hosted->site_.get());
+    IOleClientSite* clientSite = static_cast<IOleClientSite*>(hosted->m_site.get());
     if (misc & OLEMISC_SETCLIENTSITEFIRST) {
         EXPECT_EQ(object->SetClientSite(clientSite), S_OK);
     }
 
-    ComRef<IPersistStreamInit> persist = hosted->object_.As<IPersistStreamInit>(IID_IPersistStreamInit);
+    ComRef<IPersistStreamInit> persist = hosted->m_object.As<IPersistStreamInit>(IID_IPersistStreamInit);
     EXPECT_TRUE(persist);
     if (!persist) return nullptr;
     if (options.stream) {
@@ -321,57 +321,57 @@ std::unique_ptr<HostedControl> HostedControl::Create(const Options& options) {
     if (!options.movieBeforeActivation.empty()) {
         EXPECT_EQ(hosted->PutMovie(options.movieBeforeActivation), S_OK);
     }
-    hosted->site_->inPlaceObject = hosted->object_.As<IOleInPlaceObject>(IID_IOleInPlaceObject);
-    hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0, hosted->host_, &options.site);
+    hosted->m_site->inPlaceObject = hosted->m_object.As<IOleInPlaceObject>(IID_IOleInPlaceObject);
+    hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0, hosted->m_host, &options.site);
     EXPECT_EQ(hr, S_OK);
     if (FAILED(hr)) return nullptr;
-    hosted->active_ = true;
+    hosted->m_active = true;
 
     if (options.connectSink) {
-        ComRef<IProvideClassInfo2> info = hosted->object_.As<IProvideClassInfo2>(IID_IProvideClassInfo2);
+        ComRef<IProvideClassInfo2> info = hosted->m_object.As<IProvideClassInfo2>(IID_IProvideClassInfo2);
         ComRef<IConnectionPointContainer> points =
-            hosted->object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+            hosted->m_object.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
         GUID events{};
         EXPECT_TRUE(info && points);
         if (!info || !points) return nullptr;
         EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
-        EXPECT_EQ(points->FindConnectionPoint(events, hosted->point_.put()), S_OK);
-        if (!hosted->point_) return nullptr;
-        EXPECT_EQ(hosted->point_->Advise(static_cast<IDispatch*>(hosted->sink_.get()), &hosted->cookie_), S_OK);
+        EXPECT_EQ(points->FindConnectionPoint(events, hosted->m_point.put()), S_OK);
+        if (!hosted->m_point) return nullptr;
+        EXPECT_EQ(hosted->m_point->Advise(static_cast<IDispatch*>(hosted->m_sink.get()), &hosted->m_cookie), S_OK);
     }
     return hosted;
 }
 
 void HostedControl::Deactivate() {
-    if (point_) {
-        point_->Unadvise(cookie_);
-        point_.reset();
+    if (m_point) {
+        m_point->Unadvise(m_cookie);
+        m_point.reset();
     }
-    if (active_ && object_) {
-        if (auto inPlace = object_.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) inPlace->InPlaceDeactivate();
-        object_->Close(OLECLOSE_NOSAVE);
-        object_->SetClientSite(nullptr);
-        active_ = false;
+    if (m_active && m_object) {
+        if (auto inPlace = m_object.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) inPlace->InPlaceDeactivate();
+        m_object->Close(OLECLOSE_NOSAVE);
+        m_object->SetClientSite(nullptr);
+        m_active = false;
     }
-    if (site_) site_->inPlaceObject.reset();
+    if (m_site) m_site->inPlaceObject.reset();
 }
 
 HostedControl::~HostedControl() {
     Deactivate();
-    dispatch_.reset();
-    object_.reset();
-    if (host_) DestroyWindow(host_);
+    m_dispatch.reset();
+    m_object.reset();
+    if (m_host) DestroyWindow(m_host);
 }
 
 HWND HostedControl::StageWindow() const {
     HWND window = nullptr;
-    if (auto inPlace = object_.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) inPlace->GetWindow(&window);
+    if (auto inPlace = m_object.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) inPlace->GetWindow(&window);
     return window;
 }
 
-const SiteLog& HostedControl::Log() const { return site_->log; }
-const std::vector<FsCall>& HostedControl::Events() const { return sink_->calls; }
-void HostedControl::OnEvent(std::function<void(const FsCall&)> handler) { sink_->handler = std::move(handler); }
+const SiteLog& HostedControl::Log() const { return m_site->log; }
+const std::vector<FsCall>& HostedControl::Events() const { return m_sink->calls; }
+void HostedControl::OnEvent(std::function<void(const FsCall&)> handler) { m_sink->handler = std::move(handler); }
 
 HRESULT HostedControl::PutMovie(const std::wstring& path) {
     UniqueBstr text(SysAllocString(path.c_str()));
@@ -381,14 +381,14 @@ HRESULT HostedControl::PutMovie(const std::wstring& path) {
     argument.bstrVal = text.get();
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params{&argument, &named, 1, 1};
-    return dispatch_->Invoke(DISPID_MOVIE_MOVIE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
+    return m_dispatch->Invoke(DISPID_MOVIE_MOVIE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
                              nullptr, nullptr, nullptr);
 }
 
 int32_t HostedControl::GetInteger(DISPID id) {
     ScopedVariant result;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    EXPECT_EQ(dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.get(),
+    EXPECT_EQ(m_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.get(),
                                 nullptr, nullptr),
               S_OK);
     EXPECT_EQ(result->vt, VT_I4);
@@ -398,7 +398,7 @@ int32_t HostedControl::GetInteger(DISPID id) {
 std::wstring HostedControl::GetText(DISPID id) {
     ScopedVariant result;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    EXPECT_EQ(dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.get(),
+    EXPECT_EQ(m_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.get(),
                                 nullptr, nullptr),
               S_OK);
     EXPECT_EQ(result->vt, VT_BSTR);

@@ -60,9 +60,9 @@ public:
     static std::unique_ptr<HostedControl> Create(const Options& options);
     ~HostedControl();  // the reverse teardown
 
-    IOleObject* Object() const { return object_.get(); }
-    IDispatch* Dispatch() const { return dispatch_.get(); }
-    HWND HostWindow() const { return host_; }  // a child of a shared top-level window
+    IOleObject* Object() const { return m_object.get(); }
+    IDispatch* Dispatch() const { return m_dispatch.get(); }
+    HWND HostWindow() const { return m_host; }  // a child of a shared top-level window
     HWND StageWindow() const;  // from IOleInPlaceObject::GetWindow; nullptr when inactive
     const SiteLog& Log() const;
     const std::vector<FsCall>& Events() const;
@@ -83,14 +83,14 @@ public:
 
 private:
     HostedControl() = default;
-    HWND host_ = nullptr;
-    ComRef<TestSite> site_;
-    ComRef<EventSink> sink_;
-    ComRef<IOleObject> object_;
-    ComRef<IDispatch> dispatch_;
-    ComRef<IConnectionPoint> point_;
-    DWORD cookie_ = 0;
-    bool active_ = false;
+    HWND m_host = nullptr;
+    ComRef<TestSite> m_site;
+    ComRef<EventSink> m_sink;
+    ComRef<IOleObject> m_object;
+    ComRef<IDispatch> m_dispatch;
+    ComRef<IConnectionPoint> m_point;
+    DWORD m_cookie = 0;
+    bool m_active = false;
 };
 
 // HIMETRIC for a pixel length at the screen's resolution.

@@ -12,14 +12,14 @@ ScratchFolder::ScratchFolder() {
     static unsigned counter = 0;
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
-    path_ = std::wstring(temp) + L"dovetta-control-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+    m_path = std::wstring(temp) + L"dovetta-control-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
             std::to_wstring(++counter);
-    if (!CreateDirectoryW(path_.c_str(), nullptr)) throw std::runtime_error("cannot create the scratch folder");
+    if (!CreateDirectoryW(m_path.c_str(), nullptr)) throw std::runtime_error("cannot create the scratch folder");
 }
 
 ScratchFolder::~ScratchFolder() {
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
+    HANDLE search = FindFirstFileW((m_path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             const std::wstring name = found.cFileName;
@@ -27,7 +27,7 @@ ScratchFolder::~ScratchFolder() {
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryW(path_.c_str());
+    RemoveDirectoryW(m_path.c_str());
 }
 
 std::wstring ScratchFolder::Write(const std::wstring& name, const std::vector<uint8_t>& bytes) const {

@@ -18,13 +18,13 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     ~ScratchFolder();
 
-    const std::wstring& Path() const { return path_; }
+    const std::wstring& Path() const { return m_path; }
     // Writes `bytes` to a file of that name in the folder and returns its full path.
     std::wstring Write(const std::wstring& name, const std::vector<uint8_t>& bytes) const;
-    std::wstring PathOf(const std::wstring& name) const { return path_ + L"\\" + name; }
+    std::wstring PathOf(const std::wstring& name) const { return m_path + L"\\" + name; }
 
 private:
-    std::wstring path_;
+    std::wstring m_path;
 };
 
 }  // namespace controltest

@@ -9,11 +9,11 @@
 
 class ByteReader {
 public:
-    explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    explicit ByteReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
 
-    bool ok() const { return ok_; }
-    std::size_t offset() const { return offset_; }
-    std::size_t remaining() const { return ok_ ? bytes_.size() - offset_ : 0; }
+    bool ok() const { return m_ok; }
+    std::size_t offset() const { return m_offset; }
+    std::size_t remaining() const { return m_ok ? m_bytes.size() - m_offset : 0; }
 
     std::uint8_t U8() { return static_cast<std::uint8_t>(Take(1)); }
     std::uint16_t U16() { return static_cast<std::uint16_t>(Take(2)); }
@@ -23,9 +23,9 @@ public:
     // UTF-16 text up to and including its terminating zero unit.
     std::wstring Text() {
         std::wstring text;
-        while (ok_) {
+        while (m_ok) {
             const wchar_t c = U16();
-            if (c == 0 || !ok_) break;
+            if (c == 0 || !m_ok) break;
             text.push_back(c);
         }
         return text;
@@ -34,32 +34,32 @@ public:
     // `count` UTF-16 units, no terminator.
     std::u16string Units(std::size_t count) {
         std::u16string text;
-        for (std::size_t i = 0; i < count && ok_; ++i) text.push_back(U16());
+        for (std::size_t i = 0; i < count && m_ok; ++i) text.push_back(U16());
         return text;
     }
 
     void Skip(std::size_t count) {
-        if (count > remaining()) ok_ = false;
-        else offset_ += count;
+        if (count > remaining()) m_ok = false;
+        else m_offset += count;
     }
 
     // Moves to the next multiple of four from the start of the bytes (resource data is
     // DWORD-aligned in memory, so this is the alignment the system applies).
-    void AlignTo4() { Skip((4 - offset_ % 4) % 4); }
+    void AlignTo4() { Skip((4 - m_offset % 4) % 4); }
 
 private:
     std::uint64_t Take(std::size_t size) {
         if (size > remaining()) {
-            ok_ = false;
+            m_ok = false;
             return 0;
         }
         std::uint64_t value = 0;
-        for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t{bytes_[offset_ + i]} << (8 * i);
-        offset_ += size;
+        for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t{m_bytes[m_offset + i]} << (8 * i);
+        m_offset += size;
         return value;
     }
 
-    std::span<const std::uint8_t> bytes_;
-    std::size_t offset_ = 0;
-    bool ok_ = true;
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_offset = 0;
+    bool m_ok = true;
 };

@@ -31,20 +31,20 @@ public:
     explicit DialogWindow(int id) {
         const auto bytes = ResourceBytes(5 /* RT_DIALOG */, id);
         if (!bytes.empty())
-            window_ = CreateDialogIndirectParamW(ResourceModule(),
+            m_window = CreateDialogIndirectParamW(ResourceModule(),
                                                  reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
                                                  nullptr, QuietDialogProc, 0);
     }
     ~DialogWindow() {
-        if (window_) DestroyWindow(window_);
+        if (m_window) DestroyWindow(m_window);
     }
     DialogWindow(const DialogWindow&) = delete;
     DialogWindow& operator=(const DialogWindow&) = delete;
 
-    HWND get() const { return window_; }
+    HWND get() const { return m_window; }
 
 private:
-    HWND window_ = nullptr;
+    HWND m_window = nullptr;
 };
 
 // Stands in for the Flash control, so that the player template can be built without it.
@@ -56,18 +56,18 @@ public:
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = kFlashClassId;
-        atom_ = RegisterClassW(&wc);
+        m_atom = RegisterClassW(&wc);
     }
     ~StandInControlClass() {
-        if (atom_) UnregisterClassW(kFlashClassId, GetModuleHandleW(nullptr));
+        if (m_atom) UnregisterClassW(kFlashClassId, GetModuleHandleW(nullptr));
     }
     StandInControlClass(const StandInControlClass&) = delete;
     StandInControlClass& operator=(const StandInControlClass&) = delete;
 
-    bool registered() const { return atom_ != 0; }
+    bool registered() const { return m_atom != 0; }
 
 private:
-    ATOM atom_ = 0;
+    ATOM m_atom = 0;
 };
 
 RECT DialogUnits(HWND dialog, int left, int top, int right, int bottom) {

@@ -21,8 +21,8 @@ constexpr std::uint16_t kBstr = 8, kBool = 11;
 class Bytes {
 public:
     Bytes& U16(std::uint16_t v) {
-        bytes_.push_back(v & 0xFF);
-        bytes_.push_back(v >> 8);
+        m_bytes.push_back(v & 0xFF);
+        m_bytes.push_back(v >> 8);
         return *this;
     }
     Bytes& U32(std::uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
@@ -33,10 +33,10 @@ public:
         return U16(0);
     }
     Bytes& Flag(bool on) { return U16(kBool).U16(on ? 0xFFFF : 0x0000); }
-    std::vector<std::uint8_t> take() { return std::move(bytes_); }
+    std::vector<std::uint8_t> take() { return std::move(m_bytes); }
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    std::vector<std::uint8_t> m_bytes;
 };
 
 std::vector<std::uint8_t> ExpectedInitData() {

@@ -25,18 +25,18 @@ std::wstring& ModulePath() {
 class LoadedModule {
 public:
     explicit LoadedModule(const std::wstring& path)
-        : module_(LoadLibraryExW(path.c_str(), nullptr,
+        : m_module(LoadLibraryExW(path.c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
     ~LoadedModule() {
-        if (module_) FreeLibrary(module_);
+        if (m_module) FreeLibrary(m_module);
     }
     LoadedModule(const LoadedModule&) = delete;
     LoadedModule& operator=(const LoadedModule&) = delete;
 
-    HMODULE get() const { return module_; }
+    HMODULE get() const { return m_module; }
 
 private:
-    HMODULE module_;
+    HMODULE m_module;
 };
 
 BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) {

@@ -40,18 +40,18 @@ protected:
         const auto bytes = ResourceBytes(16 /* RT_VERSION */, 1);
         ASSERT_FALSE(bytes.empty()) << "no version block 1 in English (US)";
         // The version functions may write into the block they are given: hand them a copy.
-        block_.assign(bytes.begin(), bytes.end());
+        m_block.assign(bytes.begin(), bytes.end());
     }
 
     // The value at `path`, or an empty span if the query fails.
     std::span<const std::uint8_t> Query(const std::wstring& path) {
         void* value = nullptr;
         UINT length = 0;
-        if (!VerQueryValueW(block_.data(), path.c_str(), &value, &length) || !value) return {};
+        if (!VerQueryValueW(m_block.data(), path.c_str(), &value, &length) || !value) return {};
         return {static_cast<const std::uint8_t*>(value), length};
     }
 
-    std::vector<std::uint8_t> block_;
+    std::vector<std::uint8_t> m_block;
 };
 
 TEST_F(VersionBlockTest, FixedPartCarriesVersion2004_12_15_0ForA32BitApplication) {
@@ -86,7 +86,7 @@ TEST_F(VersionBlockTest, EachStringKeyGivesItsValue) {
 }
 
 TEST_F(VersionBlockTest, StringKeysAreStoredInOrderInOneEnglishUnicodeTable) {
-    const auto root = ParseVersionNode(block_);
+    const auto root = ParseVersionNode(m_block);
     ASSERT_TRUE(root) << "version block lengths point outside the block";
     EXPECT_EQ(root->key, L"VS_VERSION_INFO");
     ASSERT_EQ(root->children.size(), 2u);
