@@ -116,10 +116,15 @@ TEST_F(GuiPlayerTest, WindowMenuCommandsOpenTheAboutBox) {
         EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5000));
         EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(player) != FALSE; }, 5000));
     }
-    // The next command is not the About box's.
-    ::PostMessageW(player, WM_SYSCOMMAND, 0x0020, 0);
-    ::Sleep(500);
-    EXPECT_TRUE(TopLevelWindows(run.Program().ProcessId(), L"#32770", L"About Dovetta").empty());
+    // The next command is not the About box's. Sent, not posted: the call returns only once the
+    // player has handled the command, and a box opened by it would hold the call in its modal loop.
+    DWORD_PTR unused = 0;
+    const bool handled = ::SendMessageTimeoutW(player, WM_SYSCOMMAND, 0x0020, 0, SMTO_NORMAL, 10000, &unused) != 0;
+    EXPECT_TRUE(handled) << "the command was still being handled after 10 s: a box holds it";
+    const std::vector<HWND> boxes = TopLevelWindows(run.Program().ProcessId(), L"#32770", L"About Dovetta");
+    EXPECT_TRUE(boxes.empty());
+    for (HWND box : boxes)
+        PressButton(box, IDOK);  // so that the player can still be closed
 
     ::PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);

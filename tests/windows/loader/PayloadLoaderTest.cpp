@@ -442,17 +442,22 @@ TEST_F(PayloadLoaderTest, AlbumCutShortWhileLoadingGives3AndLeavesOnlyWholeFiles
         RemoveFolderTree(m_folder);
         WriteWhole(m_program, bytes);
         ClearTraces();
+        // The cut happens inside the load: its outcome is checked once the load has returned.
+        bool cut = false;
+        DWORD cutError = 0;
         OnTrace(c.cutAfterTrace, [&] {
             UniqueFileHandle album(::CreateFileW(m_program.c_str(), GENERIC_WRITE,
                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                  OPEN_EXISTING, 0, nullptr));
             LARGE_INTEGER at{};
             at.QuadPart = LONGLONG(c.cutTo);
-            ASSERT_TRUE(album && ::SetFilePointerEx(album.get(), at, nullptr, FILE_BEGIN) &&
-                        ::SetEndOfFile(album.get())) << "error " << ::GetLastError();
+            cut = album && ::SetFilePointerEx(album.get(), at, nullptr, FILE_BEGIN) && ::SetEndOfFile(album.get());
+            cutError = ::GetLastError();
         });
 
-        EXPECT_EQ(m_data.LoadPayload(m_program), 3);
+        const int result = m_data.LoadPayload(m_program);
+        ASSERT_TRUE(cut) << "the album could not be cut short: error " << cutError;
+        EXPECT_EQ(result, 3);
 
         const Traces& traces = RecordedTraces();
         EXPECT_NE(std::find(traces.begin(), traces.end(), c.failureTrace), traces.end());
