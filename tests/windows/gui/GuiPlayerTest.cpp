@@ -154,6 +154,31 @@ TEST_F(GuiPlayerTest, BoxesUseCommonControlsSix) {
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
 }
 
+// The caption buttons are glyphs of the Marlett font: without it in the prefix Wine draws them
+// as the letters "0 1 r", and the screenshots no longer look like a Windows desktop.
+TEST_F(GuiPlayerTest, CaptionButtonFontIsAvailable) {
+    UniqueMemoryDc screen(::CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(screen);
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(wanted.lfFaceName, L"Marlett");
+    bool listed = false;
+    ::EnumFontFamiliesExW(screen.get(), &wanted, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+        *reinterpret_cast<bool*>(found) = true;
+        return 0;
+    }, reinterpret_cast<LPARAM>(&listed), 0);
+    EXPECT_TRUE(listed) << "no Marlett face in the prefix";
+
+    UniqueGdiObject font(::CreateFontW(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, 0, 0, 0, 0,
+                                       L"Marlett"));
+    ASSERT_TRUE(font);
+    const HGDIOBJ old = ::SelectObject(screen.get(), font.get());
+    wchar_t face[LF_FACESIZE] = {};
+    ::GetTextFaceW(screen.get(), LF_FACESIZE, face);
+    ::SelectObject(screen.get(), old);
+    EXPECT_STREQ(face, L"Marlett") << "the caption buttons would be drawn with a stand-in font";
+}
+
 TEST_F(GuiPlayerTest, ClosingRemovesTheExtractedFilesAndTheFolder) {
     PlayerRun run;
     HWND player = run.OpenPlayer();
