@@ -88,6 +88,22 @@ const char* NameProblem(std::u16string_view name) {
     return nullptr;
 }
 
+const char* UnsafeStoredName(std::u16string_view name) {
+    if (name.empty()) return "the name is empty";
+    for (char16_t c : name) {
+        if (c == u'\\' || c == u'/') return "the name has a folder part (\"\\\" or \"/\")";
+    }
+    if (name.size() >= 2 && name[1] == u':' && AsciiUpper(name[0]) >= u'A' && AsciiUpper(name[0]) <= u'Z')
+        return "the name is a drive path";
+    // A stream belongs to the file named before the first colon: that file must be one inside
+    // the folder.
+    const std::u16string_view file = name.substr(0, name.find(u':'));
+    if (file.empty()) return "the name is a stream without a file";
+    if (file == u"." || file == u"..") return "the name is \".\" or \"..\"";
+    if (IsDeviceName(file)) return "the name is a reserved device name (CON, PRN, AUX, NUL, COMn, LPTn)";
+    return nullptr;
+}
+
 bool SameFileName(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {

@@ -6,6 +6,7 @@
 #include "payload/AlbumNames.h"
 #include "workspace/ExtractFolder.h"
 #include "platform/GrowingBuffer.h"
+#include "workspace/ResolvedPath.h"
 
 #include <windows.h>
 
@@ -25,6 +26,15 @@ std::wstring Number(uint32_t value) {
 
 std::wstring FromUtf16(const std::u16string& text) {
     return std::wstring(text.begin(), text.end());
+}
+
+// Where an extra file goes. A name the tool would not store (one ending in a dot or a space, a
+// stream, characters a file system may reject) is given to the system literally, so that it
+// writes that very name or refuses it, and never a name it made from it (without the dot).
+std::wstring DependencyPath(const std::wstring& folder, const std::u16string& name) {
+    if (album::IsSafeFileName(name))
+        return folder + L"\\" + FromUtf16(name);
+    return LiteralPath(folder, FromUtf16(name));
 }
 
 uint32_t ReadU32At(AlbumFile& file, uint64_t offset) {
@@ -142,10 +152,10 @@ bool PlayerData::ReadExternalDependencies(std::wstring folder, AlbumFile& file) 
         const std::optional<album::DependencyRecord> record = album::ReadDependency(file, file.position, file.bodyEnd);
         if (!record)
             return false;
-        // A name that is not a plain file name inside the folder cannot be created here.
-        if (record->nameLength > album::kMaxTextUnits || !album::IsSafeFileName(record->name))
+        // A name that could reach outside the folder or a device is never handed to the system.
+        if (record->nameLength > album::kMaxTextUnits || album::UnsafeStoredName(record->name))
             return false;
-        if (!WriteFileFromRange(folder + L"\\" + FromUtf16(record->name), file, record->contents))
+        if (!WriteFileFromRange(DependencyPath(folder, record->name), file, record->contents))
             return false;
         file.position = record->next();
     }

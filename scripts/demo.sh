@@ -5,6 +5,8 @@
 # machine: the album first asks "Install Flash Player now?". Answer Yes; the carried installer
 # puts the control in place and the sample movie plays. Close the window to end.
 # Without a display it runs on Xvfb, answers Yes itself and saves screenshots in build/demo.
+# The prefix is made by build/windows/wine-run.sh, which also puts Wine's Marlett font in it, so
+# that the caption buttons are drawn as on Windows (fonts-wine must be installed).
 set -eu
 cd "$(dirname "$0")/.."
 source scripts/setup.sh

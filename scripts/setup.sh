@@ -1,6 +1,6 @@
 # Shared by the scripts: installs missing Debian packages and manages the display.
 
-dovetta_packages=(cmake ninja-build g++ mingw-w64 wine wine64 xvfb googletest libgtest-dev zlib1g-dev
+dovetta_packages=(cmake ninja-build g++ mingw-w64 wine wine64 fonts-wine xvfb googletest libgtest-dev zlib1g-dev
                   libz-mingw-w64-dev imagemagick time clang libclang-rt-14-dev)
 
 dovetta_setup() {

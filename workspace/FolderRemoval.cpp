@@ -38,7 +38,11 @@ bool RemoveFolderTree(std::wstring path) {
         more = finder.FindNextFile();
         if (finder.IsDots())
             continue;
-        const std::wstring entry = finder.GetFilePath();
+        // A name ending in a dot or a space (an album may carry one) is reached only literally.
+        const std::wstring entry = NeedsLiteralPath(finder.GetFileName()) ? LiteralPath(path, finder.GetFileName())
+                                                                           : finder.GetFilePath();
+        if (entry.empty())
+            continue;
         if (!ResolvesInside(resolvedFolder, entry, finder.GetFileName())) {
             // A link the system follows without showing it as one (a Unix link under Wine):
             // deleting it would delete what it points to. It stays, and so does the folder.

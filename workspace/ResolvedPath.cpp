@@ -52,7 +52,41 @@ bool ResolvesInside(const std::wstring& resolvedFolder, const std::wstring& entr
     const std::wstring resolved = ResolvedPath(entry);
     if (resolved.empty())
         return true;
-    const std::wstring expected = resolvedFolder + (resolvedFolder.back() == L'\\' ? L"" : L"\\") + name;
-    return ::CompareStringOrdinal(resolved.c_str(), int(resolved.size()), expected.c_str(), int(expected.size()),
-                                  TRUE) == CSTR_EQUAL;
+    const std::wstring folder = resolvedFolder + (resolvedFolder.back() == L'\\' ? L"" : L"\\");
+    auto isResolved = [&](const std::wstring& expected) {
+        return ::CompareStringOrdinal(resolved.c_str(), int(resolved.size()), expected.c_str(), int(expected.size()),
+                                      TRUE) == CSTR_EQUAL;
+    };
+    if (isResolved(folder + name))
+        return true;
+    // Wine leaves the trailing dots and spaces out of a resolved name: still the entry itself.
+    if (!NeedsLiteralPath(name))
+        return false;
+    std::wstring stripped = name;
+    while (!stripped.empty() && (stripped.back() == L'.' || stripped.back() == L' '))
+        stripped.pop_back();
+    return isResolved(folder + stripped);
+}
+
+std::wstring LiteralPath(const std::wstring& folder, const std::wstring& name) {
+    if (folder.compare(0, std::size(kLongPathPrefix) - 1, kLongPathPrefix) == 0)
+        return folder + L"\\" + name;
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD length = ::GetFullPathNameW(folder.c_str(), DWORD(full.size()), full.data(), nullptr);
+    if (length >= full.size()) {  // did not fit: length is the size needed
+        full.resize(length);
+        length = ::GetFullPathNameW(folder.c_str(), DWORD(full.size()), full.data(), nullptr);
+    }
+    if (length == 0 || length >= full.size())
+        return {};
+    full.resize(length);
+    if (full.back() == L'\\')
+        full.pop_back();
+    if (full.compare(0, 2, L"\\\\") == 0)
+        return kLongUncPrefix + full.substr(2) + L"\\" + name;
+    return kLongPathPrefix + full + L"\\" + name;
+}
+
+bool NeedsLiteralPath(const std::wstring& name) {
+    return !name.empty() && (name.back() == L'.' || name.back() == L' ') && name != L"." && name != L"..";
 }

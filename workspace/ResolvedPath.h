@@ -12,3 +12,13 @@ std::wstring ResolvedPath(const std::wstring& path);
 // same place: false for a link the system follows without showing it as one. True when either
 // side cannot be resolved, so that nothing changes where the system cannot tell.
 bool ResolvesInside(const std::wstring& resolvedFolder, const std::wstring& entry, const std::wstring& name);
+
+// `folder` + "\" + `name` in the form the system takes literally ("\\?\" before the full path of
+// the folder): a name ending in a dot or a space keeps it, and no part of the name is read as
+// a device. The folder itself is made a full path first, as the system would; empty when the
+// system cannot make it one.
+std::wstring LiteralPath(const std::wstring& folder, const std::wstring& name);
+
+// Whether the system would alter `name` when it is joined to a folder in the usual form (it
+// strips a trailing dot or space), so that only LiteralPath reaches the entry of that name.
+bool NeedsLiteralPath(const std::wstring& name);

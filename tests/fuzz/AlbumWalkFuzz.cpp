@@ -19,7 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const auto record = album::ReadDependency(source, at, end);
         if (!record)
             __builtin_trap();  // the walk accepted what the reader refuses
-        album::IsSafeFileName(record->name);
+        // The player's rule is the narrower one: a name the tool would store, it writes.
+        if (album::IsSafeFileName(record->name) && album::UnsafeStoredName(record->name))
+            __builtin_trap();
         at = record->next();
     }
     if (at != walk.layout.swfSizeOffset)

@@ -70,6 +70,58 @@ TEST(AlbumNamesTest, RefusesEveryUnsafeClassWithItsReason) {
     }
 }
 
+// The player's rule for a stored album: only what could leave the working folder or reach a
+// device is refused; every other name the tool refuses is left to the system.
+TEST(AlbumNamesTest, StoredNamesAreRefusedOnlyWhenUnsafe) {
+    const Refused unsafe[] = {
+        {u"", "empty"},
+        {u".", "\".\""},
+        {u"..", "\".\""},
+        {u"..\\evil.exe", "folder"},
+        {u"../evil.exe", "folder"},
+        {u"sub\\a.txt", "folder"},
+        {u"\\\\server\\share\\a", "folder"},
+        {u"/etc/passwd", "folder"},
+        {u"C:a.txt", "drive"},
+        {u"c:", "drive"},
+        {u":stream", "stream without a file"},
+        {u"..:stream", "\".\""},
+        {u".:stream", "\".\""},
+        {u"CON", "device"},
+        {u"nul.txt", "device"},
+        {u"nul .txt", "device"},
+        {u"CON.", "device"},
+        {u"aux:stream", "device"},
+        {u"COM1.log:stream", "device"},
+        {u"lpt\u00B2", "device"},
+    };
+    for (const Refused& c : unsafe) {
+        const char* reason = album::UnsafeStoredName(c.name);
+        ASSERT_NE(reason, nullptr) << "accepted: " << Printable(c.name);
+        EXPECT_NE(std::string(reason).find(c.reasonPart), std::string::npos)
+            << Printable(c.name) << " refused for: " << reason;
+    }
+    const std::u16string leftToTheSystem[] = {
+        u"a.txt",
+        u"trailing.",
+        u"trailing ",
+        u"...",
+        u". ",
+        u"data.txt:stream",
+        u"ab:c:$DATA",
+        u"a\xD800.txt",
+        u"a\xDC00",
+        u"what?.txt",
+        u"tab\tname",
+        u"CONSOLE:x",
+        std::u16string(500, u'n'),
+    };
+    for (const std::u16string& name : leftToTheSystem) {
+        const char* reason = album::UnsafeStoredName(name);
+        EXPECT_EQ(reason, nullptr) << Printable(name) << " refused for: " << reason;
+    }
+}
+
 TEST(AlbumNamesTest, AcceptsPlainNamesIncludingUnicode) {
     const std::u16string cases[] = {
         u"a.txt",

@@ -184,7 +184,7 @@ TEST_F(PackToolTest, BuildWritesExactlyTheIndependentLayout) {
 
     const auto given = Pack(BuildArgs("given.exe", {"--size", "100x50", "--require", "9.0.115"}));
     ASSERT_EQ(given.exitCode, 0) << given.err;
-    expected.title.clear();
+    expected.title = u"movie";  // without --title: the movie file's name
     expected.width = 100;
     expected.height = 50;
     expected.version[0] = 9;
@@ -204,20 +204,117 @@ TEST_F(PackToolTest, BuildTakesTheInstallerBesideTheToolByDefault) {
     ASSERT_EQ(built.exitCode, 0) << built.err;
     RawAlbum expected = Expected();
     expected.records.clear();
+    expected.title = u"movie";
     EXPECT_TRUE(Read(Path("album.exe")) == expected.Bytes());
 }
 
-// The default installer is looked up beside the running tool only: a copy of the tool in a folder
-// without one asks for --installer (and writes nothing), wherever the tree's own builds are.
-TEST_F(PackToolTest, BuildWithoutAnInstallerBesideTheToolAsksForOne) {
+// The default player and installer are looked up beside the running tool only: a copy of the
+// tool in a folder without them asks for the one it lacks (and writes nothing), wherever the
+// tree's own builds are.
+TEST_F(PackToolTest, BuildWithoutProgramsBesideTheToolAsksForThem) {
     const fs::path tool = Path("alone/dovetta-pack");
     fs::create_directories(tool.parent_path());
     fs::copy_file(DOVETTA_PACK_PATH, tool);
-    const auto built = RunProgram(tool.string(), {"build", "--player", Path("player.exe"), "--movie", Path("movie.swf"),
-                                                  "-o", Path("album.exe")});
-    EXPECT_EQ(built.exitCode, 2);
-    EXPECT_NE(built.err.find("missing --installer"), std::string::npos) << built.err;
-    EXPECT_FALSE(fs::exists(Path("album.exe")));
+    const struct {
+        std::vector<std::string> given;
+        const char* missing;
+    } cases[] = {
+        {{"--player", Path("player.exe")}, "missing --installer"},
+        {{"--installer", Path("setup.exe")}, "missing --player"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.missing);
+        std::vector<std::string> args = {"build", "--movie", Path("movie.swf"), "-o", Path("album.exe")};
+        args.insert(args.end(), c.given.begin(), c.given.end());
+        const auto built = RunProgram(tool.string(), args);
+        EXPECT_EQ(built.exitCode, 2);
+        EXPECT_NE(built.err.find(c.missing), std::string::npos) << built.err;
+        EXPECT_FALSE(fs::exists(Path("album.exe")));
+    }
+}
+
+// A newcomer's whole command: the player and the installer built beside the tool, the title
+// from the movie's file name, the stage and the version from its header.
+TEST_F(PackToolTest, BuildNeedsOnlyTheMovieAndTheOutputBesideTheBuiltPrograms) {
+    const fs::path tool = Path("bin/dovetta-pack");
+    fs::create_directories(tool.parent_path());
+    fs::copy_file(DOVETTA_PACK_PATH, tool);
+    const std::string player = "MZ" + Counting(2000, 9);
+    Put("bin/Dovetta.exe", player);
+    Put("bin/MovieControlSetup.exe", m_installer);
+    Put("Autumn Journey.v2.swf", m_movie);
+
+    const auto built = RunProgram(tool.string(), {"build", "--movie", Path("Autumn Journey.v2.swf"), "-o", Path("album.exe")});
+    ASSERT_EQ(built.exitCode, 0) << built.err;
+    RawAlbum expected = Expected();
+    expected.player = player;
+    expected.records.clear();
+    expected.title = u"Autumn Journey.v2";
+    EXPECT_TRUE(Read(Path("album.exe")) == expected.Bytes());
+
+    // A name without an extension is the title as it is; --player still wins over the default.
+    Put("plain", m_movie);
+    const auto named = RunProgram(tool.string(), {"build", "--player", Path("player.exe"), "--movie", Path("plain"),
+                                                  "-o", Path("plain.exe")});
+    ASSERT_EQ(named.exitCode, 0) << named.err;
+    expected.player = m_player;
+    expected.title = u"plain";
+    EXPECT_TRUE(Read(Path("plain.exe")) == expected.Bytes());
+}
+
+// Without --require the album asks for the first player that plays the movie's format version:
+// the numbers agree up to 10, then player 10.2 and 10.3, 11.0 to 11.9, 12, and format - 11.
+TEST_F(PackToolTest, DefaultRequiredVersionFollowsThePlayerThatIntroducedTheFormat) {
+    const std::pair<uint8_t, const char*> cases[] = {
+        {1, "1.0.0.0"},   {6, "6.0.0.0"},   {10, "10.0.0.0"}, {11, "10.2.0.0"}, {12, "10.3.0.0"},
+        {13, "11.0.0.0"}, {17, "11.4.0.0"}, {22, "11.9.0.0"}, {23, "12.0.0.0"}, {24, "13.0.0.0"},
+        {43, "32.0.0.0"}, {50, "39.0.0.0"},
+    };
+    for (const auto& [format, version] : cases) {
+        SCOPED_TRACE(int(format));
+        movie::SwfSpecimen specimen;
+        specimen.version = format;
+        specimen.width = 320;
+        specimen.height = 240;
+        Put("format.swf", AsString(movie::BuildSwf(specimen)));
+        const auto built = Pack({"build", "--player", Path("player.exe"), "--installer", Path("setup.exe"), "--movie",
+                                 Path("format.swf"), "-o", Path("format.exe")});
+        ASSERT_EQ(built.exitCode, 0) << built.err;
+        const auto info = Pack({"info", "--json", Path("format.exe")});
+        std::string error;
+        const auto json = ParseJson(info.out, &error);
+        ASSERT_TRUE(json) << error << "\n" << info.out;
+        EXPECT_EQ((*json)["version"].text, version);
+    }
+}
+
+// Every text the tool prints ends its last line, so the shell prompt starts on a line of its own.
+TEST_F(PackToolTest, EveryOutputEndsWithANewline) {
+    ASSERT_EQ(Pack(BuildArgs("album.exe")).exitCode, 0);
+    struct Case {
+        std::vector<std::string> args;
+        bool toOutput;  // else the text goes to the error stream
+    };
+    const std::vector<Case> cases = {
+        {{"--help"}, true},
+        {{"help"}, true},
+        {{"build", "--help"}, true},
+        {{"info", "--help"}, true},
+        {{"extract", "--help"}, true},
+        {{"info", Path("album.exe")}, true},
+        {{"info", "--json", Path("album.exe")}, true},
+        {{"info", "--json", Path("player.exe")}, true},
+        {{}, false},
+        {{"build", "--bogus"}, false},
+        {{"info", Path("missing.exe")}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const auto result = Pack(c.args);
+        const std::string& text = c.toOutput ? result.out : result.err;
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text.back(), '\n') << text;
+    }
 }
 
 TEST_F(PackToolTest, BuildInfoExtractRoundTripIsByteExact) {

@@ -3,7 +3,7 @@
 #include "movie/SwfHeader.h"
 #include "CommandLine.h"
 #include "Console.h"
-#include "DefaultInstaller.h"
+#include "ProgramsBesideTool.h"
 #include "FileStreams.h"
 #include "Files.h"
 #include "PackTool.h"
@@ -22,22 +22,26 @@ namespace {
 constexpr char kCommand[] = "build";
 
 constexpr char kUsage[] =
-    "Usage: dovetta-pack build --player FILE [--installer FILE] --movie FILE [OPTIONS] -o ALBUM\n"
+    "Usage: dovetta-pack build [--player FILE] [--installer FILE] --movie FILE [OPTIONS] -o ALBUM\n"
     "\n"
     "Writes ALBUM: the player program, unchanged, followed by the album block with the\n"
     "installer, the extra files, the movie, its stage size, the title and the required\n"
     "Flash Player version. ALBUM appears only when it is complete.\n"
     "\n"
-    "  --player FILE       the player program\n"
+    "  --player FILE       the player program (default: the Dovetta.exe beside this\n"
+    "                      tool)\n"
     "  --installer FILE    the movie control's installer the album carries (default: the\n"
     "                      MovieControlSetup.exe beside this tool)\n"
     "  --movie FILE        the movie (.swf)\n"
     "  --file FILE         an extra file the movie needs, stored under its own base name;\n"
     "                      may be given many times\n"
-    "  --title TEXT        the window title (default: none)\n"
+    "  --title TEXT        the window title (default: the movie file's name without its\n"
+    "                      extension)\n"
     "  --size WxH          the stage in pixels (default: from the movie's header)\n"
     "  --require A.B.C.D   the oldest Flash Player that plays the movie (default: the\n"
-    "                      movie's format version V as V.0.0.0); missing parts are 0\n"
+    "                      first player of the movie's format version: 1 to 10 as\n"
+    "                      themselves, 11 and 12 as 10.2 and 10.3, 13 to 22 as 11.0 to\n"
+    "                      11.9, 23 as 12, from 24 on V - 11); missing parts are 0\n"
     "  -o, --output ALBUM  the album to write (an existing file is replaced)\n";
 
 const std::vector<OptionSpec> kOptions = {
@@ -47,7 +51,25 @@ const std::vector<OptionSpec> kOptions = {
 };
 
 // The options without which there is nothing to build.
-const std::vector<std::string_view> kRequired = {"--player", "--movie", "--output"};
+const std::vector<std::string_view> kRequired = {"--movie", "--output"};
+
+// The first player version that plays movies of format `format`: the two numbering schemes
+// met at format 10; 11 and 12 came with players 10.2 and 10.3, 13 to 22 with 11.0 to 11.9, 23
+// with 12, and from 24 on the player's major version is the format minus 11.
+album::Version PlayerForFormat(uint32_t format) {
+    if (format <= 10) return {format, 0, 0, 0};
+    if (format <= 12) return {10, format - 9, 0, 0};
+    if (format <= 22) return {11, format - 13, 0, 0};
+    return {format - 11, 0, 0, 0};
+}
+
+// The window title when none is given: the movie file's name without its extension.
+std::string TitleFromMovie(const std::string& moviePath) {
+    std::string name = BaseName(moviePath);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}
 
 // How much of the movie the header needs: the longest header is 29 bytes, compressed a little more.
 constexpr size_t kMovieHeaderPrefix = 4096;
@@ -112,8 +134,10 @@ int ReadRequest(const ParsedCommandLine& line, BuildRequest& request) {
     for (std::string_view option : kRequired) {
         if (!line.Has(option)) return UsageError(kCommand, "missing " + std::string(option));
     }
-    request.player = *line.Value("--player");
-    request.installer = line.Has("--installer") ? *line.Value("--installer") : DefaultInstaller();
+    request.player = line.Has("--player") ? *line.Value("--player") : ProgramBesideTool("Dovetta.exe");
+    if (request.player.empty())
+        return UsageError(kCommand, "missing --player: no Dovetta.exe beside the tool");
+    request.installer = line.Has("--installer") ? *line.Value("--installer") : ProgramBesideTool("MovieControlSetup.exe");
     if (request.installer.empty())
         return UsageError(kCommand, "missing --installer: no MovieControlSetup.exe beside the tool");
     request.movie = *line.Value("--movie");
@@ -130,9 +154,13 @@ int ReadRequest(const ParsedCommandLine& line, BuildRequest& request) {
         request.required = ParseVersion(*text);
         if (!request.required) return UsageError(kCommand, "--require takes a version A.B.C.D, not '" + *text + "'");
     }
-    if (const auto text = line.Value("--title")) {
-        const auto title = DecodeUtf8(*text);
-        if (!title) return Refuse("the title is not valid UTF-8");
+    {
+        const std::string text = line.Has("--title") ? *line.Value("--title") : TitleFromMovie(request.movie);
+        const auto title = DecodeUtf8(text);
+        if (!title) {
+            return Refuse(line.Has("--title") ? "the title is not valid UTF-8"
+                                              : "the movie's file name is not valid UTF-8; give --title");
+        }
         if (title->size() > album::kMaxTextUnits - 1) {
             return Refuse("the title has " + std::to_string(title->size()) + " UTF-16 units; at most " +
                           std::to_string(album::kMaxTextUnits - 1) + " fit");
@@ -191,7 +219,7 @@ int TakeStageAndVersion(const BuildRequest& request, FileSource& movie, album::A
             return Refuse(Described("movie", request.movie) + ": the stage in its header is " +
                           std::to_string(size->first) + "x" + std::to_string(size->second) + " pixels; give --size");
         }
-        if (!required) required = album::Version{header->version, 0, 0, 0};
+        if (!required) required = PlayerForFormat(header->version);
     }
     parts.width = size->first;
     parts.height = size->second;

@@ -121,7 +121,7 @@ TEST_F(GuiInstallTest, InstallerThatInstallsNothingEndsWithTheError) {
     HWND box = StartAndWaitForPrompt(run);
     ASSERT_TRUE(box);
     PressButton(box, IDYES);
-    ExpectInstallFailedThenEnd(run);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstallFailedThenEnd(run));
     EXPECT_EQ(ReadText(record), L"/Q");  // started once, silently
 }
 
@@ -132,7 +132,7 @@ TEST_F(GuiInstallTest, InstalledVersionTooOldEndsWithTheError) {
     HWND box = StartAndWaitForPrompt(run);
     ASSERT_TRUE(box);
     PressButton(box, IDYES);
-    ExpectInstallFailedThenEnd(run);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstallFailedThenEnd(run));
     EXPECT_TRUE(IsFile(FlashOcxPath()));  // installed, but older than the album asks for
 }
 
@@ -147,7 +147,7 @@ TEST_F(GuiInstallTest, MissingInstallerFileEndsWithTheError) {
     ASSERT_TRUE(IsFile(installer));
     ASSERT_TRUE(::DeleteFileW(installer.c_str()));
     PressButton(box, IDYES);
-    ExpectInstallFailedThenEnd(run);
+    ASSERT_NO_FATAL_FAILURE(ExpectInstallFailedThenEnd(run));
     EXPECT_FALSE(IsFile(FlashOcxPath()));
 }
 
@@ -156,8 +156,10 @@ TEST_F(GuiInstallTest, MissingInstallerFileEndsWithTheError) {
 TEST_F(GuiInstallTest, TimerMessagesDuringTheWaitAreDropped) {
     AlbumOptions options;
     options.installer = L"test_installer.exe";
+    TestFolder records;
+    const std::wstring record = records / L"installer-ran.txt";
     options.environment = {L"DOVETTA_TEST_INSTALLER=slow", L"DOVETTA_TEST_DELAY_MS=2500",
-                           L"DOVETTA_TEST_SETUP=" + Bin(L"MovieControlSetup.exe")};
+                           L"DOVETTA_TEST_SETUP=" + Bin(L"MovieControlSetup.exe"), L"DOVETTA_TEST_RECORD=" + record};
     PlayerRun run(options);
     HWND box = StartAndWaitForPrompt(run);
     ASSERT_TRUE(box);
@@ -165,6 +167,8 @@ TEST_F(GuiInstallTest, TimerMessagesDuringTheWaitAreDropped) {
     ASSERT_TRUE(status);
     PressButton(box, IDYES);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }, 5000));
+    // The installer has started: from here on the player is in its wait.
+    ASSERT_TRUE(WaitUntil([&] { return IsFile(record); }, kStartTimeoutMs)) << "the installer did not start";
 
     bool askedAgain = false;
     const ULONGLONG end = ::GetTickCount64() + 2000;
@@ -173,6 +177,11 @@ TEST_F(GuiInstallTest, TimerMessagesDuringTheWaitAreDropped) {
         askedAgain |= !TopLevelWindows(run.Program().ProcessId(), L"#32770", L"Notification").empty();
         ::Sleep(100);
     }
+    // Every timer message went in while the installer still ran (it installs the control only
+    // after its delay), so the wait saw them all.
+    EXPECT_FALSE(IsFile(FlashOcxPath())) << "the installer ended before the last timer message";
+    // A timer message dispatched during the wait would have asked again, and that question would
+    // hold the player back: its opening is the proof.
     HWND player = run.WaitForPlayer(L"Autumn Journey");
     askedAgain |= !TopLevelWindows(run.Program().ProcessId(), L"#32770", L"Notification").empty();
     EXPECT_FALSE(askedAgain) << "a timer message was dispatched during the wait";

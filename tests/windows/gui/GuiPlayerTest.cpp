@@ -116,10 +116,15 @@ TEST_F(GuiPlayerTest, WindowMenuCommandsOpenTheAboutBox) {
         EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5000));
         EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(player) != FALSE; }, 5000));
     }
-    // The next command is not the About box's.
-    ::PostMessageW(player, WM_SYSCOMMAND, 0x0020, 0);
-    ::Sleep(500);
-    EXPECT_TRUE(TopLevelWindows(run.Program().ProcessId(), L"#32770", L"About Dovetta").empty());
+    // The next command is not the About box's. Sent, not posted: the call returns only once the
+    // player has handled the command, and a box opened by it would hold the call in its modal loop.
+    DWORD_PTR unused = 0;
+    const bool handled = ::SendMessageTimeoutW(player, WM_SYSCOMMAND, 0x0020, 0, SMTO_NORMAL, 10000, &unused) != 0;
+    EXPECT_TRUE(handled) << "the command was still being handled after 10 s: a box holds it";
+    const std::vector<HWND> boxes = TopLevelWindows(run.Program().ProcessId(), L"#32770", L"About Dovetta");
+    EXPECT_TRUE(boxes.empty());
+    for (HWND box : boxes)
+        PressButton(box, IDOK);  // so that the player can still be closed
 
     ::PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
@@ -147,6 +152,31 @@ TEST_F(GuiPlayerTest, BoxesUseCommonControlsSix) {
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }, 5000));
     ::PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
+}
+
+// The caption buttons are glyphs of the Marlett font: without it in the prefix Wine draws them
+// as the letters "0 1 r", and the screenshots no longer look like a Windows desktop.
+TEST_F(GuiPlayerTest, CaptionButtonFontIsAvailable) {
+    UniqueMemoryDc screen(::CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(screen);
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(wanted.lfFaceName, L"Marlett");
+    bool listed = false;
+    ::EnumFontFamiliesExW(screen.get(), &wanted, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+        *reinterpret_cast<bool*>(found) = true;
+        return 0;
+    }, reinterpret_cast<LPARAM>(&listed), 0);
+    EXPECT_TRUE(listed) << "no Marlett face in the prefix";
+
+    UniqueGdiObject font(::CreateFontW(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, 0, 0, 0, 0,
+                                       L"Marlett"));
+    ASSERT_TRUE(font);
+    const HGDIOBJ old = ::SelectObject(screen.get(), font.get());
+    wchar_t face[LF_FACESIZE] = {};
+    ::GetTextFaceW(screen.get(), LF_FACESIZE, face);
+    ::SelectObject(screen.get(), old);
+    EXPECT_STREQ(face, L"Marlett") << "the caption buttons would be drawn with a stand-in font";
 }
 
 TEST_F(GuiPlayerTest, ClosingRemovesTheExtractedFilesAndTheFolder) {

@@ -45,7 +45,7 @@ void PreferPlantedNamesOnDisk(bool prefer) {
 class PlantedLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        PreferPlantedNamesOnDisk(true);
+        ASSERT_NO_FATAL_FAILURE(PreferPlantedNamesOnDisk(true));
         for (const wchar_t* name : kPlantedNames) {
             const std::wstring file = std::wstring(name) + L".dll";
             ASSERT_TRUE(::CopyFileW(Bin(L"fixtures\\planted\\" + file).c_str(), (downloads / file).c_str(), FALSE));

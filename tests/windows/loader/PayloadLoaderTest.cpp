@@ -9,6 +9,7 @@
 #include "TraceRecorder.h"
 #include "workspace/ExtractFolder.h"
 #include "workspace/FolderRemoval.h"
+#include "workspace/ResolvedPath.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -197,14 +198,13 @@ TEST_F(PayloadLoaderTest, NamesLikeTheFixedFilesAndRepeatedNamesOverwriteInOrder
     EXPECT_EQ(ReadFileContent(InFolder(L"same.txt")), "second");
 }
 
-// Names from a stranger's album are never used to leave the working folder: each is a file that
-// cannot be created, and the load stops there with result 3.
+// Names from a stranger's album are never used to leave the working folder or to reach a
+// device: each is a file that cannot be created, and the load stops there with result 3.
 TEST_F(PayloadLoaderTest, UnsafeNamesStopTheLoadAndNothingLandsOutside) {
     const std::u16string names[] = {
-        u"..\\escape.txt", u"../escape.txt", u"sub\\file.txt", u"C:escape.txt", u"data.txt:stream",
-        u".", u"..", u"", u"CON", u"nul.txt", u"COM1", u"trailing.", u"trailing ", u"tab\tname",
-        u"what?.txt", u"star*.txt", u"pipe|.txt", u"quote\".txt", u"less<.txt",
-        std::u16string(520, u'n'),
+        u"..\\escape.txt", u"../escape.txt", u"sub\\file.txt", u"C:escape.txt", u"c:\\escape.txt",
+        u"\\\\server\\share\\escape.txt", u".", u"..", u"", u"CON", u"nul.txt", u"nul .txt", u"COM1",
+        u"CON.", u"aux:stream", u":stream", u"..:escape.txt", u".:stream", std::u16string(520, u'n'),
     };
     for (const std::u16string& name : names) {
         SCOPED_TRACE(Widen(std::string(name.begin(), name.end()).substr(0, 40)).c_str());
@@ -224,6 +224,78 @@ TEST_F(PayloadLoaderTest, UnsafeNamesStopTheLoadAndNothingLandsOutside) {
         EXPECT_EQ(m_data.m_width, 600);
         EXPECT_TRUE(m_data.m_titleText.empty());
     }
+}
+
+// Names the tool never stores but that are no danger - a trailing dot or space, a stream of a
+// file in the folder, unpaired surrogates, characters a file system may refuse - are handed to
+// the system as they are: the loader writes exactly what the system writes for that name in a
+// folder (or stops with result 3 where the system refuses it), always inside the folder, and the
+// removal at exit takes it away again.
+TEST_F(PayloadLoaderTest, OtherNamesAreWrittenAsTheSystemWritesThemInsideTheFolder) {
+    struct Case {
+        std::u16string name;
+        bool systemMustWrite;  // every system the player runs on writes this one
+    } cases[] = {
+        {u"trailing.", true},        {u"trailing ", true},      {u"dots and space. .", true},
+        {u"data.txt:stream", false}, {u"movie.swf:x:$DATA", false},
+        {u"lone\xD800high", false},  {u"lone\xDC00low", false},  {u"tab\tname", false},
+        {u"what?.txt", false},       {u"star*.txt", false},     {u"pipe|.txt", false},
+        {u"quote\".txt", false},     {u"less<.txt", false},
+    };
+    const std::wstring parent = m_folder.substr(0, m_folder.rfind(L'\\'));
+    const std::wstring oracle = m_scratch + L"\\system";
+    for (const Case& c : cases) {
+        const std::wstring name(c.name.begin(), c.name.end());
+        SCOPED_TRACE(Widen(std::string(c.name.begin(), c.name.end())).c_str());
+        // What the system itself makes of the name in an empty folder.
+        RemoveFolderTree(oracle);
+        ::CreateDirectoryW(oracle.c_str(), nullptr);
+        bool systemWrites = false;
+        {
+            UniqueFileHandle made(::CreateFileW(LiteralPath(oracle, name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            systemWrites = bool(made);
+        }
+        const std::vector<std::wstring> systemEntries = FolderEntries(oracle);
+        if (c.systemMustWrite) {
+            ASSERT_TRUE(systemWrites);
+            ASSERT_EQ(systemEntries, std::vector<std::wstring>{name});
+        }
+
+        RemoveFolderTree(m_folder);
+        AlbumRecipe recipe;
+        recipe.files = {{u"good.txt", "kept"}, {c.name, "unusual"}, {u"after.txt", "after"}};
+        const std::string bytes = BuildAlbum(recipe);
+        WriteWhole(m_program, bytes);
+        const std::vector<std::wstring> parentBefore = FolderEntries(parent);
+        const std::vector<std::wstring> scratchBefore = FolderEntries(m_scratch);
+        ClearTraces();
+        const int result = m_data.LoadPayload(m_program);
+
+        std::vector<std::wstring> expected = {L"84512712.exe", L"good.txt"};
+        if (systemWrites) {
+            EXPECT_EQ(result, 0);
+            expected.insert(expected.end(), {L"84512712.swf", L"after.txt"});
+            expected.insert(expected.end(), systemEntries.begin(), systemEntries.end());
+            EXPECT_EQ(ReadFileContent(LiteralPath(m_folder, name)), "unusual");
+            EXPECT_EQ(ReadFileContent(InFolder(L"after.txt")), "after");
+        } else {
+            EXPECT_EQ(result, 3);
+            Traces traces = Head(DatasizeOf(bytes), uint32_t(recipe.installer.size()), 3);
+            traces.push_back(L"Reading External Dependency error");
+            EXPECT_EQ(RecordedTraces(), traces);
+        }
+        std::sort(expected.begin(), expected.end());
+        std::vector<std::wstring> entries = FolderEntries(m_folder);
+        std::sort(entries.begin(), entries.end());
+        EXPECT_EQ(entries, expected);
+        EXPECT_EQ(FolderEntries(parent), parentBefore);
+        EXPECT_EQ(FolderEntries(m_scratch), scratchBefore);
+
+        RemoveFolderTree(m_folder);
+        EXPECT_TRUE(FolderEntries(m_folder).empty()) << "the removal at exit left an entry";
+    }
+    RemoveFolder(oracle);
 }
 
 TEST_F(PayloadLoaderTest, DependencyThatCannotBeCreatedStopsWithResult3) {
@@ -370,17 +442,22 @@ TEST_F(PayloadLoaderTest, AlbumCutShortWhileLoadingGives3AndLeavesOnlyWholeFiles
         RemoveFolderTree(m_folder);
         WriteWhole(m_program, bytes);
         ClearTraces();
+        // The cut happens inside the load: its outcome is checked once the load has returned.
+        bool cut = false;
+        DWORD cutError = 0;
         OnTrace(c.cutAfterTrace, [&] {
             UniqueFileHandle album(::CreateFileW(m_program.c_str(), GENERIC_WRITE,
                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                  OPEN_EXISTING, 0, nullptr));
             LARGE_INTEGER at{};
             at.QuadPart = LONGLONG(c.cutTo);
-            ASSERT_TRUE(album && ::SetFilePointerEx(album.get(), at, nullptr, FILE_BEGIN) &&
-                        ::SetEndOfFile(album.get())) << "error " << ::GetLastError();
+            cut = album && ::SetFilePointerEx(album.get(), at, nullptr, FILE_BEGIN) && ::SetEndOfFile(album.get());
+            cutError = ::GetLastError();
         });
 
-        EXPECT_EQ(m_data.LoadPayload(m_program), 3);
+        const int result = m_data.LoadPayload(m_program);
+        ASSERT_TRUE(cut) << "the album could not be cut short: error " << cutError;
+        EXPECT_EQ(result, 3);
 
         const Traces& traces = RecordedTraces();
         EXPECT_NE(std::find(traces.begin(), traces.end(), c.failureTrace), traces.end());

@@ -1,13 +1,13 @@
-#include "DefaultInstaller.h"
+#include "ProgramsBesideTool.h"
 
 #include "Files.h"
 
 namespace pack {
 
-std::string DefaultInstaller() {
+std::string ProgramBesideTool(const std::string& name) {
     const std::string folder = ToolFolder();
     if (folder.empty()) return {};
-    const std::string beside = JoinPath(folder, "MovieControlSetup.exe");
+    const std::string beside = JoinPath(folder, name);
     return OpenForReading(beside) ? beside : std::string();
 }
 
