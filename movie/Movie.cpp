@@ -338,7 +338,8 @@ struct Reader {
             const uint16_t frames = r.U16();
             if (!r.Ok()) return BrokenTag();
             ReadTimeline(body, len, 4, sprite->timeline, nesting + 1, false, frames);
-            Define(sprite->id, std::move(sprite));
+            const uint16_t id = sprite->id;
+            Define(id, std::move(sprite));
             break;
         }
         case kDefineButton:
