@@ -125,6 +125,7 @@ def main():
     ap.add_argument("--build", default=os.path.join(repo, "build", "native"))
     ap.add_argument("--out", default=None, help="results folder (default BUILD/corpus)")
     ap.add_argument("--require", help="a list of cases that must pass (one case path a line)")
+    ap.add_argument("--case", action="append", default=[], help="run this case and fail unless it passes")
     ap.add_argument("--only", action="append", default=[], help="run only cases whose path starts with this")
     ap.add_argument("--write-passing", help="write the cases whose comparisons all pass to this file")
     ap.add_argument("--timeout", type=float, default=120)
@@ -140,12 +141,15 @@ def main():
             print("missing tool %s: build the native configuration first" % t, file=sys.stderr)
             return 2
     out_root = os.path.abspath(a.out or os.path.join(a.build, "corpus"))
-    shutil.rmtree(os.path.join(out_root, "failures"), ignore_errors=True)
+    if not a.case:
+        shutil.rmtree(os.path.join(out_root, "failures"), ignore_errors=True)
 
     required = None
     if a.require:
         with open(a.require) as f:
             required = [l.strip() for l in f if l.strip() and not l.startswith("#")]
+    if a.case:
+        required = (required or []) + a.case
 
     cases = []
     base = os.path.join(corpus, "cases")
