@@ -14,7 +14,7 @@ raster::Surface Canvas::surface() { return {pixels.data(), width, height, width}
 void Canvas::Render(const raster::DrawList& list, raster::Quality quality) {
     raster::RenderOptions o;
     o.quality = quality;
-    renderer.Render(list, surface(), o);
+    renderer->Render(list, surface(), o);
 }
 
 bool Canvas::WritePng(const std::string& path) const {

@@ -4,6 +4,7 @@
 #include "raster/Renderer.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct Canvas {
 
     int width, height;
     std::vector<uint32_t> pixels;
-    raster::Renderer renderer;
+    std::unique_ptr<raster::Renderer> renderer = std::make_unique<raster::Renderer>();
 };
 
 inline uint32_t Alpha(uint32_t p) { return p >> 24; }
