@@ -1,0 +1,68 @@
+// Row compositing loops.
+#include "SpanBlit.h"
+
+#include "PixelMath.h"
+
+namespace raster {
+
+namespace {
+
+void BlitSolidOpaque(uint32_t* d, const uint8_t* cov, int n, uint32_t color) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t c = cov[i];
+        if (c == 255)
+            d[i] = color;
+        else if (c != 0)
+            d[i] = BlendCovered(color, d[i], c);
+    }
+}
+
+void BlitSolidTranslucent(uint32_t* d, const uint8_t* cov, int n, uint32_t color) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t c = cov[i];
+        if (c != 0) d[i] = BlendCovered(color, d[i], c);
+    }
+}
+
+void BlitPixels(uint32_t* d, const uint8_t* cov, int n, const uint32_t* src) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t c = cov[i];
+        if (c == 255)
+            d[i] = SourceOver(src[i], d[i]);
+        else if (c != 0)
+            d[i] = BlendCovered(src[i], d[i], c);
+    }
+}
+
+}  // namespace
+
+void BlitRow(const SpanPaint& paint, uint32_t* dstRow, int x0, int x1, int y, const uint8_t* cov) {
+    // Trim uncovered ends so that paints are fetched only where they show.
+    int a = 0, b = x1 - x0;
+    while (a < b && cov[a] == 0) ++a;
+    while (b > a && cov[b - 1] == 0) --b;
+    if (a == b) return;
+    uint32_t* d = dstRow + x0 + a;
+    if (paint.fetch == nullptr) {
+        if (AlphaOf(paint.solid) == 255)
+            BlitSolidOpaque(d, cov + a, b - a, paint.solid);
+        else
+            BlitSolidTranslucent(d, cov + a, b - a, paint.solid);
+        return;
+    }
+    paint.fetch(*paint.context, x0 + a, y, b - a, paint.row);
+    BlitPixels(d, cov + a, b - a, paint.row);
+}
+
+void UnionCoverageRow(uint8_t* mask, const uint8_t* cov, int count) {
+    for (int i = 0; i < count; ++i) {
+        const uint32_t m = mask[i], c = cov[i];
+        mask[i] = static_cast<uint8_t>(m + c - Mul255(m, c));
+    }
+}
+
+void MultiplyCoverageRow(uint8_t* cov, const uint8_t* mask, int count) {
+    for (int i = 0; i < count; ++i) cov[i] = static_cast<uint8_t>(Mul255(cov[i], mask[i]));
+}
+
+}  // namespace raster
