@@ -130,7 +130,7 @@ std::optional<PlaceObjectDef> ReadPlaceObject(int version, const uint8_t* body, 
         if (flags2 & 0x02) p.blendMode = r.U8();
         if (flags2 & 0x04) p.bitmapCache = r.U8();
         if (flags2 & 0x20) p.visible = r.U8() != 0;
-        if (flags2 & 0x40) p.background = ReadArgb(r);
+        if (flags2 & 0x40) p.background = ReadRgba(r);
     }
     if (!r.Ok()) return std::nullopt;
     if (flags & 0x80) p.clipActions = ReadClipActions(r, swfVersion);  // kept as far as they read

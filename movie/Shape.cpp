@@ -1,6 +1,7 @@
 #include "movie/Shape.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <unordered_map>
 
@@ -489,7 +490,9 @@ namespace {
 
 float Lerp(float a, float b, float t) { return a + (b - a) * t; }
 double Lerp(double a, double b, double t) { return a + (b - a) * t; }
-uint8_t LerpByte(uint8_t a, uint8_t b, float t) { return uint8_t(std::clamp(Lerp(float(a), float(b), t) + 0.5f, 0.0f, 255.0f)); }
+// Colour channels and ratios between the two ends are cut to whole numbers, not rounded (the
+// reference player's morph images show 84 where rounding would give 85).
+uint8_t LerpByte(uint8_t a, uint8_t b, float t) { return uint8_t(std::clamp(Lerp(float(a), float(b), t), 0.0f, 255.0f)); }
 Rgba Lerp(Rgba a, Rgba b, float t) {
     return {LerpByte(a.r, b.r, t), LerpByte(a.g, b.g, t), LerpByte(a.b, b.b, t), LerpByte(a.a, b.a, t)};
 }
@@ -514,6 +517,9 @@ FillStyle LerpFill(const FillStyle& a, const FillStyle& b, float t) {
 MorphFrame InterpolateMorph(const MorphShapeDef& m, uint16_t ratio) {
     const float t = float(ratio) / 65535.0f;
     MorphFrame out;
+    auto lerpInt = [t](int32_t a, int32_t b) { return int32_t(std::lround(a + (b - a) * double(t))); };
+    out.bounds = {lerpInt(m.startBounds.xMin, m.endBounds.xMin), lerpInt(m.startBounds.xMax, m.endBounds.xMax),
+                  lerpInt(m.startBounds.yMin, m.endBounds.yMin), lerpInt(m.startBounds.yMax, m.endBounds.yMax)};
     out.fills.reserve(m.startFills.size());
     for (size_t i = 0; i < m.startFills.size(); ++i) out.fills.push_back(LerpFill(m.startFills[i], m.endFills[i], t));
     out.lines.reserve(m.startLines.size());

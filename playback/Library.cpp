@@ -124,8 +124,10 @@ void Library::SetPaint(CachedDraw& draw, const movie::FillStyle& fill) {
 }
 
 std::unique_ptr<CachedShape> Library::Build(const movie::ShapeGeometry& geometry, const std::vector<movie::FillStyle>& fills,
-                                            const std::vector<movie::LineStyle>& lines, bool nonZero) {
+                                            const std::vector<movie::LineStyle>& lines, bool nonZero,
+                                            const movie::TwipsRect& bounds) {
     auto shape = std::make_unique<CachedShape>();
+    shape->bounds = {float(bounds.xMin), float(bounds.yMin), float(bounds.xMax), float(bounds.yMax)};
     shape->draws.reserve(geometry.draws.size());
     for (const movie::ShapeDraw& d : geometry.draws) {
         CachedDraw draw;
@@ -164,7 +166,7 @@ const CachedShape* Library::Shape(uint16_t id) {
     std::unique_ptr<CachedShape> built;
     if (c) {
         if (auto* s = std::get_if<std::shared_ptr<const movie::ShapeDef>>(c)) {
-            built = owner == this ? Build((*s)->geometry, (*s)->fills, (*s)->lines, (*s)->nonZeroWinding) : nullptr;
+            built = owner == this ? Build((*s)->geometry, (*s)->fills, (*s)->lines, (*s)->nonZeroWinding, (*s)->bounds) : nullptr;
             if (owner != this) return owner->Shape(ownId);
         }
     }
@@ -182,7 +184,7 @@ const CachedShape* Library::MorphAt(const movie::MorphShapeDef& morph, uint16_t 
     auto cached = morphs_.find(key);
     if (cached != morphs_.end()) return cached->second.get();
     movie::MorphFrame frame = movie::InterpolateMorph(morph, ratio);
-    auto built = Build(frame.geometry, frame.fills, frame.lines, false);
+    auto built = Build(frame.geometry, frame.fills, frame.lines, false, frame.bounds);
     const CachedShape* result = built.get();
     morphs_.emplace(key, std::move(built));
     return result;

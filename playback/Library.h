@@ -25,6 +25,7 @@ struct CachedDraw {
 
 struct CachedShape {
     std::vector<CachedDraw> draws;
+    raster::Rect bounds;  // twips, strokes included (the shape's stored bounds)
 };
 
 struct Library {
@@ -52,7 +53,7 @@ private:
     std::map<MorphKey, std::unique_ptr<CachedShape>> morphs_;
 
     std::unique_ptr<CachedShape> Build(const movie::ShapeGeometry& geometry, const std::vector<movie::FillStyle>& fills,
-                                       const std::vector<movie::LineStyle>& lines, bool nonZero);
+                                       const std::vector<movie::LineStyle>& lines, bool nonZero, const movie::TwipsRect& bounds);
     void SetPaint(CachedDraw& draw, const movie::FillStyle& fill);
 };
 

@@ -7,6 +7,7 @@
 #include "playback/Player.h"
 
 #include <array>
+#include <cmath>
 #include <functional>
 
 namespace playback {
@@ -76,9 +77,13 @@ struct Player::Impl {
 
     // DrawListBuilder.cpp
     void Emit(raster::DrawList& list, const DisplayObject& object, const raster::Matrix& m,
-              const raster::ColorTransform& cx, bool inMask);
+              const raster::ColorTransform& cx, bool inMask, bool inLayer);
     void EmitChildren(raster::DrawList& list, const std::vector<std::unique_ptr<DisplayObject>>& children,
-                      const raster::Matrix& m, const raster::ColorTransform& cx, bool inMask);
+                      const raster::Matrix& m, const raster::ColorTransform& cx, bool inMask, bool inLayer);
+    void EmitBackground(raster::DrawList& list, const DisplayObject& object, const raster::Matrix& m,
+                        const raster::ColorTransform& cx);
+    // The bounds of what `object` draws, under `m` (its own space to the wanted one), into `out`.
+    void Bounds(const DisplayObject& object, const raster::Matrix& m, raster::Rect& out) const;
     void EmitShape(raster::DrawList& list, const CachedShape& shape, const raster::Matrix& m,
                    const raster::ColorTransform& cx, bool inMask);
     const CachedShape* ShapeOf(const DisplayObject& object) const;

@@ -16,6 +16,7 @@ void ApplyProperties(DisplayObject& o, const movie::PlaceObjectDef& p) {
     if (p.clipDepth) o.clipDepth = *p.clipDepth;
     if (p.blendMode) o.blendMode = *p.blendMode;
     if (p.visible) o.visible = *p.visible;
+    if (p.background) o.opaqueBackground = raster::Color{p.background->r, p.background->g, p.background->b, 255};
 }
 
 // Folds a later PlaceObject into the state a depth has reached.
@@ -27,6 +28,7 @@ void Accumulate(movie::PlaceObjectDef& into, const movie::PlaceObjectDef& p) {
     if (p.clipDepth) into.clipDepth = p.clipDepth;
     if (p.blendMode) into.blendMode = p.blendMode;
     if (p.visible) into.visible = p.visible;
+    if (p.background) into.background = p.background;
 }
 
 }  // namespace
@@ -125,6 +127,7 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
         o->clipDepth = existing->clipDepth;
         o->blendMode = existing->blendMode;
         o->visible = existing->visible;
+        o->opaqueBackground = existing->opaqueBackground;
     }
     ApplyProperties(*o, p);
     o->clipActions = p.clipActions;
@@ -178,6 +181,12 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
         child.clipDepth = want->place.clipDepth.value_or(0);
         child.blendMode = want->place.blendMode.value_or(0);
         child.visible = want->place.visible.value_or(true);
+        if (want->place.background) {
+            const movie::Rgba& bg = *want->place.background;
+            child.opaqueBackground = raster::Color{bg.r, bg.g, bg.b, 255};
+        } else {
+            child.opaqueBackground.reset();
+        }
     }
     for (const DepthState& s : replay) {
         if (clip.ChildAtDepth(s.depth)) continue;

@@ -49,7 +49,7 @@ bool Load(const char* path, Image& img) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: dovetta-compare EXPECTED.png ACTUAL.png [--check TOLERANCE:MAX_OUTLIERS]... [--diff OUT.png]\n");
+    std::fprintf(stderr, "usage: dovetta-compare EXPECTED.png ACTUAL.png [--check TOLERANCE:MAX_OUTLIERS]... [--diff OUT.png] [--list N]\n");
     return 2;
 }
 
@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     std::vector<Check> checks;
     std::string diffPath;
+    long listOutliers = 0;  // print this many pixels that differ by more than the first tolerance
     for (int i = 3; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--check" && i + 1 < argc) {
@@ -70,6 +71,8 @@ int main(int argc, char** argv) {
             c.maxOutliers = std::strtol(end + 1, &end, 10);
             if (*end) return Usage();
             checks.push_back(c);
+        } else if (a == "--list" && i + 1 < argc) {
+            listOutliers = std::strtol(argv[++i], nullptr, 10);
         } else if (a == "--diff" && i + 1 < argc) {
             diffPath = argv[++i];
         } else {
@@ -100,6 +103,13 @@ int main(int argc, char** argv) {
                     if (d > k.tolerance) ++k.outliers;
             }
             maxDiff = std::max(maxDiff, pixelMax);
+            if (listOutliers > 0 && pixelMax > checks.front().tolerance) {
+                --listOutliers;
+                const size_t px = p / 4;
+                std::fprintf(stderr, "(%zu,%zu) expected %u,%u,%u,%u actual %u,%u,%u,%u\n", px % size_t(expected.w),
+                             px / size_t(expected.w), expected.rgba[p], expected.rgba[p + 1], expected.rgba[p + 2],
+                             expected.rgba[p + 3], actual.rgba[p], actual.rgba[p + 1], actual.rgba[p + 2], actual.rgba[p + 3]);
+            }
             // Differences in red on black, faint ones lifted so they show.
             const uint8_t shown = uint8_t(pixelMax == 0 ? 0 : std::min(255, 64 + pixelMax * 3));
             diff[p] = shown;

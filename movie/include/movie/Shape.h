@@ -119,6 +119,7 @@ ShapeGeometry BuildGeometry(const std::vector<StyledEdge>& edges, size_t fillCou
 
 // The morph at `ratio` (0..65535): styles and edges interpolated, geometry rebuilt.
 struct MorphFrame {
+    TwipsRect bounds;
     std::vector<FillStyle> fills;
     std::vector<LineStyle> lines;
     ShapeGeometry geometry;

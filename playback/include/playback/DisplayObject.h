@@ -6,9 +6,11 @@
 #include "movie/Movie.h"
 #include "raster/Geometry.h"
 #include "raster/Paint.h"
+#include "raster/Path.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,8 @@ public:
     uint16_t clipDepth = 0;  // non-zero: a mask over the depths above it up to this one
     uint8_t blendMode = 0;   // as PlaceObject3 stores it (0/1 normal, 2 layer, ...)
     bool visible = true;
+    // PlaceObject3's opaque background: the object's bounds filled with this colour beneath it.
+    std::optional<raster::Color> opaqueBackground;
     std::string name;
     std::vector<movie::ClipActionDef> clipActions;
 
@@ -60,6 +64,8 @@ public:
 
     // Clips and buttons, sorted by depth.
     std::vector<std::unique_ptr<DisplayObject>> children;
+    // The rectangle the opaque background fills, rebuilt in place as the bounds change.
+    mutable raster::Path backgroundPath;
 
     bool IsContainer() const { return kind == ObjectKind::Clip || kind == ObjectKind::Button; }
     uint32_t FrameCount() const { return timeline ? uint32_t(timeline->frames.size()) : 1; }

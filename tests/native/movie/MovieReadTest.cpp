@@ -132,10 +132,10 @@ TEST(ReadMovie, PlaceObject3FieldsAndFilterListKeptRaw) {
     for (int i = 0; i < 9; ++i) w.U8(uint8_t(i));
     w.U8(3);  // multiply
     w.U8(0);  // invisible
-    w.U8(0x80);
     w.U8(10);
     w.U8(20);
     w.U8(30);
+    w.U8(0x80);
     const auto p = movie::ReadPlaceObject(3, w.out.data(), w.out.size(), 8);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->depth, 4);
