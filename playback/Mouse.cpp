@@ -26,7 +26,10 @@ bool Covers(const Player::Impl& impl, const DisplayObject& o, const raster::Matr
     if (const CachedShape* shape = impl.ShapeOf(o)) {
         raster::Matrix inv = world;
         if (!inv.Invert()) return false;
-        if (ShapeContains(*shape, inv.Apply(stage))) return true;
+        const raster::Point local = inv.Apply(stage);
+        const raster::Rect& b = shape->bounds;
+        const bool inBounds = local.x >= b.xMin && local.x <= b.xMax && local.y >= b.yMin && local.y <= b.yMax;
+        if (inBounds && ShapeContains(*shape, local)) return true;
     }
     const auto& kids = o.kind == ObjectKind::Button ? o.hitChildren : o.children;
     for (const auto& c : kids)
@@ -68,6 +71,7 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
     const ButtonState visible = VisibleState(state);
     if (visible != b.buttonState) {
         b.buttonState = visible;
+        ++treeVersion;
         BuildButtonChildren(b);
     }
     DisplayObject* holder = b.parent;
@@ -81,6 +85,10 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
 }
 
 void Player::Impl::UpdateButtons() {
+    if (testedVersion == treeVersion && testedX == mouseX && testedY == mouseY) return;
+    testedVersion = treeVersion;
+    testedX = mouseX;
+    testedY = mouseY;
     raster::Matrix toStage = stageMatrix;
     if (!toStage.Invert()) return;
     const raster::Point stage = toStage.Apply({mouseX, mouseY});

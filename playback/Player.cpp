@@ -245,7 +245,10 @@ raster::Color Player::Background() const {
     return bg ? ToRaster(*bg) : raster::Color{255, 255, 255, 255};
 }
 
+void Player::TreeChanged() { ++impl_->treeVersion; }
+
 void Player::SetWindowSize(int32_t w, int32_t h) {
+    if (w != impl_->windowWidth || h != impl_->windowHeight) ++impl_->treeVersion;
     impl_->windowWidth = w;
     impl_->windowHeight = h;
     const movie::SwfHeader& hd = libraries_.front()->movie->header;

@@ -50,6 +50,11 @@ struct Player::Impl {
     raster::Matrix stageMatrix;  // twips to window pixels, for the mouse
     float mouseX = -1e9f, mouseY = -1e9f;
     bool mouseDown = false;
+    // Bumped by every change of the display tree; the pointer is tested again only when it or
+    // the tree has changed (hit tests are not free, and a still scene must not allocate).
+    uint64_t treeVersion = 1;
+    uint64_t testedVersion = 0;
+    float testedX = 0, testedY = 0;
     DisplayObject* hovered = nullptr;  // the button under the pointer
     DisplayObject* pressed = nullptr;  // the button the press began on
 

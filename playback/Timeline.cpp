@@ -71,6 +71,7 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
 }
 
 void Player::Impl::InsertChild(DisplayObject& parent, std::unique_ptr<DisplayObject> child) {
+    ++treeVersion;
     auto& kids = parent.children;
     auto at = std::lower_bound(kids.begin(), kids.end(), child->depth,
                                [](const std::unique_ptr<DisplayObject>& k, int32_t d) { return k->depth < d; });
@@ -78,6 +79,7 @@ void Player::Impl::InsertChild(DisplayObject& parent, std::unique_ptr<DisplayObj
 }
 
 void Player::Impl::RemoveChildAt(DisplayObject& parent, size_t index) {
+    ++treeVersion;
     std::unique_ptr<DisplayObject> gone = std::move(parent.children[index]);
     parent.children.erase(parent.children.begin() + long(index));
     gone->removed = true;
@@ -107,6 +109,7 @@ void Player::Impl::ApplyRemove(DisplayObject& clip, uint16_t depth) {
 }
 
 void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& p) {
+    ++treeVersion;
     DisplayObject* existing = clip.ChildAtDepth(p.depth);
     const bool replaceCharacter = p.characterId && (p.version == 1 || !p.move || !existing ||
                                                      existing->characterId != *p.characterId);
@@ -144,6 +147,7 @@ void Player::Impl::ApplyFrameOps(DisplayObject& clip, uint32_t frame) {
 }
 
 void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
+    ++treeVersion;
     // What every depth holds at `target`, replayed from the first frame.
     replay.clear();
     for (uint32_t f = 0; f <= target && f < clip.timeline->frames.size(); ++f) {

@@ -300,8 +300,13 @@ int main(int argc, char** argv) {
     }
     if (captureFailed) std::cerr << "dovetta-render: a captured image could not be written\n";
     if (o.bench) {
+        std::string name;  // the movie as given, escaped for JSON
+        for (char c : o.movie) {
+            if (c == '"' || c == '\\') name += '\\';
+            if (uint8_t(c) >= 0x20) name += c;
+        }
         std::printf("{\"movie\":\"%s\",\"frames\":%zu,\"width\":%d,\"height\":%d,\"median_ms\":%.3f,\"p95_ms\":%.3f,\"max_ms\":%.3f}\n",
-                    moviePath.filename().string().c_str(), frameMs.size(), width, height, Percentile(frameMs, 0.5),
+                    name.c_str(), frameMs.size(), width, height, Percentile(frameMs, 0.5),
                     Percentile(frameMs, 0.95), frameMs.empty() ? 0.0 : *std::max_element(frameMs.begin(), frameMs.end()));
     }
     return 0;

@@ -78,6 +78,8 @@ public:
     // A target path as timeline actions write it: "/a/b", "a/b", "../x", "_root.a", "_parent",
     // "_levelN"; relative to `from`. Null when nothing is there.
     DisplayObject* FindTarget(DisplayObject& from, const std::string& path);
+    // Scripts that change objects' properties directly say so here (the mouse is tested again).
+    void TreeChanged();
     void FsCommand(const std::string& command, const std::string& args);
     void OpenUrl(const std::string& url, const std::string& target);
     void ToggleQuality();
