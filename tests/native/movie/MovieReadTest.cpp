@@ -9,6 +9,12 @@
 
 #include <variant>
 
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#if defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#endif
+#include <stb_image_write.h>
+
 namespace {
 
 using namespace moviebytes;
@@ -246,3 +252,70 @@ TEST(Bitmaps, InflateStopsAtItsLimit) {
 }
 
 }  // namespace
+
+namespace jpegtest {
+
+void Append(void* context, void* data, int size) {
+    auto* out = static_cast<moviebytes::Bytes*>(context);
+    out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+}
+
+// A flat grey image as JPEG or PNG bytes.
+moviebytes::Bytes Encode(bool png, int w, int h, uint8_t grey) {
+    std::vector<uint8_t> rgb(size_t(w) * h * 3, grey);
+    moviebytes::Bytes out;
+    if (png) stbi_write_png_to_func(Append, &out, w, h, 3, rgb.data(), w * 3);
+    else stbi_write_jpg_to_func(Append, &out, w, h, 3, rgb.data(), 95);
+    return out;
+}
+
+TEST(Bitmaps, JpegThreeTakesItsSeparateAlphaPremultiplied) {
+    const moviebytes::Bytes jpeg = Encode(false, 4, 2, 200);
+    const moviebytes::Bytes alpha = Deflate({255, 128, 0, 255, 255, 255, 255, 64});
+    moviebytes::BitWriter w;
+    w.U16(9);
+    w.U32(uint32_t(jpeg.size() + 4));
+    // The stray end and start markers some writers put first.
+    w.Raw({0xFF, 0xD9, 0xFF, 0xD8});
+    w.Raw(jpeg);
+    w.Raw(alpha);
+    const auto bmp = movie::ReadBitmapTag(35, w.out.data(), w.out.size(), {});
+    ASSERT_TRUE(bmp);
+    EXPECT_EQ(bmp->id, 9);
+    ASSERT_EQ(bmp->pixels.size(), 8u);
+    EXPECT_EQ(bmp->pixels[0] >> 24, 255u);
+    EXPECT_NEAR(int(bmp->pixels[0] & 0xFF), 200, 3);
+    EXPECT_EQ(bmp->pixels[1] >> 24, 128u);
+    EXPECT_NEAR(int(bmp->pixels[1] & 0xFF), 100, 3);  // premultiplied
+    EXPECT_EQ(bmp->pixels[2], 0u);
+}
+
+TEST(Bitmaps, PngInsideJpegTwoAndJpegWithTables) {
+    const moviebytes::Bytes png = Encode(true, 3, 3, 50);
+    moviebytes::BitWriter w;
+    w.U16(4);
+    w.Raw(png);
+    const auto fromPng = movie::ReadBitmapTag(21, w.out.data(), w.out.size(), {});
+    ASSERT_TRUE(fromPng);
+    EXPECT_EQ(fromPng->width, 3);
+    EXPECT_EQ(fromPng->pixels[4], 0xFF323232u);
+
+    // DefineBits: the tables in their own tag (here the whole stream's head up to its first
+    // frame header), the rest in the image tag after a start marker of its own.
+    const moviebytes::Bytes jpeg = Encode(false, 8, 8, 90);
+    size_t sof = 2;
+    while (sof + 4 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0)) sof += 2 + (jpeg[sof + 2] << 8 | jpeg[sof + 3]);
+    ASSERT_LT(sof + 4, jpeg.size());
+    moviebytes::Bytes tables(jpeg.begin(), jpeg.begin() + long(sof));
+    tables.insert(tables.end(), {0xFF, 0xD9});
+    moviebytes::BitWriter img;
+    img.U16(5);
+    img.Raw({0xFF, 0xD8});
+    img.Raw(moviebytes::Bytes(jpeg.begin() + long(sof), jpeg.end()));
+    const auto withTables = movie::ReadBitmapTag(6, img.out.data(), img.out.size(), tables);
+    ASSERT_TRUE(withTables);
+    EXPECT_EQ(withTables->width, 8);
+    EXPECT_NEAR(int(withTables->pixels[10] & 0xFF), 90, 3);
+}
+
+}  // namespace jpegtest
