@@ -261,20 +261,27 @@ Outline JoinLoops(const std::vector<Directed>& edges) {
     return o;
 }
 
+// A polyline that comes back to where it started is closed (joined there, not capped).
 Outline JoinPolylines(const std::vector<StyledEdge>& edges, uint32_t line) {
     Outline o;
     bool open = false;
-    Vec2 at;
+    Vec2 start, at;
+    auto finish = [&] {
+        if (open && at == start) o.verbs.push_back(Outline::Verb::Close);
+    };
     for (const StyledEdge& e : edges) {
         if (e.line != line) continue;
         if (!open || !(e.from == at)) {
+            finish();
             o.verbs.push_back(Outline::Verb::Move);
             o.points.push_back(e.from);
             open = true;
+            start = e.from;
         }
         AppendEdge(o, {e.from, e.control, e.to, e.curve});
         at = e.to;
     }
+    finish();
     return o;
 }
 

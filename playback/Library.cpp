@@ -9,7 +9,8 @@ constexpr size_t kMaxCachedMorphFrames = 512;
 // Imports may chain; a loop of imports ends here.
 constexpr int kMaxImportHops = 8;
 
-void AppendOutline(raster::Path& path, const movie::Outline& o) {
+// `keepClose` false: closed polylines stay open (line styles with the no-close flag get caps).
+void AppendOutline(raster::Path& path, const movie::Outline& o, bool keepClose = true) {
     size_t pi = 0;
     for (movie::Outline::Verb v : o.verbs) {
         switch (v) {
@@ -26,7 +27,7 @@ void AppendOutline(raster::Path& path, const movie::Outline& o) {
             pi += 2;
             break;
         case movie::Outline::Verb::Close:
-            path.Close();
+            if (keepClose) path.Close();
             break;
         }
     }
@@ -133,7 +134,8 @@ std::unique_ptr<CachedShape> Library::Build(const movie::ShapeGeometry& geometry
         CachedDraw draw;
         draw.stroke = d.stroke;
         draw.rule = nonZero ? raster::FillRule::NonZero : raster::FillRule::EvenOdd;
-        AppendOutline(draw.path, d.outline);
+        const bool noClose = d.stroke && d.style < lines.size() && lines[d.style].noClose;
+        AppendOutline(draw.path, d.outline, !noClose);
         if (!d.stroke) {
             if (d.style >= fills.size()) continue;
             SetPaint(draw, fills[d.style]);

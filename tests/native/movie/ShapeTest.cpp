@@ -101,6 +101,17 @@ TEST(ShapeGeometry, LinesBecomeOpenPolylinesPerStyle) {
     EXPECT_TRUE(g.draws[1].stroke);
 }
 
+TEST(ShapeGeometry, APolylineBackAtItsStartIsClosed) {
+    std::vector<StyledEdge> edges = {Line(0, 0, 10, 0, 0, 0, 1), Line(10, 0, 10, 10, 0, 0, 1), Line(10, 10, 0, 0, 0, 0, 1),
+                                     Line(50, 50, 60, 50, 0, 0, 1)};
+    const auto g = movie::BuildGeometry(edges, 0, 1, {});
+    ASSERT_EQ(g.draws.size(), 1u);
+    const auto& verbs = g.draws[0].outline.verbs;
+    EXPECT_EQ(std::count(verbs.begin(), verbs.end(), Outline::Verb::Close), 1);
+    EXPECT_EQ(verbs[4], Outline::Verb::Close);  // after Move and three Lines
+    EXPECT_EQ(verbs.back(), Outline::Verb::Line);
+}
+
 TEST(ShapeGeometry, SameFillOnBothSidesAddsNoEdge) {
     std::vector<StyledEdge> edges = {Line(0, 0, 10, 0, 1, 1)};
     EXPECT_TRUE(movie::BuildGeometry(edges, 1, 0, {}).draws.empty());
