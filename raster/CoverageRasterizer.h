@@ -77,17 +77,28 @@ void CoverageRasterizer::Sweep(FillRule rule, Sink&& sink) {
         const int hi = hi0 < width ? hi0 : width - 1;  // cells past the box only close the sum
         float sum = 0;
         uint8_t* cov = coverage_.data();
+        // Between edges the cells are zero and the coverage repeats: only a non-zero cell
+        // changes the running sum, which keeps the dependent chain of additions short.
+        uint8_t c = 0;
         if (rule == FillRule::NonZero) {
             for (int x = lo; x <= hi; ++x) {
-                sum += cells[x];
-                cells[x] = 0;
-                cov[x - lo] = detail::NonZeroCoverage(sum);
+                const float v = cells[x];
+                if (v != 0.0f) {
+                    sum += v;
+                    cells[x] = 0;
+                    c = detail::NonZeroCoverage(sum);
+                }
+                cov[x - lo] = c;
             }
         } else {
             for (int x = lo; x <= hi; ++x) {
-                sum += cells[x];
-                cells[x] = 0;
-                cov[x - lo] = detail::EvenOddCoverage(sum);
+                const float v = cells[x];
+                if (v != 0.0f) {
+                    sum += v;
+                    cells[x] = 0;
+                    c = detail::EvenOddCoverage(sum);
+                }
+                cov[x - lo] = c;
             }
         }
         for (int x = hi + 1; x <= hi0; ++x) cells[x] = 0;

@@ -3,17 +3,26 @@
 
 #include "PixelMath.h"
 
+#include <algorithm>
+
 namespace raster {
 
 namespace {
 
 void BlitSolidOpaque(uint32_t* d, const uint8_t* cov, int n, uint32_t color) {
-    for (int i = 0; i < n; ++i) {
+    int i = 0;
+    while (i < n) {
+        // Interiors are long runs of full coverage: a plain fill.
+        int run = i;
+        while (run < n && cov[run] == 255) ++run;
+        if (run > i) {
+            std::fill(d + i, d + run, color);
+            i = run;
+            continue;
+        }
         const uint32_t c = cov[i];
-        if (c == 255)
-            d[i] = color;
-        else if (c != 0)
-            d[i] = BlendCovered(color, d[i], c);
+        if (c != 0) d[i] = BlendCovered(color, d[i], c);
+        ++i;
     }
 }
 
@@ -28,7 +37,7 @@ void BlitPixels(uint32_t* d, const uint8_t* cov, int n, const uint32_t* src) {
     for (int i = 0; i < n; ++i) {
         const uint32_t c = cov[i];
         if (c == 255)
-            d[i] = SourceOver(src[i], d[i]);
+            d[i] = AlphaOf(src[i]) == 255 ? src[i] : SourceOver(src[i], d[i]);
         else if (c != 0)
             d[i] = BlendCovered(src[i], d[i], c);
     }

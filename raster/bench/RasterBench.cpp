@@ -2,7 +2,7 @@
 // frame (Clear + Render), median and fastest of the measured frames, at high and low quality.
 // Times are the thread's CPU time, which other programs sharing the machine disturb less than
 // the wall clock.
-//   raster-bench [frames]
+//   raster-bench [frames [scene-name-part]]
 #include "raster/DrawList.h"
 #include "raster/Renderer.h"
 
@@ -226,7 +226,9 @@ int main(int argc, char** argv) {
     std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
     std::printf("raster-bench: %dx%d, %d frames per scene (Clear + Render), CPU ms per frame: median (fastest)\n", kWidth, kHeight, frames);
     std::printf("%-28s %14s %14s\n", "scene", "high median", "low median");
+    const std::string only = argc > 2 ? argv[2] : "";
     for (const auto& s : scenes) {
+        if (s->name.find(only) == std::string::npos) continue;
         const Timing high = Measure(renderer, *s, Quality::High, pixels, frames);
         const Timing low = Measure(renderer, *s, Quality::Low, pixels, frames);
         std::printf("%-28s %8.2f (%4.2f) %8.2f (%4.2f)\n", s->name.c_str(), high.median, high.fastest, low.median,
