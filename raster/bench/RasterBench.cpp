@@ -2,12 +2,16 @@
 // frame (Clear + Render), median and fastest of the measured frames, at high and low quality.
 // Times are the thread's CPU time, which other programs sharing the machine disturb less than
 // the wall clock.
-//   raster-bench [frames [scene-name-part]]
+//   raster-bench [frames [scene-name-part [png-folder]]]
+// With a folder, each scene's high-quality frame is also written there as scene-N.png.
 #include "raster/DrawList.h"
 #include "raster/Renderer.h"
 
 #include <algorithm>
 #include <ctime>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -206,6 +210,20 @@ Timing Measure(Renderer& renderer, const Scene& scene, Quality q, std::vector<ui
     return {ms[ms.size() / 2], ms.front()};
 }
 
+// Writes the premultiplied pixels as an RGBA PNG (straight colour).
+void WritePng(const std::string& path, const std::vector<uint32_t>& pixels) {
+    std::vector<uint8_t> rgba(pixels.size() * 4);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const uint32_t p = pixels[i], a = p >> 24;
+        auto un = [a](uint32_t c) { return static_cast<uint8_t>(a == 0 ? 0 : std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
+        rgba[i * 4 + 0] = un((p >> 16) & 0xFF);
+        rgba[i * 4 + 1] = un((p >> 8) & 0xFF);
+        rgba[i * 4 + 2] = un(p & 0xFF);
+        rgba[i * 4 + 3] = static_cast<uint8_t>(a);
+    }
+    stbi_write_png(path.c_str(), kWidth, kHeight, 4, rgba.data(), kWidth * 4);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -233,6 +251,10 @@ int main(int argc, char** argv) {
         const Timing low = Measure(renderer, *s, Quality::Low, pixels, frames);
         std::printf("%-28s %8.2f (%4.2f) %8.2f (%4.2f)\n", s->name.c_str(), high.median, high.fastest, low.median,
                     low.fastest);
+        if (argc > 3) {
+            Measure(renderer, *s, Quality::High, pixels, 1);
+            WritePng(std::string(argv[3]) + "/scene-" + std::to_string(&s - scenes.data()) + ".png", pixels);
+        }
     }
     return 0;
 }
