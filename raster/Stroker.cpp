@@ -196,14 +196,23 @@ void Stroker::Stroke(const Path& path, const Matrix& m, const StrokeStyle& style
                      Contours& out) {
     lines_.Clear();
     FlattenPath(path, m, tolerance, lines_);
+    // Pixel hinting: a whole number of pixels wide, its centre line on pixel centres (odd
+    // widths) or pixel edges (even), so that straight strokes come out crisp.
+    float hintOffset = -1;
+    if (style.pixelHinting) {
+        width = std::max(1.0f, std::round(width));
+        hintOffset = std::fmod(width, 2.0f) == 1.0f ? 0.5f : 0.0f;
+    }
     std::vector<Point>& pts = scratch_;
     OutlineBuilder builder(style, 0.5f * width, tolerance, out);
     for (size_t c = 0; c < lines_.Count(); ++c) {
         // Drop repeated points: they have no direction.
         pts.clear();
         for (uint32_t k = lines_.Begin(c); k < lines_.End(c); ++k) {
-            const Point p = lines_.points[k];
+            Point p = lines_.points[k];
             if (!(std::isfinite(p.x) && std::isfinite(p.y))) continue;
+            if (hintOffset >= 0)
+                p = {std::floor(p.x - hintOffset + 0.5f) + hintOffset, std::floor(p.y - hintOffset + 0.5f) + hintOffset};
             if (pts.empty() || std::fabs(p.x - pts.back().x) > 1e-4f || std::fabs(p.y - pts.back().y) > 1e-4f)
                 pts.push_back(p);
         }
