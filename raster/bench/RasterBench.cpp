@@ -97,6 +97,16 @@ void SmallShapes(Scene& s) {
         s.list.Fill(p, kTwips, FillRule::EvenOdd, Paint::Solid(RandomColor(r, r.Next() < 0.5f ? 255 : 160)), {});
 }
 
+void BigSolids(Scene& s) {
+    s.name = "10 full-size solids";
+    // Backgrounds and large panels: the fill rate of the sweep and the blit. Every other one
+    // is translucent.
+    Lcg r;
+    for (int i = 0; i < 10; ++i) s.paths.push_back(Rect(-200 + i * 7.3f, -100 + i * 3.1f, kWidth * 20 + 150, kHeight * 20 + 90));
+    for (int i = 0; i < 10; ++i)
+        s.list.Fill(s.paths[i], kTwips, FillRule::NonZero, Paint::Solid(RandomColor(r, i % 2 ? 255 : 128)), {});
+}
+
 void BigGradients(Scene& s) {
     s.name = "4 full-size gradients";
     s.paths.push_back(Rect(0, 0, kWidth * 20, kHeight * 20));
@@ -234,6 +244,7 @@ int main(int argc, char** argv) {
         build(*scenes.back());
     };
     add(SmallShapes);
+    add(BigSolids);
     add(BigGradients);
     add([](Scene& s) { BitmapFill(s, false); });
     add([](Scene& s) { BitmapFill(s, true); });
