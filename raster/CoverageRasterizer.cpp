@@ -33,6 +33,9 @@ void CoverageRasterizer::Begin(const IntRect& box, bool antialias) {
         rowMax_.resize(rows, INT32_MIN);
     }
     if (coverage_.size() < static_cast<size_t>(stride_)) coverage_.resize(stride_);
+    blockStride_ = (stride_ >> kBlockShift) + 1;
+    const size_t blocks = static_cast<size_t>(blockStride_) * rows;
+    if (blocks_.size() < blocks) blocks_.resize(blocks, 0);
 }
 
 void CoverageRasterizer::AddContours(const Contours& c) {

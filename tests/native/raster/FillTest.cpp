@@ -289,3 +289,26 @@ TEST(Fill, ExtremeAndBrokenGeometryStaysInsideTheSurface) {
                 ASSERT_EQ(px[y * 11 + x], (x >= 2 && x < 6 && y >= 3 && y < 8) ? 0xFF000000u : 0xFFFFFFFFu) << x << "," << y;
     }
 }
+
+TEST(Fill, WideShapesWithLongEmptyAndFullStretches) {
+    // A one-pixel frame 300 wide (long untouched stretches with no coverage between its sides)
+    // beside a solid band (long stretches of full coverage): both exact to the pixel.
+    Path frame = RectPath(3, 2, 303, 40);
+    frame.MoveTo({4, 3});
+    frame.LineTo({302, 3});
+    frame.LineTo({302, 39});
+    frame.LineTo({4, 39});
+    frame.Close();
+    const Path band = RectPath(0, 50, 330, 60);
+    for (Quality q : {Quality::Low, Quality::High}) {
+        Canvas c(330, 64, kWhite);
+        FillBlack(c, frame, q, FillRule::EvenOdd);
+        FillBlack(c, band, q);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 330; ++x) {
+                const bool inFrame = x >= 3 && x < 303 && y >= 2 && y < 40 && !(x >= 4 && x < 302 && y >= 3 && y < 39);
+                const bool inBand = y >= 50 && y < 60;
+                ASSERT_EQ(CoverageAt(c, x, y), inFrame || inBand ? 255 : 0) << x << "," << y;
+            }
+    }
+}
