@@ -107,6 +107,28 @@ void BigSolids(Scene& s) {
         s.list.Fill(s.paths[i], kTwips, FillRule::NonZero, Paint::Solid(RandomColor(r, i % 2 ? 255 : 128)), {});
 }
 
+void SmallGradients(Scene& s) {
+    s.name = "1000 small gradient shapes";
+    // Buttons and highlights: each draw builds its ramp, half of them in linear RGB.
+    Lcg r;
+    for (int i = 0; i < 1000; ++i) {
+        const float x = r.Next() * kWidth * 20, y = r.Next() * kHeight * 20, size = 100 + r.Next() * 300;
+        s.paths.push_back(Circle(x, y, size));
+        auto g = std::make_unique<Gradient>();
+        g->kind = i % 3 == 0 ? Gradient::Kind::Linear : Gradient::Kind::Radial;
+        g->interpolation = i % 2 ? Interpolation::LinearRgb : Interpolation::Rgb;
+        g->stops = {{0, RandomColor(r, 255)}, {160, RandomColor(r, 200)}, {255, RandomColor(r, 255)}};
+        g->matrix = Matrix::Translate(x, y) * Matrix::Scale(size, size);
+        s.gradients.push_back(std::move(g));
+    }
+    for (size_t i = 0; i < s.paths.size(); ++i) {
+        Paint p;
+        p.kind = Paint::Kind::Gradient;
+        p.gradient = s.gradients[i].get();
+        s.list.Fill(s.paths[i], kTwips, FillRule::EvenOdd, p, {});
+    }
+}
+
 void BigGradients(Scene& s) {
     s.name = "4 full-size gradients";
     s.paths.push_back(Rect(0, 0, kWidth * 20, kHeight * 20));
@@ -245,6 +267,7 @@ int main(int argc, char** argv) {
     };
     add(SmallShapes);
     add(BigSolids);
+    add(SmallGradients);
     add(BigGradients);
     add([](Scene& s) { BitmapFill(s, false); });
     add([](Scene& s) { BitmapFill(s, true); });
