@@ -109,23 +109,27 @@ void BigSolids(Scene& s) {
 
 void SmallGradients(Scene& s) {
     s.name = "1000 small gradient shapes";
-    // Buttons and highlights: each draw builds its ramp, half of them in linear RGB.
+    // Buttons and highlights: 1000 shapes sharing 50 gradients (a movie's instances of a few
+    // shape definitions), half of them in linear RGB.
     Lcg r;
-    for (int i = 0; i < 1000; ++i) {
-        const float x = r.Next() * kWidth * 20, y = r.Next() * kHeight * 20, size = 100 + r.Next() * 300;
-        s.paths.push_back(Circle(x, y, size));
+    for (int i = 0; i < 50; ++i) {
         auto g = std::make_unique<Gradient>();
         g->kind = i % 3 == 0 ? Gradient::Kind::Linear : Gradient::Kind::Radial;
         g->interpolation = i % 2 ? Interpolation::LinearRgb : Interpolation::Rgb;
         g->stops = {{0, RandomColor(r, 255)}, {160, RandomColor(r, 200)}, {255, RandomColor(r, 255)}};
-        g->matrix = Matrix::Translate(x, y) * Matrix::Scale(size, size);
         s.gradients.push_back(std::move(g));
+    }
+    std::vector<Matrix> places;
+    for (int i = 0; i < 1000; ++i) {
+        const float x = r.Next() * kWidth * 20, y = r.Next() * kHeight * 20, size = 100 + r.Next() * 300;
+        s.paths.push_back(Circle(0, 0, 1));
+        places.push_back(kTwips * Matrix::Translate(x, y) * Matrix::Scale(size, size));
     }
     for (size_t i = 0; i < s.paths.size(); ++i) {
         Paint p;
         p.kind = Paint::Kind::Gradient;
-        p.gradient = s.gradients[i].get();
-        s.list.Fill(s.paths[i], kTwips, FillRule::EvenOdd, p, {});
+        p.gradient = s.gradients[i % s.gradients.size()].get();
+        s.list.Fill(s.paths[i], places[i], FillRule::EvenOdd, p, {});
     }
 }
 
