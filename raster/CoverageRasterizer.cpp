@@ -8,6 +8,18 @@
 
 namespace raster {
 
+namespace {
+
+// Clamp that also sends NaN (from edges of extreme size) to the low end, so no index made
+// from the result can leave the buffers.
+inline float ClampSafe(float v, float lo, float hi) {
+    if (!(v >= lo)) return lo;
+    if (!(v <= hi)) return hi;
+    return v;
+}
+
+}  // namespace
+
 void CoverageRasterizer::Begin(const IntRect& box, bool antialias) {
     box_ = box.Empty() ? IntRect{} : box;
     antialias_ = antialias;
@@ -21,6 +33,9 @@ void CoverageRasterizer::Begin(const IntRect& box, bool antialias) {
         rowMax_.resize(rows, INT32_MIN);
     }
     if (coverage_.size() < static_cast<size_t>(stride_)) coverage_.resize(stride_);
+    blockStride_ = (stride_ >> kBlockShift) + 1;
+    const size_t blocks = static_cast<size_t>(blockStride_) * rows;
+    if (blocks_.size() < blocks) blocks_.resize(blocks, 0);
 }
 
 void CoverageRasterizer::AddContours(const Contours& c) {
@@ -63,8 +78,10 @@ void CoverageRasterizer::AddClippedLine(float x0, float y0, float x1, float y1) 
             return;
         }
     }
-    x0 = std::clamp(x0, 0.0f, w);
-    x1 = std::clamp(x1, 0.0f, w);
+    x0 = ClampSafe(x0, 0.0f, w);
+    x1 = ClampSafe(x1, 0.0f, w);
+    y0 = ClampSafe(y0, 0.0f, static_cast<float>(box_.Height()));
+    y1 = ClampSafe(y1, 0.0f, static_cast<float>(box_.Height()));
     if (antialias_)
         AccumulateArea(x0, y0, x1, y1);
     else
@@ -89,7 +106,7 @@ void CoverageRasterizer::AccumulateArea(float x0, float y0, float x1, float y1) 
         const float top = std::max(static_cast<float>(row), y0);
         const float bottom = std::min(static_cast<float>(row + 1), y1);
         const float d = (bottom - top) * dir;
-        const float xNext = std::clamp(x0 + (bottom - y0) * dxdy, 0.0f, w);
+        const float xNext = ClampSafe(x0 + (bottom - y0) * dxdy, 0.0f, w);
         const float xa = std::min(x, xNext), xb = std::max(x, xNext);
         const float floorA = std::floor(xa);
         const int ia = static_cast<int>(floorA);
@@ -142,7 +159,7 @@ void CoverageRasterizer::AccumulateCentres(float x0, float y0, float x1, float y
     for (int row = rowStart; row < rowEnd; ++row) {
         const float x = x0 + (static_cast<float>(row) + 0.5f - y0) * dxdy;
         // The first pixel whose centre lies at or right of the crossing.
-        const float first = std::clamp(std::ceil(x - 0.5f), 0.0f, static_cast<float>(w));
+        const float first = ClampSafe(std::ceil(x - 0.5f), 0.0f, static_cast<float>(w));
         const int i = static_cast<int>(first);
         acc_[static_cast<size_t>(row) * stride_ + i] += dir;
         Touch(row, i, i);

@@ -9,8 +9,10 @@
 #include "IntRect.h"
 #include "raster/Path.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace raster {
@@ -38,13 +40,21 @@ private:
     void Touch(int row, int cellMin, int cellMax) {
         if (cellMin < rowMin_[row]) rowMin_[row] = cellMin;
         if (cellMax > rowMax_[row]) rowMax_[row] = cellMax;
+        uint8_t* blocks = blocks_.data() + static_cast<size_t>(row) * blockStride_;
+        for (int b = cellMin >> kBlockShift; b <= cellMax >> kBlockShift; ++b) blocks[b] = 1;
     }
+
+    // Cells are grouped in blocks of 32 with a flag per block set when an edge wrote into it,
+    // so the sweep skips untouched stretches (the inside of a thin outline) without reading them.
+    static constexpr int kBlockShift = 5;
 
     IntRect box_;
     bool antialias_ = true;
     int stride_ = 0;
     std::vector<float> acc_;      // box rows of stride_ cells (two more than the box is wide)
     std::vector<int> rowMin_, rowMax_;  // cells touched per row; min > max: none
+    std::vector<uint8_t> blocks_;       // box rows of blockStride_ flags
+    int blockStride_ = 0;
     std::vector<uint8_t> coverage_;
 };
 
@@ -68,30 +78,51 @@ inline uint8_t EvenOddCoverage(float winding) {
 template <class Sink>
 void CoverageRasterizer::Sweep(FillRule rule, Sink&& sink) {
     const int width = box_.Width();
+    const bool nonZero = rule == FillRule::NonZero;
     for (int row = 0; row < box_.Height(); ++row) {
         const int lo = rowMin_[row], hi0 = rowMax_[row];
         if (lo > hi0) continue;
         rowMin_[row] = INT32_MAX;
         rowMax_[row] = INT32_MIN;
         float* cells = acc_.data() + static_cast<size_t>(row) * stride_;
+        uint8_t* blocks = blocks_.data() + static_cast<size_t>(row) * blockStride_;
         const int hi = hi0 < width ? hi0 : width - 1;  // cells past the box only close the sum
-        float sum = 0;
+        const int y = box_.y0 + row;
         uint8_t* cov = coverage_.data();
-        if (rule == FillRule::NonZero) {
-            for (int x = lo; x <= hi; ++x) {
-                sum += cells[x];
-                cells[x] = 0;
-                cov[x - lo] = detail::NonZeroCoverage(sum);
-            }
-        } else {
-            for (int x = lo; x <= hi; ++x) {
-                sum += cells[x];
-                cells[x] = 0;
-                cov[x - lo] = detail::EvenOddCoverage(sum);
+        float sum = 0;
+        uint8_t c = 0;
+        int start = -1;  // first cell of the run of coverage being gathered
+        int x = lo;
+        while (x <= hi) {
+            const int block = x >> kBlockShift;
+            const int blockEnd = std::min(hi, ((block + 1) << kBlockShift) - 1);
+            if (blocks[block]) {
+                // Only a non-zero cell changes the running sum; between edges the coverage
+                // repeats.
+                blocks[block] = 0;
+                if (start < 0) start = x;
+                for (; x <= blockEnd; ++x) {
+                    const float v = cells[x];
+                    if (v != 0.0f) {
+                        sum += v;
+                        cells[x] = 0;
+                        c = nonZero ? detail::NonZeroCoverage(sum) : detail::EvenOddCoverage(sum);
+                    }
+                    cov[x - start] = c;
+                }
+            } else if (c == 0) {
+                if (start >= 0) sink(y, box_.x0 + start, box_.x0 + x, cov);
+                start = -1;
+                x = blockEnd + 1;
+            } else {
+                if (start < 0) start = x;
+                std::memset(cov + (x - start), c, static_cast<size_t>(blockEnd + 1 - x));
+                x = blockEnd + 1;
             }
         }
-        for (int x = hi + 1; x <= hi0; ++x) cells[x] = 0;
-        if (lo <= hi) sink(box_.y0 + row, box_.x0 + lo, box_.x0 + hi + 1, cov);
+        if (start >= 0) sink(y, box_.x0 + start, box_.x0 + hi + 1, cov);
+        for (int k = hi + 1; k <= hi0; ++k) cells[k] = 0;
+        for (int b = (hi + 1) >> kBlockShift; b <= hi0 >> kBlockShift; ++b) blocks[b] = 0;
     }
 }
 

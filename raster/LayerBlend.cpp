@@ -111,8 +111,7 @@ void CompositeRow(uint32_t* dst, const uint32_t* src, const uint8_t* mask, int c
         uint32_t s = src[i];
         if constexpr (Masked) s = ScalePixel(s, mask[i]);
         if constexpr (M == BlendMode::Normal || M == BlendMode::Layer) {
-            if (s == 0) continue;
-            dst[i] = SourceOver(s, dst[i]);
+            dst[i] = SourceOver(s, dst[i]);  // exact for an empty source, and branch-free
         } else if constexpr (M == BlendMode::Alpha || M == BlendMode::Erase) {
             dst[i] = BlendPixel(M, s, dst[i]);
         } else {

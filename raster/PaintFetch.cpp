@@ -30,24 +30,22 @@ void FetchLinear(const PaintContext& pc, int x, int y, int count, uint32_t* out)
     const Matrix& m = pc.inverse;
     // Gradient x at the pixel centre, and its step per pixel; t = (gx + 1) / 2.
     const double gx = m.a * (x + 0.5) + m.c * (y + 0.5) + m.tx;
-    float t = static_cast<float>((gx + 1.0) * 0.5);
+    const float t0 = static_cast<float>((gx + 1.0) * 0.5);
     const float dt = static_cast<float>(m.a * 0.5);
-    for (int i = 0; i < count; ++i) {
-        out[i] = pc.ramp[RampIndex<S>(t)];
-        t += dt;
-    }
+    // Each pixel's parameter from the row's start, not by adding up steps: no chain between
+    // pixels, so the loop vectorises up to the ramp lookup.
+    for (int i = 0; i < count; ++i) out[i] = pc.ramp[RampIndex<S>(t0 + dt * static_cast<float>(i))];
 }
 
 template <Spread S>
 void FetchRadial(const PaintContext& pc, int x, int y, int count, uint32_t* out) {
     const Matrix& m = pc.inverse;
-    float gx = static_cast<float>(m.a * (x + 0.5) + m.c * (y + 0.5) + m.tx);
-    float gy = static_cast<float>(m.b * (x + 0.5) + m.d * (y + 0.5) + m.ty);
+    const float gx0 = static_cast<float>(m.a * (x + 0.5) + m.c * (y + 0.5) + m.tx);
+    const float gy0 = static_cast<float>(m.b * (x + 0.5) + m.d * (y + 0.5) + m.ty);
     const float dx = static_cast<float>(m.a), dy = static_cast<float>(m.b);
     for (int i = 0; i < count; ++i) {
+        const float gx = gx0 + dx * static_cast<float>(i), gy = gy0 + dy * static_cast<float>(i);
         out[i] = pc.ramp[RampIndex<S>(std::sqrt(gx * gx + gy * gy))];
-        gx += dx;
-        gy += dy;
     }
 }
 
@@ -58,18 +56,17 @@ template <Spread S>
 void FetchFocal(const PaintContext& pc, int x, int y, int count, uint32_t* out) {
     const Matrix& m = pc.inverse;
     const float f = pc.focal;
-    float gx = static_cast<float>(m.a * (x + 0.5) + m.c * (y + 0.5) + m.tx) - f;
-    float gy = static_cast<float>(m.b * (x + 0.5) + m.d * (y + 0.5) + m.ty);
+    const float gx0 = static_cast<float>(m.a * (x + 0.5) + m.c * (y + 0.5) + m.tx) - f;
+    const float gy0 = static_cast<float>(m.b * (x + 0.5) + m.d * (y + 0.5) + m.ty);
     const float dx = static_cast<float>(m.a), dy = static_cast<float>(m.b);
     const float k = 1.0f - f * f;
     for (int i = 0; i < count; ++i) {
+        const float gx = gx0 + dx * static_cast<float>(i), gy = gy0 + dy * static_cast<float>(i);
         const float dd = gx * gx + gy * gy;
         const float fd = f * gx;
         const float den = std::sqrt(fd * fd + dd * k) - fd;
         const float t = den > 0.0f ? dd / den : 0.0f;
         out[i] = pc.ramp[RampIndex<S>(t)];
-        gx += dx;
-        gy += dy;
     }
 }
 

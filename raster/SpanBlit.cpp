@@ -3,35 +3,54 @@
 
 #include "PixelMath.h"
 
+#include <algorithm>
+
 namespace raster {
 
 namespace {
 
 void BlitSolidOpaque(uint32_t* d, const uint8_t* cov, int n, uint32_t color) {
-    for (int i = 0; i < n; ++i) {
+    int i = 0;
+    while (i < n) {
+        // Interiors are long runs of full coverage: a plain fill.
+        int run = i;
+        while (run < n && cov[run] == 255) ++run;
+        if (run > i) {
+            std::fill(d + i, d + run, color);
+            i = run;
+            continue;
+        }
         const uint32_t c = cov[i];
-        if (c == 255)
-            d[i] = color;
-        else if (c != 0)
-            d[i] = BlendCovered(color, d[i], c);
+        if (c != 0) d[i] = BlendCovered(color, d[i], c);
+        ++i;
     }
 }
 
+// The per-pixel loops have no branches so that the compiler can vectorise them: coverage 0
+// leaves the destination exactly as it was (its scale by 255 is exact).
+void BlendFullRun(uint32_t* d, int n, uint32_t color) {
+    const uint32_t keep = 255 - AlphaOf(color);
+    for (int i = 0; i < n; ++i) d[i] = color + ScalePixel(d[i], keep);
+}
+
 void BlitSolidTranslucent(uint32_t* d, const uint8_t* cov, int n, uint32_t color) {
-    for (int i = 0; i < n; ++i) {
-        const uint32_t c = cov[i];
-        if (c != 0) d[i] = BlendCovered(color, d[i], c);
+    int i = 0;
+    while (i < n) {
+        int end = i;
+        if (cov[i] == 255) {
+            // Full coverage needs one scale per pixel, not two.
+            while (end < n && cov[end] == 255) ++end;
+            BlendFullRun(d + i, end - i, color);
+        } else {
+            while (end < n && cov[end] != 255) ++end;
+            for (int k = i; k < end; ++k) d[k] = BlendCovered(color, d[k], cov[k]);
+        }
+        i = end;
     }
 }
 
 void BlitPixels(uint32_t* d, const uint8_t* cov, int n, const uint32_t* src) {
-    for (int i = 0; i < n; ++i) {
-        const uint32_t c = cov[i];
-        if (c == 255)
-            d[i] = SourceOver(src[i], d[i]);
-        else if (c != 0)
-            d[i] = BlendCovered(src[i], d[i], c);
-    }
+    for (int i = 0; i < n; ++i) d[i] = BlendCovered(src[i], d[i], cov[i]);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// Turns a path's outline into polygons to fill with the non-zero rule, in device space: one
-// quadrilateral per segment, a wedge per join, a cap per open end, every polygon wound the
-// same way so that their union fills.
+// Turns a path's outline into polygons to fill with the non-zero rule, in device space: per
+// sub-path, the offset lines on both sides joined at corners and capped at open ends.
 #pragma once
 
 #include "Contours.h"
@@ -24,10 +23,9 @@ public:
                 Contours& out);
 
 private:
-    // Kept between calls: the flattened centre lines, one sub-path's points, one polygon.
+    // Kept between calls: the flattened centre lines and one sub-path's points.
     Contours lines_;
     std::vector<Point> scratch_;
-    std::vector<Point> poly_;
 };
 
 }  // namespace raster

@@ -2,12 +2,16 @@
 // frame (Clear + Render), median and fastest of the measured frames, at high and low quality.
 // Times are the thread's CPU time, which other programs sharing the machine disturb less than
 // the wall clock.
-//   raster-bench [frames]
+//   raster-bench [frames [scene-name-part [png-folder]]]
+// With a folder, each scene's high-quality frame is also written there as scene-N.png.
 #include "raster/DrawList.h"
 #include "raster/Renderer.h"
 
 #include <algorithm>
 #include <ctime>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -91,6 +95,42 @@ void SmallShapes(Scene& s) {
     }
     for (const Path& p : s.paths)
         s.list.Fill(p, kTwips, FillRule::EvenOdd, Paint::Solid(RandomColor(r, r.Next() < 0.5f ? 255 : 160)), {});
+}
+
+void BigSolids(Scene& s) {
+    s.name = "10 full-size solids";
+    // Backgrounds and large panels: the fill rate of the sweep and the blit. Every other one
+    // is translucent.
+    Lcg r;
+    for (int i = 0; i < 10; ++i) s.paths.push_back(Rect(-200 + i * 7.3f, -100 + i * 3.1f, kWidth * 20 + 150, kHeight * 20 + 90));
+    for (int i = 0; i < 10; ++i)
+        s.list.Fill(s.paths[i], kTwips, FillRule::NonZero, Paint::Solid(RandomColor(r, i % 2 ? 255 : 128)), {});
+}
+
+void SmallGradients(Scene& s) {
+    s.name = "1000 small gradient shapes";
+    // Buttons and highlights: 1000 shapes sharing 50 gradients (a movie's instances of a few
+    // shape definitions), half of them in linear RGB.
+    Lcg r;
+    for (int i = 0; i < 50; ++i) {
+        auto g = std::make_unique<Gradient>();
+        g->kind = i % 3 == 0 ? Gradient::Kind::Linear : Gradient::Kind::Radial;
+        g->interpolation = i % 2 ? Interpolation::LinearRgb : Interpolation::Rgb;
+        g->stops = {{0, RandomColor(r, 255)}, {160, RandomColor(r, 200)}, {255, RandomColor(r, 255)}};
+        s.gradients.push_back(std::move(g));
+    }
+    std::vector<Matrix> places;
+    for (int i = 0; i < 1000; ++i) {
+        const float x = r.Next() * kWidth * 20, y = r.Next() * kHeight * 20, size = 100 + r.Next() * 300;
+        s.paths.push_back(Circle(0, 0, 1));
+        places.push_back(kTwips * Matrix::Translate(x, y) * Matrix::Scale(size, size));
+    }
+    for (size_t i = 0; i < s.paths.size(); ++i) {
+        Paint p;
+        p.kind = Paint::Kind::Gradient;
+        p.gradient = s.gradients[i % s.gradients.size()].get();
+        s.list.Fill(s.paths[i], places[i], FillRule::EvenOdd, p, {});
+    }
 }
 
 void BigGradients(Scene& s) {
@@ -206,6 +246,20 @@ Timing Measure(Renderer& renderer, const Scene& scene, Quality q, std::vector<ui
     return {ms[ms.size() / 2], ms.front()};
 }
 
+// Writes the premultiplied pixels as an RGBA PNG (straight colour).
+void WritePng(const std::string& path, const std::vector<uint32_t>& pixels) {
+    std::vector<uint8_t> rgba(pixels.size() * 4);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const uint32_t p = pixels[i], a = p >> 24;
+        auto un = [a](uint32_t c) { return static_cast<uint8_t>(a == 0 ? 0 : std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
+        rgba[i * 4 + 0] = un((p >> 16) & 0xFF);
+        rgba[i * 4 + 1] = un((p >> 8) & 0xFF);
+        rgba[i * 4 + 2] = un(p & 0xFF);
+        rgba[i * 4 + 3] = static_cast<uint8_t>(a);
+    }
+    stbi_write_png(path.c_str(), kWidth, kHeight, 4, rgba.data(), kWidth * 4);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -216,6 +270,8 @@ int main(int argc, char** argv) {
         build(*scenes.back());
     };
     add(SmallShapes);
+    add(BigSolids);
+    add(SmallGradients);
     add(BigGradients);
     add([](Scene& s) { BitmapFill(s, false); });
     add([](Scene& s) { BitmapFill(s, true); });
@@ -226,11 +282,17 @@ int main(int argc, char** argv) {
     std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
     std::printf("raster-bench: %dx%d, %d frames per scene (Clear + Render), CPU ms per frame: median (fastest)\n", kWidth, kHeight, frames);
     std::printf("%-28s %14s %14s\n", "scene", "high median", "low median");
+    const std::string only = argc > 2 ? argv[2] : "";
     for (const auto& s : scenes) {
+        if (s->name.find(only) == std::string::npos) continue;
         const Timing high = Measure(renderer, *s, Quality::High, pixels, frames);
         const Timing low = Measure(renderer, *s, Quality::Low, pixels, frames);
         std::printf("%-28s %8.2f (%4.2f) %8.2f (%4.2f)\n", s->name.c_str(), high.median, high.fastest, low.median,
                     low.fastest);
+        if (argc > 3) {
+            Measure(renderer, *s, Quality::High, pixels, 1);
+            WritePng(std::string(argv[3]) + "/scene-" + std::to_string(&s - scenes.data()) + ".png", pixels);
+        }
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 using namespace raster;
 using rastertest::Canvas;
@@ -241,4 +242,73 @@ TEST(Renderer, SteadySceneGivesTheSamePixelsFrameAfterFrame) {
     Clear(c.surface(), kWhite);
     c.Render(list);
     EXPECT_EQ(first, c.pixels);
+}
+
+TEST(Fill, ExtremeAndBrokenGeometryStaysInsideTheSurface) {
+    // Coordinates that overflow, NaN, infinities and singular matrices: nothing is written
+    // outside the surface (its stride's padding column stays as it was) and a sound shape drawn
+    // afterwards still comes out exact.
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<Path> paths;
+    const Point wild[][3] = {{{-1e38f, -1e38f}, {1e38f, 1e38f}, {-1e38f, 1e38f}},
+                             {{nan, 0}, {5, nan}, {3, 3}},
+                             {{-inf, 2}, {inf, 7}, {3, inf}},
+                             {{1e-30f, 1e-30f}, {4e-30f, 9}, {1e30f, 1e-30f}},
+                             {{2, 2}, {2, 2}, {2, 2}}};
+    for (const auto& tri : wild) {
+        Path p;
+        p.MoveTo(tri[0]);
+        p.QuadTo(tri[1], tri[2]);
+        p.CubicTo(tri[2], tri[0], tri[1]);
+        p.Close();
+        paths.push_back(p);
+    }
+    const Matrix matrices[] = {Matrix{}, Matrix{1e30, 0, 0, 1e30, 0, 0}, Matrix{0, 0, 0, 0, 5, 5},
+                               Matrix{1, 0, 0, 1, nan, 0}};
+    for (Quality q : {Quality::Low, Quality::High}) {
+        std::vector<uint32_t> px(11 * 10, 0xFFFFFFFFu);
+        Surface s{px.data(), 10, 10, 11};
+        Renderer r;
+        DrawList list;
+        StrokeStyle st;
+        st.width = 3;
+        for (const Path& p : paths)
+            for (const Matrix& m : matrices) {
+                list.Fill(p, m, FillRule::NonZero, Paint::Solid({0, 0, 0, 255}), ColorTransform{});
+                list.Stroke(p, m, st, Paint::Solid({0, 0, 0, 255}), ColorTransform{});
+            }
+        r.Render(list, s, {q});
+        for (int y = 0; y < 10; ++y) ASSERT_EQ(px[y * 11 + 10], 0xFFFFFFFFu) << y;
+        Clear(s, kWhite);
+        const Path square = RectPath(2, 3, 6, 8);
+        DrawList sound;
+        sound.Fill(square, {}, FillRule::NonZero, Paint::Solid(kBlack), ColorTransform{});
+        r.Render(sound, s, {q});
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                ASSERT_EQ(px[y * 11 + x], (x >= 2 && x < 6 && y >= 3 && y < 8) ? 0xFF000000u : 0xFFFFFFFFu) << x << "," << y;
+    }
+}
+
+TEST(Fill, WideShapesWithLongEmptyAndFullStretches) {
+    // A one-pixel frame 300 wide (long untouched stretches with no coverage between its sides)
+    // beside a solid band (long stretches of full coverage): both exact to the pixel.
+    Path frame = RectPath(3, 2, 303, 40);
+    frame.MoveTo({4, 3});
+    frame.LineTo({302, 3});
+    frame.LineTo({302, 39});
+    frame.LineTo({4, 39});
+    frame.Close();
+    const Path band = RectPath(0, 50, 330, 60);
+    for (Quality q : {Quality::Low, Quality::High}) {
+        Canvas c(330, 64, kWhite);
+        FillBlack(c, frame, q, FillRule::EvenOdd);
+        FillBlack(c, band, q);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 330; ++x) {
+                const bool inFrame = x >= 3 && x < 303 && y >= 2 && y < 40 && !(x >= 4 && x < 302 && y >= 3 && y < 39);
+                const bool inBand = y >= 50 && y < 60;
+                ASSERT_EQ(CoverageAt(c, x, y), inFrame || inBand ? 255 : 0) << x << "," << y;
+            }
+    }
 }

@@ -185,3 +185,24 @@ TEST(Stroke, LonePointWithRoundCapsIsADot) {
     const Canvas none = StrokeBlack(p, Style(6, Cap::None));
     EXPECT_EQ(CoverageAt(none, 20, 20), 0);
 }
+
+TEST(Stroke, PixelHintingSnapsToWholePixels) {
+    // A 1-pixel line at y = 10.3 straddles two rows; hinted, it fills row 10 only. A 2-pixel
+    // line is moved onto pixel edges, 1.6 rounds to 2.
+    const Path line = Polyline({{5, 10.3f}, {30, 10.3f}});
+    StrokeStyle s = Style(1);
+    const Canvas plain = StrokeBlack(line, s);
+    EXPECT_GT(CoverageAt(plain, 15, 9), 0);
+    EXPECT_LT(CoverageAt(plain, 15, 10), 255);
+    s.pixelHinting = true;
+    const Canvas hinted = StrokeBlack(line, s);
+    EXPECT_EQ(CoverageAt(hinted, 15, 9), 0);
+    EXPECT_EQ(CoverageAt(hinted, 15, 10), 255);
+    EXPECT_EQ(CoverageAt(hinted, 15, 11), 0);
+    s.width = 1.6f;
+    const Canvas even = StrokeBlack(line, s);
+    EXPECT_EQ(CoverageAt(even, 15, 9), 255);
+    EXPECT_EQ(CoverageAt(even, 15, 10), 255);
+    EXPECT_EQ(CoverageAt(even, 15, 11), 0);
+    EXPECT_EQ(CoverageAt(even, 15, 8), 0);
+}
