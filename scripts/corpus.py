@@ -178,15 +178,18 @@ def main():
             note = r["error"] or "outliers %s, largest difference %s" % (r["outliers"], r["max_diff"])
             print("%s %s:%s%s  %s" % ("PASS" if r["pass"] else "FAIL", case, r["name"], " [input]" if interactive else "", note))
             keys = ["all", "input" if interactive else "non-input", "category " + category(case)]
+            if not interactive:
+                keys.append("non-input category " + category(case))
             for k in keys:
                 totals[k][1] += 1
                 totals[k][0] += 1 if r["pass"] else 0
 
     print()
-    for k in ["all", "non-input", "input"] + sorted(k for k in totals if k.startswith("category ")):
+    for k in ["all", "non-input", "input"] + sorted(k for k in totals if k.startswith("category ")) + \
+            sorted(k for k in totals if k.startswith("non-input category ")):
         passed, count = totals[k]
         if count:
-            print("%-36s %3d / %3d  (%.1f%%)" % (k, passed, count, 100.0 * passed / count))
+            print("%-44s %3d / %3d  (%.1f%%)" % (k, passed, count, 100.0 * passed / count))
     print("failure images: %s" % os.path.join(out_root, "failures"))
 
     if a.write_passing:
