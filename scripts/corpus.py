@@ -208,4 +208,7 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except BrokenPipeError:  # the output was cut short by its reader (head, less)
+        sys.exit(1)
