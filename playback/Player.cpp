@@ -176,9 +176,11 @@ void Player::GotoFrame(DisplayObject& clip, uint32_t frame, bool play) {
     if (clip.kind != ObjectKind::Clip) return;
     clip.playing = play;
     if (clip.firstFramePending) {
-        // Still to run its first frame: that frame's actions are superseded by the target's.
+        // Placed this frame and not run yet: its first frame comes first, then the target.
         clip.firstFramePending = false;
-        if (frame == 0) impl_->QueueFrameActions(clip, 0);
+        impl_->RunInitActions(clip);
+        impl_->RunClipEvents(clip, kEventLoad);
+        impl_->QueueFrameActions(clip, 0);
     }
     impl_->SeekFrame(clip, frame);
 }
