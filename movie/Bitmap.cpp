@@ -79,9 +79,49 @@ std::vector<uint8_t> CleanJpeg(const uint8_t* tables, size_t tablesSize, const u
     return out;
 }
 
+// The decoder trusts a Huffman table's code counts (more than 256 codes overrun its tables):
+// walk the JPEG's segments, and the markers between entropy-coded data, and check every table.
+bool JpegHuffmanTablesSound(const uint8_t* d, size_t n) {
+    size_t i = 0;
+    while (i + 1 < n) {
+        if (d[i] != 0xFF) {
+            ++i;  // entropy-coded data
+            continue;
+        }
+        const uint8_t m = d[i + 1];
+        if (m == 0xFF) {
+            ++i;  // fill byte
+            continue;
+        }
+        if (m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD9)) {
+            i += 2;  // stuffing, restart, start and end markers carry no length
+            continue;
+        }
+        if (i + 4 > n) return true;
+        const size_t length = size_t(d[i + 2]) << 8 | d[i + 3];
+        if (length < 2) return false;
+        const size_t end = std::min(n, i + 2 + length);
+        if (m == 0xC4) {
+            for (size_t t = i + 4; t < end;) {
+                if (end - t < 17) return false;
+                size_t codes = 0;
+                for (int k = 1; k <= 16; ++k) codes += d[t + k];
+                if (codes > 256) return false;
+                t += 17 + codes;
+            }
+        }
+        i = end;
+    }
+    return true;
+}
+
 std::optional<DecodedBitmap> DecodeWithStb(const uint8_t* data, size_t size, std::string* error) {
     if (size == 0 || size > size_t(INT32_MAX)) {
         if (error) *error = "empty image data";
+        return std::nullopt;
+    }
+    if (IsJpeg(data, size) && !JpegHuffmanTablesSound(data, size)) {
+        if (error) *error = "JPEG with a broken Huffman table";
         return std::nullopt;
     }
     int w = 0, h = 0, comp = 0;

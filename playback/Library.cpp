@@ -144,7 +144,8 @@ std::unique_ptr<CachedShape> Library::Build(const movie::ShapeGeometry& geometry
             const movie::LineStyle& ls = lines[d.style];
             if (ls.hasFill) SetPaint(draw, ls.fill);
             else draw.paint = raster::Paint::Solid(ToRaster(ls.color));
-            draw.strokeStyle.width = float(ls.width);
+            // A line that no matrix scales is as wide as its twips make pixels.
+            draw.strokeStyle.width = ls.noHScale && ls.noVScale ? float(ls.width) / 20.0f : float(ls.width);
             draw.strokeStyle.startCap = ToCap(ls.startCap);
             draw.strokeStyle.endCap = ToCap(ls.endCap);
             draw.strokeStyle.join = ToJoin(ls.join);
