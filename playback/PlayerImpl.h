@@ -14,6 +14,8 @@ namespace playback {
 
 // How deep the display tree may grow (a sprite that places itself stops here).
 constexpr int kMaxTreeDepth = 64;
+// Objects alive at once (sprites that place several copies of themselves grow without end).
+constexpr size_t kMaxObjects = 100000;
 // Action blocks one frame may run (actions that keep jumping between frames stop here).
 constexpr uint32_t kMaxActionBlocksPerFrame = 20000;
 // Masks open at once in one container.
@@ -32,6 +34,7 @@ struct Player::Impl {
     std::function<void(const std::string&, const std::string&)> fsHandler;
     std::function<void(const std::string&, const std::string&)> urlHandler;
 
+    size_t liveObjects = 0;  // declared before every owner of objects: it outlives them
     std::vector<std::unique_ptr<DisplayObject>> removedThisFrame;
     std::vector<DisplayObject*> tickScratch;
     std::vector<PendingActions> queue;

@@ -40,12 +40,14 @@ int Player::Impl::TreeDepth(const DisplayObject& object) const {
 }
 
 std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint16_t id, DisplayObject& parent) {
-    if (TreeDepth(parent) >= kMaxTreeDepth) return nullptr;
+    if (TreeDepth(parent) >= kMaxTreeDepth || liveObjects >= kMaxObjects) return nullptr;
     Library* owner = nullptr;
     uint16_t ownId = 0;
     const movie::Character* c = library->Find(id, &owner, &ownId);
     if (!c) return nullptr;
     auto o = std::make_unique<DisplayObject>();
+    o->liveCount = &liveObjects;
+    ++liveObjects;
     o->library = owner;
     o->characterId = id;
     o->parent = &parent;

@@ -27,6 +27,14 @@ enum class ButtonMouse : uint8_t { Idle, OverUp, OverDown, OutDown };
 
 class DisplayObject {
 public:
+    DisplayObject() = default;
+    DisplayObject(const DisplayObject&) = delete;
+    DisplayObject& operator=(const DisplayObject&) = delete;
+    ~DisplayObject() {
+        if (liveCount) --*liveCount;
+    }
+    size_t* liveCount = nullptr;  // the player's count of live objects, kept by each object
+
     ObjectKind kind = ObjectKind::Shape;
     Library* library = nullptr;  // where characterId and the ids its content uses are defined
     uint16_t characterId = 0;

@@ -143,6 +143,24 @@ TEST(FrameLoop, ASpriteThatPlacesItselfStopsAtTheTreeLimit) {
     EXPECT_LT(depth, 100);
 }
 
+size_t CountObjects(const playback::DisplayObject& o) {
+    size_t n = 1;
+    for (const auto& c : o.children) n += CountObjects(*c);
+    return n;
+}
+
+TEST(FrameLoop, ASpriteThatPlacesItselfTwiceStopsAtTheObjectLimit) {
+    const Bytes file = Movie({DefineSprite(2, 1, {Place(1, 2), Place(2, 2), ShowFrame()}), Place(1, 2), ShowFrame()});
+    Played p = Play(file);
+    p.player->AdvanceFrame();
+    p.player->AdvanceFrame();
+    const size_t n = CountObjects(p.player->Stage());
+    EXPECT_GT(n, 1000u);
+    EXPECT_LE(n, 100001u);
+    raster::DrawList list;
+    p.player->BuildDrawList(list, 10, 10);
+}
+
 TEST(DrawList, MasksByClipDepthNestAndEnd) {
     // Depth 1 masks up to 4, depth 2 masks up to 3 (inside the first), then 3, 4 and 5.
     std::vector<Bytes> tags = {RectShape(1, {{0, 0, 100, 100, 255, 0, 0}})};
@@ -245,3 +263,54 @@ TEST(Buttons, MouseDrivesStatesAndTheReleaseAction) {
 }
 
 }  // namespace
+
+namespace strokes {
+
+// DefineShape4 with one line style (width in twips, LINESTYLE2 flags byte pair) and one edge.
+Bytes LineShape(uint16_t id, uint16_t width, bool noScale) {
+    BitWriter w;
+    w.U16(id);
+    Rect(w, 0, 2000, 0, 2000);
+    Rect(w, 0, 2000, 0, 2000);
+    w.U8(0);  // flags
+    w.U8(0);  // no fills
+    w.U8(1);  // one line style
+    w.U16(width);
+    // Round caps and join, no fill, horizontal and vertical no-scale, no hinting, no-close 0,
+    // round end cap.
+    w.Bits(0, 2);
+    w.Bits(0, 2);
+    w.Bits(0, 1);
+    w.Bits(noScale, 1);
+    w.Bits(noScale, 1);
+    w.Bits(0, 1);
+    w.Bits(0, 5);
+    w.Bits(0, 1);
+    w.Bits(0, 2);
+    w.U8(0);
+    w.U8(0);
+    w.U8(0);
+    w.U8(255);
+    w.Bits(0, 4);  // fill bits
+    w.Bits(1, 4);  // line bits
+    StyleChange(w, 0, 0, -1, -1, 1, 1);
+    StraightEdge(w, 1000, 0);
+    w.Bits(0, 6);
+    w.Align();
+    return Tag(83, w.out);
+}
+
+TEST(DrawList, LineWidthsInTwipsOrInPixelsWhenNothingScalesThem) {
+    Played p = Play(Movie({LineShape(1, 40, false), LineShape(2, 40, true), Place(1, 1), Place(2, 2), ShowFrame()}));
+    p.player->AdvanceFrame();
+    raster::DrawList list;
+    p.player->BuildDrawList(list, 100, 100);
+    ASSERT_EQ(Kinds(list), (std::vector<Kind>{Kind::Stroke, Kind::Stroke}));
+    EXPECT_FLOAT_EQ(list.Commands()[0].stroke.width, 40);  // twips, scaled by the matrix
+    EXPECT_TRUE(list.Commands()[0].stroke.scaleX);
+    EXPECT_FLOAT_EQ(list.Commands()[1].stroke.width, 2);  // pixels
+    EXPECT_FALSE(list.Commands()[1].stroke.scaleX);
+    EXPECT_FALSE(list.Commands()[1].stroke.scaleY);
+}
+
+}  // namespace strokes
