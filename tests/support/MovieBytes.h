@@ -252,19 +252,19 @@ inline Bytes ActionStop() { return {0x07}; }
 inline Bytes ActionPlay() { return {0x06}; }
 inline Bytes ActionGotoFrame(uint16_t frame) { return {0x81, 2, 0, uint8_t(frame), uint8_t(frame >> 8)}; }
 inline Bytes ActionGotoLabel(const std::string& label) {
-    Bytes b{0x8C, uint8_t(label.size() + 1), 0};
-    b.insert(b.end(), label.begin(), label.end());
-    b.push_back(0);
-    return b;
+    BitWriter w;
+    w.U8(0x8C);
+    w.U16(uint16_t(label.size() + 1));
+    w.Str(label);
+    return w.out;
 }
 inline Bytes ActionGetUrl(const std::string& url, const std::string& target) {
-    const size_t n = url.size() + target.size() + 2;
-    Bytes b{0x83, uint8_t(n), uint8_t(n >> 8)};
-    b.insert(b.end(), url.begin(), url.end());
-    b.push_back(0);
-    b.insert(b.end(), target.begin(), target.end());
-    b.push_back(0);
-    return b;
+    BitWriter w;
+    w.U8(0x83);
+    w.U16(uint16_t(url.size() + target.size() + 2));
+    w.Str(url);
+    w.Str(target);
+    return w.out;
 }
 inline Bytes Concat(std::initializer_list<Bytes> parts) {
     Bytes out;
