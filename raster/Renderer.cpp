@@ -74,7 +74,7 @@ struct Renderer::State {
     CoverageRasterizer rasterizer;
     Contours contours;
     Stroker stroker;
-    GradientRamp ramp;
+    RampCache ramps;
     std::vector<uint32_t> paintRow;
     std::vector<uint8_t> maskedRow;
     BufferPool<uint32_t> layerPool;
@@ -158,8 +158,7 @@ bool Renderer::State::BuildPaint(const DrawCommand& c, SpanPaint& paint, PaintCo
             if (g == nullptr) return false;
             pc.inverse = c.matrix * g->matrix;
             if (!pc.inverse.Invert()) return false;
-            BuildGradientRamp(*g, c.cxform, ramp);
-            pc.ramp = ramp.entries;
+            pc.ramp = ramps.Get(*g, c.cxform);
             pc.focal = std::clamp(g->focal, -0.98f, 0.98f);
             const Gradient::Kind kind = g->kind == Gradient::Kind::Focal && pc.focal == 0.0f ? Gradient::Kind::Radial : g->kind;
             paint.fetch = ChooseGradientFetch(kind, g->spread);

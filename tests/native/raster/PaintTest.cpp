@@ -290,3 +290,27 @@ TEST(SolidPaint, ColorTransformThenPremultiply) {
     c.Render(list);
     EXPECT_EQ(c.At(1, 1), 0x7F7F007Fu);  // alpha 255 * 128 >> 8 = 127
 }
+
+TEST(RampCache, FindsRampsByContentNotByObject) {
+    static RampCache cache;  // large: kept off the stack
+    Gradient g = TwoStops({0, 0, 0, 255}, {255, 255, 255, 255});
+    const uint32_t* first = cache.Get(g, ColorTransform{});
+    EXPECT_EQ(first[128], 0xFF808080u);
+    // Many other gradients in between, then the same content again: the same ramp.
+    std::vector<Gradient> others;
+    for (int i = 0; i < 40; ++i) others.push_back(TwoStops({static_cast<uint8_t>(i), 0, 0, 255}, {0, 0, 255, 255}));
+    for (const Gradient& o : others) EXPECT_EQ(cache.Get(o, ColorTransform{})[0], 0xFF000000u | (static_cast<uint32_t>(&o - others.data()) << 16));
+    EXPECT_EQ(cache.Get(g, ColorTransform{}), first);
+    // The same object changed in place (a morph's next frame) gets its new ramp.
+    g.stops[1].color = {255, 0, 0, 255};
+    EXPECT_EQ(cache.Get(g, ColorTransform{})[255], 0xFFFF0000u);
+    // Another colour transform, another ramp.
+    ColorTransform invert;
+    invert.rMul = -256;
+    invert.rAdd = 255;
+    EXPECT_EQ(cache.Get(g, invert)[255], 0xFF000000u);
+    // More stops than an entry holds: still right.
+    Gradient many;
+    for (int i = 0; i < 20; ++i) many.stops.push_back({static_cast<uint8_t>(i * 13), {static_cast<uint8_t>(i * 13), 0, 0, 255}});
+    EXPECT_EQ(cache.Get(many, ColorTransform{})[26], 0xFF1A0000u);
+}
