@@ -26,10 +26,10 @@ inline void FilterEdge(uint8_t* b, std::ptrdiff_t step, int strength) {
     uint8_t* c = b + step;
     uint8_t* d = c + step;
     const int A = *a, B = *b, C = *c, D = *d;
-    const int delta = (A - 4 * B + 4 * C - D) / 8;
+    const int delta = (A - 4 * B + 4 * C - D) >> 3;  // rounded down, as the reference does
     const int d1 = UpDownRamp(delta, strength);
-    const int lim = std::abs(d1 / 2);
-    const int d2 = std::clamp((A - D) / 4, -lim, lim);
+    const int lim = std::abs(d1 >> 1);
+    const int d2 = std::clamp((A - D) >> 2, -lim, lim);
     *b = Clip(B + d1);
     *c = Clip(C - d1);
     *a = Clip(A - d2);

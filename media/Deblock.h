@@ -8,7 +8,8 @@
 namespace media {
 
 // Filters a plane of width x height samples (multiples of 8) in place: edges between rows
-// first, then edges between columns.
+// first, then edges between columns (the order the reference's corner samples show). Divisions
+// round down, as the reference's do.
 void DeblockPlane(uint8_t* plane, uint32_t width, uint32_t height, int quant);
 
 }  // namespace media

@@ -16,19 +16,23 @@ namespace {
 
 inline uint8_t Clamp255(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
 
-// Studio-range BT.601 (Y 16..235, chroma 16..240 to full range), rounded to the nearest value
-// as the reference player does: each sample's share is kept in 16.16 fixed point.
+// Studio-range BT.601 (Y 16..235, chroma 16..240 to full range) with the coefficients in 16.16
+// fixed point and the sum rounded once: the reference player's colours, to the last bit.
+constexpr int32_t kYScale = 76309;   // 255 / 219
+constexpr int32_t kRFromV = 104597;  // 1.402 * 255 / 224
+constexpr int32_t kGFromU = 25675;   // 1.772 * 0.114 / 0.587 * 255 / 224
+constexpr int32_t kGFromV = 53279;   // 1.402 * 0.299 / 0.587 * 255 / 224
+constexpr int32_t kBFromU = 132201;  // 1.772 * 255 / 224
+
 struct ConversionTables {
     int32_t y[256], rv[256], gu[256], gv[256], bu[256];
     ConversionTables() {
-        const double yScale = 255.0 / 219.0, cScale = 255.0 / 224.0;
         for (int i = 0; i < 256; ++i) {
-            auto fixed = [](double v) { return static_cast<int32_t>(v * 65536.0 + (v < 0 ? -0.5 : 0.5)); };
-            y[i] = fixed((i - 16) * yScale) + 32768;  // + rounding
-            rv[i] = fixed((i - 128) * cScale * 1.402);
-            gu[i] = fixed(-(i - 128) * cScale * 1.772 * 0.114 / 0.587);
-            gv[i] = fixed(-(i - 128) * cScale * 1.402 * 0.299 / 0.587);
-            bu[i] = fixed((i - 128) * cScale * 1.772);
+            y[i] = kYScale * (i - 16) + 32768;  // + rounding
+            rv[i] = kRFromV * (i - 128);
+            gu[i] = -kGFromU * (i - 128);
+            gv[i] = -kGFromV * (i - 128);
+            bu[i] = kBFromU * (i - 128);
         }
     }
 };
