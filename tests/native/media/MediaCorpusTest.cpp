@@ -91,7 +91,37 @@ const CorpusFrame kDeblocking[] = {
     {"PinkOnGreenQ31", "visual/video/deblocking", 12, 508, 1008, 0},
 };
 
-INSTANTIATE_TEST_SUITE_P(Sorenson, CorpusFrameTest, ::testing::ValuesIn(kDeblocking),
+INSTANTIATE_TEST_SUITE_P(SorensonDeblocking, CorpusFrameTest, ::testing::ValuesIn(kDeblocking),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A 128 x 96 clip at the stage's corner, captured after the first frame (tolerance 5).
+const CorpusFrame kEmbedSquare[] = {
+    {"EmbedSquare", "from_gnash/misc-ming.all/Video-EmbedSquareTest", 4, 0, 0, 5},
+};
+INSTANTIATE_TEST_SUITE_P(SorensonClip, CorpusFrameTest, ::testing::ValuesIn(kEmbedSquare),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Every frame of the clip (one intra picture, then inter pictures) decodes, and the inter
+// pictures change the picture: a parse that lost its place would refuse a frame or leave the
+// first picture as it was.
+TEST(SorensonClip, InterFramesDecodeInOrder) {
+    auto streams = ReadVideoStreams(std::string(DOVETTA_MOVIE_CORPUS) +
+                                    "/from_gnash/misc-ming.all/Video-EmbedSquareTest/test.swf");
+    ASSERT_TRUE(streams.count(4));
+    const media_test::VideoStream& s = streams[4];
+    ASSERT_EQ(s.frames.size(), 11u);
+    auto decoder = media::CreateVideoDecoder(s.codec, s.width, s.height);
+    ASSERT_NE(decoder, nullptr);
+    media::DecodeOptions options;
+    options.deblocking = s.deblocking;
+    std::vector<uint32_t> first;
+    for (size_t i = 0; i < s.frames.size(); ++i) {
+        const auto r = decoder->Decode(s.frames[i].data(), s.frames[i].size(), options);
+        ASSERT_EQ(r, media::DecodeResult::Ok) << "frame " << i << ": " << media::DecodeResultName(r);
+        if (i == 0) first = decoder->Picture().pixels;
+    }
+    EXPECT_EQ(decoder->FramesDecoded(), 11u);
+    EXPECT_NE(decoder->Picture().pixels, first);
+}
 
 }  // namespace
