@@ -47,6 +47,8 @@ public:
         pos_ += n;
         if (pos_ > size_ * 8) overrun_ = true;
     }
+    size_t BitsLeft() const { return pos_ < size_ * 8 ? size_ * 8 - pos_ : 0; }
+    void MarkOverrun() { overrun_ = true; }
     bool Overrun() const { return overrun_; }
     size_t BitPosition() const { return pos_; }
 

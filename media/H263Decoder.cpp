@@ -123,7 +123,7 @@ DecodeResult SorensonDecoder::DecodeBlock(BitReader& bits, uint32_t version, boo
     const VlcTable& table = TcoefTable();
     for (;;) {
         const int symbol = table.Decode(bits);
-        if (symbol < 0) return DecodeResult::Corrupt;
+        if (symbol < 0) return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
         int last, run, level;
         if (symbol == kTcoefEscape) {
             unsigned levelBits = 8;

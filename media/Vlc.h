@@ -19,10 +19,14 @@ class VlcTable {
 public:
     VlcTable(const VlcCode* codes, int count, unsigned maxBits);
 
-    // Symbol index, or -1 for a bit pattern that starts no code.
+    // Symbol index, or -1 for a bit pattern that starts no code (with the reader marked
+    // overrun when the pattern ran into the end of the data).
     int Decode(BitReader& bits) const {
         uint32_t entry = table_[bits.Peek(maxBits_)];
-        if (entry == 0) return -1;
+        if (entry == 0) {
+            if (bits.BitsLeft() < maxBits_) bits.MarkOverrun();
+            return -1;
+        }
         bits.Skip(entry & 0xFF);
         return static_cast<int>(entry >> 8) - 1;
     }
