@@ -13,7 +13,8 @@ namespace {
 
 class ScreenVideoDecoder final : public VideoDecoder {
 public:
-    ScreenVideoDecoder(uint32_t width, uint32_t height) : VideoDecoder(width, height) {}
+    ScreenVideoDecoder(uint32_t width, uint32_t height, bool version2)
+        : VideoDecoder(width, height), version2_(version2) {}
 
     DecodeResult Decode(const uint8_t* data, size_t size, const DecodeOptions&) override {
         if (data == nullptr || size < 4) return DecodeResult::Truncated;
@@ -32,6 +33,12 @@ public:
         if (sizeChanged) scratch_.assign(static_cast<size_t>(width) * height, 0xFF000000u);
         else scratch_ = image_;
         size_t pos = 4;
+        if (version2_) {
+            // Reserved bits, an I-frame image flag, and a palette, which is not decoded yet.
+            if (size < 5) return DecodeResult::Truncated;
+            if (data[4] & 1) return DecodeResult::Unsupported;
+            pos = 5;
+        }
         bool complete = true;
         for (uint32_t row = 0; row < rows; ++row) {
             for (uint32_t col = 0; col < cols; ++col) {
@@ -43,15 +50,26 @@ public:
                     continue;
                 }
                 if (size - pos < length) return DecodeResult::Truncated;
+                const uint8_t* packed = data + pos;
+                size_t packedSize = length;
+                pos += length;
+                if (version2_) {
+                    // Format byte: reserved 3 bits, colour depth 2, then the flags for a
+                    // changed region only and for zlib streams primed with other blocks. Only
+                    // whole 24-bit blocks are decoded so far.
+                    const uint8_t format = packed[0];
+                    if ((format & 0x1F) != 0) return DecodeResult::Unsupported;
+                    ++packed;
+                    --packedSize;
+                }
                 const uint32_t x0 = col * blockWidth, y0 = row * blockHeight;  // y0 from the bottom
                 const uint32_t bw = std::min(blockWidth, width - x0);
                 const uint32_t bh = std::min(blockHeight, height - y0);
                 block_.resize(static_cast<size_t>(bw) * bh * 3);
                 uLongf produced = static_cast<uLongf>(block_.size());
-                if (uncompress(block_.data(), &produced, data + pos, static_cast<uLong>(length)) != Z_OK ||
+                if (uncompress(block_.data(), &produced, packed, static_cast<uLong>(packedSize)) != Z_OK ||
                     produced != block_.size())
                     return DecodeResult::Corrupt;
-                pos += length;
                 for (uint32_t r = 0; r < bh; ++r) {  // block rows run bottom to top
                     const uint8_t* in = block_.data() + static_cast<size_t>(r) * bw * 3;
                     uint32_t* out = scratch_.data() + static_cast<size_t>(height - 1 - (y0 + r)) * width + x0;
@@ -75,6 +93,7 @@ public:
     }
 
 private:
+    bool version2_;
     uint32_t width_ = 0, height_ = 0;  // of the frames so far
     std::vector<uint32_t> image_, scratch_;
     std::vector<uint8_t> block_;
@@ -82,8 +101,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<VideoDecoder> CreateScreenVideoDecoder(uint32_t width, uint32_t height) {
-    return std::make_unique<ScreenVideoDecoder>(width, height);
+std::unique_ptr<VideoDecoder> CreateScreenVideoDecoder(uint32_t width, uint32_t height, bool version2) {
+    return std::make_unique<ScreenVideoDecoder>(width, height, version2);
 }
 
 }  // namespace media

@@ -28,10 +28,10 @@ std::unique_ptr<VideoDecoder> CreateVideoDecoder(uint8_t codec, uint32_t width, 
     if (width == 0 || height == 0 || width > kMaxVideoSide || height > kMaxVideoSide) return nullptr;
     switch (static_cast<VideoCodec>(codec)) {
     case VideoCodec::SorensonH263: return CreateSorensonDecoder(width, height);
-    case VideoCodec::ScreenVideo: return CreateScreenVideoDecoder(width, height);
+    case VideoCodec::ScreenVideo: return CreateScreenVideoDecoder(width, height, false);
     case VideoCodec::Vp6: return CreateVp6Decoder(width, height, false);
     case VideoCodec::Vp6Alpha: return CreateVp6Decoder(width, height, true);
-    case VideoCodec::ScreenVideo2: return nullptr;  // not built yet
+    case VideoCodec::ScreenVideo2: return CreateScreenVideoDecoder(width, height, true);
     }
     return nullptr;
 }

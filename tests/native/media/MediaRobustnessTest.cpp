@@ -133,13 +133,16 @@ TEST(SorensonRobustness, FlippedBitsAreRefusedOrDecodedSafely) {
 
 // Screen Video frames made here: 4 bits block width, 12 bits width, the same for height, then
 // per block (bottom row first) a 16-bit length and zlib-compressed BGR rows, bottom row first.
+// Screen Video 2 (version2) adds a flags byte after the sizes and a format byte to each block.
 std::vector<uint8_t> ScreenFrame(uint32_t width, uint32_t height, uint32_t block,
-                                 const std::vector<std::vector<uint8_t>>& blocks) {
+                                 const std::vector<std::vector<uint8_t>>& blocks,
+                                 bool version2 = false, uint8_t format = 0) {
     BitWriter w;
     w.Put(block / 16 - 1, 4);
     w.Put(width, 12);
     w.Put(block / 16 - 1, 4);
     w.Put(height, 12);
+    if (version2) w.Put(0, 8);
     for (const auto& raw : blocks) {
         if (raw.empty()) {
             w.Put(0, 16);
@@ -148,7 +151,8 @@ std::vector<uint8_t> ScreenFrame(uint32_t width, uint32_t height, uint32_t block
         uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
         std::vector<uint8_t> packed(packedSize);
         compress(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()));
-        w.Put(static_cast<uint32_t>(packedSize), 16);
+        w.Put(static_cast<uint32_t>(packedSize + (version2 ? 1 : 0)), 16);
+        if (version2) w.Put(format, 8);
         for (uLongf i = 0; i < packedSize; ++i) w.Put(packed[i], 8);
     }
     return w.bytes;
@@ -215,6 +219,23 @@ TEST(ScreenVideo, BrokenFramesAreRefusedAndLeaveThePicture) {
         EXPECT_EQ(decoder->Decode(c.frame.data(), c.frame.size(), {}), c.expected) << c.name;
         EXPECT_EQ(decoder->Picture().pixels, shown) << c.name;
     }
+}
+
+TEST(ScreenVideo2, WholeColourBlocksDecodeAndOtherFormatsAreRefused) {
+    auto decoder = media::CreateVideoDecoder(6, 16, 16);
+    ASSERT_NE(decoder, nullptr);
+    const auto key = ScreenFrame(16, 16, 16, {SolidBlock(16, 16, 1, 2, 3)}, true);
+    ASSERT_EQ(decoder->Decode(key.data(), key.size(), {}), DecodeResult::Ok);
+    EXPECT_EQ(decoder->Picture().pixels[0], 0xFF030201u);
+    EXPECT_EQ(decoder->Picture().pixels[15 * 16], 0xFFFF0201u);
+    // A changed-region block (format bit 2) is not decoded yet: refused, picture kept.
+    const auto diff = ScreenFrame(16, 16, 16, {SolidBlock(16, 16, 9, 9, 9)}, true, 0x04);
+    EXPECT_EQ(decoder->Decode(diff.data(), diff.size(), {}), DecodeResult::Unsupported);
+    EXPECT_EQ(decoder->Picture().pixels[0], 0xFF030201u);
+    // A Screen Video 1 frame read as version 2 misreads its first length: refused.
+    const auto v1 = ScreenFrame(16, 16, 16, {SolidBlock(16, 16, 9, 9, 9)});
+    EXPECT_NE(decoder->Decode(v1.data(), v1.size(), {}), DecodeResult::Ok);
+    EXPECT_EQ(decoder->Picture().pixels[0], 0xFF030201u);
 }
 
 TEST(Vp6Headers, CodedSizeIsReadAndTheDisplayedSizeIgnored) {
