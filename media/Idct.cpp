@@ -1,6 +1,7 @@
 #include "Idct.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace media {
 
@@ -12,7 +13,7 @@ struct CosineTable {
         for (int x = 0; x < 8; ++x)
             for (int u = 0; u < 8; ++u) {
                 const double cu = u == 0 ? std::sqrt(0.5) : 1.0;
-                c[x][u] = cu / 2.0 * std::cos((2 * x + 1) * u * M_PI / 16.0);
+                c[x][u] = cu / 2.0 * std::cos((2 * x + 1) * u * std::numbers::pi / 16.0);
             }
     }
 };
