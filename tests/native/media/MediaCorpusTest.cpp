@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 
 #include "ImageFile.h"
@@ -23,6 +24,8 @@ struct CorpusFrame {
     int stageX, stageY;  // where the movie places the video
     int tolerance;       // the case's own tolerance
 };
+
+void PrintTo(const CorpusFrame& c, std::ostream* os) { *os << c.folder << " stream " << c.stream; }
 
 struct Comparison {
     int outliers = 0;
