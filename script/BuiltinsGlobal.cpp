@@ -148,6 +148,7 @@ Value SetTimer(Vm& vm, const Value&, std::vector<Value>& args, int once) {
     } else {
         return Value();
     }
+    if (next >= args.size() || args[next].IsUndefined()) return Value();
     double ms = vm.ToNumber(args[next]);
     if (!std::isfinite(ms) || ms < 0) ms = 0;
     t.interval = ms;

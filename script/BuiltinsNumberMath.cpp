@@ -54,6 +54,7 @@ Value MathMethod(Vm& vm, const Value&, std::vector<Value>& args, int m) {
     case kLog: return Value::Num(std::log(a(0)));
     case kMax: case kMin: {
         if (args.empty()) return Value::Num(m == kMax ? -INFINITY : INFINITY);
+        if (args.size() == 1) args.push_back(Value());  // compared with undefined
         double r = m == kMax ? -INFINITY : INFINITY;
         bool nan = false;
         for (size_t i = 0; i < args.size(); ++i) {

@@ -29,8 +29,9 @@ Value ObjectMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m)
         return Value::Str("[object Object]");
     case kValueOf: return self;
     case kHasOwn: {
-        if (!o) return Value::Bool(false);
+        if (!o || args.empty()) return Value::Bool(false);
         std::string n = vm.ToString(Arg(args, 0));
+        if (n.empty()) return Value::Bool(false);
         if (o->kind == Kind::Array && NamesEqual(n, "length", vm.CaseSensitive())) return Value::Bool(true);
         return Value::Bool(o->FindOwn(n, vm.CaseSensitive()) != nullptr);
     }
@@ -232,7 +233,7 @@ void InstallObjectBuiltins(Vm& vm) {
     vm.Method(errProto, "toString", ErrorToString);
     vm.global->SetOwn("Error", Value::Obj(errCtor), false, kDontEnum);
 
-    Object* b = vm.NewObject();
+    Object* b = vm.NewFunction([](Vm&, const Value&, std::vector<Value>&, int) { return Value(); }, 0, vm.NewObject());
     vm.broadcasterObj = b;
     vm.Method(b, "initialize", BroadcasterFn, kInitialize);
     vm.Method(b, "addListener", BroadcasterFn, kAdd);

@@ -25,6 +25,8 @@ struct Vm::Frame {
     Value retval;
     size_t jumpTarget = 0;
     Object* callee = nullptr;
+    bool thisSuppressed = false;  // DefineFunction2 without `this`
+    Value localRegs[4];
 };
 
 namespace {
@@ -121,6 +123,7 @@ struct Interp {
         bool cs = vm.CaseSensitive();
         if (NamesEqual(name, "this", cs)) {
             if (f.activation && f.activation->FindOwn("this", cs)) return false;
+            if (f.thisSuppressed) { out = Value::Obj(f.target); return true; }
             out = f.thisv.IsUndefined() ? Value::Obj(f.target) : f.thisv;
             return true;
         }
@@ -290,8 +293,11 @@ struct Interp {
     }
 
     // Abstract "<" of the typed operators: true, false or undefined (NaN).
-    Value Less(const Value& a, const Value& b) {
-        Value pa = vm.ToPrimitive(a), pb = vm.ToPrimitive(b);
+    // `bFirst`: convert b before a (Greater converts its left operand first).
+    Value Less(const Value& a, const Value& b, bool bFirst = false) {
+        Value pa, pb;
+        if (bFirst) { pb = vm.ToPrimitive(b); pa = vm.ToPrimitive(a); }
+        else { pa = vm.ToPrimitive(a); pb = vm.ToPrimitive(b); }
         if (pa.type == Type::String && pb.type == Type::String)
             return Value::Bool(ToUtf16(pa.string) < ToUtf16(pb.string));
         double x = PrimitiveToNumber(pa, f.version), y = PrimitiveToNumber(pb, f.version);
@@ -485,7 +491,8 @@ int Interp::Run(size_t start, size_t end) {
         case 0x07: if (f.target && f.target->clip) vm.host.Stop(f.target->clip); break;
         case 0x08: case 0x09: break;  // toggle quality, stop sounds
         case 0x0A: case 0x0B: case 0x0C: case 0x0D: {
-            double a = Num(Pop()), b = Num(Pop());
+            Value av = Pop(), bv = Pop();
+            double b = Num(bv), a = Num(av);
             double res = 0;
             if (op == 0x0A) res = b + a;
             else if (op == 0x0B) res = b - a;
@@ -497,8 +504,8 @@ int Interp::Run(size_t start, size_t end) {
             Push(Value::Num(res));
             break;
         }
-        case 0x0E: { double a = Num(Pop()), b = Num(Pop()); PushBool(a == b); break; }
-        case 0x0F: { double a = Num(Pop()), b = Num(Pop()); PushBool(b < a); break; }
+        case 0x0E: { Value av = Pop(), bv = Pop(); double b = Num(bv), a = Num(av); PushBool(a == b); break; }
+        case 0x0F: { Value av = Pop(), bv = Pop(); double b = Num(bv), a = Num(av); PushBool(b < a); break; }
         case 0x10: { Value a = Pop(), b = Pop(); PushBool(ToBoolean(b, f.version) && ToBoolean(a, f.version)); break; }
         case 0x11: { Value a = Pop(), b = Pop(); PushBool(ToBoolean(b, f.version) || ToBoolean(a, f.version)); break; }
         case 0x12: { Value a = Pop(); PushBool(!ToBoolean(a, f.version)); break; }
@@ -523,8 +530,7 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x17: Pop(); break;
         case 0x18: {
-            double d = Num(Pop());
-            Push(Value::Num(std::isfinite(d) ? std::trunc(d) : (std::isnan(d) ? 0 : d)));
+            Push(Value::Num(ToInt32(Num(Pop()))));
             break;
         }
         case 0x1C: { std::string name = Str(Pop()); Push(GetVariable(name)); break; }
@@ -662,7 +668,7 @@ int Interp::Run(size_t start, size_t end) {
             break;
         }
         case 0x3E: f.retval = Pop(); return kReturn;
-        case 0x3F: { double a = Num(Pop()), b = Num(Pop()); Push(Value::Num(std::fmod(b, a))); break; }
+        case 0x3F: { Value av = Pop(), bv = Pop(); double b = Num(bv), a = Num(av); Push(Value::Num(std::fmod(b, a))); break; }
         case 0x40: {
             std::string name = Str(Pop());
             std::vector<Value> args = PopArgs();
@@ -671,13 +677,18 @@ int Interp::Run(size_t start, size_t end) {
             break;
         }
         case 0x42: {
+            if (st.size() > f.stackBase) {
+                double n = Num(st.back());
+                if (!(n >= 0 && n <= 2147483647.0)) { Pop(); Push(Value()); break; }
+            }
             std::vector<Value> items = PopArgs();
             Push(Value::Obj(vm.NewArray(items)));
             break;
         }
         case 0x43: {
             double n = Num(Pop());
-            size_t count = std::isfinite(n) && n > 0 ? static_cast<size_t>(std::min(n, 1e6)) : 0;
+            if (!(n >= 0 && n <= 2147483647.0)) { Push(Value()); break; }  // an invalid count makes nothing
+            size_t count = static_cast<size_t>(n);
             Object* o = vm.NewObject();
             std::vector<std::pair<std::string, Value>> pairs;
             for (size_t i = 0; i < count && st.size() > f.stackBase; ++i) {
@@ -685,7 +696,8 @@ int Interp::Run(size_t start, size_t end) {
                 std::string k = Str(Pop());
                 pairs.emplace_back(std::move(k), std::move(v));
             }
-            for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) vm.SetOf(o, it->first, std::move(it->second));
+            // Properties are set in the order they come off the stack (the last pair first).
+            for (auto& [k, v] : pairs) vm.SetOf(o, k, std::move(v));
             Push(Value::Obj(o));
             break;
         }
@@ -709,7 +721,7 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x47: { Value a = Pop(), b = Pop(); Push(Add2(b, a)); break; }
         case 0x48: { Value a = Pop(), b = Pop(); Push(Less(b, a)); break; }
-        case 0x67: { Value a = Pop(), b = Pop(); Push(Less(a, b)); break; }
+        case 0x67: { Value a = Pop(), b = Pop(); Push(Less(a, b, true)); break; }
         case 0x49: { Value a = Pop(), b = Pop(); PushBool(Equals2(b, a)); break; }
         case 0x66: { Value a = Pop(), b = Pop(); PushBool(StrictEq(b, a)); break; }
         case 0x4A: Push(Value::Num(Num(Pop()))); break;
@@ -759,7 +771,8 @@ int Interp::Run(size_t start, size_t end) {
             break;
         }
         case 0x60: case 0x61: case 0x62: case 0x63: case 0x64: case 0x65: {
-            int32_t a = vm.ToInt(Pop()), b = vm.ToInt(Pop());
+            Value av = Pop(), bv = Pop();
+            int32_t b = vm.ToInt(bv), a = vm.ToInt(av);
             double res = 0;
             switch (op) {
             case 0x60: res = b & a; break;
@@ -1061,7 +1074,7 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
         f.regs = regs.data();
         f.regCount = regs.size();
     } else {
-        f.regs = globalRegisters;
+        f.regs = f.localRegs;
         f.regCount = 4;
     }
 
@@ -1105,6 +1118,7 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
         }
         if (fl & 0x100) put(Value::Obj(global));
         if (!(fl & 0x02) && !(fl & 0x01)) act->SetOwn("this", f.thisv, cs);
+        if (fl & 0x02) f.thisSuppressed = true;
         if (!(fl & 0x08) && !(fl & 0x04)) act->SetOwn("arguments", arguments(), cs);
         if (!(fl & 0x20) && !(fl & 0x10)) act->SetOwn("super", super(), cs);
     } else {
@@ -1145,7 +1159,7 @@ RunEnd Vm::RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> b
     f.baseClip = o;
     f.target = o;
     f.thisv = Value::Obj(o);
-    f.regs = globalRegisters;
+    f.regs = f.localRegs;
     f.regCount = 4;
     f.stackBase = 0;
     Object* savedTarget = currentTarget;

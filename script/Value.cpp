@@ -51,7 +51,27 @@ double StringToNumber(std::string_view s, int version) {
     size_t i = 0;
     while (i < s.size() && IsSpace(s[i])) ++i;
     std::string_view t = s.substr(i);
-    if (t.empty()) return version >= 5 ? NAN : 0.0;
+    if (version < 5) {
+        // Format 4 reads the longest decimal prefix; no number at all is 0.
+        size_t j = 0;
+        if (j < t.size() && (t[j] == '-' || t[j] == '+')) ++j;
+        size_t digits = 0;
+        while (j < t.size() && t[j] >= '0' && t[j] <= '9') { ++j; ++digits; }
+        if (j < t.size() && t[j] == '.') {
+            ++j;
+            while (j < t.size() && t[j] >= '0' && t[j] <= '9') { ++j; ++digits; }
+        }
+        if (!digits) return 0.0;
+        if (j < t.size() && (t[j] == 'e' || t[j] == 'E')) {
+            size_t k = j + 1;
+            if (k < t.size() && (t[k] == '-' || t[k] == '+')) ++k;
+            size_t ed = 0;
+            while (k < t.size() && t[k] >= '0' && t[k] <= '9') { ++k; ++ed; }
+            if (ed) j = k;
+        }
+        return std::strtod(std::string(t.substr(0, j)).c_str(), nullptr);
+    }
+    if (t.empty()) return NAN;
     // Hexadecimal "0x1F" (a sign may precede it).
     {
         size_t j = 0;

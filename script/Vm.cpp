@@ -159,6 +159,7 @@ Value Vm::Get(const Value& target, std::string_view name) {
 
 Value Vm::GetOf(Object* o, std::string_view name) {
     bool cs = CaseSensitive();
+    if (o->kind == Kind::Super) return o->superProto ? GetOf(o->superProto, name) : Value();
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0) return host.GetProperty(o->clip, idx);
@@ -288,9 +289,9 @@ std::vector<std::string> Vm::EnumerableNames(Object* o) {
             std::string key = cs ? p.name : FoldCase(p.name);
             if (seen.count(key)) return;
             seen.insert(key);
-            if (!(p.flags & kDontEnum)) level.push_back(p.name);
+            if (!(p.flags & kDontEnum) && VisibleTo(p.flags, curVersion)) level.push_back(p.name);
         });
-        for (auto it = level.rbegin(); it != level.rend(); ++it) out.push_back(*it);
+        out.insert(out.end(), level.begin(), level.end());
         o = ProtoOf(o);
     }
     return out;
@@ -348,6 +349,7 @@ Value Vm::ToPrimitive(const Value& v, bool hintString) {
         Value r = Call(fn, v, {});
         if (r.type != Type::Object) return r;
     }
+    if (o->kind == Kind::Clip) return Value::Str(TargetPathOf(o->clip, false));
     Value ts = GetOf(o, "toString");
     if (IsFunction(ts)) {
         Value r = Call(ts, v, {});
@@ -366,6 +368,7 @@ double Vm::ToNumber(const Value& v) {
 std::string Vm::ToString(const Value& v) {
     if (v.type != Type::Object) return PrimitiveToString(v, curVersion);
     Object* o = v.object;
+    if (o->kind == Kind::Clip) return TargetPathOf(o->clip, false);
     Value ts = GetOf(o, "toString");
     if (IsFunction(ts)) {
         Value r = Call(ts, v, {});

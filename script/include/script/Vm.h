@@ -100,7 +100,8 @@ public:
     bool DeleteOf(Object* o, std::string_view name);
     Property* FindProperty(Object* o, std::string_view name, Object** holder = nullptr);
     Object* ProtoOf(Object* o);
-    // Names a for..in visits: own and inherited, enumerable, each once, most recent first.
+    // Names a for..in visits: own then inherited, enumerable, each once, in the order they were
+    // added (Enumerate pushes them in this order, so the loop sees the most recent first).
     std::vector<std::string> EnumerableNames(Object* o);
     // Array helpers.
     uint32_t LengthOf(Object* o);
