@@ -18,9 +18,7 @@ std::u16string ThisText(Vm& vm, const Value& self) {
 
 double IntArg(Vm& vm, std::vector<Value>& a, size_t i, double dflt) {
     if (i >= a.size() || a[i].IsUndefined()) return dflt;
-    double d = vm.ToNumber(a[i]);
-    if (std::isnan(d)) return 0;
-    return std::trunc(d);
+    return static_cast<double>(ToInt32(vm.ToNumber(a[i])));
 }
 
 Value StringCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
@@ -99,7 +97,12 @@ Value StringMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         double a = IntArg(vm, args, 0, 0), c = IntArg(vm, args, 1, len);
         if (a < 0) a = std::max(0.0, len + a);
         a = std::min(a, len);
-        if (c < 0) c = std::max(0.0, len - a + c);
+        if (c < 0) {
+            // A negative length counts back from the end of the whole text; a piece that
+            // would reach the end is empty, as the reference gives it.
+            c = len + c;
+            if (c <= 0 || a + c >= len) return Value::Str("");
+        }
         c = std::min(c, len - a);
         return Value::Str(ToUtf8(s.substr(static_cast<size_t>(a), static_cast<size_t>(c))));
     }

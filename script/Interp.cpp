@@ -306,6 +306,8 @@ struct Interp {
     }
 
     bool Equals2(const Value& a, const Value& b) {
+        // The reference's loose equality holds NaN equal to NaN.
+        if (a.type == Type::Number && b.type == Type::Number && std::isnan(a.number) && std::isnan(b.number)) return true;
         if (a.type == b.type) return StrictEq(a, b);
         if (a.IsNullish() && b.IsNullish()) return true;
         if (a.IsNullish() || b.IsNullish()) return false;
@@ -1091,9 +1093,8 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
     auto super = [&]() {
         if (!superObj) {
             superObj = heap.New(Kind::Super);
-            Object* h = holder;
-            if (!h && f.thisv.type == Type::Object) h = ProtoOf(f.thisv.object);
-            superObj->superProto = h ? ProtoOf(h) : nullptr;
+            // super starts above the object the method was found on (none for plain calls).
+            superObj->superProto = holder ? ProtoOf(holder) : nullptr;
             superObj->superThis = f.thisv.type == Type::Object ? f.thisv.object : nullptr;
         }
         return Value::Obj(superObj);

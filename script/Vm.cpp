@@ -50,7 +50,7 @@ void Vm::InitBuiltins() {
     functionProto = heap.New(Kind::Function);
     functionProto->native = [](Vm&, const Value&, std::vector<Value>&, int) { return Value(); };
     functionProto->SetOwn("__proto__", Value::Obj(objectProto), false, kDontEnum | kDontDelete);
-    global = NewObject();
+    global = heap.New(Kind::Plain);  // _global has no prototype
     InstallObjectBuiltins(*this);
     InstallFunctionBuiltins(*this);
     InstallArrayBuiltins(*this);
@@ -349,13 +349,14 @@ Value Vm::ToPrimitive(const Value& v, bool hintString) {
         Value r = Call(fn, v, {});
         if (r.type != Type::Object) return r;
     }
-    if (o->kind == Kind::Clip) return Value::Str(TargetPathOf(o->clip, false));
     Value ts = GetOf(o, "toString");
     if (IsFunction(ts)) {
         Value r = Call(ts, v, {});
         if (r.type != Type::Object) return r;
     }
-    return Value::Str(o->kind == Kind::Function ? "[type Function]" : "[type Object]");
+    // Neither method: the object has no primitive value.
+    if (!IsFunction(fn) && !IsFunction(ts)) return Value();
+    return v;
 }
 
 double Vm::ToNumber(const Value& v) {
