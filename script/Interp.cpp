@@ -659,7 +659,7 @@ int Interp::Run(size_t start, size_t end) {
             if (f.activation) {
                 if (!f.activation->FindOwn(name, vm.CaseSensitive())) f.activation->SetOwn(name, Value(), vm.CaseSensitive());
             } else if (Object* t = Timeline()) {
-                if (!t->FindOwn(name, vm.CaseSensitive())) vm.SetOf(t, name, Value());
+                if (!vm.Has(t, name)) vm.SetOf(t, name, Value());
             }
             break;
         }

@@ -127,7 +127,9 @@ Object* Vm::ProtoOf(Object* o) {
 
 Property* Vm::FindProperty(Object* o, std::string_view name, Object** holder) {
     bool cs = CaseSensitive();
-    for (int d = 0; o && d < kMaxProtoDepth; ++d) {
+    for (int d = 0; o; ++d) {
+        // A prototype chain this deep is a cycle: the reference ends the script.
+        if (d >= kMaxProtoDepth) throw ScriptAbort{RunEnd::TooDeep};
         if (Property* p = o->FindOwn(name, cs)) {
             if (VisibleTo(p->flags, curVersion)) {
                 if (holder) *holder = o;
@@ -338,31 +340,22 @@ void Vm::SetLength(Object* o, uint32_t n) {
 Value Vm::ToPrimitive(const Value& v, bool hintString) {
     if (v.type != Type::Object) return v;
     Object* o = v.object;
-    if (hintString || o->kind == Kind::Date) {
-        if (o->kind == Kind::Date && !hintString) {
-            Value s = CallMethod(v, "toString", {});
-            if (s.type != Type::Object) return s;
-        }
-    }
-    Value fn = GetOf(o, "valueOf");
-    if (IsFunction(fn)) {
-        Value r = Call(fn, v, {});
-        if (r.type != Type::Object) return r;
-    }
-    Value ts = GetOf(o, "toString");
-    if (IsFunction(ts)) {
-        Value r = Call(ts, v, {});
-        if (r.type != Type::Object) return r;
-    }
-    // Neither method: the object has no primitive value.
-    if (!IsFunction(fn) && !IsFunction(ts)) return Value();
-    return v;
+    // The reference asks valueOf (toString for dates and string hints). A method that gives an
+    // object falls back to the object's text; a missing method gives undefined. Clips stay
+    // objects (their valueOf is the clip itself).
+    const char* first = hintString || o->kind == Kind::Date ? "toString" : "valueOf";
+    Value fn = GetOf(o, first);
+    if (!IsFunction(fn)) return Value();
+    Value r = Call(fn, v, {});
+    if (r.type != Type::Object) return r;
+    if (o->kind == Kind::Clip) return v;
+    return Value::Str(ToString(v));
 }
 
 double Vm::ToNumber(const Value& v) {
     if (v.type != Type::Object) return PrimitiveToNumber(v, curVersion);
     Value p = ToPrimitive(v);
-    if (p.type == Type::Object) return NAN;
+    if (p.type == Type::Object) return curVersion < 5 ? 0.0 : NAN;
     return PrimitiveToNumber(p, curVersion);
 }
 
