@@ -182,6 +182,7 @@ Value Vm::GetOf(Object* o, std::string_view name) {
     }
     Object* holder = nullptr;
     Property* p = o->FindOwn(name, cs);
+    if (p && !VisibleTo(p->flags, curVersion)) p = nullptr;
     if (p) holder = o;
     if (!p && o->kind == Kind::Clip && o->clip != kNoClip) {
         ClipId child = host.ChildByName(o->clip, name, cs);

@@ -24,13 +24,14 @@ enum PropFlags : uint16_t {
     kDontDelete = 2,
     kReadOnly = 4,
 };
-// ASSetPropFlags bits that hide a property from movies older than a version.
-constexpr uint16_t kVersion6 = 1u << 7, kVersion7 = 1u << 10, kVersion8 = 1u << 12, kVersion9 = 1u << 13,
-                   kVersion10 = 1u << 14;
+// ASSetPropFlags bits that hide a property from movies of some versions: bit 7 from format 5,
+// bit 8 from format 6 only, bits 10, 12, 13 and 14 from movies older than 7, 8, 9 and 10.
+constexpr uint16_t kVersion6 = 1u << 7, kNotVersion6 = 1u << 8, kVersion7 = 1u << 10, kVersion8 = 1u << 12,
+                   kVersion9 = 1u << 13, kVersion10 = 1u << 14;
 inline bool VisibleTo(uint16_t flags, int version) {
-    return !((flags & kVersion6 && version < 6) || (flags & kVersion7 && version < 7) ||
-             (flags & kVersion8 && version < 8) || (flags & kVersion9 && version < 9) ||
-             (flags & kVersion10 && version < 10));
+    return !((flags & kVersion6 && version < 6) || (flags & kNotVersion6 && version == 6) ||
+             (flags & kVersion7 && version < 7) || (flags & kVersion8 && version < 8) ||
+             (flags & kVersion9 && version < 9) || (flags & kVersion10 && version < 10));
 }
 
 struct Property {
