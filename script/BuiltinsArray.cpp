@@ -70,10 +70,10 @@ std::string Join(Vm& vm, Object* o, const std::string& sep) {
 }
 
 int CompareStrings(const std::string& a, const std::string& b, bool ci) {
-    std::u16string x = ToUtf16(ci ? FoldCase(a) : a), y = ToUtf16(ci ? FoldCase(b) : b);
+    std::u16string x = ToUtf16(a), y = ToUtf16(b);
     if (ci) {
-        for (auto& c : x) if (c >= 'A' && c <= 'Z') c = static_cast<char16_t>(c - 'A' + 'a');
-        for (auto& c : y) if (c >= 'A' && c <= 'Z') c = static_cast<char16_t>(c - 'A' + 'a');
+        LowerCase(x);
+        LowerCase(y);
     }
     return x < y ? -1 : (x > y ? 1 : 0);
 }
@@ -214,8 +214,16 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         Value fn;
         int flags = 0;
         size_t ai = 0;
-        if (ai < args.size() && vm.IsFunction(args[ai])) fn = args[ai++];
-        if (ai < args.size()) flags = vm.ToInt(args[ai]);
+        if (ai < args.size() && vm.IsFunction(args[ai])) {
+            fn = args[ai++];
+            if (ai < args.size()) flags = vm.ToInt(args[ai]);
+        } else if (!args.empty()) {
+            // Undefined, null or a boolean where the compare function goes sorts nothing; a
+            // defined second argument gives the flags, else the first does.
+            Type t = args[0].type;
+            if (t == Type::Undefined || t == Type::Null || t == Type::Boolean) return Value();
+            flags = vm.ToInt(args.size() > 1 && !args[1].IsUndefined() ? args[1] : args[0]);
+        }
         std::vector<uint32_t> order;
         std::function<int(const Value&, const Value&)> cmp;
         if (vm.IsFunction(fn)) {

@@ -132,17 +132,8 @@ Value StringMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return Value::Obj(out);
     }
     case kToLower: case kToUpper: {
-        for (auto& c : s) {
-            if (m == kToLower) {
-                if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) c = static_cast<char16_t>(c + 32);
-                else if (c >= 0x391 && c <= 0x3A9) c = static_cast<char16_t>(c + 32);
-                else if (c >= 0x410 && c <= 0x42F) c = static_cast<char16_t>(c + 32);
-            } else {
-                if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<char16_t>(c - 32);
-                else if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) c = static_cast<char16_t>(c - 32);
-                else if (c >= 0x430 && c <= 0x44F) c = static_cast<char16_t>(c - 32);
-            }
-        }
+        if (m == kToLower) LowerCase(s);
+        else UpperCase(s);
         return Value::Str(ToUtf8(s));
     }
     }

@@ -41,6 +41,26 @@ std::string ToUtf8(std::u16string_view s) {
     return out;
 }
 
+void LowerCase(std::u16string& s) {
+    for (auto& c : s) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3A9) ||
+            (c >= 0x410 && c <= 0x42F))
+            c = static_cast<char16_t>(c + 32);
+        else if (c >= 0x400 && c <= 0x40F)
+            c = static_cast<char16_t>(c + 80);
+    }
+}
+
+void UpperCase(std::u16string& s) {
+    for (auto& c : s) {
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
+            (c >= 0x430 && c <= 0x44F))
+            c = static_cast<char16_t>(c - 32);
+        else if (c >= 0x450 && c <= 0x45F)
+            c = static_cast<char16_t>(c - 80);
+    }
+}
+
 std::string Latin1ToUtf8(std::string_view bytes) {
     std::u16string u;
     u.reserve(bytes.size());
