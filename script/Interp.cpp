@@ -782,7 +782,12 @@ int Interp::Run(size_t start, size_t end) {
             case 0x62: res = b ^ a; break;
             case 0x63: res = static_cast<int32_t>(static_cast<uint32_t>(b) << (a & 31)); break;
             case 0x64: res = b >> (a & 31); break;
-            case 0x65: res = static_cast<double>(static_cast<uint32_t>(b) >> (a & 31)); break;
+            case 0x65: {
+                uint32_t u = static_cast<uint32_t>(b) >> (a & 31);
+                // Movies up to format 8 get the result back as a signed 32-bit number.
+                res = f.version <= 8 ? static_cast<double>(static_cast<int32_t>(u)) : static_cast<double>(u);
+                break;
+            }
             }
             Push(Value::Num(res));
             break;
@@ -1175,7 +1180,10 @@ RunEnd Vm::RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> b
         int saved = curVersion;
         curVersion = codeVersion;
         try {
-            lastAbortMessage = "uncaught exception: " + ToString(t.value);
+            std::string text = ToString(t.value);
+            lastAbortMessage = "uncaught exception: " + text;
+            // The reference player reports it in the trace output too.
+            host.Trace("Warning: Uncaught exception, " + text);
         } catch (...) {
             lastAbortMessage = "uncaught exception";
         }

@@ -94,8 +94,8 @@ double StringToNumber(std::string_view s, int version) {
             v = static_cast<double>(ToInt32(v));
             return neg ? -v : v;
         }
-        // Octal: a leading zero followed only by octal digits.
-        if (j + 1 < t.size() && t[j] == '0') {
+        // Octal: a leading zero followed only by octal digits, with no white space before.
+        if (i == 0 && j + 1 < t.size() && t[j] == '0') {
             bool octal = true;
             for (size_t k = j; k < t.size(); ++k)
                 if (t[k] < '0' || t[k] > '7') { octal = false; break; }

@@ -50,7 +50,9 @@ TEST(Bytecode, Format4AndTypedOperatorsConvertDifferently) {
         {5, 0x0D, "1", "0", "Infinity"},
         {5, 0x0F, "10", "9", "false"},    // Less compares numbers
         {5, 0x48, "10", "9", "true"},     // Less2 compares two texts by characters
-        {5, 0x65, "-1", "28", "15"},      // URShift is unsigned
+        {5, 0x65, "-1", "28", "15"},
+        {9, 0x65, "-1", "0", "4294967295"},  // URShift is unsigned from format 9
+        {8, 0x65, "-1", "0", "-1"},          // and read back as signed before
         {5, 0x64, "-16", "2", "-4"},
     };
     for (const auto& c : cases) {
@@ -132,7 +134,7 @@ TEST(Bytecode, AnUncaughtThrowEndsOnlyThatBlock) {
     Asm b;
     b.PushStr("next").Trace();
     EXPECT_EQ(run(b, 7), RunEnd::Completed);
-    EXPECT_EQ(run.host.lines, (std::vector<std::string>{"next"}));
+    EXPECT_EQ(run.host.lines, (std::vector<std::string>{"Warning: Uncaught exception, x", "next"}));
 }
 
 TEST(Bytecode, ARunawayLoopTimesOutAndTheNextBlockRuns) {
