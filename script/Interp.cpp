@@ -506,7 +506,7 @@ int Interp::Run(size_t start, size_t end) {
             Push(Value::Num(res));
             break;
         }
-        case 0x0E: { Value av = Pop(), bv = Pop(); double b = Num(bv), a = Num(av); PushBool(a == b); break; }
+        case 0x0E: { Value av = Pop(), bv = Pop(); double a = Num(av), b = Num(bv); PushBool(a == b); break; }  // converts the top first
         case 0x0F: { Value av = Pop(), bv = Pop(); double b = Num(bv), a = Num(av); PushBool(b < a); break; }
         case 0x10: { Value a = Pop(), b = Pop(); PushBool(ToBoolean(b, f.version) && ToBoolean(a, f.version)); break; }
         case 0x11: { Value a = Pop(), b = Pop(); PushBool(ToBoolean(b, f.version) || ToBoolean(a, f.version)); break; }

@@ -80,18 +80,18 @@ double StringToNumber(std::string_view s, int version) {
         if (j + 1 < t.size() && t[j] == '0' && (t[j + 1] == 'x' || t[j + 1] == 'X')) {
             j += 2;
             if (j >= t.size()) return NAN;
-            double v = 0;
+            // Read as a 32-bit number: higher digits wrap away, then signed.
+            uint32_t u = 0;
             for (; j < t.size(); ++j) {
                 char c = t[j];
-                int d;
-                if (c >= '0' && c <= '9') d = c - '0';
-                else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-                else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+                uint32_t d;
+                if (c >= '0' && c <= '9') d = static_cast<uint32_t>(c - '0');
+                else if (c >= 'a' && c <= 'f') d = static_cast<uint32_t>(c - 'a' + 10);
+                else if (c >= 'A' && c <= 'F') d = static_cast<uint32_t>(c - 'A' + 10);
                 else return NAN;
-                v = v * 16 + d;
+                u = u * 16 + d;
             }
-            // The value is read as a signed 32-bit number.
-            v = static_cast<double>(ToInt32(v));
+            double v = static_cast<double>(static_cast<int32_t>(u));
             return neg ? -v : v;
         }
         // Octal: a leading zero followed only by octal digits, with no white space before.
@@ -100,9 +100,9 @@ double StringToNumber(std::string_view s, int version) {
             for (size_t k = j; k < t.size(); ++k)
                 if (t[k] < '0' || t[k] > '7') { octal = false; break; }
             if (octal) {
-                double v = 0;
-                for (size_t k = j; k < t.size(); ++k) v = v * 8 + (t[k] - '0');
-                v = static_cast<double>(ToInt32(v));
+                uint32_t u = 0;
+                for (size_t k = j; k < t.size(); ++k) u = u * 8 + static_cast<uint32_t>(t[k] - '0');
+                double v = static_cast<double>(static_cast<int32_t>(u));
                 return neg ? -v : v;
             }
         }
