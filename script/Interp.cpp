@@ -494,7 +494,11 @@ int Interp::Run(size_t start, size_t end) {
         case 0x08: case 0x09: break;  // toggle quality, stop sounds
         case 0x0A: case 0x0B: case 0x0C: case 0x0D: {
             Value av = Pop(), bv = Pop();
-            double b = Num(bv), a = Num(av);
+            // The reference converts the left operand first for + and *, the right one first
+            // for - and /.
+            double a, b;
+            if (op == 0x0A || op == 0x0C) { b = Num(bv); a = Num(av); }
+            else { a = Num(av); b = Num(bv); }
             double res = 0;
             if (op == 0x0A) res = b + a;
             else if (op == 0x0B) res = b - a;

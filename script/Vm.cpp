@@ -470,7 +470,7 @@ Value Vm::Construct(const Value& ctor, std::vector<Value> args) {
     Object* o = NewObject(protoV.type == Type::Object ? protoV.object : objectProto);
     if (protoV.type != Type::Object) o->RemoveOwn("__proto__", false);
     o->SetOwn("__constructor__", ctor, false, kDontEnum);
-    if (curVersion < 6) o->SetOwn("constructor", ctor, false, kDontEnum);
+    if (curVersion < 7) o->SetOwn("constructor", ctor, false, kDontEnum);
     if (c->native) {
         if (depth >= limits.maxRecursion) throw ScriptAbort{RunEnd::TooDeep};
         ++depth;
