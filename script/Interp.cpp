@@ -807,7 +807,11 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x81: {
             int frame = r.U16();
-            if (f.target && f.target->clip) vm.host.GotoFrame(f.target->clip, frame + 1);
+            // GotoFrame and GoToLabel stop the timeline there (a Play may follow).
+            if (f.target && f.target->clip) {
+                vm.host.GotoFrame(f.target->clip, frame + 1);
+                vm.host.Stop(f.target->clip);
+            }
             break;
         }
         case 0x83: {
@@ -856,6 +860,7 @@ int Interp::Run(size_t start, size_t end) {
             if (f.target && f.target->clip) {
                 int n = vm.host.FrameOfLabel(f.target->clip, label);
                 if (n > 0) vm.host.GotoFrame(f.target->clip, n);
+                vm.host.Stop(f.target->clip);
             }
             break;
         }

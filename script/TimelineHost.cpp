@@ -58,8 +58,6 @@ std::unique_ptr<TimelineHost> TimelineHost::Load(const std::vector<uint8_t>& fil
         }
     }
     if (!frame.blocks.empty() || !frame.labels.empty() || host->frames_.empty()) host->frames_.push_back(std::move(frame));
-    // A movie that declares more frames than it shows still has them (empty).
-    while (host->frames_.size() < header->frameCount) host->frames_.push_back(Frame());
     host->vm_ = std::make_unique<Vm>(*host, header->version);
     host->vm_->limits = limits;
     host->initDone_.assign(host->frames_.size() + 1, false);
