@@ -1,6 +1,7 @@
 // Number and Math.
 #include <cfloat>
 #include <cmath>
+#include <numbers>
 #include <random>
 
 #include "script/Vm.h"
@@ -103,8 +104,9 @@ void InstallMathBuiltins(Vm& vm) {
         {"pow", kPow}, {"random", kRandom}, {"round", kRound}, {"sin", kSin}, {"sqrt", kSqrt}, {"tan", kTan}};
     for (auto& [n, m] : fns) vm.Method(math, n, MathMethod, m, kDontEnum | kDontDelete | kReadOnly);
     const std::pair<const char*, double> consts[] = {
-        {"E", M_E}, {"LN10", M_LN10}, {"LN2", M_LN2}, {"LOG10E", M_LOG10E}, {"LOG2E", M_LOG2E},
-        {"PI", M_PI}, {"SQRT1_2", M_SQRT1_2}, {"SQRT2", M_SQRT2}};
+        {"E", std::numbers::e}, {"LN10", std::numbers::ln10}, {"LN2", std::numbers::ln2},
+        {"LOG10E", std::numbers::log10e}, {"LOG2E", std::numbers::log2e}, {"PI", std::numbers::pi},
+        {"SQRT1_2", 1 / std::numbers::sqrt2}, {"SQRT2", std::numbers::sqrt2}};
     for (auto& [n, v] : consts) math->SetOwn(n, Value::Num(v), false, kDontEnum | kDontDelete | kReadOnly);
 }
 

@@ -203,6 +203,12 @@ struct Interp {
 
     Value GetVariable(std::string_view name) {
         Value v;
+        // A variable a movie made named _root, _global, _parent or _levelN hides the clip.
+        if (!name.empty() && name[0] == '_' && !IsPath(name)) {
+            if (Object* holder = FindScope(name)) {
+                if (holder->FindOwn(name, vm.CaseSensitive())) return vm.GetOf(holder, name);
+            }
+        }
         if (Special(name, v)) return v;
         if (IsPath(name)) {
             std::string last;
@@ -1126,12 +1132,13 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
             if (root && root->clip) { ClipId c = root->clip; while (ClipId p = host.Parent(c)) c = p; root = ClipObject(c); }
             put(Value::Obj(root));
         }
+        // The reference loads _global before _parent.
+        if (fl & 0x100) put(Value::Obj(global));
         if (fl & 0x80) {
             Value pv;
             if (f.baseClip && f.baseClip->clip) { ClipId p = host.Parent(f.baseClip->clip); if (p) pv = Value::Obj(ClipObject(p)); }
             put(pv);
         }
-        if (fl & 0x100) put(Value::Obj(global));
         if (!(fl & 0x02) && !(fl & 0x01)) act->SetOwn("this", f.thisv, cs);
         if (fl & 0x02) f.thisSuppressed = true;
         if (!(fl & 0x08) && !(fl & 0x04)) act->SetOwn("arguments", arguments(), cs);

@@ -165,6 +165,9 @@ Value Vm::GetOf(Object* o, std::string_view name) {
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0) return host.GetProperty(o->clip, idx);
+        if (Property* own = o->FindOwn(name, cs); own && !own->IsAccessor() && name.size() && name[0] == '_') {
+            return own->value;  // a variable named like a clip reference wins
+        }
         if (NamesEqual(name, "_parent", cs)) {
             ClipId p = host.Parent(o->clip);
             return p ? Value::Obj(ClipObject(p)) : Value();
@@ -364,6 +367,7 @@ std::string Vm::ToString(const Value& v) {
     if (v.type != Type::Object) return PrimitiveToString(v, curVersion);
     Object* o = v.object;
     if (o->kind == Kind::Clip) return TargetPathOf(o->clip, false);
+    if (o->kind == Kind::Super) return "[type Object]";
     Value ts = GetOf(o, "toString");
     if (IsFunction(ts)) {
         Value r = Call(ts, v, {});
