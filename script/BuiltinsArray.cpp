@@ -163,7 +163,7 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return Value::Num(static_cast<double>(items.size()));
     }
     case kSplice: {
-        if (args.empty()) return Value();
+        if (args.empty() || args[0].IsUndefined()) return Value();
         std::vector<Value> items = Items(vm, o);
         double len = static_cast<double>(items.size());
         double start = RelIndex(vm, args[0], len, 0);

@@ -1140,7 +1140,7 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
             put(pv);
         }
         if (!(fl & 0x02) && !(fl & 0x01)) act->SetOwn("this", f.thisv, cs);
-        if (fl & 0x02) f.thisSuppressed = true;
+        if (fl & 0x03) f.thisSuppressed = true;  // "this" then names the timeline, not the call
         if (!(fl & 0x08) && !(fl & 0x04)) act->SetOwn("arguments", arguments(), cs);
         if (!(fl & 0x20) && !(fl & 0x10)) act->SetOwn("super", super(), cs);
     } else {
