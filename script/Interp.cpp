@@ -846,7 +846,8 @@ int Interp::Run(size_t start, size_t end) {
             bool loaded = true;
             if (t && t->clip) {
                 double fl = vm.ToNumber(vm.host.GetProperty(t->clip, kPropFramesLoaded));
-                loaded = frame + 1 <= fl;
+                double total = vm.ToNumber(vm.host.GetProperty(t->clip, kPropTotalFrames));
+                loaded = fl >= total || frame + 1 <= fl;  // a whole clip has every frame
             }
             if (!loaded) {
                 for (int i = 0; i < skip && pc < end; ++i) pc += code[pc] >= 0x80 && pc + 3 <= end ? 3 + (code[pc + 1] | (code[pc + 2] << 8)) : 1;
@@ -877,8 +878,9 @@ int Interp::Run(size_t start, size_t end) {
             bool loaded = true;
             if (t && t->clip) {
                 double fl = vm.ToNumber(vm.host.GetProperty(t->clip, kPropFramesLoaded));
+                double total = vm.ToNumber(vm.host.GetProperty(t->clip, kPropTotalFrames));
                 double want = frame.type == Type::String ? vm.host.FrameOfLabel(t->clip, frame.string) : Num(frame);
-                loaded = want <= fl;
+                loaded = fl >= total || want <= fl;
             }
             if (!loaded) {
                 for (int i = 0; i < skip && pc < end; ++i) pc += code[pc] >= 0x80 && pc + 3 <= end ? 3 + (code[pc + 1] | (code[pc + 2] << 8)) : 1;
