@@ -289,7 +289,8 @@ struct Interp {
     }
 
     Value Add2(const Value& a, const Value& b) {
-        Value pa = vm.ToPrimitive(a), pb = vm.ToPrimitive(b);
+        Value pb = vm.ToPrimitive(b);  // the right operand is converted first
+        Value pa = vm.ToPrimitive(a);
         if (pa.type == Type::String || pb.type == Type::String) {
             std::string s = vm.ToString(pa) + vm.ToString(pb);
             vm.CheckStringSize(s.size());

@@ -344,16 +344,16 @@ void Vm::SetLength(Object* o, uint32_t n) {
 Value Vm::ToPrimitive(const Value& v, bool hintString) {
     if (v.type != Type::Object) return v;
     Object* o = v.object;
-    // The reference asks valueOf (toString for dates and string hints). A method that gives an
-    // object falls back to the object's text; a missing method gives undefined. Clips stay
-    // objects (their valueOf is the clip itself).
+    // The reference asks valueOf (toString for dates and string hints). A valueOf that gives an
+    // object leaves the object (callers then read it as NaN, or as its text next to a text); a
+    // missing method gives undefined.
     const char* first = hintString || o->kind == Kind::Date ? "toString" : "valueOf";
     Value fn = GetOf(o, first);
     if (!IsFunction(fn)) return Value();
     Value r = Call(fn, v, {});
     if (r.type != Type::Object) return r;
-    if (o->kind == Kind::Clip) return v;
-    return Value::Str(ToString(v));
+    if (hintString || o->kind == Kind::Date) return Value::Str(ToString(v));
+    return v;
 }
 
 double Vm::ToNumber(const Value& v) {

@@ -65,6 +65,17 @@ TEST(Bytecode, Format4AndTypedOperatorsConvertDifferently) {
     }
 }
 
+TEST(Bytecode, Add2KeepsAnObjectWhoseValueOfIsItselfAndJoinsItsTextToTexts) {
+    Runner run(8);
+    Asm a;
+    a.PushStr("o").PushNum(0).Op(0x43).Op(0x1D);              // o = {}
+    a.PushStr("o").Op(0x1C).PushNum(1).Op(0x47).Trace();       // o + 1
+    a.PushStr("").PushStr("o").Op(0x1C).Op(0x47).Trace();      // "" + o
+    a.PushStr("_root").Op(0x1C).PushStr("!").Op(0x47).Trace(); // a clip joins as its path
+    EXPECT_EQ(run(a, 8), RunEnd::Completed);
+    EXPECT_EQ(run.host.lines, (std::vector<std::string>{"NaN", "[object Object]", "_level0!"}));
+}
+
 TEST(Bytecode, ConstantPoolAndVariables) {
     Runner run(8);
     Asm a;
