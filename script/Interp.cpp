@@ -119,7 +119,7 @@ struct Interp {
     }
 
     // Names every scope knows before the chain: this, _root, _global, _levelN, _parent.
-    bool Special(std::string_view name, Value& out) {
+    bool ReservedName(std::string_view name, Value& out) {
         bool cs = vm.CaseSensitive();
         if (NamesEqual(name, "this", cs)) {
             if (f.activation && f.activation->FindOwn("this", cs)) return false;
@@ -186,7 +186,7 @@ struct Interp {
         Value v;
         if (first == "..") {
             start = vm.ResolvePath(f.target, "..");
-        } else if (Special(first, v)) {
+        } else if (ReservedName(first, v)) {
             start = v.type == Type::Object ? v.object : nullptr;
         } else if (NamesEqual(first, "_parent", vm.CaseSensitive())) {
             start = vm.ResolvePath(f.target, "_parent");
@@ -209,7 +209,7 @@ struct Interp {
                 if (holder->FindOwn(name, vm.CaseSensitive())) return vm.GetOf(holder, name);
             }
         }
-        if (Special(name, v)) return v;
+        if (ReservedName(name, v)) return v;
         if (IsPath(name)) {
             std::string last;
             Object* o = ResolveVarPath(name, last);
