@@ -144,6 +144,19 @@ Value ErrorToString(Vm& vm, const Value& self, std::vector<Value>&, int) {
 // AsBroadcaster: initialize(o) gives o _listeners, addListener, removeListener, broadcastMessage.
 enum BroadcasterMethod { kInitialize, kAdd, kRemove, kBroadcast };
 
+// Listeners match when they are the same value; undefined and null match each other.
+bool SameListener(const Value& a, const Value& b) {
+    if (a.IsNullish() && b.IsNullish()) return true;
+    if (a.type != b.type) return false;
+    switch (a.type) {
+    case Type::Boolean: return a.boolean == b.boolean;
+    case Type::Number: return a.number == b.number;
+    case Type::String: return a.string == b.string;
+    case Type::Object: return a.object == b.object;
+    default: return true;
+    }
+}
+
 Value BroadcasterFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     switch (m) {
     case kInitialize: {
@@ -158,11 +171,14 @@ Value BroadcasterFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) 
     case kAdd: {
         Value l = vm.Get(self, "_listeners");
         if (l.type != Type::Object) return Value::Bool(true);
+        // An equal listener already there is taken out first, so each is held once, last.
         Value item = Arg(args, 0);
         uint32_t n = vm.LengthOf(l.object);
         for (uint32_t i = 0; i < n; ++i) {
-            Value e = vm.Element(l.object, i);
-            if (e.type == item.type && e.type == Type::Object && e.object == item.object) return Value::Bool(true);
+            if (SameListener(vm.Element(l.object, i), item)) {
+                vm.CallMethod(l, "splice", {Value::Num(i), Value::Num(1)});
+                break;
+            }
         }
         vm.CallMethod(l, "push", {item});
         return Value::Bool(true);
@@ -173,10 +189,7 @@ Value BroadcasterFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) 
         Value item = Arg(args, 0);
         uint32_t n = vm.LengthOf(l.object);
         for (uint32_t i = 0; i < n; ++i) {
-            Value e = vm.Element(l.object, i);
-            bool same = e.type == item.type && (e.type != Type::Object || e.object == item.object) &&
-                        (e.type != Type::String || e.string == item.string);
-            if (same) {
+            if (SameListener(vm.Element(l.object, i), item)) {
                 vm.CallMethod(l, "splice", {Value::Num(i), Value::Num(1)});
                 return Value::Bool(true);
             }
@@ -191,7 +204,11 @@ Value BroadcasterFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) 
         uint32_t n = vm.LengthOf(l.object);
         std::vector<Value> items;
         for (uint32_t i = 0; i < n; ++i) items.push_back(vm.Element(l.object, i));
-        for (auto& it : items) vm.CallMethod(it, name, rest);
+        for (auto& it : items) {
+            // An empty name calls each listener itself.
+            if (name.empty()) vm.Call(it, it, rest);
+            else vm.CallMethod(it, name, rest);
+        }
         return Value::Bool(n > 0);
     }
     }
