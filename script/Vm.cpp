@@ -253,6 +253,13 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
         break;
     }
     Property* own = o->FindOwn(name, cs);
+    if (own && !VisibleTo(own->flags, curVersion)) {
+        // Setting a property hidden from this version makes a plain, visible one of it.
+        own->flags &= (kDontEnum | kDontDelete | kReadOnly);
+        own->getter = own->setter = nullptr;
+        own->value = std::move(v);
+        return;
+    }
     if (own) {
         if (own->IsAccessor()) {
             if (own->setter) Call(Value::Obj(own->setter), Value::Obj(o), {v});
@@ -295,7 +302,7 @@ std::vector<std::string> Vm::EnumerableNames(Object* o) {
             std::string key = cs ? p.name : FoldCase(p.name);
             if (seen.count(key)) return;
             seen.insert(key);
-            if (!(p.flags & kDontEnum) && VisibleTo(p.flags, curVersion)) level.push_back(p.name);
+            if (!(p.flags & kDontEnum)) level.push_back(p.name);  // version bits do not hide from for..in
         });
         out.insert(out.end(), level.begin(), level.end());
         o = ProtoOf(o);

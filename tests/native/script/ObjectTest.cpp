@@ -87,8 +87,13 @@ TEST_F(ObjectTest, VersionBitsHidePropertiesFromOlderMovies) {
     vm.Call(vm.GetOf(vm.global, "ASSetPropFlags"), Value(), {Value::Obj(o), Value::Str("late"), Value::Num(kVersion7)});
     vm.curVersion = 6;
     EXPECT_TRUE(vm.GetOf(o, "late").IsUndefined());
+    EXPECT_EQ(vm.EnumerableNames(o), std::vector<std::string>{"late"});  // for..in still sees it
     vm.curVersion = 7;
     EXPECT_EQ(vm.GetOf(o, "late").number, 1);
+    // A set from an older movie makes it an ordinary property again.
+    vm.curVersion = 6;
+    vm.SetOf(o, "late", Value::Num(2));
+    EXPECT_EQ(vm.GetOf(o, "late").number, 2);
 }
 
 TEST_F(ObjectTest, NamesAreCaseInsensitiveUpToVersion6) {
