@@ -317,13 +317,8 @@ struct Interp {
         if (a.type == Type::Number && b.type == Type::Number && std::isnan(a.number) && std::isnan(b.number)) return true;
         if (a.type == b.type) return StrictEq(a, b);
         if (a.IsNullish() && b.IsNullish()) return true;
-        if (a.IsNullish() || b.IsNullish()) return false;
-        if (a.type == Type::Number && b.type == Type::String)
-            return a.number == PrimitiveToNumber(b, f.version);
-        if (a.type == Type::String && b.type == Type::Number)
-            return PrimitiveToNumber(a, f.version) == b.number;
-        if (a.type == Type::Boolean) return Equals2(Value::Num(a.boolean ? 1 : 0), b);
-        if (b.type == Type::Boolean) return Equals2(a, Value::Num(b.boolean ? 1 : 0));
+        // An object is compared by its primitive value, also with undefined (an object without
+        // valueOf is undefined); one that stays an object equals nothing else.
         if (a.type == Type::Object) {
             Value p = vm.ToPrimitive(a);
             if (p.type == Type::Object) return false;
@@ -334,6 +329,13 @@ struct Interp {
             if (p.type == Type::Object) return false;
             return Equals2(a, p);
         }
+        if (a.IsNullish() || b.IsNullish()) return false;
+        if (a.type == Type::Number && b.type == Type::String)
+            return a.number == PrimitiveToNumber(b, f.version);
+        if (a.type == Type::String && b.type == Type::Number)
+            return PrimitiveToNumber(a, f.version) == b.number;
+        if (a.type == Type::Boolean) return Equals2(Value::Num(a.boolean ? 1 : 0), b);
+        if (b.type == Type::Boolean) return Equals2(a, Value::Num(b.boolean ? 1 : 0));
         return false;
     }
 
