@@ -315,6 +315,12 @@ struct Interp {
     bool Equals2(const Value& a, const Value& b) {
         // The reference's loose equality holds NaN equal to NaN.
         if (a.type == Type::Number && b.type == Type::Number && std::isnan(a.number) && std::isnan(b.number)) return true;
+        if (a.type == Type::Object && b.type == Type::Object && a.object != b.object && f.version < 6) {
+            // Format 5 compares two objects by their primitive values.
+            Value pa = vm.ToPrimitive(a), pb = vm.ToPrimitive(b);
+            if (pa.type == Type::Object || pb.type == Type::Object) return StrictEq(pa, pb);
+            return Equals2(pa, pb);
+        }
         if (a.type == b.type) return StrictEq(a, b);
         if (a.IsNullish() && b.IsNullish()) return true;
         // An object is compared by its primitive value, also with undefined (an object without
