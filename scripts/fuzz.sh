@@ -12,7 +12,7 @@ seconds=${1:-300}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" >/dev/null
 status=0
-for target in album_walk_fuzz movie_fuzz; do
+for target in album_walk_fuzz movie_fuzz engine_fuzz; do
   corpus=build/fuzz/corpus-$target
   mkdir -p "$corpus"
   echo "== $target for $seconds s"

@@ -1,7 +1,7 @@
 # Shared by the scripts: installs missing Debian packages and manages the display.
 
 dovetta_packages=(cmake ninja-build g++ mingw-w64 wine wine64 fonts-wine xvfb googletest libgtest-dev zlib1g-dev
-                  libz-mingw-w64-dev imagemagick time clang libclang-rt-14-dev)
+                  libz-mingw-w64-dev libstb-dev python3 imagemagick time clang libclang-rt-14-dev)
 
 dovetta_setup() {
   local missing=()

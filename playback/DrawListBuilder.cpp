@@ -1,0 +1,134 @@
+// The frame's draw list: the display tree in depth order with matrices and colour transforms
+// multiplied down, masks by clip depth (a mask's own drawing between BeginMask and
+// EndMaskShape, PopMask after the last depth it covers), blend modes as layers over the
+// object's bounds, and opaque backgrounds beneath their objects.
+#include "PlayerImpl.h"
+
+#include <algorithm>
+
+namespace playback {
+namespace {
+
+constexpr uint8_t kBlendLayer = 2;
+constexpr uint8_t kBlendAlpha = 11;
+constexpr uint8_t kBlendErase = 12;
+constexpr uint8_t kBlendLast = 14;
+
+raster::BlendMode ToBlend(uint8_t mode) {
+    // The file's 2 (layer) to 14 (hardlight) follow the drawing library's order from Layer on.
+    if (mode < kBlendLayer || mode > kBlendLast) return raster::BlendMode::Normal;
+    return raster::BlendMode(mode - 1);
+}
+
+void Unite(raster::Rect& into, const raster::Rect& r) {
+    if (r.Empty()) return;
+    if (into.Empty()) {
+        into = r;
+        return;
+    }
+    into.xMin = std::min(into.xMin, r.xMin);
+    into.yMin = std::min(into.yMin, r.yMin);
+    into.xMax = std::max(into.xMax, r.xMax);
+    into.yMax = std::max(into.yMax, r.yMax);
+}
+
+}  // namespace
+
+void Player::BuildDrawList(raster::DrawList& list, int32_t w, int32_t h) {
+    list.Clear();
+    SetWindowSize(w, h);
+    impl_->Emit(list, *root_, impl_->stageMatrix, raster::ColorTransform{}, false, false);
+}
+
+const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {
+    if (o.kind == ObjectKind::Shape) return o.shape;
+    if (o.kind == ObjectKind::Morph && o.morph) return o.library->MorphAt(*o.morph, o.ratio);
+    return nullptr;
+}
+
+void Player::Impl::Bounds(const DisplayObject& o, const raster::Matrix& m, raster::Rect& out) const {
+    if (const CachedShape* shape = ShapeOf(o)) Unite(out, raster::TransformRect(m, shape->bounds));
+    if (!o.IsContainer()) return;
+    for (const auto& c : o.children) {
+        if (c->visible || c->clipDepth) Bounds(*c, m * c->matrix, out);
+    }
+}
+
+void Player::Impl::EmitShape(raster::DrawList& list, const CachedShape& shape, const raster::Matrix& m,
+                             const raster::ColorTransform& cx, bool inMask) {
+    for (const CachedDraw& d : shape.draws) {
+        if (d.stroke) {
+            if (inMask) continue;  // a mask is the area of its fills
+            list.Stroke(d.path, m, d.strokeStyle, d.paint, cx);
+        } else {
+            list.Fill(d.path, m, d.rule, d.paint, cx);
+        }
+    }
+}
+
+void Player::Impl::EmitBackground(raster::DrawList& list, const DisplayObject& o, const raster::Matrix& m,
+                                  const raster::ColorTransform& cx) {
+    raster::Rect local;
+    Bounds(o, raster::Matrix{}, local);
+    if (local.Empty()) return;
+    raster::Path& path = o.backgroundPath;
+    path.Clear();
+    path.MoveTo({local.xMin, local.yMin});
+    path.LineTo({local.xMax, local.yMin});
+    path.LineTo({local.xMax, local.yMax});
+    path.LineTo({local.xMin, local.yMax});
+    path.Close();
+    list.Fill(path, m, raster::FillRule::NonZero, raster::Paint::Solid(*o.opaqueBackground), cx);
+}
+
+void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const raster::Matrix& parentM,
+                        const raster::ColorTransform& parentCx, bool inMask, bool inLayer) {
+    if (!o.visible && !inMask) return;
+    // Alpha and erase act on the layer of an enclosing group; with none, there is nothing for
+    // them to act on and the object shows nothing.
+    if (!inMask && !inLayer && (o.blendMode == kBlendAlpha || o.blendMode == kBlendErase)) return;
+    const raster::Matrix m = parentM * o.matrix;
+    const raster::ColorTransform cx = parentCx * o.cxform;
+    const bool layer = !inMask && o.blendMode >= kBlendLayer && o.blendMode <= kBlendLast;
+    if (layer) {
+        raster::LayerOptions options;
+        options.blend = ToBlend(o.blendMode);
+        Bounds(o, m, options.bounds);
+        if (options.bounds.Empty()) return;  // draws nothing
+        // Whole pixels, no wider: alpha and erase layers act on every pixel of their bounds.
+        options.bounds = {std::floor(options.bounds.xMin), std::floor(options.bounds.yMin),
+                          std::ceil(options.bounds.xMax), std::ceil(options.bounds.yMax)};
+        list.PushLayer(options);
+    }
+    if (o.opaqueBackground && !inMask) EmitBackground(list, o, m, cx);
+    if (const CachedShape* shape = ShapeOf(o)) EmitShape(list, *shape, m, cx, inMask);
+    if (o.IsContainer()) EmitChildren(list, o.children, m, cx, inMask, inLayer || layer);
+    if (layer) list.PopLayer();
+}
+
+void Player::Impl::EmitChildren(raster::DrawList& list, const std::vector<std::unique_ptr<DisplayObject>>& children,
+                                const raster::Matrix& m, const raster::ColorTransform& cx, bool inMask, bool inLayer) {
+    std::array<int32_t, kMaxOpenMasks> openMasks;  // the clip depth each open mask covers up to
+    size_t open = 0;
+    for (const auto& child : children) {
+        while (open > 0 && child->depth > openMasks[open - 1]) {
+            list.PopMask();
+            --open;
+        }
+        if (child->clipDepth > 0) {
+            if (inMask || open == kMaxOpenMasks) continue;  // masks inside a mask's shape draw nothing
+            list.BeginMask();
+            Emit(list, *child, m, cx, true, inLayer);
+            list.EndMaskShape();
+            openMasks[open++] = child->clipDepth;
+            continue;
+        }
+        Emit(list, *child, m, cx, inMask, inLayer);
+    }
+    while (open > 0) {
+        list.PopMask();
+        --open;
+    }
+}
+
+}  // namespace playback

@@ -1,0 +1,64 @@
+// One loaded movie's dictionary with the drawing-ready forms of its characters: each shape's
+// outlines become raster paths and paints once, on first use, and stay for the player's life.
+#pragma once
+
+#include "movie/Movie.h"
+#include "raster/Paint.h"
+#include "raster/Path.h"
+#include "raster/Stroke.h"
+
+#include <map>
+#include <memory>
+#include <set>
+
+namespace playback {
+
+struct CachedDraw {
+    bool stroke = false;
+    raster::FillRule rule = raster::FillRule::EvenOdd;
+    raster::Path path;
+    raster::Paint paint;
+    raster::StrokeStyle strokeStyle;
+    std::unique_ptr<raster::Gradient> gradient;  // the paint points here
+    bool skip = false;                           // a bitmap fill whose bitmap is missing
+};
+
+struct CachedShape {
+    std::vector<CachedDraw> draws;
+    raster::Rect bounds;  // twips, strokes included (the shape's stored bounds)
+};
+
+struct Library {
+    std::shared_ptr<const movie::Movie> movie;
+    // Ids this movie imports: where the character really lives.
+    std::map<uint16_t, std::pair<Library*, uint16_t>> imported;
+    std::set<uint16_t> initActionsRun;
+
+    // The character `id` means here, and the library (and id) that defines it.
+    const movie::Character* Find(uint16_t id, Library** owner, uint16_t* ownId);
+    const CachedShape* Shape(uint16_t id);
+    const CachedShape* MorphAt(const movie::MorphShapeDef& morph, uint16_t ratio);
+    std::shared_ptr<const raster::Image> Image(uint16_t id);
+    // Between frames (never while a draw list refers to the caches): drops morph frames when
+    // too many have piled up.
+    void TrimCaches();
+
+private:
+    std::map<uint16_t, std::unique_ptr<CachedShape>> shapes_;
+    std::map<uint16_t, std::shared_ptr<const raster::Image>> images_;
+    struct MorphKey {
+        uint16_t id, ratio;
+        bool operator<(const MorphKey& o) const { return id != o.id ? id < o.id : ratio < o.ratio; }
+    };
+    std::map<MorphKey, std::unique_ptr<CachedShape>> morphs_;
+
+    std::unique_ptr<CachedShape> Build(const movie::ShapeGeometry& geometry, const std::vector<movie::FillStyle>& fills,
+                                       const std::vector<movie::LineStyle>& lines, bool nonZero, const movie::TwipsRect& bounds);
+    void SetPaint(CachedDraw& draw, const movie::FillStyle& fill);
+};
+
+raster::Matrix ToRaster(const movie::Matrix2D& m);
+raster::ColorTransform ToRaster(const movie::CxForm& c);
+raster::Color ToRaster(movie::Rgba c);
+
+}  // namespace playback

@@ -1,0 +1,143 @@
+// Buttons and the mouse: which button lies under the pointer (tested on the hit state's shapes
+// through the display tree), the transitions between idle, over and down, and the actions of
+// the transitions whose conditions match.
+#include "PlayerImpl.h"
+
+#include "raster/HitTest.h"
+
+namespace playback {
+namespace {
+
+bool ShapeContains(const CachedShape& shape, raster::Point p) {
+    for (const CachedDraw& d : shape.draws) {
+        if (d.stroke ? raster::StrokeContains(d.path, d.strokeStyle, p) : raster::FillContains(d.path, d.rule, p)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+namespace {
+
+// Whether `o`'s drawing (or its hit area, for buttons) covers the stage point under `toLocal`'s
+// parent map; `world` maps o's parent space to the stage.
+bool Covers(const Player::Impl& impl, const DisplayObject& o, const raster::Matrix& parentWorld, raster::Point stage) {
+    const raster::Matrix world = parentWorld * o.matrix;
+    if (const CachedShape* shape = impl.ShapeOf(o)) {
+        raster::Matrix inv = world;
+        if (!inv.Invert()) return false;
+        const raster::Point local = inv.Apply(stage);
+        const raster::Rect& b = shape->bounds;
+        const bool inBounds = local.x >= b.xMin && local.x <= b.xMax && local.y >= b.yMin && local.y <= b.yMax;
+        if (inBounds && ShapeContains(*shape, local)) return true;
+    }
+    const auto& kids = o.kind == ObjectKind::Button ? o.hitChildren : o.children;
+    for (const auto& c : kids)
+        if (c->clipDepth == 0 && Covers(impl, *c, world, stage)) return true;
+    return false;
+}
+
+DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const raster::Matrix& parentWorld, raster::Point stage) {
+    if (!o.visible) return nullptr;
+    const raster::Matrix world = parentWorld * o.matrix;
+    if (o.kind == ObjectKind::Button) return Covers(impl, o, parentWorld, stage) ? &o : nullptr;
+    if (o.kind != ObjectKind::Clip) return nullptr;
+    for (size_t i = o.children.size(); i-- > 0;) {
+        DisplayObject& c = *o.children[i];
+        if (c.clipDepth) continue;
+        if (DisplayObject* b = FindButton(impl, c, world, stage)) return b;
+    }
+    return nullptr;
+}
+
+ButtonState VisibleState(ButtonMouse m) {
+    switch (m) {
+    case ButtonMouse::OverUp: return ButtonState::Over;
+    case ButtonMouse::OverDown: return ButtonState::Down;
+    case ButtonMouse::OutDown: return ButtonState::Over;
+    default: return ButtonState::Up;
+    }
+}
+
+}  // namespace
+
+DisplayObject* Player::Impl::ButtonAt(raster::Point stagePoint) {
+    return FindButton(*this, *player.root_, raster::Matrix{}, stagePoint);
+}
+
+void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t condition) {
+    if (b.buttonMouse == state) return;
+    b.buttonMouse = state;
+    const ButtonState visible = VisibleState(state);
+    if (visible != b.buttonState) {
+        b.buttonState = visible;
+        ++treeVersion;
+        BuildButtonChildren(b);
+    }
+    DisplayObject* holder = b.parent;
+    if (!holder) return;
+    for (const movie::ButtonActionDef& a : b.button->actions) {
+        if (!(a.conditions & condition)) continue;
+        ActionContext context{player, *holder, ActionSource::Button, condition, &b};
+        runner->RunButtonActions(context, a.actions);
+    }
+    Drain();
+}
+
+void Player::Impl::UpdateButtons() {
+    if (testedVersion == treeVersion && testedX == mouseX && testedY == mouseY) return;
+    testedVersion = treeVersion;
+    testedX = mouseX;
+    testedY = mouseY;
+    raster::Matrix toStage = stageMatrix;
+    if (!toStage.Invert()) return;
+    const raster::Point stage = toStage.Apply({mouseX, mouseY});
+    DisplayObject* under = ButtonAt(stage);
+    if (pressed) {
+        // While pressed, only the pressed button changes, between over-down and out-down.
+        if (under == pressed && pressed->buttonMouse == ButtonMouse::OutDown)
+            SetButtonMouse(*pressed, ButtonMouse::OverDown, movie::kOutDownToOverDown);
+        else if (pressed && under != pressed && pressed->buttonMouse == ButtonMouse::OverDown)
+            SetButtonMouse(*pressed, ButtonMouse::OutDown, movie::kOverDownToOutDown);
+        hovered = under;
+        return;
+    }
+    if (under != hovered) {
+        if (hovered && !hovered->removed) SetButtonMouse(*hovered, ButtonMouse::Idle, movie::kOverUpToIdle);
+        hovered = under;
+        if (hovered) SetButtonMouse(*hovered, ButtonMouse::OverUp, movie::kIdleToOverUp);
+    }
+}
+
+void Player::MouseMove(float x, float y) {
+    impl_->mouseX = x;
+    impl_->mouseY = y;
+    impl_->UpdateButtons();
+}
+
+void Player::MouseDown(float x, float y) {
+    MouseMove(x, y);
+    impl_->mouseDown = true;
+    if (impl_->hovered) {
+        impl_->pressed = impl_->hovered;
+        impl_->SetButtonMouse(*impl_->pressed, ButtonMouse::OverDown, movie::kOverUpToOverDown);
+    }
+}
+
+void Player::MouseUp(float x, float y) {
+    MouseMove(x, y);
+    impl_->mouseDown = false;
+    DisplayObject* b = impl_->pressed;
+    impl_->pressed = nullptr;
+    if (!b) return;
+    if (b->buttonMouse == ButtonMouse::OverDown) {
+        impl_->SetButtonMouse(*b, ButtonMouse::OverUp, movie::kOverDownToOverUp);
+    } else {
+        impl_->SetButtonMouse(*b, ButtonMouse::Idle, movie::kOutDownToIdle);
+        impl_->UpdateButtons();
+    }
+}
+
+bool Player::HandCursor() const { return impl_->hovered != nullptr; }
+
+}  // namespace playback

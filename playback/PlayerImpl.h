@@ -1,0 +1,105 @@
+// The inside of Player, shared by its source files: timelines (Timeline.cpp), the frame loop
+// (Player.cpp), the draw list (DrawListBuilder.cpp) and the mouse (Mouse.cpp).
+#pragma once
+
+#include "Library.h"
+#include "TimelineActions.h"
+#include "playback/Player.h"
+
+#include <array>
+#include <cmath>
+#include <functional>
+
+namespace playback {
+
+// How deep the display tree may grow (a sprite that places itself stops here).
+constexpr int kMaxTreeDepth = 64;
+// Objects alive at once (sprites that place several copies of themselves grow without end).
+constexpr size_t kMaxObjects = 100000;
+// Action blocks one frame may run (actions that keep jumping between frames stop here).
+constexpr uint32_t kMaxActionBlocksPerFrame = 20000;
+// Masks open at once in one container.
+constexpr size_t kMaxOpenMasks = 64;
+
+struct PendingActions {
+    DisplayObject* clip = nullptr;
+    const movie::ActionBlock* block = nullptr;
+};
+
+struct Player::Impl {
+    Player& player;
+    TimelineActions ownRunner;
+    ScriptRunner* runner = &ownRunner;
+    ResourceLoader loader;
+    std::function<void(const std::string&, const std::string&)> fsHandler;
+    std::function<void(const std::string&, const std::string&)> urlHandler;
+
+    size_t liveObjects = 0;  // declared before every owner of objects: it outlives them
+    std::vector<std::unique_ptr<DisplayObject>> removedThisFrame;
+    std::vector<DisplayObject*> tickScratch;
+    std::vector<PendingActions> queue;
+    size_t queueHead = 0;
+    uint32_t blocksRunThisFrame = 0;
+
+    // Timeline replay for going back: the state each depth ends up in.
+    struct DepthState {
+        uint16_t depth = 0;
+        uint16_t characterId = 0;
+        movie::PlaceObjectDef place;  // accumulated properties
+    };
+    std::vector<DepthState> replay;
+
+    int32_t windowWidth = 0, windowHeight = 0;
+    raster::Matrix stageMatrix;  // twips to window pixels, for the mouse
+    float mouseX = -1e9f, mouseY = -1e9f;
+    bool mouseDown = false;
+    // Bumped by every change of the display tree; the pointer is tested again only when it or
+    // the tree has changed (hit tests are not free, and a still scene must not allocate).
+    uint64_t treeVersion = 1;
+    uint64_t testedVersion = 0;
+    float testedX = 0, testedY = 0;
+    DisplayObject* hovered = nullptr;  // the button under the pointer
+    DisplayObject* pressed = nullptr;  // the button the press began on
+
+    explicit Impl(Player& p) : player(p) {}
+
+    // Timeline.cpp
+    std::unique_ptr<DisplayObject> Instantiate(Library* library, uint16_t id, DisplayObject& parent);
+    void ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& place);
+    void ApplyRemove(DisplayObject& clip, uint16_t depth);
+    void ApplyFrameOps(DisplayObject& clip, uint32_t frame);
+    void RebuildTo(DisplayObject& clip, uint32_t frame);
+    void SeekFrame(DisplayObject& clip, uint32_t frame);  // display list only; actions queued
+    void InsertChild(DisplayObject& parent, std::unique_ptr<DisplayObject> child);
+    void RemoveChildAt(DisplayObject& parent, size_t index);
+    void BuildButtonChildren(DisplayObject& button);
+
+    // Player.cpp
+    void Tick(DisplayObject& object);
+    void StepForward(DisplayObject& clip);
+    void QueueFrameActions(DisplayObject& clip, uint32_t frame);
+    void Drain();
+    void RunClipEvents(DisplayObject& clip, uint32_t event);
+    void RunInitActions(DisplayObject& sprite);
+    int TreeDepth(const DisplayObject& object) const;
+
+    // DrawListBuilder.cpp
+    void Emit(raster::DrawList& list, const DisplayObject& object, const raster::Matrix& m,
+              const raster::ColorTransform& cx, bool inMask, bool inLayer);
+    void EmitChildren(raster::DrawList& list, const std::vector<std::unique_ptr<DisplayObject>>& children,
+                      const raster::Matrix& m, const raster::ColorTransform& cx, bool inMask, bool inLayer);
+    void EmitBackground(raster::DrawList& list, const DisplayObject& object, const raster::Matrix& m,
+                        const raster::ColorTransform& cx);
+    // The bounds of what `object` draws, under `m` (its own space to the wanted one), into `out`.
+    void Bounds(const DisplayObject& object, const raster::Matrix& m, raster::Rect& out) const;
+    void EmitShape(raster::DrawList& list, const CachedShape& shape, const raster::Matrix& m,
+                   const raster::ColorTransform& cx, bool inMask);
+    const CachedShape* ShapeOf(const DisplayObject& object) const;
+
+    // Mouse.cpp
+    DisplayObject* ButtonAt(raster::Point stagePoint);
+    void UpdateButtons();
+    void SetButtonMouse(DisplayObject& button, ButtonMouse state, uint16_t condition);
+};
+
+}  // namespace playback

@@ -1,0 +1,86 @@
+// One object of the display tree: a shape, a morph, a movie clip with its own timeline, or a
+// button. Clips and buttons hold their children in depth order. Playback owns the tree; the
+// script interpreter acts on it through the public members and the timeline calls of Player.
+#pragma once
+
+#include "movie/Movie.h"
+#include "raster/Geometry.h"
+#include "raster/Paint.h"
+#include "raster/Path.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace playback {
+
+struct Library;
+struct CachedShape;
+
+enum class ObjectKind : uint8_t { Shape, Morph, Clip, Button };
+
+// The visible states of a button and the mouse state it is in.
+enum class ButtonState : uint8_t { Up, Over, Down };
+enum class ButtonMouse : uint8_t { Idle, OverUp, OverDown, OutDown };
+
+class DisplayObject {
+public:
+    DisplayObject() = default;
+    DisplayObject(const DisplayObject&) = delete;
+    DisplayObject& operator=(const DisplayObject&) = delete;
+    ~DisplayObject() {
+        if (liveCount) --*liveCount;
+    }
+    size_t* liveCount = nullptr;  // the player's count of live objects, kept by each object
+
+    ObjectKind kind = ObjectKind::Shape;
+    Library* library = nullptr;  // where characterId and the ids its content uses are defined
+    uint16_t characterId = 0;
+    int32_t depth = 0;
+    DisplayObject* parent = nullptr;
+
+    raster::Matrix matrix;
+    raster::ColorTransform cxform;
+    uint16_t ratio = 0;
+    uint16_t clipDepth = 0;  // non-zero: a mask over the depths above it up to this one
+    uint8_t blendMode = 0;   // as PlaceObject3 stores it (0/1 normal, 2 layer, ...)
+    bool visible = true;
+    // PlaceObject3's opaque background: the object's bounds filled with this colour beneath it.
+    std::optional<raster::Color> opaqueBackground;
+    std::string name;
+    std::vector<movie::ClipActionDef> clipActions;
+
+    // Shapes: the character's cached paths. Morphs: the morph definition (paths per ratio live
+    // in the library's cache).
+    const CachedShape* shape = nullptr;
+    const movie::MorphShapeDef* morph = nullptr;
+
+    // Clips.
+    const movie::Timeline* timeline = nullptr;
+    uint32_t currentFrame = 0;  // 0-based
+    bool playing = true;
+    bool firstFramePending = false;  // placed, its first frame's actions not run yet
+    bool removed = false;            // taken off the tree this frame, freed at its end
+
+    // Buttons.
+    const movie::ButtonDef* button = nullptr;
+    ButtonState buttonState = ButtonState::Up;
+    ButtonMouse buttonMouse = ButtonMouse::Idle;
+    std::vector<std::unique_ptr<DisplayObject>> hitChildren;  // the hit state's objects
+
+    // Clips and buttons, sorted by depth.
+    std::vector<std::unique_ptr<DisplayObject>> children;
+    // The rectangle the opaque background fills, rebuilt in place as the bounds change.
+    mutable raster::Path backgroundPath;
+
+    bool IsContainer() const { return kind == ObjectKind::Clip || kind == ObjectKind::Button; }
+    uint32_t FrameCount() const { return timeline ? uint32_t(timeline->frames.size()) : 1; }
+    DisplayObject* ChildAtDepth(int32_t depth) const;
+    DisplayObject* ChildNamed(const std::string& name) const;  // case-insensitive, as format 6 and older
+    // The map from this object's space to the stage's twips.
+    raster::Matrix WorldMatrix() const;
+};
+
+}  // namespace playback

@@ -1,0 +1,106 @@
+// Plays a movie: the dictionary of characters (the movie's own and those it imports), the
+// display tree under the stage, the frame loop in the reference player's order, buttons and the
+// mouse, and the frame's draw list. Portable.
+//
+// One frame (AdvanceFrame): every timeline, from the stage down, applies the display-list
+// changes of its next frame, then runs that frame's actions, then its children advance. A
+// timeline at its last frame goes back to its first unless it is stopped; a timeline of one
+// frame stays.
+#pragma once
+
+#include "movie/Movie.h"
+#include "playback/DisplayObject.h"
+#include "playback/ScriptRunner.h"
+#include "playback/Stage.h"
+#include "raster/DrawList.h"
+#include "raster/Renderer.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace playback {
+
+// Loads a file the movie names (an imported movie, for now) by its URL as the movie wrote it;
+// nullopt when there is none. The host decides where relative names point (the movie's folder).
+using ResourceLoader = std::function<std::optional<std::vector<uint8_t>>(const std::string& url)>;
+
+class Player {
+public:
+    explicit Player(std::shared_ptr<const movie::Movie> movie, ResourceLoader loader = {});
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    // The runner for all action code; null restores the engine's own timeline-action runner.
+    void SetScriptRunner(ScriptRunner* runner);
+    // fscommand(command, args): a GetURL to "FSCommand:command".
+    void SetFsCommandHandler(std::function<void(const std::string& command, const std::string& args)> handler);
+    // A web address to open, only ever asked for from a button's actions (the user's click).
+    void SetOpenUrlHandler(std::function<void(const std::string& url, const std::string& target)> handler);
+
+    // One frame of the movie. The first call enters the first frame.
+    void AdvanceFrame();
+    uint32_t FramesRun() const { return framesRun_; }
+    // Whether the main timeline goes back to its first frame at its end.
+    void SetLoop(bool loop) { loop_ = loop; }
+
+    // The frame's drawing commands for a window of the given size (the stage placed in it by
+    // the scale mode). The list keeps its storage: a steady scene allocates nothing.
+    void BuildDrawList(raster::DrawList& list, int32_t windowWidth, int32_t windowHeight);
+    raster::Color Background() const;
+    void SetScaleMode(ScaleMode mode) { scaleMode_ = mode; }
+    ScaleMode GetScaleMode() const { return scaleMode_; }
+    raster::Quality GetQuality() const { return quality_; }
+    void SetQuality(raster::Quality q) { quality_ = q; }
+
+    // The mouse, in window pixels of the window last drawn for (BuildDrawList's size, or the
+    // stage's own size before that).
+    void SetWindowSize(int32_t width, int32_t height);
+    void MouseMove(float x, float y);
+    void MouseDown(float x, float y);
+    void MouseUp(float x, float y);
+    // Whether the pointer is over a button (the hand cursor shows).
+    bool HandCursor() const;
+
+    // The display tree and the timeline calls scripts make.
+    DisplayObject& Stage() { return *root_; }
+    const movie::Movie& MainMovie() const;
+    void Play(DisplayObject& clip);
+    void Stop(DisplayObject& clip);
+    void GotoFrame(DisplayObject& clip, uint32_t frame, bool play);  // 0-based; clamped
+    bool GotoLabel(DisplayObject& clip, const std::string& label, bool play);
+    void NextFrame(DisplayObject& clip);
+    void PrevFrame(DisplayObject& clip);
+    // A target path as timeline actions write it: "/a/b", "a/b", "../x", "_root.a", "_parent",
+    // "_levelN"; relative to `from`. Null when nothing is there.
+    DisplayObject* FindTarget(DisplayObject& from, const std::string& path);
+    // Scripts that change objects' properties directly say so here (the mouse is tested again).
+    void TreeChanged();
+    void FsCommand(const std::string& command, const std::string& args);
+    void OpenUrl(const std::string& url, const std::string& target);
+    void ToggleQuality();
+    void StopSounds() {}
+
+    // Whether the movie asked to end (fscommand "quit" is also reported to the handler).
+    bool QuitRequested() const { return quit_; }
+
+    // The inside, shared by playback's own sources.
+    struct Impl;
+
+private:
+    friend struct Impl;
+    std::unique_ptr<Impl> impl_;
+    std::vector<std::unique_ptr<Library>> libraries_;
+    std::unique_ptr<DisplayObject> root_;
+    uint32_t framesRun_ = 0;
+    bool loop_ = true;
+    bool quit_ = false;
+    ScaleMode scaleMode_ = ScaleMode::ShowAll;
+    raster::Quality quality_ = raster::Quality::High;
+};
+
+}  // namespace playback

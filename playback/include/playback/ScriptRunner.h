@@ -1,0 +1,68 @@
+// The one place where action code runs. Playback hands every action block to a ScriptRunner:
+// the frame actions of a timeline, the init actions of a sprite, the clip events of a placed
+// clip and the actions of a button's transitions. The engine's own runner (TimelineActions)
+// executes the timeline actions of format 3 and skips every other code safely; the script
+// interpreter implements this same interface over playback's public display-object API.
+#pragma once
+
+#include "movie/Movie.h"
+
+#include <cstdint>
+
+namespace playback {
+
+class DisplayObject;
+class Player;
+
+enum class ActionSource : uint8_t { Frame, Init, ClipEvent, Button };
+
+// Clip events, as the event flags of clip action records hold them read as one little-endian
+// word (movie::ClipActionDef::events; format 5 stores only the lower 16 bits).
+enum ClipEventFlags : uint32_t {
+    kEventLoad = 1u << 0,
+    kEventEnterFrame = 1u << 1,
+    kEventUnload = 1u << 2,
+    kEventMouseMove = 1u << 3,
+    kEventMouseDown = 1u << 4,
+    kEventMouseUp = 1u << 5,
+    kEventKeyDown = 1u << 6,
+    kEventKeyUp = 1u << 7,
+    kEventData = 1u << 8,
+    kEventInitialize = 1u << 9,
+    kEventPress = 1u << 10,
+    kEventRelease = 1u << 11,
+    kEventReleaseOutside = 1u << 12,
+    kEventRollOver = 1u << 13,
+    kEventRollOut = 1u << 14,
+    kEventDragOver = 1u << 15,
+    kEventDragOut = 1u << 16,
+    kEventKeyPress = 1u << 17,
+    kEventConstruct = 1u << 18,
+};
+
+struct ActionContext {
+    Player& player;
+    // The timeline the code belongs to: the clip of a frame or clip event, the clip that holds a
+    // button for button actions, the sprite for init actions.
+    DisplayObject& self;
+    ActionSource source = ActionSource::Frame;
+    // Clip event flag (ClipEventFlags) or button condition (movie::ButtonCondition).
+    uint32_t trigger = 0;
+    // The button whose transition runs the code (Button only).
+    DisplayObject* button = nullptr;
+};
+
+class ScriptRunner {
+public:
+    virtual ~ScriptRunner() = default;
+    // Actions of the frame the clip `context.self` has just entered.
+    virtual void RunFrameActions(const ActionContext& context, const movie::ActionBlock& block) = 0;
+    // DoInitAction of a sprite, once, before the first frame that places it.
+    virtual void RunInitActions(const ActionContext& context, const movie::ActionBlock& block) = 0;
+    // One clip event handler of a placed clip (load, enterFrame, mouse events, ...).
+    virtual void RunClipEvent(const ActionContext& context, const movie::ActionBlock& block) = 0;
+    // The actions of a button transition whose conditions matched.
+    virtual void RunButtonActions(const ActionContext& context, const movie::ActionBlock& block) = 0;
+};
+
+}  // namespace playback

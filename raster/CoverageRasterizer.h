@@ -1,0 +1,129 @@
+// The coverage rasteriser. Each edge adds, to the cells it crosses, the exact signed area it
+// bounds to its right within the cell (anti-aliased) or +-1 at the first pixel centre right of
+// its crossing of each row's centre line (aliased). One sweep per row turns the running sum,
+// the winding number, into 8-bit coverage by the fill rule. The buffers belong to the
+// rasteriser and are left zeroed after every sweep, so a steady scene allocates nothing.
+#pragma once
+
+#include "Contours.h"
+#include "IntRect.h"
+#include "raster/Path.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace raster {
+
+class CoverageRasterizer {
+public:
+    // Starts a shape whose coverage is wanted inside `box` (device pixels); nothing outside it
+    // is touched, edges outside it still count for the winding inside.
+    void Begin(const IntRect& box, bool antialias);
+    // Adds every contour of `c` as a closed polygon.
+    void AddContours(const Contours& c);
+    void AddLine(Point a, Point b);
+
+    // Calls sink(y, x0, x1, coverage) for every row with edges, coverage[i] being the pixel
+    // (x0 + i, y); then the buffers are clean for the next shape.
+    template <class Sink>
+    void Sweep(FillRule rule, Sink&& sink);
+
+    const IntRect& Box() const { return box_; }
+
+private:
+    void AddClippedLine(float x0, float y0, float x1, float y1);
+    void AccumulateArea(float x0, float y0, float x1, float y1);
+    void AccumulateCentres(float x0, float y0, float x1, float y1);
+    void Touch(int row, int cellMin, int cellMax) {
+        if (cellMin < rowMin_[row]) rowMin_[row] = cellMin;
+        if (cellMax > rowMax_[row]) rowMax_[row] = cellMax;
+        uint8_t* blocks = blocks_.data() + static_cast<size_t>(row) * blockStride_;
+        for (int b = cellMin >> kBlockShift; b <= cellMax >> kBlockShift; ++b) blocks[b] = 1;
+    }
+
+    // Cells are grouped in blocks of 32 with a flag per block set when an edge wrote into it,
+    // so the sweep skips untouched stretches (the inside of a thin outline) without reading them.
+    static constexpr int kBlockShift = 5;
+
+    IntRect box_;
+    bool antialias_ = true;
+    int stride_ = 0;
+    std::vector<float> acc_;      // box rows of stride_ cells (two more than the box is wide)
+    std::vector<int> rowMin_, rowMax_;  // cells touched per row; min > max: none
+    std::vector<uint8_t> blocks_;       // box rows of blockStride_ flags
+    int blockStride_ = 0;
+    std::vector<uint8_t> coverage_;
+};
+
+namespace detail {
+
+inline uint8_t NonZeroCoverage(float winding) {
+    float a = std::fabs(winding);
+    a = a > 1.0f ? 1.0f : a;
+    return static_cast<uint8_t>(a * 255.0f + 0.5f);
+}
+
+inline uint8_t EvenOddCoverage(float winding) {
+    float a = std::fabs(winding);
+    a -= 2.0f * std::floor(a * 0.5f);
+    if (a > 1.0f) a = 2.0f - a;
+    return static_cast<uint8_t>(a * 255.0f + 0.5f);
+}
+
+}  // namespace detail
+
+template <class Sink>
+void CoverageRasterizer::Sweep(FillRule rule, Sink&& sink) {
+    const int width = box_.Width();
+    const bool nonZero = rule == FillRule::NonZero;
+    for (int row = 0; row < box_.Height(); ++row) {
+        const int lo = rowMin_[row], hi0 = rowMax_[row];
+        if (lo > hi0) continue;
+        rowMin_[row] = INT32_MAX;
+        rowMax_[row] = INT32_MIN;
+        float* cells = acc_.data() + static_cast<size_t>(row) * stride_;
+        uint8_t* blocks = blocks_.data() + static_cast<size_t>(row) * blockStride_;
+        const int hi = hi0 < width ? hi0 : width - 1;  // cells past the box only close the sum
+        const int y = box_.y0 + row;
+        uint8_t* cov = coverage_.data();
+        float sum = 0;
+        uint8_t c = 0;
+        int start = -1;  // first cell of the run of coverage being gathered
+        int x = lo;
+        while (x <= hi) {
+            const int block = x >> kBlockShift;
+            const int blockEnd = std::min(hi, ((block + 1) << kBlockShift) - 1);
+            if (blocks[block]) {
+                // Only a non-zero cell changes the running sum; between edges the coverage
+                // repeats.
+                blocks[block] = 0;
+                if (start < 0) start = x;
+                for (; x <= blockEnd; ++x) {
+                    const float v = cells[x];
+                    if (v != 0.0f) {
+                        sum += v;
+                        cells[x] = 0;
+                        c = nonZero ? detail::NonZeroCoverage(sum) : detail::EvenOddCoverage(sum);
+                    }
+                    cov[x - start] = c;
+                }
+            } else if (c == 0) {
+                if (start >= 0) sink(y, box_.x0 + start, box_.x0 + x, cov);
+                start = -1;
+                x = blockEnd + 1;
+            } else {
+                if (start < 0) start = x;
+                std::memset(cov + (x - start), c, static_cast<size_t>(blockEnd + 1 - x));
+                x = blockEnd + 1;
+            }
+        }
+        if (start >= 0) sink(y, box_.x0 + start, box_.x0 + hi + 1, cov);
+        for (int k = hi + 1; k <= hi0; ++k) cells[k] = 0;
+        for (int b = (hi + 1) >> kBlockShift; b <= hi0 >> kBlockShift; ++b) blocks[b] = 0;
+    }
+}
+
+}  // namespace raster

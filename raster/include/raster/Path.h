@@ -1,0 +1,43 @@
+// A path: sub-paths of lines and Bézier curves, in the coordinates of whoever built it (the
+// renderer maps them to pixels with a matrix). Shapes keep their paths for their whole life;
+// the renderer reads them through pointers in a draw list.
+#pragma once
+
+#include "raster/Geometry.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace raster {
+
+enum class Verb : uint8_t {
+    Move,   // 1 point: starts a sub-path
+    Line,   // 1 point
+    Quad,   // 2 points: control, end
+    Cubic,  // 3 points: control, control, end
+    Close,  // 0 points: closes the current sub-path
+};
+
+enum class FillRule : uint8_t { EvenOdd, NonZero };
+
+class Path {
+public:
+    void MoveTo(Point p);
+    void LineTo(Point p);
+    void QuadTo(Point control, Point end);
+    void CubicTo(Point c1, Point c2, Point end);
+    void Close();
+    void Clear();
+
+    bool Empty() const { return verbs_.empty(); }
+    const std::vector<Verb>& Verbs() const { return verbs_; }
+    const std::vector<Point>& Points() const { return points_; }
+    // The bounds of the points, control points included.
+    Rect Bounds() const;
+
+private:
+    std::vector<Verb> verbs_;
+    std::vector<Point> points_;
+};
+
+}  // namespace raster

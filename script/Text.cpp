@@ -1,0 +1,71 @@
+// UTF conversions for the string methods.
+#include "Text.h"
+
+#include "movie/SwfTags.h"
+
+namespace script {
+
+std::u16string ToUtf16(std::string_view utf8) {
+    bool ascii = true;
+    for (char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
+    if (ascii) return std::u16string(utf8.begin(), utf8.end());
+    return movie::DecodeSwfText(utf8, 6);
+}
+
+std::string ToUtf8(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        uint32_t c = s[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+void LowerCase(std::u16string& s) {
+    for (auto& c : s) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3A9) ||
+            (c >= 0x410 && c <= 0x42F))
+            c = static_cast<char16_t>(c + 32);
+        else if (c >= 0x400 && c <= 0x40F)
+            c = static_cast<char16_t>(c + 80);
+    }
+}
+
+void UpperCase(std::u16string& s) {
+    for (auto& c : s) {
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
+            (c >= 0x430 && c <= 0x44F))
+            c = static_cast<char16_t>(c - 32);
+        else if (c >= 0x450 && c <= 0x45F)
+            c = static_cast<char16_t>(c - 80);
+    }
+}
+
+std::string Latin1ToUtf8(std::string_view bytes) {
+    std::u16string u;
+    u.reserve(bytes.size());
+    for (char c : bytes) u += static_cast<char16_t>(static_cast<unsigned char>(c));
+    return ToUtf8(u);
+}
+
+}  // namespace script

@@ -1,0 +1,18 @@
+// UTF-8 <-> UTF-16 for the string methods, which count and index in UTF-16 units as the
+// reference does. Private to the library.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace script {
+
+std::u16string ToUtf16(std::string_view utf8);
+std::string ToUtf8(std::u16string_view utf16);
+// Case mapping of Latin-1, Greek and Cyrillic letters (what the string methods map).
+void LowerCase(std::u16string& s);
+void UpperCase(std::u16string& s);
+// Latin-1 bytes (texts of format 5 and earlier movies) as UTF-8.
+std::string Latin1ToUtf8(std::string_view bytes);
+
+}  // namespace script

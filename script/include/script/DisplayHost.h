@@ -1,0 +1,71 @@
+// What the interpreter needs of the display tree. Playback implements it (an adapter over its
+// display objects); TimelineHost.h holds a small implementation over a movie's main timeline.
+// Clips are named by opaque handles; kNoClip is "none". The interpreter never keeps a clip alive:
+// the host tells it when one goes (Vm::ClipRemoved).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/Object.h"
+#include "script/Value.h"
+
+namespace script {
+
+// Clip properties by number, as GetProperty/SetProperty and the "_x"... names use them.
+enum ClipProperty : int {
+    kPropX = 0, kPropY, kPropXScale, kPropYScale, kPropCurrentFrame, kPropTotalFrames, kPropAlpha,
+    kPropVisible, kPropWidth, kPropHeight, kPropRotation, kPropTarget, kPropFramesLoaded,
+    kPropName, kPropDropTarget, kPropUrl, kPropHighQuality, kPropFocusRect, kPropSoundBufTime,
+    kPropQuality, kPropXMouse, kPropYMouse, kPropCount
+};
+// "_x" -> kPropX, ... (names in any case); -1 when the name is not a clip property.
+int ClipPropertyIndex(std::string_view name);
+
+class DisplayHost {
+public:
+    virtual ~DisplayHost() = default;
+
+    // The tree.
+    virtual ClipId Level(int level) = 0;  // _levelN, or kNoClip
+    virtual int LevelNumber(ClipId root) = 0;  // which level a root clip is; -1 if not a root
+    virtual ClipId Parent(ClipId clip) = 0;  // kNoClip for a level's root
+    virtual ClipId ChildByName(ClipId parent, std::string_view name, bool caseSensitive) = 0;
+    virtual void Children(ClipId parent, std::vector<ClipId>& out) = 0;  // in depth order
+    virtual bool IsAlive(ClipId clip) = 0;
+    virtual std::string Name(ClipId clip) = 0;
+    virtual int Version(ClipId clip) = 0;  // format version of the movie the clip comes from
+
+    // Properties by number. Get gives numbers, strings or booleans as the reference does.
+    virtual Value GetProperty(ClipId clip, int index) = 0;
+    virtual void SetProperty(ClipId clip, int index, double number, const std::string& text) = 0;
+
+    // The timeline. Frames are 1-based; a frame outside the timeline is clamped by the host.
+    // Goes to a frame; playing or stopped stays as it was (the caller adds Play or Stop).
+    virtual void GotoFrame(ClipId clip, int frame) = 0;
+    // ActionCall: runs the actions of a frame of the clip now, without going there.
+    virtual void CallFrame(ClipId clip, int frame) = 0;
+    virtual int FrameOfLabel(ClipId clip, std::string_view label) = 0;  // 0 when missing
+    virtual void Play(ClipId clip) = 0;
+    virtual void Stop(ClipId clip) = 0;
+    virtual void NextFrame(ClipId clip) = 0;
+    virtual void PrevFrame(ClipId clip) = 0;
+
+    // Making and removing clips; kNoClip when the host cannot.
+    virtual ClipId Duplicate(ClipId clip, std::string_view name, int depth) = 0;
+    virtual ClipId CreateEmpty(ClipId parent, std::string_view name, int depth) = 0;
+    virtual ClipId Attach(ClipId parent, std::string_view linkageName, std::string_view name,
+                          int depth) = 0;
+    virtual void Remove(ClipId clip) = 0;
+    virtual void StartDrag(ClipId clip, bool lockCenter, const double* rect /*l,t,r,b or null*/) = 0;
+    virtual void StopDrag() = 0;
+
+    // The world outside: GetURL and its variants (FSCommand included: "FSCommand:..." URLs),
+    // method 0 none, 1 GET, 2 POST; loadTarget/loadVariables flags of GetURL2.
+    virtual void GetUrl(ClipId from, std::string_view url, std::string_view target, int method,
+                        bool loadTarget, bool loadVariables) = 0;
+    virtual void Trace(std::string_view line) = 0;
+};
+
+}  // namespace script

@@ -1,0 +1,183 @@
+// The ActionScript 1/2 interpreter of one movie: its heap, global object, built-in objects,
+// timers and the bytecode loop. The host runs action blocks through RunActions and advances the
+// timer clock; the interpreter drives clips through the DisplayHost.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "script/DisplayHost.h"
+#include "script/Object.h"
+#include "script/Value.h"
+
+namespace script {
+
+struct Limits {
+    double timeoutSeconds = 15;    // ScriptLimits tag, or 15 s
+    int maxRecursion = 256;        // ScriptLimits tag, or 256
+    size_t maxStringBytes = size_t{1} << 27;  // longer texts end the script
+    uint32_t maxArrayLength = 1u << 24;       // arrays that must be filled beyond this end it too
+};
+
+// How an action block ended.
+enum class RunEnd { Completed, Threw, TimedOut, TooDeep, TooLarge, Invalid };
+
+// A script error that ends the action block (not catchable by the movie).
+struct ScriptAbort {
+    RunEnd why;
+};
+// A value thrown by the movie (Throw, or an error raised by a built-in).
+struct ScriptThrow {
+    Value value;
+};
+
+class Vm {
+public:
+    Vm(DisplayHost& host, uint8_t version);
+    ~Vm();
+    Vm(const Vm&) = delete;
+    Vm& operator=(const Vm&) = delete;
+
+    // Runs an action block (a DoAction or DoInitAction body, a clip event, a button action) with
+    // `clip` as this and target. Uncaught throws and limits end the block; the movie goes on.
+    RunEnd RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> bytes,
+                      uint8_t version);
+    // Calls a method of a clip's object by name if it has one (onEnterFrame, onLoad, ...).
+    RunEnd CallClipMethod(ClipId clip, std::string_view name, std::vector<Value> args = {});
+    // The host says a clip is gone; its object stays (scripts may hold it) but loses its clip.
+    void ClipRemoved(ClipId clip);
+    // Advances the interval/timeout clock by `ms`, running the timers that fall due.
+    void AdvanceClock(double ms);
+    double ClockMs() const { return clockMs_; }
+    // Frees unreachable objects. Called by the host between blocks; returns objects freed.
+    size_t CollectGarbage();
+
+    Limits limits;
+    uint8_t version;  // of the movie; code of other versions carries its own
+    std::string lastAbortMessage;
+
+    // ---- Used by the built-ins and the loop. ----
+    DisplayHost& host;
+    Heap heap;
+    Object* global = nullptr;
+    Object* objectProto = nullptr;
+    Object* functionProto = nullptr;
+    Object* arrayProto = nullptr;
+    Object* stringProto = nullptr;
+    Object* numberProto = nullptr;
+    Object* booleanProto = nullptr;
+    Object* dateProto = nullptr;
+    Object* errorProto = nullptr;
+    Object* clipProto = nullptr;
+    Object* broadcasterObj = nullptr;
+    Object* arrayCtor = nullptr;
+    Object* objectCtor = nullptr;
+
+    // The version rules of the running code.
+    int curVersion = 0;
+    bool CaseSensitive() const { return curVersion >= 7; }
+
+    Object* NewObject(Object* proto = nullptr);  // nullptr: Object.prototype
+    Object* NewArray(const std::vector<Value>& items = {});
+    Object* NewFunction(NativeFn fn, int magic = 0, Object* prototypeFor = nullptr);
+    Object* NewError(std::string_view message);
+    // Defines a native method on `o` (not enumerable).
+    Object* Method(Object* o, std::string_view name, NativeFn fn, int magic = 0,
+                   uint16_t flags = kDontEnum);
+    Object* ClipObject(ClipId clip);  // the object standing for a clip (made on first use)
+
+    // Properties through prototypes, getters/setters, __resolve, watchers and clip properties.
+    Value Get(const Value& target, std::string_view name);
+    Value GetOf(Object* o, std::string_view name);
+    void Set(const Value& target, std::string_view name, Value v);
+    void SetOf(Object* o, std::string_view name, Value v);
+    bool Has(Object* o, std::string_view name);  // own or inherited
+    bool DeleteOf(Object* o, std::string_view name);
+    Property* FindProperty(Object* o, std::string_view name, Object** holder = nullptr);
+    Object* ProtoOf(Object* o);
+    // Names a for..in visits: own then inherited, enumerable, each once, in the order they were
+    // added (Enumerate pushes them in this order, so the loop sees the most recent first).
+    std::vector<std::string> EnumerableNames(Object* o);
+    // Array helpers.
+    uint32_t LengthOf(Object* o);
+    Value Element(Object* o, uint32_t i);
+    void SetElement(Object* o, uint32_t i, Value v);
+    void SetLength(Object* o, uint32_t n);
+
+    // Conversions that may call into the movie's code.
+    Value ToPrimitive(const Value& v, bool hintString = false);
+    double ToNumber(const Value& v);
+    std::string ToString(const Value& v);
+    Object* ToObject(const Value& v);  // wraps primitives; nullptr for undefined/null
+    int32_t ToInt(const Value& v) { return ToInt32(ToNumber(v)); }
+    std::string TypeOf(const Value& v);
+    bool IsFunction(const Value& v) const {
+        return v.type == Type::Object && v.object->kind == Kind::Function;
+    }
+    bool InstanceOf(Object* o, Object* ctor);
+
+    // Calls.
+    Value Call(const Value& fn, const Value& self, std::vector<Value> args);
+    Value CallMethod(const Value& self, std::string_view name, std::vector<Value> args);
+    Value Construct(const Value& ctor, std::vector<Value> args);
+    [[noreturn]] void Throw(Value v) { throw ScriptThrow{std::move(v)}; }
+    void CheckStringSize(size_t bytes);
+
+    // Timers (setInterval / setTimeout).
+    struct Timer {
+        int id;
+        Value fn;          // function, or the object whose method `method` is called
+        std::string method;
+        std::vector<Value> args;
+        double interval;
+        double due;
+        bool repeat;
+    };
+    std::vector<Timer> timers;
+    int nextTimerId = 1;
+    double clockMs_ = 0;
+
+    // Path resolution ("/a/b", "_root.a", "../x", "_level1").
+    Object* ResolvePath(Object* start, std::string_view path);
+    std::string TargetPathOf(ClipId clip, bool slash);
+    // Execution state the built-ins may need (the clip that runs the current block).
+    Object* currentTarget = nullptr;
+    int depth = 0;
+    bool constructing = false;  // a native constructor is running under `new`
+    Value globalRegisters[4];
+    std::chrono::steady_clock::time_point blockStart;
+    uint64_t opCounter = 0;
+    std::vector<Object*> extraRoots;  // objects in use by running code (kept across a collection)
+
+    // Executes bytecode [start, end) in a new activation; used for function calls.
+    Value RunFunction(Object* fn, const Value& self, std::vector<Value>& args, Object* holder);
+    // Calls with the object in whose prototype chain the method was found (for super).
+    Value CallWithHolder(const Value& fn, const Value& self, std::vector<Value> args, Object* holder);
+    // Executes a whole block with a scope; used by RunActions.
+    struct Frame;
+    int Execute(Frame& f, size_t start, size_t end);
+
+private:
+    void InitBuiltins();
+    std::unordered_map<ClipId, Object*> clipObjects_;
+    std::vector<Value> stack_;
+    friend struct Interp;
+};
+
+// Built-in setup, one routine per family (Builtins*.cpp).
+void InstallObjectBuiltins(Vm& vm);
+void InstallFunctionBuiltins(Vm& vm);
+void InstallArrayBuiltins(Vm& vm);
+void InstallStringBuiltins(Vm& vm);
+void InstallNumberBuiltins(Vm& vm);
+void InstallMathBuiltins(Vm& vm);
+void InstallDateBuiltins(Vm& vm);
+void InstallGlobalFunctions(Vm& vm);
+void InstallClipBuiltins(Vm& vm);
+
+}  // namespace script

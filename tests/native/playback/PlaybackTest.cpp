@@ -1,0 +1,316 @@
+// Playback: the frame loop's order, go-to and labels, the draw list's masks and layers, the
+// stage's scale modes and buttons driven by the mouse, on movies made by hand.
+#include "MovieBytes.h"
+#include "playback/Player.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace moviebytes;
+using Kind = raster::DrawCommand::Kind;
+
+struct Played {
+    std::unique_ptr<playback::Player> player;
+    std::vector<std::string> calls;  // fscommand texts in the order they ran
+};
+
+Played Play(const Bytes& file) {
+    auto m = movie::ReadMovie(file.data(), file.size());
+    EXPECT_TRUE(m);
+    Played p;
+    p.player = std::make_unique<playback::Player>(std::make_shared<const movie::Movie>(std::move(*m)));
+    auto* calls = &p.calls;
+    p.player->SetFsCommandHandler([calls](const std::string& c, const std::string& a) { calls->push_back(c + ":" + a); });
+    return p;
+}
+
+Bytes Mark(const std::string& what) { return DoAction(ActionGetUrl("FSCommand:mark", what)); }
+
+std::vector<Kind> Kinds(const raster::DrawList& list) {
+    std::vector<Kind> kinds;
+    for (const auto& c : list.Commands()) kinds.push_back(c.kind);
+    return kinds;
+}
+
+TEST(FrameLoop, ChangesThenActionsThenChildrenAndLoops) {
+    const Bytes file = Movie({
+        RectShape(1, {{0, 0, 100, 100, 255, 0, 0}}),
+        DefineSprite(2, 2, {Mark("a0"), ShowFrame(), Mark("a1"), ShowFrame()}),
+        Place(1, 2, 0, 0, "a"),
+        Mark("root0"),
+        ShowFrame(),
+        Mark("root1"),
+        ShowFrame(),
+    });
+    Played p = Play(file);
+    for (int i = 0; i < 4; ++i) p.player->AdvanceFrame();
+    const std::vector<std::string> want = {"mark:root0", "mark:a0", "mark:root1", "mark:a1",
+                                           "mark:root0", "mark:a0", "mark:root1", "mark:a1"};
+    EXPECT_EQ(p.calls, want);
+    // The clip placed on the first frame stays the same object through the loop.
+    EXPECT_EQ(p.player->Stage().children.size(), 1u);
+}
+
+TEST(FrameLoop, AClipPlacedLaterRunsItsFirstFrameAfterItsParent) {
+    const Bytes file = Movie({
+        DefineSprite(2, 1, {Mark("child"), ShowFrame()}),
+        Mark("first"),
+        ShowFrame(),
+        Place(1, 2),
+        Mark("second"),
+        ShowFrame(),
+        DoAction(ActionStop()),
+        ShowFrame(),
+    });
+    Played p = Play(file);
+    for (int i = 0; i < 4; ++i) p.player->AdvanceFrame();
+    // A clip of one frame runs its frame once, not on every frame after.
+    EXPECT_EQ(p.calls, (std::vector<std::string>{"mark:first", "mark:second", "mark:child"}));
+}
+
+TEST(FrameLoop, GotoLabelRunsTheTargetFrameAndStops) {
+    const Bytes file = Movie({
+        DoAction(ActionGotoLabel("third")),
+        ShowFrame(),
+        Mark("second"),
+        ShowFrame(),
+        Label("third"),
+        Mark("third"),
+        ShowFrame(),
+    });
+    Played p = Play(file);
+    p.player->AdvanceFrame();
+    EXPECT_EQ(p.player->Stage().currentFrame, 2u);
+    EXPECT_FALSE(p.player->Stage().playing);
+    p.player->AdvanceFrame();
+    EXPECT_EQ(p.player->Stage().currentFrame, 2u);
+    EXPECT_EQ(p.calls, (std::vector<std::string>{"mark:third"}));
+}
+
+TEST(FrameLoop, GoingBackRebuildsTheDisplayList) {
+    const Bytes file = Movie({
+        RectShape(1, {{0, 0, 100, 100, 255, 0, 0}}),
+        RectShape(2, {{0, 0, 100, 100, 0, 255, 0}}),
+        Place(1, 1),
+        ShowFrame(),
+        Remove(1),
+        Place(2, 2),
+        ShowFrame(),
+        DoAction(Concat({ActionGotoFrame(0)})),
+        ShowFrame(),
+    });
+    Played p = Play(file);
+    p.player->AdvanceFrame();
+    p.player->AdvanceFrame();
+    ASSERT_EQ(p.player->Stage().children.size(), 1u);
+    EXPECT_EQ(p.player->Stage().children[0]->characterId, 2);
+    p.player->AdvanceFrame();  // frame 3 goes to frame 1 and stops there
+    EXPECT_EQ(p.player->Stage().currentFrame, 0u);
+    ASSERT_EQ(p.player->Stage().children.size(), 1u);
+    EXPECT_EQ(p.player->Stage().children[0]->characterId, 1);
+    EXPECT_EQ(p.player->Stage().children[0]->depth, 1);
+}
+
+TEST(FrameLoop, SetTargetSendsActionsToANamedClip) {
+    const Bytes file = Movie({
+        DefineSprite(2, 3, {Mark("c0"), ShowFrame(), Mark("c1"), ShowFrame(), Mark("c2"), ShowFrame()}),
+        Place(1, 2, 0, 0, "kid"),
+        DoAction(Concat({{0x8B, 4, 0, 'k', 'i', 'd', 0}, ActionGotoFrame(2), {0x8B, 1, 0, 0}, ActionStop()})),
+        ShowFrame(),
+        ShowFrame(),
+    });
+    Played p = Play(file);
+    p.player->AdvanceFrame();
+    const auto& kid = *p.player->Stage().children[0];
+    EXPECT_EQ(kid.currentFrame, 2u);
+    EXPECT_FALSE(kid.playing);
+    EXPECT_FALSE(p.player->Stage().playing);
+    // The clip placed this frame runs its own first frame before the frame it was sent to.
+    EXPECT_EQ(p.calls, (std::vector<std::string>{"mark:c0", "mark:c2"}));
+}
+
+TEST(FrameLoop, ASpriteThatPlacesItselfStopsAtTheTreeLimit) {
+    const Bytes file = Movie({DefineSprite(2, 1, {Place(1, 2), ShowFrame()}), Place(1, 2), ShowFrame()});
+    Played p = Play(file);
+    p.player->AdvanceFrame();
+    int depth = 0;
+    for (const playback::DisplayObject* o = &p.player->Stage(); !o->children.empty(); o = o->children[0].get()) ++depth;
+    EXPECT_GT(depth, 4);
+    EXPECT_LT(depth, 100);
+}
+
+size_t CountObjects(const playback::DisplayObject& o) {
+    size_t n = 1;
+    for (const auto& c : o.children) n += CountObjects(*c);
+    return n;
+}
+
+TEST(FrameLoop, ASpriteThatPlacesItselfTwiceStopsAtTheObjectLimit) {
+    const Bytes file = Movie({DefineSprite(2, 1, {Place(1, 2), Place(2, 2), ShowFrame()}), Place(1, 2), ShowFrame()});
+    Played p = Play(file);
+    p.player->AdvanceFrame();
+    p.player->AdvanceFrame();
+    const size_t n = CountObjects(p.player->Stage());
+    EXPECT_GT(n, 1000u);
+    EXPECT_LE(n, 100001u);
+    raster::DrawList list;
+    p.player->BuildDrawList(list, 10, 10);
+}
+
+TEST(DrawList, MasksByClipDepthNestAndEnd) {
+    // Depth 1 masks up to 4, depth 2 masks up to 3 (inside the first), then 3, 4 and 5.
+    std::vector<Bytes> tags = {RectShape(1, {{0, 0, 100, 100, 255, 0, 0}})};
+    tags.push_back(Place(1, 1, 0, 0, "", 4));
+    tags.push_back(Place(2, 1, 0, 0, "", 3));
+    tags.push_back(Place(3, 1));
+    tags.push_back(Place(4, 1));
+    tags.push_back(Place(5, 1));
+    tags.push_back(ShowFrame());
+    Played p = Play(Movie(tags));
+    p.player->AdvanceFrame();
+    raster::DrawList list;
+    p.player->BuildDrawList(list, 100, 100);
+    const std::vector<Kind> want = {Kind::BeginMask, Kind::Fill, Kind::EndMaskShape, Kind::BeginMask, Kind::Fill,
+                                    Kind::EndMaskShape, Kind::Fill, Kind::PopMask, Kind::Fill, Kind::PopMask, Kind::Fill};
+    EXPECT_EQ(Kinds(list), want);
+}
+
+TEST(DrawList, BlendModeBecomesALayerAndMatricesMultiply) {
+    Played p = Play(Movie({RectShape(1, {{0, 0, 100, 100, 255, 0, 0}}), PlaceBlend(1, 1, 3), Place(2, 1, 200, 400), ShowFrame()}, 50, 50));
+    p.player->AdvanceFrame();
+    raster::DrawList list;
+    p.player->BuildDrawList(list, 100, 100);  // twice the stage: 1/10 pixel per twip
+    ASSERT_EQ(Kinds(list), (std::vector<Kind>{Kind::PushLayer, Kind::Fill, Kind::PopLayer, Kind::Fill}));
+    EXPECT_EQ(list.Commands()[0].layer.blend, raster::BlendMode::Multiply);
+    const raster::Matrix& m = list.Commands()[3].matrix;
+    EXPECT_DOUBLE_EQ(m.a, 0.1);
+    EXPECT_DOUBLE_EQ(m.tx, 20);
+    EXPECT_DOUBLE_EQ(m.ty, 40);
+    EXPECT_EQ(list.Commands()[3].paint.color, (raster::Color{255, 0, 0, 255}));
+}
+
+TEST(DrawList, SteadySceneKeepsTheSameCommands) {
+    Played p = Play(Movie({RectShape(1, {{0, 0, 100, 100, 1, 2, 3}}), Place(1, 1), ShowFrame()}));
+    p.player->AdvanceFrame();
+    raster::DrawList list;
+    p.player->BuildDrawList(list, 100, 100);
+    const raster::Path* first = list.Commands()[0].path;
+    p.player->AdvanceFrame();
+    p.player->BuildDrawList(list, 100, 100);
+    ASSERT_EQ(list.Commands().size(), 1u);
+    EXPECT_EQ(list.Commands()[0].path, first) << "shapes are converted once and cached";
+}
+
+struct ScaleCase {
+    playback::ScaleMode mode;
+    raster::Matrix want;
+};
+
+TEST(Stage, ScaleModesPlaceAHundredByFiftyStageInASquare) {
+    const movie::TwipsRect stage{0, 2000, 0, 1000};
+    const ScaleCase cases[] = {
+        {playback::ScaleMode::ShowAll, {0.1, 0, 0, 0.1, 0, 50}},
+        {playback::ScaleMode::NoBorder, {0.2, 0, 0, 0.2, -100, 0}},
+        {playback::ScaleMode::ExactFit, {0.1, 0, 0, 0.2, 0, 0}},
+        {playback::ScaleMode::NoScale, {0.05, 0, 0, 0.05, 50, 75}},
+    };
+    for (const ScaleCase& c : cases) {
+        const raster::Matrix m = playback::StageMatrix(stage, c.mode, 200, 200);
+        EXPECT_EQ(m, c.want) << int(c.mode);
+    }
+}
+
+TEST(Buttons, MouseDrivesStatesAndTheReleaseAction) {
+    // Up: shape 1, over: shape 2, down: shape 3, hit: shape 4 over the left half of the stage.
+    const Bytes file = Movie({
+        RectShape(1, {{0, 0, 1000, 2000, 255, 0, 0}}),
+        RectShape(2, {{0, 0, 1000, 2000, 0, 255, 0}}),
+        RectShape(3, {{0, 0, 1000, 2000, 0, 0, 255}}),
+        RectShape(4, {{0, 0, 1000, 2000, 0, 0, 0}}),
+        DefineButton2(5, {{0x01, 1, 1}, {0x02, 2, 1}, {0x04, 3, 1}, {0x08, 4, 1}},
+                      {{0x0008, ActionGetUrl("FSCommand:clicked", "")}, {0x0001, ActionGetUrl("FSCommand:over", "")}}),
+        Place(1, 5),
+        ShowFrame(),
+    });
+    Played p = Play(file);
+    p.player->AdvanceFrame();
+    const playback::DisplayObject& b = *p.player->Stage().children[0];
+    auto shown = [&] { return b.children.empty() ? 0 : b.children[0]->characterId; };
+    EXPECT_EQ(shown(), 1);
+    p.player->MouseMove(80, 50);  // outside the hit area
+    EXPECT_EQ(shown(), 1);
+    EXPECT_FALSE(p.player->HandCursor());
+    p.player->MouseMove(20, 50);
+    EXPECT_EQ(shown(), 2);
+    EXPECT_TRUE(p.player->HandCursor());
+    p.player->MouseDown(20, 50);
+    EXPECT_EQ(shown(), 3);
+    p.player->MouseUp(20, 50);
+    EXPECT_EQ(shown(), 2);
+    p.player->MouseMove(90, 90);
+    EXPECT_EQ(shown(), 1);
+    EXPECT_EQ(p.calls, (std::vector<std::string>{"over:", "clicked:"}));
+    // Pressed inside and released outside: no click.
+    p.player->MouseMove(20, 50);
+    p.player->MouseDown(20, 50);
+    p.player->MouseUp(90, 50);
+    EXPECT_EQ(shown(), 1);
+    EXPECT_EQ(p.calls.size(), 3u);
+}
+
+}  // namespace
+
+namespace strokes {
+
+// DefineShape4 with one line style (width in twips, LINESTYLE2 flags byte pair) and one edge.
+Bytes LineShape(uint16_t id, uint16_t width, bool noScale) {
+    BitWriter w;
+    w.U16(id);
+    Rect(w, 0, 2000, 0, 2000);
+    Rect(w, 0, 2000, 0, 2000);
+    w.U8(0);  // flags
+    w.U8(0);  // no fills
+    w.U8(1);  // one line style
+    w.U16(width);
+    // Round caps and join, no fill, horizontal and vertical no-scale, no hinting, no-close 0,
+    // round end cap.
+    w.Bits(0, 2);
+    w.Bits(0, 2);
+    w.Bits(0, 1);
+    w.Bits(noScale, 1);
+    w.Bits(noScale, 1);
+    w.Bits(0, 1);
+    w.Bits(0, 5);
+    w.Bits(0, 1);
+    w.Bits(0, 2);
+    w.U8(0);
+    w.U8(0);
+    w.U8(0);
+    w.U8(255);
+    w.Bits(0, 4);  // fill bits
+    w.Bits(1, 4);  // line bits
+    StyleChange(w, 0, 0, -1, -1, 1, 1);
+    StraightEdge(w, 1000, 0);
+    w.Bits(0, 6);
+    w.Align();
+    return Tag(83, w.out);
+}
+
+TEST(DrawList, LineWidthsInTwipsOrInPixelsWhenNothingScalesThem) {
+    Played p = Play(Movie({LineShape(1, 40, false), LineShape(2, 40, true), Place(1, 1), Place(2, 2), ShowFrame()}));
+    p.player->AdvanceFrame();
+    raster::DrawList list;
+    p.player->BuildDrawList(list, 100, 100);
+    ASSERT_EQ(Kinds(list), (std::vector<Kind>{Kind::Stroke, Kind::Stroke}));
+    EXPECT_FLOAT_EQ(list.Commands()[0].stroke.width, 40);  // twips, scaled by the matrix
+    EXPECT_TRUE(list.Commands()[0].stroke.scaleX);
+    EXPECT_FLOAT_EQ(list.Commands()[1].stroke.width, 2);  // pixels
+    EXPECT_FALSE(list.Commands()[1].stroke.scaleX);
+    EXPECT_FALSE(list.Commands()[1].stroke.scaleY);
+}
+
+}  // namespace strokes

@@ -1,0 +1,143 @@
+// Objects: prototype lookup, getters and setters, attribute bits, watchers, __resolve and the
+// mark-sweep heap.
+#include <gtest/gtest.h>
+
+#include "TestHost.h"
+
+namespace script {
+namespace {
+
+using test::TestHost;
+
+Value ReturnSeven(Vm&, const Value&, std::vector<Value>&, int) { return Value::Num(7); }
+Value StoreDoubled(Vm& vm, const Value& self, std::vector<Value>& args, int) {
+    vm.SetOf(self.object, "stored", Value::Num(vm.ToNumber(args.at(0)) * 2));
+    return Value();
+}
+Value ResolveName(Vm&, const Value&, std::vector<Value>& args, int) {
+    return Value::Str("resolved:" + args.at(0).string);
+}
+Value WatchAddsOne(Vm& vm, const Value&, std::vector<Value>& args, int) {
+    return Value::Num(vm.ToNumber(args.at(2)) + 1);  // (name, old, new, data)
+}
+
+class ObjectTest : public ::testing::Test {
+protected:
+    TestHost host;
+    Vm vm{host, 8};
+};
+
+TEST_F(ObjectTest, LookupWalksThePrototypeChainAndOwnPropertiesShadow) {
+    Object* base = vm.NewObject();
+    vm.SetOf(base, "shared", Value::Str("base"));
+    vm.SetOf(base, "kind", Value::Str("base"));
+    Object* child = vm.NewObject(base);
+    vm.SetOf(child, "kind", Value::Str("child"));
+    EXPECT_EQ(vm.GetOf(child, "shared").string, "base");
+    EXPECT_EQ(vm.GetOf(child, "kind").string, "child");
+    EXPECT_EQ(vm.GetOf(base, "kind").string, "base");
+    // Replacing __proto__ changes what is inherited.
+    Object* other = vm.NewObject();
+    vm.SetOf(other, "shared", Value::Str("other"));
+    vm.SetOf(child, "__proto__", Value::Obj(other));
+    EXPECT_EQ(vm.GetOf(child, "shared").string, "other");
+}
+
+TEST_F(ObjectTest, AddPropertyRunsGetterAndSetterAlsoThroughPrototypes) {
+    Object* proto = vm.NewObject();
+    Value ok = vm.CallMethod(Value::Obj(proto), "addProperty",
+                             {Value::Str("v"), Value::Obj(vm.NewFunction(ReturnSeven)), Value::Obj(vm.NewFunction(StoreDoubled))});
+    EXPECT_TRUE(ok.boolean);
+    Object* o = vm.NewObject(proto);
+    EXPECT_EQ(vm.GetOf(o, "v").number, 7);
+    vm.SetOf(o, "v", Value::Num(5));
+    EXPECT_EQ(vm.GetOf(o, "stored").number, 10);  // the setter ran with this = o
+    EXPECT_EQ(o->FindOwn("v", true), nullptr);     // and no plain property was made
+}
+
+TEST_F(ObjectTest, AddPropertyRefusesAMissingGetter) {
+    Object* o = vm.NewObject();
+    EXPECT_FALSE(vm.CallMethod(Value::Obj(o), "addProperty", {Value::Str("v"), Value::Num(1)}).boolean);
+    EXPECT_EQ(o->FindOwn("v", true), nullptr);
+}
+
+TEST_F(ObjectTest, SetPropFlagsHidesProtectsAndFreezes) {
+    Object* o = vm.NewObject();
+    vm.SetOf(o, "a", Value::Num(1));
+    vm.SetOf(o, "b", Value::Num(2));
+    vm.SetOf(o, "c", Value::Num(3));
+    Value fn = vm.GetOf(vm.global, "ASSetPropFlags");
+    vm.Call(fn, Value(), {Value::Obj(o), Value::Str("a"), Value::Num(kDontEnum)});
+    vm.Call(fn, Value(), {Value::Obj(o), Value::Str("b,c"), Value::Num(kReadOnly | kDontDelete)});
+    auto names = vm.EnumerableNames(o);
+    EXPECT_EQ(names, (std::vector<std::string>{"b", "c"}));
+    vm.SetOf(o, "b", Value::Num(20));
+    EXPECT_EQ(vm.GetOf(o, "b").number, 2);
+    EXPECT_FALSE(vm.DeleteOf(o, "c"));
+    EXPECT_TRUE(vm.DeleteOf(o, "a"));
+    // Clearing the bit again.
+    vm.Call(fn, Value(), {Value::Obj(o), Value::Str("b"), Value::Num(0), Value::Num(kReadOnly)});
+    vm.SetOf(o, "b", Value::Num(20));
+    EXPECT_EQ(vm.GetOf(o, "b").number, 20);
+}
+
+TEST_F(ObjectTest, VersionBitsHidePropertiesFromOlderMovies) {
+    Object* o = vm.NewObject();
+    vm.SetOf(o, "late", Value::Num(1));
+    vm.Call(vm.GetOf(vm.global, "ASSetPropFlags"), Value(), {Value::Obj(o), Value::Str("late"), Value::Num(kVersion7)});
+    vm.curVersion = 6;
+    EXPECT_TRUE(vm.GetOf(o, "late").IsUndefined());
+    EXPECT_EQ(vm.EnumerableNames(o), std::vector<std::string>{"late"});  // for..in still sees it
+    vm.curVersion = 7;
+    EXPECT_EQ(vm.GetOf(o, "late").number, 1);
+    // A set from an older movie makes it an ordinary property again.
+    vm.curVersion = 6;
+    vm.SetOf(o, "late", Value::Num(2));
+    EXPECT_EQ(vm.GetOf(o, "late").number, 2);
+}
+
+TEST_F(ObjectTest, NamesAreCaseInsensitiveUpToVersion6) {
+    Object* o = vm.NewObject();
+    vm.curVersion = 6;
+    vm.SetOf(o, "Score", Value::Num(3));
+    EXPECT_EQ(vm.GetOf(o, "SCORE").number, 3);
+    vm.curVersion = 7;
+    EXPECT_TRUE(vm.GetOf(o, "SCORE").IsUndefined());
+    EXPECT_EQ(vm.GetOf(o, "Score").number, 3);
+}
+
+TEST_F(ObjectTest, WatchSeesOldAndNewValueAndDecidesWhatIsStored) {
+    Object* o = vm.NewObject();
+    vm.CallMethod(Value::Obj(o), "watch", {Value::Str("n"), Value::Obj(vm.NewFunction(WatchAddsOne))});
+    vm.SetOf(o, "n", Value::Num(10));
+    EXPECT_EQ(vm.GetOf(o, "n").number, 11);
+    vm.CallMethod(Value::Obj(o), "unwatch", {Value::Str("n")});
+    vm.SetOf(o, "n", Value::Num(10));
+    EXPECT_EQ(vm.GetOf(o, "n").number, 10);
+}
+
+TEST_F(ObjectTest, ResolveAnswersMissingNames) {
+    Object* o = vm.NewObject();
+    vm.SetOf(o, "__resolve", Value::Obj(vm.NewFunction(ResolveName)));
+    EXPECT_EQ(vm.GetOf(o, "missing").string, "resolved:missing");
+    vm.SetOf(o, "present", Value::Num(1));
+    EXPECT_EQ(vm.GetOf(o, "present").number, 1);
+}
+
+TEST_F(ObjectTest, CollectionFreesUnreachableCyclesAndKeepsReachableOnes) {
+    size_t before = vm.heap.Count();
+    Object* a = vm.NewObject();
+    Object* b = vm.NewObject();
+    vm.SetOf(a, "peer", Value::Obj(b));
+    vm.SetOf(b, "peer", Value::Obj(a));  // a cycle nothing else reaches
+    Object* kept = vm.NewObject();
+    vm.SetOf(vm.global, "kept", Value::Obj(kept));
+    vm.SetOf(kept, "self", Value::Obj(kept));
+    size_t freed = vm.CollectGarbage();
+    EXPECT_GE(freed, 2u);
+    EXPECT_EQ(vm.heap.Count(), before + 1);
+    EXPECT_EQ(vm.GetOf(vm.GetOf(vm.global, "kept").object, "self").object, kept);
+}
+
+}  // namespace
+}  // namespace script
