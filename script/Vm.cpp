@@ -517,11 +517,17 @@ std::string Vm::TargetPathOf(ClipId clip, bool slash) {
     std::string out;
     if (slash) {
         if (level != 0) out = "_level" + std::to_string(level);
-        for (auto it = names.rbegin(); it != names.rend(); ++it) out += "/" + *it;
-        if (out.empty()) out = "/";
+        for (auto it = names.rbegin(); it != names.rend(); ++it) {
+            out += '/';
+            out += *it;
+        }
+        if (out.empty()) out.push_back('/');
     } else {
         out = "_level" + std::to_string(level < 0 ? 0 : level);
-        for (auto it = names.rbegin(); it != names.rend(); ++it) out += "." + *it;
+        for (auto it = names.rbegin(); it != names.rend(); ++it) {
+            out += '.';
+            out += *it;
+        }
     }
     return out;
 }
