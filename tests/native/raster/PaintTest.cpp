@@ -73,6 +73,32 @@ TEST(GradientRamp, EntriesAtKnownRatios) {
     EXPECT_EQ(ramp.entries[255], 0xFF00FF00u);
 }
 
+TEST(GradientRamp, StopsSharingARatioEachTakeTheNextEntry) {
+    // Red, green, blue at 10, then white at 40: red up to 10 and again at 11, green at 12; blue
+    // has no entry of its own and starts the blend to white from ratio 10 (3/30 at 13).
+    const Color red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, white{255, 255, 255, 255};
+    Gradient g;
+    g.stops = {{10, red}, {10, green}, {10, blue}, {40, white}};
+    GradientRamp ramp;
+    BuildGradientRamp(g, ColorTransform{}, ramp);
+    EXPECT_EQ(ramp.entries[0], 0xFFFF0000u);
+    EXPECT_EQ(ramp.entries[10], 0xFFFF0000u);
+    EXPECT_EQ(ramp.entries[11], 0xFFFF0000u);
+    EXPECT_EQ(ramp.entries[12], 0xFF00FF00u);
+    EXPECT_EQ(ramp.entries[13], 0xFF1A1AFFu);
+    EXPECT_EQ(ramp.entries[40], 0xFFFFFFFFu);
+
+    // Several shared ratios in a row: each stop still gets an entry, the blends carry on, and
+    // the last stops run to the end without an index past the ramp.
+    g.stops = {{100, red}, {100, green}, {100, blue}, {101, white}, {255, red}, {255, green}};
+    BuildGradientRamp(g, ColorTransform{}, ramp);
+    EXPECT_EQ(ramp.entries[100], 0xFFFF0000u);
+    EXPECT_EQ(ramp.entries[101], 0xFFFF0000u);
+    EXPECT_EQ(ramp.entries[102], 0xFF00FF00u);
+    EXPECT_EQ(ramp.entries[103], 0xFFFFFFFFu);  // blue, passed at 103, is already past white's 101
+    EXPECT_EQ(ramp.entries[255], 0xFFFF0000u);  // the second stop at 255 has no entry left
+}
+
 TEST(GradientRamp, LinearRgbInterpolatesLight) {
     Gradient g = TwoStops({0, 0, 0, 255}, {255, 255, 255, 255});
     g.interpolation = Interpolation::LinearRgb;
