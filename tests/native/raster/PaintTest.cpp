@@ -158,6 +158,28 @@ TEST(LinearGradient, PixelsFollowTheRampAndItsSpread) {
     }
 }
 
+TEST(LinearGradient, PixelsBlendTheEntriesAroundThem) {
+    // Black to white over ratios 0..4 (entries 0, 64, 128, 191, 255), the gradient 512 pixels
+    // wide: two pixels per entry, entry i at the centre of its slice. Pixel x sits at entry
+    // x / 2 - 0.25 and takes the floored blend of the two entries around it.
+    Canvas c(16, 1, {0, 0, 0, 0});
+    Gradient g;
+    g.stops = {{0, {0, 0, 0, 255}}, {4, {255, 255, 255, 255}}};
+    g.matrix = Matrix::Translate(256, 0) * Matrix::Scale(256, 1);
+    for (Spread spread : {Spread::Pad, Spread::Repeat}) {
+        g.spread = spread;
+        Paint paint;
+        paint.kind = Paint::Kind::Gradient;
+        paint.gradient = &g;
+        DrawList list;
+        const Path band = RectPath(0, 0, 16, 1);
+        list.Fill(band, {}, FillRule::NonZero, paint, ColorTransform{});
+        c.Render(list);
+        const uint32_t expected[] = {0, 16, 48, 80, 112, 143, 175, 207, 239, 255, 255};
+        for (int x = 0; x < 11; ++x) EXPECT_EQ(rastertest::Red(c.At(x, 0)), expected[x]) << x;
+    }
+}
+
 namespace {
 
 Canvas RadialDisc(Gradient::Kind kind, float focal) {
@@ -191,8 +213,9 @@ TEST(FocalGradient, RatioZeroAtTheFocalPoint) {
     Canvas c = RadialDisc(Gradient::Kind::Focal, 0.5f);
     EXPECT_LE(rastertest::Red(c.At(150, 100)), 4u);  // focal point (0.5, 0) -> (150, 100)
     // Half way from the focal point to the circle, on either side, ratio one half: 175 is
-    // half way to the circle at 200, 75 half way to the circle at 0.
-    EXPECT_NEAR(rastertest::Red(c.At(174, 100)), 128, 3);
+    // half way to the circle at 200, 75 half way to the circle at 0. Pixel 174's centre is
+    // 24.5 of 50 from the focal point: 0.49 of the way, red 124.9.
+    EXPECT_NEAR(rastertest::Red(c.At(174, 100)), 125, 1);
     EXPECT_NEAR(rastertest::Red(c.At(74, 100)), 128, 3);
     // Near the circle: pixel 198's centre is 48.5 of 50 from the focal point.
     EXPECT_NEAR(rastertest::Red(c.At(198, 100)), 248, 2);
