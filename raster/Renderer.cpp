@@ -84,7 +84,7 @@ struct Renderer::State {
 
     Surface target;
     IntRect surfaceRect;
-    bool antialias = true;
+    int samples = 4;  // sample points per pixel side
     bool smoothing = true;
 
     void Begin(const Surface& s, const RenderOptions& o);
@@ -125,7 +125,7 @@ void ZeroRegion(T* data, int stride, const IntRect& r) {
 void Renderer::State::Begin(const Surface& s, const RenderOptions& o) {
     target = s;
     surfaceRect = {0, 0, s.width, s.height};
-    antialias = o.quality != Quality::Low;
+    samples = o.quality == Quality::Low ? 1 : o.quality == Quality::Medium ? 2 : 4;
     smoothing = o.quality == Quality::High || o.quality == Quality::Best;
     layers.clear();
     masks.clear();
@@ -196,7 +196,7 @@ void Renderer::State::Draw(const DrawCommand& c) {
         // A mask's shapes add to its coverage; their colour does not matter.
         const IntRect box = PixelsTouched(contours.Bounds(), layers.back().clip);
         if (box.Empty()) return;
-        rasterizer.Begin(box, antialias);
+        rasterizer.Begin(box, samples);
         rasterizer.AddContours(contours);
         uint8_t* mask = building->buffer->data.data();
         const int stride = target.width;
@@ -220,7 +220,7 @@ void Renderer::State::Draw(const DrawCommand& c) {
     paint.context = &pc;
     paint.row = paintRow.data();
 
-    rasterizer.Begin(box, antialias);
+    rasterizer.Begin(box, samples);
     rasterizer.AddContours(contours);
     const uint8_t* maskPixels = mask != nullptr ? mask->buffer->data.data() : nullptr;
     const int maskStride = target.width;
