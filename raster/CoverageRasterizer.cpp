@@ -20,22 +20,22 @@ inline float ClampSafe(float v, float lo, float hi) {
 
 }  // namespace
 
-void CoverageRasterizer::Begin(const IntRect& box, bool antialias) {
-    box_ = box.Empty() ? IntRect{} : box;
-    antialias_ = antialias;
-    stride_ = box_.Width() + 2;
-    const size_t cells = static_cast<size_t>(stride_) * static_cast<size_t>(box_.Height());
+void CoverageRasterizer::Begin(const IntRect& box, int samples) {
+    m_box = box.Empty() ? IntRect{} : box;
+    m_samples = samples == 2 || samples == 4 ? samples : 1;
+    m_stride = m_box.Width() + 2;
+    const size_t cells = static_cast<size_t>(m_stride) * static_cast<size_t>(m_box.Height());
     // Grown only: the sweep leaves every cell it was handed at zero.
-    if (acc_.size() < cells) acc_.resize(cells, 0.0f);
-    const size_t rows = static_cast<size_t>(box_.Height());
-    if (rowMin_.size() < rows) {
-        rowMin_.resize(rows, INT32_MAX);
-        rowMax_.resize(rows, INT32_MIN);
+    if (m_acc.size() < cells) m_acc.resize(cells, 0.0f);
+    const size_t rows = static_cast<size_t>(m_box.Height());
+    if (m_rowMin.size() < rows) {
+        m_rowMin.resize(rows, INT32_MAX);
+        m_rowMax.resize(rows, INT32_MIN);
     }
-    if (coverage_.size() < static_cast<size_t>(stride_)) coverage_.resize(stride_);
-    blockStride_ = (stride_ >> kBlockShift) + 1;
-    const size_t blocks = static_cast<size_t>(blockStride_) * rows;
-    if (blocks_.size() < blocks) blocks_.resize(blocks, 0);
+    if (m_coverage.size() < static_cast<size_t>(m_stride)) m_coverage.resize(m_stride);
+    m_blockStride = (m_stride >> kBlockShift) + 1;
+    const size_t blocks = static_cast<size_t>(m_blockStride) * rows;
+    if (m_blocks.size() < blocks) m_blocks.resize(blocks, 0);
 }
 
 void CoverageRasterizer::AddContours(const Contours& c) {
@@ -48,12 +48,12 @@ void CoverageRasterizer::AddContours(const Contours& c) {
 }
 
 void CoverageRasterizer::AddLine(Point a, Point b) {
-    if (box_.Empty()) return;
-    const float ox = static_cast<float>(box_.x0), oy = static_cast<float>(box_.y0);
+    if (m_box.Empty()) return;
+    const float ox = static_cast<float>(m_box.x0), oy = static_cast<float>(m_box.y0);
     float x0 = a.x - ox, y0 = a.y - oy, x1 = b.x - ox, y1 = b.y - oy;
     if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1))) return;
     if (y0 == y1) return;  // horizontal edges change no winding
-    const float h = static_cast<float>(box_.Height());
+    const float h = static_cast<float>(m_box.Height());
     if ((y0 <= 0 && y1 <= 0) || (y0 >= h && y1 >= h)) return;
     // Cut to the rows of the box.
     auto cutAtY = [](float& xa, float& ya, float xb, float yb, float y) {
@@ -68,7 +68,7 @@ void CoverageRasterizer::AddLine(Point a, Point b) {
 }
 
 void CoverageRasterizer::AddClippedLine(float x0, float y0, float x1, float y1) {
-    const float w = static_cast<float>(box_.Width());
+    const float w = static_cast<float>(m_box.Width());
     // Split where the edge crosses a side of the box, so each piece lies on one side of it.
     for (float side : {0.0f, w}) {
         if ((x0 < side && x1 > side) || (x0 > side && x1 < side)) {
@@ -80,15 +80,12 @@ void CoverageRasterizer::AddClippedLine(float x0, float y0, float x1, float y1) 
     }
     x0 = ClampSafe(x0, 0.0f, w);
     x1 = ClampSafe(x1, 0.0f, w);
-    y0 = ClampSafe(y0, 0.0f, static_cast<float>(box_.Height()));
-    y1 = ClampSafe(y1, 0.0f, static_cast<float>(box_.Height()));
-    if (antialias_)
-        AccumulateArea(x0, y0, x1, y1);
-    else
-        AccumulateCentres(x0, y0, x1, y1);
+    y0 = ClampSafe(y0, 0.0f, static_cast<float>(m_box.Height()));
+    y1 = ClampSafe(y1, 0.0f, static_cast<float>(m_box.Height()));
+    AccumulateSamples(x0, y0, x1, y1);
 }
 
-void CoverageRasterizer::AccumulateArea(float x0, float y0, float x1, float y1) {
+void CoverageRasterizer::AccumulateSamples(float x0, float y0, float x1, float y1) {
     if (y0 == y1) return;
     float dir = 1.0f;
     if (y0 > y1) {
@@ -96,73 +93,25 @@ void CoverageRasterizer::AccumulateArea(float x0, float y0, float x1, float y1) 
         std::swap(y0, y1);
         dir = -1.0f;
     }
-    const float w = static_cast<float>(box_.Width());
+    const int n = m_samples;
+    const float fn = static_cast<float>(n);
+    const float unit = dir / (fn * fn);  // one sample's share of a pixel
     const float dxdy = (x1 - x0) / (y1 - y0);
-    const int rowStart = static_cast<int>(y0);
-    const int rowEnd = std::min(box_.Height(), static_cast<int>(std::ceil(y1)));
-    float x = x0;
-    for (int row = rowStart; row < rowEnd; ++row) {
-        float* cells = acc_.data() + static_cast<size_t>(row) * stride_;
-        const float top = std::max(static_cast<float>(row), y0);
-        const float bottom = std::min(static_cast<float>(row + 1), y1);
-        const float d = (bottom - top) * dir;
-        const float xNext = ClampSafe(x0 + (bottom - y0) * dxdy, 0.0f, w);
-        const float xa = std::min(x, xNext), xb = std::max(x, xNext);
-        const float floorA = std::floor(xa);
-        const int ia = static_cast<int>(floorA);
-        const int ib = static_cast<int>(std::ceil(xb));
-        if (ib <= ia + 1) {
-            // Within one cell: the area right of the edge's mid-point goes to this cell, the
-            // rest of the row's winding change to the next.
-            const float mid = 0.5f * (x + xNext) - floorA;
-            cells[ia] += d - d * mid;
-            cells[ia + 1] += d * mid;
-            Touch(row, ia, ia + 1);
-        } else {
-            // Across several cells: the coverage ramps linearly between xa and xb.
-            const float s = 1.0f / (xb - xa);
-            const float fracA = xa - floorA;
-            const float a0 = 0.5f * s * (1.0f - fracA) * (1.0f - fracA);
-            const float fracB = xb - static_cast<float>(ib) + 1.0f;
-            const float aLast = 0.5f * s * fracB * fracB;
-            cells[ia] += d * a0;
-            if (ib == ia + 2) {
-                cells[ia + 1] += d * (1.0f - a0 - aLast);
-            } else {
-                const float a1 = s * (1.5f - fracA);
-                cells[ia + 1] += d * (a1 - a0);
-                const float ds = d * s;
-                for (int i = ia + 2; i < ib - 1; ++i) cells[i] += ds;
-                const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
-                cells[ib - 1] += d * (1.0f - a2 - aLast);
-            }
-            cells[ib] += d * aLast;
-            Touch(row, ia, ib);
-        }
-        x = xNext;
-    }
-}
-
-void CoverageRasterizer::AccumulateCentres(float x0, float y0, float x1, float y1) {
-    if (y0 == y1) return;
-    float dir = 1.0f;
-    if (y0 > y1) {
-        std::swap(x0, x1);
-        std::swap(y0, y1);
-        dir = -1.0f;
-    }
-    const int w = box_.Width();
-    const float dxdy = (x1 - x0) / (y1 - y0);
-    // Rows whose centre line y + 0.5 lies in [y0, y1): each edge end belongs to one edge only.
-    const int rowStart = std::max(0, static_cast<int>(std::ceil(y0 - 0.5f)));
-    const int rowEnd = std::min(box_.Height(), static_cast<int>(std::ceil(y1 - 0.5f)));
-    for (int row = rowStart; row < rowEnd; ++row) {
-        const float x = x0 + (static_cast<float>(row) + 0.5f - y0) * dxdy;
-        // The first pixel whose centre lies at or right of the crossing.
-        const float first = ClampSafe(std::ceil(x - 0.5f), 0.0f, static_cast<float>(w));
-        const int i = static_cast<int>(first);
-        acc_[static_cast<size_t>(row) * stride_ + i] += dir;
-        Touch(row, i, i);
+    const float lastSample = static_cast<float>(m_box.Width() * n);
+    // Sample rows whose centre line (k + 0.5) / n lies in [y0, y1): each edge end belongs to
+    // one edge only.
+    const int subStart = std::max(0, static_cast<int>(std::ceil(y0 * fn - 0.5f)));
+    const int subEnd = std::min(m_box.Height() * n, static_cast<int>(std::ceil(y1 * fn - 0.5f)));
+    for (int sub = subStart; sub < subEnd; ++sub) {
+        const float x = x0 + ((static_cast<float>(sub) + 0.5f) / fn - y0) * dxdy;
+        // The first sample column whose centre lies at or right of the crossing: it and the
+        // rest of its pixel's samples in this row go to that cell, the row's others to the next.
+        const int q = static_cast<int>(ClampSafe(std::ceil(x * fn - 0.5f), 0.0f, lastSample));
+        const int row = sub / n, cell = q / n, part = q - cell * n;
+        float* cells = m_acc.data() + static_cast<size_t>(row) * m_stride;
+        cells[cell] += unit * static_cast<float>(n - part);
+        if (part != 0) cells[cell + 1] += unit * static_cast<float>(part);
+        Touch(row, cell, cell + 1);
     }
 }
 

@@ -1,7 +1,8 @@
-// The coverage rasteriser. Each edge adds, to the cells it crosses, the exact signed area it
-// bounds to its right within the cell (anti-aliased) or +-1 at the first pixel centre right of
-// its crossing of each row's centre line (aliased). One sweep per row turns the running sum,
-// the winding number, into 8-bit coverage by the fill rule. The buffers belong to the
+// The coverage rasteriser. A pixel holds n x n sample points at the centres of an even grid
+// (n = 1: the pixel centre, aliased; 2 at medium quality; 4 at high and best, as the reference
+// player samples). Each edge adds +-1/n^2, on every sample row it crosses, to the cell of each
+// sample at or right of its crossing, so one sweep per row turns the running sum (the winding
+// averaged over the samples) into 8-bit coverage by the fill rule. The buffers belong to the
 // rasteriser and are left zeroed after every sweep, so a steady scene allocates nothing.
 #pragma once
 
@@ -20,8 +21,9 @@ namespace raster {
 class CoverageRasterizer {
 public:
     // Starts a shape whose coverage is wanted inside `box` (device pixels); nothing outside it
-    // is touched, edges outside it still count for the winding inside.
-    void Begin(const IntRect& box, bool antialias);
+    // is touched, edges outside it still count for the winding inside. `samples`: sample
+    // points per pixel side (1, 2 or 4; anything else is taken as 1).
+    void Begin(const IntRect& box, int samples);
     // Adds every contour of `c` as a closed polygon.
     void AddContours(const Contours& c);
     void AddLine(Point a, Point b);
@@ -31,16 +33,15 @@ public:
     template <class Sink>
     void Sweep(FillRule rule, Sink&& sink);
 
-    const IntRect& Box() const { return box_; }
+    const IntRect& Box() const { return m_box; }
 
 private:
     void AddClippedLine(float x0, float y0, float x1, float y1);
-    void AccumulateArea(float x0, float y0, float x1, float y1);
-    void AccumulateCentres(float x0, float y0, float x1, float y1);
+    void AccumulateSamples(float x0, float y0, float x1, float y1);
     void Touch(int row, int cellMin, int cellMax) {
-        if (cellMin < rowMin_[row]) rowMin_[row] = cellMin;
-        if (cellMax > rowMax_[row]) rowMax_[row] = cellMax;
-        uint8_t* blocks = blocks_.data() + static_cast<size_t>(row) * blockStride_;
+        if (cellMin < m_rowMin[row]) m_rowMin[row] = cellMin;
+        if (cellMax > m_rowMax[row]) m_rowMax[row] = cellMax;
+        uint8_t* blocks = m_blocks.data() + static_cast<size_t>(row) * m_blockStride;
         for (int b = cellMin >> kBlockShift; b <= cellMax >> kBlockShift; ++b) blocks[b] = 1;
     }
 
@@ -48,14 +49,14 @@ private:
     // so the sweep skips untouched stretches (the inside of a thin outline) without reading them.
     static constexpr int kBlockShift = 5;
 
-    IntRect box_;
-    bool antialias_ = true;
-    int stride_ = 0;
-    std::vector<float> acc_;      // box rows of stride_ cells (two more than the box is wide)
-    std::vector<int> rowMin_, rowMax_;  // cells touched per row; min > max: none
-    std::vector<uint8_t> blocks_;       // box rows of blockStride_ flags
-    int blockStride_ = 0;
-    std::vector<uint8_t> coverage_;
+    IntRect m_box;
+    int m_samples = 4;
+    int m_stride = 0;
+    std::vector<float> m_acc;      // box rows of m_stride cells (two more than the box is wide)
+    std::vector<int> m_rowMin, m_rowMax;  // cells touched per row; min > max: none
+    std::vector<uint8_t> m_blocks;       // box rows of m_blockStride flags
+    int m_blockStride = 0;
+    std::vector<uint8_t> m_coverage;
 };
 
 namespace detail {
@@ -77,18 +78,18 @@ inline uint8_t EvenOddCoverage(float winding) {
 
 template <class Sink>
 void CoverageRasterizer::Sweep(FillRule rule, Sink&& sink) {
-    const int width = box_.Width();
+    const int width = m_box.Width();
     const bool nonZero = rule == FillRule::NonZero;
-    for (int row = 0; row < box_.Height(); ++row) {
-        const int lo = rowMin_[row], hi0 = rowMax_[row];
+    for (int row = 0; row < m_box.Height(); ++row) {
+        const int lo = m_rowMin[row], hi0 = m_rowMax[row];
         if (lo > hi0) continue;
-        rowMin_[row] = INT32_MAX;
-        rowMax_[row] = INT32_MIN;
-        float* cells = acc_.data() + static_cast<size_t>(row) * stride_;
-        uint8_t* blocks = blocks_.data() + static_cast<size_t>(row) * blockStride_;
+        m_rowMin[row] = INT32_MAX;
+        m_rowMax[row] = INT32_MIN;
+        float* cells = m_acc.data() + static_cast<size_t>(row) * m_stride;
+        uint8_t* blocks = m_blocks.data() + static_cast<size_t>(row) * m_blockStride;
         const int hi = hi0 < width ? hi0 : width - 1;  // cells past the box only close the sum
-        const int y = box_.y0 + row;
-        uint8_t* cov = coverage_.data();
+        const int y = m_box.y0 + row;
+        uint8_t* cov = m_coverage.data();
         float sum = 0;
         uint8_t c = 0;
         int start = -1;  // first cell of the run of coverage being gathered
@@ -111,7 +112,7 @@ void CoverageRasterizer::Sweep(FillRule rule, Sink&& sink) {
                     cov[x - start] = c;
                 }
             } else if (c == 0) {
-                if (start >= 0) sink(y, box_.x0 + start, box_.x0 + x, cov);
+                if (start >= 0) sink(y, m_box.x0 + start, m_box.x0 + x, cov);
                 start = -1;
                 x = blockEnd + 1;
             } else {
@@ -120,7 +121,7 @@ void CoverageRasterizer::Sweep(FillRule rule, Sink&& sink) {
                 x = blockEnd + 1;
             }
         }
-        if (start >= 0) sink(y, box_.x0 + start, box_.x0 + hi + 1, cov);
+        if (start >= 0) sink(y, m_box.x0 + start, m_box.x0 + hi + 1, cov);
         for (int k = hi + 1; k <= hi0; ++k) cells[k] = 0;
         for (int b = (hi + 1) >> kBlockShift; b <= hi0 >> kBlockShift; ++b) blocks[b] = 0;
     }

@@ -43,7 +43,10 @@ uint8_t Lerp(uint8_t a, uint8_t b, uint32_t num, uint32_t den, uint64_t reciproc
 }
 
 Color Interpolate(const GradientStop& s0, const GradientStop& s1, int ratio, Interpolation mode) {
-    if (s1.ratio <= s0.ratio) return s1.color;
+    // Stops sharing a ratio: the one passed; an entry past the next stop (a run was being
+    // caught up): that stop.
+    if (s1.ratio <= s0.ratio) return s0.color;
+    if (ratio >= s1.ratio) return s1.color;
     const uint32_t den = static_cast<uint32_t>(s1.ratio - s0.ratio);
     const uint32_t num = static_cast<uint32_t>(ratio - s0.ratio);
     const uint64_t reciprocal = (uint64_t{1} << 32) / den + 1;
@@ -75,16 +78,21 @@ void BuildGradientRamp(const Gradient& g, const ColorTransform& cx, GradientRamp
         return;
     }
     const bool identity = cx.IsIdentity();
-    size_t next = 0;  // the first stop whose ratio is above i
+    // Entry i passes at most one stop whose ratio lies below i and blends from the last stop
+    // passed to the next. Stops at distinct ratios give the plain blend; a run of stops sharing
+    // a ratio r shows as the reference player draws it: the first ends the blend at r, then
+    // each but the last takes one entry of its own (r + 1, r + 2, ...), and the last starts the
+    // next blend.
+    size_t passed = 0;  // stops passed so far
     for (int i = 0; i < 256; ++i) {
-        while (next < stops.size() && stops[next].ratio <= i) ++next;
+        if (passed < stops.size() && stops[passed].ratio < i) ++passed;
         Color c;
-        if (next == 0)
+        if (passed == 0)
             c = stops.front().color;
-        else if (next == stops.size())
+        else if (passed == stops.size())
             c = stops.back().color;
         else
-            c = Interpolate(stops[next - 1], stops[next], i, g.interpolation);
+            c = Interpolate(stops[passed - 1], stops[passed], i, g.interpolation);
         out.entries[i] = Premultiply(identity ? c : cx.Apply(c));
     }
 }
@@ -126,16 +134,16 @@ bool RampCache::Matches(const Entry& e, uint64_t hash, const Gradient& g, const 
 
 const uint32_t* RampCache::Get(const Gradient& g, const ColorTransform& cx) {
     if (g.stops.size() > kMaxStops) {
-        BuildGradientRamp(g, cx, uncached_);
-        return uncached_.entries;
+        BuildGradientRamp(g, cx, m_uncached);
+        return m_uncached.entries;
     }
     const uint64_t hash = HashRamp(g, cx);
     const size_t slot = hash % kEntries;
-    Entry* pair[2] = {&entries_[slot], &entries_[slot ^ 1]};
-    ++clock_;
+    Entry* pair[2] = {&m_entries[slot], &m_entries[slot ^ 1]};
+    ++m_clock;
     for (Entry* e : pair) {
         if (Matches(*e, hash, g, cx)) {
-            e->lastUse = clock_;
+            e->lastUse = m_clock;
             return e->ramp.entries;
         }
     }
@@ -143,7 +151,7 @@ const uint32_t* RampCache::Get(const Gradient& g, const ColorTransform& cx) {
     BuildGradientRamp(g, cx, e.ramp);
     e.valid = true;
     e.hash = hash;
-    e.lastUse = clock_;
+    e.lastUse = m_clock;
     e.interpolation = g.interpolation;
     e.count = static_cast<uint8_t>(g.stops.size());
     for (size_t i = 0; i < g.stops.size(); ++i) e.stops[i] = g.stops[i];

@@ -9,9 +9,19 @@ namespace raster {
 
 namespace {
 
-// Gradient parameter t (0 at ratio 0, 1 at ratio 255) to a ramp index under a spread.
+inline uint32_t LerpPixel(uint32_t a, uint32_t b, uint32_t f) {  // f in 0..256
+    const uint32_t g = 256 - f;
+    const uint32_t rb = (((a & 0x00FF00FFu) * g + (b & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
+    const uint32_t ag = (((a >> 8) & 0x00FF00FFu) * g + ((b >> 8) & 0x00FF00FFu) * f) & 0xFF00FF00u;
+    return rb | ag;
+}
+
+// Gradient parameter t (0 at ratio 0, 1 at ratio 255) under a spread, to the colour the
+// ramp gives there. Entry i is the colour at the centre of its 1/256 slice of t, and a pixel
+// blends the two entries around it (floored), as the reference's gradients show: their
+// colours move smoothly between entries, not in steps of one entry.
 template <Spread S>
-inline int RampIndex(float t) {
+inline uint32_t RampColor(const uint32_t* ramp, float t) {
     if constexpr (S == Spread::Repeat) {
         t -= std::floor(t);
     } else if constexpr (S == Spread::Reflect) {
@@ -19,10 +29,12 @@ inline int RampIndex(float t) {
         t -= 2.0f * std::floor(t * 0.5f);
         if (t > 1.0f) t = 2.0f - t;
     }
-    if (!(t > 0.0f)) return 0;  // also NaN
-    if (t >= 1.0f) return 255;
-    const int i = static_cast<int>(t * 256.0f);
-    return i > 255 ? 255 : i;
+    const float p = t * 256.0f - 0.5f;
+    if (!(p > 0.0f)) return ramp[0];  // also NaN
+    if (p >= 255.0f) return ramp[255];
+    const int i = static_cast<int>(p);
+    const uint32_t f = static_cast<uint32_t>((p - static_cast<float>(i)) * 256.0f);
+    return LerpPixel(ramp[i], ramp[i + 1], f);
 }
 
 template <Spread S>
@@ -32,9 +44,26 @@ void FetchLinear(const PaintContext& pc, int x, int y, int count, uint32_t* out)
     const double gx = m.a * (x + 0.5) + m.c * (y + 0.5) + m.tx;
     const float t0 = static_cast<float>((gx + 1.0) * 0.5);
     const float dt = static_cast<float>(m.a * 0.5);
+    if constexpr (S == Spread::Pad) {
+        // The common case in 16.16 fixed point of ramp position, clamped without branches.
+        const double p0 = (static_cast<double>(t0) * 256.0 - 0.5) * 65536.0;
+        const double dp = static_cast<double>(dt) * 256.0 * 65536.0;
+        if (std::fabs(p0) < 1e15 && std::fabs(dp) * count < 1e15) {
+            const int64_t start = static_cast<int64_t>(p0), step = static_cast<int64_t>(dp);
+            constexpr int64_t kLast = int64_t{255} << 16;
+            for (int i = 0; i < count; ++i) {
+                int64_t q = start + step * i;
+                q = q < 0 ? 0 : q > kLast ? kLast : q;
+                const int k = static_cast<int>(q >> 16);
+                const int k1 = k < 255 ? k + 1 : 255;
+                out[i] = LerpPixel(pc.ramp[k], pc.ramp[k1], static_cast<uint32_t>((q >> 8) & 0xFF));
+            }
+            return;
+        }
+    }
     // Each pixel's parameter from the row's start, not by adding up steps: no chain between
-    // pixels, so the loop vectorises up to the ramp lookup.
-    for (int i = 0; i < count; ++i) out[i] = pc.ramp[RampIndex<S>(t0 + dt * static_cast<float>(i))];
+    // pixels.
+    for (int i = 0; i < count; ++i) out[i] = RampColor<S>(pc.ramp, t0 + dt * static_cast<float>(i));
 }
 
 template <Spread S>
@@ -45,7 +74,7 @@ void FetchRadial(const PaintContext& pc, int x, int y, int count, uint32_t* out)
     const float dx = static_cast<float>(m.a), dy = static_cast<float>(m.b);
     for (int i = 0; i < count; ++i) {
         const float gx = gx0 + dx * static_cast<float>(i), gy = gy0 + dy * static_cast<float>(i);
-        out[i] = pc.ramp[RampIndex<S>(std::sqrt(gx * gx + gy * gy))];
+        out[i] = RampColor<S>(pc.ramp, std::sqrt(gx * gx + gy * gy));
     }
 }
 
@@ -66,7 +95,7 @@ void FetchFocal(const PaintContext& pc, int x, int y, int count, uint32_t* out) 
         const float fd = f * gx;
         const float den = std::sqrt(fd * fd + dd * k) - fd;
         const float t = den > 0.0f ? dd / den : 0.0f;
-        out[i] = pc.ramp[RampIndex<S>(t)];
+        out[i] = RampColor<S>(pc.ramp, t);
     }
 }
 
@@ -79,13 +108,6 @@ inline int Wrap(int64_t v, int size) {
     } else {
         return static_cast<int>(v < 0 ? 0 : v >= size ? size - 1 : v);
     }
-}
-
-inline uint32_t LerpPixel(uint32_t a, uint32_t b, uint32_t f) {  // f in 0..256
-    const uint32_t g = 256 - f;
-    const uint32_t rb = (((a & 0x00FF00FFu) * g + (b & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
-    const uint32_t ag = (((a >> 8) & 0x00FF00FFu) * g + ((b >> 8) & 0x00FF00FFu) * f) & 0xFF00FF00u;
-    return rb | ag;
 }
 
 inline uint32_t TransformPixel(uint32_t p, const ColorTransform& cx) {

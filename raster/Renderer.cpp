@@ -33,22 +33,22 @@ public:
     // A zeroed buffer of `size` elements; buffers are only reallocated when the size changes.
     PoolBuffer<T>* Take(size_t size) {
         PoolBuffer<T>* b;
-        if (free_.empty()) {
-            all_.push_back(std::make_unique<PoolBuffer<T>>());
-            b = all_.back().get();
+        if (m_free.empty()) {
+            m_all.push_back(std::make_unique<PoolBuffer<T>>());
+            b = m_all.back().get();
         } else {
-            b = free_.back();
-            free_.pop_back();
+            b = m_free.back();
+            m_free.pop_back();
         }
         if (b->data.size() != size) b->data.assign(size, T{});
         return b;
     }
     // Back to the pool: the caller has zeroed what it wrote.
-    void Give(PoolBuffer<T>* b) { free_.push_back(b); }
+    void Give(PoolBuffer<T>* b) { m_free.push_back(b); }
 
 private:
-    std::vector<std::unique_ptr<PoolBuffer<T>>> all_;
-    std::vector<PoolBuffer<T>*> free_;
+    std::vector<std::unique_ptr<PoolBuffer<T>>> m_all;
+    std::vector<PoolBuffer<T>*> m_free;
 };
 
 struct LayerFrame {
@@ -84,7 +84,7 @@ struct Renderer::State {
 
     Surface target;
     IntRect surfaceRect;
-    bool antialias = true;
+    int samples = 4;  // sample points per pixel side
     bool smoothing = true;
 
     void Begin(const Surface& s, const RenderOptions& o);
@@ -125,7 +125,7 @@ void ZeroRegion(T* data, int stride, const IntRect& r) {
 void Renderer::State::Begin(const Surface& s, const RenderOptions& o) {
     target = s;
     surfaceRect = {0, 0, s.width, s.height};
-    antialias = o.quality != Quality::Low;
+    samples = o.quality == Quality::Low ? 1 : o.quality == Quality::Medium ? 2 : 4;
     smoothing = o.quality == Quality::High || o.quality == Quality::Best;
     layers.clear();
     masks.clear();
@@ -196,7 +196,7 @@ void Renderer::State::Draw(const DrawCommand& c) {
         // A mask's shapes add to its coverage; their colour does not matter.
         const IntRect box = PixelsTouched(contours.Bounds(), layers.back().clip);
         if (box.Empty()) return;
-        rasterizer.Begin(box, antialias);
+        rasterizer.Begin(box, samples);
         rasterizer.AddContours(contours);
         uint8_t* mask = building->buffer->data.data();
         const int stride = target.width;
@@ -220,7 +220,7 @@ void Renderer::State::Draw(const DrawCommand& c) {
     paint.context = &pc;
     paint.row = paintRow.data();
 
-    rasterizer.Begin(box, antialias);
+    rasterizer.Begin(box, samples);
     rasterizer.AddContours(contours);
     const uint8_t* maskPixels = mask != nullptr ? mask->buffer->data.data() : nullptr;
     const int maskStride = target.width;
@@ -313,12 +313,12 @@ void Renderer::State::PopLayer() {
     layerPool.Give(top.buffer);
 }
 
-Renderer::Renderer() : state_(std::make_unique<State>()) {}
+Renderer::Renderer() : m_state(std::make_unique<State>()) {}
 Renderer::~Renderer() = default;
 
 void Renderer::Render(const DrawList& list, const Surface& target, const RenderOptions& options) {
     if (target.pixels == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width) return;
-    State& s = *state_;
+    State& s = *m_state;
     s.Begin(target, options);
     for (const DrawCommand& c : list.Commands()) {
         switch (c.kind) {

@@ -1,6 +1,7 @@
-// Coverage of filled paths: exact pixels on pixel boundaries, half-covered pixels, fill
-// rules, aliased sampling at pixel centres and clipping to the surface.
+// Coverage of filled paths: exact pixels on pixel boundaries, the sample grid of anti-aliased
+// quality, fill rules, aliased sampling at pixel centres and clipping to the surface.
 #include "Canvas.h"
+#include "Flatten.h"
 #include "raster/DrawList.h"
 
 #include <gtest/gtest.h>
@@ -70,18 +71,38 @@ TEST(Fill, HalfPixelEdgeGivesHalfCoverage) {
     EXPECT_NEAR(CoverageAt(d, 2, 4), 128, 1);
 }
 
-TEST(Fill, DiagonalEdgeHalvesThePixelsItCrosses) {
-    // The triangle below the diagonal y = x: pixels on the diagonal are half covered.
+TEST(Fill, DiagonalEdgeCoversTheSamplesBelowIt) {
+    // The triangle below the diagonal y = x. A pixel on the diagonal holds a grid of sample
+    // points (4 x 4 at high and best, 2 x 2 at medium); those on the edge itself lie at its
+    // crossing and count for the side right of it, outside here. High: 6 of 16 below the
+    // diagonal; medium: 1 of 4.
     Path p;
     p.MoveTo({0, 0});
     p.LineTo({10, 10});
     p.LineTo({0, 10});
     p.Close();
-    Canvas c(10, 10, kWhite);
+    struct Case {
+        Quality quality;
+        int coverage;
+    } cases[] = {{Quality::High, 96}, {Quality::Best, 96}, {Quality::Medium, 64}};
+    for (const Case& k : cases) {
+        Canvas c(10, 10, kWhite);
+        FillBlack(c, p, k.quality);
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(CoverageAt(c, i, i), k.coverage) << i;
+        EXPECT_EQ(CoverageAt(c, 0, 9), 255);
+        EXPECT_EQ(CoverageAt(c, 9, 0), 0);
+    }
+}
+
+TEST(Fill, SampleGridCountsSamplesNotArea) {
+    // A rectangle 1.3 pixels tall from y = 2.1: sample rows at 2.125, 2.375, ... 3.375 lie
+    // inside (6 of 8 in rows 2 and 3 at high: 4 in row 2, 2 in row 3), not 0.9 and 0.4 of area.
+    Path p = RectPath(0, 2.1f, 10, 3.4f);
+    Canvas c(10, 6, kWhite);
     FillBlack(c, p, Quality::High);
-    for (int i = 0; i < 10; ++i) EXPECT_NEAR(CoverageAt(c, i, i), 128, 1) << i;
-    EXPECT_EQ(CoverageAt(c, 0, 9), 255);
-    EXPECT_EQ(CoverageAt(c, 9, 0), 0);
+    EXPECT_EQ(CoverageAt(c, 5, 2), 255);  // 2.125 .. 2.875: all four rows
+    EXPECT_EQ(CoverageAt(c, 5, 3), 128);  // 3.125, 3.375: half, 8 of 16 -> 127.5 rounded up
+    EXPECT_EQ(CoverageAt(c, 5, 4), 0);
 }
 
 TEST(Fill, CircleAreaMatchesCoverageSum) {
@@ -100,7 +121,19 @@ TEST(Fill, CircleAreaMatchesCoverageSum) {
     double sum = 0;
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) sum += CoverageAt(c, x, y) / 255.0;
-    EXPECT_NEAR(sum, 3.14159265 * r * r, 0.005 * 3.14159265 * r * r);
+    // The flattened outline's own area, which the samples estimate; it lies inside the circle
+    // by at most the tolerance times the perimeter.
+    Contours flat;
+    FlattenPath(p, Matrix{}, kPixelTolerance, flat);
+    double polygon = 0;
+    for (size_t i = 0; i + 1 < flat.points.size(); ++i)
+        polygon += flat.points[i].x * flat.points[i + 1].y - flat.points[i + 1].x * flat.points[i].y;
+    polygon += flat.points.back().x * flat.points[0].y - flat.points[0].x * flat.points.back().y;
+    polygon = std::fabs(polygon) / 2;
+    const double area = 3.14159265 * r * r;
+    EXPECT_LE(polygon, area);
+    EXPECT_GE(polygon, area - kPixelTolerance * 2 * 3.14159265 * r);
+    EXPECT_NEAR(sum, polygon, 0.003 * area);
 }
 
 namespace {

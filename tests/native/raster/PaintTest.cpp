@@ -73,6 +73,32 @@ TEST(GradientRamp, EntriesAtKnownRatios) {
     EXPECT_EQ(ramp.entries[255], 0xFF00FF00u);
 }
 
+TEST(GradientRamp, StopsSharingARatioEachTakeTheNextEntry) {
+    // Red, green, blue at 10, then white at 40: red up to 10 and again at 11, green at 12; blue
+    // has no entry of its own and starts the blend to white from ratio 10 (3/30 at 13).
+    const Color red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, white{255, 255, 255, 255};
+    Gradient g;
+    g.stops = {{10, red}, {10, green}, {10, blue}, {40, white}};
+    GradientRamp ramp;
+    BuildGradientRamp(g, ColorTransform{}, ramp);
+    EXPECT_EQ(ramp.entries[0], 0xFFFF0000u);
+    EXPECT_EQ(ramp.entries[10], 0xFFFF0000u);
+    EXPECT_EQ(ramp.entries[11], 0xFFFF0000u);
+    EXPECT_EQ(ramp.entries[12], 0xFF00FF00u);
+    EXPECT_EQ(ramp.entries[13], 0xFF1A1AFFu);
+    EXPECT_EQ(ramp.entries[40], 0xFFFFFFFFu);
+
+    // Several shared ratios in a row: each stop still gets an entry, the blends carry on, and
+    // the last stops run to the end without an index past the ramp.
+    g.stops = {{100, red}, {100, green}, {100, blue}, {101, white}, {255, red}, {255, green}};
+    BuildGradientRamp(g, ColorTransform{}, ramp);
+    EXPECT_EQ(ramp.entries[100], 0xFFFF0000u);
+    EXPECT_EQ(ramp.entries[101], 0xFFFF0000u);
+    EXPECT_EQ(ramp.entries[102], 0xFF00FF00u);
+    EXPECT_EQ(ramp.entries[103], 0xFFFFFFFFu);  // blue, passed at 103, is already past white's 101
+    EXPECT_EQ(ramp.entries[255], 0xFFFF0000u);  // the second stop at 255 has no entry left
+}
+
 TEST(GradientRamp, LinearRgbInterpolatesLight) {
     Gradient g = TwoStops({0, 0, 0, 255}, {255, 255, 255, 255});
     g.interpolation = Interpolation::LinearRgb;
@@ -132,6 +158,28 @@ TEST(LinearGradient, PixelsFollowTheRampAndItsSpread) {
     }
 }
 
+TEST(LinearGradient, PixelsBlendTheEntriesAroundThem) {
+    // Black to white over ratios 0..4 (entries 0, 64, 128, 191, 255), the gradient 512 pixels
+    // wide: two pixels per entry, entry i at the centre of its slice. Pixel x sits at entry
+    // x / 2 - 0.25 and takes the floored blend of the two entries around it.
+    Canvas c(16, 1, {0, 0, 0, 0});
+    Gradient g;
+    g.stops = {{0, {0, 0, 0, 255}}, {4, {255, 255, 255, 255}}};
+    g.matrix = Matrix::Translate(256, 0) * Matrix::Scale(256, 1);
+    for (Spread spread : {Spread::Pad, Spread::Repeat}) {
+        g.spread = spread;
+        Paint paint;
+        paint.kind = Paint::Kind::Gradient;
+        paint.gradient = &g;
+        DrawList list;
+        const Path band = RectPath(0, 0, 16, 1);
+        list.Fill(band, {}, FillRule::NonZero, paint, ColorTransform{});
+        c.Render(list);
+        const uint32_t expected[] = {0, 16, 48, 80, 112, 143, 175, 207, 239, 255, 255};
+        for (int x = 0; x < 11; ++x) EXPECT_EQ(rastertest::Red(c.At(x, 0)), expected[x]) << x;
+    }
+}
+
 namespace {
 
 Canvas RadialDisc(Gradient::Kind kind, float focal) {
@@ -165,8 +213,9 @@ TEST(FocalGradient, RatioZeroAtTheFocalPoint) {
     Canvas c = RadialDisc(Gradient::Kind::Focal, 0.5f);
     EXPECT_LE(rastertest::Red(c.At(150, 100)), 4u);  // focal point (0.5, 0) -> (150, 100)
     // Half way from the focal point to the circle, on either side, ratio one half: 175 is
-    // half way to the circle at 200, 75 half way to the circle at 0.
-    EXPECT_NEAR(rastertest::Red(c.At(174, 100)), 128, 3);
+    // half way to the circle at 200, 75 half way to the circle at 0. Pixel 174's centre is
+    // 24.5 of 50 from the focal point: 0.49 of the way, red 124.9.
+    EXPECT_NEAR(rastertest::Red(c.At(174, 100)), 125, 1);
     EXPECT_NEAR(rastertest::Red(c.At(74, 100)), 128, 3);
     // Near the circle: pixel 198's centre is 48.5 of 50 from the focal point.
     EXPECT_NEAR(rastertest::Red(c.At(198, 100)), 248, 2);

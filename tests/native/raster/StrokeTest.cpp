@@ -151,7 +151,11 @@ TEST(Stroke, MiterLimitCutsSharpCorners) {
     const Canvas longMiter = StrokeBlack(spike, s, {}, 60, 40);
     s.miterLimit = 2;
     const Canvas cut = StrokeBlack(spike, s, {}, 60, 40);
-    EXPECT_NEAR(ColumnWidth(longMiter, 34), 0.44, 0.05);  // 1.26 from the tip
+    // Column 34 is 0.9 to 1.6 from the tip, where the spike is 0.31 to 0.58 wide (0.44 of
+    // area): each of the column's four sample columns holds the two sample rows at 19.875 and
+    // 20.125, 8 samples, 64 in each of rows 19 and 20.
+    EXPECT_NEAR(ColumnWidth(longMiter, 34), 2 * 64 / 255.0, 0.001);
+    EXPECT_EQ(ColumnWidth(longMiter, 36), 0);  // past the tip at 35.76
     EXPECT_EQ(ColumnWidth(cut, 33), 0);                    // cut at 2 half-widths: x = 32
     EXPECT_GT(ColumnWidth(cut, 31), 1.0);
 }
