@@ -9,7 +9,7 @@ namespace media {
 
 class BitReader {
 public:
-    BitReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    BitReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
 
     // n from 0 to 32.
     uint32_t Read(unsigned n) {
@@ -18,13 +18,13 @@ public:
         return value;
     }
     uint32_t ReadBit() {
-        if (pos_ >= size_ * 8) {
-            overrun_ = true;
-            ++pos_;
+        if (m_pos >= m_size * 8) {
+            m_overrun = true;
+            ++m_pos;
             return 0;
         }
-        uint32_t bit = (data_[pos_ >> 3] >> (7 - (pos_ & 7))) & 1u;
-        ++pos_;
+        uint32_t bit = (m_data[m_pos >> 3] >> (7 - (m_pos & 7))) & 1u;
+        ++m_pos;
         return bit;
     }
     // Two's complement value of n bits.
@@ -37,26 +37,26 @@ public:
     uint32_t Peek(unsigned n) const {
         uint32_t value = 0;
         for (unsigned i = 0; i < n; ++i) {
-            size_t p = pos_ + i;
-            uint32_t bit = p < size_ * 8 ? (data_[p >> 3] >> (7 - (p & 7))) & 1u : 0u;
+            size_t p = m_pos + i;
+            uint32_t bit = p < m_size * 8 ? (m_data[p >> 3] >> (7 - (p & 7))) & 1u : 0u;
             value = (value << 1) | bit;
         }
         return value;
     }
     void Skip(unsigned n) {
-        pos_ += n;
-        if (pos_ > size_ * 8) overrun_ = true;
+        m_pos += n;
+        if (m_pos > m_size * 8) m_overrun = true;
     }
-    size_t BitsLeft() const { return pos_ < size_ * 8 ? size_ * 8 - pos_ : 0; }
-    void MarkOverrun() { overrun_ = true; }
-    bool Overrun() const { return overrun_; }
-    size_t BitPosition() const { return pos_; }
+    size_t BitsLeft() const { return m_pos < m_size * 8 ? m_size * 8 - m_pos : 0; }
+    void MarkOverrun() { m_overrun = true; }
+    bool Overrun() const { return m_overrun; }
+    size_t BitPosition() const { return m_pos; }
 
 private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
-    bool overrun_ = false;
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_pos = 0;
+    bool m_overrun = false;
 };
 
 }  // namespace media

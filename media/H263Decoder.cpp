@@ -75,9 +75,9 @@ private:
     void PutBlock(uint8_t* plane, uint32_t stride, uint32_t x, uint32_t y, const int16_t* coeffs,
                   bool add);
 
-    YuvPlanes current_, reference_, shown_;
-    bool haveReference_ = false;
-    std::vector<MotionVector> vectors_;  // this picture's, one per macroblock
+    YuvPlanes m_current, m_reference, m_shown;
+    bool m_haveReference = false;
+    std::vector<MotionVector> m_vectors;  // this picture's, one per macroblock
 };
 
 DecodeResult SorensonDecoder::ReadHeader(BitReader& bits, PictureHeader& h) const {
@@ -189,19 +189,19 @@ void CopyHalfPel(const uint8_t* src, uint32_t width, uint32_t height, uint8_t* d
 }
 
 void SorensonDecoder::Predict(const YuvPlanes& from, uint32_t mbx, uint32_t mby, MotionVector mv) {
-    CopyHalfPel(from.y.data(), from.width, from.height, current_.y.data(), mbx * 16, mby * 16, 16,
+    CopyHalfPel(from.y.data(), from.width, from.height, m_current.y.data(), mbx * 16, mby * 16, 16,
                 mv.x, mv.y);
     const int cx = ChromaComponent(mv.x), cy = ChromaComponent(mv.y);
     const uint32_t cw = from.width / 2, ch = from.height / 2;
-    CopyHalfPel(from.u.data(), cw, ch, current_.u.data(), mbx * 8, mby * 8, 8, cx, cy);
-    CopyHalfPel(from.v.data(), cw, ch, current_.v.data(), mbx * 8, mby * 8, 8, cx, cy);
+    CopyHalfPel(from.u.data(), cw, ch, m_current.u.data(), mbx * 8, mby * 8, 8, cx, cy);
+    CopyHalfPel(from.v.data(), cw, ch, m_current.v.data(), mbx * 8, mby * 8, 8, cx, cy);
 }
 
 DecodeResult SorensonDecoder::DecodeMacroblocks(BitReader& bits, const PictureHeader& h) {
-    const uint32_t mbCols = current_.width / 16, mbRows = current_.height / 16;
+    const uint32_t mbCols = m_current.width / 16, mbRows = m_current.height / 16;
     const bool interPicture = h.type != PictureType::Intra;
-    const uint32_t cw = current_.ChromaWidth();
-    vectors_.assign(static_cast<size_t>(mbCols) * mbRows, MotionVector{});
+    const uint32_t cw = m_current.ChromaWidth();
+    m_vectors.assign(static_cast<size_t>(mbCols) * mbRows, MotionVector{});
     int quant = h.quant;
     int16_t coeffs[6][64];
     for (uint32_t mby = 0; mby < mbRows; ++mby) {
@@ -229,7 +229,7 @@ DecodeResult SorensonDecoder::DecodeMacroblocks(BitReader& bits, const PictureHe
             }
             if (bits.Overrun()) return DecodeResult::Truncated;
             if (type == -1) {
-                Predict(reference_, mbx, mby, {});
+                Predict(m_reference, mbx, mby, {});
                 continue;
             }
             if (type == 2) return DecodeResult::Unsupported;  // four vectors per macroblock
@@ -245,11 +245,11 @@ DecodeResult SorensonDecoder::DecodeMacroblocks(BitReader& bits, const PictureHe
                 // Predictor: median of left, above and above-right; outside the picture a
                 // candidate is zero, and on the top row all three are the left one.
                 const size_t i = static_cast<size_t>(mby) * mbCols + mbx;
-                MotionVector left = mbx > 0 ? vectors_[i - 1] : MotionVector{};
+                MotionVector left = mbx > 0 ? m_vectors[i - 1] : MotionVector{};
                 MotionVector above = left, aboveRight = left;
                 if (mby > 0) {
-                    above = vectors_[i - mbCols];
-                    aboveRight = mbx + 1 < mbCols ? vectors_[i - mbCols + 1] : MotionVector{};
+                    above = m_vectors[i - mbCols];
+                    aboveRight = mbx + 1 < mbCols ? m_vectors[i - mbCols + 1] : MotionVector{};
                 }
                 MotionVector mv;
                 int* comps[2] = {&mv.x, &mv.y};
@@ -265,8 +265,8 @@ DecodeResult SorensonDecoder::DecodeMacroblocks(BitReader& bits, const PictureHe
                     if (v > 31) v -= 64;
                     *comps[k] = v;
                 }
-                vectors_[i] = mv;
-                Predict(reference_, mbx, mby, mv);
+                m_vectors[i] = mv;
+                Predict(m_reference, mbx, mby, mv);
             }
             const int cbp = (cbpy << 2) | cbpc;
             for (int b = 0; b < 6; ++b) {
@@ -279,10 +279,10 @@ DecodeResult SorensonDecoder::DecodeMacroblocks(BitReader& bits, const PictureHe
                 const bool coded = (cbp >> (5 - b)) & 1;
                 if (!intra && !coded) continue;
                 if (b < 4)
-                    PutBlock(current_.y.data(), current_.width, mbx * 16 + (b & 1) * 8,
+                    PutBlock(m_current.y.data(), m_current.width, mbx * 16 + (b & 1) * 8,
                              mby * 16 + (b >> 1) * 8, coeffs[b], !intra);
                 else
-                    PutBlock(b == 4 ? current_.u.data() : current_.v.data(), cw, mbx * 8, mby * 8,
+                    PutBlock(b == 4 ? m_current.u.data() : m_current.v.data(), cw, mbx * 8, mby * 8,
                              coeffs[b], !intra);
             }
         }
@@ -298,31 +298,31 @@ DecodeResult SorensonDecoder::Decode(const uint8_t* data, size_t size, const Dec
     if (r != DecodeResult::Ok) return r;
     const uint32_t w = (header.width + 15) & ~15u, hgt = (header.height + 15) & ~15u;
     if (header.type != PictureType::Intra) {
-        if (!haveReference_) return DecodeResult::NeedKeyFrame;
-        if (reference_.width != w || reference_.height != hgt) return DecodeResult::BadSize;
+        if (!m_haveReference) return DecodeResult::NeedKeyFrame;
+        if (m_reference.width != w || m_reference.height != hgt) return DecodeResult::BadSize;
     }
-    if (current_.width != w || current_.height != hgt) current_.Allocate(w, hgt);
+    if (m_current.width != w || m_current.height != hgt) m_current.Allocate(w, hgt);
     r = DecodeMacroblocks(bits, header);
     if (r != DecodeResult::Ok) return r;
 
     // The shown picture: deblocked when the stream asks for it or leaves it to the frame.
     const bool deblock = options.deblocking == 0 ? header.deblocking : options.deblocking >= 2;
-    const YuvPlanes* show = &current_;
+    const YuvPlanes* show = &m_current;
     if (deblock) {
-        shown_ = current_;
-        DeblockPlane(shown_.y.data(), shown_.width, shown_.height, header.quant);
-        DeblockPlane(shown_.u.data(), shown_.width / 2, shown_.height / 2, header.quant);
-        DeblockPlane(shown_.v.data(), shown_.width / 2, shown_.height / 2, header.quant);
-        show = &shown_;
+        m_shown = m_current;
+        DeblockPlane(m_shown.y.data(), m_shown.width, m_shown.height, header.quant);
+        DeblockPlane(m_shown.u.data(), m_shown.width / 2, m_shown.height / 2, header.quant);
+        DeblockPlane(m_shown.v.data(), m_shown.width / 2, m_shown.height / 2, header.quant);
+        show = &m_shown;
     }
-    std::fill(picture_.pixels.begin(), picture_.pixels.end(), 0u);
-    ConvertYuvToPixels(*show, nullptr, picture_.width, picture_.height, picture_.pixels.data());
+    std::fill(m_picture.pixels.begin(), m_picture.pixels.end(), 0u);
+    ConvertYuvToPixels(*show, nullptr, m_picture.width, m_picture.height, m_picture.pixels.data());
     // A disposable picture is shown but never predicted from.
     if (header.type != PictureType::DisposableInter) {
-        std::swap(current_, reference_);
-        haveReference_ = true;
+        std::swap(m_current, m_reference);
+        m_haveReference = true;
     }
-    ++framesDecoded_;
+    ++m_framesDecoded;
     return DecodeResult::Ok;
 }
 

@@ -14,7 +14,7 @@ namespace {
 class ScreenVideoDecoder final : public VideoDecoder {
 public:
     ScreenVideoDecoder(uint32_t width, uint32_t height, bool version2)
-        : VideoDecoder(width, height), version2_(version2) {}
+        : VideoDecoder(width, height), m_version2(version2) {}
 
     DecodeResult Decode(const uint8_t* data, size_t size, const DecodeOptions&) override {
         if (data == nullptr || size < 4) return DecodeResult::Truncated;
@@ -25,15 +25,15 @@ public:
         const uint32_t height = bits.Read(12);
         if (width == 0 || height == 0 || width > kMaxVideoSide || height > kMaxVideoSide)
             return DecodeResult::BadSize;
-        const bool sizeChanged = width != width_ || height != height_;
+        const bool sizeChanged = width != m_width || height != m_height;
         const uint32_t cols = (width + blockWidth - 1) / blockWidth;
         const uint32_t rows = (height + blockHeight - 1) / blockHeight;
 
         // Decode into a scratch copy so that a broken frame leaves the picture alone.
-        if (sizeChanged) scratch_.assign(static_cast<size_t>(width) * height, 0xFF000000u);
-        else scratch_ = image_;
+        if (sizeChanged) m_scratch.assign(static_cast<size_t>(width) * height, 0xFF000000u);
+        else m_scratch = m_image;
         size_t pos = 4;
-        if (version2_) {
+        if (m_version2) {
             // Reserved bits, an I-frame image flag, and a palette, which is not decoded yet.
             if (size < 5) return DecodeResult::Truncated;
             if (data[4] & 1) return DecodeResult::Unsupported;
@@ -53,7 +53,7 @@ public:
                 const uint8_t* packed = data + pos;
                 size_t packedSize = length;
                 pos += length;
-                if (version2_) {
+                if (m_version2) {
                     // Format byte: reserved 3 bits, colour depth 2, then the flags for a
                     // changed region only and for zlib streams primed with other blocks. Only
                     // whole 24-bit blocks are decoded so far.
@@ -65,14 +65,14 @@ public:
                 const uint32_t x0 = col * blockWidth, y0 = row * blockHeight;  // y0 from the bottom
                 const uint32_t bw = std::min(blockWidth, width - x0);
                 const uint32_t bh = std::min(blockHeight, height - y0);
-                block_.resize(static_cast<size_t>(bw) * bh * 3);
-                uLongf produced = static_cast<uLongf>(block_.size());
-                if (uncompress(block_.data(), &produced, packed, static_cast<uLong>(packedSize)) != Z_OK ||
-                    produced != block_.size())
+                m_block.resize(static_cast<size_t>(bw) * bh * 3);
+                uLongf produced = static_cast<uLongf>(m_block.size());
+                if (uncompress(m_block.data(), &produced, packed, static_cast<uLong>(packedSize)) != Z_OK ||
+                    produced != m_block.size())
                     return DecodeResult::Corrupt;
                 for (uint32_t r = 0; r < bh; ++r) {  // block rows run bottom to top
-                    const uint8_t* in = block_.data() + static_cast<size_t>(r) * bw * 3;
-                    uint32_t* out = scratch_.data() + static_cast<size_t>(height - 1 - (y0 + r)) * width + x0;
+                    const uint8_t* in = m_block.data() + static_cast<size_t>(r) * bw * 3;
+                    uint32_t* out = m_scratch.data() + static_cast<size_t>(height - 1 - (y0 + r)) * width + x0;
                     for (uint32_t c = 0; c < bw; ++c, in += 3)
                         out[c] = 0xFF000000u | (uint32_t{in[2]} << 16) | (uint32_t{in[1]} << 8) | in[0];
                 }
@@ -80,23 +80,23 @@ public:
         }
         // A first frame (or a new size) must replace every block.
         if (!complete && sizeChanged) return DecodeResult::NeedKeyFrame;
-        image_.swap(scratch_);
-        width_ = width;
-        height_ = height;
-        std::fill(picture_.pixels.begin(), picture_.pixels.end(), 0u);
-        const uint32_t w = std::min(width, picture_.width), h = std::min(height, picture_.height);
+        m_image.swap(m_scratch);
+        m_width = width;
+        m_height = height;
+        std::fill(m_picture.pixels.begin(), m_picture.pixels.end(), 0u);
+        const uint32_t w = std::min(width, m_picture.width), h = std::min(height, m_picture.height);
         for (uint32_t y = 0; y < h; ++y)
-            std::copy_n(image_.data() + static_cast<size_t>(y) * width, w,
-                        picture_.pixels.data() + static_cast<size_t>(y) * picture_.width);
-        ++framesDecoded_;
+            std::copy_n(m_image.data() + static_cast<size_t>(y) * width, w,
+                        m_picture.pixels.data() + static_cast<size_t>(y) * m_picture.width);
+        ++m_framesDecoded;
         return DecodeResult::Ok;
     }
 
 private:
-    bool version2_;
-    uint32_t width_ = 0, height_ = 0;  // of the frames so far
-    std::vector<uint32_t> image_, scratch_;
-    std::vector<uint8_t> block_;
+    bool m_version2;
+    uint32_t m_width = 0, m_height = 0;  // of the frames so far
+    std::vector<uint32_t> m_image, m_scratch;
+    std::vector<uint8_t> m_block;
 };
 
 }  // namespace

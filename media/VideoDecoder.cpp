@@ -19,9 +19,9 @@ const char* DecodeResultName(DecodeResult result) {
 }
 
 VideoDecoder::VideoDecoder(uint32_t width, uint32_t height) {
-    picture_.width = width;
-    picture_.height = height;
-    picture_.pixels.assign(static_cast<size_t>(width) * height, 0u);
+    m_picture.width = width;
+    m_picture.height = height;
+    m_picture.pixels.assign(static_cast<size_t>(width) * height, 0u);
 }
 
 std::unique_ptr<VideoDecoder> CreateVideoDecoder(uint8_t codec, uint32_t width, uint32_t height) {

@@ -22,23 +22,23 @@ public:
     // Symbol index, or -1 for a bit pattern that starts no code (with the reader marked
     // overrun when the pattern ran into the end of the data).
     int Decode(BitReader& bits) const {
-        uint32_t entry = table_[bits.Peek(maxBits_)];
+        uint32_t entry = m_table[bits.Peek(m_maxBits)];
         if (entry == 0) {
-            if (bits.BitsLeft() < maxBits_) bits.MarkOverrun();
+            if (bits.BitsLeft() < m_maxBits) bits.MarkOverrun();
             return -1;
         }
         bits.Skip(entry & 0xFF);
         return static_cast<int>(entry >> 8) - 1;
     }
-    bool Valid() const { return valid_; }
+    bool Valid() const { return m_valid; }
     // Sum of 2^-length over the codes, times 2^maxBits: 2^maxBits for a complete code.
-    uint32_t CoveredPatterns() const { return covered_; }
+    uint32_t CoveredPatterns() const { return m_covered; }
 
 private:
-    unsigned maxBits_;
-    std::vector<uint32_t> table_;  // (symbol + 1) << 8 | length; 0 = no code
-    bool valid_ = true;
-    uint32_t covered_ = 0;
+    unsigned m_maxBits;
+    std::vector<uint32_t> m_table;  // (symbol + 1) << 8 | length; 0 = no code
+    bool m_valid = true;
+    uint32_t m_covered = 0;
 };
 
 }  // namespace media

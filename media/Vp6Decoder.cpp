@@ -64,12 +64,12 @@ namespace {
 class Vp6Decoder final : public VideoDecoder {
 public:
     Vp6Decoder(uint32_t width, uint32_t height, bool withAlpha)
-        : VideoDecoder(width, height), withAlpha_(withAlpha) {}
+        : VideoDecoder(width, height), m_withAlpha(withAlpha) {}
 
     DecodeResult Decode(const uint8_t* data, size_t size, const DecodeOptions&) override {
         const uint8_t* colour = data;
         size_t colourSize = size;
-        if (withAlpha_) {
+        if (m_withAlpha) {
             const auto parts = SplitVp6AlphaFrame(data, size);
             if (!parts) return DecodeResult::Truncated;
             DecodeResult alphaResult = DecodeResult::Ok;
@@ -80,13 +80,13 @@ public:
         DecodeResult result = DecodeResult::Ok;
         const auto header = ReadVp6FrameHeader(colour, colourSize, &result);
         if (!header) return result;
-        if (!header->keyFrame && !haveKeyFrame_) return DecodeResult::NeedKeyFrame;
+        if (!header->keyFrame && !m_haveKeyFrame) return DecodeResult::NeedKeyFrame;
         return DecodeResult::Unsupported;
     }
 
 private:
-    bool withAlpha_;
-    bool haveKeyFrame_ = false;
+    bool m_withAlpha;
+    bool m_haveKeyFrame = false;
 };
 
 }  // namespace

@@ -5,12 +5,12 @@
 namespace movie {
 
 uint8_t BitReader::U8() {
-    bitCount_ = 0;
-    if (pos_ >= size_) {
-        ok_ = false;
+    m_bitCount = 0;
+    if (m_pos >= m_size) {
+        m_ok = false;
         return 0;
     }
-    return data_[pos_++];
+    return m_data[m_pos++];
 }
 
 uint16_t BitReader::U16() {
@@ -43,23 +43,23 @@ uint32_t BitReader::EncodedU32() {
 
 uint32_t BitReader::UBits(unsigned n) {
     if (n > 32) {
-        ok_ = false;
+        m_ok = false;
         return 0;
     }
     uint32_t value = 0;
     while (n > 0) {
-        if (bitCount_ == 0) {
-            if (pos_ >= size_) {
-                ok_ = false;
+        if (m_bitCount == 0) {
+            if (m_pos >= m_size) {
+                m_ok = false;
                 return 0;
             }
-            bitBuffer_ = data_[pos_++];
-            bitCount_ = 8;
+            m_bitBuffer = m_data[m_pos++];
+            m_bitCount = 8;
         }
-        const unsigned take = n < bitCount_ ? n : bitCount_;
-        const uint32_t bits = (bitBuffer_ >> (bitCount_ - take)) & ((1u << take) - 1);
+        const unsigned take = n < m_bitCount ? n : m_bitCount;
+        const uint32_t bits = (m_bitBuffer >> (m_bitCount - take)) & ((1u << take) - 1);
         value = (value << take) | bits;
-        bitCount_ -= take;
+        m_bitCount -= take;
         n -= take;
     }
     return value;
@@ -74,39 +74,39 @@ int32_t BitReader::SBits(unsigned n) {
 }
 
 void BitReader::Skip(size_t n) {
-    bitCount_ = 0;
+    m_bitCount = 0;
     if (n > Remaining()) {
-        ok_ = false;
-        pos_ = size_;
+        m_ok = false;
+        m_pos = m_size;
         return;
     }
-    pos_ += n;
+    m_pos += n;
 }
 
 std::string BitReader::CString() {
-    bitCount_ = 0;
+    m_bitCount = 0;
     const size_t left = Remaining();
     const uint8_t* start = Here();
     const void* nul = left ? std::memchr(start, 0, left) : nullptr;
     if (!nul) {
-        ok_ = false;
-        pos_ = size_;
+        m_ok = false;
+        m_pos = m_size;
         return std::string(reinterpret_cast<const char*>(start), left);
     }
     const size_t len = size_t(static_cast<const uint8_t*>(nul) - start);
-    pos_ += len + 1;
+    m_pos += len + 1;
     return std::string(reinterpret_cast<const char*>(start), len);
 }
 
 const uint8_t* BitReader::Bytes(size_t n) {
-    bitCount_ = 0;
+    m_bitCount = 0;
     if (n > Remaining()) {
-        ok_ = false;
-        pos_ = size_;
+        m_ok = false;
+        m_pos = m_size;
         return nullptr;
     }
-    const uint8_t* p = data_ + pos_;
-    pos_ += n;
+    const uint8_t* p = m_data + m_pos;
+    m_pos += n;
     return p;
 }
 

@@ -37,7 +37,7 @@ void Unite(raster::Rect& into, const raster::Rect& r) {
 void Player::BuildDrawList(raster::DrawList& list, int32_t w, int32_t h) {
     list.Clear();
     SetWindowSize(w, h);
-    impl_->Emit(list, *root_, impl_->stageMatrix, raster::ColorTransform{}, false, false);
+    m_impl->Emit(list, *m_root, m_impl->stageMatrix, raster::ColorTransform{}, false, false);
 }
 
 const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {

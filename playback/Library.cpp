@@ -63,8 +63,8 @@ const movie::Character* Library::Find(uint16_t id, Library** owner, uint16_t* ow
 }
 
 std::shared_ptr<const raster::Image> Library::Image(uint16_t id) {
-    auto cached = images_.find(id);
-    if (cached != images_.end()) return cached->second;
+    auto cached = m_images.find(id);
+    if (cached != m_images.end()) return cached->second;
     Library* owner = nullptr;
     uint16_t ownId = 0;
     const movie::Character* c = Find(id, &owner, &ownId);
@@ -79,7 +79,7 @@ std::shared_ptr<const raster::Image> Library::Image(uint16_t id) {
             image = std::move(img);
         }
     }
-    images_.emplace(id, image);
+    m_images.emplace(id, image);
     return image;
 }
 
@@ -161,8 +161,8 @@ std::unique_ptr<CachedShape> Library::Build(const movie::ShapeGeometry& geometry
 }
 
 const CachedShape* Library::Shape(uint16_t id) {
-    auto cached = shapes_.find(id);
-    if (cached != shapes_.end()) return cached->second.get();
+    auto cached = m_shapes.find(id);
+    if (cached != m_shapes.end()) return cached->second.get();
     Library* owner = nullptr;
     uint16_t ownId = 0;
     const movie::Character* c = Find(id, &owner, &ownId);
@@ -174,22 +174,22 @@ const CachedShape* Library::Shape(uint16_t id) {
         }
     }
     const CachedShape* result = built.get();
-    shapes_.emplace(id, std::move(built));
+    m_shapes.emplace(id, std::move(built));
     return result;
 }
 
 void Library::TrimCaches() {
-    if (morphs_.size() >= kMaxCachedMorphFrames) morphs_.clear();
+    if (m_morphs.size() >= kMaxCachedMorphFrames) m_morphs.clear();
 }
 
 const CachedShape* Library::MorphAt(const movie::MorphShapeDef& morph, uint16_t ratio) {
     const MorphKey key{morph.id, ratio};
-    auto cached = morphs_.find(key);
-    if (cached != morphs_.end()) return cached->second.get();
+    auto cached = m_morphs.find(key);
+    if (cached != m_morphs.end()) return cached->second.get();
     movie::MorphFrame frame = movie::InterpolateMorph(morph, ratio);
     auto built = Build(frame.geometry, frame.fills, frame.lines, false, frame.bounds);
     const CachedShape* result = built.get();
-    morphs_.emplace(key, std::move(built));
+    m_morphs.emplace(key, std::move(built));
     return result;
 }
 

@@ -44,13 +44,13 @@ struct Library {
     void TrimCaches();
 
 private:
-    std::map<uint16_t, std::unique_ptr<CachedShape>> shapes_;
-    std::map<uint16_t, std::shared_ptr<const raster::Image>> images_;
+    std::map<uint16_t, std::unique_ptr<CachedShape>> m_shapes;
+    std::map<uint16_t, std::shared_ptr<const raster::Image>> m_images;
     struct MorphKey {
         uint16_t id, ratio;
         bool operator<(const MorphKey& o) const { return id != o.id ? id < o.id : ratio < o.ratio; }
     };
-    std::map<MorphKey, std::unique_ptr<CachedShape>> morphs_;
+    std::map<MorphKey, std::unique_ptr<CachedShape>> m_morphs;
 
     std::unique_ptr<CachedShape> Build(const movie::ShapeGeometry& geometry, const std::vector<movie::FillStyle>& fills,
                                        const std::vector<movie::LineStyle>& lines, bool nonZero, const movie::TwipsRect& bounds);

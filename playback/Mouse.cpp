@@ -62,7 +62,7 @@ ButtonState VisibleState(ButtonMouse m) {
 }  // namespace
 
 DisplayObject* Player::Impl::ButtonAt(raster::Point stagePoint) {
-    return FindButton(*this, *player.root_, raster::Matrix{}, stagePoint);
+    return FindButton(*this, *player.m_root, raster::Matrix{}, stagePoint);
 }
 
 void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t condition) {
@@ -110,34 +110,34 @@ void Player::Impl::UpdateButtons() {
 }
 
 void Player::MouseMove(float x, float y) {
-    impl_->mouseX = x;
-    impl_->mouseY = y;
-    impl_->UpdateButtons();
+    m_impl->mouseX = x;
+    m_impl->mouseY = y;
+    m_impl->UpdateButtons();
 }
 
 void Player::MouseDown(float x, float y) {
     MouseMove(x, y);
-    impl_->mouseDown = true;
-    if (impl_->hovered) {
-        impl_->pressed = impl_->hovered;
-        impl_->SetButtonMouse(*impl_->pressed, ButtonMouse::OverDown, movie::kOverUpToOverDown);
+    m_impl->mouseDown = true;
+    if (m_impl->hovered) {
+        m_impl->pressed = m_impl->hovered;
+        m_impl->SetButtonMouse(*m_impl->pressed, ButtonMouse::OverDown, movie::kOverUpToOverDown);
     }
 }
 
 void Player::MouseUp(float x, float y) {
     MouseMove(x, y);
-    impl_->mouseDown = false;
-    DisplayObject* b = impl_->pressed;
-    impl_->pressed = nullptr;
+    m_impl->mouseDown = false;
+    DisplayObject* b = m_impl->pressed;
+    m_impl->pressed = nullptr;
     if (!b) return;
     if (b->buttonMouse == ButtonMouse::OverDown) {
-        impl_->SetButtonMouse(*b, ButtonMouse::OverUp, movie::kOverDownToOverUp);
+        m_impl->SetButtonMouse(*b, ButtonMouse::OverUp, movie::kOverDownToOverUp);
     } else {
-        impl_->SetButtonMouse(*b, ButtonMouse::Idle, movie::kOutDownToIdle);
-        impl_->UpdateButtons();
+        m_impl->SetButtonMouse(*b, ButtonMouse::Idle, movie::kOutDownToIdle);
+        m_impl->UpdateButtons();
     }
 }
 
-bool Player::HandCursor() const { return impl_->hovered != nullptr; }
+bool Player::HandCursor() const { return m_impl->hovered != nullptr; }
 
 }  // namespace playback

@@ -37,58 +37,58 @@ raster::Matrix DisplayObject::WorldMatrix() const {
     return m;
 }
 
-Player::Player(std::shared_ptr<const movie::Movie> movie, ResourceLoader loader) : impl_(std::make_unique<Impl>(*this)) {
-    impl_->loader = std::move(loader);
+Player::Player(std::shared_ptr<const movie::Movie> movie, ResourceLoader loader) : m_impl(std::make_unique<Impl>(*this)) {
+    m_impl->loader = std::move(loader);
     auto main = std::make_unique<Library>();
     main->movie = std::move(movie);
-    libraries_.push_back(std::move(main));
+    m_libraries.push_back(std::move(main));
     // Imports of local files: each names a movie and the exported names to take from it.
-    for (size_t li = 0; li < libraries_.size(); ++li) {
-        Library* lib = libraries_[li].get();
+    for (size_t li = 0; li < m_libraries.size(); ++li) {
+        Library* lib = m_libraries[li].get();
         for (const movie::ImportDef& imp : lib->movie->imports) {
-            if (!impl_->loader || libraries_.size() >= kMaxLibraries) break;
-            auto bytes = impl_->loader(imp.url);
+            if (!m_impl->loader || m_libraries.size() >= kMaxLibraries) break;
+            auto bytes = m_impl->loader(imp.url);
             if (!bytes) continue;
             auto read = movie::ReadMovie(bytes->data(), bytes->size());
             if (!read) continue;
             auto other = std::make_unique<Library>();
             other->movie = std::make_shared<const movie::Movie>(std::move(*read));
             Library* from = other.get();
-            libraries_.push_back(std::move(other));
+            m_libraries.push_back(std::move(other));
             for (const auto& [ourId, name] : imp.assets) {
                 auto exp = from->movie->exports.find(name);
                 if (exp != from->movie->exports.end()) lib->imported[ourId] = {from, exp->second};
             }
         }
     }
-    root_ = std::make_unique<DisplayObject>();
-    root_->kind = ObjectKind::Clip;
-    root_->library = libraries_.front().get();
-    root_->timeline = &libraries_.front()->movie->root;
-    root_->firstFramePending = true;
-    const movie::SwfHeader& h = libraries_.front()->movie->header;
-    impl_->windowWidth = std::max(1, h.WidthPixels());
-    impl_->windowHeight = std::max(1, h.HeightPixels());
-    impl_->stageMatrix = StageMatrix({h.xMin, h.xMax, h.yMin, h.yMax}, scaleMode_, impl_->windowWidth, impl_->windowHeight);
+    m_root = std::make_unique<DisplayObject>();
+    m_root->kind = ObjectKind::Clip;
+    m_root->library = m_libraries.front().get();
+    m_root->timeline = &m_libraries.front()->movie->root;
+    m_root->firstFramePending = true;
+    const movie::SwfHeader& h = m_libraries.front()->movie->header;
+    m_impl->windowWidth = std::max(1, h.WidthPixels());
+    m_impl->windowHeight = std::max(1, h.HeightPixels());
+    m_impl->stageMatrix = StageMatrix({h.xMin, h.xMax, h.yMin, h.yMax}, m_scaleMode, m_impl->windowWidth, m_impl->windowHeight);
 }
 
 Player::~Player() = default;
 
-const movie::Movie& Player::MainMovie() const { return *libraries_.front()->movie; }
+const movie::Movie& Player::MainMovie() const { return *m_libraries.front()->movie; }
 
-void Player::SetScriptRunner(ScriptRunner* runner) { impl_->runner = runner ? runner : &impl_->ownRunner; }
-void Player::SetFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) { impl_->fsHandler = std::move(h); }
-void Player::SetOpenUrlHandler(std::function<void(const std::string&, const std::string&)> h) { impl_->urlHandler = std::move(h); }
+void Player::SetScriptRunner(ScriptRunner* runner) { m_impl->runner = runner ? runner : &m_impl->ownRunner; }
+void Player::SetFsCommandHandler(std::function<void(const std::string&, const std::string&)> h) { m_impl->fsHandler = std::move(h); }
+void Player::SetOpenUrlHandler(std::function<void(const std::string&, const std::string&)> h) { m_impl->urlHandler = std::move(h); }
 
 void Player::AdvanceFrame() {
-    impl_->blocksRunThisFrame = 0;
-    if (framesRun_ == 0) impl_->ApplyFrameOps(*root_, 0);
-    impl_->Tick(*root_);
-    impl_->Drain();
-    impl_->UpdateButtons();
-    ++framesRun_;
-    impl_->removedThisFrame.clear();
-    for (auto& lib : libraries_) lib->TrimCaches();
+    m_impl->blocksRunThisFrame = 0;
+    if (m_framesRun == 0) m_impl->ApplyFrameOps(*m_root, 0);
+    m_impl->Tick(*m_root);
+    m_impl->Drain();
+    m_impl->UpdateButtons();
+    ++m_framesRun;
+    m_impl->removedThisFrame.clear();
+    for (auto& lib : m_libraries) lib->TrimCaches();
 }
 
 void Player::Impl::Tick(DisplayObject& o) {
@@ -123,7 +123,7 @@ void Player::Impl::StepForward(DisplayObject& clip) {
         QueueFrameActions(clip, clip.currentFrame);
         return;
     }
-    if (&clip == player.root_.get() && !player.loop_) {
+    if (&clip == player.m_root.get() && !player.m_loop) {
         clip.playing = false;
         return;
     }
@@ -178,11 +178,11 @@ void Player::GotoFrame(DisplayObject& clip, uint32_t frame, bool play) {
     if (clip.firstFramePending) {
         // Placed this frame and not run yet: its first frame comes first, then the target.
         clip.firstFramePending = false;
-        impl_->RunInitActions(clip);
-        impl_->RunClipEvents(clip, kEventLoad);
-        impl_->QueueFrameActions(clip, 0);
+        m_impl->RunInitActions(clip);
+        m_impl->RunClipEvents(clip, kEventLoad);
+        m_impl->QueueFrameActions(clip, 0);
     }
-    impl_->SeekFrame(clip, frame);
+    m_impl->SeekFrame(clip, frame);
 }
 
 bool Player::GotoLabel(DisplayObject& clip, const std::string& label, bool play) {
@@ -210,7 +210,7 @@ DisplayObject* Player::FindTarget(DisplayObject& from, const std::string& path) 
     DisplayObject* at = &from;
     size_t i = 0;
     if (!path.empty() && path[0] == '/') {
-        at = root_.get();
+        at = m_root.get();
         i = 1;
     }
     while (i < path.size() && at) {
@@ -222,7 +222,7 @@ DisplayObject* Player::FindTarget(DisplayObject& from, const std::string& path) 
         i = end < path.size() ? end + 1 : end;
         if (part.empty()) continue;
         if (part == ".." || EqualNoCase(part, "_parent")) at = at->parent;
-        else if (EqualNoCase(part, "_root") || EqualNoCase(part, "_level0")) at = root_.get();
+        else if (EqualNoCase(part, "_root") || EqualNoCase(part, "_level0")) at = m_root.get();
         else if (part == "this") continue;
         else at = at->ChildNamed(part);
     }
@@ -230,31 +230,31 @@ DisplayObject* Player::FindTarget(DisplayObject& from, const std::string& path) 
 }
 
 void Player::FsCommand(const std::string& command, const std::string& args) {
-    if (EqualNoCase(command, "quit")) quit_ = true;
-    if (impl_->fsHandler) impl_->fsHandler(command, args);
+    if (EqualNoCase(command, "quit")) m_quit = true;
+    if (m_impl->fsHandler) m_impl->fsHandler(command, args);
 }
 
 void Player::OpenUrl(const std::string& url, const std::string& target) {
-    if (impl_->urlHandler) impl_->urlHandler(url, target);
+    if (m_impl->urlHandler) m_impl->urlHandler(url, target);
 }
 
 void Player::ToggleQuality() {
-    quality_ = quality_ == raster::Quality::Low ? raster::Quality::High : raster::Quality::Low;
+    m_quality = m_quality == raster::Quality::Low ? raster::Quality::High : raster::Quality::Low;
 }
 
 raster::Color Player::Background() const {
-    const auto& bg = libraries_.front()->movie->background;
+    const auto& bg = m_libraries.front()->movie->background;
     return bg ? ToRaster(*bg) : raster::Color{255, 255, 255, 255};
 }
 
-void Player::TreeChanged() { ++impl_->treeVersion; }
+void Player::TreeChanged() { ++m_impl->treeVersion; }
 
 void Player::SetWindowSize(int32_t w, int32_t h) {
-    if (w != impl_->windowWidth || h != impl_->windowHeight) ++impl_->treeVersion;
-    impl_->windowWidth = w;
-    impl_->windowHeight = h;
-    const movie::SwfHeader& hd = libraries_.front()->movie->header;
-    impl_->stageMatrix = StageMatrix({hd.xMin, hd.xMax, hd.yMin, hd.yMax}, scaleMode_, w, h);
+    if (w != m_impl->windowWidth || h != m_impl->windowHeight) ++m_impl->treeVersion;
+    m_impl->windowWidth = w;
+    m_impl->windowHeight = h;
+    const movie::SwfHeader& hd = m_libraries.front()->movie->header;
+    m_impl->stageMatrix = StageMatrix({hd.xMin, hd.xMax, hd.yMin, hd.yMax}, m_scaleMode, w, h);
 }
 
 raster::Matrix StageMatrix(const movie::TwipsRect& stage, ScaleMode mode, int32_t w, int32_t h) {

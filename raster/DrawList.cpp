@@ -5,7 +5,7 @@ namespace raster {
 
 void DrawList::Fill(const Path& path, const Matrix& m, FillRule rule, const Paint& paint,
                     const ColorTransform& cx) {
-    DrawCommand& c = commands_.emplace_back();
+    DrawCommand& c = m_commands.emplace_back();
     c.kind = DrawCommand::Kind::Fill;
     c.path = &path;
     c.matrix = m;
@@ -16,7 +16,7 @@ void DrawList::Fill(const Path& path, const Matrix& m, FillRule rule, const Pain
 
 void DrawList::Stroke(const Path& path, const Matrix& m, const StrokeStyle& style, const Paint& paint,
                       const ColorTransform& cx) {
-    DrawCommand& c = commands_.emplace_back();
+    DrawCommand& c = m_commands.emplace_back();
     c.kind = DrawCommand::Kind::Stroke;
     c.fillRule = FillRule::NonZero;
     c.path = &path;
@@ -26,16 +26,16 @@ void DrawList::Stroke(const Path& path, const Matrix& m, const StrokeStyle& styl
     c.cxform = cx;
 }
 
-void DrawList::BeginMask() { commands_.emplace_back().kind = DrawCommand::Kind::BeginMask; }
-void DrawList::EndMaskShape() { commands_.emplace_back().kind = DrawCommand::Kind::EndMaskShape; }
-void DrawList::PopMask() { commands_.emplace_back().kind = DrawCommand::Kind::PopMask; }
+void DrawList::BeginMask() { m_commands.emplace_back().kind = DrawCommand::Kind::BeginMask; }
+void DrawList::EndMaskShape() { m_commands.emplace_back().kind = DrawCommand::Kind::EndMaskShape; }
+void DrawList::PopMask() { m_commands.emplace_back().kind = DrawCommand::Kind::PopMask; }
 
 void DrawList::PushLayer(const LayerOptions& options) {
-    DrawCommand& c = commands_.emplace_back();
+    DrawCommand& c = m_commands.emplace_back();
     c.kind = DrawCommand::Kind::PushLayer;
     c.layer = options;
 }
 
-void DrawList::PopLayer() { commands_.emplace_back().kind = DrawCommand::Kind::PopLayer; }
+void DrawList::PopLayer() { m_commands.emplace_back().kind = DrawCommand::Kind::PopLayer; }
 
 }  // namespace raster

@@ -38,9 +38,9 @@ private:
     };
     bool Matches(const Entry& e, uint64_t hash, const Gradient& g, const ColorTransform& cx) const;
 
-    Entry entries_[kEntries];
-    GradientRamp uncached_;
-    uint64_t clock_ = 0;
+    Entry m_entries[kEntries];
+    GradientRamp m_uncached;
+    uint64_t m_clock = 0;
 };
 
 }  // namespace raster

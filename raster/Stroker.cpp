@@ -42,39 +42,39 @@ float ArcStep(float r, float tolerance) {
 class OutlineBuilder {
 public:
     OutlineBuilder(const StrokeStyle& style, float halfWidth, float tolerance, Contours& out)
-        : style_(style), hw_(halfWidth), tol_(tolerance), out_(out) {}
+        : m_style(style), m_hw(halfWidth), m_tol(tolerance), m_out(out) {}
 
     // pts: the sub-path's points without repeats (at least two).
     void Open(const std::vector<Point>& pts) {
         const size_t n = pts.size();
         const Vec dFirst = Dir(pts, 0, 1), dLast = Dir(pts, n - 2, n - 1);
         Side(pts, 1.0f, false);
-        Cap(pts[n - 1], dLast, style_.endCap);
+        Cap(pts[n - 1], dLast, m_style.endCap);
         Side(pts, -1.0f, false);
-        Cap(pts[0], {-dFirst.x, -dFirst.y}, style_.startCap);
-        out_.EndContour(true);
+        Cap(pts[0], {-dFirst.x, -dFirst.y}, m_style.startCap);
+        m_out.EndContour(true);
     }
 
     void Closed(const std::vector<Point>& pts) {
         Side(pts, 1.0f, true);
-        out_.EndContour(true);
+        m_out.EndContour(true);
         Side(pts, -1.0f, true);
-        out_.EndContour(true);
+        m_out.EndContour(true);
     }
 
     // A lone point: a dot of the stroke's width for round and square caps.
     void AddDot(Point p) {
-        if (style_.startCap == raster::Cap::None) return;
+        if (m_style.startCap == raster::Cap::None) return;
         const Vec d{1, 0};
-        Add(Offset(p, Normal(d), hw_));
-        Cap(p, d, style_.startCap);
-        Cap(p, {-d.x, -d.y}, style_.startCap);
-        out_.EndContour(true);
+        Add(Offset(p, Normal(d), m_hw));
+        Cap(p, d, m_style.startCap);
+        Cap(p, {-d.x, -d.y}, m_style.startCap);
+        m_out.EndContour(true);
     }
 
 private:
     static Vec Dir(const std::vector<Point>& pts, size_t from, size_t to) { return Unit(Sub(pts[to], pts[from])); }
-    void Add(Point p) { out_.points.push_back(p); }
+    void Add(Point p) { m_out.points.push_back(p); }
 
     // One offset side: s = +1 the left (normal) side forward, -1 the right side backward.
     void Side(const std::vector<Point>& pts, float s, bool closed) {
@@ -87,11 +87,11 @@ private:
             const Vec d = s > 0 ? Dir(pts, k, (k + 1) % n) : Dir(pts, (k + 1) % n, k);
             const Point from = s > 0 ? a : b, to = s > 0 ? b : a;
             const Vec nrm = Normal(d);
-            if (i == 0 && !closed) Add(Offset(from, nrm, hw_));
+            if (i == 0 && !closed) Add(Offset(from, nrm, m_hw));
             // The corner at `to` towards the next segment on this side, if there is one.
             const bool last = i + 1 == segments;
             if (last && !closed) {
-                Add(Offset(to, nrm, hw_));
+                Add(Offset(to, nrm, m_hw));
                 break;
             }
             const size_t kn = s > 0 ? (k + 1) % segments : (k + segments - 1) % segments;
@@ -104,7 +104,7 @@ private:
     // The corner at v from direction d0 to d1, on the side of the walk's normal.
     void Corner(Point v, Vec d0, Vec d1) {
         const Vec n0 = Normal(d0), n1 = Normal(d1);
-        const Point a = Offset(v, n0, hw_), b = Offset(v, n1, hw_);
+        const Point a = Offset(v, n0, m_hw), b = Offset(v, n1, m_hw);
         const float cross = Cross(d0, d1), dot = Dot(d0, d1);
         if (std::fabs(cross) < 1e-6f && dot > 0) {
             Add(a);
@@ -118,15 +118,15 @@ private:
             return;
         }
         Add(a);
-        if (style_.join == raster::Join::Round) {
+        if (m_style.join == raster::Join::Round) {
             Arc(v, a, b);
-        } else if (style_.join == raster::Join::Miter) {
+        } else if (m_style.join == raster::Join::Miter) {
             // Half the angle between the normals: the miter reaches hw / c from v.
             const Vec bis{n0.x + n1.x, n0.y + n1.y};
             const float c = 0.5f * std::sqrt(bis.x * bis.x + bis.y * bis.y);
             if (c > 1e-4f) {
-                const Point tip = Offset(v, Unit(bis), hw_ / c);
-                const float limit = std::max(style_.miterLimit, 1.0f);
+                const Point tip = Offset(v, Unit(bis), m_hw / c);
+                const float limit = std::max(m_style.miterLimit, 1.0f);
                 if (1.0f / c <= limit) {
                     Add(tip);
                 } else {
@@ -145,17 +145,17 @@ private:
     void Cap(Point p, Vec d, raster::Cap cap) {
         const Vec n = Normal(d);
         if (cap == raster::Cap::Square) {
-            Add(Offset(Offset(p, n, hw_), d, hw_));
-            Add(Offset(Offset(p, n, -hw_), d, hw_));
+            Add(Offset(Offset(p, n, m_hw), d, m_hw));
+            Add(Offset(Offset(p, n, -m_hw), d, m_hw));
         } else if (cap == raster::Cap::Round) {
-            const int steps = std::max(4, static_cast<int>(std::ceil(kPi / ArcStep(hw_, tol_))));
+            const int steps = std::max(4, static_cast<int>(std::ceil(kPi / ArcStep(m_hw, m_tol))));
             for (int i = 1; i < steps; ++i) {
                 const float t = kPi * static_cast<float>(i) / static_cast<float>(steps);
                 const float c = std::cos(t), sn = std::sin(t);
-                Add({p.x + hw_ * (n.x * c + d.x * sn), p.y + hw_ * (n.y * c + d.y * sn)});
+                Add({p.x + m_hw * (n.x * c + d.x * sn), p.y + m_hw * (n.y * c + d.y * sn)});
             }
         }
-        Add(Offset(p, n, -hw_));
+        Add(Offset(p, n, -m_hw));
     }
 
     // The points strictly between a and b on the short arc round v.
@@ -164,16 +164,16 @@ private:
         float sweep = std::atan2(b.y - v.y, b.x - v.x) - a0;
         while (sweep > kPi) sweep -= 2 * kPi;
         while (sweep < -kPi) sweep += 2 * kPi;
-        const int steps = static_cast<int>(std::ceil(std::fabs(sweep) / ArcStep(hw_, tol_)));
+        const int steps = static_cast<int>(std::ceil(std::fabs(sweep) / ArcStep(m_hw, m_tol)));
         for (int i = 1; i < steps; ++i) {
             const float t = a0 + sweep * static_cast<float>(i) / static_cast<float>(steps);
-            Add({v.x + hw_ * std::cos(t), v.y + hw_ * std::sin(t)});
+            Add({v.x + m_hw * std::cos(t), v.y + m_hw * std::sin(t)});
         }
     }
 
-    const StrokeStyle& style_;
-    float hw_, tol_;
-    Contours& out_;
+    const StrokeStyle& m_style;
+    float m_hw, m_tol;
+    Contours& m_out;
 };
 
 }  // namespace
@@ -194,8 +194,8 @@ float DeviceStrokeWidth(const StrokeStyle& style, const Matrix& m) {
 
 void Stroker::Stroke(const Path& path, const Matrix& m, const StrokeStyle& style, float width, float tolerance,
                      Contours& out) {
-    lines_.Clear();
-    FlattenPath(path, m, tolerance, lines_);
+    m_lines.Clear();
+    FlattenPath(path, m, tolerance, m_lines);
     // Pixel hinting: a whole number of pixels wide, its centre line on pixel centres (odd
     // widths) or pixel edges (even), so that straight strokes come out crisp.
     float hintOffset = -1;
@@ -203,20 +203,20 @@ void Stroker::Stroke(const Path& path, const Matrix& m, const StrokeStyle& style
         width = std::max(1.0f, std::round(width));
         hintOffset = std::fmod(width, 2.0f) == 1.0f ? 0.5f : 0.0f;
     }
-    std::vector<Point>& pts = scratch_;
+    std::vector<Point>& pts = m_scratch;
     OutlineBuilder builder(style, 0.5f * width, tolerance, out);
-    for (size_t c = 0; c < lines_.Count(); ++c) {
+    for (size_t c = 0; c < m_lines.Count(); ++c) {
         // Drop repeated points: they have no direction.
         pts.clear();
-        for (uint32_t k = lines_.Begin(c); k < lines_.End(c); ++k) {
-            Point p = lines_.points[k];
+        for (uint32_t k = m_lines.Begin(c); k < m_lines.End(c); ++k) {
+            Point p = m_lines.points[k];
             if (!(std::isfinite(p.x) && std::isfinite(p.y))) continue;
             if (hintOffset >= 0)
                 p = {std::floor(p.x - hintOffset + 0.5f) + hintOffset, std::floor(p.y - hintOffset + 0.5f) + hintOffset};
             if (pts.empty() || std::fabs(p.x - pts.back().x) > 1e-4f || std::fabs(p.y - pts.back().y) > 1e-4f)
                 pts.push_back(p);
         }
-        bool closed = lines_.closed[c] != 0;
+        bool closed = m_lines.closed[c] != 0;
         if (closed && pts.size() > 1 && std::fabs(pts.front().x - pts.back().x) <= 1e-4f &&
             std::fabs(pts.front().y - pts.back().y) <= 1e-4f)
             pts.pop_back();

@@ -24,8 +24,8 @@ public:
 
 private:
     // Kept between calls: the flattened centre lines and one sub-path's points.
-    Contours lines_;
-    std::vector<Point> scratch_;
+    Contours m_lines;
+    std::vector<Point> m_scratch;
 };
 
 }  // namespace raster

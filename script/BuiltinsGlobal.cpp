@@ -254,18 +254,18 @@ void InstallClipBuiltins(Vm& vm) {
 }
 
 void Vm::AdvanceClock(double ms) {
-    clockMs_ += ms;
+    m_clockMs += ms;
     // Timers due by now run once each, in the order they were set.
     std::vector<int> due;
     for (auto& t : timers)
-        if (t.due <= clockMs_) due.push_back(t.id);
+        if (t.due <= m_clockMs) due.push_back(t.id);
     for (int id : due) {
         auto it = std::find_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.id == id; });
         if (it == timers.end()) continue;
         Timer t = *it;
         if (t.repeat) {
-            it->due = std::max(it->due + std::max(t.interval, 1.0), clockMs_ - ms + std::max(t.interval, 1.0));
-            if (it->due <= clockMs_) it->due = clockMs_ + std::max(t.interval, 1.0);
+            it->due = std::max(it->due + std::max(t.interval, 1.0), m_clockMs - ms + std::max(t.interval, 1.0));
+            if (it->due <= m_clockMs) it->due = m_clockMs + std::max(t.interval, 1.0);
         } else {
             timers.erase(it);
         }
@@ -276,7 +276,7 @@ void Vm::AdvanceClock(double ms) {
         } catch (ScriptThrow&) {
         } catch (ScriptAbort&) {
             depth = 0;
-            stack_.clear();
+            m_stack.clear();
         }
     }
 }

@@ -656,7 +656,7 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x34: {
             double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - vm.blockStart).count();
-            Push(Value::Num(std::floor(vm.clockMs_ + ms)));
+            Push(Value::Num(std::floor(vm.m_clockMs + ms)));
             break;
         }
         case 0x3A: {
@@ -1068,7 +1068,7 @@ int Interp::Run(size_t start, size_t end) {
 }
 
 int Vm::Execute(Frame& f, size_t start, size_t end) {
-    Interp in{*this, f, stack_};
+    Interp in{*this, f, m_stack};
     int saved = curVersion;
     curVersion = f.version;
     struct Restore { Vm& vm; int v; ~Restore() { vm.curVersion = v; } } restore{*this, saved};
@@ -1084,7 +1084,7 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
     f.bytes = code.bytes;
     f.version = code.version;
     f.constants = code.constants;
-    f.stackBase = stack_.size();
+    f.stackBase = m_stack.size();
     f.callee = fn;
     Object* act = heap.New(Kind::Plain);
     f.activation = act;
@@ -1173,10 +1173,10 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
     try {
         flow = Execute(f, code.start, code.end);
     } catch (...) {
-        if (stack_.size() > f.stackBase) stack_.resize(f.stackBase);
+        if (m_stack.size() > f.stackBase) m_stack.resize(f.stackBase);
         throw;
     }
-    if (stack_.size() > f.stackBase) stack_.resize(f.stackBase);
+    if (m_stack.size() > f.stackBase) m_stack.resize(f.stackBase);
     return flow == kReturn ? f.retval : Value();
 }
 
@@ -1218,7 +1218,7 @@ RunEnd Vm::RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> b
     } catch (ScriptAbort& a) {
         end = a.why;
         if (outer) {
-            stack_.clear();
+            m_stack.clear();
             depth = 0;
         }
         if (end == RunEnd::TimedOut) lastAbortMessage = "A script has executed for longer than the time-out; the action block was abandoned";

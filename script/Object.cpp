@@ -4,10 +4,10 @@
 namespace script {
 
 Property* Object::FindOwn(std::string_view name, bool caseSensitive) {
-    auto it = index_.find(FoldCase(name));
-    if (it == index_.end()) return nullptr;
+    auto it = m_index.find(FoldCase(name));
+    if (it == m_index.end()) return nullptr;
     for (uint32_t slot : it->second) {
-        Property& p = props_[slot];
+        Property& p = m_props[slot];
         if (!caseSensitive || p.name == name) return &p;
     }
     return nullptr;
@@ -18,31 +18,31 @@ Property& Object::SetOwn(std::string_view name, Value v, bool caseSensitive, uin
         p->value = std::move(v);
         return *p;
     }
-    auto& bucket = index_[FoldCase(name)];
-    bucket.push_back(static_cast<uint32_t>(props_.size()));
+    auto& bucket = m_index[FoldCase(name)];
+    bucket.push_back(static_cast<uint32_t>(m_props.size()));
     Property p;
     p.name = std::string(name);
     p.value = std::move(v);
     p.flags = flags;
-    props_.push_back(std::move(p));
-    ++liveCount_;
-    return props_.back();
+    m_props.push_back(std::move(p));
+    ++m_liveCount;
+    return m_props.back();
 }
 
 bool Object::RemoveOwn(std::string_view name, bool caseSensitive) {
-    auto it = index_.find(FoldCase(name));
-    if (it == index_.end()) return false;
+    auto it = m_index.find(FoldCase(name));
+    if (it == m_index.end()) return false;
     auto& bucket = it->second;
     for (size_t i = 0; i < bucket.size(); ++i) {
-        Property& p = props_[bucket[i]];
+        Property& p = m_props[bucket[i]];
         if (caseSensitive && p.name != name) continue;
         p.live = false;
         p.value = Value();
         p.getter = p.setter = nullptr;
         bucket.erase(bucket.begin() + static_cast<long>(i));
-        if (bucket.empty()) index_.erase(it);
-        --liveCount_;
-        if (props_.size() > 32 && liveCount_ * 2 < props_.size()) Reindex();
+        if (bucket.empty()) m_index.erase(it);
+        --m_liveCount;
+        if (m_props.size() > 32 && m_liveCount * 2 < m_props.size()) Reindex();
         return true;
     }
     return false;
@@ -50,17 +50,17 @@ bool Object::RemoveOwn(std::string_view name, bool caseSensitive) {
 
 void Object::Reindex() {
     std::vector<Property> kept;
-    kept.reserve(liveCount_);
-    for (auto& p : props_)
+    kept.reserve(m_liveCount);
+    for (auto& p : m_props)
         if (p.live) kept.push_back(std::move(p));
-    props_ = std::move(kept);
-    index_.clear();
-    for (uint32_t i = 0; i < props_.size(); ++i) index_[FoldCase(props_[i].name)].push_back(i);
+    m_props = std::move(kept);
+    m_index.clear();
+    for (uint32_t i = 0; i < m_props.size(); ++i) m_index[FoldCase(m_props[i].name)].push_back(i);
 }
 
 Object* Heap::New(Kind kind) {
-    objects_.push_back(std::make_unique<Object>(kind));
-    return objects_.back().get();
+    m_objects.push_back(std::make_unique<Object>(kind));
+    return m_objects.back().get();
 }
 
 size_t Heap::Collect(const std::vector<Object*>& roots) {
@@ -88,15 +88,15 @@ size_t Heap::Collect(const std::vector<Object*>& roots) {
     }
     size_t freed = 0;
     size_t keep = 0;
-    for (size_t i = 0; i < objects_.size(); ++i) {
-        if (objects_[i]->marked) {
-            objects_[i]->marked = false;
-            objects_[keep++] = std::move(objects_[i]);
+    for (size_t i = 0; i < m_objects.size(); ++i) {
+        if (m_objects[i]->marked) {
+            m_objects[i]->marked = false;
+            m_objects[keep++] = std::move(m_objects[i]);
         } else {
             ++freed;
         }
     }
-    objects_.resize(keep);
+    m_objects.resize(keep);
     return freed;
 }
 

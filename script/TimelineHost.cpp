@@ -22,9 +22,9 @@ std::unique_ptr<TimelineHost> TimelineHost::Load(const std::vector<uint8_t>& fil
     auto image = movie::DecompressSwf(file.data(), file.size(), kMaxMovieBytes, error);
     if (!image) return nullptr;
     auto host = std::unique_ptr<TimelineHost>(new TimelineHost());
-    host->version_ = header->version;
+    host->m_version = header->version;
     double fps = header->FramesPerSecond();
-    if (fps > 0) host->frameMs_ = 1000.0 / fps;
+    if (fps > 0) host->m_frameMs = 1000.0 / fps;
     Limits limits;
     movie::TagCursor cursor(image->data(), image->size(), header->headerLength);
     Frame frame;
@@ -32,7 +32,7 @@ std::unique_ptr<TimelineHost> TimelineHost::Load(const std::vector<uint8_t>& fil
         const uint8_t* body = image->data() + tag->bodyOffset;
         switch (tag->code) {
         case movie::kTagShowFrame:
-            host->frames_.push_back(std::move(frame));
+            host->m_frames.push_back(std::move(frame));
             frame = Frame();
             break;
         case movie::kTagDoAction:
@@ -57,117 +57,117 @@ std::unique_ptr<TimelineHost> TimelineHost::Load(const std::vector<uint8_t>& fil
         default: break;
         }
     }
-    if (!frame.blocks.empty() || !frame.labels.empty() || host->frames_.empty()) host->frames_.push_back(std::move(frame));
-    host->vm_ = std::make_unique<Vm>(*host, header->version);
-    host->vm_->limits = limits;
-    host->initDone_.assign(host->frames_.size() + 1, false);
-    host->props_[kPropXScale] = host->props_[kPropYScale] = 100;
-    host->props_[kPropAlpha] = 100;
-    host->props_[kPropVisible] = 1;
-    host->props_[kPropHighQuality] = 1;
-    host->props_[kPropSoundBufTime] = 5;
+    if (!frame.blocks.empty() || !frame.labels.empty() || host->m_frames.empty()) host->m_frames.push_back(std::move(frame));
+    host->m_vm = std::make_unique<Vm>(*host, header->version);
+    host->m_vm->limits = limits;
+    host->m_initDone.assign(host->m_frames.size() + 1, false);
+    host->m_props[kPropXScale] = host->m_props[kPropYScale] = 100;
+    host->m_props[kPropAlpha] = 100;
+    host->m_props[kPropVisible] = 1;
+    host->m_props[kPropHighQuality] = 1;
+    host->m_props[kPropSoundBufTime] = 5;
     return host;
 }
 
 void TimelineHost::Record(RunEnd end) {
-    if (end != RunEnd::Completed) abortMessages.push_back(vm_->lastAbortMessage);
+    if (end != RunEnd::Completed) abortMessages.push_back(m_vm->lastAbortMessage);
 }
 
 void TimelineHost::RunFrameActions(int frame, bool includeInit) {
-    if (frame < 1 || frame > static_cast<int>(frames_.size())) return;
+    if (frame < 1 || frame > static_cast<int>(m_frames.size())) return;
     // Init actions run once, before the frame's other actions.
-    if (includeInit && !initDone_[frame]) {
-        initDone_[frame] = true;
-        for (auto& b : frames_[frame - 1].blocks)
-            if (b.init) Record(vm_->RunActions(kMain, b.bytes, version_));
+    if (includeInit && !m_initDone[frame]) {
+        m_initDone[frame] = true;
+        for (auto& b : m_frames[frame - 1].blocks)
+            if (b.init) Record(m_vm->RunActions(kMain, b.bytes, m_version));
     }
-    for (size_t i = 0; i < frames_[frame - 1].blocks.size(); ++i) {
-        auto bytes = frames_[frame - 1].blocks[i];
+    for (size_t i = 0; i < m_frames[frame - 1].blocks.size(); ++i) {
+        auto bytes = m_frames[frame - 1].blocks[i];
         if (bytes.init) continue;
-        Record(vm_->RunActions(kMain, bytes.bytes, version_));
+        Record(m_vm->RunActions(kMain, bytes.bytes, m_version));
         RunPendingFrames();
     }
 }
 
 void TimelineHost::RunPendingFrames() {
     // Frames gone to during a block run after it, in order.
-    for (int guard = 0; !pending_.empty() && guard < 10000; ++guard) {
-        int f = pending_.front();
-        pending_.erase(pending_.begin());
+    for (int guard = 0; !m_pending.empty() && guard < 10000; ++guard) {
+        int f = m_pending.front();
+        m_pending.erase(m_pending.begin());
         RunFrameActions(f, true);
     }
 }
 
 void TimelineHost::EnterFrame(int frame) {
-    current_ = frame;
+    m_current = frame;
     RunFrameActions(frame, true);
     RunPendingFrames();
 }
 
 void TimelineHost::Run(int count) {
-    for (int i = 0; i < count && !quit_; ++i) {
-        if (current_ == 0) {
+    for (int i = 0; i < count && !m_quit; ++i) {
+        if (m_current == 0) {
             EnterFrame(1);
-        } else if (playing_) {
-            int next = current_ + 1;
-            if (next > static_cast<int>(frames_.size())) next = 1;
-            if (next != current_ || frames_.size() == 1) {
-                if (frames_.size() > 1) EnterFrame(next);
+        } else if (m_playing) {
+            int next = m_current + 1;
+            if (next > static_cast<int>(m_frames.size())) next = 1;
+            if (next != m_current || m_frames.size() == 1) {
+                if (m_frames.size() > 1) EnterFrame(next);
             }
         }
-        vm_->AdvanceClock(frameMs_);
-        vm_->CollectGarbage();
+        m_vm->AdvanceClock(m_frameMs);
+        m_vm->CollectGarbage();
     }
 }
 
 void TimelineHost::GotoFrame(ClipId clip, int frame) {
-    if (clip != kMain || frames_.empty()) return;
-    frame = std::clamp(frame, 1, static_cast<int>(frames_.size()));
-    if (frame == current_) return;
-    current_ = frame;
-    pending_.push_back(frame);
+    if (clip != kMain || m_frames.empty()) return;
+    frame = std::clamp(frame, 1, static_cast<int>(m_frames.size()));
+    if (frame == m_current) return;
+    m_current = frame;
+    m_pending.push_back(frame);
 }
 
 void TimelineHost::CallFrame(ClipId clip, int frame) {
-    if (clip != kMain || frame < 1 || frame > static_cast<int>(frames_.size())) return;
-    for (auto& b : frames_[frame - 1].blocks)
-        if (!b.init) vm_->RunActions(kMain, b.bytes, version_);
+    if (clip != kMain || frame < 1 || frame > static_cast<int>(m_frames.size())) return;
+    for (auto& b : m_frames[frame - 1].blocks)
+        if (!b.init) m_vm->RunActions(kMain, b.bytes, m_version);
 }
 
 int TimelineHost::FrameOfLabel(ClipId clip, std::string_view label) {
     if (clip != kMain) return 0;
-    for (size_t i = 0; i < frames_.size(); ++i)
-        for (auto& l : frames_[i].labels)
+    for (size_t i = 0; i < m_frames.size(); ++i)
+        for (auto& l : m_frames[i].labels)
             if (NamesEqual(l, label, false)) return static_cast<int>(i + 1);
     return 0;
 }
 
 void TimelineHost::NextFrame(ClipId clip) {
     if (clip != kMain) return;
-    if (current_ < static_cast<int>(frames_.size())) GotoFrame(clip, current_ + 1);
-    playing_ = false;
+    if (m_current < static_cast<int>(m_frames.size())) GotoFrame(clip, m_current + 1);
+    m_playing = false;
 }
 
 void TimelineHost::PrevFrame(ClipId clip) {
     if (clip != kMain) return;
-    if (current_ > 1) GotoFrame(clip, current_ - 1);
-    playing_ = false;
+    if (m_current > 1) GotoFrame(clip, m_current - 1);
+    m_playing = false;
 }
 
 Value TimelineHost::GetProperty(ClipId clip, int index) {
     if (clip != kMain) return Value();
     switch (index) {
-    case kPropCurrentFrame: return Value::Num(std::max(current_, 1));
+    case kPropCurrentFrame: return Value::Num(std::max(m_current, 1));
     case kPropTotalFrames:
-    case kPropFramesLoaded: return Value::Num(static_cast<double>(frames_.size()));
+    case kPropFramesLoaded: return Value::Num(static_cast<double>(m_frames.size()));
     case kPropTarget: return Value::Str("/");
     case kPropName: return Value::Str("");
     case kPropUrl: return Value::Str("file:///test.swf");
     case kPropDropTarget: return Value::Str("");
     case kPropQuality: return Value::Str("HIGH");
-    case kPropVisible: return version_ >= 5 ? Value::Bool(props_[index] != 0) : Value::Num(props_[index]);
-    case kPropFocusRect: return version_ >= 5 ? Value::Bool(true) : Value::Num(1);
-    default: return Value::Num(props_[index]);
+    case kPropVisible: return m_version >= 5 ? Value::Bool(m_props[index] != 0) : Value::Num(m_props[index]);
+    case kPropFocusRect: return m_version >= 5 ? Value::Bool(true) : Value::Num(1);
+    default: return Value::Num(m_props[index]);
     }
 }
 
@@ -178,7 +178,7 @@ void TimelineHost::SetProperty(ClipId clip, int index, double number, const std:
     case kPropName: case kPropUrl: case kPropDropTarget: case kPropXMouse: case kPropYMouse:
         return;
     default:
-        if (std::isfinite(number)) props_[index] = number;
+        if (std::isfinite(number)) m_props[index] = number;
     }
 }
 
@@ -187,7 +187,7 @@ void TimelineHost::GetUrl(ClipId, std::string_view url, std::string_view target,
     if (auto cmd = movie::FsCommandFromGetUrl(a)) {
         std::string c = cmd->command;
         for (auto& ch : c) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-        if (c == "quit") quit_ = true;
+        if (c == "quit") m_quit = true;
     }
 }
 

@@ -103,20 +103,20 @@ Object* Vm::Method(Object* o, std::string_view name, NativeFn fn, int magic, uin
 
 Object* Vm::ClipObject(ClipId clip) {
     if (clip == kNoClip) return nullptr;
-    auto it = clipObjects_.find(clip);
-    if (it != clipObjects_.end()) return it->second;
+    auto it = m_clipObjects.find(clip);
+    if (it != m_clipObjects.end()) return it->second;
     Object* o = NewObject(clipProto);
     o->kind = Kind::Clip;
     o->clip = clip;
-    clipObjects_[clip] = o;
+    m_clipObjects[clip] = o;
     return o;
 }
 
 void Vm::ClipRemoved(ClipId clip) {
-    auto it = clipObjects_.find(clip);
-    if (it == clipObjects_.end()) return;
+    auto it = m_clipObjects.find(clip);
+    if (it == m_clipObjects.end()) return;
     it->second->clip = kNoClip;
-    clipObjects_.erase(it);
+    m_clipObjects.erase(it);
 }
 
 Object* Vm::ProtoOf(Object* o) {
@@ -603,8 +603,8 @@ size_t Vm::CollectGarbage() {
     std::vector<Object*> roots = {global, objectProto, functionProto, arrayProto, stringProto,
                                   numberProto, booleanProto, dateProto, errorProto, clipProto,
                                   broadcasterObj, arrayCtor, objectCtor, currentTarget};
-    for (auto& [id, o] : clipObjects_) roots.push_back(o);
-    for (auto& v : stack_) if (v.type == Type::Object) roots.push_back(v.object);
+    for (auto& [id, o] : m_clipObjects) roots.push_back(o);
+    for (auto& v : m_stack) if (v.type == Type::Object) roots.push_back(v.object);
     for (auto& v : globalRegisters) if (v.type == Type::Object) roots.push_back(v.object);
     for (auto& t : timers) {
         if (t.fn.type == Type::Object) roots.push_back(t.fn.object);

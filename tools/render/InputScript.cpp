@@ -18,15 +18,15 @@ struct Value {
 
 class Parser {
 public:
-    explicit Parser(const std::string& s) : s_(s) {}
+    explicit Parser(const std::string& s) : m_s(s) {}
 
     bool Parse(Value& v, int depth = 0) {
         Space();
-        if (depth > 32 || i_ >= s_.size()) return false;
-        const char c = s_[i_];
+        if (depth > 32 || m_i >= m_s.size()) return false;
+        const char c = m_s[m_i];
         if (c == '{') {
             v.type = Value::Type::Object;
-            ++i_;
+            ++m_i;
             Space();
             if (Eat('}')) return true;
             do {
@@ -42,7 +42,7 @@ public:
         }
         if (c == '[') {
             v.type = Value::Type::Array;
-            ++i_;
+            ++m_i;
             Space();
             if (Eat(']')) return true;
             do {
@@ -56,49 +56,49 @@ public:
             v.type = Value::Type::String;
             return ParseString(v.text);
         }
-        if (s_.compare(i_, 4, "true") == 0 || s_.compare(i_, 4, "null") == 0) {
-            v.type = s_[i_] == 't' ? Value::Type::Bool : Value::Type::Null;
+        if (m_s.compare(m_i, 4, "true") == 0 || m_s.compare(m_i, 4, "null") == 0) {
+            v.type = m_s[m_i] == 't' ? Value::Type::Bool : Value::Type::Null;
             v.number = 1;
-            i_ += 4;
+            m_i += 4;
             return true;
         }
-        if (s_.compare(i_, 5, "false") == 0) {
+        if (m_s.compare(m_i, 5, "false") == 0) {
             v.type = Value::Type::Bool;
-            i_ += 5;
+            m_i += 5;
             return true;
         }
         char* end = nullptr;
-        v.number = std::strtod(s_.c_str() + i_, &end);
-        if (end == s_.c_str() + i_) return false;
+        v.number = std::strtod(m_s.c_str() + m_i, &end);
+        if (end == m_s.c_str() + m_i) return false;
         v.type = Value::Type::Number;
-        i_ = size_t(end - s_.c_str());
+        m_i = size_t(end - m_s.c_str());
         return true;
     }
 
     bool AtEnd() {
         Space();
-        return i_ == s_.size();
+        return m_i == m_s.size();
     }
 
 private:
     void Space() {
-        while (i_ < s_.size() && std::isspace(uint8_t(s_[i_]))) ++i_;
+        while (m_i < m_s.size() && std::isspace(uint8_t(m_s[m_i]))) ++m_i;
     }
     bool Eat(char c) {
-        if (i_ < s_.size() && s_[i_] == c) {
-            ++i_;
+        if (m_i < m_s.size() && m_s[m_i] == c) {
+            ++m_i;
             return true;
         }
         return false;
     }
     bool ParseString(std::string& out) {
         if (!Eat('"')) return false;
-        while (i_ < s_.size()) {
-            const char c = s_[i_++];
+        while (m_i < m_s.size()) {
+            const char c = m_s[m_i++];
             if (c == '"') return true;
             if (c == '\\') {
-                if (i_ >= s_.size()) return false;
-                const char e = s_[i_++];
+                if (m_i >= m_s.size()) return false;
+                const char e = m_s[m_i++];
                 switch (e) {
                 case 'n': out += '\n'; break;
                 case 't': out += '\t'; break;
@@ -106,9 +106,9 @@ private:
                 case 'b': out += '\b'; break;
                 case 'f': out += '\f'; break;
                 case 'u': {
-                    if (i_ + 4 > s_.size()) return false;
-                    const unsigned cp = unsigned(std::strtoul(s_.substr(i_, 4).c_str(), nullptr, 16));
-                    i_ += 4;
+                    if (m_i + 4 > m_s.size()) return false;
+                    const unsigned cp = unsigned(std::strtoul(m_s.substr(m_i, 4).c_str(), nullptr, 16));
+                    m_i += 4;
                     if (cp < 0x80) out += char(cp);
                     else if (cp < 0x800) { out += char(0xC0 | cp >> 6); out += char(0x80 | (cp & 0x3F)); }
                     else { out += char(0xE0 | cp >> 12); out += char(0x80 | (cp >> 6 & 0x3F)); out += char(0x80 | (cp & 0x3F)); }
@@ -123,8 +123,8 @@ private:
         return false;
     }
 
-    const std::string& s_;
-    size_t i_ = 0;
+    const std::string& m_s;
+    size_t m_i = 0;
 };
 
 }  // namespace

@@ -60,14 +60,14 @@ public:
     virtual DecodeResult Decode(const uint8_t* data, size_t size, const DecodeOptions& options) = 0;
 
     // The current picture, of the stream's size; transparent black until a frame decodes.
-    const VideoPicture& Picture() const { return picture_; }
+    const VideoPicture& Picture() const { return m_picture; }
     // Frames decoded since creation (a refused frame does not count).
-    uint32_t FramesDecoded() const { return framesDecoded_; }
+    uint32_t FramesDecoded() const { return m_framesDecoded; }
 
 protected:
     VideoDecoder(uint32_t width, uint32_t height);
-    VideoPicture picture_;
-    uint32_t framesDecoded_ = 0;
+    VideoPicture m_picture;
+    uint32_t m_framesDecoded = 0;
 };
 
 // A decoder for a stream of `codec` (a DefineVideoStream's CodecID) and size; nullptr for an

@@ -11,13 +11,13 @@ namespace movie {
 
 class BitReader {
 public:
-    BitReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    BitReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
 
-    bool Ok() const { return ok_; }
-    void Fail() { ok_ = false; }
-    size_t Position() const { return pos_; }
-    size_t Remaining() const { return pos_ < size_ ? size_ - pos_ : 0; }
-    const uint8_t* Here() const { return data_ + (pos_ < size_ ? pos_ : size_); }
+    bool Ok() const { return m_ok; }
+    void Fail() { m_ok = false; }
+    size_t Position() const { return m_pos; }
+    size_t Remaining() const { return m_pos < m_size ? m_size - m_pos : 0; }
+    const uint8_t* Here() const { return m_data + (m_pos < m_size ? m_pos : m_size); }
 
     uint8_t U8();
     uint16_t U16();
@@ -36,7 +36,7 @@ public:
     double FBits(unsigned n) { return double(SBits(n)) / 65536.0; }
     bool Flag() { return UBits(1) != 0; }
     // Moves on to the next whole byte (bit fields of a record end on a byte boundary).
-    void Align() { bitCount_ = 0; }
+    void Align() { m_bitCount = 0; }
 
     // Skips n bytes; fails when fewer are left.
     void Skip(size_t n);
@@ -46,12 +46,12 @@ public:
     const uint8_t* Bytes(size_t n);
 
 private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
-    uint32_t bitBuffer_ = 0;
-    unsigned bitCount_ = 0;
-    bool ok_ = true;
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_pos = 0;
+    uint32_t m_bitBuffer = 0;
+    unsigned m_bitCount = 0;
+    bool m_ok = true;
 };
 
 }  // namespace movie

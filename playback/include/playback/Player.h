@@ -44,18 +44,18 @@ public:
 
     // One frame of the movie. The first call enters the first frame.
     void AdvanceFrame();
-    uint32_t FramesRun() const { return framesRun_; }
+    uint32_t FramesRun() const { return m_framesRun; }
     // Whether the main timeline goes back to its first frame at its end.
-    void SetLoop(bool loop) { loop_ = loop; }
+    void SetLoop(bool loop) { m_loop = loop; }
 
     // The frame's drawing commands for a window of the given size (the stage placed in it by
     // the scale mode). The list keeps its storage: a steady scene allocates nothing.
     void BuildDrawList(raster::DrawList& list, int32_t windowWidth, int32_t windowHeight);
     raster::Color Background() const;
-    void SetScaleMode(ScaleMode mode) { scaleMode_ = mode; }
-    ScaleMode GetScaleMode() const { return scaleMode_; }
-    raster::Quality GetQuality() const { return quality_; }
-    void SetQuality(raster::Quality q) { quality_ = q; }
+    void SetScaleMode(ScaleMode mode) { m_scaleMode = mode; }
+    ScaleMode GetScaleMode() const { return m_scaleMode; }
+    raster::Quality GetQuality() const { return m_quality; }
+    void SetQuality(raster::Quality q) { m_quality = q; }
 
     // The mouse, in window pixels of the window last drawn for (BuildDrawList's size, or the
     // stage's own size before that).
@@ -67,7 +67,7 @@ public:
     bool HandCursor() const;
 
     // The display tree and the timeline calls scripts make.
-    DisplayObject& Stage() { return *root_; }
+    DisplayObject& Stage() { return *m_root; }
     const movie::Movie& MainMovie() const;
     void Play(DisplayObject& clip);
     void Stop(DisplayObject& clip);
@@ -86,21 +86,21 @@ public:
     void StopSounds() {}
 
     // Whether the movie asked to end (fscommand "quit" is also reported to the handler).
-    bool QuitRequested() const { return quit_; }
+    bool QuitRequested() const { return m_quit; }
 
     // The inside, shared by playback's own sources.
     struct Impl;
 
 private:
     friend struct Impl;
-    std::unique_ptr<Impl> impl_;
-    std::vector<std::unique_ptr<Library>> libraries_;
-    std::unique_ptr<DisplayObject> root_;
-    uint32_t framesRun_ = 0;
-    bool loop_ = true;
-    bool quit_ = false;
-    ScaleMode scaleMode_ = ScaleMode::ShowAll;
-    raster::Quality quality_ = raster::Quality::High;
+    std::unique_ptr<Impl> m_impl;
+    std::vector<std::unique_ptr<Library>> m_libraries;
+    std::unique_ptr<DisplayObject> m_root;
+    uint32_t m_framesRun = 0;
+    bool m_loop = true;
+    bool m_quit = false;
+    ScaleMode m_scaleMode = ScaleMode::ShowAll;
+    raster::Quality m_quality = raster::Quality::High;
 };
 
 }  // namespace playback

@@ -61,7 +61,7 @@ struct DrawCommand {
 
 class DrawList {
 public:
-    void Clear() { commands_.clear(); }
+    void Clear() { m_commands.clear(); }
     void Fill(const Path& path, const Matrix& m, FillRule rule, const Paint& paint, const ColorTransform& cx);
     void Stroke(const Path& path, const Matrix& m, const StrokeStyle& style, const Paint& paint,
                 const ColorTransform& cx);
@@ -71,10 +71,10 @@ public:
     void PushLayer(const LayerOptions& options);
     void PopLayer();
 
-    const std::vector<DrawCommand>& Commands() const { return commands_; }
+    const std::vector<DrawCommand>& Commands() const { return m_commands; }
 
 private:
-    std::vector<DrawCommand> commands_;
+    std::vector<DrawCommand> m_commands;
 };
 
 }  // namespace raster

@@ -29,15 +29,15 @@ public:
     void Close();
     void Clear();
 
-    bool Empty() const { return verbs_.empty(); }
-    const std::vector<Verb>& Verbs() const { return verbs_; }
-    const std::vector<Point>& Points() const { return points_; }
+    bool Empty() const { return m_verbs.empty(); }
+    const std::vector<Verb>& Verbs() const { return m_verbs; }
+    const std::vector<Point>& Points() const { return m_points; }
     // The bounds of the points, control points included.
     Rect Bounds() const;
 
 private:
-    std::vector<Verb> verbs_;
-    std::vector<Point> points_;
+    std::vector<Verb> m_verbs;
+    std::vector<Point> m_points;
 };
 
 }  // namespace raster

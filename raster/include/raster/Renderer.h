@@ -40,7 +40,7 @@ public:
 
 private:
     struct State;
-    std::unique_ptr<State> state_;
+    std::unique_ptr<State> m_state;
 };
 
 // Fills every pixel of `target` with `color` (opaque or not), premultiplied.

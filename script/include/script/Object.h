@@ -109,18 +109,18 @@ public:
     bool RemoveOwn(std::string_view name, bool caseSensitive);
     // Live properties in the order they were added.
     template <typename F> void ForEachProperty(F&& f) {
-        for (auto& p : props_)
+        for (auto& p : m_props)
             if (p.live) f(p);
     }
-    size_t PropertyCount() const { return liveCount_; }
+    size_t PropertyCount() const { return m_liveCount; }
 
     bool marked = false;
 
 private:
     void Reindex();
-    std::vector<Property> props_;
-    std::unordered_map<std::string, std::vector<uint32_t>> index_;  // folded name -> slots
-    size_t liveCount_ = 0;
+    std::vector<Property> m_props;
+    std::unordered_map<std::string, std::vector<uint32_t>> m_index;  // folded name -> slots
+    size_t m_liveCount = 0;
 };
 
 // Owns every object of one interpreter. Objects are freed by a mark-sweep pass that the
@@ -128,13 +128,13 @@ private:
 class Heap {
 public:
     Object* New(Kind kind);
-    size_t Count() const { return objects_.size(); }
+    size_t Count() const { return m_objects.size(); }
     // Marks from `roots` (and from whatever they reach), frees the rest; returns objects freed.
     size_t Collect(const std::vector<Object*>& roots);
-    void Clear() { objects_.clear(); }
+    void Clear() { m_objects.clear(); }
 
 private:
-    std::vector<std::unique_ptr<Object>> objects_;
+    std::vector<std::unique_ptr<Object>> m_objects;
 };
 
 }  // namespace script

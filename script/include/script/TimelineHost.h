@@ -24,9 +24,9 @@ public:
     // runs its init actions and actions and any frames they go to, then advances the timers by
     // one frame's time. Stops early after fscommand("quit").
     void Run(int frames);
-    const std::vector<std::string>& TraceLines() const { return trace_; }
-    Vm& Interpreter() { return *vm_; }
-    bool QuitRequested() const { return quit_; }
+    const std::vector<std::string>& TraceLines() const { return m_trace; }
+    Vm& Interpreter() { return *m_vm; }
+    bool QuitRequested() const { return m_quit; }
     std::vector<std::string> abortMessages;  // why blocks were abandoned, in order
 
     // DisplayHost
@@ -37,14 +37,14 @@ public:
     void Children(ClipId, std::vector<ClipId>&) override {}
     bool IsAlive(ClipId clip) override { return clip == kMain; }
     std::string Name(ClipId) override { return ""; }
-    int Version(ClipId) override { return version_; }
+    int Version(ClipId) override { return m_version; }
     Value GetProperty(ClipId clip, int index) override;
     void SetProperty(ClipId clip, int index, double number, const std::string& text) override;
     void GotoFrame(ClipId clip, int frame) override;
     void CallFrame(ClipId clip, int frame) override;
     int FrameOfLabel(ClipId clip, std::string_view label) override;
-    void Play(ClipId clip) override { if (clip == kMain) playing_ = true; }
-    void Stop(ClipId clip) override { if (clip == kMain) playing_ = false; }
+    void Play(ClipId clip) override { if (clip == kMain) m_playing = true; }
+    void Stop(ClipId clip) override { if (clip == kMain) m_playing = false; }
     void NextFrame(ClipId clip) override;
     void PrevFrame(ClipId clip) override;
     ClipId Duplicate(ClipId, std::string_view, int) override { return kNoClip; }
@@ -55,7 +55,7 @@ public:
     void StopDrag() override {}
     void GetUrl(ClipId from, std::string_view url, std::string_view target, int method, bool loadTarget,
                 bool loadVariables) override;
-    void Trace(std::string_view line) override { trace_.emplace_back(line); }
+    void Trace(std::string_view line) override { m_trace.emplace_back(line); }
 
     static constexpr ClipId kMain = 1;
 
@@ -73,17 +73,17 @@ private:
     void RunPendingFrames();
     void Record(RunEnd end);
 
-    uint8_t version_ = 0;
-    double frameMs_ = 1000.0 / 12;
-    std::vector<Frame> frames_;
-    std::unique_ptr<Vm> vm_;
-    int current_ = 0;  // 1-based; 0 before the first frame
-    bool playing_ = true;
-    bool quit_ = false;
-    std::vector<int> pending_;  // frames gone to, whose actions run after the current block
-    std::vector<bool> initDone_;
-    double props_[kPropCount] = {};
-    std::vector<std::string> trace_;
+    uint8_t m_version = 0;
+    double m_frameMs = 1000.0 / 12;
+    std::vector<Frame> m_frames;
+    std::unique_ptr<Vm> m_vm;
+    int m_current = 0;  // 1-based; 0 before the first frame
+    bool m_playing = true;
+    bool m_quit = false;
+    std::vector<int> m_pending;  // frames gone to, whose actions run after the current block
+    std::vector<bool> m_initDone;
+    double m_props[kPropCount] = {};
+    std::vector<std::string> m_trace;
 };
 
 }  // namespace script

@@ -53,7 +53,7 @@ public:
     void ClipRemoved(ClipId clip);
     // Advances the interval/timeout clock by `ms`, running the timers that fall due.
     void AdvanceClock(double ms);
-    double ClockMs() const { return clockMs_; }
+    double ClockMs() const { return m_clockMs; }
     // Frees unreachable objects. Called by the host between blocks; returns objects freed.
     size_t CollectGarbage();
 
@@ -140,7 +140,7 @@ public:
     };
     std::vector<Timer> timers;
     int nextTimerId = 1;
-    double clockMs_ = 0;
+    double m_clockMs = 0;
 
     // Path resolution ("/a/b", "_root.a", "../x", "_level1").
     Object* ResolvePath(Object* start, std::string_view path);
@@ -164,8 +164,8 @@ public:
 
 private:
     void InitBuiltins();
-    std::unordered_map<ClipId, Object*> clipObjects_;
-    std::vector<Value> stack_;
+    std::unordered_map<ClipId, Object*> m_clipObjects;
+    std::vector<Value> m_stack;
     friend struct Interp;
 };
 

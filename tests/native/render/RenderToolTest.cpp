@@ -25,15 +25,15 @@ using testing_support::RunProgram;
 class RenderTool : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("dovetta-render-test-" + std::to_string(::getpid()) + "-" +
+        m_dir = fs::temp_directory_path() / ("dovetta-render-test-" + std::to_string(::getpid()) + "-" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override { fs::remove_all(m_dir); }
 
     std::string Write(const std::string& name, const Bytes& bytes) {
-        const fs::path p = dir_ / name;
+        const fs::path p = m_dir / name;
         std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return p.string();
     }
@@ -53,7 +53,7 @@ protected:
         return px;
     }
 
-    fs::path dir_;
+    fs::path m_dir;
 };
 
 // Frame 1 red square, frame 2 a capture, frame 3 green and quit, frame 4 blue (never shown).
@@ -79,21 +79,21 @@ Bytes CaptureMovie() {
 
 TEST_F(RenderTool, WritesTheStageAndStopsOnQuit) {
     const std::string movie = Write("m.swf", CaptureMovie());
-    const fs::path out = dir_ / "out.png";
+    const fs::path out = m_dir / "out.png";
     const auto r = RunProgram(DOVETTA_RENDER_PATH, {movie, "-o", out.string(), "--frames", "10", "--capture-dir",
-                                                    (dir_ / "caps").string(), "--quality", "low"});
+                                                    (m_dir / "caps").string(), "--quality", "low"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     int w = 0, h = 0;
     EXPECT_EQ(Pixel(out, 10, 10, &w, &h), (std::array<int, 4>{0, 255, 0, 255}));
     EXPECT_EQ(w, 100);
     EXPECT_EQ(h, 50);
     EXPECT_EQ(Pixel(out, 75, 10), (std::array<int, 4>{255, 255, 255, 255}));
-    EXPECT_EQ(Pixel(dir_ / "caps" / "shot.png", 10, 10), (std::array<int, 4>{255, 0, 0, 255}));
+    EXPECT_EQ(Pixel(m_dir / "caps" / "shot.png", 10, 10), (std::array<int, 4>{255, 0, 0, 255}));
 }
 
 TEST_F(RenderTool, SizeScalesTheStageIntoTheWindow) {
     const std::string movie = Write("m.swf", CaptureMovie());
-    const fs::path out = dir_ / "out.png";
+    const fs::path out = m_dir / "out.png";
     const auto r = RunProgram(DOVETTA_RENDER_PATH, {movie, "-o", out.string(), "--size", "200x200", "--quality", "low"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     int w = 0, h = 0;
@@ -118,20 +118,20 @@ TEST_F(RenderTool, ReplaysMouseInputOnButtons) {
     const std::string path = Write("b.swf", movie);
     Write("input.json", std::string(R"([{"type":"MouseMove","pos":[5.0,5.0]},{"type":"Wait"},
                                         {"type":"MouseDown","pos":[5.0,5.0],"btn":"Left"}])"));
-    const fs::path out = dir_ / "out.png";
+    const fs::path out = m_dir / "out.png";
     const auto r = RunProgram(DOVETTA_RENDER_PATH,
-                              {path, "-o", out.string(), "--frames", "3", "--input", (dir_ / "input.json").string()});
+                              {path, "-o", out.string(), "--frames", "3", "--input", (m_dir / "input.json").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Pixel(out, 10, 10), (std::array<int, 4>{0, 0, 255, 255}));
 }
 
 TEST_F(RenderTool, ExitCodes) {
     const std::string garbage = Write("bad.swf", std::string("this is not a movie"));
-    auto r = RunProgram(DOVETTA_RENDER_PATH, {garbage, "-o", (dir_ / "x.png").string()});
+    auto r = RunProgram(DOVETTA_RENDER_PATH, {garbage, "-o", (m_dir / "x.png").string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(r.err.empty());
-    EXPECT_FALSE(fs::exists(dir_ / "x.png"));
-    EXPECT_EQ(RunProgram(DOVETTA_RENDER_PATH, {(dir_ / "none.swf").string()}).exitCode, 1);
+    EXPECT_FALSE(fs::exists(m_dir / "x.png"));
+    EXPECT_EQ(RunProgram(DOVETTA_RENDER_PATH, {(m_dir / "none.swf").string()}).exitCode, 1);
     const std::string movie = Write("m.swf", CaptureMovie());
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {}, {movie, "--frames", "0"}, {movie, "--frames", "2", "--ticks", "2"}, {movie, "--quality", "ultra"},
