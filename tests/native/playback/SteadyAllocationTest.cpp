@@ -14,6 +14,10 @@ namespace {
 std::atomic<long> allocations{0};
 }
 
+// The replacements pair malloc with free; GCC cannot see that through the operators it is
+// told to replace, and warns of a mismatch.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t n) {
     ++allocations;
     if (void* p = std::malloc(n ? n : 1)) return p;
@@ -21,6 +25,7 @@ void* operator new(std::size_t n) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace {
 
