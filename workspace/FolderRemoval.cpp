@@ -3,7 +3,7 @@
 #include "workspace/FolderRemoval.h"
 
 #include "framework/CFileFind.h"
-#include "ResolvedPath.h"
+#include "workspace/ResolvedPath.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "ResolvedPath.h"
+#include "workspace/ResolvedPath.h"
 
 #include "platform/Handles.h"
 #include "platform/SystemLibrary.h"
