@@ -7,6 +7,7 @@
 #include "workspace/ExtractFolder.h"
 #include "platform/GrowingBuffer.h"
 #include "workspace/ResolvedPath.h"
+#include "utf/Utf.h"
 
 #include <windows.h>
 
@@ -24,17 +25,13 @@ std::wstring Number(uint32_t value) {
     return text;
 }
 
-std::wstring FromUtf16(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
 // Where an extra file goes. A name the tool would not store (one ending in a dot or a space, a
 // stream, characters a file system may reject) is given to the system literally, so that it
 // writes that very name or refuses it, and never a name it made from it (without the dot).
 std::wstring DependencyPath(const std::wstring& folder, const std::u16string& name) {
     if (album::IsSafeFileName(name))
-        return folder + L"\\" + FromUtf16(name);
-    return LiteralPath(folder, FromUtf16(name));
+        return folder + L"\\" + utf::ToWide(name);
+    return LiteralPath(folder, utf::ToWide(name));
 }
 
 uint32_t ReadU32At(AlbumFile& file, uint64_t offset) {
@@ -47,11 +44,11 @@ uint32_t ReadU32At(AlbumFile& file, uint64_t offset) {
 }  // namespace
 
 std::wstring InstallerPath(const std::wstring& folder) {
-    return folder + L"\\" + FromUtf16(album::kInstallerFileName);
+    return folder + L"\\" + utf::ToWide(album::kInstallerFileName);
 }
 
 std::wstring MoviePath(const std::wstring& folder) {
-    return folder + L"\\" + FromUtf16(album::kMovieFileName);
+    return folder + L"\\" + utf::ToWide(album::kMovieFileName);
 }
 
 uint64_t FileSizeOf(const std::wstring& path) {
@@ -111,7 +108,7 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
     DebugTrace(L"Reading SWF size = " + Number(layout.swfSize));
     m_width = layout.width;
     m_height = layout.height;
-    m_titleText = FromUtf16(layout.title);
+    m_titleText = utf::ToWide(layout.title);
 
     const std::wstring moviePath = MoviePath(folder);
     DebugTrace(L"SWF is saved into " + moviePath);

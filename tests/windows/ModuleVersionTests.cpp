@@ -2,6 +2,7 @@
 #include "flashcheck/ModuleVersion.h"
 
 #include "TestFolder.h"
+#include "utf/Utf.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +25,7 @@ struct VersionCase {
 };
 
 std::ostream& operator<<(std::ostream& out, const VersionCase& c) {
-    char narrow[100] = {};
-    WideCharToMultiByte(CP_UTF8, 0, c.module, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
-    return out << narrow << " >= " << c.required[0] << '.' << c.required[1] << '.'
+    return out << utf::Utf8FromWide(c.module) << " >= " << c.required[0] << '.' << c.required[1] << '.'
                << c.required[2] << '.' << c.required[3];
 }
 
