@@ -87,10 +87,7 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
     }
     const album::Layout& layout = walk.layout;
     DebugTrace(L"exeSize = " + Number(layout.exeSize));
-    m_requiredVersion[0] = layout.required.major;
-    m_requiredVersion[1] = layout.required.minor;
-    m_requiredVersion[2] = layout.required.release;
-    m_requiredVersion[3] = layout.required.build;
+    m_requiredVersion = layout.required;
 
     // A machine that already has the control still plays the movie without the installer.
     if (!WriteFileFromRange(InstallerPath(folder), file, layout.installer))
@@ -126,8 +123,7 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
     }
     file.Close();
 
-    if (!CheckModuleVersion(FlashOcxPath(), m_requiredVersion[0], m_requiredVersion[1], m_requiredVersion[2],
-                            m_requiredVersion[3])) {
+    if (!CheckModuleVersion(FlashOcxPath(), m_requiredVersion)) {
         DebugTrace(L"No flash player detected");
         m_flashPresent = false;
     }

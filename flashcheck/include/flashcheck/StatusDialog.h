@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "version/ProductVersion.h"
 
 #include <cstdint>
 #include <functional>
@@ -10,10 +11,10 @@
 
 class StatusDialog : public CDialog {
 public:
-    // `required` points to the four parts of the version the movie needs; they are copied.
+    // `required` is the version the movie needs.
     // `installerPath` names the carried installer; it is asked when the box comes up, as the
     // working folder is known to the caller (the loader), not to this dialog.
-    StatusDialog(CWnd* parent, int loadResult, std::wstring title, const uint32_t required[4],
+    StatusDialog(CWnd* parent, int loadResult, std::wstring title, const ProductVersion& required,
                  std::function<std::wstring()> installerPath);
 
 protected:
@@ -30,7 +31,7 @@ private:
     HICON m_hIcon;
     int m_loadResult;
     std::wstring m_title;
-    uint32_t m_required[4];
+    ProductVersion m_required;
     std::function<std::wstring()> m_installerPath;
 };
 

@@ -1,6 +1,8 @@
 // Reads the album appended to the program file and writes its files into the working folder.
 #pragma once
 
+#include "version/ProductVersion.h"
+
 #include <cstdint>
 #include <string>
 
@@ -15,7 +17,7 @@ public:
     int32_t m_height = 400;
     int32_t m_loadResult = 0;            // 0 no error, 3 unable to install a resource file
     std::wstring m_titleText;
-    uint32_t m_requiredVersion[4] = {};  // major, minor, release, build
+    ProductVersion m_requiredVersion;
     int32_t m_dependencyCount = 0;
 
     // Loads the album of this program's own file.

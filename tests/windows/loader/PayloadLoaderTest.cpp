@@ -73,7 +73,7 @@ std::string BuildAlbum(const AlbumRecipe& recipe) {
 
 // Whether the loader's version check will find the control (the prefix may have one installed).
 bool ControlMeets(const album::Version& v) {
-    return CheckModuleVersion(FlashOcxPath(), v.major, v.minor, v.release, v.build);
+    return CheckModuleVersion(FlashOcxPath(), v);
 }
 
 class PayloadLoaderTest : public ::testing::Test {
@@ -140,8 +140,7 @@ TEST_F(PayloadLoaderTest, ScaledWorkedExampleWritesBothFilesAndTracesEveryStep) 
     EXPECT_EQ(m_data.m_width, 800);
     EXPECT_EQ(m_data.m_height, 600);
     EXPECT_EQ(m_data.m_titleText, L"Autumn Journey");
-    EXPECT_EQ(std::vector<uint32_t>(m_data.m_requiredVersion, m_data.m_requiredVersion + 4),
-              (std::vector<uint32_t>{6, 0, 79, 0}));
+    EXPECT_EQ(m_data.m_requiredVersion, (ProductVersion{6, 0, 79, 0}));
     EXPECT_EQ(m_data.m_dependencyCount, 0);
 
     const bool control = ControlMeets(recipe.required);
