@@ -29,7 +29,7 @@ BOOL PlayerApp::InitInstance() {
     const std::wstring installerPath = InstallerPath(folder);
     const std::wstring moviePath = MoviePath(folder);
 
-    if (m_loadResult != 0 || !m_flashPresent) {
+    if (m_loadResult != LoadResult::NoError || !m_flashPresent) {
         StatusDialog status(nullptr, m_loadResult, m_titleText, m_requiredVersion,
                             [] { return InstallerPath(GetExtractFolder()); });
         if (status.DoModal() == IDOK)

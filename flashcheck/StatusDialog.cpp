@@ -20,7 +20,7 @@ BEGIN_MESSAGE_MAP(StatusDialog, CDialog)
     ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-StatusDialog::StatusDialog(CWnd* parent, int loadResult, std::wstring title, const ProductVersion& required,
+StatusDialog::StatusDialog(CWnd* parent, LoadResult loadResult, std::wstring title, const ProductVersion& required,
                            std::function<std::wstring()> installerPath)
     : CDialog(IDD_STATUS, parent),
       m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_APP))),
@@ -47,18 +47,18 @@ void StatusDialog::OnTimer(UINT_PTR id) {
     KillTimer(kStartTimer);
     const std::wstring installerPath = m_installerPath();
     switch (m_loadResult) {
-    case 0:
+    case LoadResult::NoError:
         OfferInstallation(installerPath);
         break;
-    case 1:
+    case LoadResult::MovieNotFound:
         ShowBox(IDS_MOVIE_NOT_FOUND, IDS_ERROR_TITLE, MB_OK);
         OnCancel();
         break;
-    case 2:
+    case LoadResult::TempWriteFailed:
         ShowBox(IDS_TEMP_WRITE_FAILED, IDS_ERROR_TITLE, MB_OK);
         OnCancel();
         break;
-    case 3:
+    case LoadResult::ResourceInstallFailed:
         ShowBox(IDS_RESOURCE_INSTALL_FAILED, IDS_ERROR_TITLE, MB_OK);
         OnCancel();
         break;

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int kNoError = 0;
-constexpr int kResourceInstallFailed = 3;
 
 // Trace texts carry numbers as signed decimal, so stored values of 2^31 or more show negative.
 std::wstring Number(uint32_t value) {
@@ -60,12 +58,12 @@ uint64_t FileSizeOf(const std::wstring& path) {
     return uint64_t(size.QuadPart);
 }
 
-int PlayerData::LoadPayload() {
+LoadResult PlayerData::LoadPayload() {
     return LoadPayload(ModuleFileName());
 }
 
-int PlayerData::LoadPayload(const std::wstring& programPath) {
-    int result = kNoError;
+LoadResult PlayerData::LoadPayload(const std::wstring& programPath) {
+    LoadResult result = LoadResult::NoError;
     const std::wstring folder = GetExtractFolder();
     const uint64_t size = FileSizeOf(programPath);
 
@@ -83,7 +81,7 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
     if (walk.status != album::WalkStatus::Ok) {
         const std::string where = walk.field.empty() ? "datasize" : walk.field;
         DebugTrace(L"Payload damaged at " + std::wstring(where.begin(), where.end()));
-        return kResourceInstallFailed;
+        return LoadResult::ResourceInstallFailed;
     }
     const album::Layout& layout = walk.layout;
     DebugTrace(L"exeSize = " + Number(layout.exeSize));
@@ -98,7 +96,7 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
     file.bodyEnd = layout.fileSize - album::kTrailerSize;
     if (!ReadExternalDependencies(folder, file)) {
         DebugTrace(L"Reading External Dependency error");
-        return kResourceInstallFailed;
+        return LoadResult::ResourceInstallFailed;
     }
 
     DebugTrace(L"Reading SWF file");
@@ -115,11 +113,11 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
         if (!album::CopyRange(file, layout.movie, movie) || !movie.Commit()) {
             movie.Discard();
             DebugTrace(L"SWF write error");
-            result = kResourceInstallFailed;
+            result = LoadResult::ResourceInstallFailed;
         }
     } else {
         DebugTrace(L"SWF save error");
-        result = kResourceInstallFailed;
+        result = LoadResult::ResourceInstallFailed;
     }
     file.Close();
 

@@ -2,6 +2,7 @@
 // movie control carried in the album, or reports why the album could not be loaded.
 #pragma once
 
+#include "flashcheck/LoadResult.h"
 #include "framework/Dialog.h"
 #include "version/ProductVersion.h"
 
@@ -14,7 +15,7 @@ public:
     // `required` is the version the movie needs.
     // `installerPath` names the carried installer; it is asked when the box comes up, as the
     // working folder is known to the caller (the loader), not to this dialog.
-    StatusDialog(CWnd* parent, int loadResult, std::wstring title, const ProductVersion& required,
+    StatusDialog(CWnd* parent, LoadResult loadResult, std::wstring title, const ProductVersion& required,
                  std::function<std::wstring()> installerPath);
 
 protected:
@@ -29,7 +30,7 @@ private:
     void OfferInstallation(const std::wstring& installerPath);
 
     HICON m_hIcon;
-    int m_loadResult;
+    LoadResult m_loadResult;
     std::wstring m_title;
     ProductVersion m_required;
     std::function<std::wstring()> m_installerPath;
