@@ -1,5 +1,6 @@
 #include "PlayerApp.h"
 
+#include "diagnostics/Diagnostics.h"
 #include "flashcheck/StatusDialog.h"
 #include "player/PlayerDialog.h"
 #include "workspace/ExtractFolder.h"
@@ -16,6 +17,8 @@ BEGIN_MESSAGE_MAP(PlayerApp, CWinApp)
 END_MESSAGE_MAP()
 
 PlayerApp::PlayerApp() : CWinApp(nullptr) {
+    // A working-folder level that cannot be created is shown to the user with the system's text.
+    SetCreationFailureReport(&ReportLastError);
     m_loadResult = LoadPayload();
 }
 
