@@ -1,5 +1,6 @@
 #include "PlayerApp.h"
 
+#include "diagnostics/Diagnostics.h"
 #include "flashcheck/StatusDialog.h"
 #include "player/PlayerDialog.h"
 #include "workspace/ExtractFolder.h"
@@ -16,6 +17,8 @@ BEGIN_MESSAGE_MAP(PlayerApp, CWinApp)
 END_MESSAGE_MAP()
 
 PlayerApp::PlayerApp() : CWinApp(nullptr) {
+    // A working-folder level that cannot be created is shown to the user with the system's text.
+    SetCreationFailureReport(&ReportLastError);
     m_loadResult = LoadPayload();
 }
 
@@ -29,7 +32,7 @@ BOOL PlayerApp::InitInstance() {
     const std::wstring installerPath = InstallerPath(folder);
     const std::wstring moviePath = MoviePath(folder);
 
-    if (m_loadResult != 0 || !m_flashPresent) {
+    if (m_loadResult != LoadResult::NoError || !m_flashPresent) {
         StatusDialog status(nullptr, m_loadResult, m_titleText, m_requiredVersion,
                             [] { return InstallerPath(GetExtractFolder()); });
         if (status.DoModal() == IDOK)

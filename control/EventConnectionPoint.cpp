@@ -2,6 +2,7 @@
 
 #include "control/ControlGuids.h"
 #include "control/MovieControlIds.h"
+#include "platform/ComObject.h"
 #include "platform/OleScopes.h"
 
 #include <olectl.h>
@@ -15,26 +16,9 @@ UniqueBstr MakeBstr(std::u16string_view text) noexcept {
     return UniqueBstr(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), UINT(text.size())));
 }
 
-class SinglePointEnumerator final : public IEnumConnectionPoints {
+class SinglePointEnumerator final : public ComObject<IEnumConnectionPoints> {
 public:
     SinglePointEnumerator(IConnectionPoint* point, ULONG position) noexcept : m_point(point), m_position(position) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) noexcept override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IEnumConnectionPoints) {
-            *object = static_cast<IEnumConnectionPoints*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ULONG(InterlockedIncrement(&m_refs)); }
-    ULONG STDMETHODCALLTYPE Release() noexcept override {
-        const LONG left = InterlockedDecrement(&m_refs);
-        if (left == 0) delete this;
-        return ULONG(left);
-    }
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** points, ULONG* fetched) noexcept override {
         if (!points || (count != 1 && !fetched)) return E_POINTER;
@@ -64,7 +48,11 @@ public:
     }
 
 private:
-    LONG m_refs = 1;
+    IUnknown* FindInterface(REFIID iid) noexcept override {
+        IEnumConnectionPoints* const self = this;
+        return FindIn(iid, {{IID_IUnknown, self}, {IID_IEnumConnectionPoints, self}});
+    }
+
     ComRef<IConnectionPoint> m_point;
     ULONG m_position;
 };

@@ -41,29 +41,23 @@ HRESULT MovieControl::Create(REFIID iid, void** object) noexcept {
     return hr;
 }
 
-HRESULT MovieControl::QueryInterface(REFIID iid, void** object) noexcept {
-    if (!object) return E_POINTER;
-    IUnknown* found = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDispatch) found = static_cast<IDispatch*>(this);
-    else if (iid == IID_IOleObject) found = static_cast<IOleObject*>(this);
-    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject) found = static_cast<IOleInPlaceObject*>(this);
-    else if (iid == IID_IOleInPlaceActiveObject) found = static_cast<IOleInPlaceActiveObject*>(this);
-    else if (iid == IID_IOleControl) found = static_cast<IOleControl*>(this);
-    else if (iid == IID_IPersist || iid == IID_IPersistStreamInit) found = static_cast<IPersistStreamInit*>(this);
-    else if (iid == IID_IConnectionPointContainer) found = static_cast<IConnectionPointContainer*>(this);
-    else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) found = static_cast<IProvideClassInfo2*>(this);
-    *object = found;
-    if (!found) return E_NOINTERFACE;
-    found->AddRef();
-    return S_OK;
-}
-
-ULONG MovieControl::AddRef() noexcept { return ULONG(InterlockedIncrement(&m_refs)); }
-
-ULONG MovieControl::Release() noexcept {
-    const LONG left = InterlockedDecrement(&m_refs);
-    if (left == 0) delete this;
-    return ULONG(left);
+IUnknown* MovieControl::FindInterface(REFIID iid) noexcept {
+    IDispatch* const dispatch = this;
+    IOleInPlaceObject* const inPlace = this;
+    IPersistStreamInit* const persist = this;
+    IProvideClassInfo2* const classInfo = this;
+    return FindIn(iid, {{IID_IUnknown, dispatch},
+                        {IID_IDispatch, dispatch},
+                        {IID_IOleObject, static_cast<IOleObject*>(this)},
+                        {IID_IOleWindow, inPlace},
+                        {IID_IOleInPlaceObject, inPlace},
+                        {IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this)},
+                        {IID_IOleControl, static_cast<IOleControl*>(this)},
+                        {IID_IPersist, persist},
+                        {IID_IPersistStreamInit, persist},
+                        {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
+                        {IID_IProvideClassInfo, classInfo},
+                        {IID_IProvideClassInfo2, classInfo}});
 }
 
 // --- Events ---------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "control/StageRenderer.h"
 #include "StageWindow.h"
 #include "control/Timeline.h"
+#include "platform/ComObject.h"
 #include "platform/ComRef.h"
 
 #include <ocidl.h>
@@ -21,26 +22,20 @@
 
 namespace control {
 
-class MovieControl final : public IDispatch,
-                           public IOleObject,
-                           public IOleInPlaceObject,
-                           public IOleInPlaceActiveObject,
-                           public IOleControl,
-                           public IPersistStreamInit,
-                           public IConnectionPointContainer,
-                           public IProvideClassInfo2,
+class MovieControl final : public ComDispatchObject<IOleObject,
+                                                    IOleInPlaceObject,
+                                                    IOleInPlaceActiveObject,
+                                                    IOleControl,
+                                                    IPersistStreamInit,
+                                                    IConnectionPointContainer,
+                                                    IProvideClassInfo2>,
                            private StageWindowHost {
 public:
     // A new control with one reference, queried for `iid`.
     static HRESULT Create(REFIID iid, void** object) noexcept;
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) noexcept override;
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override;
-    ULONG STDMETHODCALLTYPE Release() noexcept override;
-
     // IDispatch, without a type library: names and ids come from a table (MovieControlIds.h).
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
+    // GetTypeInfoCount (none) is the base's.
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) noexcept override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
                                             DISPID* ids) noexcept override;
@@ -112,7 +107,9 @@ public:
 
 private:
     MovieControl() noexcept;
-    ~MovieControl();
+    ~MovieControl() override;
+
+    IUnknown* FindInterface(REFIID iid) noexcept override;
 
     // StageWindowHost
     void OnFrameTimer() noexcept override;
@@ -124,7 +121,6 @@ private:
     void OpenMovie(std::wstring path) noexcept;
     void StartPlayback() noexcept;
 
-    LONG m_refs = 1;
     ComRef<IOleClientSite> m_clientSite;
     ComRef<IOleInPlaceSite> m_inPlaceSite;  // set while in-place active
     RECT m_position{};                      // in the site window's client coordinates

@@ -50,12 +50,6 @@ HRESULT ReturnInteger(uint32_t value, VARIANT* result) noexcept {
 
 }  // namespace
 
-HRESULT MovieControl::GetTypeInfoCount(UINT* count) noexcept {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
 HRESULT MovieControl::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
     if (!info) return E_POINTER;
     *info = nullptr;

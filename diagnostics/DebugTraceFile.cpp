@@ -4,23 +4,14 @@
 #include "diagnostics/Diagnostics.h"
 
 #include "platform/Handles.h"
+#include "utf/Utf.h"
 
 #include <windows.h>
 
 namespace {
 
 std::string ToUtf8Line(const std::wstring& message) {
-    std::string line;
-    if (!message.empty()) {
-        const int size = static_cast<int>(message.size());
-        const int bytes = WideCharToMultiByte(CP_UTF8, 0, message.data(), size, nullptr, 0,
-                                              nullptr, nullptr);
-        if (bytes > 0) {
-            line.resize(static_cast<size_t>(bytes));
-            WideCharToMultiByte(CP_UTF8, 0, message.data(), size, line.data(), bytes, nullptr,
-                                nullptr);
-        }
-    }
+    std::string line = utf::Utf8FromWide(message);
     line += "\r\n";
     return line;
 }

@@ -70,23 +70,16 @@ bool ModuleVersion::Load(const std::wstring& path) {
     return m_fixed.dwSignature == kFixedInfoSignature;
 }
 
-bool ModuleVersion::IsAtLeast(const std::wstring& path, const uint32_t required[4]) {
-    if (!Load(path))
-        return false;
-    const uint32_t installed[4] = {HIWORD(m_fixed.dwFileVersionMS), LOWORD(m_fixed.dwFileVersionMS),
-                                   HIWORD(m_fixed.dwFileVersionLS), LOWORD(m_fixed.dwFileVersionLS)};
-    for (int part = 0; part < 4; ++part) {
-        if (installed[part] < required[part])
-            return false;
-        if (installed[part] > required[part])
-            return true;
-    }
-    return true;
+ProductVersion ModuleVersion::FileVersion() const {
+    return {HIWORD(m_fixed.dwFileVersionMS), LOWORD(m_fixed.dwFileVersionMS),
+            HIWORD(m_fixed.dwFileVersionLS), LOWORD(m_fixed.dwFileVersionLS)};
 }
 
-bool CheckModuleVersion(const std::wstring& path, uint32_t major, uint32_t minor,
-                        uint32_t release, uint32_t build) {
-    const uint32_t required[4] = {major, minor, release, build};
+bool ModuleVersion::IsAtLeast(const std::wstring& path, const ProductVersion& required) {
+    return Load(path) && FileVersion() >= required;
+}
+
+bool CheckModuleVersion(const std::wstring& path, const ProductVersion& required) {
     ModuleVersion version;
     return version.IsAtLeast(path, required);
 }

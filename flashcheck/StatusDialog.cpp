@@ -20,13 +20,13 @@ BEGIN_MESSAGE_MAP(StatusDialog, CDialog)
     ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-StatusDialog::StatusDialog(CWnd* parent, int loadResult, std::wstring title, const uint32_t required[4],
+StatusDialog::StatusDialog(CWnd* parent, LoadResult loadResult, std::wstring title, const ProductVersion& required,
                            std::function<std::wstring()> installerPath)
     : CDialog(IDD_STATUS, parent),
       m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_APP))),
       m_loadResult(loadResult),
       m_title(std::move(title)),
-      m_required{required[0], required[1], required[2], required[3]},
+      m_required(required),
       m_installerPath(std::move(installerPath)) {}
 
 BOOL StatusDialog::OnInitDialog() {
@@ -47,18 +47,18 @@ void StatusDialog::OnTimer(UINT_PTR id) {
     KillTimer(kStartTimer);
     const std::wstring installerPath = m_installerPath();
     switch (m_loadResult) {
-    case 0:
+    case LoadResult::NoError:
         OfferInstallation(installerPath);
         break;
-    case 1:
+    case LoadResult::MovieNotFound:
         ShowBox(IDS_MOVIE_NOT_FOUND, IDS_ERROR_TITLE, MB_OK);
         OnCancel();
         break;
-    case 2:
+    case LoadResult::TempWriteFailed:
         ShowBox(IDS_TEMP_WRITE_FAILED, IDS_ERROR_TITLE, MB_OK);
         OnCancel();
         break;
-    case 3:
+    case LoadResult::ResourceInstallFailed:
         ShowBox(IDS_RESOURCE_INSTALL_FAILED, IDS_ERROR_TITLE, MB_OK);
         OnCancel();
         break;
@@ -75,7 +75,7 @@ void StatusDialog::OfferInstallation(const std::wstring& installerPath) {
         return;
     }
     RunAndWait(installerPath, L"/Q");
-    if (CheckModuleVersion(FlashOcxPath(), m_required[0], m_required[1], m_required[2], m_required[3])) {
+    if (CheckModuleVersion(FlashOcxPath(), m_required)) {
         OnOK();
     } else {
         ShowBox(IDS_INSTALL_FAILED, IDS_ERROR_TITLE, MB_OK);

@@ -247,35 +247,18 @@ HRESULT ControlSite::DeliverEvent(DISPID dispid, const DISPPARAMS& params) noexc
 
 // --- IUnknown -------------------------------------------------------------------------------
 
-STDMETHODIMP ControlSite::QueryInterface(REFIID iid, void** out) noexcept {
-    if (out == nullptr)
-        return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite))
-        *out = static_cast<IOleClientSite*>(this);
-    else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceSite))
-        *out = static_cast<IOleInPlaceSite*>(this);
-    else if (IsEqualIID(iid, IID_IOleInPlaceUIWindow) || IsEqualIID(iid, IID_IOleInPlaceFrame))
-        *out = static_cast<IOleInPlaceFrame*>(this);
-    else if (IsEqualIID(iid, IID_IOleControlSite))
-        *out = static_cast<IOleControlSite*>(this);
-    else if (IsEqualIID(iid, IID_IDispatch))
-        *out = static_cast<IDispatch*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ControlSite::AddRef() noexcept {
-    return ++m_refs;
-}
-
-STDMETHODIMP_(ULONG) ControlSite::Release() noexcept {
-    const ULONG refs = --m_refs;
-    if (refs == 0)
-        delete this;
-    return refs;
+IUnknown* ControlSite::FindInterface(REFIID iid) noexcept {
+    IOleClientSite* const client = this;
+    IOleInPlaceSite* const inPlace = this;
+    IOleInPlaceFrame* const frame = this;
+    return FindIn(iid, {{IID_IUnknown, client},
+                        {IID_IOleClientSite, client},
+                        {IID_IOleWindow, inPlace},
+                        {IID_IOleInPlaceSite, inPlace},
+                        {IID_IOleInPlaceUIWindow, frame},
+                        {IID_IOleInPlaceFrame, frame},
+                        {IID_IOleControlSite, static_cast<IOleControlSite*>(this)},
+                        {IID_IDispatch, static_cast<IDispatch*>(this)}});
 }
 
 // --- IOleClientSite: a dialog has no storage and no monikers ---------------------------------
@@ -430,23 +413,6 @@ STDMETHODIMP ControlSite::OnFocus(BOOL) noexcept { return S_OK; }
 STDMETHODIMP ControlSite::ShowPropertyFrame() noexcept { return E_NOTIMPL; }
 
 // --- IDispatch: ambient properties -----------------------------------------------------------
-
-STDMETHODIMP ControlSite::GetTypeInfoCount(UINT* count) noexcept {
-    if (count == nullptr)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP ControlSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
-    if (info)
-        *info = nullptr;
-    return DISP_E_BADINDEX;
-}
-
-STDMETHODIMP ControlSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept {
-    return DISP_E_UNKNOWNNAME;  // ambient properties are asked for by DISPID
-}
 
 STDMETHODIMP ControlSite::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
                                  EXCEPINFO*, UINT*) noexcept {

@@ -4,45 +4,9 @@
 
 EventSink::EventSink(ControlSite& site, REFIID eventsIid) : m_site(&site), m_eventsIid(eventsIid) {}
 
-STDMETHODIMP EventSink::QueryInterface(REFIID iid, void** out) noexcept {
-    if (out == nullptr)
-        return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-        IsEqualIID(iid, m_eventsIid)) {
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) EventSink::AddRef() noexcept {
-    return ++m_refs;
-}
-
-STDMETHODIMP_(ULONG) EventSink::Release() noexcept {
-    const ULONG refs = --m_refs;
-    if (refs == 0)
-        delete this;
-    return refs;
-}
-
-STDMETHODIMP EventSink::GetTypeInfoCount(UINT* count) noexcept {
-    if (count == nullptr)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
-    if (info)
-        *info = nullptr;
-    return DISP_E_BADINDEX;  // the sink carries no type information
-}
-
-STDMETHODIMP EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept {
-    return DISP_E_UNKNOWNNAME;  // events are identified by DISPID only
+IUnknown* EventSink::FindInterface(REFIID iid) noexcept {
+    IDispatch* self = this;
+    return FindIn(iid, {{IID_IUnknown, self}, {IID_IDispatch, self}, {m_eventsIid, self}});
 }
 
 STDMETHODIMP EventSink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,

@@ -7,6 +7,7 @@
 #include "ControlInstall.h"
 #include "InstallerResources.h"
 #include "platform/Handles.h"
+#include "utf/Utf.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -50,9 +51,7 @@ Action ActionFromArguments() {
 void ShowText(const wchar_t* text, UINT style) {
     const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     if (out && out != INVALID_HANDLE_VALUE && ::GetFileType(out) != FILE_TYPE_UNKNOWN) {
-        const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-        std::string utf8(size_t(size > 0 ? size - 1 : 0), '\0');
-        ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+        const std::string utf8 = utf::Utf8FromWide(text);
         DWORD written = 0;
         if (::WriteFile(out, utf8.data(), DWORD(utf8.size()), &written, nullptr))
             return;

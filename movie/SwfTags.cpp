@@ -1,5 +1,7 @@
 #include "movie/SwfTags.h"
 
+#include "utf/Utf.h"
+
 #include <cstring>
 
 namespace movie {
@@ -32,37 +34,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
         if (a != b) return false;
     }
     return true;
-}
-
-void AppendCodePoint(std::u16string& out, uint32_t cp) {
-    if (cp < 0x10000) {
-        out.push_back(char16_t(cp));
-    } else {
-        cp -= 0x10000;
-        out.push_back(char16_t(0xD800 + (cp >> 10)));
-        out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
-    }
-}
-
-// Decodes one UTF-8 sequence at `i`; nullopt (and `i` unchanged) when it is malformed.
-std::optional<uint32_t> DecodeUtf8At(std::string_view s, size_t& i) {
-    const uint8_t lead = uint8_t(s[i]);
-    size_t extra;
-    uint32_t cp, min;
-    if (lead < 0x80) { ++i; return lead; }
-    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; min = 0x80; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; min = 0x800; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; min = 0x10000; }
-    else return std::nullopt;
-    if (s.size() - i <= extra) return std::nullopt;
-    for (size_t k = 1; k <= extra; ++k) {
-        const uint8_t c = uint8_t(s[i + k]);
-        if ((c & 0xC0) != 0x80) return std::nullopt;
-        cp = cp << 6 | (c & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-    i += extra + 1;
-    return cp;
 }
 
 }  // namespace
@@ -182,21 +153,10 @@ TimelineScan ScanTimeline(const uint8_t* image, size_t size, size_t tagsOffset) 
 }
 
 std::u16string DecodeSwfText(std::string_view bytes, uint8_t version) {
+    if (version >= 6) return utf::DecodeUtf8Lossy(bytes);
     std::u16string out;
     out.reserve(bytes.size());
-    if (version < 6) {
-        for (char c : bytes) out.push_back(char16_t(uint8_t(c)));
-        return out;
-    }
-    size_t i = 0;
-    while (i < bytes.size()) {
-        if (auto cp = DecodeUtf8At(bytes, i)) {
-            AppendCodePoint(out, *cp);
-        } else {
-            out.push_back(u'\uFFFD');
-            ++i;
-        }
-    }
+    for (char c : bytes) out.push_back(char16_t(uint8_t(c)));
     return out;
 }
 

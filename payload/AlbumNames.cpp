@@ -4,24 +4,10 @@
 #include "payload/AlbumNames.h"
 
 #include "payload/AlbumFormat.h"
+#include "utf/Utf.h"
 
 namespace album {
 namespace {
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-bool HasUnpairedSurrogate(std::u16string_view name) {
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (IsHighSurrogate(name[i])) {
-            if (i + 1 == name.size() || !IsLowSurrogate(name[i + 1])) return true;
-            ++i;
-        } else if (IsLowSurrogate(name[i])) {
-            return true;
-        }
-    }
-    return false;
-}
 
 char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
 
@@ -82,7 +68,7 @@ const char* NameProblem(std::u16string_view name) {
             return "the name has one of the characters < > \" | ? *";
         }
     }
-    if (HasUnpairedSurrogate(name)) return "the name has an unpaired UTF-16 surrogate";
+    if (utf::HasUnpairedSurrogate(name)) return "the name has an unpaired UTF-16 surrogate";
     if (name.back() == u'.' || name.back() == u' ') return "the name ends in a dot or a space";
     if (IsDeviceName(name)) return "the name is a reserved device name (CON, PRN, AUX, NUL, COMn, LPTn)";
     return nullptr;

@@ -7,6 +7,7 @@
 #include "workspace/ExtractFolder.h"
 #include "platform/GrowingBuffer.h"
 #include "workspace/ResolvedPath.h"
+#include "utf/Utf.h"
 
 #include <windows.h>
 
@@ -14,8 +15,6 @@
 
 namespace {
 
-constexpr int kNoError = 0;
-constexpr int kResourceInstallFailed = 3;
 
 // Trace texts carry numbers as signed decimal, so stored values of 2^31 or more show negative.
 std::wstring Number(uint32_t value) {
@@ -24,17 +23,13 @@ std::wstring Number(uint32_t value) {
     return text;
 }
 
-std::wstring FromUtf16(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
 // Where an extra file goes. A name the tool would not store (one ending in a dot or a space, a
 // stream, characters a file system may reject) is given to the system literally, so that it
 // writes that very name or refuses it, and never a name it made from it (without the dot).
 std::wstring DependencyPath(const std::wstring& folder, const std::u16string& name) {
     if (album::IsSafeFileName(name))
-        return folder + L"\\" + FromUtf16(name);
-    return LiteralPath(folder, FromUtf16(name));
+        return folder + L"\\" + utf::ToWide(name);
+    return LiteralPath(folder, utf::ToWide(name));
 }
 
 uint32_t ReadU32At(AlbumFile& file, uint64_t offset) {
@@ -47,11 +42,11 @@ uint32_t ReadU32At(AlbumFile& file, uint64_t offset) {
 }  // namespace
 
 std::wstring InstallerPath(const std::wstring& folder) {
-    return folder + L"\\" + FromUtf16(album::kInstallerFileName);
+    return folder + L"\\" + utf::ToWide(album::kInstallerFileName);
 }
 
 std::wstring MoviePath(const std::wstring& folder) {
-    return folder + L"\\" + FromUtf16(album::kMovieFileName);
+    return folder + L"\\" + utf::ToWide(album::kMovieFileName);
 }
 
 uint64_t FileSizeOf(const std::wstring& path) {
@@ -63,12 +58,12 @@ uint64_t FileSizeOf(const std::wstring& path) {
     return uint64_t(size.QuadPart);
 }
 
-int PlayerData::LoadPayload() {
+LoadResult PlayerData::LoadPayload() {
     return LoadPayload(ModuleFileName());
 }
 
-int PlayerData::LoadPayload(const std::wstring& programPath) {
-    int result = kNoError;
+LoadResult PlayerData::LoadPayload(const std::wstring& programPath) {
+    LoadResult result = LoadResult::NoError;
     const std::wstring folder = GetExtractFolder();
     const uint64_t size = FileSizeOf(programPath);
 
@@ -86,14 +81,11 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
     if (walk.status != album::WalkStatus::Ok) {
         const std::string where = walk.field.empty() ? "datasize" : walk.field;
         DebugTrace(L"Payload damaged at " + std::wstring(where.begin(), where.end()));
-        return kResourceInstallFailed;
+        return LoadResult::ResourceInstallFailed;
     }
     const album::Layout& layout = walk.layout;
     DebugTrace(L"exeSize = " + Number(layout.exeSize));
-    m_requiredVersion[0] = layout.required.major;
-    m_requiredVersion[1] = layout.required.minor;
-    m_requiredVersion[2] = layout.required.release;
-    m_requiredVersion[3] = layout.required.build;
+    m_requiredVersion = layout.required;
 
     // A machine that already has the control still plays the movie without the installer.
     if (!WriteFileFromRange(InstallerPath(folder), file, layout.installer))
@@ -104,14 +96,14 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
     file.bodyEnd = layout.fileSize - album::kTrailerSize;
     if (!ReadExternalDependencies(folder, file)) {
         DebugTrace(L"Reading External Dependency error");
-        return kResourceInstallFailed;
+        return LoadResult::ResourceInstallFailed;
     }
 
     DebugTrace(L"Reading SWF file");
     DebugTrace(L"Reading SWF size = " + Number(layout.swfSize));
     m_width = layout.width;
     m_height = layout.height;
-    m_titleText = FromUtf16(layout.title);
+    m_titleText = utf::ToWide(layout.title);
 
     const std::wstring moviePath = MoviePath(folder);
     DebugTrace(L"SWF is saved into " + moviePath);
@@ -121,16 +113,15 @@ int PlayerData::LoadPayload(const std::wstring& programPath) {
         if (!album::CopyRange(file, layout.movie, movie) || !movie.Commit()) {
             movie.Discard();
             DebugTrace(L"SWF write error");
-            result = kResourceInstallFailed;
+            result = LoadResult::ResourceInstallFailed;
         }
     } else {
         DebugTrace(L"SWF save error");
-        result = kResourceInstallFailed;
+        result = LoadResult::ResourceInstallFailed;
     }
     file.Close();
 
-    if (!CheckModuleVersion(FlashOcxPath(), m_requiredVersion[0], m_requiredVersion[1], m_requiredVersion[2],
-                            m_requiredVersion[3])) {
+    if (!CheckModuleVersion(FlashOcxPath(), m_requiredVersion)) {
         DebugTrace(L"No flash player detected");
         m_flashPresent = false;
     }

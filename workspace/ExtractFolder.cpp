@@ -9,9 +9,16 @@
 
 namespace {
 
+CreationFailureReport g_creationFailureReport = nullptr;
+
+void Report(CreationFailureReport report) {
+    if (report)
+        report();
+}
+
 // Makes one of the two shared upper levels. An existing level is fine; a failure is shown and
 // the build carries on, so the failure surfaces when files are written into the folder.
-void MakeSharedLevel(const std::wstring& path) {
+void MakeSharedLevel(const std::wstring& path, CreationFailureReport report) {
     DebugTrace(L"Creating directory " + path);
     if (DirectoryExists(path)) {
         DebugTrace(L"Dir already exist");
@@ -19,7 +26,7 @@ void MakeSharedLevel(const std::wstring& path) {
         DebugTrace(L"Directory does not exist yet. About to create one");
         if (!CreateDirectoryW(path.c_str(), nullptr)) {
             DebugTrace(L"Dir creation error");
-            ReportLastError();
+            Report(report);
         }
     }
     if (!DirectoryExists(path))
@@ -31,7 +38,7 @@ enum class Claim { Taken, Occupied, Failed };
 // Tries to create the per-run level under one number. The creation itself is the decisive
 // test: of two runs that drew the same number only one can create the folder, and the other
 // sees ERROR_ALREADY_EXISTS and moves on.
-Claim ClaimNumberedLevel(const std::wstring& path) {
+Claim ClaimNumberedLevel(const std::wstring& path, CreationFailureReport report) {
     DebugTrace(L"Creating directory " + path);
     if (DirectoryExists(path)) {
         DebugTrace(L"Dir already exist");
@@ -48,7 +55,7 @@ Claim ClaimNumberedLevel(const std::wstring& path) {
         return Claim::Occupied;
     }
     DebugTrace(L"Dir creation error");
-    ReportLastError();
+    Report(report);
     if (!DirectoryExists(path))
         DebugTrace(L"Created dir does not exist");
     return Claim::Failed;
@@ -56,11 +63,12 @@ Claim ClaimNumberedLevel(const std::wstring& path) {
 
 // Draws numbers until a level of this run's own is created or creation fails for another
 // reason. When every draw is occupied, the last one is taken over as it is.
-std::wstring MakeNumberedLevel(const std::wstring& parent, FolderNumbers& numbers) {
+std::wstring MakeNumberedLevel(const std::wstring& parent, FolderNumbers& numbers,
+                               CreationFailureReport report) {
     std::wstring path;
     for (int draw = 0; draw < kMaxFolderNumberDraws; ++draw) {
         path = parent + L"\\" + std::to_wstring(numbers.Next());
-        if (ClaimNumberedLevel(path) != Claim::Occupied)
+        if (ClaimNumberedLevel(path, report) != Claim::Occupied)
             break;
     }
     return path;
@@ -68,13 +76,17 @@ std::wstring MakeNumberedLevel(const std::wstring& parent, FolderNumbers& number
 
 }  // namespace
 
-std::wstring BuildExtractFolder(uint32_t seed) {
+void SetCreationFailureReport(CreationFailureReport report) {
+    g_creationFailureReport = report;
+}
+
+std::wstring BuildExtractFolder(uint32_t seed, CreationFailureReport report) {
     std::wstring path = TempBase() + L"\\CorvaneWorkspace";
-    MakeSharedLevel(path);
+    MakeSharedLevel(path, report);
     path += L"\\Temp";
-    MakeSharedLevel(path);
+    MakeSharedLevel(path, report);
     FolderNumbers numbers(seed);
-    return MakeNumberedLevel(path, numbers);
+    return MakeNumberedLevel(path, numbers, report);
 }
 
 std::wstring GetExtractFolder() {
@@ -85,7 +97,7 @@ std::wstring GetExtractFolder() {
     DebugTrace(L"BEGIN GetExtractFolder");
     if (!built) {
         built = true;
-        cache = BuildExtractFolder(GetTickCount());
+        cache = BuildExtractFolder(GetTickCount(), g_creationFailureReport);
     }
     DebugTrace(L"END GetExtractFolder");
     return cache;

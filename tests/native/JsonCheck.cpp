@@ -1,5 +1,7 @@
 #include "JsonCheck.h"
 
+#include "utf/Utf.h"
+
 namespace testing_support {
 namespace {
 
@@ -119,28 +121,12 @@ private:
         return true;
     }
 
-    static void AppendUtf8(std::string& out, unsigned c) {
-        if (c < 0x80) out.push_back(char(c));
-        else if (c < 0x800) out += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
-        else if (c < 0x10000) out += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
-        else out += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
-    }
-
     // Raw UTF-8 inside a string must be well formed.
     bool Utf8Sequence(std::string& out) {
-        const unsigned char lead = m_s[m_i];
-        size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
-        if (length == 0 || m_s.size() - m_i < length) return Fail("malformed UTF-8");
-        unsigned c = lead & (0x7F >> length);
-        for (size_t k = 1; k < length; ++k) {
-            const unsigned char next = m_s[m_i + k];
-            if ((next & 0xC0) != 0x80) return Fail("malformed UTF-8");
-            c = c << 6 | (next & 0x3F);
-        }
-        const unsigned minimum = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-        if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return Fail("malformed UTF-8");
-        out.append(m_s.substr(m_i, length));
-        m_i += length;
+        const size_t start = m_i;
+        char32_t c;
+        if (!utf::DecodeUtf8At(m_s, m_i, c)) return Fail("malformed UTF-8");
+        out.append(m_s.substr(start, m_i - start));
         return true;
     }
 
@@ -180,13 +166,13 @@ private:
                     unsigned low;
                     if (!Hex4(low)) return false;
                     if (low >= 0xDC00 && low <= 0xDFFF) {
-                        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                        utf::AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                         break;
                     }
                     m_i = back;
                 }
                 // A lone surrogate escape is valid JSON text; it reads as U+FFFD here.
-                AppendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? 0xFFFD : unit);
+                utf::AppendUtf8(out, utf::IsSurrogate(unit) ? utf::kReplacement : char32_t(unit));
                 break;
             }
             default: return Fail("unknown escape");

@@ -4,6 +4,7 @@
 #include "JsonCheck.h"
 #include "RunProgram.h"
 #include "movie/SwfWriter.h"
+#include "utf/Utf.h"
 
 #include <gtest/gtest.h>
 
@@ -79,10 +80,7 @@ struct RawAlbum {
 
 std::string AsString(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-std::string Utf8(const std::u16string& text) {
-    const auto bytes = fs::path(text).u8string();
-    return std::string(bytes.begin(), bytes.end());
-}
+std::string Utf8(const std::u16string& text) { return utf::EncodeUtf8(text); }
 
 std::string Counting(size_t size, unsigned seed) {
     std::string bytes(size, '\0');

@@ -1,5 +1,6 @@
 // The working folder under Wine: its base, its three levels, the number it draws, the
 // traces and reports on the way, and the process-wide cache.
+#include "diagnostics/Diagnostics.h"
 #include "workspace/ExtractFolder.h"
 #include "workspace/ExtractFolderBuild.h"
 #include "workspace/FolderNumbers.h"
@@ -144,7 +145,7 @@ TEST_F(WorkingFolder, CreatesTheThreeLevelsBelowTheBase) {
     MakeFolder(folder / L"wsrel");
     ScopedEnvironment tmp(L"TMP", L"wsrel");
 
-    EXPECT_EQ(BuildExtractFolder(0), L"wsrel\\CorvaneWorkspace\\Temp\\38");
+    EXPECT_EQ(BuildExtractFolder(0, &ReportLastError), L"wsrel\\CorvaneWorkspace\\Temp\\38");
     EXPECT_EQ(RecordedTraces(), Join({Created(L"wsrel\\CorvaneWorkspace"),
                                       Created(L"wsrel\\CorvaneWorkspace\\Temp"),
                                       Created(L"wsrel\\CorvaneWorkspace\\Temp\\38")}));
@@ -154,10 +155,10 @@ TEST_F(WorkingFolder, CreatesTheThreeLevelsBelowTheBase) {
 TEST_F(WorkingFolder, LaterRunsShareTheUpperLevels) {
     MakeFolder(folder / L"wsrel");
     ScopedEnvironment tmp(L"TMP", L"wsrel");
-    BuildExtractFolder(0);
+    BuildExtractFolder(0, &ReportLastError);
     ClearTraces();
 
-    EXPECT_EQ(BuildExtractFolder(1), L"wsrel\\CorvaneWorkspace\\Temp\\41");
+    EXPECT_EQ(BuildExtractFolder(1, &ReportLastError), L"wsrel\\CorvaneWorkspace\\Temp\\41");
     EXPECT_EQ(RecordedTraces(), Join({Existing(L"wsrel\\CorvaneWorkspace"),
                                       Existing(L"wsrel\\CorvaneWorkspace\\Temp"),
                                       Created(L"wsrel\\CorvaneWorkspace\\Temp\\41")}));
@@ -168,8 +169,8 @@ TEST_F(WorkingFolder, LaterRunsShareTheUpperLevels) {
 TEST_F(WorkingFolder, NumbersRunFromZeroTo32767) {
     MakeFolder(folder / L"wsrel");
     ScopedEnvironment tmp(L"TMP", L"wsrel");
-    EXPECT_EQ(BuildExtractFolder(20057), L"wsrel\\CorvaneWorkspace\\Temp\\0");
-    EXPECT_EQ(BuildExtractFolder(30091), L"wsrel\\CorvaneWorkspace\\Temp\\32767");
+    EXPECT_EQ(BuildExtractFolder(20057, &ReportLastError), L"wsrel\\CorvaneWorkspace\\Temp\\0");
+    EXPECT_EQ(BuildExtractFolder(30091, &ReportLastError), L"wsrel\\CorvaneWorkspace\\Temp\\32767");
     EXPECT_TRUE(IsFolder(folder / L"wsrel\\CorvaneWorkspace\\Temp\\0"));
     EXPECT_TRUE(IsFolder(folder / L"wsrel\\CorvaneWorkspace\\Temp\\32767"));
 }
@@ -180,7 +181,7 @@ TEST_F(WorkingFolder, OnAnotherDrive) {
     DeleteTree(L"D:\\CorvaneWorkspace");
     ScopedEnvironment tmp(L"TMP", L"D:/tmp");
 
-    EXPECT_EQ(BuildExtractFolder(0), L"D:\\CorvaneWorkspace\\Temp\\38");
+    EXPECT_EQ(BuildExtractFolder(0, &ReportLastError), L"D:\\CorvaneWorkspace\\Temp\\38");
     EXPECT_TRUE(IsFolder(L"D:\\CorvaneWorkspace\\Temp\\38"));
     DeleteTree(L"D:\\CorvaneWorkspace");
 }
@@ -192,7 +193,7 @@ TEST_F(WorkingFolder, EmptyBaseIsTheRootOfTheCurrentDrive) {
     ScopedCurrentDirectory onDriveD(L"D:\\tmp");
     ScopedEnvironment tmp(L"TMP", std::nullopt);
 
-    EXPECT_EQ(BuildExtractFolder(1), L"\\CorvaneWorkspace\\Temp\\41");
+    EXPECT_EQ(BuildExtractFolder(1, &ReportLastError), L"\\CorvaneWorkspace\\Temp\\41");
     EXPECT_TRUE(IsFolder(L"D:\\CorvaneWorkspace\\Temp\\41"));
     DeleteTree(L"D:\\CorvaneWorkspace");
 }
@@ -202,7 +203,7 @@ TEST_F(WorkingFolder, TmpLongerThan240UnitsPutsTheLevelsBelowTestSwf) {
     // build does not create itself.
     MakeFolder(folder / L"test.swf");
     ScopedEnvironment tmp(L"TMP", PaddedName(folder.Path(), 250));
-    EXPECT_EQ(BuildExtractFolder(0), L"test.swf\\CorvaneWorkspace\\Temp\\38");
+    EXPECT_EQ(BuildExtractFolder(0, &ReportLastError), L"test.swf\\CorvaneWorkspace\\Temp\\38");
     EXPECT_TRUE(IsFolder(folder / L"test.swf\\CorvaneWorkspace\\Temp\\38"));
 }
 
@@ -219,7 +220,7 @@ TEST_F(WorkingFolder, DrawsAgainWhenTheNumberIsTaken) {
     MakeFile(folder / (temp + L"\\7719"));
     ScopedEnvironment tmp(L"TMP", L"wsrel");
 
-    EXPECT_EQ(BuildExtractFolder(0), temp + L"\\21238");
+    EXPECT_EQ(BuildExtractFolder(0, &ReportLastError), temp + L"\\21238");
     EXPECT_EQ(RecordedTraces(),
               Join({Existing(L"wsrel\\CorvaneWorkspace"), Existing(temp), Existing(temp + L"\\38"),
                     LostTheRace(temp + L"\\7719"), Created(temp + L"\\21238")}));
@@ -245,7 +246,7 @@ TEST_F(WorkingFolder, TakesOverTheLastDrawWhenEveryDrawIsTaken) {
     ScopedEnvironment tmp(L"TMP", L"wsrel");
 
     MessageBoxWatcher watcher(IDOK);
-    EXPECT_EQ(BuildExtractFolder(1), last);
+    EXPECT_EQ(BuildExtractFolder(1, &ReportLastError), last);
     EXPECT_TRUE(watcher.Stop().empty());
     EXPECT_EQ(RecordedTraces(), expected);
     EXPECT_FALSE(IsFolder(folder / notDrawn));
@@ -264,7 +265,7 @@ TEST_F(WorkingFolder, ReportsAnyOtherCreationFailureAndDrawsNoMore) {
     ASSERT_FALSE(noPath.empty());
 
     MessageBoxWatcher watcher(IDOK);
-    EXPECT_EQ(BuildExtractFolder(0), L"wsrel\\CorvaneWorkspace\\Temp\\38");
+    EXPECT_EQ(BuildExtractFolder(0, &ReportLastError), L"wsrel\\CorvaneWorkspace\\Temp\\38");
     const std::vector<ShownBox>& boxes = watcher.Stop();
 
     EXPECT_EQ(RecordedTraces(),
@@ -278,6 +279,31 @@ TEST_F(WorkingFolder, ReportsAnyOtherCreationFailureAndDrawsNoMore) {
     EXPECT_EQ(boxes[0].text, exists);
     EXPECT_EQ(boxes[1].caption, L"Error");
     EXPECT_EQ(boxes[1].text, noPath);
+}
+
+// The folder code itself shows nothing: each failure goes to the caller's report, once, at the
+// moment it happens (the last-error code still set), and without a report it is only traced.
+TEST_F(WorkingFolder, HandsEachCreationFailureToTheCallersReport) {
+    MakeFolder(folder / L"wsrel");
+    MakeFolder(folder / L"wsrel\\CorvaneWorkspace");
+    MakeFile(folder / L"wsrel\\CorvaneWorkspace\\Temp");
+    ScopedEnvironment tmp(L"TMP", L"wsrel");
+
+    static std::vector<DWORD> reported;
+    reported.clear();
+    MessageBoxWatcher watcher(IDOK);
+    BuildExtractFolder(0, [] { reported.push_back(GetLastError()); });
+    EXPECT_EQ(reported, (std::vector<DWORD>{ERROR_ALREADY_EXISTS, ERROR_PATH_NOT_FOUND}));
+
+    ClearTraces();
+    EXPECT_EQ(BuildExtractFolder(0, nullptr), L"wsrel\\CorvaneWorkspace\\Temp\\38");
+    EXPECT_TRUE(watcher.Stop().empty());
+    EXPECT_EQ(RecordedTraces(),
+              Join({Existing(L"wsrel\\CorvaneWorkspace"),
+                    Created(L"wsrel\\CorvaneWorkspace\\Temp"),
+                    {L"Dir creation error", L"Created dir does not exist"},
+                    Created(L"wsrel\\CorvaneWorkspace\\Temp\\38"),
+                    {L"Dir creation error", L"Created dir does not exist"}}));
 }
 
 // --- the cache -------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "flashcheck/ModuleVersion.h"
 
 #include "TestFolder.h"
+#include "utf/Utf.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +20,13 @@ bool IsLoaded(const std::wstring& path) {
 
 struct VersionCase {
     const wchar_t* module;
-    uint32_t required[4];
+    ProductVersion required;
     bool expected;
 };
 
 std::ostream& operator<<(std::ostream& out, const VersionCase& c) {
-    char narrow[100] = {};
-    WideCharToMultiByte(CP_UTF8, 0, c.module, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
-    return out << narrow << " >= " << c.required[0] << '.' << c.required[1] << '.'
-               << c.required[2] << '.' << c.required[3];
+    return out << utf::Utf8FromWide(c.module) << " >= " << c.required.major << '.' << c.required.minor << '.'
+               << c.required.release << '.' << c.required.build;
 }
 
 class VersionTable : public testing::TestWithParam<VersionCase> {};
@@ -40,8 +39,7 @@ TEST_P(VersionTable, ComparesPartByPartMostSignificantFirst) {
     const VersionCase& c = GetParam();
     const std::wstring path = Fixture(c.module);
     ASSERT_TRUE(IsFile(path));
-    EXPECT_EQ(CheckModuleVersion(path, c.required[0], c.required[1], c.required[2], c.required[3]),
-              c.expected);
+    EXPECT_EQ(CheckModuleVersion(path, c.required), c.expected);
     EXPECT_FALSE(IsLoaded(path));
 }
 
@@ -71,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         VersionCase{L"not-a-module.dll", {0, 0, 0, 0}, false}));
 
 TEST(ModuleVersion, AMissingFileIsNeverRecentEnough) {
-    EXPECT_FALSE(CheckModuleVersion(Fixture(L"missing.dll"), 0, 0, 0, 0));
+    EXPECT_FALSE(CheckModuleVersion(Fixture(L"missing.dll"), {0, 0, 0, 0}));
     ModuleVersion version;
     EXPECT_FALSE(version.Load(Fixture(L"missing.dll")));
     EXPECT_EQ(version.FixedInfo().dwSignature, 0u);
@@ -86,7 +84,7 @@ TEST(ModuleVersion, AModuleThisProcessCannotLoadFailsWhateverItsVersion) {
         GTEST_SKIP() << "the 32-bit test module needs i686-w64-mingw32-gcc";
     DWORD ignored = 0;
     ASSERT_NE(GetFileVersionInfoSizeW(path.c_str(), &ignored), 0u);
-    EXPECT_FALSE(CheckModuleVersion(path, 0, 0, 0, 0));
+    EXPECT_FALSE(CheckModuleVersion(path, {0, 0, 0, 0}));
 }
 
 TEST(ModuleVersion, LoadCopiesTheFixedInformationAndTheFirstTranslation) {
@@ -135,5 +133,5 @@ TEST(FlashOcxPath, IsTheSystemFolderWithTheControlsSubPath) {
 // Other tests install and remove the control in this prefix: whichever state it is in, the
 // check of the lowest version answers exactly whether the module is there.
 TEST(FlashOcxPath, TheLowestVersionIsMetExactlyWhenTheControlIsInstalled) {
-    EXPECT_EQ(CheckModuleVersion(FlashOcxPath(), 0, 0, 0, 0), IsFile(FlashOcxPath()));
+    EXPECT_EQ(CheckModuleVersion(FlashOcxPath(), {0, 0, 0, 0}), IsFile(FlashOcxPath()));
 }

@@ -2,6 +2,7 @@
 #include "workspace/ExtractFolder.h"
 
 #include "TestFolder.h"
+#include "utf/Utf.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +17,7 @@ struct StatusCase {
 };
 
 std::ostream& operator<<(std::ostream& out, const StatusCase& c) {
-    char narrow[300] = {};
-    WideCharToMultiByte(CP_UTF8, 0, c.path, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
-    return out << '"' << narrow << '"';
+    return out << '"' << utf::Utf8FromWide(c.path) << '"';
 }
 
 class PathStatus : public testing::TestWithParam<StatusCase> {

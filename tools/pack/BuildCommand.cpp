@@ -9,7 +9,7 @@
 #include "PackTool.h"
 #include "Progress.h"
 #include "StoredNames.h"
-#include "Utf.h"
+#include "Quoted.h"
 
 #include <algorithm>
 #include <charconv>

@@ -8,7 +8,7 @@
 #include "PackTool.h"
 #include "Progress.h"
 #include "StoredNames.h"
-#include "Utf.h"
+#include "Quoted.h"
 
 namespace pack {
 namespace {

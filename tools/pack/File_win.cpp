@@ -3,6 +3,7 @@
 
 #include "platform/GrowingBuffer.h"
 #include "platform/Handles.h"
+#include "utf/Utf.h"
 
 #include <windows.h>
 
@@ -15,13 +16,7 @@
 namespace pack {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring wide(size_t(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), units);
-    return wide;
-}
+std::wstring Wide(const std::string& utf8) { return utf::WideFromUtf8(utf8); }
 
 bool FailedCrt() {
     NoteErrno();
@@ -41,10 +36,7 @@ bool FailedWin32() {
         NoteFileError("system error " + std::to_string(code));
         return false;
     }
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, message.data(), int(message.size()), nullptr, 0, nullptr, nullptr);
-    std::string reason(size_t(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, message.data(), int(message.size()), reason.data(), bytes, nullptr, nullptr);
-    NoteFileError(std::move(reason));
+    NoteFileError(utf::Utf8FromWide(message));
     return false;
 }
 
@@ -167,10 +159,7 @@ std::string FolderOf(const std::string& path) {
 std::string ToolFolder() {
     const std::wstring path = ModuleFileName();
     if (path.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), utf8.data(), size, nullptr, nullptr);
-    return FolderOf(utf8);
+    return FolderOf(utf::Utf8FromWide(path));
 }
 
 }  // namespace pack

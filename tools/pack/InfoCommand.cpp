@@ -6,7 +6,7 @@
 #include "JsonWriter.h"
 #include "PackTool.h"
 #include "StoredNames.h"
-#include "Utf.h"
+#include "Quoted.h"
 
 namespace pack {
 namespace {

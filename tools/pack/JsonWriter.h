@@ -1,7 +1,7 @@
 // Writes JSON text: objects, arrays, numbers, strings (escaped by Quoted), with the commas.
 #pragma once
 
-#include "Utf.h"
+#include "Quoted.h"
 
 #include <cstdint>
 #include <string>

@@ -3,6 +3,7 @@
 // as UTF-8 bytes.
 #include "Console.h"
 #include "PackTool.h"
+#include "utf/Utf.h"
 
 #include <windows.h>
 
@@ -10,15 +11,6 @@
 
 namespace pack {
 namespace {
-
-std::string Utf8(const wchar_t* wide) {
-    const int length = int(wcslen(wide));
-    if (length == 0) return {};
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string text(size_t(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, length, text.data(), bytes, nullptr, nullptr);
-    return text;
-}
 
 bool IsConsole(HANDLE handle) {
     DWORD mode = 0;
@@ -29,9 +21,7 @@ void Write(FILE* stream, DWORD handleId, std::string_view utf8) {
     const HANDLE handle = GetStdHandle(handleId);
     if (!utf8.empty() && IsConsole(handle)) {
         std::fflush(stream);
-        const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-        std::wstring wide(size_t(units), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), units);
+        const std::wstring wide = utf::WideFromUtf8(utf8);
         DWORD written = 0;
         WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr);
         return;
@@ -54,7 +44,7 @@ bool ErrorIsTerminal() { return IsConsole(GetStdHandle(STD_ERROR_HANDLE)); }
 
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.push_back(pack::Utf8(argv[i]));
+    for (int i = 1; i < argc; ++i) args.push_back(utf::Utf8FromWide(argv[i]));
     const int code = pack::RunPackTool(args);
     if (std::fflush(stdout) != 0 && code == pack::kExitOk) return pack::kExitFailure;
     return code;

@@ -2,7 +2,7 @@
 
 #include "payload/AlbumFormat.h"
 #include "payload/AlbumNames.h"
-#include "Utf.h"
+#include "Quoted.h"
 
 namespace pack {
 

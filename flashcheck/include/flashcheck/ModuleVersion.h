@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/SystemLibrary.h"
+#include "version/ProductVersion.h"
 
 #include <windows.h>
 
@@ -13,7 +14,9 @@
 class ModuleVersion {
 public:
     bool Load(const std::wstring& path);
-    bool IsAtLeast(const std::wstring& path, const uint32_t required[4]);
+    bool IsAtLeast(const std::wstring& path, const ProductVersion& required);
+    // The file version of the module loaded last.
+    ProductVersion FileVersion() const;
 
     const VS_FIXEDFILEINFO& FixedInfo() const { return m_fixed; }
     WORD Language() const { return m_language; }
@@ -26,8 +29,7 @@ private:
     WORD m_codePage = 1252;
 };
 
-bool CheckModuleVersion(const std::wstring& path, uint32_t major, uint32_t minor,
-                        uint32_t release, uint32_t build);
+bool CheckModuleVersion(const std::wstring& path, const ProductVersion& required);
 
 // GetSystemFolder() + "\Macromed\Flash\flash.ocx": where the movie control is installed.
 std::wstring FlashOcxPath();

@@ -2,7 +2,9 @@
 // movie control carried in the album, or reports why the album could not be loaded.
 #pragma once
 
+#include "flashcheck/LoadResult.h"
 #include "framework/Dialog.h"
+#include "version/ProductVersion.h"
 
 #include <cstdint>
 #include <functional>
@@ -10,10 +12,10 @@
 
 class StatusDialog : public CDialog {
 public:
-    // `required` points to the four parts of the version the movie needs; they are copied.
+    // `required` is the version the movie needs.
     // `installerPath` names the carried installer; it is asked when the box comes up, as the
     // working folder is known to the caller (the loader), not to this dialog.
-    StatusDialog(CWnd* parent, int loadResult, std::wstring title, const uint32_t required[4],
+    StatusDialog(CWnd* parent, LoadResult loadResult, std::wstring title, const ProductVersion& required,
                  std::function<std::wstring()> installerPath);
 
 protected:
@@ -28,9 +30,9 @@ private:
     void OfferInstallation(const std::wstring& installerPath);
 
     HICON m_hIcon;
-    int m_loadResult;
+    LoadResult m_loadResult;
     std::wstring m_title;
-    uint32_t m_required[4];
+    ProductVersion m_required;
     std::function<std::wstring()> m_installerPath;
 };
 

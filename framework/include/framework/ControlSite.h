@@ -10,6 +10,7 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "platform/ComObject.h"
 #include "platform/ComRef.h"
 
 #include <windows.h>
@@ -24,11 +25,8 @@
 class ControlContainer;
 class EventSink;
 
-class ControlSite final : public IOleClientSite,
-                          public IOleInPlaceSite,
-                          public IOleInPlaceFrame,
-                          public IOleControlSite,
-                          public IDispatch {
+class ControlSite final
+    : public ComDispatchObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IOleControlSite> {
 public:
     ControlSite(ControlContainer& container, UINT id);
 
@@ -56,11 +54,6 @@ public:
 
     // An event from the control, on its way to the container's owner.
     HRESULT DeliverEvent(DISPID dispid, const DISPPARAMS& params) noexcept;
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) noexcept override;
-    STDMETHODIMP_(ULONG) AddRef() noexcept override;
-    STDMETHODIMP_(ULONG) Release() noexcept override;
 
     // IOleClientSite
     STDMETHODIMP SaveObject() noexcept override;
@@ -111,16 +104,14 @@ public:
     STDMETHODIMP OnFocus(BOOL gotFocus) noexcept override;
     STDMETHODIMP ShowPropertyFrame() noexcept override;
 
-    // IDispatch: the ambient properties
-    STDMETHODIMP GetTypeInfoCount(UINT* count) noexcept override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) noexcept override;
-    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
-                               DISPID* ids) noexcept override;
+    // IDispatch: the ambient properties, asked for by DISPID
     STDMETHODIMP Invoke(DISPID dispid, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
                         VARIANT* result, EXCEPINFO* exception, UINT* badArgument) noexcept override;
 
 private:
-    ~ControlSite();
+    ~ControlSite() override;
+
+    IUnknown* FindInterface(REFIID iid) noexcept override;
 
     HWND ContainerWindow() const;
     HRESULT LoadState(std::optional<std::span<const std::byte>> persisted);
@@ -128,7 +119,6 @@ private:
     void ApplyItemStyle(DWORD itemStyle);
     void ConnectEvents();
 
-    ULONG m_refs = 1;
     ControlContainer* m_container;  // null once destroyed
     UINT m_id;
     RECT m_rect{};

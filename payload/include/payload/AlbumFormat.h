@@ -9,6 +9,8 @@
 //   datasize (bytes of the body), signature 0x32862DE8.
 #pragma once
 
+#include "version/ProductVersion.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -28,10 +30,8 @@ constexpr uint64_t kMaxAlbumSize = 0x80000000ull;
 inline constexpr char16_t kInstallerFileName[] = u"84512712.exe";
 inline constexpr char16_t kMovieFileName[] = u"84512712.swf";
 
-struct Version {
-    uint32_t major = 0, minor = 0, release = 0, build = 0;
-    bool operator==(const Version&) const = default;
-};
+// The oldest control version the movie needs.
+using Version = ProductVersion;
 
 // A span of bytes inside the album file.
 struct Range {

@@ -1,6 +1,9 @@
 // Reads the album appended to the program file and writes its files into the working folder.
 #pragma once
 
+#include "flashcheck/LoadResult.h"
+#include "version/ProductVersion.h"
+
 #include <cstdint>
 #include <string>
 
@@ -13,15 +16,15 @@ public:
     bool m_flashPresent = true;          // a recent enough movie control is installed
     int32_t m_width = 600;               // stage size in pixels
     int32_t m_height = 400;
-    int32_t m_loadResult = 0;            // 0 no error, 3 unable to install a resource file
+    LoadResult m_loadResult = LoadResult::NoError;
     std::wstring m_titleText;
-    uint32_t m_requiredVersion[4] = {};  // major, minor, release, build
+    ProductVersion m_requiredVersion;
     int32_t m_dependencyCount = 0;
 
     // Loads the album of this program's own file.
-    int LoadPayload();
-    // Loads the album appended to `programPath`. Returns the load result (0 or 3).
-    int LoadPayload(const std::wstring& programPath);
+    LoadResult LoadPayload();
+    // Loads the album appended to `programPath`: NoError, or ResourceInstallFailed.
+    LoadResult LoadPayload(const std::wstring& programPath);
     // Writes the extra files; `file` stands at the record count. False at the first file that
     // cannot be created.
     bool ReadExternalDependencies(std::wstring folder, AlbumFile& file);

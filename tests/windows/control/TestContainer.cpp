@@ -1,6 +1,7 @@
 #include "TestContainer.h"
 
 #include "control/MovieControlIds.h"
+#include "platform/ComObject.h"
 #include "platform/GdiScopes.h"
 #include "platform/OleScopes.h"
 
@@ -117,32 +118,8 @@ std::vector<uint8_t> StreamBytes(IStream* stream) {
 
 // --- Event sink -------------------------------------------------------------------------------
 
-class EventSink final : public IDispatch {
+class EventSink final : public ComDispatchObject<> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_refs;
-        if (left == 0) delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return DISP_E_BADINDEX; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) override {
         FsCall call;
@@ -163,33 +140,17 @@ public:
     std::function<void(const FsCall&)> handler;
 
 private:
-    ULONG m_refs = 1;
+    IUnknown* FindInterface(REFIID iid) noexcept override {
+        IDispatch* const self = this;
+        return FindIn(iid, {{IID_IUnknown, self}, {IID_IDispatch, self}});
+    }
 };
 
 // --- Site -------------------------------------------------------------------------------------
 
-class TestSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+class TestSite final : public ComObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame> {
 public:
     TestSite(HWND host, const RECT& position) : m_host(host), m_position(position) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        IUnknown* found = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IOleClientSite) found = static_cast<IOleClientSite*>(this);
-        else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) found = static_cast<IOleInPlaceSite*>(this);
-        else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame)
-            found = static_cast<IOleInPlaceFrame*>(this);
-        *object = found;
-        if (!found) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_refs;
-        if (left == 0) delete this;
-        return left;
-    }
 
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
@@ -266,7 +227,18 @@ public:
     ComRef<IOleInPlaceObject> inPlaceObject;  // for OnPosRectChange; dropped at teardown
 
 private:
-    ULONG m_refs = 1;
+    IUnknown* FindInterface(REFIID iid) noexcept override {
+        IOleClientSite* const client = this;
+        IOleInPlaceSite* const inPlace = this;
+        IOleInPlaceFrame* const frame = this;
+        return FindIn(iid, {{IID_IUnknown, client},
+                            {IID_IOleClientSite, client},
+                            {IID_IOleWindow, inPlace},
+                            {IID_IOleInPlaceSite, inPlace},
+                            {IID_IOleInPlaceUIWindow, frame},
+                            {IID_IOleInPlaceFrame, frame}});
+    }
+
     HWND m_host;
     RECT m_position;
 };

@@ -1,5 +1,7 @@
 #include "TestControl.h"
 
+#include "platform/ComObject.h"
+
 #include <ocidl.h>
 
 #include <algorithm>
@@ -68,48 +70,16 @@ private:
     Control& m_control;
 };
 
-class Control final : public IOleObject,
-                      public IOleInPlaceObject,
-                      public IPersistStreamInit,
-                      public IDispatch,
-                      public IConnectionPointContainer,
-                      public IProvideClassInfo2 {
+class Control final : public ComDispatchObject<IOleObject,
+                                               IOleInPlaceObject,
+                                               IPersistStreamInit,
+                                               IConnectionPointContainer,
+                                               IProvideClassInfo2> {
 public:
     explicit Control(std::shared_ptr<Record> record) : m_record(std::move(record)), m_point(*this) {}
 
     Record& record() { return *m_record; }
     void Log(const char* call) { m_record->calls.emplace_back(call); }
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        *out = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleObject))
-            *out = static_cast<IOleObject*>(this);
-        else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceObject))
-            *out = static_cast<IOleInPlaceObject*>(this);
-        else if (IsEqualIID(iid, IID_IPersistStreamInit) || IsEqualIID(iid, IID_IPersist))
-            *out = static_cast<IPersistStreamInit*>(this);
-        else if (IsEqualIID(iid, IID_IDispatch))
-            *out = static_cast<IDispatch*>(this);
-        else if (IsEqualIID(iid, IID_IConnectionPointContainer))
-            *out = static_cast<IConnectionPointContainer*>(this);
-        else if (IsEqualIID(iid, IID_IProvideClassInfo) || IsEqualIID(iid, IID_IProvideClassInfo2))
-            *out = static_cast<IProvideClassInfo2*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG refs = --m_refs;
-        if (refs == 0) {
-            Log("Release(final)");
-            m_record->finalReleaseOrder = ++g_finalReleases;
-            delete this;
-        }
-        return refs;
-    }
 
     // IOleObject
     STDMETHODIMP SetClientSite(IOleClientSite* site) override {
@@ -289,17 +259,6 @@ public:
     }
 
     // IDispatch
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        *info = nullptr;
-        return DISP_E_BADINDEX;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return DISP_E_UNKNOWNNAME;
-    }
     STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO*, UINT*) override {
         if (dispid != kDispidMovie)
@@ -371,7 +330,10 @@ public:
     }
 
 private:
-    ~Control() {
+    // The final Release, logged before anything is torn down.
+    ~Control() override {
+        Log("Release(final)");
+        m_record->finalReleaseOrder = ++g_finalReleases;
         if (m_window)
             DestroyWindow(m_window);
         ReleaseAndClear(m_record->sink);
@@ -379,7 +341,23 @@ private:
         ReleaseAndClear(m_clientSite);
     }
 
-    ULONG m_refs = 1;
+    IUnknown* FindInterface(REFIID iid) noexcept override {
+        IOleObject* const object = this;
+        IOleInPlaceObject* const inPlace = this;
+        IPersistStreamInit* const persist = this;
+        IProvideClassInfo2* const classInfo = this;
+        return FindIn(iid, {{IID_IUnknown, object},
+                            {IID_IOleObject, object},
+                            {IID_IOleWindow, inPlace},
+                            {IID_IOleInPlaceObject, inPlace},
+                            {IID_IPersistStreamInit, persist},
+                            {IID_IPersist, persist},
+                            {IID_IDispatch, static_cast<IDispatch*>(this)},
+                            {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
+                            {IID_IProvideClassInfo, classInfo},
+                            {IID_IProvideClassInfo2, classInfo}});
+    }
+
     std::shared_ptr<Record> m_record;
     EventPoint m_point;
     IOleClientSite* m_clientSite = nullptr;

@@ -1,6 +1,7 @@
 #include "GuiAlbum.h"
 
 #include "movie/SwfWriter.h"
+#include "utf/Utf.h"
 
 #include <gtest/gtest.h>
 
@@ -94,10 +95,7 @@ std::vector<std::wstring> TraceLines(const std::wstring& path) {
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        const int size = ::MultiByteToWideChar(CP_UTF8, 0, line.data(), int(line.size()), nullptr, 0);
-        std::wstring wide(size_t(size), L'\0');
-        ::MultiByteToWideChar(CP_UTF8, 0, line.data(), int(line.size()), wide.data(), size);
-        lines.push_back(wide);
+        lines.push_back(utf::WideFromUtf8(line));
     }
     return lines;
 }

@@ -73,7 +73,7 @@ std::string BuildAlbum(const AlbumRecipe& recipe) {
 
 // Whether the loader's version check will find the control (the prefix may have one installed).
 bool ControlMeets(const album::Version& v) {
-    return CheckModuleVersion(FlashOcxPath(), v.major, v.minor, v.release, v.build);
+    return CheckModuleVersion(FlashOcxPath(), v);
 }
 
 class PayloadLoaderTest : public ::testing::Test {
@@ -94,7 +94,7 @@ protected:
         RemoveFolder(m_scratch);
     }
 
-    int Load(const std::string& programBytes) {
+    LoadResult Load(const std::string& programBytes) {
         WriteWhole(m_program, programBytes);
         ClearTraces();
         return m_data.LoadPayload(m_program);
@@ -132,7 +132,7 @@ TEST_F(PayloadLoaderTest, ScaledWorkedExampleWritesBothFilesAndTracesEveryStep) 
     const std::string bytes = BuildAlbum(recipe);
     ASSERT_EQ(DatasizeOf(bytes), 3809u);
 
-    EXPECT_EQ(Load(bytes), 0);
+    EXPECT_EQ(Load(bytes), LoadResult::NoError);
 
     EXPECT_EQ(ReadFileContent(InFolder(L"84512712.exe")), recipe.installer);
     EXPECT_EQ(ReadFileContent(InFolder(L"84512712.swf")), recipe.movie);
@@ -140,8 +140,7 @@ TEST_F(PayloadLoaderTest, ScaledWorkedExampleWritesBothFilesAndTracesEveryStep) 
     EXPECT_EQ(m_data.m_width, 800);
     EXPECT_EQ(m_data.m_height, 600);
     EXPECT_EQ(m_data.m_titleText, L"Autumn Journey");
-    EXPECT_EQ(std::vector<uint32_t>(m_data.m_requiredVersion, m_data.m_requiredVersion + 4),
-              (std::vector<uint32_t>{6, 0, 79, 0}));
+    EXPECT_EQ(m_data.m_requiredVersion, (ProductVersion{6, 0, 79, 0}));
     EXPECT_EQ(m_data.m_dependencyCount, 0);
 
     const bool control = ControlMeets(recipe.required);
@@ -156,7 +155,7 @@ TEST_F(PayloadLoaderTest, ScaledWorkedExampleWritesBothFilesAndTracesEveryStep) 
 }
 
 TEST_F(PayloadLoaderTest, ProgramWithoutAlbumKeepsDefaultsAndWritesNothing) {
-    EXPECT_EQ(Load(std::string("MZ plain program") + "\x01\x02\x03\x04"), 0);
+    EXPECT_EQ(Load(std::string("MZ plain program") + "\x01\x02\x03\x04"), LoadResult::NoError);
     EXPECT_EQ(RecordedTraces(), (Traces{L"BEGIN GetExtractFolder", L"END GetExtractFolder",
                                         L"Checking file signature = 67305985"}));
     EXPECT_TRUE(FolderEntries(m_folder).empty());
@@ -168,7 +167,7 @@ TEST_F(PayloadLoaderTest, ProgramWithoutAlbumKeepsDefaultsAndWritesNothing) {
 
 TEST_F(PayloadLoaderTest, MissingProgramFileIsLikeNoAlbum) {
     ClearTraces();
-    EXPECT_EQ(m_data.LoadPayload(m_scratch + L"\\no-such-program.exe"), 0);
+    EXPECT_EQ(m_data.LoadPayload(m_scratch + L"\\no-such-program.exe"), LoadResult::NoError);
     EXPECT_EQ(RecordedTraces().back(), L"Checking file signature = 0");
     EXPECT_TRUE(FolderEntries(m_folder).empty());
 }
@@ -176,7 +175,7 @@ TEST_F(PayloadLoaderTest, MissingProgramFileIsLikeNoAlbum) {
 TEST_F(PayloadLoaderTest, ExtraFilesAreWrittenUnderTheirOwnNames) {
     AlbumRecipe recipe;
     recipe.files = {{u"a.png", "short"}, {u"a-much-longer-name-for-the-second.xml", "long one"}, {u"b.png", ""}};
-    EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
+    EXPECT_EQ(Load(BuildAlbum(recipe)), LoadResult::NoError);
     EXPECT_EQ(ReadFileContent(InFolder(L"a.png")), "short");
     EXPECT_EQ(ReadFileContent(InFolder(L"a-much-longer-name-for-the-second.xml")), "long one");
     EXPECT_TRUE(FileExists(InFolder(L"b.png")));
@@ -192,7 +191,7 @@ TEST_F(PayloadLoaderTest, NamesLikeTheFixedFilesAndRepeatedNamesOverwriteInOrder
                   {u"84512712.swf", "replaced by movie"},
                   {u"same.txt", "first"},
                   {u"same.txt", "second"}};
-    EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
+    EXPECT_EQ(Load(BuildAlbum(recipe)), LoadResult::NoError);
     EXPECT_EQ(ReadFileContent(InFolder(L"84512712.exe")), "replaces installer");
     EXPECT_EQ(ReadFileContent(InFolder(L"84512712.swf")), recipe.movie);
     EXPECT_EQ(ReadFileContent(InFolder(L"same.txt")), "second");
@@ -212,7 +211,7 @@ TEST_F(PayloadLoaderTest, UnsafeNamesStopTheLoadAndNothingLandsOutside) {
         AlbumRecipe recipe;
         recipe.files = {{u"good.txt", "kept"}, {name, "hostile"}, {u"after.txt", "never"}};
         const std::string bytes = BuildAlbum(recipe);
-        EXPECT_EQ(Load(bytes), 3);
+        EXPECT_EQ(Load(bytes), LoadResult::ResourceInstallFailed);
 
         Traces expected = Head(DatasizeOf(bytes), uint32_t(recipe.installer.size()), 3);
         expected.push_back(L"Reading External Dependency error");
@@ -270,17 +269,17 @@ TEST_F(PayloadLoaderTest, OtherNamesAreWrittenAsTheSystemWritesThemInsideTheFold
         const std::vector<std::wstring> parentBefore = FolderEntries(parent);
         const std::vector<std::wstring> scratchBefore = FolderEntries(m_scratch);
         ClearTraces();
-        const int result = m_data.LoadPayload(m_program);
+        const LoadResult result = m_data.LoadPayload(m_program);
 
         std::vector<std::wstring> expected = {L"84512712.exe", L"good.txt"};
         if (systemWrites) {
-            EXPECT_EQ(result, 0);
+            EXPECT_EQ(result, LoadResult::NoError);
             expected.insert(expected.end(), {L"84512712.swf", L"after.txt"});
             expected.insert(expected.end(), systemEntries.begin(), systemEntries.end());
             EXPECT_EQ(ReadFileContent(LiteralPath(m_folder, name)), "unusual");
             EXPECT_EQ(ReadFileContent(InFolder(L"after.txt")), "after");
         } else {
-            EXPECT_EQ(result, 3);
+            EXPECT_EQ(result, LoadResult::ResourceInstallFailed);
             Traces traces = Head(DatasizeOf(bytes), uint32_t(recipe.installer.size()), 3);
             traces.push_back(L"Reading External Dependency error");
             EXPECT_EQ(RecordedTraces(), traces);
@@ -302,7 +301,7 @@ TEST_F(PayloadLoaderTest, DependencyThatCannotBeCreatedStopsWithResult3) {
     ::CreateDirectoryW(InFolder(L"taken").c_str(), nullptr);
     AlbumRecipe recipe;
     recipe.files = {{u"taken", "a folder has this name"}};
-    EXPECT_EQ(Load(BuildAlbum(recipe)), 3);
+    EXPECT_EQ(Load(BuildAlbum(recipe)), LoadResult::ResourceInstallFailed);
     EXPECT_EQ(RecordedTraces().back(), L"Reading External Dependency error");
     EXPECT_FALSE(FileExists(InFolder(L"84512712.swf")));
     EXPECT_TRUE(m_data.m_flashPresent);
@@ -313,7 +312,7 @@ TEST_F(PayloadLoaderTest, MovieThatCannotBeWrittenGives3AndTheCheckStillRuns) {
     AlbumRecipe recipe;
     recipe.required = {0xFFFFFFFF, 0, 0, 0};  // no installed control can meet this
     const std::string bytes = BuildAlbum(recipe);
-    EXPECT_EQ(Load(bytes), 3);
+    EXPECT_EQ(Load(bytes), LoadResult::ResourceInstallFailed);
     Traces expected = Head(DatasizeOf(bytes), uint32_t(recipe.installer.size()), 0);
     expected.insert(expected.end(),
                     {L"Reading SWF file", L"Reading SWF size = " + std::to_wstring(recipe.movie.size()),
@@ -327,7 +326,7 @@ TEST_F(PayloadLoaderTest, MovieThatCannotBeWrittenGives3AndTheCheckStillRuns) {
 TEST_F(PayloadLoaderTest, InstallerThatCannotBeWrittenIsTracedAndTheMovieStillPlays) {
     ::CreateDirectoryW(InFolder(L"84512712.exe").c_str(), nullptr);
     AlbumRecipe recipe;
-    EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
+    EXPECT_EQ(Load(BuildAlbum(recipe)), LoadResult::NoError);
     const Traces& traces = RecordedTraces();
     EXPECT_EQ(traces[5], L"exeSize = " + std::to_wstring(recipe.installer.size()));
     EXPECT_EQ(traces[6], L"Installer save error");
@@ -349,7 +348,7 @@ TEST_F(PayloadLoaderTest, TitleFollowsItsStoredLength) {
         AlbumRecipe recipe;
         recipe.title = c.title;
         recipe.movie = "FWS movie after which the title stands";
-        EXPECT_EQ(Load(BuildAlbum(recipe)), 0);
+        EXPECT_EQ(Load(BuildAlbum(recipe)), LoadResult::NoError);
         EXPECT_EQ(m_data.m_titleText, c.expected);
         EXPECT_EQ(ReadFileContent(InFolder(L"84512712.swf")), recipe.movie);
     }
@@ -361,7 +360,7 @@ TEST_F(PayloadLoaderTest, NegativeCountWritesNoExtraFile) {
         .u32(3).u32(5).u32(7).raw("FWS").u32(1).utf16(std::u16string(1, u'\0'));
     Bytes file;
     file.raw("MZ").raw(body.str()).u32(uint32_t(body.size())).u32(album::kSignature);
-    EXPECT_EQ(Load(file.str()), 0);
+    EXPECT_EQ(Load(file.str()), LoadResult::NoError);
     EXPECT_EQ(RecordedTraces()[7], L"Total external dependency = -1");
     EXPECT_EQ(FolderEntries(m_folder), (std::vector<std::wstring>{L"84512712.exe", L"84512712.swf"}));
     EXPECT_EQ(m_data.m_width, 5);
@@ -398,7 +397,7 @@ TEST_F(PayloadLoaderTest, DamagedBlocksWriteNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         RemoveFolderTree(m_folder);
-        EXPECT_EQ(Load(c.bytes), 3);
+        EXPECT_EQ(Load(c.bytes), LoadResult::ResourceInstallFailed);
         EXPECT_TRUE(FolderEntries(m_folder).empty());
         const Traces& traces = RecordedTraces();
         ASSERT_EQ(traces.size(), 6u);
@@ -455,9 +454,9 @@ TEST_F(PayloadLoaderTest, AlbumCutShortWhileLoadingGives3AndLeavesOnlyWholeFiles
             cutError = ::GetLastError();
         });
 
-        const int result = m_data.LoadPayload(m_program);
+        const LoadResult result = m_data.LoadPayload(m_program);
         ASSERT_TRUE(cut) << "the album could not be cut short: error " << cutError;
-        EXPECT_EQ(result, 3);
+        EXPECT_EQ(result, LoadResult::ResourceInstallFailed);
 
         const Traces& traces = RecordedTraces();
         EXPECT_NE(std::find(traces.begin(), traces.end(), c.failureTrace), traces.end());
@@ -474,7 +473,7 @@ TEST_F(PayloadLoaderTest, ProgramFileThatCannotBeOpenedIsLikeNoAlbum) {
     UniqueFileHandle held(::CreateFileW(m_program.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     ClearTraces();
-    EXPECT_EQ(m_data.LoadPayload(m_program), 0);
+    EXPECT_EQ(m_data.LoadPayload(m_program), LoadResult::NoError);
     EXPECT_EQ(RecordedTraces().back(), L"Checking file signature = 0");
     EXPECT_TRUE(FolderEntries(m_folder).empty());
     EXPECT_EQ(m_data.m_width, 600);
@@ -502,7 +501,7 @@ TEST_F(PayloadLoaderTest, ProgramOfMoreThan4GiBIsMeasuredWhole) {
     }
     EXPECT_EQ(FileSizeOf(m_program), offset + block.size());
     ClearTraces();
-    EXPECT_EQ(m_data.LoadPayload(m_program), 0);
+    EXPECT_EQ(m_data.LoadPayload(m_program), LoadResult::NoError);
     EXPECT_EQ(ReadFileContent(InFolder(L"84512712.swf")), recipe.movie);
     EXPECT_EQ(m_data.m_titleText, L"Autumn Journey");
     ::DeleteFileW(m_program.c_str());

@@ -1,6 +1,8 @@
 // The uncached worker behind GetExtractFolder.
 #pragma once
 
+#include "workspace/ExtractFolder.h"
+
 #include <cstdint>
 #include <string>
 
@@ -9,6 +11,7 @@
 inline constexpr int kMaxFolderNumberDraws = 100;
 
 // Builds and creates TempBase() + "\CorvaneWorkspace\Temp\" + number, drawing the numbers from
-// a generator seeded with seed. Emits the same traces and reports as GetExtractFolder's first
-// call, and returns the path whether or not the folders could be created.
-std::wstring BuildExtractFolder(uint32_t seed);
+// a generator seeded with seed. Emits the same traces as GetExtractFolder's first call, hands
+// each creation failure to `report` (when given), and returns the path whether or not the
+// folders could be created.
+std::wstring BuildExtractFolder(uint32_t seed, CreationFailureReport report);
