@@ -13,7 +13,7 @@
 PlayerApp theApp;
 
 BEGIN_MESSAGE_MAP(PlayerApp, CWinApp)
-    ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
+ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
 END_MESSAGE_MAP()
 
 PlayerApp::PlayerApp() : CWinApp(nullptr) {

@@ -8,9 +8,11 @@ namespace control {
 namespace {
 
 void FillWithColour(HDC dc, const RECT& area, COLORREF colour) {
-    if (area.right <= area.left || area.bottom <= area.top) return;
+    if (area.right <= area.left || area.bottom <= area.top)
+        return;
     UniqueGdiObject brush(CreateSolidBrush(colour));
-    if (brush) FillRect(dc, &area, static_cast<HBRUSH>(brush.get()));
+    if (brush)
+        FillRect(dc, &area, static_cast<HBRUSH>(brush.get()));
 }
 
 class BackgroundRenderer final : public StageRenderer {

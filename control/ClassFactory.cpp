@@ -9,7 +9,8 @@ namespace {
 class Factory final : public IClassFactory {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) noexcept override {
-        if (!object) return E_POINTER;
+        if (!object)
+            return E_POINTER;
         if (iid == IID_IUnknown || iid == IID_IClassFactory) {
             *object = static_cast<IClassFactory*>(this);
             AddRef();
@@ -28,14 +29,18 @@ public:
         return 1;
     }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) noexcept override {
-        if (!object) return E_POINTER;
+        if (!object)
+            return E_POINTER;
         *object = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
         return MovieControl::Create(iid, object);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override {
-        if (lock) AddModuleRef();
-        else ReleaseModuleRef();
+        if (lock)
+            AddModuleRef();
+        else
+            ReleaseModuleRef();
         return S_OK;
     }
 };
@@ -44,6 +49,8 @@ Factory g_factory;
 
 }  // namespace
 
-IClassFactory& MovieControlFactory() noexcept { return g_factory; }
+IClassFactory& MovieControlFactory() noexcept {
+    return g_factory;
+}
 
 }  // namespace control

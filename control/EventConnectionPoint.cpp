@@ -21,7 +21,8 @@ public:
     SinglePointEnumerator(IConnectionPoint* point, ULONG position) noexcept : m_point(point), m_position(position) {}
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** points, ULONG* fetched) noexcept override {
-        if (!points || (count != 1 && !fetched)) return E_POINTER;
+        if (!points || (count != 1 && !fetched))
+            return E_POINTER;
         ULONG given = 0;
         if (count > 0 && m_position == 0) {
             points[0] = m_point.get();
@@ -29,7 +30,8 @@ public:
             m_position = 1;
             given = 1;
         }
-        if (fetched) *fetched = given;
+        if (fetched)
+            *fetched = given;
         return given == count ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) noexcept override {
@@ -42,7 +44,8 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copy) noexcept override {
-        if (!copy) return E_POINTER;
+        if (!copy)
+            return E_POINTER;
         *copy = new (std::nothrow) SinglePointEnumerator(m_point.get(), m_position);
         return *copy ? S_OK : E_OUTOFMEMORY;
     }
@@ -60,13 +63,15 @@ private:
 }  // namespace
 
 HRESULT CreateSinglePointEnumerator(IConnectionPoint* point, IEnumConnectionPoints** result) noexcept {
-    if (!result) return E_POINTER;
+    if (!result)
+        return E_POINTER;
     *result = new (std::nothrow) SinglePointEnumerator(point, 0);
     return *result ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT EventConnectionPoint::QueryInterface(REFIID iid, void** object) noexcept {
-    if (!object) return E_POINTER;
+    if (!object)
+        return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IConnectionPoint) {
         *object = static_cast<IConnectionPoint*>(this);
         AddRef();
@@ -77,22 +82,26 @@ HRESULT EventConnectionPoint::QueryInterface(REFIID iid, void** object) noexcept
 }
 
 HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) noexcept {
-    if (!iid) return E_POINTER;
+    if (!iid)
+        return E_POINTER;
     *iid = kMovieControlEventsIid;
     return S_OK;
 }
 
 HRESULT EventConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) noexcept {
-    if (!container) return E_POINTER;
+    if (!container)
+        return E_POINTER;
     *container = &m_container;
     m_container.AddRef();
     return S_OK;
 }
 
 HRESULT EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) noexcept {
-    if (!cookie) return E_POINTER;
+    if (!cookie)
+        return E_POINTER;
     *cookie = 0;
-    if (!sink) return E_POINTER;
+    if (!sink)
+        return E_POINTER;
     // A sink built for our event interface answers its IID; a generic one answers IDispatch.
     ComRef<IDispatch> dispatch;
     if (FAILED(sink->QueryInterface(kMovieControlEventsIid, dispatch.put_void())) || !dispatch) {
@@ -122,22 +131,26 @@ HRESULT EventConnectionPoint::Unadvise(DWORD cookie) noexcept {
 }
 
 HRESULT EventConnectionPoint::EnumConnections(IEnumConnections** connections) noexcept {
-    if (connections) *connections = nullptr;
+    if (connections)
+        *connections = nullptr;
     return E_NOTIMPL;
 }
 
 void EventConnectionPoint::FireFsCommand(std::u16string_view command, std::u16string_view args) noexcept {
-    if (m_connections.empty()) return;
+    if (m_connections.empty())
+        return;
     std::vector<ComRef<IDispatch>> sinks;
     try {
         sinks.reserve(m_connections.size());
-        for (const Connection& connection : m_connections) sinks.push_back(connection.sink);
+        for (const Connection& connection : m_connections)
+            sinks.push_back(connection.sink);
     } catch (...) {
         return;  // out of memory: the event is lost, the movie plays on
     }
     UniqueBstr commandText = MakeBstr(command);
     UniqueBstr argsText = MakeBstr(args);
-    if (!commandText || !argsText) return;
+    if (!commandText || !argsText)
+        return;
 
     for (const ComRef<IDispatch>& sink : sinks) {
         // Arguments stand in reverse order: the last one first.
@@ -147,8 +160,8 @@ void EventConnectionPoint::FireFsCommand(std::u16string_view command, std::u16st
         arguments[1].vt = VT_BSTR;
         arguments[1].bstrVal = commandText.get();
         DISPPARAMS params{arguments, nullptr, 2, 0};
-        sink->Invoke(DISPID_MOVIE_FSCOMMAND, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                     nullptr, nullptr);
+        sink->Invoke(DISPID_MOVIE_FSCOMMAND, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
+                     nullptr);
     }
 }
 

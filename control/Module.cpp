@@ -24,14 +24,22 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 }
 
 extern "C" HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-    if (!object) return E_POINTER;
+    if (!object)
+        return E_POINTER;
     *object = nullptr;
-    if (clsid != kMovieControlClsid) return CLASS_E_CLASSNOTAVAILABLE;
+    if (clsid != kMovieControlClsid)
+        return CLASS_E_CLASSNOTAVAILABLE;
     return control::MovieControlFactory().QueryInterface(iid, object);
 }
 
-extern "C" HRESULT __stdcall DllCanUnloadNow() { return control::ModuleInUse() ? S_FALSE : S_OK; }
+extern "C" HRESULT __stdcall DllCanUnloadNow() {
+    return control::ModuleInUse() ? S_FALSE : S_OK;
+}
 
-extern "C" HRESULT __stdcall DllRegisterServer() { return control::RegisterMovieControl(g_module); }
+extern "C" HRESULT __stdcall DllRegisterServer() {
+    return control::RegisterMovieControl(g_module);
+}
 
-extern "C" HRESULT __stdcall DllUnregisterServer() { return control::UnregisterMovieControl(g_module); }
+extern "C" HRESULT __stdcall DllUnregisterServer() {
+    return control::UnregisterMovieControl(g_module);
+}

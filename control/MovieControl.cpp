@@ -11,8 +11,7 @@
 
 namespace control {
 
-MovieControl::MovieControl() noexcept
-    : m_renderer(CreateBackgroundRenderer()), m_stage(*this), m_events(*this) {
+MovieControl::MovieControl() noexcept : m_renderer(CreateBackgroundRenderer()), m_stage(*this), m_events(*this) {
     AddModuleRef();
 }
 
@@ -24,10 +23,12 @@ MovieControl::~MovieControl() {
 }
 
 HRESULT MovieControl::Create(REFIID iid, void** object) noexcept {
-    if (!object) return E_POINTER;
+    if (!object)
+        return E_POINTER;
     *object = nullptr;
     MovieControl* control = new (std::nothrow) MovieControl();
-    if (!control) return E_OUTOFMEMORY;
+    if (!control)
+        return E_OUTOFMEMORY;
     HRESULT hr = control->m_renderer ? S_OK : E_OUTOFMEMORY;
     if (SUCCEEDED(hr)) {
         try {
@@ -36,7 +37,8 @@ HRESULT MovieControl::Create(REFIID iid, void** object) noexcept {
             hr = E_OUTOFMEMORY;
         }
     }
-    if (SUCCEEDED(hr)) hr = control->QueryInterface(iid, object);
+    if (SUCCEEDED(hr))
+        hr = control->QueryInterface(iid, object);
     control->Release();
     return hr;
 }
@@ -67,23 +69,27 @@ HRESULT MovieControl::EnumConnectionPoints(IEnumConnectionPoints** points) noexc
 }
 
 HRESULT MovieControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) noexcept {
-    if (!point) return E_POINTER;
+    if (!point)
+        return E_POINTER;
     *point = nullptr;
     // IID_IDispatch too: a generic container connects without knowing our event interface.
-    if (iid != kMovieControlEventsIid && iid != IID_IDispatch) return CONNECT_E_NOCONNECTION;
+    if (iid != kMovieControlEventsIid && iid != IID_IDispatch)
+        return CONNECT_E_NOCONNECTION;
     *point = &m_events;
     m_events.AddRef();
     return S_OK;
 }
 
 HRESULT MovieControl::GetClassInfo(ITypeInfo** info) noexcept {
-    if (!info) return E_POINTER;
+    if (!info)
+        return E_POINTER;
     *info = nullptr;
     return E_NOTIMPL;
 }
 
 HRESULT MovieControl::GetGUID(DWORD kind, GUID* guid) noexcept {
-    if (!guid) return E_POINTER;
+    if (!guid)
+        return E_POINTER;
     if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
         *guid = GUID_NULL;
         return E_INVALIDARG;
@@ -93,8 +99,10 @@ HRESULT MovieControl::GetGUID(DWORD kind, GUID* guid) noexcept {
 }
 
 HRESULT MovieControl::FreezeEvents(BOOL freeze) noexcept {
-    if (freeze) ++m_freezeCount;
-    else if (m_freezeCount > 0) --m_freezeCount;
+    if (freeze)
+        ++m_freezeCount;
+    else if (m_freezeCount > 0)
+        --m_freezeCount;
     return S_OK;
 }
 
@@ -111,7 +119,8 @@ void MovieControl::OpenMovie(std::wstring path) noexcept {
 void MovieControl::StartPlayback() noexcept {
     m_stage.StopFrameTimer();
     // The first tick enters frame 0, so no event ever fires from inside a host's call.
-    if (m_movie && m_stage.Handle()) m_stage.StartFrameTimer(FrameIntervalMs(m_movie->header.FramesPerSecond()));
+    if (m_movie && m_stage.Handle())
+        m_stage.StartFrameTimer(FrameIntervalMs(m_movie->header.FramesPerSecond()));
 }
 
 void MovieControl::OnFrameTimer() noexcept {
@@ -122,7 +131,8 @@ void MovieControl::OnFrameTimer() noexcept {
             m_stage.Invalidate();
             for (const MovieCommand& call : movie->CommandsAt(*frame)) {
                 // A sink may freeze events or open another movie: the rest of this frame is moot.
-                if (m_freezeCount > 0 || m_movie != movie) break;
+                if (m_freezeCount > 0 || m_movie != movie)
+                    break;
                 m_events.FireFsCommand(call.command, call.args);
             }
         }

@@ -22,13 +22,8 @@
 
 namespace control {
 
-class MovieControl final : public ComDispatchObject<IOleObject,
-                                                    IOleInPlaceObject,
-                                                    IOleInPlaceActiveObject,
-                                                    IOleControl,
-                                                    IPersistStreamInit,
-                                                    IConnectionPointContainer,
-                                                    IProvideClassInfo2>,
+class MovieControl final : public ComDispatchObject<IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl,
+                                                    IPersistStreamInit, IConnectionPointContainer, IProvideClassInfo2>,
                            private StageWindowHost {
 public:
     // A new control with one reference, queried for `iid`.

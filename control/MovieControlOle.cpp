@@ -17,18 +17,22 @@ constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE
 // --- IOleObject -----------------------------------------------------------------------------
 
 HRESULT MovieControl::SetClientSite(IOleClientSite* site) noexcept {
-    if (!site) InPlaceDeactivate();  // the host lets go of us: our window goes with it
+    if (!site)
+        InPlaceDeactivate();  // the host lets go of us: our window goes with it
     m_clientSite = ComRef<IOleClientSite>(site);
     return S_OK;
 }
 
 HRESULT MovieControl::GetClientSite(IOleClientSite** site) noexcept {
-    if (!site) return E_POINTER;
+    if (!site)
+        return E_POINTER;
     *site = ComRef<IOleClientSite>(m_clientSite).detach();
     return S_OK;
 }
 
-HRESULT MovieControl::SetHostNames(LPCOLESTR, LPCOLESTR) noexcept { return S_OK; }
+HRESULT MovieControl::SetHostNames(LPCOLESTR, LPCOLESTR) noexcept {
+    return S_OK;
+}
 
 HRESULT MovieControl::Close(DWORD) noexcept {
     // Nothing of ours needs saving: the persisted state only changes when the host loads it.
@@ -36,22 +40,29 @@ HRESULT MovieControl::Close(DWORD) noexcept {
     return S_OK;
 }
 
-HRESULT MovieControl::SetMoniker(DWORD, IMoniker*) noexcept { return E_NOTIMPL; }
-
-HRESULT MovieControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept {
-    if (moniker) *moniker = nullptr;
+HRESULT MovieControl::SetMoniker(DWORD, IMoniker*) noexcept {
     return E_NOTIMPL;
 }
 
-HRESULT MovieControl::InitFromData(IDataObject*, BOOL, DWORD) noexcept { return E_NOTIMPL; }
+HRESULT MovieControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept {
+    if (moniker)
+        *moniker = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT MovieControl::InitFromData(IDataObject*, BOOL, DWORD) noexcept {
+    return E_NOTIMPL;
+}
 
 HRESULT MovieControl::GetClipboardData(DWORD, IDataObject** data) noexcept {
-    if (data) *data = nullptr;
+    if (data)
+        *data = nullptr;
     return E_NOTIMPL;
 }
 
 HRESULT MovieControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND, LPCRECT) noexcept {
-    if (site && !m_clientSite) m_clientSite = ComRef<IOleClientSite>(site);
+    if (site && !m_clientSite)
+        m_clientSite = ComRef<IOleClientSite>(site);
     switch (verb) {
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE:  // no menus or toolbars to show: in place is all there is
@@ -71,23 +82,33 @@ HRESULT MovieControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
 }
 
 HRESULT MovieControl::EnumVerbs(IEnumOLEVERB** verbs) noexcept {
-    if (verbs) *verbs = nullptr;
+    if (verbs)
+        *verbs = nullptr;
     return OLE_S_USEREG;
 }
 
-HRESULT MovieControl::Update() noexcept { return S_OK; }
-HRESULT MovieControl::IsUpToDate() noexcept { return S_OK; }
+HRESULT MovieControl::Update() noexcept {
+    return S_OK;
+}
+HRESULT MovieControl::IsUpToDate() noexcept {
+    return S_OK;
+}
 
-HRESULT MovieControl::GetUserClassID(CLSID* clsid) noexcept { return GetClassID(clsid); }
+HRESULT MovieControl::GetUserClassID(CLSID* clsid) noexcept {
+    return GetClassID(clsid);
+}
 
 HRESULT MovieControl::GetUserType(DWORD, LPOLESTR* type) noexcept {
-    if (type) *type = nullptr;
+    if (type)
+        *type = nullptr;
     return OLE_S_USEREG;
 }
 
 HRESULT MovieControl::SetExtent(DWORD aspect, SIZEL* size) noexcept {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!size) return E_POINTER;
+    if (aspect != DVASPECT_CONTENT)
+        return DV_E_DVASPECT;
+    if (!size)
+        return E_POINTER;
     // Only remembered (and saved with the state). The window follows the rectangles the site
     // gives through SetObjectRects: the control fills whatever it is given and never asks the
     // site for another rectangle, so a host that sets the extent in the middle of its own move
@@ -98,8 +119,10 @@ HRESULT MovieControl::SetExtent(DWORD aspect, SIZEL* size) noexcept {
 }
 
 HRESULT MovieControl::GetExtent(DWORD aspect, SIZEL* size) noexcept {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!size) return E_POINTER;
+    if (aspect != DVASPECT_CONTENT)
+        return DV_E_DVASPECT;
+    if (!size)
+        return E_POINTER;
     size->cx = m_state.extentWidth;
     size->cy = m_state.extentHeight;
     return S_OK;
@@ -107,22 +130,29 @@ HRESULT MovieControl::GetExtent(DWORD aspect, SIZEL* size) noexcept {
 
 // The control has no data or view changes to report to an advise sink.
 HRESULT MovieControl::Advise(IAdviseSink*, DWORD* connection) noexcept {
-    if (connection) *connection = 0;
+    if (connection)
+        *connection = 0;
     return OLE_E_ADVISENOTSUPPORTED;
 }
-HRESULT MovieControl::Unadvise(DWORD) noexcept { return OLE_E_ADVISENOTSUPPORTED; }
+HRESULT MovieControl::Unadvise(DWORD) noexcept {
+    return OLE_E_ADVISENOTSUPPORTED;
+}
 HRESULT MovieControl::EnumAdvise(IEnumSTATDATA** advise) noexcept {
-    if (advise) *advise = nullptr;
+    if (advise)
+        *advise = nullptr;
     return OLE_E_ADVISENOTSUPPORTED;
 }
 
 HRESULT MovieControl::GetMiscStatus(DWORD, DWORD* status) noexcept {
-    if (!status) return E_POINTER;
+    if (!status)
+        return E_POINTER;
     *status = kMiscStatus;
     return S_OK;
 }
 
-HRESULT MovieControl::SetColorScheme(LOGPALETTE*) noexcept { return E_NOTIMPL; }
+HRESULT MovieControl::SetColorScheme(LOGPALETTE*) noexcept {
+    return E_NOTIMPL;
+}
 
 // --- In-place activation --------------------------------------------------------------------
 
@@ -131,12 +161,16 @@ HRESULT MovieControl::InPlaceActivate() noexcept {
         m_stage.Show(true);
         return S_OK;
     }
-    if (!m_clientSite) return E_UNEXPECTED;
+    if (!m_clientSite)
+        return E_UNEXPECTED;
     ComRef<IOleInPlaceSite> site = m_clientSite.As<IOleInPlaceSite>(IID_IOleInPlaceSite);
-    if (!site) return E_NOINTERFACE;
-    if (site->CanInPlaceActivate() != S_OK) return E_FAIL;
+    if (!site)
+        return E_NOINTERFACE;
+    if (site->CanInPlaceActivate() != S_OK)
+        return E_FAIL;
     HRESULT hr = site->OnInPlaceActivate();
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
 
     HWND parent = nullptr;
     RECT position{}, clip{};
@@ -145,8 +179,10 @@ HRESULT MovieControl::InPlaceActivate() noexcept {
     OLEINPLACEFRAMEINFO frameInfo{};
     frameInfo.cb = sizeof frameInfo;
     hr = site->GetWindow(&parent);
-    if (SUCCEEDED(hr)) hr = site->GetWindowContext(frame.put(), document.put(), &position, &clip, &frameInfo);
-    if (SUCCEEDED(hr) && !m_stage.Create(parent, position)) hr = E_FAIL;
+    if (SUCCEEDED(hr))
+        hr = site->GetWindowContext(frame.put(), document.put(), &position, &clip, &frameInfo);
+    if (SUCCEEDED(hr) && !m_stage.Create(parent, position))
+        hr = E_FAIL;
     if (FAILED(hr)) {
         site->OnInPlaceDeactivate();
         return hr;
@@ -158,7 +194,8 @@ HRESULT MovieControl::InPlaceActivate() noexcept {
 }
 
 HRESULT MovieControl::InPlaceDeactivate() noexcept {
-    if (!m_inPlaceSite) return S_OK;
+    if (!m_inPlaceSite)
+        return S_OK;
     m_stage.Destroy();
     // Cleared before the call: the site may call back into us while it is told.
     ComRef<IOleInPlaceSite> site = std::move(m_inPlaceSite);
@@ -166,38 +203,57 @@ HRESULT MovieControl::InPlaceDeactivate() noexcept {
     return S_OK;
 }
 
-HRESULT MovieControl::UIDeactivate() noexcept { return S_OK; }
+HRESULT MovieControl::UIDeactivate() noexcept {
+    return S_OK;
+}
 
 HRESULT MovieControl::SetObjectRects(LPCRECT position, LPCRECT) noexcept {
-    if (!position) return E_POINTER;
+    if (!position)
+        return E_POINTER;
     // The clip rectangle is not applied: the site's window clips its children already.
     m_position = *position;
     m_stage.Move(m_position);
     return S_OK;
 }
 
-HRESULT MovieControl::ReactivateAndUndo() noexcept { return INPLACE_E_NOTUNDOABLE; }
+HRESULT MovieControl::ReactivateAndUndo() noexcept {
+    return INPLACE_E_NOTUNDOABLE;
+}
 
 HRESULT MovieControl::GetWindow(HWND* window) noexcept {
-    if (!window) return E_POINTER;
+    if (!window)
+        return E_POINTER;
     *window = m_stage.Handle();
     return *window ? S_OK : E_FAIL;
 }
 
-HRESULT MovieControl::ContextSensitiveHelp(BOOL) noexcept { return E_NOTIMPL; }
+HRESULT MovieControl::ContextSensitiveHelp(BOOL) noexcept {
+    return E_NOTIMPL;
+}
 
 // --- IOleInPlaceActiveObject ----------------------------------------------------------------
 
-HRESULT MovieControl::TranslateAccelerator(LPMSG) noexcept { return S_FALSE; }
-HRESULT MovieControl::OnFrameWindowActivate(BOOL) noexcept { return S_OK; }
-HRESULT MovieControl::OnDocWindowActivate(BOOL) noexcept { return S_OK; }
-HRESULT MovieControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) noexcept { return S_OK; }
-HRESULT MovieControl::EnableModeless(BOOL) noexcept { return S_OK; }
+HRESULT MovieControl::TranslateAccelerator(LPMSG) noexcept {
+    return S_FALSE;
+}
+HRESULT MovieControl::OnFrameWindowActivate(BOOL) noexcept {
+    return S_OK;
+}
+HRESULT MovieControl::OnDocWindowActivate(BOOL) noexcept {
+    return S_OK;
+}
+HRESULT MovieControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) noexcept {
+    return S_OK;
+}
+HRESULT MovieControl::EnableModeless(BOOL) noexcept {
+    return S_OK;
+}
 
 // --- IOleControl ----------------------------------------------------------------------------
 
 HRESULT MovieControl::GetControlInfo(CONTROLINFO* info) noexcept {
-    if (!info) return E_POINTER;
+    if (!info)
+        return E_POINTER;
     // No mnemonics: the movie takes no keyboard shortcuts from the host.
     info->hAccel = nullptr;
     info->cAccel = 0;
@@ -205,7 +261,11 @@ HRESULT MovieControl::GetControlInfo(CONTROLINFO* info) noexcept {
     return S_OK;
 }
 
-HRESULT MovieControl::OnMnemonic(MSG*) noexcept { return E_NOTIMPL; }
-HRESULT MovieControl::OnAmbientPropertyChange(DISPID) noexcept { return S_OK; }
+HRESULT MovieControl::OnMnemonic(MSG*) noexcept {
+    return E_NOTIMPL;
+}
+HRESULT MovieControl::OnAmbientPropertyChange(DISPID) noexcept {
+    return S_OK;
+}
 
 }  // namespace control

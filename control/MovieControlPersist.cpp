@@ -16,7 +16,8 @@ public:
         while (size > 0) {
             ULONG got = 0;
             const ULONG want = ULONG(size < (1u << 30) ? size : (1u << 30));
-            if (FAILED(m_stream.Read(out, want, &got)) || got == 0) return false;
+            if (FAILED(m_stream.Read(out, want, &got)) || got == 0)
+                return false;
             out += got;
             size -= got;
         }
@@ -30,20 +31,25 @@ private:
 }  // namespace
 
 HRESULT MovieControl::GetClassID(CLSID* clsid) noexcept {
-    if (!clsid) return E_POINTER;
+    if (!clsid)
+        return E_POINTER;
     *clsid = kMovieControlClsid;
     return S_OK;
 }
 
-HRESULT MovieControl::IsDirty() noexcept { return S_FALSE; }
+HRESULT MovieControl::IsDirty() noexcept {
+    return S_FALSE;
+}
 
 HRESULT MovieControl::Load(IStream* stream) noexcept {
-    if (!stream) return E_POINTER;
+    if (!stream)
+        return E_POINTER;
     try {
         StreamInput input(*stream);
         std::optional<ControlState> state = ReadControlState(input);
         // A stream that is not ours (or is broken) leaves the current settings as they were.
-        if (!state) return E_FAIL;
+        if (!state)
+            return E_FAIL;
         ApplyState(std::move(*state));
     } catch (...) {
         return E_OUTOFMEMORY;
@@ -52,12 +58,14 @@ HRESULT MovieControl::Load(IStream* stream) noexcept {
 }
 
 HRESULT MovieControl::Save(IStream* stream, BOOL) noexcept {
-    if (!stream) return E_POINTER;
+    if (!stream)
+        return E_POINTER;
     try {
         const std::vector<uint8_t> bytes = WriteControlState(m_state);
         ULONG written = 0;
         const HRESULT hr = stream->Write(bytes.data(), ULONG(bytes.size()), &written);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr))
+            return hr;
         return written == bytes.size() ? S_OK : STG_E_CANTSAVE;
     } catch (...) {
         return E_OUTOFMEMORY;
@@ -65,7 +73,8 @@ HRESULT MovieControl::Save(IStream* stream, BOOL) noexcept {
 }
 
 HRESULT MovieControl::GetSizeMax(ULARGE_INTEGER* size) noexcept {
-    if (!size) return E_POINTER;
+    if (!size)
+        return E_POINTER;
     try {
         size->QuadPart = WriteControlState(m_state).size();
     } catch (...) {

@@ -9,7 +9,7 @@ namespace {
 
 bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::string& problem) {
     UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         problem = "the movie file cannot be opened";
         return false;
@@ -32,7 +32,8 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::s
             problem = "reading the movie file failed";
             return false;
         }
-        if (got == 0) break;  // the file shrank while we read it: parse what is there
+        if (got == 0)
+            break;  // the file shrank while we read it: parse what is there
         done += got;
     }
     bytes.resize(done);
@@ -50,7 +51,8 @@ std::shared_ptr<const MovieDocument> LoadMovieFile(const std::wstring& path, std
                 return std::make_shared<const MovieDocument>(std::move(*document));
             }
         }
-        if (problem) *problem = std::move(reason);
+        if (problem)
+            *problem = std::move(reason);
     } catch (...) {
         // Out of memory on the way: the control shows an empty stage, as for any unplayable file.
     }

@@ -27,20 +27,19 @@ bool SetText(const wchar_t* key, const wchar_t* name, const std::wstring& value)
 
 bool CreateKey(const wchar_t* key) {
     UniqueRegKey handle;
-    return RegCreateKeyExW(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_WRITE, nullptr, handle.put(),
-                           nullptr) == ERROR_SUCCESS;
+    return RegCreateKeyExW(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_WRITE, nullptr, handle.put(), nullptr) ==
+           ERROR_SUCCESS;
 }
 
 // The default value of HKCR\key, or nothing when the key or its value is missing.
 std::wstring ReadDefault(const wchar_t* key) {
     DWORD bytes = 0;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
-            ERROR_SUCCESS || bytes == 0) {
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS ||
+        bytes == 0) {
         return {};
     }
     std::wstring value(bytes / sizeof(wchar_t), L'\0');
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &bytes) !=
-        ERROR_SUCCESS) {
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &bytes) != ERROR_SUCCESS) {
         return {};
     }
     value.resize(wcsnlen(value.c_str(), value.size()));
@@ -51,18 +50,19 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool IsGone(LSTATUS status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
+bool IsGone(LSTATUS status) {
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
 
 }  // namespace
 
 HRESULT RegisterMovieControl(HMODULE module) noexcept {
     try {
         const std::wstring path = ModuleFileName(module);
-        if (path.empty()) return SELFREG_E_CLASS;
-        const bool ok = SetText(kClassKey, nullptr, MOVIE_CONTROL_NAME_TEXT) &&
-                        SetText(kServerKey, nullptr, path) &&
-                        SetText(kServerKey, L"ThreadingModel", L"Apartment") &&
-                        CreateKey(kControlKey) &&
+        if (path.empty())
+            return SELFREG_E_CLASS;
+        const bool ok = SetText(kClassKey, nullptr, MOVIE_CONTROL_NAME_TEXT) && SetText(kServerKey, nullptr, path) &&
+                        SetText(kServerKey, L"ThreadingModel", L"Apartment") && CreateKey(kControlKey) &&
                         SetText(kClassProgIdKey, nullptr, MOVIE_CONTROL_PROGID_TEXT) &&
                         SetText(kProgIdKey, nullptr, MOVIE_CONTROL_NAME_TEXT) &&
                         SetText(kProgIdClassKey, nullptr, MOVIE_CONTROL_CLSID_TEXT);
@@ -75,7 +75,8 @@ HRESULT RegisterMovieControl(HMODULE module) noexcept {
 HRESULT UnregisterMovieControl(HMODULE module) noexcept {
     try {
         const std::wstring registered = ReadDefault(kServerKey);
-        if (!registered.empty() && !SameText(registered, ModuleFileName(module))) return S_FALSE;
+        if (!registered.empty() && !SameText(registered, ModuleFileName(module)))
+            return S_FALSE;
 
         bool ok = IsGone(RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey));
         if (SameText(ReadDefault(kProgIdClassKey), MOVIE_CONTROL_CLSID_TEXT)) {

@@ -4,12 +4,16 @@ namespace control {
 namespace {
 
 bool EqualsNoCase(std::u16string_view text, std::u16string_view word) {
-    if (text.size() != word.size()) return false;
+    if (text.size() != word.size())
+        return false;
     for (size_t i = 0; i < text.size(); ++i) {
         char16_t a = text[i], b = word[i];
-        if (a >= u'A' && a <= u'Z') a = char16_t(a - u'A' + u'a');
-        if (b >= u'A' && b <= u'Z') b = char16_t(b - u'A' + u'a');
-        if (a != b) return false;
+        if (a >= u'A' && a <= u'Z')
+            a = char16_t(a - u'A' + u'a');
+        if (b >= u'A' && b <= u'Z')
+            b = char16_t(b - u'A' + u'a');
+        if (a != b)
+            return false;
     }
     return true;
 }
@@ -33,19 +37,27 @@ StageRect Centred(int32_t width, int32_t height, int32_t windowWidth, int32_t wi
 }  // namespace
 
 ScaleMode ScaleModeFromText(std::u16string_view text) {
-    if (EqualsNoCase(text, u"NoBorder")) return ScaleMode::NoBorder;
-    if (EqualsNoCase(text, u"ExactFit")) return ScaleMode::ExactFit;
-    if (EqualsNoCase(text, u"NoScale")) return ScaleMode::NoScale;
+    if (EqualsNoCase(text, u"NoBorder"))
+        return ScaleMode::NoBorder;
+    if (EqualsNoCase(text, u"ExactFit"))
+        return ScaleMode::ExactFit;
+    if (EqualsNoCase(text, u"NoScale"))
+        return ScaleMode::NoScale;
     return ScaleMode::ShowAll;
 }
 
-StageRect PlaceStage(int32_t stageWidth, int32_t stageHeight, int32_t windowWidth,
-                     int32_t windowHeight, ScaleMode mode) {
-    if (windowWidth < 0) windowWidth = 0;
-    if (windowHeight < 0) windowHeight = 0;
-    if (stageWidth > kMaxExtent) stageWidth = int32_t(kMaxExtent);
-    if (stageHeight > kMaxExtent) stageHeight = int32_t(kMaxExtent);
-    if (stageWidth <= 0 || stageHeight <= 0) return Centred(0, 0, windowWidth, windowHeight);
+StageRect PlaceStage(int32_t stageWidth, int32_t stageHeight, int32_t windowWidth, int32_t windowHeight,
+                     ScaleMode mode) {
+    if (windowWidth < 0)
+        windowWidth = 0;
+    if (windowHeight < 0)
+        windowHeight = 0;
+    if (stageWidth > kMaxExtent)
+        stageWidth = int32_t(kMaxExtent);
+    if (stageHeight > kMaxExtent)
+        stageHeight = int32_t(kMaxExtent);
+    if (stageWidth <= 0 || stageHeight <= 0)
+        return Centred(0, 0, windowWidth, windowHeight);
 
     switch (mode) {
     case ScaleMode::ExactFit:

@@ -11,7 +11,8 @@ constexpr UINT_PTR kFrameTimerId = 1;
 bool g_classRegistered = false;
 
 bool RegisterWindowClassOnce(WNDPROC procedure) noexcept {
-    if (g_classRegistered) return true;
+    if (g_classRegistered)
+        return true;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -48,16 +49,18 @@ HINSTANCE CodeModule() noexcept {
 }
 
 void StageWindow::UnregisterWindowClass() noexcept {
-    if (g_classRegistered && UnregisterClassW(kClassName, CodeModule())) g_classRegistered = false;
+    if (g_classRegistered && UnregisterClassW(kClassName, CodeModule()))
+        g_classRegistered = false;
 }
 
 bool StageWindow::Create(HWND parent, const RECT& position) noexcept {
     Destroy();
-    if (!RegisterWindowClassOnce(&StageWindow::WindowProc)) return false;
+    if (!RegisterWindowClassOnce(&StageWindow::WindowProc))
+        return false;
     // The window is born visible with the site's rectangle; the host never sees it elsewhere.
     HWND window = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, position.left,
-                                  position.top, position.right - position.left, position.bottom - position.top,
-                                  parent, nullptr, CodeModule(), this);
+                                  position.top, position.right - position.left, position.bottom - position.top, parent,
+                                  nullptr, CodeModule(), this);
     m_window.reset(window);
     return window != nullptr;
 }
@@ -75,19 +78,23 @@ void StageWindow::Move(const RECT& position) noexcept {
 }
 
 void StageWindow::Show(bool visible) noexcept {
-    if (m_window) ShowWindow(m_window.get(), visible ? SW_SHOWNA : SW_HIDE);
+    if (m_window)
+        ShowWindow(m_window.get(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void StageWindow::Invalidate() noexcept {
-    if (m_window) InvalidateRect(m_window.get(), nullptr, FALSE);
+    if (m_window)
+        InvalidateRect(m_window.get(), nullptr, FALSE);
 }
 
 void StageWindow::StartFrameTimer(uint32_t intervalMs) noexcept {
-    if (m_window) SetTimer(m_window.get(), kFrameTimerId, intervalMs, nullptr);
+    if (m_window)
+        SetTimer(m_window.get(), kFrameTimerId, intervalMs, nullptr);
 }
 
 void StageWindow::StopFrameTimer() noexcept {
-    if (m_window) KillTimer(m_window.get(), kFrameTimerId);
+    if (m_window)
+        KillTimer(m_window.get(), kFrameTimerId);
 }
 
 LRESULT CALLBACK StageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -99,10 +106,12 @@ LRESULT CALLBACK StageWindow::WindowProc(HWND window, UINT message, WPARAM wPara
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         // Destroyed from outside (with its parent): forget the handle rather than destroy it twice.
-        if (self && self->m_window.get() == window) self->m_window.release();
+        if (self && self->m_window.get() == window)
+            self->m_window.release();
         self = nullptr;
     }
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
     // The handler may end in the host releasing the control, and with it this object: nothing
     // of `self` is touched after it returns.
     return self->HandleMessage(window, message, wParam, lParam);
@@ -135,7 +144,8 @@ LRESULT StageWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
 
 void StageWindow::PaintWindow(HWND window) noexcept {
     PaintScope paint(window);
-    if (!paint.dc()) return;
+    if (!paint.dc())
+        return;
     RECT client{};
     GetClientRect(window, &client);
     const int width = client.right, height = client.bottom;

@@ -11,7 +11,8 @@ void Timeline::Reset(uint32_t frameCount) {
 }
 
 std::optional<uint32_t> Timeline::Advance() {
-    if (m_frameCount == 0) return std::nullopt;
+    if (m_frameCount == 0)
+        return std::nullopt;
     if (!m_entered) {
         m_entered = true;
         m_current = 0;
@@ -26,8 +27,10 @@ uint32_t FrameIntervalMs(double framesPerSecond) {
     constexpr uint32_t kMinInterval = 10, kMaxInterval = 60000;
     const double rate = framesPerSecond > 0.0 ? framesPerSecond : kDefaultRate;
     const double interval = std::round(1000.0 / rate);
-    if (!(interval >= kMinInterval)) return kMinInterval;
-    if (interval > kMaxInterval) return kMaxInterval;
+    if (!(interval >= kMinInterval))
+        return kMinInterval;
+    if (interval > kMaxInterval)
+        return kMaxInterval;
     return uint32_t(interval);
 }
 

@@ -18,9 +18,8 @@ std::string ToUtf8Line(const std::wstring& message) {
 
 void AppendToTraceFile(const std::string& line) {
     // FILE_APPEND_DATA alone makes every write land at the current end of the file.
-    UniqueFileHandle file(CreateFileW(kTraceFileNameText, FILE_APPEND_DATA,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(CreateFileW(kTraceFileNameText, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return;
     DWORD written = 0;

@@ -30,8 +30,7 @@ void ReportLastError() {
 
     UniqueLocalMemory<wchar_t> systemText;
     const DWORD length = FormatMessageW(kFormatFlags, nullptr, code, kUserDefaultLanguage,
-                                        reinterpret_cast<wchar_t*>(systemText.put()), 0,
-                                        nullptr);
+                                        reinterpret_cast<wchar_t*>(systemText.put()), 0, nullptr);
     if (length != 0 && systemText.get()) {
         ShowError(systemText.get());
         return;

@@ -15,8 +15,10 @@ constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
 // than imported (the library is not one the system always takes from its own folder).
 struct VersionFunctions {
     UniqueModule library = LoadSystemLibrary(L"version.dll");
-    decltype(&::GetFileVersionInfoSizeW) getSize = ProcedureAddress<decltype(getSize)>(library.get(), "GetFileVersionInfoSizeW");
-    decltype(&::GetFileVersionInfoW) getInfo = ProcedureAddress<decltype(getInfo)>(library.get(), "GetFileVersionInfoW");
+    decltype(&::GetFileVersionInfoSizeW) getSize =
+        ProcedureAddress<decltype(getSize)>(library.get(), "GetFileVersionInfoSizeW");
+    decltype(&::GetFileVersionInfoW) getInfo =
+        ProcedureAddress<decltype(getInfo)>(library.get(), "GetFileVersionInfoW");
     decltype(&::VerQueryValueW) queryValue = ProcedureAddress<decltype(queryValue)>(library.get(), "VerQueryValueW");
 
     bool Loaded() const { return getSize && getInfo && queryValue; }
@@ -51,8 +53,7 @@ bool ModuleVersion::Load(const std::wstring& path) {
 
     void* value = nullptr;
     UINT length = 0;
-    if (!versions.queryValue(m_data.get(), L"\\", &value, &length) || !value ||
-        length < sizeof(VS_FIXEDFILEINFO))
+    if (!versions.queryValue(m_data.get(), L"\\", &value, &length) || !value || length < sizeof(VS_FIXEDFILEINFO))
         return false;
     std::memcpy(&m_fixed, value, sizeof m_fixed);
 
@@ -71,8 +72,8 @@ bool ModuleVersion::Load(const std::wstring& path) {
 }
 
 ProductVersion ModuleVersion::FileVersion() const {
-    return {HIWORD(m_fixed.dwFileVersionMS), LOWORD(m_fixed.dwFileVersionMS),
-            HIWORD(m_fixed.dwFileVersionLS), LOWORD(m_fixed.dwFileVersionLS)};
+    return {HIWORD(m_fixed.dwFileVersionMS), LOWORD(m_fixed.dwFileVersionMS), HIWORD(m_fixed.dwFileVersionLS),
+            LOWORD(m_fixed.dwFileVersionLS)};
 }
 
 bool ModuleVersion::IsAtLeast(const std::wstring& path, const ProductVersion& required) {

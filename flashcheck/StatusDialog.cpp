@@ -17,7 +17,7 @@ constexpr UINT kStartDelayMs = 100;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(StatusDialog, CDialog)
-    ON_WM_TIMER()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 StatusDialog::StatusDialog(CWnd* parent, LoadResult loadResult, std::wstring title, const ProductVersion& required,

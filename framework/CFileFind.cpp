@@ -9,8 +9,7 @@ std::wstring FullPath(const std::wstring& path, size_t* namePart) {
     std::wstring full(MAX_PATH, L'\0');
     for (;;) {
         wchar_t* name = nullptr;
-        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()),
-                                              full.data(), &name);
+        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), &name);
         if (length == 0)
             return {};
         if (length < full.size()) {

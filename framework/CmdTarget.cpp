@@ -35,9 +35,13 @@ HRESULT CCmdTarget::OnEvent(UINT controlId, DISPID dispid, const DISPPARAMS& par
     return entry->handler(*this, params);
 }
 
-const MessageMap* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const MessageMap* CCmdTarget::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
-const EventSinkMap* CCmdTarget::GetEventSinkMap() const { return GetThisEventSinkMap(); }
+const EventSinkMap* CCmdTarget::GetEventSinkMap() const {
+    return GetThisEventSinkMap();
+}
 
 const MessageMap* CCmdTarget::GetThisMessageMap() {
     static const MessageMapEntry entries[] = {{0, 0, nullptr}};

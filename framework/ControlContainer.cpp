@@ -29,8 +29,8 @@ int ControlContainer::CreateDialogControls(const std::vector<HostedControlItem>&
     for (const HostedControlItem& item : items) {
         RECT pixels = item.dialogUnits;
         MapDialogRect(m_owner.m_hWnd, &pixels);
-        ControlSite* site = CreateControl(item.clsid, item.id, pixels, item.style,
-                                          FindPersistedStream(initList, item.id));
+        ControlSite* site =
+            CreateControl(item.clsid, item.id, pixels, item.style, FindPersistedStream(initList, item.id));
         if (site == nullptr) {
             ++failed;
             continue;

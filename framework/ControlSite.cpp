@@ -65,8 +65,7 @@ HRESULT ControlSite::Create(REFCLSID clsid, const RECT& rect, DWORD itemStyle,
     if (m_container == nullptr)
         return E_UNEXPECTED;
     m_rect = rect;
-    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                  m_object.put_void());
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, m_object.put_void());
     if (FAILED(hr))
         return hr;
 
@@ -216,8 +215,7 @@ HRESULT ControlSite::MoveControl(const RECT& rect) noexcept {
         ::GetClientRect(ContainerWindow(), &clip);
         hr = m_inPlaceObject->SetObjectRects(&m_rect, &clip);
     } else if (m_controlWindow) {
-        ::MoveWindow(m_controlWindow, rect.left, rect.top, rect.right - rect.left,
-                     rect.bottom - rect.top, TRUE);
+        ::MoveWindow(m_controlWindow, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
     }
     m_moving = false;
     return hr;
@@ -263,7 +261,9 @@ IUnknown* ControlSite::FindInterface(REFIID iid) noexcept {
 
 // --- IOleClientSite: a dialog has no storage and no monikers ---------------------------------
 
-STDMETHODIMP ControlSite::SaveObject() noexcept { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::SaveObject() noexcept {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP ControlSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept {
     if (moniker)
@@ -277,11 +277,17 @@ STDMETHODIMP ControlSite::GetContainer(IOleContainer** container) noexcept {
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP ControlSite::ShowObject() noexcept { return S_OK; }
+STDMETHODIMP ControlSite::ShowObject() noexcept {
+    return S_OK;
+}
 
-STDMETHODIMP ControlSite::OnShowWindow(BOOL) noexcept { return S_OK; }
+STDMETHODIMP ControlSite::OnShowWindow(BOOL) noexcept {
+    return S_OK;
+}
 
-STDMETHODIMP ControlSite::RequestNewObjectLayout() noexcept { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::RequestNewObjectLayout() noexcept {
+    return E_NOTIMPL;
+}
 
 // --- IOleWindow -------------------------------------------------------------------------------
 
@@ -292,24 +298,28 @@ STDMETHODIMP ControlSite::GetWindow(HWND* window) noexcept {
     return *window ? S_OK : E_FAIL;
 }
 
-STDMETHODIMP ControlSite::ContextSensitiveHelp(BOOL) noexcept { return S_OK; }
+STDMETHODIMP ControlSite::ContextSensitiveHelp(BOOL) noexcept {
+    return S_OK;
+}
 
 // --- IOleInPlaceSite --------------------------------------------------------------------------
 
-STDMETHODIMP ControlSite::CanInPlaceActivate() noexcept { return m_container ? S_OK : S_FALSE; }
+STDMETHODIMP ControlSite::CanInPlaceActivate() noexcept {
+    return m_container ? S_OK : S_FALSE;
+}
 
 STDMETHODIMP ControlSite::OnInPlaceActivate() noexcept {
     m_inPlaceActive = true;
     return S_OK;
 }
 
-STDMETHODIMP ControlSite::OnUIActivate() noexcept { return S_OK; }
+STDMETHODIMP ControlSite::OnUIActivate() noexcept {
+    return S_OK;
+}
 
-STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                           LPRECT position, LPRECT clip,
-                                           LPOLEINPLACEFRAMEINFO frameInfo) noexcept {
-    if (frame == nullptr || document == nullptr || position == nullptr || clip == nullptr ||
-        frameInfo == nullptr)
+STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                           LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) noexcept {
+    if (frame == nullptr || document == nullptr || position == nullptr || clip == nullptr || frameInfo == nullptr)
         return E_POINTER;
     *frame = static_cast<IOleInPlaceFrame*>(this);
     AddRef();
@@ -323,16 +333,22 @@ STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlace
     return S_OK;
 }
 
-STDMETHODIMP ControlSite::Scroll(SIZE) noexcept { return E_NOTIMPL; }  // a dialog does not scroll
+STDMETHODIMP ControlSite::Scroll(SIZE) noexcept {
+    return E_NOTIMPL;
+}  // a dialog does not scroll
 
-STDMETHODIMP ControlSite::OnUIDeactivate(BOOL) noexcept { return S_OK; }
+STDMETHODIMP ControlSite::OnUIDeactivate(BOOL) noexcept {
+    return S_OK;
+}
 
 STDMETHODIMP ControlSite::OnInPlaceDeactivate() noexcept {
     m_inPlaceActive = false;
     return S_OK;
 }
 
-STDMETHODIMP ControlSite::DiscardUndoState() noexcept { return S_OK; }
+STDMETHODIMP ControlSite::DiscardUndoState() noexcept {
+    return S_OK;
+}
 
 STDMETHODIMP ControlSite::DeactivateAndUndo() noexcept {
     if (m_inPlaceObject)
@@ -348,9 +364,13 @@ STDMETHODIMP ControlSite::OnPosRectChange(LPCRECT position) noexcept {
 
 // --- IOleInPlaceUIWindow / IOleInPlaceFrame: no toolbars, menus or status line ----------------
 
-STDMETHODIMP ControlSite::GetBorder(LPRECT) noexcept { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP ControlSite::GetBorder(LPRECT) noexcept {
+    return INPLACE_E_NOTOOLSPACE;
+}
 
-STDMETHODIMP ControlSite::RequestBorderSpace(LPCBORDERWIDTHS) noexcept { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP ControlSite::RequestBorderSpace(LPCBORDERWIDTHS) noexcept {
+    return INPLACE_E_NOTOOLSPACE;
+}
 
 STDMETHODIMP ControlSite::SetBorderSpace(LPCBORDERWIDTHS widths) noexcept {
     return widths == nullptr ? S_OK : INPLACE_E_NOTOOLSPACE;
@@ -367,21 +387,35 @@ STDMETHODIMP ControlSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS widths) noexce
     return S_OK;
 }
 
-STDMETHODIMP ControlSite::SetMenu(HMENU, HOLEMENU, HWND) noexcept { return S_OK; }
+STDMETHODIMP ControlSite::SetMenu(HMENU, HOLEMENU, HWND) noexcept {
+    return S_OK;
+}
 
-STDMETHODIMP ControlSite::RemoveMenus(HMENU) noexcept { return S_OK; }
+STDMETHODIMP ControlSite::RemoveMenus(HMENU) noexcept {
+    return S_OK;
+}
 
-STDMETHODIMP ControlSite::SetStatusText(LPCOLESTR) noexcept { return S_OK; }
+STDMETHODIMP ControlSite::SetStatusText(LPCOLESTR) noexcept {
+    return S_OK;
+}
 
-STDMETHODIMP ControlSite::EnableModeless(BOOL) noexcept { return S_OK; }
+STDMETHODIMP ControlSite::EnableModeless(BOOL) noexcept {
+    return S_OK;
+}
 
-STDMETHODIMP ControlSite::TranslateAccelerator(LPMSG, WORD) noexcept { return S_FALSE; }
+STDMETHODIMP ControlSite::TranslateAccelerator(LPMSG, WORD) noexcept {
+    return S_FALSE;
+}
 
 // --- IOleControlSite --------------------------------------------------------------------------
 
-STDMETHODIMP ControlSite::OnControlInfoChanged() noexcept { return S_OK; }
+STDMETHODIMP ControlSite::OnControlInfoChanged() noexcept {
+    return S_OK;
+}
 
-STDMETHODIMP ControlSite::LockInPlaceActive(BOOL) noexcept { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::LockInPlaceActive(BOOL) noexcept {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP ControlSite::GetExtendedControl(IDispatch** control) noexcept {
     if (control)
@@ -406,21 +440,27 @@ STDMETHODIMP ControlSite::TransformCoords(POINTL* himetric, POINTF* container, D
     return E_INVALIDARG;
 }
 
-STDMETHODIMP ControlSite::TranslateAccelerator(LPMSG, DWORD) noexcept { return S_FALSE; }
+STDMETHODIMP ControlSite::TranslateAccelerator(LPMSG, DWORD) noexcept {
+    return S_FALSE;
+}
 
-STDMETHODIMP ControlSite::OnFocus(BOOL) noexcept { return S_OK; }
+STDMETHODIMP ControlSite::OnFocus(BOOL) noexcept {
+    return S_OK;
+}
 
-STDMETHODIMP ControlSite::ShowPropertyFrame() noexcept { return E_NOTIMPL; }
+STDMETHODIMP ControlSite::ShowPropertyFrame() noexcept {
+    return E_NOTIMPL;
+}
 
 // --- IDispatch: ambient properties -----------------------------------------------------------
 
-STDMETHODIMP ControlSite::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
-                                 EXCEPINFO*, UINT*) noexcept {
+STDMETHODIMP ControlSite::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                 UINT*) noexcept {
     if (!(flags & DISPATCH_PROPERTYGET) || result == nullptr)
         return DISP_E_MEMBERNOTFOUND;
     VariantInit(result);
     switch (dispid) {
-    case DISPID_AMBIENT_USERMODE:          // running, not being designed
+    case DISPID_AMBIENT_USERMODE:  // running, not being designed
     case DISPID_AMBIENT_SUPPORTSMNEMONICS:
     case DISPID_AMBIENT_AUTOCLIP:
         SetBool(result, true);

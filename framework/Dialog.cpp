@@ -39,8 +39,8 @@ bool HostedControlClass(const DialogTemplateItem& item, CLSID& clsid) {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, &CDialog::OnOK)
-    ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+ON_COMMAND(IDOK, &CDialog::OnOK)
+ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
@@ -64,8 +64,8 @@ INT_PTR CDialog::DoModal() {
         if (!HostedControlClass(item, clsid))
             continue;
         keep[i] = false;
-        m_hostedItems.push_back(HostedControlItem{
-            clsid, item.id, RECT{item.x, item.y, item.x + item.cx, item.y + item.cy}, item.style, i});
+        m_hostedItems.push_back(
+            HostedControlItem{clsid, item.id, RECT{item.x, item.y, item.x + item.cx, item.y + item.cy}, item.style, i});
     }
     const std::vector<std::uint32_t> ordinaryTemplate = RebuildDialogTemplate(bytes, *info, keep);
     m_templateStyle = info->style;
@@ -88,12 +88,10 @@ INT_PTR CDialog::DoModal() {
 
     m_nModalResult = -1;
     m_continueModal = true;
-    HWND created = CreateAndTakeOver(
-        [&] {
-            return CreateDialogIndirectParamW(
-                module, reinterpret_cast<LPCDLGTEMPLATEW>(ordinaryTemplate.data()), owner,
-                &FrameworkDialogProc, 0);
-        });
+    HWND created = CreateAndTakeOver([&] {
+        return CreateDialogIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(ordinaryTemplate.data()), owner,
+                                          &FrameworkDialogProc, 0);
+    });
     if (created != nullptr && m_continueModal)
         RunModalLoop();
 

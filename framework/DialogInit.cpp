@@ -49,8 +49,8 @@ std::optional<std::span<const std::byte>> PersistedStreamOf(const DialogInitEntr
     return entry.data.subspan(4 + static_cast<std::size_t>(keyBytes));
 }
 
-std::optional<std::span<const std::byte>> FindPersistedStream(
-    const std::vector<DialogInitEntry>& entries, std::uint32_t controlId) {
+std::optional<std::span<const std::byte>> FindPersistedStream(const std::vector<DialogInitEntry>& entries,
+                                                              std::uint32_t controlId) {
     for (const DialogInitEntry& entry : entries) {
         if (entry.controlId == (controlId & 0xFFFF) && IsHostedControlInitMessage(entry.message))
             return PersistedStreamOf(entry);
@@ -80,8 +80,8 @@ bool ApplyDialogInit(HWND dialog, const std::vector<DialogInitEntry>& entries) {
             ok = false;
             continue;
         }
-        const LRESULT result = SendDlgItemMessageA(dialog, entry.controlId, message, 0,
-                                                   reinterpret_cast<LPARAM>(entry.data.data()));
+        const LRESULT result =
+            SendDlgItemMessageA(dialog, entry.controlId, message, 0, reinterpret_cast<LPARAM>(entry.data.data()));
         if (result == refused || result == LB_ERRSPACE)
             ok = false;
     }

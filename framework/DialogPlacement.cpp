@@ -59,6 +59,5 @@ void CenterDialogAfterInit(HWND dialog, DWORD templateStyle, const PlacementBefo
         centre = area;
     }
     const POINT topLeft = CenteredPosition(window, centre, area);
-    SetWindowPos(dialog, nullptr, topLeft.x, topLeft.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(dialog, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -100,7 +100,7 @@ bool ReadHeader(Reader& r, DialogTemplateInfo& info, std::uint16_t& count) {
     if (info.style & kSetFont) {
         r.Word();  // point size
         if (info.extended) {
-            r.Word();  // weight
+            r.Word();   // weight
             r.Skip(2);  // italic, character set
         }
         r.Text();  // typeface
@@ -160,8 +160,7 @@ bool NamesClassIdentifier(const DialogTemplateItem& item) {
     return item.classOrdinal == 0 && !item.className.empty() && item.className[0] == L'{';
 }
 
-std::vector<std::uint32_t> RebuildDialogTemplate(std::span<const std::byte> data,
-                                                 const DialogTemplateInfo& info,
+std::vector<std::uint32_t> RebuildDialogTemplate(std::span<const std::byte> data, const DialogTemplateInfo& info,
                                                  const std::vector<bool>& keep) {
     std::vector<std::byte> bytes(data.begin(), data.begin() + info.headerSize);
     std::uint16_t kept = 0;

@@ -85,8 +85,8 @@ HRESULT StoreResult(VARIANT& result, VARTYPE vtRet, void* pvRet) {
 
 }  // namespace
 
-HRESULT InvokeDispatchV(IDispatch* dispatch, DISPID dispid, WORD flags, VARTYPE vtRet,
-                        void* pvRet, const BYTE* paramInfo, va_list args) noexcept try {
+HRESULT InvokeDispatchV(IDispatch* dispatch, DISPID dispid, WORD flags, VARTYPE vtRet, void* pvRet,
+                        const BYTE* paramInfo, va_list args) noexcept try {
     if (dispatch == nullptr)
         return E_POINTER;
     if (!IsKnownResultType(vtRet))
@@ -112,8 +112,8 @@ HRESULT InvokeDispatchV(IDispatch* dispatch, DISPID dispid, WORD flags, VARTYPE 
     VariantInit(&result);
     EXCEPINFO exception{};
     UINT badArgument = 0;
-    hr = dispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                          vtRet == VT_EMPTY ? nullptr : &result, &exception, &badArgument);
+    hr = dispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, vtRet == VT_EMPTY ? nullptr : &result,
+                          &exception, &badArgument);
     if (hr == DISP_E_EXCEPTION) {
         SysFreeString(exception.bstrSource);
         SysFreeString(exception.bstrDescription);

@@ -12,5 +12,5 @@
 // named DISPID_PROPERTYPUT argument. Results per vtRet: VT_EMPTY none (pvRet may be null),
 // VT_I4 long*, VT_BOOL BOOL*, VT_BSTR std::wstring*. An unknown code or result type gives
 // E_INVALIDARG and no call.
-HRESULT InvokeDispatchV(IDispatch* dispatch, DISPID dispid, WORD flags, VARTYPE vtRet,
-                        void* pvRet, const BYTE* paramInfo, va_list args) noexcept;
+HRESULT InvokeDispatchV(IDispatch* dispatch, DISPID dispid, WORD flags, VARTYPE vtRet, void* pvRet,
+                        const BYTE* paramInfo, va_list args) noexcept;

@@ -9,8 +9,8 @@ IUnknown* EventSink::FindInterface(REFIID iid) noexcept {
     return FindIn(iid, {{IID_IUnknown, self}, {IID_IDispatch, self}, {m_eventsIid, self}});
 }
 
-STDMETHODIMP EventSink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
-                               EXCEPINFO*, UINT*) noexcept {
+STDMETHODIMP EventSink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                               UINT*) noexcept {
     if (result)
         VariantInit(result);
     if (m_site == nullptr)

@@ -14,8 +14,8 @@ public:
     void Detach() { m_site = nullptr; }
 
     // IDispatch: events are identified by DISPID only
-    STDMETHODIMP Invoke(DISPID dispid, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
-                        VARIANT* result, EXCEPINFO* exception, UINT* badArgument) noexcept override;
+    STDMETHODIMP Invoke(DISPID dispid, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* badArgument) noexcept override;
 
 private:
     ~EventSink() override = default;

@@ -27,8 +27,7 @@ std::wstring ProgramName() {
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWinApp::CWinApp(const wchar_t* appName)
-    : m_appName(appName ? std::wstring(appName) : ProgramName()) {
+CWinApp::CWinApp(const wchar_t* appName) : m_appName(appName ? std::wstring(appName) : ProgramName()) {
     if (g_app == nullptr)
         g_app = this;
 }

@@ -164,27 +164,24 @@ HWND CWnd::Detach() {
     return std::exchange(m_hWnd, nullptr);
 }
 
-BOOL CWnd::Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
-                  CWnd* parent, UINT id, CCreateContext*) {
+BOOL CWnd::Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect, CWnd* parent,
+                  UINT id, CCreateContext*) {
     if (m_hWnd != nullptr)
         return FALSE;
     HWND parentWindow = parent ? parent->m_hWnd : nullptr;
     HMENU menuOrId = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
-    HWND hwnd = CreateAndTakeOver(
-        [&] {
-            return CreateWindowExW(0, className, windowName, style, rect.left, rect.top,
-                                   rect.right - rect.left, rect.bottom - rect.top, parentWindow,
-                                   menuOrId, AfxGetResourceHandle(), nullptr);
-        });
+    HWND hwnd = CreateAndTakeOver([&] {
+        return CreateWindowExW(0, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
+                               rect.bottom - rect.top, parentWindow, menuOrId, AfxGetResourceHandle(), nullptr);
+    });
     return hwnd != nullptr;
 }
 
-BOOL CWnd::CreateControl(REFCLSID clsid, const wchar_t* windowName, DWORD style, const RECT& rect,
-                         CWnd* parent, UINT id) {
+BOOL CWnd::CreateControl(REFCLSID clsid, const wchar_t* windowName, DWORD style, const RECT& rect, CWnd* parent,
+                         UINT id) {
     if (parent == nullptr || parent->m_hWnd == nullptr || m_hWnd != nullptr || m_pCtrlSite != nullptr)
         return FALSE;
-    ControlSite* site =
-        parent->EnsureControlContainer().CreateControl(clsid, id, rect, style, std::nullopt);
+    ControlSite* site = parent->EnsureControlContainer().CreateControl(clsid, id, rect, style, std::nullopt);
     if (site == nullptr)
         return FALSE;
     BindToSite(*site);
@@ -249,12 +246,24 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     return true;
 }
 
-void CWnd::OnSize(UINT, int, int) { Default(); }
-void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
-void CWnd::OnPaint() { Default(); }
-HCURSOR CWnd::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-void CWnd::OnDestroy() { Default(); }
+void CWnd::OnSize(UINT, int, int) {
+    Default();
+}
+void CWnd::OnSysCommand(UINT, LPARAM) {
+    Default();
+}
+void CWnd::OnPaint() {
+    Default();
+}
+HCURSOR CWnd::OnQueryDragIcon() {
+    return reinterpret_cast<HCURSOR>(Default());
+}
+void CWnd::OnTimer(UINT_PTR) {
+    Default();
+}
+void CWnd::OnDestroy() {
+    Default();
+}
 
 // --- Children, wrappers and hosted controls ---------------------------------------------------
 
@@ -332,8 +341,7 @@ IUnknown* CWnd::GetControlUnknown() const {
     return m_pCtrlSite ? m_pCtrlSite->GetControlUnknown() : nullptr;
 }
 
-HRESULT CWnd::InvokeHelper(DISPID dispid, WORD flags, VARTYPE vtRet, void* pvRet,
-                           const BYTE* paramInfo, ...) {
+HRESULT CWnd::InvokeHelper(DISPID dispid, WORD flags, VARTYPE vtRet, void* pvRet, const BYTE* paramInfo, ...) {
     IDispatch* dispatch = m_pCtrlSite ? m_pCtrlSite->GetControlDispatch() : nullptr;
     if (dispatch == nullptr)
         return OLE_E_NOTRUNNING;  // not bound to a hosted control
@@ -346,11 +354,17 @@ HRESULT CWnd::InvokeHelper(DISPID dispid, WORD flags, VARTYPE vtRet, void* pvRet
 
 // --- Thin members -----------------------------------------------------------------------------
 
-int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+int CWnd::GetDlgCtrlID() const {
+    return ::GetDlgCtrlID(m_hWnd);
+}
 
-void CWnd::GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
+void CWnd::GetWindowRect(RECT* rect) const {
+    ::GetWindowRect(m_hWnd, rect);
+}
 
-void CWnd::GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+void CWnd::GetClientRect(RECT* rect) const {
+    ::GetClientRect(m_hWnd, rect);
+}
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
     if (m_pCtrlSite != nullptr) {
@@ -369,14 +383,18 @@ void CWnd::ScreenToClient(RECT* rect) const {
     ::ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&rect->right));
 }
 
-void CWnd::ScreenToClient(POINT* point) const { ::ScreenToClient(m_hWnd, point); }
+void CWnd::ScreenToClient(POINT* point) const {
+    ::ScreenToClient(m_hWnd, point);
+}
 
 void CWnd::ClientToScreen(RECT* rect) const {
     ::ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&rect->left));
     ::ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&rect->right));
 }
 
-void CWnd::SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
+void CWnd::SetWindowText(const wchar_t* text) {
+    ::SetWindowTextW(m_hWnd, text);
+}
 
 std::wstring CWnd::GetWindowText() const {
     const int length = ::GetWindowTextLengthW(m_hWnd);
@@ -394,27 +412,45 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::PostMessageW(m_hWnd, message, wParam, lParam);
 }
 
-HMENU CWnd::GetSystemMenu(BOOL revert) const { return ::GetSystemMenu(m_hWnd, revert); }
+HMENU CWnd::GetSystemMenu(BOOL revert) const {
+    return ::GetSystemMenu(m_hWnd, revert);
+}
 
-BOOL CWnd::IsIconic() const { return ::IsIconic(m_hWnd); }
+BOOL CWnd::IsIconic() const {
+    return ::IsIconic(m_hWnd);
+}
 
-BOOL CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+BOOL CWnd::IsWindowVisible() const {
+    return ::IsWindowVisible(m_hWnd);
+}
 
-BOOL CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+BOOL CWnd::IsWindowEnabled() const {
+    return ::IsWindowEnabled(m_hWnd);
+}
 
-BOOL CWnd::ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
+BOOL CWnd::ShowWindow(int command) {
+    return ::ShowWindow(m_hWnd, command);
+}
 
-BOOL CWnd::EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
+BOOL CWnd::EnableWindow(BOOL enable) {
+    return ::EnableWindow(m_hWnd, enable);
+}
 
-void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
+void CWnd::UpdateWindow() {
+    ::UpdateWindow(m_hWnd);
+}
 
-DWORD CWnd::GetStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)); }
+DWORD CWnd::GetStyle() const {
+    return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE));
+}
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc) {
     return ::SetTimer(m_hWnd, id, elapse, proc);
 }
 
-BOOL CWnd::KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
+BOOL CWnd::KillTimer(UINT_PTR id) {
+    return ::KillTimer(m_hWnd, id);
+}
 
 int CWnd::MessageBox(const wchar_t* text, const wchar_t* caption, UINT type) {
     std::wstring appName;

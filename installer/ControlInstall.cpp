@@ -47,8 +47,8 @@ SetupResult InstallControlFile(const std::wstring& target, const void* image, si
 
     const std::wstring temporary = target + L".new-" + std::to_wstring(::GetCurrentProcessId());
     {
-        UniqueFileHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFileHandle file(
+            ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file)
             return SetupResult::WriteFailed;
         if (!WriteAll(file.get(), image, size)) {

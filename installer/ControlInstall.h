@@ -4,11 +4,11 @@
 #include <string>
 
 enum class SetupResult {
-    Done = 0,           // installed (or removed)
-    Declined = 1,       // the user answered No
-    WriteFailed = 2,    // the control file could not be written in place
-    RegisterFailed = 3, // the control was written but did not register (or unregister)
-    Usage = 4,          // unknown parameters
+    Done = 0,            // installed (or removed)
+    Declined = 1,        // the user answered No
+    WriteFailed = 2,     // the control file could not be written in place
+    RegisterFailed = 3,  // the control was written but did not register (or unregister)
+    Usage = 4,           // unknown parameters
 };
 
 // Writes `image` (the control's file) to `target`: first to a temporary name in the same

@@ -93,9 +93,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
                       MB_YESNO | MB_ICONQUESTION) != IDYES)
         return int(SetupResult::Declined);
     const SetupResult result = Install();
-    ::MessageBoxW(nullptr,
-                  result == SetupResult::Done ? L"The movie control is installed."
-                                              : L"The movie control could not be installed.",
-                  kTitle, MB_OK | (result == SetupResult::Done ? MB_ICONINFORMATION : MB_ICONERROR));
+    ::MessageBoxW(
+        nullptr,
+        result == SetupResult::Done ? L"The movie control is installed." : L"The movie control could not be installed.",
+        kTitle, MB_OK | (result == SetupResult::Done ? MB_ICONINFORMATION : MB_ICONERROR));
     return int(result);
 }

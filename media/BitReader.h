@@ -14,7 +14,8 @@ public:
     // n from 0 to 32.
     uint32_t Read(unsigned n) {
         uint32_t value = 0;
-        for (unsigned i = 0; i < n; ++i) value = (value << 1) | ReadBit();
+        for (unsigned i = 0; i < n; ++i)
+            value = (value << 1) | ReadBit();
         return value;
     }
     uint32_t ReadBit() {
@@ -30,7 +31,8 @@ public:
     // Two's complement value of n bits.
     int32_t ReadSigned(unsigned n) {
         uint32_t v = Read(n);
-        if (n > 0 && (v >> (n - 1)) & 1u) return static_cast<int32_t>(v) - static_cast<int32_t>(1u << n);
+        if (n > 0 && (v >> (n - 1)) & 1u)
+            return static_cast<int32_t>(v) - static_cast<int32_t>(1u << n);
         return static_cast<int32_t>(v);
     }
     // The next n bits (1 to 24) without consuming them; bits past the end read as zero.
@@ -45,7 +47,8 @@ public:
     }
     void Skip(unsigned n) {
         m_pos += n;
-        if (m_pos > m_size * 8) m_overrun = true;
+        if (m_pos > m_size * 8)
+            m_overrun = true;
     }
     size_t BitsLeft() const { return m_pos < m_size * 8 ? m_size * 8 - m_pos : 0; }
     void MarkOverrun() { m_overrun = true; }

@@ -9,7 +9,7 @@ namespace media {
 namespace {
 
 // Filter strength for quantisers 1..31.
-constexpr int kStrength[32] = {0, 1, 1, 2, 2, 3, 3, 4, 4, 4, 5, 5, 6, 6, 7, 7,
+constexpr int kStrength[32] = {0, 1, 1, 2, 2, 3, 3, 4,  4,  4,  5,  5,  6,  6,  7,  7,
                                7, 8, 8, 8, 9, 9, 9, 10, 10, 10, 11, 11, 11, 12, 12, 12};
 
 inline int UpDownRamp(int x, int strength) {
@@ -18,7 +18,9 @@ inline int UpDownRamp(int x, int strength) {
     return x < 0 ? -m : m;
 }
 
-inline uint8_t Clip(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
+inline uint8_t Clip(int v) {
+    return static_cast<uint8_t>(std::clamp(v, 0, 255));
+}
 
 // A, B | C, D are four samples `step` apart across an edge between B and C.
 inline void FilterEdge(uint8_t* b, std::ptrdiff_t step, int strength) {
@@ -42,9 +44,11 @@ void DeblockPlane(uint8_t* plane, uint32_t width, uint32_t height, int quant) {
     const int strength = kStrength[std::clamp(quant, 1, 31)];
     const std::ptrdiff_t stride = width;
     for (uint32_t y = 8; y < height; y += 8)
-        for (uint32_t x = 0; x < width; ++x) FilterEdge(plane + (y - 1) * stride + x, stride, strength);
+        for (uint32_t x = 0; x < width; ++x)
+            FilterEdge(plane + (y - 1) * stride + x, stride, strength);
     for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 8; x < width; x += 8) FilterEdge(plane + y * stride + x - 1, 1, strength);
+        for (uint32_t x = 8; x < width; x += 8)
+            FilterEdge(plane + y * stride + x - 1, 1, strength);
 }
 
 }  // namespace media

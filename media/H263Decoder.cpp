@@ -55,10 +55,14 @@ struct MotionVector {
     int x = 0, y = 0;  // half pixels
 };
 
-inline int Median(int a, int b, int c) { return std::max(std::min(a, b), std::min(std::max(a, b), c)); }
+inline int Median(int a, int b, int c) {
+    return std::max(std::min(a, b), std::min(std::max(a, b), c));
+}
 
 // Chroma displacement of a luma vector: half of it, with quarter positions taken to the half.
-inline int ChromaComponent(int v) { return (v >> 1) | (v & 1); }
+inline int ChromaComponent(int v) {
+    return (v >> 1) | (v & 1);
+}
 
 class SorensonDecoder final : public VideoDecoder {
 public:
@@ -72,8 +76,7 @@ private:
     DecodeResult DecodeBlock(BitReader& bits, uint32_t version, bool intra, bool coded, int quant,
                              int16_t* coeffs) const;
     void Predict(const YuvPlanes& from, uint32_t mbx, uint32_t mby, MotionVector mv);
-    void PutBlock(uint8_t* plane, uint32_t stride, uint32_t x, uint32_t y, const int16_t* coeffs,
-                  bool add);
+    void PutBlock(uint8_t* plane, uint32_t stride, uint32_t x, uint32_t y, const int16_t* coeffs, bool add);
 
     YuvPlanes m_current, m_reference, m_shown;
     bool m_haveReference = false;
@@ -81,77 +84,115 @@ private:
 };
 
 DecodeResult SorensonDecoder::ReadHeader(BitReader& bits, PictureHeader& h) const {
-    if (bits.Read(17) != 1) return DecodeResult::Corrupt;  // picture start code
+    if (bits.Read(17) != 1)
+        return DecodeResult::Corrupt;  // picture start code
     h.version = bits.Read(5);
-    if (h.version > 1) return DecodeResult::Unsupported;
+    if (h.version > 1)
+        return DecodeResult::Unsupported;
     bits.Read(8);  // temporal reference
     switch (bits.Read(3)) {
-    case 0: h.width = bits.Read(8); h.height = bits.Read(8); break;
-    case 1: h.width = bits.Read(16); h.height = bits.Read(16); break;
-    case 2: h.width = 352; h.height = 288; break;
-    case 3: h.width = 176; h.height = 144; break;
-    case 4: h.width = 128; h.height = 96; break;
-    case 5: h.width = 320; h.height = 240; break;
-    case 6: h.width = 160; h.height = 120; break;
-    default: return DecodeResult::Corrupt;
+    case 0:
+        h.width = bits.Read(8);
+        h.height = bits.Read(8);
+        break;
+    case 1:
+        h.width = bits.Read(16);
+        h.height = bits.Read(16);
+        break;
+    case 2:
+        h.width = 352;
+        h.height = 288;
+        break;
+    case 3:
+        h.width = 176;
+        h.height = 144;
+        break;
+    case 4:
+        h.width = 128;
+        h.height = 96;
+        break;
+    case 5:
+        h.width = 320;
+        h.height = 240;
+        break;
+    case 6:
+        h.width = 160;
+        h.height = 120;
+        break;
+    default:
+        return DecodeResult::Corrupt;
     }
     const uint32_t type = bits.Read(2);
-    if (type == 3) return DecodeResult::Corrupt;
+    if (type == 3)
+        return DecodeResult::Corrupt;
     h.type = static_cast<PictureType>(type);
     h.deblocking = bits.ReadBit() != 0;
     h.quant = static_cast<int>(bits.Read(5));
-    if (h.quant == 0) return DecodeResult::Corrupt;
+    if (h.quant == 0)
+        return DecodeResult::Corrupt;
     // Extra information: flagged bytes, skipped (bounded by the payload).
-    while (bits.ReadBit() && !bits.Overrun()) bits.Read(8);
-    if (bits.Overrun()) return DecodeResult::Truncated;
-    if (h.width == 0 || h.height == 0) return DecodeResult::BadSize;
-    if (h.width > kMaxVideoSide || h.height > kMaxVideoSide) return DecodeResult::BadSize;
+    while (bits.ReadBit() && !bits.Overrun())
+        bits.Read(8);
+    if (bits.Overrun())
+        return DecodeResult::Truncated;
+    if (h.width == 0 || h.height == 0)
+        return DecodeResult::BadSize;
+    if (h.width > kMaxVideoSide || h.height > kMaxVideoSide)
+        return DecodeResult::BadSize;
     return DecodeResult::Ok;
 }
 
-DecodeResult SorensonDecoder::DecodeBlock(BitReader& bits, uint32_t version, bool intra, bool coded,
-                                          int quant, int16_t* coeffs) const {
+DecodeResult SorensonDecoder::DecodeBlock(BitReader& bits, uint32_t version, bool intra, bool coded, int quant,
+                                          int16_t* coeffs) const {
     std::memset(coeffs, 0, 64 * sizeof(int16_t));
     int index = 0;
     if (intra) {
         const uint32_t dc = bits.Read(8);
-        if (dc == 0 || dc == 128) return DecodeResult::Corrupt;
+        if (dc == 0 || dc == 128)
+            return DecodeResult::Corrupt;
         coeffs[0] = static_cast<int16_t>(dc == 255 ? 1024 : dc * 8);
         index = 1;
     }
-    if (!coded) return DecodeResult::Ok;
+    if (!coded)
+        return DecodeResult::Ok;
     const VlcTable& table = TcoefTable();
     for (;;) {
         const int symbol = table.Decode(bits);
-        if (symbol < 0) return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
+        if (symbol < 0)
+            return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
         int last, run, level;
         if (symbol == kTcoefEscape) {
             unsigned levelBits = 8;
-            if (version == 1) levelBits = bits.ReadBit() ? 11 : 7;
+            if (version == 1)
+                levelBits = bits.ReadBit() ? 11 : 7;
             last = static_cast<int>(bits.ReadBit());
             run = static_cast<int>(bits.Read(6));
             level = bits.ReadSigned(levelBits);
-            if (level == 0 || (levelBits == 8 && level == -128)) return DecodeResult::Corrupt;
+            if (level == 0 || (levelBits == 8 && level == -128))
+                return DecodeResult::Corrupt;
         } else {
             const RunLevel& rl = kTcoefSymbols.entries[symbol];
             last = rl.last;
             run = rl.run;
             level = bits.ReadBit() ? -rl.level : rl.level;
         }
-        if (bits.Overrun()) return DecodeResult::Truncated;
+        if (bits.Overrun())
+            return DecodeResult::Truncated;
         index += run;
-        if (index > 63) return DecodeResult::Corrupt;
+        if (index > 63)
+            return DecodeResult::Corrupt;
         const int magnitude = quant * (2 * std::abs(level) + 1) - ((quant & 1) ? 0 : 1);
         const int value = std::clamp(level < 0 ? -magnitude : magnitude, -2048, 2047);
         coeffs[kZigzag[index]] = static_cast<int16_t>(value);
         ++index;
-        if (last) break;
+        if (last)
+            break;
     }
     return DecodeResult::Ok;
 }
 
-void SorensonDecoder::PutBlock(uint8_t* plane, uint32_t stride, uint32_t x, uint32_t y,
-                               const int16_t* coeffs, bool add) {
+void SorensonDecoder::PutBlock(uint8_t* plane, uint32_t stride, uint32_t x, uint32_t y, const int16_t* coeffs,
+                               bool add) {
     int samples[64];
     InverseDct8x8(coeffs, samples);
     for (int r = 0; r < 8; ++r) {
@@ -165,32 +206,35 @@ void SorensonDecoder::PutBlock(uint8_t* plane, uint32_t stride, uint32_t x, uint
 
 // Copies a size x size block from `src` displaced by (mvx, mvy) half samples into `dst`, with
 // coordinates outside the plane taken from its nearest edge.
-void CopyHalfPel(const uint8_t* src, uint32_t width, uint32_t height, uint8_t* dst, uint32_t x,
-                 uint32_t y, int size, int mvx, int mvy) {
+void CopyHalfPel(const uint8_t* src, uint32_t width, uint32_t height, uint8_t* dst, uint32_t x, uint32_t y, int size,
+                 int mvx, int mvy) {
     const int fx = mvx & 1, fy = mvy & 1;
     const int ox = static_cast<int>(x) + (mvx >> 1), oy = static_cast<int>(y) + (mvy >> 1);
     const int maxX = static_cast<int>(width) - 1, maxY = static_cast<int>(height) - 1;
     auto at = [&](int px, int py) {
-        return static_cast<int>(src[static_cast<size_t>(std::clamp(py, 0, maxY)) * width +
-                                    static_cast<size_t>(std::clamp(px, 0, maxX))]);
+        return static_cast<int>(
+            src[static_cast<size_t>(std::clamp(py, 0, maxY)) * width + static_cast<size_t>(std::clamp(px, 0, maxX))]);
     };
     for (int r = 0; r < size; ++r) {
         uint8_t* out = dst + static_cast<size_t>(y + r) * width + x;
         for (int c = 0; c < size; ++c) {
             const int px = ox + c, py = oy + r;
             int v;
-            if (!fx && !fy) v = at(px, py);
-            else if (fx && !fy) v = (at(px, py) + at(px + 1, py) + 1) >> 1;
-            else if (!fx && fy) v = (at(px, py) + at(px, py + 1) + 1) >> 1;
-            else v = (at(px, py) + at(px + 1, py) + at(px, py + 1) + at(px + 1, py + 1) + 2) >> 2;
+            if (!fx && !fy)
+                v = at(px, py);
+            else if (fx && !fy)
+                v = (at(px, py) + at(px + 1, py) + 1) >> 1;
+            else if (!fx && fy)
+                v = (at(px, py) + at(px, py + 1) + 1) >> 1;
+            else
+                v = (at(px, py) + at(px + 1, py) + at(px, py + 1) + at(px + 1, py + 1) + 2) >> 2;
             out[c] = static_cast<uint8_t>(v);
         }
     }
 }
 
 void SorensonDecoder::Predict(const YuvPlanes& from, uint32_t mbx, uint32_t mby, MotionVector mv) {
-    CopyHalfPel(from.y.data(), from.width, from.height, m_current.y.data(), mbx * 16, mby * 16, 16,
-                mv.x, mv.y);
+    CopyHalfPel(from.y.data(), from.width, from.height, m_current.y.data(), mbx * 16, mby * 16, 16, mv.x, mv.y);
     const int cx = ChromaComponent(mv.x), cy = ChromaComponent(mv.y);
     const uint32_t cw = from.width / 2, ch = from.height / 2;
     CopyHalfPel(from.u.data(), cw, ch, m_current.u.data(), mbx * 8, mby * 8, 8, cx, cy);
@@ -214,28 +258,35 @@ DecodeResult SorensonDecoder::DecodeMacroblocks(BitReader& bits, const PictureHe
                         break;
                     }
                     const int s = McbpcInterTable().Decode(bits);
-                    if (s < 0) return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
-                    if (s == 20) continue;
+                    if (s < 0)
+                        return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
+                    if (s == 20)
+                        continue;
                     type = s / 4;
                     cbpc = s % 4;
                 } else {
                     const int s = McbpcIntraTable().Decode(bits);
-                    if (s < 0) return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
-                    if (s == 8) continue;
+                    if (s < 0)
+                        return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
+                    if (s == 8)
+                        continue;
                     type = s < 4 ? 3 : 4;
                     cbpc = s % 4;
                 }
                 break;
             }
-            if (bits.Overrun()) return DecodeResult::Truncated;
+            if (bits.Overrun())
+                return DecodeResult::Truncated;
             if (type == -1) {
                 Predict(m_reference, mbx, mby, {});
                 continue;
             }
-            if (type == 2) return DecodeResult::Unsupported;  // four vectors per macroblock
+            if (type == 2)
+                return DecodeResult::Unsupported;  // four vectors per macroblock
             const bool intra = type >= 3;
             const int cbpyIndex = CbpyTable().Decode(bits);
-            if (cbpyIndex < 0) return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
+            if (cbpyIndex < 0)
+                return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
             const int cbpy = intra ? cbpyIndex : 15 - cbpyIndex;
             if (type == 1 || type == 4) {
                 static constexpr int kDquant[4] = {-1, -2, 1, 2};
@@ -253,16 +304,19 @@ DecodeResult SorensonDecoder::DecodeMacroblocks(BitReader& bits, const PictureHe
                 }
                 MotionVector mv;
                 int* comps[2] = {&mv.x, &mv.y};
-                const int pred[2] = {Median(left.x, above.x, aboveRight.x),
-                                     Median(left.y, above.y, aboveRight.y)};
+                const int pred[2] = {Median(left.x, above.x, aboveRight.x), Median(left.y, above.y, aboveRight.y)};
                 for (int k = 0; k < 2; ++k) {
                     const int m = MvdTable().Decode(bits);
-                    if (m < 0) return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
+                    if (m < 0)
+                        return bits.Overrun() ? DecodeResult::Truncated : DecodeResult::Corrupt;
                     int d = m;
-                    if (m != 0 && bits.ReadBit()) d = -m;
+                    if (m != 0 && bits.ReadBit())
+                        d = -m;
                     int v = pred[k] + d;
-                    if (v < -32) v += 64;
-                    if (v > 31) v -= 64;
+                    if (v < -32)
+                        v += 64;
+                    if (v > 31)
+                        v -= 64;
                     *comps[k] = v;
                 }
                 m_vectors[i] = mv;
@@ -272,18 +326,20 @@ DecodeResult SorensonDecoder::DecodeMacroblocks(BitReader& bits, const PictureHe
             for (int b = 0; b < 6; ++b) {
                 const bool coded = (cbp >> (5 - b)) & 1;
                 const DecodeResult r = DecodeBlock(bits, h.version, intra, coded, quant, coeffs[b]);
-                if (r != DecodeResult::Ok) return r;
+                if (r != DecodeResult::Ok)
+                    return r;
             }
-            if (bits.Overrun()) return DecodeResult::Truncated;
+            if (bits.Overrun())
+                return DecodeResult::Truncated;
             for (int b = 0; b < 6; ++b) {
                 const bool coded = (cbp >> (5 - b)) & 1;
-                if (!intra && !coded) continue;
+                if (!intra && !coded)
+                    continue;
                 if (b < 4)
-                    PutBlock(m_current.y.data(), m_current.width, mbx * 16 + (b & 1) * 8,
-                             mby * 16 + (b >> 1) * 8, coeffs[b], !intra);
-                else
-                    PutBlock(b == 4 ? m_current.u.data() : m_current.v.data(), cw, mbx * 8, mby * 8,
+                    PutBlock(m_current.y.data(), m_current.width, mbx * 16 + (b & 1) * 8, mby * 16 + (b >> 1) * 8,
                              coeffs[b], !intra);
+                else
+                    PutBlock(b == 4 ? m_current.u.data() : m_current.v.data(), cw, mbx * 8, mby * 8, coeffs[b], !intra);
             }
         }
     }
@@ -291,19 +347,25 @@ DecodeResult SorensonDecoder::DecodeMacroblocks(BitReader& bits, const PictureHe
 }
 
 DecodeResult SorensonDecoder::Decode(const uint8_t* data, size_t size, const DecodeOptions& options) {
-    if (data == nullptr || size == 0) return DecodeResult::Truncated;
+    if (data == nullptr || size == 0)
+        return DecodeResult::Truncated;
     BitReader bits(data, size);
     PictureHeader header;
     DecodeResult r = ReadHeader(bits, header);
-    if (r != DecodeResult::Ok) return r;
+    if (r != DecodeResult::Ok)
+        return r;
     const uint32_t w = (header.width + 15) & ~15u, hgt = (header.height + 15) & ~15u;
     if (header.type != PictureType::Intra) {
-        if (!m_haveReference) return DecodeResult::NeedKeyFrame;
-        if (m_reference.width != w || m_reference.height != hgt) return DecodeResult::BadSize;
+        if (!m_haveReference)
+            return DecodeResult::NeedKeyFrame;
+        if (m_reference.width != w || m_reference.height != hgt)
+            return DecodeResult::BadSize;
     }
-    if (m_current.width != w || m_current.height != hgt) m_current.Allocate(w, hgt);
+    if (m_current.width != w || m_current.height != hgt)
+        m_current.Allocate(w, hgt);
     r = DecodeMacroblocks(bits, header);
-    if (r != DecodeResult::Ok) return r;
+    if (r != DecodeResult::Ok)
+        return r;
 
     // The shown picture: deblocked when the stream asks for it or leaves it to the frame.
     const bool deblock = options.deblocking == 0 ? header.deblocking : options.deblocking >= 2;

@@ -32,14 +32,16 @@ void InverseDct8x8(const int16_t* coeffs, int* out) {
         const int16_t* in = coeffs + v * 8;
         for (int x = 0; x < 8; ++x) {
             double s = 0;
-            for (int u = 0; u < 8; ++u) s += c[x][u] * in[u];
+            for (int u = 0; u < 8; ++u)
+                s += c[x][u] * in[u];
             rows[v * 8 + x] = s;
         }
     }
     for (int x = 0; x < 8; ++x)
         for (int y = 0; y < 8; ++y) {
             double s = 0;
-            for (int v = 0; v < 8; ++v) s += c[y][v] * rows[v * 8 + x];
+            for (int v = 0; v < 8; ++v)
+                s += c[y][v] * rows[v * 8 + x];
             out[y * 8 + x] = static_cast<int>(std::floor(s + 0.5));
         }
 }

@@ -17,7 +17,8 @@ public:
         : VideoDecoder(width, height), m_version2(version2) {}
 
     DecodeResult Decode(const uint8_t* data, size_t size, const DecodeOptions&) override {
-        if (data == nullptr || size < 4) return DecodeResult::Truncated;
+        if (data == nullptr || size < 4)
+            return DecodeResult::Truncated;
         BitReader bits(data, size);
         const uint32_t blockWidth = (bits.Read(4) + 1) * 16;
         const uint32_t width = bits.Read(12);
@@ -30,26 +31,32 @@ public:
         const uint32_t rows = (height + blockHeight - 1) / blockHeight;
 
         // Decode into a scratch copy so that a broken frame leaves the picture alone.
-        if (sizeChanged) m_scratch.assign(static_cast<size_t>(width) * height, 0xFF000000u);
-        else m_scratch = m_image;
+        if (sizeChanged)
+            m_scratch.assign(static_cast<size_t>(width) * height, 0xFF000000u);
+        else
+            m_scratch = m_image;
         size_t pos = 4;
         if (m_version2) {
             // Reserved bits, an I-frame image flag, and a palette, which is not decoded yet.
-            if (size < 5) return DecodeResult::Truncated;
-            if (data[4] & 1) return DecodeResult::Unsupported;
+            if (size < 5)
+                return DecodeResult::Truncated;
+            if (data[4] & 1)
+                return DecodeResult::Unsupported;
             pos = 5;
         }
         bool complete = true;
         for (uint32_t row = 0; row < rows; ++row) {
             for (uint32_t col = 0; col < cols; ++col) {
-                if (size - pos < 2) return DecodeResult::Truncated;
+                if (size - pos < 2)
+                    return DecodeResult::Truncated;
                 const size_t length = (static_cast<size_t>(data[pos]) << 8) | data[pos + 1];
                 pos += 2;
                 if (length == 0) {
                     complete = complete && !sizeChanged;
                     continue;
                 }
-                if (size - pos < length) return DecodeResult::Truncated;
+                if (size - pos < length)
+                    return DecodeResult::Truncated;
                 const uint8_t* packed = data + pos;
                 size_t packedSize = length;
                 pos += length;
@@ -58,7 +65,8 @@ public:
                     // changed region only and for zlib streams primed with other blocks. Only
                     // whole 24-bit blocks are decoded so far.
                     const uint8_t format = packed[0];
-                    if ((format & 0x1F) != 0) return DecodeResult::Unsupported;
+                    if ((format & 0x1F) != 0)
+                        return DecodeResult::Unsupported;
                     ++packed;
                     --packedSize;
                 }
@@ -79,7 +87,8 @@ public:
             }
         }
         // A first frame (or a new size) must replace every block.
-        if (!complete && sizeChanged) return DecodeResult::NeedKeyFrame;
+        if (!complete && sizeChanged)
+            return DecodeResult::NeedKeyFrame;
         m_image.swap(m_scratch);
         m_width = width;
         m_height = height;

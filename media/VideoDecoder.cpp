@@ -8,12 +8,18 @@ namespace media {
 
 const char* DecodeResultName(DecodeResult result) {
     switch (result) {
-    case DecodeResult::Ok: return "ok";
-    case DecodeResult::Truncated: return "truncated";
-    case DecodeResult::Corrupt: return "corrupt";
-    case DecodeResult::Unsupported: return "unsupported";
-    case DecodeResult::NeedKeyFrame: return "needs a key frame";
-    case DecodeResult::BadSize: return "bad size";
+    case DecodeResult::Ok:
+        return "ok";
+    case DecodeResult::Truncated:
+        return "truncated";
+    case DecodeResult::Corrupt:
+        return "corrupt";
+    case DecodeResult::Unsupported:
+        return "unsupported";
+    case DecodeResult::NeedKeyFrame:
+        return "needs a key frame";
+    case DecodeResult::BadSize:
+        return "bad size";
     }
     return "?";
 }
@@ -25,13 +31,19 @@ VideoDecoder::VideoDecoder(uint32_t width, uint32_t height) {
 }
 
 std::unique_ptr<VideoDecoder> CreateVideoDecoder(uint8_t codec, uint32_t width, uint32_t height) {
-    if (width == 0 || height == 0 || width > kMaxVideoSide || height > kMaxVideoSide) return nullptr;
+    if (width == 0 || height == 0 || width > kMaxVideoSide || height > kMaxVideoSide)
+        return nullptr;
     switch (static_cast<VideoCodec>(codec)) {
-    case VideoCodec::SorensonH263: return CreateSorensonDecoder(width, height);
-    case VideoCodec::ScreenVideo: return CreateScreenVideoDecoder(width, height, false);
-    case VideoCodec::Vp6: return CreateVp6Decoder(width, height, false);
-    case VideoCodec::Vp6Alpha: return CreateVp6Decoder(width, height, true);
-    case VideoCodec::ScreenVideo2: return CreateScreenVideoDecoder(width, height, true);
+    case VideoCodec::SorensonH263:
+        return CreateSorensonDecoder(width, height);
+    case VideoCodec::ScreenVideo:
+        return CreateScreenVideoDecoder(width, height, false);
+    case VideoCodec::Vp6:
+        return CreateVp6Decoder(width, height, false);
+    case VideoCodec::Vp6Alpha:
+        return CreateVp6Decoder(width, height, true);
+    case VideoCodec::ScreenVideo2:
+        return CreateScreenVideoDecoder(width, height, true);
     }
     return nullptr;
 }

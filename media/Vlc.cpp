@@ -13,7 +13,8 @@ VlcTable::VlcTable(const VlcCode* codes, int count, unsigned maxBits)
         const uint32_t first = static_cast<uint32_t>(codes[i].code) << (maxBits - len);
         const uint32_t span = 1u << (maxBits - len);
         for (uint32_t p = first; p < first + span; ++p) {
-            if (m_table[p] != 0) m_valid = false;
+            if (m_table[p] != 0)
+                m_valid = false;
             m_table[p] = (static_cast<uint32_t>(i + 1) << 8) | len;
         }
         m_covered += span;

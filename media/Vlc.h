@@ -24,7 +24,8 @@ public:
     int Decode(BitReader& bits) const {
         uint32_t entry = m_table[bits.Peek(m_maxBits)];
         if (entry == 0) {
-            if (bits.BitsLeft() < m_maxBits) bits.MarkOverrun();
+            if (bits.BitsLeft() < m_maxBits)
+                bits.MarkOverrun();
             return -1;
         }
         bits.Skip(entry & 0xFF);

@@ -20,7 +20,7 @@ struct Vp6FrameHeader {
     uint32_t version = 0, profile = 0;
     bool interlaced = false;
     uint32_t macroblockRows = 0, macroblockCols = 0;  // the coded size; display fields ignored
-    uint32_t secondPartition = 0;  // offset of the coefficient partition, 0 when absent
+    uint32_t secondPartition = 0;                     // offset of the coefficient partition, 0 when absent
 };
 
 // Reads the uncompressed start of a VP6 frame; nullopt with `result` set when it is broken.

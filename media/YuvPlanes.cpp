@@ -14,7 +14,9 @@ void YuvPlanes::Allocate(uint32_t w, uint32_t h) {
 
 namespace {
 
-inline uint8_t Clamp255(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
+inline uint8_t Clamp255(int v) {
+    return static_cast<uint8_t>(std::clamp(v, 0, 255));
+}
 
 // Studio-range BT.601 (Y 16..235, chroma 16..240 to full range) with the coefficients in 16.16
 // fixed point and the sum rounded once: the reference player's colours, to the last bit.
@@ -47,8 +49,7 @@ inline uint32_t PixelFromYuv(const ConversionTables& t, int y, int u, int v) {
     const int r = Clamp255((base + t.rv[v]) >> 16);
     const int g = Clamp255((base + t.gu[u] + t.gv[v]) >> 16);
     const int b = Clamp255((base + t.bu[u]) >> 16);
-    return 0xFF000000u | (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) |
-           static_cast<uint32_t>(b);
+    return 0xFF000000u | (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) | static_cast<uint32_t>(b);
 }
 
 inline uint32_t Premultiply(uint32_t pixel, uint32_t a) {
@@ -63,8 +64,8 @@ inline uint32_t Premultiply(uint32_t pixel, uint32_t a) {
 
 }  // namespace
 
-void ConvertYuvToPixels(const YuvPlanes& planes, const uint8_t* alpha, uint32_t outWidth,
-                        uint32_t outHeight, uint32_t* pixels) {
+void ConvertYuvToPixels(const YuvPlanes& planes, const uint8_t* alpha, uint32_t outWidth, uint32_t outHeight,
+                        uint32_t* pixels) {
     const uint32_t w = std::min(outWidth, planes.width);
     const uint32_t h = std::min(outHeight, planes.height);
     const uint32_t cw = planes.ChromaWidth();

@@ -23,8 +23,12 @@ uint32_t BitReader::U32() {
     return lo | uint32_t(U16()) << 16;
 }
 
-float BitReader::Fixed8() { return float(S16()) / 256.0f; }
-float BitReader::Fixed16() { return float(int32_t(U32())) / 65536.0f; }
+float BitReader::Fixed8() {
+    return float(S16()) / 256.0f;
+}
+float BitReader::Fixed16() {
+    return float(int32_t(U32())) / 65536.0f;
+}
 
 uint16_t BitReader::CountU8Extended() {
     const uint8_t n = U8();
@@ -36,7 +40,8 @@ uint32_t BitReader::EncodedU32() {
     for (int i = 0; i < 5; ++i) {
         const uint8_t b = U8();
         value |= uint32_t(b & 0x7F) << (7 * i);
-        if (!(b & 0x80)) break;
+        if (!(b & 0x80))
+            break;
     }
     return value;
 }
@@ -66,9 +71,11 @@ uint32_t BitReader::UBits(unsigned n) {
 }
 
 int32_t BitReader::SBits(unsigned n) {
-    if (n == 0) return 0;
+    if (n == 0)
+        return 0;
     const uint32_t raw = UBits(n);
-    if (n >= 32) return int32_t(raw);
+    if (n >= 32)
+        return int32_t(raw);
     const uint32_t sign = 1u << (n - 1);
     return int32_t((raw ^ sign) - sign);
 }

@@ -47,12 +47,20 @@ enum TagCode : uint16_t {
 bool SkipFilter(BitReader& r) {
     const uint8_t type = r.U8();
     switch (type) {
-    case 0: r.Skip(23); break;  // drop shadow
-    case 1: r.Skip(9); break;   // blur
-    case 2: r.Skip(15); break;  // glow
-    case 3: r.Skip(27); break;  // bevel
-    case 4:                     // gradient glow
-    case 7: {                   // gradient bevel
+    case 0:
+        r.Skip(23);
+        break;  // drop shadow
+    case 1:
+        r.Skip(9);
+        break;  // blur
+    case 2:
+        r.Skip(15);
+        break;  // glow
+    case 3:
+        r.Skip(27);
+        break;  // bevel
+    case 4:     // gradient glow
+    case 7: {   // gradient bevel
         const uint8_t colors = r.U8();
         r.Skip(size_t(colors) * 5 + 19);
         break;
@@ -62,8 +70,12 @@ bool SkipFilter(BitReader& r) {
         r.Skip(8 + size_t(mx) * my * 4 + 5);
         break;
     }
-    case 6: r.Skip(80); break;  // colour matrix
-    default: r.Fail(); break;
+    case 6:
+        r.Skip(80);
+        break;  // colour matrix
+    default:
+        r.Fail();
+        break;
     }
     return r.Ok();
 }
@@ -72,19 +84,25 @@ std::vector<uint8_t> ReadFilterList(BitReader& r) {
     const uint8_t* start = r.Here();
     const size_t at = r.Position();
     const uint8_t count = r.U8();
-    for (uint8_t i = 0; i < count && r.Ok(); ++i) SkipFilter(r);
-    if (!r.Ok()) return {};
+    for (uint8_t i = 0; i < count && r.Ok(); ++i)
+        SkipFilter(r);
+    if (!r.Ok())
+        return {};
     return std::vector<uint8_t>(start, start + (r.Position() - at));
 }
 
 std::vector<ClipActionDef> ReadClipActions(BitReader& r, uint8_t swfVersion) {
     std::vector<ClipActionDef> out;
     const bool wide = swfVersion >= 6;
-    r.U16();                       // reserved
-    if (wide) r.U32(); else r.U16();  // all event flags
+    r.U16();  // reserved
+    if (wide)
+        r.U32();
+    else
+        r.U16();  // all event flags
     while (r.Ok()) {
         const uint32_t events = wide ? r.U32() : r.U16();
-        if (events == 0 || !r.Ok()) break;
+        if (events == 0 || !r.Ok())
+            break;
         ClipActionDef def;
         def.events = events;
         uint32_t size = r.U32();
@@ -93,7 +111,8 @@ std::vector<ClipActionDef> ReadClipActions(BitReader& r, uint8_t swfVersion) {
             size = size ? size - 1 : 0;
         }
         const uint8_t* bytes = r.Bytes(size);
-        if (!bytes) break;
+        if (!bytes)
+            break;
         def.actions.bytes.assign(bytes, bytes + size);
         out.push_back(std::move(def));
     }
@@ -110,30 +129,46 @@ std::optional<PlaceObjectDef> ReadPlaceObject(int version, const uint8_t* body, 
         p.characterId = r.U16();
         p.depth = r.U16();
         p.matrix = ReadMatrix(r);
-        if (r.Ok() && r.Remaining() > 0) p.cxform = ReadCxForm(r, false);
-        if (!r.Ok()) return std::nullopt;
+        if (r.Ok() && r.Remaining() > 0)
+            p.cxform = ReadCxForm(r, false);
+        if (!r.Ok())
+            return std::nullopt;
         return p;
     }
     const uint8_t flags = r.U8();
     const uint8_t flags2 = version >= 3 ? r.U8() : 0;
     p.depth = r.U16();
     p.move = flags & 0x01;
-    if (version >= 3 && ((flags2 & 0x08) || ((flags2 & 0x10) && (flags & 0x02)))) p.className = r.CString();
-    if (flags & 0x02) p.characterId = r.U16();
-    if (flags & 0x04) p.matrix = ReadMatrix(r);
-    if (flags & 0x08) p.cxform = ReadCxForm(r, true);
-    if (flags & 0x10) p.ratio = r.U16();
-    if (flags & 0x20) p.name = r.CString();
-    if (flags & 0x40) p.clipDepth = r.U16();
+    if (version >= 3 && ((flags2 & 0x08) || ((flags2 & 0x10) && (flags & 0x02))))
+        p.className = r.CString();
+    if (flags & 0x02)
+        p.characterId = r.U16();
+    if (flags & 0x04)
+        p.matrix = ReadMatrix(r);
+    if (flags & 0x08)
+        p.cxform = ReadCxForm(r, true);
+    if (flags & 0x10)
+        p.ratio = r.U16();
+    if (flags & 0x20)
+        p.name = r.CString();
+    if (flags & 0x40)
+        p.clipDepth = r.U16();
     if (version >= 3) {
-        if (flags2 & 0x01) p.filters = ReadFilterList(r);
-        if (flags2 & 0x02) p.blendMode = r.U8();
-        if (flags2 & 0x04) p.bitmapCache = r.U8();
-        if (flags2 & 0x20) p.visible = r.U8() != 0;
-        if (flags2 & 0x40) p.background = ReadRgba(r);
+        if (flags2 & 0x01)
+            p.filters = ReadFilterList(r);
+        if (flags2 & 0x02)
+            p.blendMode = r.U8();
+        if (flags2 & 0x04)
+            p.bitmapCache = r.U8();
+        if (flags2 & 0x20)
+            p.visible = r.U8() != 0;
+        if (flags2 & 0x40)
+            p.background = ReadRgba(r);
     }
-    if (!r.Ok()) return std::nullopt;
-    if (flags & 0x80) p.clipActions = ReadClipActions(r, swfVersion);  // kept as far as they read
+    if (!r.Ok())
+        return std::nullopt;
+    if (flags & 0x80)
+        p.clipActions = ReadClipActions(r, swfVersion);  // kept as far as they read
     return p;
 }
 
@@ -150,18 +185,24 @@ std::optional<ButtonDef> ReadDefineButton(int version, const uint8_t* body, size
     }
     while (r.Ok()) {
         const uint8_t flags = r.U8();
-        if (flags == 0) break;
+        if (flags == 0)
+            break;
         ButtonRecordDef rec;
         rec.states = flags & 0x0F;
         rec.characterId = r.U16();
         rec.depth = r.U16();
         rec.matrix = ReadMatrix(r);
-        if (version >= 2) rec.cxform = ReadCxForm(r, true);
-        if (flags & 0x10) rec.filters = ReadFilterList(r);
-        if (flags & 0x20) rec.blendMode = r.U8();
-        if (r.Ok()) b.records.push_back(std::move(rec));
+        if (version >= 2)
+            rec.cxform = ReadCxForm(r, true);
+        if (flags & 0x10)
+            rec.filters = ReadFilterList(r);
+        if (flags & 0x20)
+            rec.blendMode = r.U8();
+        if (r.Ok())
+            b.records.push_back(std::move(rec));
     }
-    if (!r.Ok()) return std::nullopt;
+    if (!r.Ok())
+        return std::nullopt;
     if (version == 1) {
         ButtonActionDef a;
         a.conditions = kOverDownToOverUp;
@@ -169,7 +210,8 @@ std::optional<ButtonDef> ReadDefineButton(int version, const uint8_t* body, size
         b.actions.push_back(std::move(a));
         return b;
     }
-    if (actionsAt == 0 || actionsAt > size) return b;
+    if (actionsAt == 0 || actionsAt > size)
+        return b;
     size_t at = actionsAt;
     while (at + 4 <= size) {
         BitReader c(body + at, size - at);
@@ -179,21 +221,32 @@ std::optional<ButtonDef> ReadDefineButton(int version, const uint8_t* body, size
         // First byte, high bit first: IdleToOverDown, OutDownToIdle, OutDownToOverDown,
         // OverDownToOutDown, OverDownToOverUp, OverUpToOverDown, OverUpToIdle, IdleToOverUp.
         // Second byte: a key code in the upper seven bits, OverDownToIdle in the lowest.
-        if (lo & 0x80) a.conditions |= kIdleToOverDown;
-        if (lo & 0x40) a.conditions |= kOutDownToIdle;
-        if (lo & 0x20) a.conditions |= kOutDownToOverDown;
-        if (lo & 0x10) a.conditions |= kOverDownToOutDown;
-        if (lo & 0x08) a.conditions |= kOverDownToOverUp;
-        if (lo & 0x04) a.conditions |= kOverUpToOverDown;
-        if (lo & 0x02) a.conditions |= kOverUpToIdle;
-        if (lo & 0x01) a.conditions |= kIdleToOverUp;
-        if (hi & 0x01) a.conditions |= kOverDownToIdle;
+        if (lo & 0x80)
+            a.conditions |= kIdleToOverDown;
+        if (lo & 0x40)
+            a.conditions |= kOutDownToIdle;
+        if (lo & 0x20)
+            a.conditions |= kOutDownToOverDown;
+        if (lo & 0x10)
+            a.conditions |= kOverDownToOutDown;
+        if (lo & 0x08)
+            a.conditions |= kOverDownToOverUp;
+        if (lo & 0x04)
+            a.conditions |= kOverUpToOverDown;
+        if (lo & 0x02)
+            a.conditions |= kOverUpToIdle;
+        if (lo & 0x01)
+            a.conditions |= kIdleToOverUp;
+        if (hi & 0x01)
+            a.conditions |= kOverDownToIdle;
         a.keyCode = hi >> 1;
         const size_t end = recordSize ? at + recordSize : size;
-        if (end > size || end < at + 4) break;
+        if (end > size || end < at + 4)
+            break;
         a.actions.bytes.assign(body + at + 4, body + end);
         b.actions.push_back(std::move(a));
-        if (recordSize == 0) break;
+        if (recordSize == 0)
+            break;
         at = end;
     }
     return b;
@@ -213,8 +266,8 @@ struct Reader {
         movie.dictionary.emplace(id, Character(std::shared_ptr<const T>(std::move(def))));
     }
 
-    void ReadTimeline(const uint8_t* data, size_t size, size_t offset, Timeline& timeline, int nesting,
-                      bool isRoot, uint32_t declaredFrames) {
+    void ReadTimeline(const uint8_t* data, size_t size, size_t offset, Timeline& timeline, int nesting, bool isRoot,
+                      uint32_t declaredFrames) {
         TagCursor cursor(data, size, offset);
         timeline.frames.emplace_back();
         while (auto tag = cursor.Next()) {
@@ -248,7 +301,8 @@ struct Reader {
             case kRemoveObject:
             case kRemoveObject2: {
                 BitReader r(body, len);
-                if (tag->code == kRemoveObject) r.U16();
+                if (tag->code == kRemoveObject)
+                    r.U16();
                 DisplayOp op;
                 op.kind = DisplayOp::Kind::Remove;
                 op.depth = r.U16();
@@ -274,17 +328,20 @@ struct Reader {
                 break;
             }
             default:
-                if (isRoot) ReadDefinition(*tag, body, len, nesting);
+                if (isRoot)
+                    ReadDefinition(*tag, body, len, nesting);
                 break;
             }
         }
         if (cursor.End() == TagWalkEnd::Truncated) {
-            if (isRoot) movie.truncated = true;
-            else BrokenTag();
+            if (isRoot)
+                movie.truncated = true;
+            else
+                BrokenTag();
         }
         // The frame after the last ShowFrame holds nothing unless tags came after it.
-        if (timeline.frames.size() > 1 && timeline.frames.back().ops.empty() && timeline.frames.back().actions.empty() &&
-            timeline.frames.back().labels.empty())
+        if (timeline.frames.size() > 1 && timeline.frames.back().ops.empty() &&
+            timeline.frames.back().actions.empty() && timeline.frames.back().labels.empty())
             timeline.frames.pop_back();
         (void)declaredFrames;
     }
@@ -292,16 +349,22 @@ struct Reader {
     void ReadDefinition(const SwfTag& tag, const uint8_t* body, size_t len, int nesting) {
         switch (tag.code) {
         case kSetBackgroundColor:
-            if (len >= 3 && !movie.background) movie.background = Rgba{body[0], body[1], body[2], 255};
+            if (len >= 3 && !movie.background)
+                movie.background = Rgba{body[0], body[1], body[2], 255};
             break;
         case kDefineShape:
         case kDefineShape2:
         case kDefineShape3:
         case kDefineShape4: {
-            const int v = tag.code == kDefineShape ? 1 : tag.code == kDefineShape2 ? 2 : tag.code == kDefineShape3 ? 3 : 4;
+            const int v = tag.code == kDefineShape    ? 1
+                          : tag.code == kDefineShape2 ? 2
+                          : tag.code == kDefineShape3 ? 3
+                                                      : 4;
             auto shape = ReadDefineShape(body, len, v);
-            if (!shape) return BrokenTag();
-            if (shape->truncated) BrokenTag();
+            if (!shape)
+                return BrokenTag();
+            if (shape->truncated)
+                BrokenTag();
             const uint16_t id = shape->id;
             Define(id, std::make_shared<ShapeDef>(std::move(*shape)));
             break;
@@ -309,8 +372,10 @@ struct Reader {
         case kDefineMorphShape:
         case kDefineMorphShape2: {
             auto morph = ReadDefineMorphShape(body, len, tag.code == kDefineMorphShape ? 1 : 2);
-            if (!morph) return BrokenTag();
-            if (morph->truncated) BrokenTag();
+            if (!morph)
+                return BrokenTag();
+            if (morph->truncated)
+                BrokenTag();
             const uint16_t id = morph->id;
             Define(id, std::make_shared<MorphShapeDef>(std::move(*morph)));
             break;
@@ -325,18 +390,21 @@ struct Reader {
         case kDefineBitsLossless:
         case kDefineBitsLossless2: {
             auto bmp = ReadBitmapTag(tag.code, body, len, jpegTables);
-            if (!bmp) return BrokenTag();
+            if (!bmp)
+                return BrokenTag();
             const uint16_t id = bmp->id;
             Define(id, std::make_shared<DecodedBitmap>(std::move(*bmp)));
             break;
         }
         case kDefineSprite: {
-            if (nesting >= kMaxSpriteNesting) return BrokenTag();
+            if (nesting >= kMaxSpriteNesting)
+                return BrokenTag();
             BitReader r(body, len);
             auto sprite = std::make_shared<SpriteDef>();
             sprite->id = r.U16();
             const uint16_t frames = r.U16();
-            if (!r.Ok()) return BrokenTag();
+            if (!r.Ok())
+                return BrokenTag();
             ReadTimeline(body, len, 4, sprite->timeline, nesting + 1, false, frames);
             const uint16_t id = sprite->id;
             Define(id, std::move(sprite));
@@ -345,7 +413,8 @@ struct Reader {
         case kDefineButton:
         case kDefineButton2: {
             auto button = ReadDefineButton(tag.code == kDefineButton ? 1 : 2, body, len);
-            if (!button) return BrokenTag();
+            if (!button)
+                return BrokenTag();
             const uint16_t id = button->id;
             Define(id, std::make_shared<ButtonDef>(std::move(*button)));
             break;
@@ -355,10 +424,12 @@ struct Reader {
             const uint16_t id = r.U16();
             const CxForm cx = ReadCxForm(r, false);
             auto it = movie.dictionary.find(id);
-            if (!r.Ok() || it == movie.dictionary.end()) return BrokenTag();
+            if (!r.Ok() || it == movie.dictionary.end())
+                return BrokenTag();
             if (auto* b = std::get_if<std::shared_ptr<const ButtonDef>>(&it->second)) {
                 auto copy = std::make_shared<ButtonDef>(**b);
-                for (ButtonRecordDef& rec : copy->records) rec.cxform = cx;
+                for (ButtonRecordDef& rec : copy->records)
+                    rec.cxform = cx;
                 it->second = std::shared_ptr<const ButtonDef>(std::move(copy));
             }
             break;
@@ -369,9 +440,11 @@ struct Reader {
             for (uint16_t i = 0; i < count && r.Ok(); ++i) {
                 const uint16_t id = r.U16();
                 std::string name = r.CString();
-                if (r.Ok()) movie.exports.emplace(std::move(name), id);
+                if (r.Ok())
+                    movie.exports.emplace(std::move(name), id);
             }
-            if (!r.Ok()) BrokenTag();
+            if (!r.Ok())
+                BrokenTag();
             break;
         }
         case kImportAssets:
@@ -387,9 +460,11 @@ struct Reader {
             for (uint16_t i = 0; i < count && r.Ok(); ++i) {
                 const uint16_t id = r.U16();
                 std::string name = r.CString();
-                if (r.Ok()) imp.assets.push_back({id, std::move(name)});
+                if (r.Ok())
+                    imp.assets.push_back({id, std::move(name)});
             }
-            if (!r.Ok()) BrokenTag();
+            if (!r.Ok())
+                BrokenTag();
             movie.imports.push_back(std::move(imp));
             break;
         }
@@ -397,13 +472,15 @@ struct Reader {
             BitReader r(body, len);
             InitActionDef init;
             init.spriteId = r.U16();
-            if (!r.Ok()) return BrokenTag();
+            if (!r.Ok())
+                return BrokenTag();
             init.actions.bytes.assign(r.Here(), r.Here() + r.Remaining());
             movie.initActions.push_back(std::move(init));
             break;
         }
         case kFileAttributes:
-            if (len >= 1) movie.actionScript3 = body[0] & 0x08;
+            if (len >= 1)
+                movie.actionScript3 = body[0] & 0x08;
             break;
         default:
             // Protect, Metadata, EnableDebugger, ScriptLimits, fonts, texts, sounds, video and
@@ -422,9 +499,11 @@ std::optional<std::vector<uint8_t>> LenientImage(const uint8_t* data, size_t siz
         const size_t n = std::min(size, std::max(length, kPrefix));
         return std::vector<uint8_t>(data, data + n);
     }
-    if (header.signature != 'C' || size < kPrefix || length < kPrefix) return std::nullopt;
+    if (header.signature != 'C' || size < kPrefix || length < kPrefix)
+        return std::nullopt;
     auto body = Inflate(data + kPrefix, size - kPrefix, length - kPrefix);
-    if (!body) return std::nullopt;
+    if (!body)
+        return std::nullopt;
     std::vector<uint8_t> image(data, data + kPrefix);
     image[0] = 'F';
     image.insert(image.end(), body->begin(), body->end());
@@ -435,10 +514,12 @@ std::optional<std::vector<uint8_t>> LenientImage(const uint8_t* data, size_t siz
 
 std::optional<Movie> ReadMovie(const uint8_t* data, size_t size, std::string* error) {
     auto header = ReadSwfHeader(data, size, error);
-    if (!header) return std::nullopt;
+    if (!header)
+        return std::nullopt;
     auto image = LenientImage(data, size, *header);
     if (!image || header->headerLength > image->size()) {
-        if (error && error->empty()) *error = "movie data unreadable";
+        if (error && error->empty())
+            *error = "movie data unreadable";
         return std::nullopt;
     }
     Movie movie;

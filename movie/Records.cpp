@@ -41,13 +41,15 @@ CxForm ReadCxForm(BitReader& r, bool withAlpha) {
         cx.rMul = r.SBits(n);
         cx.gMul = r.SBits(n);
         cx.bMul = r.SBits(n);
-        if (withAlpha) cx.aMul = r.SBits(n);
+        if (withAlpha)
+            cx.aMul = r.SBits(n);
     }
     if (hasAdd) {
         cx.rAdd = r.SBits(n);
         cx.gAdd = r.SBits(n);
         cx.bAdd = r.SBits(n);
-        if (withAlpha) cx.aAdd = r.SBits(n);
+        if (withAlpha)
+            cx.aAdd = r.SBits(n);
     }
     r.Align();
     return cx;

@@ -36,11 +36,13 @@ FillStyle ReadFillStyle(BitReader& r, const StyleFormat& f) {
     case 0x10:
     case 0x12:
     case 0x13:
-        fs.kind = type == 0x10 ? FillStyle::Kind::Linear
-                               : type == 0x12 ? FillStyle::Kind::Radial : FillStyle::Kind::Focal;
+        fs.kind = type == 0x10   ? FillStyle::Kind::Linear
+                  : type == 0x12 ? FillStyle::Kind::Radial
+                                 : FillStyle::Kind::Focal;
         fs.matrix = ReadMatrix(r);
         ReadGradient(r, fs.gradient, f.Rgba());
-        if (type == 0x13) fs.gradient.focal = std::clamp(r.Fixed8(), -1.0f, 1.0f);
+        if (type == 0x13)
+            fs.gradient.focal = std::clamp(r.Fixed8(), -1.0f, 1.0f);
         break;
     case 0x40:
     case 0x41:
@@ -61,13 +63,16 @@ FillStyle ReadFillStyle(BitReader& r, const StyleFormat& f) {
 
 void ReadFillStyles(BitReader& r, const StyleFormat& f, std::vector<FillStyle>& out) {
     uint16_t count = r.U8();
-    if (count == 0xFF && f.shapeVersion >= 2) count = r.U16();
-    for (uint16_t i = 0; i < count && r.Ok(); ++i) out.push_back(ReadFillStyle(r, f));
+    if (count == 0xFF && f.shapeVersion >= 2)
+        count = r.U16();
+    for (uint16_t i = 0; i < count && r.Ok(); ++i)
+        out.push_back(ReadFillStyle(r, f));
 }
 
 void ReadLineStyles(BitReader& r, const StyleFormat& f, std::vector<LineStyle>& out) {
     uint16_t count = r.U8();
-    if (count == 0xFF) count = r.U16();
+    if (count == 0xFF)
+        count = r.U16();
     for (uint16_t i = 0; i < count && r.Ok(); ++i) {
         LineStyle ls;
         ls.width = r.U16();
@@ -81,7 +86,8 @@ void ReadLineStyles(BitReader& r, const StyleFormat& f, std::vector<LineStyle>& 
             r.UBits(5);
             ls.noClose = r.Flag();
             ls.endCap = uint8_t(r.UBits(2));
-            if (ls.join == 2) ls.miterLimit = r.Fixed8();
+            if (ls.join == 2)
+                ls.miterLimit = r.Fixed8();
             if (ls.hasFill) {
                 ls.fill = ReadFillStyle(r, f);
                 ls.color = ls.fill.color;
@@ -131,7 +137,8 @@ struct EdgeReader {
                     truncated = true;
                     return;
                 }
-                if (flags == 0) return;  // end of shape
+                if (flags == 0)
+                    return;  // end of shape
                 const bool newStyles = flags & 0x10, lineStyle = flags & 0x08;
                 const bool fillStyle1 = flags & 0x04, fillStyle0 = flags & 0x02, moveTo = flags & 0x01;
                 if (moveTo) {
@@ -139,15 +146,19 @@ struct EdgeReader {
                     x = float(r.SBits(n));
                     y = float(r.SBits(n));
                 }
-                if (fillStyle0) fill0 = Global(r.UBits(fillBits), fillBase);
-                if (fillStyle1) fill1 = Global(r.UBits(fillBits), fillBase);
-                if (lineStyle) line = Global(r.UBits(lineBits), lineBase);
+                if (fillStyle0)
+                    fill0 = Global(r.UBits(fillBits), fillBase);
+                if (fillStyle1)
+                    fill1 = Global(r.UBits(fillBits), fillBase);
+                if (lineStyle)
+                    line = Global(r.UBits(lineBits), lineBase);
                 if (newStyles && fills && lines && format.shapeVersion >= 2) {
                     fillBase = uint32_t(fills->size());
                     lineBase = uint32_t(lines->size());
                     ReadFillStyles(r, format, *fills);
                     ReadLineStyles(r, format, *lines);
-                    if (groups) groups->push_back({fillBase, lineBase});
+                    if (groups)
+                        groups->push_back({fillBase, lineBase});
                     fillBits = r.UBits(4);
                     lineBits = r.UBits(4);
                     fill0 = fill1 = line = 0;
@@ -155,7 +166,8 @@ struct EdgeReader {
                     truncated = true;  // not allowed here: the rest cannot be parsed
                     return;
                 }
-                if (moveTo && movesBefore) movesBefore->push_back({x, y});
+                if (moveTo && movesBefore)
+                    movesBefore->push_back({x, y});
                 continue;
             }
             StyledEdge e;
@@ -205,8 +217,10 @@ uint64_t PointKey(Vec2 p) {
     std::memcpy(&xb, &p.x, 4);
     std::memcpy(&yb, &p.y, 4);
     // -0 and +0 are the same point.
-    if (p.x == 0) xb = 0;
-    if (p.y == 0) yb = 0;
+    if (p.x == 0)
+        xb = 0;
+    if (p.y == 0)
+        yb = 0;
     return uint64_t(xb) << 32 | yb;
 }
 
@@ -232,10 +246,12 @@ Outline JoinLoops(const std::vector<Directed>& edges) {
     Outline o;
     std::unordered_multimap<uint64_t, uint32_t> byStart;
     byStart.reserve(edges.size());
-    for (uint32_t i = 0; i < edges.size(); ++i) byStart.emplace(PointKey(edges[i].from), i);
+    for (uint32_t i = 0; i < edges.size(); ++i)
+        byStart.emplace(PointKey(edges[i].from), i);
     std::vector<bool> used(edges.size(), false);
     for (uint32_t first = 0; first < edges.size(); ++first) {
-        if (used[first]) continue;
+        if (used[first])
+            continue;
         used[first] = true;
         const Vec2 start = edges[first].from;
         o.verbs.push_back(Outline::Verb::Move);
@@ -251,7 +267,8 @@ Outline JoinLoops(const std::vector<Directed>& edges) {
                     break;
                 }
             }
-            if (next == UINT32_MAX) break;
+            if (next == UINT32_MAX)
+                break;
             used[next] = true;
             AppendEdge(o, edges[next]);
             at = edges[next].to;
@@ -267,10 +284,12 @@ Outline JoinPolylines(const std::vector<StyledEdge>& edges, uint32_t line) {
     bool open = false;
     Vec2 start, at;
     auto finish = [&] {
-        if (open && at == start) o.verbs.push_back(Outline::Verb::Close);
+        if (open && at == start)
+            o.verbs.push_back(Outline::Verb::Close);
     };
     for (const StyledEdge& e : edges) {
-        if (e.line != line) continue;
+        if (e.line != line)
+            continue;
         if (!open || !(e.from == at)) {
             finish();
             o.verbs.push_back(Outline::Verb::Move);
@@ -297,13 +316,17 @@ ShapeGeometry BuildGeometry(const std::vector<StyledEdge>& edges, size_t fillCou
         if (e.fill0 == e.fill1) {
             // The same fill on both sides adds nothing to its area.
         } else {
-            if (e.fill1 >= 1 && e.fill1 <= fillCount) perFill[e.fill1 - 1].push_back({e.from, e.control, e.to, e.curve});
-            if (e.fill0 >= 1 && e.fill0 <= fillCount) perFill[e.fill0 - 1].push_back({e.to, e.control, e.from, e.curve});
+            if (e.fill1 >= 1 && e.fill1 <= fillCount)
+                perFill[e.fill1 - 1].push_back({e.from, e.control, e.to, e.curve});
+            if (e.fill0 >= 1 && e.fill0 <= fillCount)
+                perFill[e.fill0 - 1].push_back({e.to, e.control, e.from, e.curve});
         }
-        if (e.line >= 1 && e.line <= lineCount) lineUsed[e.line - 1] = true;
+        if (e.line >= 1 && e.line <= lineCount)
+            lineUsed[e.line - 1] = true;
     }
     auto groupEnd = [&](size_t gi, bool lines) -> size_t {
-        if (gi + 1 < groups.size()) return lines ? groups[gi + 1].second : groups[gi + 1].first;
+        if (gi + 1 < groups.size())
+            return lines ? groups[gi + 1].second : groups[gi + 1].first;
         return lines ? lineCount : fillCount;
     };
     const size_t groupCount = groups.empty() ? 1 : groups.size();
@@ -313,11 +336,13 @@ ShapeGeometry BuildGeometry(const std::vector<StyledEdge>& edges, size_t fillCou
         const size_t fillEnd = groups.empty() ? fillCount : std::min(groupEnd(gi, false), fillCount);
         const size_t lineEnd = groups.empty() ? lineCount : std::min(groupEnd(gi, true), lineCount);
         for (size_t f = fillStart; f < fillEnd; ++f) {
-            if (perFill[f].empty()) continue;
+            if (perFill[f].empty())
+                continue;
             g.draws.push_back({false, uint32_t(f), JoinLoops(perFill[f])});
         }
         for (size_t l = lineStart; l < lineEnd; ++l) {
-            if (!lineUsed[l]) continue;
+            if (!lineUsed[l])
+                continue;
             g.draws.push_back({true, uint32_t(l), JoinPolylines(edges, uint32_t(l + 1))});
         }
     }
@@ -335,7 +360,8 @@ std::optional<ShapeDef> ReadDefineShape(const uint8_t* body, size_t size, int ve
         const uint8_t flags = r.U8();
         s.nonZeroWinding = flags & 0x04;
     }
-    if (!r.Ok()) return std::nullopt;
+    if (!r.Ok())
+        return std::nullopt;
     const StyleFormat format{version};
     ReadFillStyles(r, format, s.fills);
     ReadLineStyles(r, format, s.lines);
@@ -376,8 +402,9 @@ void ReadMorphFill(BitReader& r, FillStyle& a, FillStyle& b) {
     case 0x10:
     case 0x12:
     case 0x13:
-        a.kind = b.kind = type == 0x10 ? FillStyle::Kind::Linear
-                                       : type == 0x12 ? FillStyle::Kind::Radial : FillStyle::Kind::Focal;
+        a.kind = b.kind = type == 0x10   ? FillStyle::Kind::Linear
+                          : type == 0x12 ? FillStyle::Kind::Radial
+                                         : FillStyle::Kind::Focal;
         a.matrix = ReadMatrix(r);
         b.matrix = ReadMatrix(r);
         ReadMorphGradient(r, a.gradient, b.gradient);
@@ -414,7 +441,8 @@ void PairMorphEdges(MorphShapeDef& m, std::vector<StyledEdge>& endRaw) {
         e.fill0 = s.fill0;
         e.fill1 = s.fill1;
         e.line = s.line;
-        if (s.curve != e.curve) s.curve = e.curve = true;  // straight ones keep their middle control
+        if (s.curve != e.curve)
+            s.curve = e.curve = true;  // straight ones keep their middle control
         m.endEdges[i] = e;
     }
 }
@@ -435,15 +463,19 @@ std::optional<MorphShapeDef> ReadDefineMorphShape(const uint8_t* body, size_t si
     }
     const uint32_t offset = r.U32();
     const size_t endEdgesAt = r.Position() + offset;
-    if (!r.Ok() || offset > r.Remaining()) return std::nullopt;
+    if (!r.Ok() || offset > r.Remaining())
+        return std::nullopt;
 
     uint16_t fillCount = r.U8();
-    if (fillCount == 0xFF) fillCount = r.U16();
+    if (fillCount == 0xFF)
+        fillCount = r.U16();
     m.startFills.resize(fillCount);
     m.endFills.resize(fillCount);
-    for (uint16_t i = 0; i < fillCount && r.Ok(); ++i) ReadMorphFill(r, m.startFills[i], m.endFills[i]);
+    for (uint16_t i = 0; i < fillCount && r.Ok(); ++i)
+        ReadMorphFill(r, m.startFills[i], m.endFills[i]);
     uint16_t lineCount = r.U8();
-    if (lineCount == 0xFF) lineCount = r.U16();
+    if (lineCount == 0xFF)
+        lineCount = r.U16();
     m.startLines.resize(lineCount);
     m.endLines.resize(lineCount);
     for (uint16_t i = 0; i < lineCount && r.Ok(); ++i) {
@@ -461,7 +493,8 @@ std::optional<MorphShapeDef> ReadDefineMorphShape(const uint8_t* body, size_t si
             r.UBits(5);
             a.noClose = r.Flag();
             a.endCap = uint8_t(r.UBits(2));
-            if (a.join == 2) a.miterLimit = r.Fixed8();
+            if (a.join == 2)
+                a.miterLimit = r.Fixed8();
             const uint16_t wa = a.width, wb = b.width;
             b = a;
             a.width = wa;
@@ -479,7 +512,8 @@ std::optional<MorphShapeDef> ReadDefineMorphShape(const uint8_t* body, size_t si
             b.color = ReadRgba(r);
         }
     }
-    if (!r.Ok()) return std::nullopt;
+    if (!r.Ok())
+        return std::nullopt;
 
     StyleFormat format{3};
     EdgeReader start{r, format, nullptr, nullptr, nullptr, m.startEdges};
@@ -495,22 +529,31 @@ std::optional<MorphShapeDef> ReadDefineMorphShape(const uint8_t* body, size_t si
 
 namespace {
 
-float Lerp(float a, float b, float t) { return a + (b - a) * t; }
-double Lerp(double a, double b, double t) { return a + (b - a) * t; }
+float Lerp(float a, float b, float t) {
+    return a + (b - a) * t;
+}
+double Lerp(double a, double b, double t) {
+    return a + (b - a) * t;
+}
 // Colour channels and ratios between the two ends are cut to whole numbers, not rounded (the
 // reference player's morph images show 84 where rounding would give 85).
-uint8_t LerpByte(uint8_t a, uint8_t b, float t) { return uint8_t(std::clamp(Lerp(float(a), float(b), t), 0.0f, 255.0f)); }
+uint8_t LerpByte(uint8_t a, uint8_t b, float t) {
+    return uint8_t(std::clamp(Lerp(float(a), float(b), t), 0.0f, 255.0f));
+}
 Rgba Lerp(Rgba a, Rgba b, float t) {
     return {LerpByte(a.r, b.r, t), LerpByte(a.g, b.g, t), LerpByte(a.b, b.b, t), LerpByte(a.a, b.a, t)};
 }
-Vec2 Lerp(Vec2 a, Vec2 b, float t) { return {Lerp(a.x, b.x, t), Lerp(a.y, b.y, t)}; }
+Vec2 Lerp(Vec2 a, Vec2 b, float t) {
+    return {Lerp(a.x, b.x, t), Lerp(a.y, b.y, t)};
+}
 
 FillStyle LerpFill(const FillStyle& a, const FillStyle& b, float t) {
     FillStyle f = a;
     f.color = Lerp(a.color, b.color, t);
     const double td = t;
-    f.matrix = {Lerp(a.matrix.a, b.matrix.a, td), Lerp(a.matrix.b, b.matrix.b, td), Lerp(a.matrix.c, b.matrix.c, td),
-                Lerp(a.matrix.d, b.matrix.d, td), Lerp(a.matrix.tx, b.matrix.tx, td), Lerp(a.matrix.ty, b.matrix.ty, td)};
+    f.matrix = {Lerp(a.matrix.a, b.matrix.a, td),   Lerp(a.matrix.b, b.matrix.b, td),
+                Lerp(a.matrix.c, b.matrix.c, td),   Lerp(a.matrix.d, b.matrix.d, td),
+                Lerp(a.matrix.tx, b.matrix.tx, td), Lerp(a.matrix.ty, b.matrix.ty, td)};
     f.gradient.focal = Lerp(a.gradient.focal, b.gradient.focal, t);
     for (size_t i = 0; i < f.gradient.stops.size() && i < b.gradient.stops.size(); ++i) {
         f.gradient.stops[i].ratio = LerpByte(a.gradient.stops[i].ratio, b.gradient.stops[i].ratio, t);
@@ -528,13 +571,15 @@ MorphFrame InterpolateMorph(const MorphShapeDef& m, uint16_t ratio) {
     out.bounds = {lerpInt(m.startBounds.xMin, m.endBounds.xMin), lerpInt(m.startBounds.xMax, m.endBounds.xMax),
                   lerpInt(m.startBounds.yMin, m.endBounds.yMin), lerpInt(m.startBounds.yMax, m.endBounds.yMax)};
     out.fills.reserve(m.startFills.size());
-    for (size_t i = 0; i < m.startFills.size(); ++i) out.fills.push_back(LerpFill(m.startFills[i], m.endFills[i], t));
+    for (size_t i = 0; i < m.startFills.size(); ++i)
+        out.fills.push_back(LerpFill(m.startFills[i], m.endFills[i], t));
     out.lines.reserve(m.startLines.size());
     for (size_t i = 0; i < m.startLines.size(); ++i) {
         LineStyle l = m.startLines[i];
         l.width = uint16_t(Lerp(float(m.startLines[i].width), float(m.endLines[i].width), t) + 0.5f);
         l.color = Lerp(m.startLines[i].color, m.endLines[i].color, t);
-        if (l.hasFill) l.fill = LerpFill(m.startLines[i].fill, m.endLines[i].fill, t);
+        if (l.hasFill)
+            l.fill = LerpFill(m.startLines[i].fill, m.endLines[i].fill, t);
         out.lines.push_back(l);
     }
     std::vector<StyledEdge> edges(m.startEdges.size());

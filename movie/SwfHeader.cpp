@@ -14,7 +14,8 @@ constexpr size_t kFilePrefix = 8;  // signature, version, file length
 constexpr size_t kMaxHeaderBody = 17 + 4;
 
 bool Fail(std::string* error, std::string text) {
-    if (error) *error = std::move(text);
+    if (error)
+        *error = std::move(text);
     return false;
 }
 
@@ -26,7 +27,9 @@ std::nullopt_t Refuse(std::string* error, std::string text) {
 uint32_t ReadU32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-uint16_t ReadU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint16_t ReadU16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
 
 // Reads bit fields most significant bit first, as the RECT stores them.
 class BitReader {
@@ -40,7 +43,8 @@ public:
         return value;
     }
     int32_t Signed(unsigned count) {
-        if (count == 0) return 0;
+        if (count == 0)
+            return 0;
         const uint32_t raw = Unsigned(count);
         const uint32_t sign = 1u << (count - 1);
         return int32_t(int64_t(raw ^ sign) - int64_t(sign));  // sign-extend
@@ -53,11 +57,13 @@ private:
 
 // Checks the first eight bytes and fills signature, version and file length.
 bool ReadFilePrefix(const uint8_t* data, size_t size, SwfHeader& header, std::string* error) {
-    if (size < kFilePrefix) return Fail(error, "the file is shorter than the 8-byte movie header");
+    if (size < kFilePrefix)
+        return Fail(error, "the file is shorter than the 8-byte movie header");
     if ((data[0] != 'F' && data[0] != 'C' && data[0] != 'Z') || data[1] != 'W' || data[2] != 'S') {
         return Fail(error, "not a Flash movie: the file does not begin with FWS, CWS or ZWS");
     }
-    if (data[0] == 'Z') return Fail(error, "LZMA-compressed movies (ZWS) are not supported");
+    if (data[0] == 'Z')
+        return Fail(error, "LZMA-compressed movies (ZWS) are not supported");
     header.signature = char(data[0]);
     header.version = data[3];
     header.fileLength = ReadU32(data + 4);
@@ -67,10 +73,12 @@ bool ReadFilePrefix(const uint8_t* data, size_t size, SwfHeader& header, std::st
 // Parses the stage rectangle, frame rate and frame count from the (decompressed) bytes that
 // follow the eight-byte prefix.
 bool ReadHeaderBody(const uint8_t* body, size_t size, SwfHeader& header, std::string* error) {
-    if (size < 1) return Fail(error, "the movie header is truncated before the stage rectangle");
+    if (size < 1)
+        return Fail(error, "the movie header is truncated before the stage rectangle");
     const unsigned bits = body[0] >> 3;
     const size_t rectBytes = (5 + 4 * size_t(bits) + 7) / 8;
-    if (size < rectBytes + 4) return Fail(error, "the movie header is truncated inside the stage rectangle or frame counts");
+    if (size < rectBytes + 4)
+        return Fail(error, "the movie header is truncated inside the stage rectangle or frame counts");
 
     BitReader reader(body);
     reader.Unsigned(5);
@@ -82,8 +90,8 @@ bool ReadHeaderBody(const uint8_t* body, size_t size, SwfHeader& header, std::st
     header.frameCount = ReadU16(body + rectBytes + 2);
     header.headerLength = kFilePrefix + rectBytes + 4;
     if (header.fileLength < header.headerLength) {
-        return Fail(error, "the stored file length " + std::to_string(header.fileLength) +
-                               " is shorter than the movie header");
+        return Fail(
+            error, "the stored file length " + std::to_string(header.fileLength) + " is shorter than the movie header");
     }
     return true;
 }
@@ -92,7 +100,10 @@ bool ReadHeaderBody(const uint8_t* body, size_t size, SwfHeader& header, std::st
 class Inflater {
 public:
     Inflater() { m_ok = inflateInit(&m_stream) == Z_OK; }
-    ~Inflater() { if (m_ok) inflateEnd(&m_stream); }
+    ~Inflater() {
+        if (m_ok)
+            inflateEnd(&m_stream);
+    }
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
 
@@ -100,8 +111,8 @@ public:
 
     // Inflates `input` into `output` until the output is full, the input is used up or the
     // stream ends. Returns the bytes produced, or nullopt with a reason on damaged data.
-    std::optional<size_t> Run(const uint8_t*& input, size_t& inputLeft, uint8_t* output, size_t outputSize,
-                              bool& ended, std::string* error) {
+    std::optional<size_t> Run(const uint8_t*& input, size_t& inputLeft, uint8_t* output, size_t outputSize, bool& ended,
+                              std::string* error) {
         size_t produced = 0;
         ended = false;
         while (produced < outputSize) {
@@ -121,10 +132,11 @@ public:
                 ended = true;
                 break;
             }
-            if (result == Z_BUF_ERROR && used == 0 && made == 0) break;  // input used up
+            if (result == Z_BUF_ERROR && used == 0 && made == 0)
+                break;  // input used up
             if (result != Z_OK && result != Z_BUF_ERROR) {
                 return Refuse(error, std::string("the compressed movie data is damaged (zlib: ") +
-                                (m_stream.msg ? m_stream.msg : "error " + std::to_string(result)) + ")");
+                                         (m_stream.msg ? m_stream.msg : "error " + std::to_string(result)) + ")");
             }
         }
         return produced;
@@ -137,38 +149,49 @@ private:
 
 }  // namespace
 
-int32_t SwfHeader::WidthPixels() const { return int32_t((int64_t(xMax) - xMin) / 20); }
-int32_t SwfHeader::HeightPixels() const { return int32_t((int64_t(yMax) - yMin) / 20); }
-double SwfHeader::FramesPerSecond() const { return frameRate / 256.0; }
+int32_t SwfHeader::WidthPixels() const {
+    return int32_t((int64_t(xMax) - xMin) / 20);
+}
+int32_t SwfHeader::HeightPixels() const {
+    return int32_t((int64_t(yMax) - yMin) / 20);
+}
+double SwfHeader::FramesPerSecond() const {
+    return frameRate / 256.0;
+}
 
 std::optional<SwfHeader> ReadSwfHeader(const uint8_t* data, size_t size, std::string* error) {
     SwfHeader header;
-    if (!ReadFilePrefix(data, size, header, error)) return std::nullopt;
+    if (!ReadFilePrefix(data, size, header, error))
+        return std::nullopt;
 
     const uint8_t* body = data + kFilePrefix;
     size_t bodySize = size - kFilePrefix;
     uint8_t inflated[kMaxHeaderBody];
     if (header.signature == 'C') {
         Inflater inflater;
-        if (!inflater.ok()) return Refuse(error, "zlib could not be initialised");
+        if (!inflater.ok())
+            return Refuse(error, "zlib could not be initialised");
         bool ended = false;
         const auto produced = inflater.Run(body, bodySize, inflated, sizeof inflated, ended, error);
-        if (!produced) return std::nullopt;
+        if (!produced)
+            return std::nullopt;
         body = inflated;
         bodySize = *produced;
     }
-    if (!ReadHeaderBody(body, bodySize, header, error)) return std::nullopt;
+    if (!ReadHeaderBody(body, bodySize, header, error))
+        return std::nullopt;
     return header;
 }
 
 std::optional<std::vector<uint8_t>> DecompressSwf(const uint8_t* data, size_t size, size_t maxSize,
                                                   std::string* error) {
     const auto header = ReadSwfHeader(data, size, error);
-    if (!header) return std::nullopt;
+    if (!header)
+        return std::nullopt;
     const size_t length = header->fileLength;
     if (length > maxSize) {
         return Refuse(error, "the movie is " + std::to_string(length) + " bytes uncompressed, more than the limit of " +
-                        std::to_string(maxSize));
+                                 std::to_string(maxSize));
     }
 
     std::vector<uint8_t> image;
@@ -181,7 +204,7 @@ std::optional<std::vector<uint8_t>> DecompressSwf(const uint8_t* data, size_t si
     if (header->signature == 'F') {
         if (size < length) {
             return Refuse(error, "the movie is truncated: " + std::to_string(size) + " of " + std::to_string(length) +
-                            " bytes present");
+                                     " bytes present");
         }
         std::copy(data, data + length, image.begin());
         return image;
@@ -190,26 +213,31 @@ std::optional<std::vector<uint8_t>> DecompressSwf(const uint8_t* data, size_t si
     std::copy(data, data + kFilePrefix, image.begin());
     image[0] = 'F';
     Inflater inflater;
-    if (!inflater.ok()) return Refuse(error, "zlib could not be initialised");
+    if (!inflater.ok())
+        return Refuse(error, "zlib could not be initialised");
     const uint8_t* input = data + kFilePrefix;
     size_t inputLeft = size - kFilePrefix;
     bool ended = false;
-    const auto produced = inflater.Run(input, inputLeft, image.data() + kFilePrefix, length - kFilePrefix, ended, error);
-    if (!produced) return std::nullopt;
+    const auto produced =
+        inflater.Run(input, inputLeft, image.data() + kFilePrefix, length - kFilePrefix, ended, error);
+    if (!produced)
+        return std::nullopt;
     if (*produced < length - kFilePrefix) {
         return Refuse(error, "the compressed movie is truncated: it gives " + std::to_string(*produced + kFilePrefix) +
-                        " of the " + std::to_string(length) + " bytes its header states");
+                                 " of the " + std::to_string(length) + " bytes its header states");
     }
     if (!ended) {
         // The image is full: the stream must end here, with its checksum, and hold no more.
         uint8_t extra;
         const auto more = inflater.Run(input, inputLeft, &extra, 1, ended, error);
-        if (!more) return std::nullopt;
+        if (!more)
+            return std::nullopt;
         if (*more != 0) {
             return Refuse(error, "the compressed movie holds more than the " + std::to_string(length) +
                                      " bytes its header states");
         }
-        if (!ended) return Refuse(error, "the compressed movie is truncated: its zlib stream does not end");
+        if (!ended)
+            return Refuse(error, "the compressed movie is truncated: its zlib stream does not end");
     }
     return image;
 }

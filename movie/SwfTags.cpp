@@ -9,16 +9,20 @@ namespace {
 
 constexpr uint16_t kShortLengthMask = 0x3F;  // all six bits set: a 32-bit length follows
 
-uint16_t ReadU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint16_t ReadU16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
 uint32_t ReadU32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 // Reads a NUL-terminated text at `pos` inside [p, p + size); moves `pos` past the NUL.
 std::optional<std::string> ReadCString(const uint8_t* p, size_t size, size_t& pos) {
-    if (pos > size) return std::nullopt;
+    if (pos > size)
+        return std::nullopt;
     const void* nul = std::memchr(p + pos, 0, size - pos);
-    if (!nul) return std::nullopt;
+    if (!nul)
+        return std::nullopt;
     const size_t end = size_t(static_cast<const uint8_t*>(nul) - p);
     std::string text(reinterpret_cast<const char*>(p + pos), end - pos);
     pos = end + 1;
@@ -26,25 +30,30 @@ std::optional<std::string> ReadCString(const uint8_t* p, size_t size, size_t& po
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
+    if (text.size() < prefix.size())
+        return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
         char a = text[i], b = prefix[i];
-        if (a >= 'A' && a <= 'Z') a = char(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z') b = char(b - 'A' + 'a');
-        if (a != b) return false;
+        if (a >= 'A' && a <= 'Z')
+            a = char(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z')
+            b = char(b - 'A' + 'a');
+        if (a != b)
+            return false;
     }
     return true;
 }
 
 }  // namespace
 
-TagCursor::TagCursor(const uint8_t* data, size_t size, size_t offset)
-    : m_data(data), m_size(size), m_offset(offset) {
-    if (m_offset > m_size) m_end = TagWalkEnd::Truncated;
+TagCursor::TagCursor(const uint8_t* data, size_t size, size_t offset) : m_data(data), m_size(size), m_offset(offset) {
+    if (m_offset > m_size)
+        m_end = TagWalkEnd::Truncated;
 }
 
 std::optional<SwfTag> TagCursor::Next() {
-    if (m_end != TagWalkEnd::Running) return std::nullopt;
+    if (m_end != TagWalkEnd::Running)
+        return std::nullopt;
     const size_t remaining = m_size - m_offset;
     if (remaining == 0) {
         m_end = TagWalkEnd::EndOfData;
@@ -87,8 +96,10 @@ ActionScan ScanActions(const uint8_t* body, size_t size) {
     size_t pos = 0;
     while (pos < size) {
         const uint8_t code = body[pos++];
-        if (code == kActionEnd) return scan;
-        if (code < 0x80) continue;  // no payload
+        if (code == kActionEnd)
+            return scan;
+        if (code < 0x80)
+            continue;  // no payload
         if (size - pos < 2) {
             scan.truncated = true;
             return scan;
@@ -101,7 +112,8 @@ ActionScan ScanActions(const uint8_t* body, size_t size) {
         }
         const uint8_t* payload = body + pos;
         pos += length;
-        if (code != kActionGetUrl) continue;  // GetURL2 and the rest take their texts off the stack
+        if (code != kActionGetUrl)
+            continue;  // GetURL2 and the rest take their texts off the stack
 
         size_t at = 0;
         auto url = ReadCString(payload, length, at);
@@ -117,7 +129,8 @@ ActionScan ScanActions(const uint8_t* body, size_t size) {
 
 std::optional<FsCommand> FsCommandFromGetUrl(const GetUrlAction& action) {
     constexpr std::string_view kPrefix = "FSCommand:";
-    if (!StartsWithNoCase(action.url, kPrefix)) return std::nullopt;
+    if (!StartsWithNoCase(action.url, kPrefix))
+        return std::nullopt;
     return FsCommand{action.url.substr(kPrefix.size()), action.target};
 }
 
@@ -131,7 +144,8 @@ TimelineScan ScanTimeline(const uint8_t* image, size_t size, size_t tagsOffset) 
             ++scan.frameCount;
             break;
         case kTagSetBackgroundColor:
-            if (!scan.background && tag->length >= 3) scan.background = Rgb{body[0], body[1], body[2]};
+            if (!scan.background && tag->length >= 3)
+                scan.background = Rgb{body[0], body[1], body[2]};
             break;
         case kTagDoAction: {
             ActionScan actions = ScanActions(body, tag->length);
@@ -148,15 +162,18 @@ TimelineScan ScanTimeline(const uint8_t* image, size_t size, size_t tagsOffset) 
         }
     }
     scan.end = cursor.End();
-    if (scan.end == TagWalkEnd::Truncated) scan.brokenAt = cursor.Position();
+    if (scan.end == TagWalkEnd::Truncated)
+        scan.brokenAt = cursor.Position();
     return scan;
 }
 
 std::u16string DecodeSwfText(std::string_view bytes, uint8_t version) {
-    if (version >= 6) return utf::DecodeUtf8Lossy(bytes);
+    if (version >= 6)
+        return utf::DecodeUtf8Lossy(bytes);
     std::u16string out;
     out.reserve(bytes.size());
-    for (char c : bytes) out.push_back(char16_t(uint8_t(c)));
+    for (char c : bytes)
+        out.push_back(char16_t(uint8_t(c)));
     return out;
 }
 

@@ -31,7 +31,8 @@ public:
     void Put(uint32_t value, unsigned count) {
         for (unsigned i = count; i-- > 0;) {
             m_current = uint8_t(m_current << 1 | ((value >> i) & 1u));
-            if (++m_used == 8) Flush();
+            if (++m_used == 8)
+                Flush();
         }
     }
     std::vector<uint8_t> Finish() {
@@ -56,17 +57,20 @@ private:
 // Bits a signed field needs to hold `value` (sign bit included).
 unsigned SignedBits(int64_t value) {
     unsigned bits = 1;
-    while (value < -(int64_t(1) << (bits - 1)) || value >= (int64_t(1) << (bits - 1))) ++bits;
+    while (value < -(int64_t(1) << (bits - 1)) || value >= (int64_t(1) << (bits - 1)))
+        ++bits;
     return bits;
 }
 
 std::vector<uint8_t> StageRect(int32_t widthPx, int32_t heightPx) {
     const int64_t xMax = int64_t(widthPx) * 20, yMax = int64_t(heightPx) * 20;
     const unsigned bits = std::max(SignedBits(xMax), SignedBits(yMax));
-    if (bits > 31) throw std::invalid_argument("stage size does not fit a movie header");
+    if (bits > 31)
+        throw std::invalid_argument("stage size does not fit a movie header");
     BitWriter writer;
     writer.Put(bits, 5);
-    for (int64_t value : {int64_t(0), xMax, int64_t(0), yMax}) writer.Put(uint32_t(value), bits);
+    for (int64_t value : {int64_t(0), xMax, int64_t(0), yMax})
+        writer.Put(uint32_t(value), bits);
     return writer.Finish();
 }
 
@@ -85,7 +89,8 @@ std::vector<uint8_t> DoActionBody(const SwfFsCommand& call) {
     std::vector<uint8_t> payload;
     PutString(payload, "FSCommand:" + call.command);
     PutString(payload, call.args);
-    if (payload.size() > 0xFFFF) throw std::invalid_argument("fscommand text too long for one action");
+    if (payload.size() > 0xFFFF)
+        throw std::invalid_argument("fscommand text too long for one action");
     PutU16(body, uint32_t(payload.size()));
     body.insert(body.end(), payload.begin(), payload.end());
     body.push_back(0);  // end of actions
@@ -114,7 +119,8 @@ std::vector<uint8_t> BuildSwf(const SwfSpecimen& specimen) {
     PutTag(body, kSetBackgroundColor, {specimen.red, specimen.green, specimen.blue});
     for (uint32_t frame = 0; frame < specimen.frameCount; ++frame) {
         for (const SwfFsCommand& call : specimen.fsCommands) {
-            if (call.frame == frame) PutTag(body, kDoAction, DoActionBody(call));
+            if (call.frame == frame)
+                PutTag(body, kDoAction, DoActionBody(call));
         }
         PutTag(body, kShowFrame, {});
     }

@@ -35,10 +35,10 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile() { Discard(); }
 
-    bool Open(const std::wstring& path);   // create or truncate
+    bool Open(const std::wstring& path);  // create or truncate
     bool write(const void* data, size_t size) override;
-    bool Commit();                         // close; false (and the file deleted) on any error
-    void Discard();                        // close and delete an unfinished file
+    bool Commit();   // close; false (and the file deleted) on any error
+    void Discard();  // close and delete an unfinished file
 
 private:
     UniqueStream m_stream;

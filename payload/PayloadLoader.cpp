@@ -15,7 +15,6 @@
 
 namespace {
 
-
 // Trace texts carry numbers as signed decimal, so stored values of 2^31 or more show negative.
 std::wstring Number(uint32_t value) {
     wchar_t text[16];

@@ -10,8 +10,7 @@ namespace {
 std::string FullPathA(const std::string& path) {
     std::string full(MAX_PATH, '\0');
     for (;;) {
-        const DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()),
-                                              full.data(), nullptr);
+        const DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
         if (length == 0)
             return std::string();
         if (length < full.size()) {

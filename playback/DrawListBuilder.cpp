@@ -16,12 +16,14 @@ constexpr uint8_t kBlendLast = 14;
 
 raster::BlendMode ToBlend(uint8_t mode) {
     // The file's 2 (layer) to 14 (hardlight) follow the drawing library's order from Layer on.
-    if (mode < kBlendLayer || mode > kBlendLast) return raster::BlendMode::Normal;
+    if (mode < kBlendLayer || mode > kBlendLast)
+        return raster::BlendMode::Normal;
     return raster::BlendMode(mode - 1);
 }
 
 void Unite(raster::Rect& into, const raster::Rect& r) {
-    if (r.Empty()) return;
+    if (r.Empty())
+        return;
     if (into.Empty()) {
         into = r;
         return;
@@ -41,16 +43,21 @@ void Player::BuildDrawList(raster::DrawList& list, int32_t w, int32_t h) {
 }
 
 const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {
-    if (o.kind == ObjectKind::Shape) return o.shape;
-    if (o.kind == ObjectKind::Morph && o.morph) return o.library->MorphAt(*o.morph, o.ratio);
+    if (o.kind == ObjectKind::Shape)
+        return o.shape;
+    if (o.kind == ObjectKind::Morph && o.morph)
+        return o.library->MorphAt(*o.morph, o.ratio);
     return nullptr;
 }
 
 void Player::Impl::Bounds(const DisplayObject& o, const raster::Matrix& m, raster::Rect& out) const {
-    if (const CachedShape* shape = ShapeOf(o)) Unite(out, raster::TransformRect(m, shape->bounds));
-    if (!o.IsContainer()) return;
+    if (const CachedShape* shape = ShapeOf(o))
+        Unite(out, raster::TransformRect(m, shape->bounds));
+    if (!o.IsContainer())
+        return;
     for (const auto& c : o.children) {
-        if (c->visible || c->clipDepth) Bounds(*c, m * c->matrix, out);
+        if (c->visible || c->clipDepth)
+            Bounds(*c, m * c->matrix, out);
     }
 }
 
@@ -58,7 +65,8 @@ void Player::Impl::EmitShape(raster::DrawList& list, const CachedShape& shape, c
                              const raster::ColorTransform& cx, bool inMask) {
     for (const CachedDraw& d : shape.draws) {
         if (d.stroke) {
-            if (inMask) continue;  // a mask is the area of its fills
+            if (inMask)
+                continue;  // a mask is the area of its fills
             list.Stroke(d.path, m, d.strokeStyle, d.paint, cx);
         } else {
             list.Fill(d.path, m, d.rule, d.paint, cx);
@@ -70,7 +78,8 @@ void Player::Impl::EmitBackground(raster::DrawList& list, const DisplayObject& o
                                   const raster::ColorTransform& cx) {
     raster::Rect local;
     Bounds(o, raster::Matrix{}, local);
-    if (local.Empty()) return;
+    if (local.Empty())
+        return;
     raster::Path& path = o.backgroundPath;
     path.Clear();
     path.MoveTo({local.xMin, local.yMin});
@@ -83,10 +92,12 @@ void Player::Impl::EmitBackground(raster::DrawList& list, const DisplayObject& o
 
 void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const raster::Matrix& parentM,
                         const raster::ColorTransform& parentCx, bool inMask, bool inLayer) {
-    if (!o.visible && !inMask) return;
+    if (!o.visible && !inMask)
+        return;
     // Alpha and erase act on the layer of an enclosing group; with none, there is nothing for
     // them to act on and the object shows nothing.
-    if (!inMask && !inLayer && (o.blendMode == kBlendAlpha || o.blendMode == kBlendErase)) return;
+    if (!inMask && !inLayer && (o.blendMode == kBlendAlpha || o.blendMode == kBlendErase))
+        return;
     const raster::Matrix m = parentM * o.matrix;
     const raster::ColorTransform cx = parentCx * o.cxform;
     const bool layer = !inMask && o.blendMode >= kBlendLayer && o.blendMode <= kBlendLast;
@@ -94,16 +105,21 @@ void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const ra
         raster::LayerOptions options;
         options.blend = ToBlend(o.blendMode);
         Bounds(o, m, options.bounds);
-        if (options.bounds.Empty()) return;  // draws nothing
+        if (options.bounds.Empty())
+            return;  // draws nothing
         // Whole pixels, no wider: alpha and erase layers act on every pixel of their bounds.
         options.bounds = {std::floor(options.bounds.xMin), std::floor(options.bounds.yMin),
                           std::ceil(options.bounds.xMax), std::ceil(options.bounds.yMax)};
         list.PushLayer(options);
     }
-    if (o.opaqueBackground && !inMask) EmitBackground(list, o, m, cx);
-    if (const CachedShape* shape = ShapeOf(o)) EmitShape(list, *shape, m, cx, inMask);
-    if (o.IsContainer()) EmitChildren(list, o.children, m, cx, inMask, inLayer || layer);
-    if (layer) list.PopLayer();
+    if (o.opaqueBackground && !inMask)
+        EmitBackground(list, o, m, cx);
+    if (const CachedShape* shape = ShapeOf(o))
+        EmitShape(list, *shape, m, cx, inMask);
+    if (o.IsContainer())
+        EmitChildren(list, o.children, m, cx, inMask, inLayer || layer);
+    if (layer)
+        list.PopLayer();
 }
 
 void Player::Impl::EmitChildren(raster::DrawList& list, const std::vector<std::unique_ptr<DisplayObject>>& children,
@@ -116,7 +132,8 @@ void Player::Impl::EmitChildren(raster::DrawList& list, const std::vector<std::u
             --open;
         }
         if (child->clipDepth > 0) {
-            if (inMask || open == kMaxOpenMasks) continue;  // masks inside a mask's shape draw nothing
+            if (inMask || open == kMaxOpenMasks)
+                continue;  // masks inside a mask's shape draw nothing
             list.BeginMask();
             Emit(list, *child, m, cx, true, inLayer);
             list.EndMaskShape();

@@ -27,22 +27,31 @@ void AppendOutline(raster::Path& path, const movie::Outline& o, bool keepClose =
             pi += 2;
             break;
         case movie::Outline::Verb::Close:
-            if (keepClose) path.Close();
+            if (keepClose)
+                path.Close();
             break;
         }
     }
 }
 
-raster::Cap ToCap(uint8_t c) { return c == 1 ? raster::Cap::None : c == 2 ? raster::Cap::Square : raster::Cap::Round; }
-raster::Join ToJoin(uint8_t j) { return j == 1 ? raster::Join::Bevel : j == 2 ? raster::Join::Miter : raster::Join::Round; }
+raster::Cap ToCap(uint8_t c) {
+    return c == 1 ? raster::Cap::None : c == 2 ? raster::Cap::Square : raster::Cap::Round;
+}
+raster::Join ToJoin(uint8_t j) {
+    return j == 1 ? raster::Join::Bevel : j == 2 ? raster::Join::Miter : raster::Join::Round;
+}
 
 }  // namespace
 
-raster::Matrix ToRaster(const movie::Matrix2D& m) { return {m.a, m.b, m.c, m.d, m.tx, m.ty}; }
+raster::Matrix ToRaster(const movie::Matrix2D& m) {
+    return {m.a, m.b, m.c, m.d, m.tx, m.ty};
+}
 raster::ColorTransform ToRaster(const movie::CxForm& c) {
     return {c.rMul, c.gMul, c.bMul, c.aMul, c.rAdd, c.gAdd, c.bAdd, c.aAdd};
 }
-raster::Color ToRaster(movie::Rgba c) { return {c.r, c.g, c.b, c.a}; }
+raster::Color ToRaster(movie::Rgba c) {
+    return {c.r, c.g, c.b, c.a};
+}
 
 const movie::Character* Library::Find(uint16_t id, Library** owner, uint16_t* ownId) {
     Library* lib = this;
@@ -54,7 +63,8 @@ const movie::Character* Library::Find(uint16_t id, Library** owner, uint16_t* ow
             continue;
         }
         auto it = lib->movie->dictionary.find(id);
-        if (it == lib->movie->dictionary.end()) return nullptr;
+        if (it == lib->movie->dictionary.end())
+            return nullptr;
         *owner = lib;
         *ownId = id;
         return &it->second;
@@ -64,7 +74,8 @@ const movie::Character* Library::Find(uint16_t id, Library** owner, uint16_t* ow
 
 std::shared_ptr<const raster::Image> Library::Image(uint16_t id) {
     auto cached = m_images.find(id);
-    if (cached != m_images.end()) return cached->second;
+    if (cached != m_images.end())
+        return cached->second;
     Library* owner = nullptr;
     uint16_t ownId = 0;
     const movie::Character* c = Find(id, &owner, &ownId);
@@ -93,14 +104,19 @@ void Library::SetPaint(CachedDraw& draw, const movie::FillStyle& fill) {
     case Kind::Radial:
     case Kind::Focal: {
         auto g = std::make_unique<raster::Gradient>();
-        g->kind = fill.kind == Kind::Linear ? raster::Gradient::Kind::Linear
-                  : fill.kind == Kind::Radial ? raster::Gradient::Kind::Radial : raster::Gradient::Kind::Focal;
-        g->spread = fill.gradient.spread == 1 ? raster::Spread::Reflect
-                    : fill.gradient.spread == 2 ? raster::Spread::Repeat : raster::Spread::Pad;
-        g->interpolation = fill.gradient.interpolation == 1 ? raster::Interpolation::LinearRgb : raster::Interpolation::Rgb;
+        g->kind = fill.kind == Kind::Linear   ? raster::Gradient::Kind::Linear
+                  : fill.kind == Kind::Radial ? raster::Gradient::Kind::Radial
+                                              : raster::Gradient::Kind::Focal;
+        g->spread = fill.gradient.spread == 1   ? raster::Spread::Reflect
+                    : fill.gradient.spread == 2 ? raster::Spread::Repeat
+                                                : raster::Spread::Pad;
+        g->interpolation =
+            fill.gradient.interpolation == 1 ? raster::Interpolation::LinearRgb : raster::Interpolation::Rgb;
         g->focal = fill.gradient.focal;
-        for (const movie::GradientStopDef& s : fill.gradient.stops) g->stops.push_back({s.ratio, ToRaster(s.color)});
-        if (g->stops.empty()) g->stops.push_back({0, {0, 0, 0, 0}});
+        for (const movie::GradientStopDef& s : fill.gradient.stops)
+            g->stops.push_back({s.ratio, ToRaster(s.color)});
+        if (g->stops.empty())
+            g->stops.push_back({0, {0, 0, 0, 0}});
         // The gradient square spans -16384..16384 twips before the fill's matrix.
         g->matrix = ToRaster(fill.matrix) * raster::Matrix::Scale(16384, 16384);
         draw.paint.kind = raster::Paint::Kind::Gradient;
@@ -124,7 +140,8 @@ void Library::SetPaint(CachedDraw& draw, const movie::FillStyle& fill) {
     }
 }
 
-std::unique_ptr<CachedShape> Library::Build(const movie::ShapeGeometry& geometry, const std::vector<movie::FillStyle>& fills,
+std::unique_ptr<CachedShape> Library::Build(const movie::ShapeGeometry& geometry,
+                                            const std::vector<movie::FillStyle>& fills,
                                             const std::vector<movie::LineStyle>& lines, bool nonZero,
                                             const movie::TwipsRect& bounds) {
     auto shape = std::make_unique<CachedShape>();
@@ -137,13 +154,17 @@ std::unique_ptr<CachedShape> Library::Build(const movie::ShapeGeometry& geometry
         const bool noClose = d.stroke && d.style < lines.size() && lines[d.style].noClose;
         AppendOutline(draw.path, d.outline, !noClose);
         if (!d.stroke) {
-            if (d.style >= fills.size()) continue;
+            if (d.style >= fills.size())
+                continue;
             SetPaint(draw, fills[d.style]);
         } else {
-            if (d.style >= lines.size()) continue;
+            if (d.style >= lines.size())
+                continue;
             const movie::LineStyle& ls = lines[d.style];
-            if (ls.hasFill) SetPaint(draw, ls.fill);
-            else draw.paint = raster::Paint::Solid(ToRaster(ls.color));
+            if (ls.hasFill)
+                SetPaint(draw, ls.fill);
+            else
+                draw.paint = raster::Paint::Solid(ToRaster(ls.color));
             // A line that no matrix scales is as wide as its twips make pixels.
             draw.strokeStyle.width = ls.noHScale && ls.noVScale ? float(ls.width) / 20.0f : float(ls.width);
             draw.strokeStyle.startCap = ToCap(ls.startCap);
@@ -154,7 +175,8 @@ std::unique_ptr<CachedShape> Library::Build(const movie::ShapeGeometry& geometry
             draw.strokeStyle.scaleY = !ls.noVScale;
             draw.strokeStyle.pixelHinting = ls.pixelHinting;
         }
-        if (draw.skip) continue;
+        if (draw.skip)
+            continue;
         shape->draws.push_back(std::move(draw));
     }
     return shape;
@@ -162,15 +184,18 @@ std::unique_ptr<CachedShape> Library::Build(const movie::ShapeGeometry& geometry
 
 const CachedShape* Library::Shape(uint16_t id) {
     auto cached = m_shapes.find(id);
-    if (cached != m_shapes.end()) return cached->second.get();
+    if (cached != m_shapes.end())
+        return cached->second.get();
     Library* owner = nullptr;
     uint16_t ownId = 0;
     const movie::Character* c = Find(id, &owner, &ownId);
     std::unique_ptr<CachedShape> built;
     if (c) {
         if (auto* s = std::get_if<std::shared_ptr<const movie::ShapeDef>>(c)) {
-            built = owner == this ? Build((*s)->geometry, (*s)->fills, (*s)->lines, (*s)->nonZeroWinding, (*s)->bounds) : nullptr;
-            if (owner != this) return owner->Shape(ownId);
+            built = owner == this ? Build((*s)->geometry, (*s)->fills, (*s)->lines, (*s)->nonZeroWinding, (*s)->bounds)
+                                  : nullptr;
+            if (owner != this)
+                return owner->Shape(ownId);
         }
     }
     const CachedShape* result = built.get();
@@ -179,13 +204,15 @@ const CachedShape* Library::Shape(uint16_t id) {
 }
 
 void Library::TrimCaches() {
-    if (m_morphs.size() >= kMaxCachedMorphFrames) m_morphs.clear();
+    if (m_morphs.size() >= kMaxCachedMorphFrames)
+        m_morphs.clear();
 }
 
 const CachedShape* Library::MorphAt(const movie::MorphShapeDef& morph, uint16_t ratio) {
     const MorphKey key{morph.id, ratio};
     auto cached = m_morphs.find(key);
-    if (cached != m_morphs.end()) return cached->second.get();
+    if (cached != m_morphs.end())
+        return cached->second.get();
     movie::MorphFrame frame = movie::InterpolateMorph(morph, ratio);
     auto built = Build(frame.geometry, frame.fills, frame.lines, false, frame.bounds);
     const CachedShape* result = built.get();

@@ -53,7 +53,8 @@ private:
     std::map<MorphKey, std::unique_ptr<CachedShape>> m_morphs;
 
     std::unique_ptr<CachedShape> Build(const movie::ShapeGeometry& geometry, const std::vector<movie::FillStyle>& fills,
-                                       const std::vector<movie::LineStyle>& lines, bool nonZero, const movie::TwipsRect& bounds);
+                                       const std::vector<movie::LineStyle>& lines, bool nonZero,
+                                       const movie::TwipsRect& bounds);
     void SetPaint(CachedDraw& draw, const movie::FillStyle& fill);
 };
 

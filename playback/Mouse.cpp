@@ -10,7 +10,8 @@ namespace {
 
 bool ShapeContains(const CachedShape& shape, raster::Point p) {
     for (const CachedDraw& d : shape.draws) {
-        if (d.stroke ? raster::StrokeContains(d.path, d.strokeStyle, p) : raster::FillContains(d.path, d.rule, p)) return true;
+        if (d.stroke ? raster::StrokeContains(d.path, d.strokeStyle, p) : raster::FillContains(d.path, d.rule, p))
+            return true;
     }
     return false;
 }
@@ -25,37 +26,50 @@ bool Covers(const Player::Impl& impl, const DisplayObject& o, const raster::Matr
     const raster::Matrix world = parentWorld * o.matrix;
     if (const CachedShape* shape = impl.ShapeOf(o)) {
         raster::Matrix inv = world;
-        if (!inv.Invert()) return false;
+        if (!inv.Invert())
+            return false;
         const raster::Point local = inv.Apply(stage);
         const raster::Rect& b = shape->bounds;
         const bool inBounds = local.x >= b.xMin && local.x <= b.xMax && local.y >= b.yMin && local.y <= b.yMax;
-        if (inBounds && ShapeContains(*shape, local)) return true;
+        if (inBounds && ShapeContains(*shape, local))
+            return true;
     }
     const auto& kids = o.kind == ObjectKind::Button ? o.hitChildren : o.children;
     for (const auto& c : kids)
-        if (c->clipDepth == 0 && Covers(impl, *c, world, stage)) return true;
+        if (c->clipDepth == 0 && Covers(impl, *c, world, stage))
+            return true;
     return false;
 }
 
-DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const raster::Matrix& parentWorld, raster::Point stage) {
-    if (!o.visible) return nullptr;
+DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const raster::Matrix& parentWorld,
+                          raster::Point stage) {
+    if (!o.visible)
+        return nullptr;
     const raster::Matrix world = parentWorld * o.matrix;
-    if (o.kind == ObjectKind::Button) return Covers(impl, o, parentWorld, stage) ? &o : nullptr;
-    if (o.kind != ObjectKind::Clip) return nullptr;
+    if (o.kind == ObjectKind::Button)
+        return Covers(impl, o, parentWorld, stage) ? &o : nullptr;
+    if (o.kind != ObjectKind::Clip)
+        return nullptr;
     for (size_t i = o.children.size(); i-- > 0;) {
         DisplayObject& c = *o.children[i];
-        if (c.clipDepth) continue;
-        if (DisplayObject* b = FindButton(impl, c, world, stage)) return b;
+        if (c.clipDepth)
+            continue;
+        if (DisplayObject* b = FindButton(impl, c, world, stage))
+            return b;
     }
     return nullptr;
 }
 
 ButtonState VisibleState(ButtonMouse m) {
     switch (m) {
-    case ButtonMouse::OverUp: return ButtonState::Over;
-    case ButtonMouse::OverDown: return ButtonState::Down;
-    case ButtonMouse::OutDown: return ButtonState::Over;
-    default: return ButtonState::Up;
+    case ButtonMouse::OverUp:
+        return ButtonState::Over;
+    case ButtonMouse::OverDown:
+        return ButtonState::Down;
+    case ButtonMouse::OutDown:
+        return ButtonState::Over;
+    default:
+        return ButtonState::Up;
     }
 }
 
@@ -66,7 +80,8 @@ DisplayObject* Player::Impl::ButtonAt(raster::Point stagePoint) {
 }
 
 void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t condition) {
-    if (b.buttonMouse == state) return;
+    if (b.buttonMouse == state)
+        return;
     b.buttonMouse = state;
     const ButtonState visible = VisibleState(state);
     if (visible != b.buttonState) {
@@ -75,9 +90,11 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
         BuildButtonChildren(b);
     }
     DisplayObject* holder = b.parent;
-    if (!holder) return;
+    if (!holder)
+        return;
     for (const movie::ButtonActionDef& a : b.button->actions) {
-        if (!(a.conditions & condition)) continue;
+        if (!(a.conditions & condition))
+            continue;
         ActionContext context{player, *holder, ActionSource::Button, condition, &b};
         runner->RunButtonActions(context, a.actions);
     }
@@ -85,12 +102,14 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
 }
 
 void Player::Impl::UpdateButtons() {
-    if (testedVersion == treeVersion && testedX == mouseX && testedY == mouseY) return;
+    if (testedVersion == treeVersion && testedX == mouseX && testedY == mouseY)
+        return;
     testedVersion = treeVersion;
     testedX = mouseX;
     testedY = mouseY;
     raster::Matrix toStage = stageMatrix;
-    if (!toStage.Invert()) return;
+    if (!toStage.Invert())
+        return;
     const raster::Point stage = toStage.Apply({mouseX, mouseY});
     DisplayObject* under = ButtonAt(stage);
     if (pressed) {
@@ -103,9 +122,11 @@ void Player::Impl::UpdateButtons() {
         return;
     }
     if (under != hovered) {
-        if (hovered && !hovered->removed) SetButtonMouse(*hovered, ButtonMouse::Idle, movie::kOverUpToIdle);
+        if (hovered && !hovered->removed)
+            SetButtonMouse(*hovered, ButtonMouse::Idle, movie::kOverUpToIdle);
         hovered = under;
-        if (hovered) SetButtonMouse(*hovered, ButtonMouse::OverUp, movie::kIdleToOverUp);
+        if (hovered)
+            SetButtonMouse(*hovered, ButtonMouse::OverUp, movie::kIdleToOverUp);
     }
 }
 
@@ -129,7 +150,8 @@ void Player::MouseUp(float x, float y) {
     m_impl->mouseDown = false;
     DisplayObject* b = m_impl->pressed;
     m_impl->pressed = nullptr;
-    if (!b) return;
+    if (!b)
+        return;
     if (b->buttonMouse == ButtonMouse::OverDown) {
         m_impl->SetButtonMouse(*b, ButtonMouse::OverUp, movie::kOverDownToOverUp);
     } else {
@@ -138,6 +160,8 @@ void Player::MouseUp(float x, float y) {
     }
 }
 
-bool Player::HandCursor() const { return m_impl->hovered != nullptr; }
+bool Player::HandCursor() const {
+    return m_impl->hovered != nullptr;
+}
 
 }  // namespace playback

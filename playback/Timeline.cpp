@@ -9,42 +9,61 @@ namespace playback {
 namespace {
 
 void ApplyProperties(DisplayObject& o, const movie::PlaceObjectDef& p) {
-    if (p.matrix) o.matrix = ToRaster(*p.matrix);
-    if (p.cxform) o.cxform = ToRaster(*p.cxform);
-    if (p.ratio) o.ratio = *p.ratio;
-    if (p.name) o.name = *p.name;
-    if (p.clipDepth) o.clipDepth = *p.clipDepth;
-    if (p.blendMode) o.blendMode = *p.blendMode;
-    if (p.visible) o.visible = *p.visible;
-    if (p.background) o.opaqueBackground = raster::Color{p.background->r, p.background->g, p.background->b, 255};
+    if (p.matrix)
+        o.matrix = ToRaster(*p.matrix);
+    if (p.cxform)
+        o.cxform = ToRaster(*p.cxform);
+    if (p.ratio)
+        o.ratio = *p.ratio;
+    if (p.name)
+        o.name = *p.name;
+    if (p.clipDepth)
+        o.clipDepth = *p.clipDepth;
+    if (p.blendMode)
+        o.blendMode = *p.blendMode;
+    if (p.visible)
+        o.visible = *p.visible;
+    if (p.background)
+        o.opaqueBackground = raster::Color{p.background->r, p.background->g, p.background->b, 255};
 }
 
 // Folds a later PlaceObject into the state a depth has reached.
 void Accumulate(movie::PlaceObjectDef& into, const movie::PlaceObjectDef& p) {
-    if (p.matrix) into.matrix = p.matrix;
-    if (p.cxform) into.cxform = p.cxform;
-    if (p.ratio) into.ratio = p.ratio;
-    if (p.name) into.name = p.name;
-    if (p.clipDepth) into.clipDepth = p.clipDepth;
-    if (p.blendMode) into.blendMode = p.blendMode;
-    if (p.visible) into.visible = p.visible;
-    if (p.background) into.background = p.background;
+    if (p.matrix)
+        into.matrix = p.matrix;
+    if (p.cxform)
+        into.cxform = p.cxform;
+    if (p.ratio)
+        into.ratio = p.ratio;
+    if (p.name)
+        into.name = p.name;
+    if (p.clipDepth)
+        into.clipDepth = p.clipDepth;
+    if (p.blendMode)
+        into.blendMode = p.blendMode;
+    if (p.visible)
+        into.visible = p.visible;
+    if (p.background)
+        into.background = p.background;
 }
 
 }  // namespace
 
 int Player::Impl::TreeDepth(const DisplayObject& object) const {
     int n = 0;
-    for (const DisplayObject* o = &object; o; o = o->parent) ++n;
+    for (const DisplayObject* o = &object; o; o = o->parent)
+        ++n;
     return n;
 }
 
 std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint16_t id, DisplayObject& parent) {
-    if (TreeDepth(parent) >= kMaxTreeDepth || liveObjects >= kMaxObjects) return nullptr;
+    if (TreeDepth(parent) >= kMaxTreeDepth || liveObjects >= kMaxObjects)
+        return nullptr;
     Library* owner = nullptr;
     uint16_t ownId = 0;
     const movie::Character* c = library->Find(id, &owner, &ownId);
-    if (!c) return nullptr;
+    if (!c)
+        return nullptr;
     auto o = std::make_unique<DisplayObject>();
     o->liveCount = &liveObjects;
     ++liveObjects;
@@ -85,7 +104,8 @@ void Player::Impl::RemoveChildAt(DisplayObject& parent, size_t index) {
     std::unique_ptr<DisplayObject> gone = std::move(parent.children[index]);
     parent.children.erase(parent.children.begin() + long(index));
     gone->removed = true;
-    if (hovered && hovered->removed) hovered = nullptr;
+    if (hovered && hovered->removed)
+        hovered = nullptr;
     // Freed at the end of the frame: actions queued for it, and the tick's list, still name it.
     removedThisFrame.push_back(std::move(gone));
     // A removed button under the pointer is no longer hovered or pressed.
@@ -113,15 +133,18 @@ void Player::Impl::ApplyRemove(DisplayObject& clip, uint16_t depth) {
 void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& p) {
     ++treeVersion;
     DisplayObject* existing = clip.ChildAtDepth(p.depth);
-    const bool replaceCharacter = p.characterId && (p.version == 1 || !p.move || !existing ||
-                                                     existing->characterId != *p.characterId);
+    const bool replaceCharacter =
+        p.characterId && (p.version == 1 || !p.move || !existing || existing->characterId != *p.characterId);
     if (!p.characterId || (p.move && existing && existing->characterId == *p.characterId)) {
-        if (existing) ApplyProperties(*existing, p);  // a move of what is there
+        if (existing)
+            ApplyProperties(*existing, p);  // a move of what is there
         return;
     }
-    if (!replaceCharacter) return;
+    if (!replaceCharacter)
+        return;
     auto o = Instantiate(clip.library, *p.characterId, clip);
-    if (!o) return;
+    if (!o)
+        return;
     o->depth = p.depth;
     if (existing && p.move) {
         // The new character takes the old one's place and properties.
@@ -136,15 +159,19 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
     }
     ApplyProperties(*o, p);
     o->clipActions = p.clipActions;
-    if (existing) ApplyRemove(clip, p.depth);
+    if (existing)
+        ApplyRemove(clip, p.depth);
     InsertChild(clip, std::move(o));
 }
 
 void Player::Impl::ApplyFrameOps(DisplayObject& clip, uint32_t frame) {
-    if (!clip.timeline || frame >= clip.timeline->frames.size()) return;
+    if (!clip.timeline || frame >= clip.timeline->frames.size())
+        return;
     for (const movie::DisplayOp& op : clip.timeline->frames[frame].ops) {
-        if (op.kind == movie::DisplayOp::Kind::Remove) ApplyRemove(clip, op.depth);
-        else ApplyPlace(clip, op.place);
+        if (op.kind == movie::DisplayOp::Kind::Remove)
+            ApplyRemove(clip, op.depth);
+        else
+            ApplyPlace(clip, op.place);
     }
 }
 
@@ -154,19 +181,23 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
     replay.clear();
     for (uint32_t f = 0; f <= target && f < clip.timeline->frames.size(); ++f) {
         for (const movie::DisplayOp& op : clip.timeline->frames[f].ops) {
-            auto at = std::find_if(replay.begin(), replay.end(), [&](const DepthState& s) { return s.depth == op.depth; });
+            auto at =
+                std::find_if(replay.begin(), replay.end(), [&](const DepthState& s) { return s.depth == op.depth; });
             if (op.kind == movie::DisplayOp::Kind::Remove) {
-                if (at != replay.end()) replay.erase(at);
+                if (at != replay.end())
+                    replay.erase(at);
                 continue;
             }
             const movie::PlaceObjectDef& p = op.place;
             if (at == replay.end()) {
-                if (!p.characterId) continue;
+                if (!p.characterId)
+                    continue;
                 replay.push_back({op.depth, *p.characterId, p});
             } else if (p.characterId && (p.version == 1 || !p.move)) {
                 *at = {op.depth, *p.characterId, p};
             } else {
-                if (p.characterId) at->characterId = *p.characterId;
+                if (p.characterId)
+                    at->characterId = *p.characterId;
                 Accumulate(at->place, p);
             }
         }
@@ -175,7 +206,8 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
     // timelines go on); the others go, and what is missing is placed anew.
     for (size_t i = clip.children.size(); i-- > 0;) {
         DisplayObject& child = *clip.children[i];
-        auto want = std::find_if(replay.begin(), replay.end(), [&](const DepthState& s) { return s.depth == child.depth; });
+        auto want =
+            std::find_if(replay.begin(), replay.end(), [&](const DepthState& s) { return s.depth == child.depth; });
         if (want == replay.end() || want->characterId != child.characterId) {
             RunClipEvents(child, kEventUnload);
             RemoveChildAt(clip, i);
@@ -195,9 +227,11 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
         }
     }
     for (const DepthState& s : replay) {
-        if (clip.ChildAtDepth(s.depth)) continue;
+        if (clip.ChildAtDepth(s.depth))
+            continue;
         auto o = Instantiate(clip.library, s.characterId, clip);
-        if (!o) continue;
+        if (!o)
+            continue;
         o->depth = s.depth;
         ApplyProperties(*o, s.place);
         o->clipActions = s.place.clipActions;
@@ -206,21 +240,26 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
 }
 
 void Player::Impl::SeekFrame(DisplayObject& clip, uint32_t frame) {
-    if (!clip.timeline) return;
+    if (!clip.timeline)
+        return;
     const uint32_t count = clip.FrameCount();
-    if (frame >= count) frame = count - 1;
-    if (frame == clip.currentFrame) return;
+    if (frame >= count)
+        frame = count - 1;
+    if (frame == clip.currentFrame)
+        return;
     if (frame < clip.currentFrame) {
         RebuildTo(clip, frame);
     } else {
-        for (uint32_t f = clip.currentFrame + 1; f <= frame; ++f) ApplyFrameOps(clip, f);
+        for (uint32_t f = clip.currentFrame + 1; f <= frame; ++f)
+            ApplyFrameOps(clip, f);
     }
     clip.currentFrame = frame;
     QueueFrameActions(clip, frame);
 }
 
 void Player::Impl::BuildButtonChildren(DisplayObject& b) {
-    for (size_t i = b.children.size(); i-- > 0;) RemoveChildAt(b, i);
+    for (size_t i = b.children.size(); i-- > 0;)
+        RemoveChildAt(b, i);
     const uint8_t want = b.buttonState == ButtonState::Up     ? movie::ButtonRecordDef::Up
                          : b.buttonState == ButtonState::Over ? movie::ButtonRecordDef::Over
                                                               : movie::ButtonRecordDef::Down;
@@ -228,12 +267,16 @@ void Player::Impl::BuildButtonChildren(DisplayObject& b) {
     for (const movie::ButtonRecordDef& rec : b.button->records) {
         const bool visibleHere = rec.states & want;
         const bool hit = buildHit && (rec.states & movie::ButtonRecordDef::Hit);
-        if (!visibleHere && !hit) continue;
+        if (!visibleHere && !hit)
+            continue;
         for (int pass = 0; pass < 2; ++pass) {
-            if (pass == 0 && !visibleHere) continue;
-            if (pass == 1 && !hit) continue;
+            if (pass == 0 && !visibleHere)
+                continue;
+            if (pass == 1 && !hit)
+                continue;
             auto o = Instantiate(b.library, rec.characterId, b);
-            if (!o) break;
+            if (!o)
+                break;
             o->depth = rec.depth;
             o->matrix = ToRaster(rec.matrix);
             o->cxform = ToRaster(rec.cxform);

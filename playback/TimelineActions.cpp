@@ -23,10 +23,18 @@ enum ActionCode : uint8_t {
 
 }  // namespace
 
-void TimelineActions::RunFrameActions(const ActionContext& c, const movie::ActionBlock& b) { Run(c, b); }
-void TimelineActions::RunInitActions(const ActionContext& c, const movie::ActionBlock& b) { Run(c, b); }
-void TimelineActions::RunClipEvent(const ActionContext& c, const movie::ActionBlock& b) { Run(c, b); }
-void TimelineActions::RunButtonActions(const ActionContext& c, const movie::ActionBlock& b) { Run(c, b); }
+void TimelineActions::RunFrameActions(const ActionContext& c, const movie::ActionBlock& b) {
+    Run(c, b);
+}
+void TimelineActions::RunInitActions(const ActionContext& c, const movie::ActionBlock& b) {
+    Run(c, b);
+}
+void TimelineActions::RunClipEvent(const ActionContext& c, const movie::ActionBlock& b) {
+    Run(c, b);
+}
+void TimelineActions::RunButtonActions(const ActionContext& c, const movie::ActionBlock& b) {
+    Run(c, b);
+}
 
 void TimelineActions::Run(const ActionContext& context, const movie::ActionBlock& block) {
     Player& player = context.player;
@@ -37,14 +45,17 @@ void TimelineActions::Run(const ActionContext& context, const movie::ActionBlock
     unsigned skip = 0;  // actions a WaitForFrame asks to step over
     while (pos < size) {
         const uint8_t op = code[pos++];
-        if (op == 0) break;
+        if (op == 0)
+            break;
         const uint8_t* payload = nullptr;
         size_t length = 0;
         if (op >= 0x80) {
-            if (size - pos < 2) break;
+            if (size - pos < 2)
+                break;
             length = size_t(code[pos] | code[pos + 1] << 8);
             pos += 2;
-            if (length > size - pos) break;
+            if (length > size - pos)
+                break;
             payload = code + pos;
             pos += length;
         }
@@ -57,16 +68,20 @@ void TimelineActions::Run(const ActionContext& context, const movie::ActionBlock
         DisplayObject* clip = target && target->kind == ObjectKind::Clip ? target : nullptr;
         switch (op) {
         case kNextFrame:
-            if (clip) player.NextFrame(*clip);
+            if (clip)
+                player.NextFrame(*clip);
             break;
         case kPrevFrame:
-            if (clip) player.PrevFrame(*clip);
+            if (clip)
+                player.PrevFrame(*clip);
             break;
         case kPlay:
-            if (clip) player.Play(*clip);
+            if (clip)
+                player.Play(*clip);
             break;
         case kStop:
-            if (clip) player.Stop(*clip);
+            if (clip)
+                player.Stop(*clip);
             break;
         case kToggleQuality:
             player.ToggleQuality();
@@ -76,19 +91,22 @@ void TimelineActions::Run(const ActionContext& context, const movie::ActionBlock
             break;
         case kGotoFrame: {
             const uint16_t frame = r.U16();
-            if (r.Ok() && clip) player.GotoFrame(*clip, frame, false);
+            if (r.Ok() && clip)
+                player.GotoFrame(*clip, frame, false);
             break;
         }
         case kGotoLabel: {
             const std::string label = r.CString();
-            if (r.Ok() && clip) player.GotoLabel(*clip, label, false);
+            if (r.Ok() && clip)
+                player.GotoLabel(*clip, label, false);
             break;
         }
         case kGetUrl: {
             movie::GetUrlAction get;
             get.url = r.CString();
             get.target = r.CString();
-            if (!r.Ok()) break;
+            if (!r.Ok())
+                break;
             if (auto fs = movie::FsCommandFromGetUrl(get)) {
                 player.FsCommand(fs->command, fs->args);
             } else if (context.source == ActionSource::Button) {
@@ -102,7 +120,8 @@ void TimelineActions::Run(const ActionContext& context, const movie::ActionBlock
             break;
         case kSetTarget: {
             const std::string path = r.CString();
-            if (!r.Ok()) break;
+            if (!r.Ok())
+                break;
             target = path.empty() ? &context.self : player.FindTarget(context.self, path);
             break;
         }

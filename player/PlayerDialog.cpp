@@ -8,18 +8,18 @@
 #include "workspace/ExtractFolder.h"
 
 BEGIN_MESSAGE_MAP(PlayerDialog, CDialog)
-    ON_WM_SYSCOMMAND()
-    ON_WM_PAINT()
-    ON_WM_QUERYDRAGICON()
-    ON_WM_SIZE()
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_WM_SIZE()
 END_MESSAGE_MAP()
 
 BEGIN_EVENTSINK_MAP(PlayerDialog, CDialog)
-    ON_EVENT(PlayerDialog, IDC_MOVIE, DISPID_MOVIE_FSCOMMAND, OnFSCommand, VTS_BSTR VTS_BSTR)
+ON_EVENT(PlayerDialog, IDC_MOVIE, DISPID_MOVIE_FSCOMMAND, OnFSCommand, VTS_BSTR VTS_BSTR)
 END_EVENTSINK_MAP()
 
-PlayerDialog::PlayerDialog(CWnd* parent, const std::wstring& moviePath, int movieWidth,
-                           int movieHeight, const std::wstring& title)
+PlayerDialog::PlayerDialog(CWnd* parent, const std::wstring& moviePath, int movieWidth, int movieHeight,
+                           const std::wstring& title)
     : CDialog(IDD, parent) {
     m_hIcon = LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_APP));
     m_moviePath = moviePath;

@@ -11,8 +11,8 @@ const CLSID& CShockwaveFlash::GetClsid() {
     return kMovieControlClsid;
 }
 
-BOOL CShockwaveFlash::Create(const wchar_t*, const wchar_t* windowName, DWORD style, const RECT& rect,
-                             CWnd* parent, UINT id, CCreateContext*) {
+BOOL CShockwaveFlash::Create(const wchar_t*, const wchar_t* windowName, DWORD style, const RECT& rect, CWnd* parent,
+                             UINT id, CCreateContext*) {
     return CreateControl(GetClsid(), windowName, style, rect, parent, id);
 }
 

@@ -20,19 +20,16 @@ int32_t ClampToInt(int64_t v) {
 }  // namespace
 
 bool ColorTransform::IsIdentity() const {
-    return rMul == 256 && gMul == 256 && bMul == 256 && aMul == 256 && rAdd == 0 && gAdd == 0 &&
-           bAdd == 0 && aAdd == 0;
+    return rMul == 256 && gMul == 256 && bMul == 256 && aMul == 256 && rAdd == 0 && gAdd == 0 && bAdd == 0 && aAdd == 0;
 }
 
 Color ColorTransform::Apply(Color c) const {
-    return {TransformChannel(c.r, rMul, rAdd), TransformChannel(c.g, gMul, gAdd),
-            TransformChannel(c.b, bMul, bAdd), TransformChannel(c.a, aMul, aAdd)};
+    return {TransformChannel(c.r, rMul, rAdd), TransformChannel(c.g, gMul, gAdd), TransformChannel(c.b, bMul, bAdd),
+            TransformChannel(c.a, aMul, aAdd)};
 }
 
 ColorTransform ColorTransform::operator*(const ColorTransform& in) const {
-    auto mul = [](int32_t outer, int32_t inner) {
-        return ClampToInt((static_cast<int64_t>(outer) * inner) >> 8);
-    };
+    auto mul = [](int32_t outer, int32_t inner) { return ClampToInt((static_cast<int64_t>(outer) * inner) >> 8); };
     auto add = [](int32_t outerMul, int32_t innerAdd, int32_t outerAdd) {
         return ClampToInt(((static_cast<int64_t>(outerMul) * innerAdd) >> 8) + outerAdd);
     };

@@ -27,7 +27,8 @@ struct Contours {
     // Ends the contour made of the points added since the last one (empty ones are dropped).
     void EndContour(bool isClosed) {
         const uint32_t start = ends.empty() ? 0 : ends.back();
-        if (points.size() == start) return;
+        if (points.size() == start)
+            return;
         ends.push_back(static_cast<uint32_t>(points.size()));
         closed.push_back(isClosed ? 1 : 0);
     }

@@ -13,8 +13,10 @@ namespace {
 // Clamp that also sends NaN (from edges of extreme size) to the low end, so no index made
 // from the result can leave the buffers.
 inline float ClampSafe(float v, float lo, float hi) {
-    if (!(v >= lo)) return lo;
-    if (!(v <= hi)) return hi;
+    if (!(v >= lo))
+        return lo;
+    if (!(v <= hi))
+        return hi;
     return v;
 }
 
@@ -26,44 +28,57 @@ void CoverageRasterizer::Begin(const IntRect& box, int samples) {
     m_stride = m_box.Width() + 2;
     const size_t cells = static_cast<size_t>(m_stride) * static_cast<size_t>(m_box.Height());
     // Grown only: the sweep leaves every cell it was handed at zero.
-    if (m_acc.size() < cells) m_acc.resize(cells, 0.0f);
+    if (m_acc.size() < cells)
+        m_acc.resize(cells, 0.0f);
     const size_t rows = static_cast<size_t>(m_box.Height());
     if (m_rowMin.size() < rows) {
         m_rowMin.resize(rows, INT32_MAX);
         m_rowMax.resize(rows, INT32_MIN);
     }
-    if (m_coverage.size() < static_cast<size_t>(m_stride)) m_coverage.resize(m_stride);
+    if (m_coverage.size() < static_cast<size_t>(m_stride))
+        m_coverage.resize(m_stride);
     m_blockStride = (m_stride >> kBlockShift) + 1;
     const size_t blocks = static_cast<size_t>(m_blockStride) * rows;
-    if (m_blocks.size() < blocks) m_blocks.resize(blocks, 0);
+    if (m_blocks.size() < blocks)
+        m_blocks.resize(blocks, 0);
 }
 
 void CoverageRasterizer::AddContours(const Contours& c) {
     for (size_t i = 0; i < c.Count(); ++i) {
         const uint32_t b = c.Begin(i), e = c.End(i);
-        if (e - b < 2) continue;
-        for (uint32_t k = b + 1; k < e; ++k) AddLine(c.points[k - 1], c.points[k]);
+        if (e - b < 2)
+            continue;
+        for (uint32_t k = b + 1; k < e; ++k)
+            AddLine(c.points[k - 1], c.points[k]);
         AddLine(c.points[e - 1], c.points[b]);
     }
 }
 
 void CoverageRasterizer::AddLine(Point a, Point b) {
-    if (m_box.Empty()) return;
+    if (m_box.Empty())
+        return;
     const float ox = static_cast<float>(m_box.x0), oy = static_cast<float>(m_box.y0);
     float x0 = a.x - ox, y0 = a.y - oy, x1 = b.x - ox, y1 = b.y - oy;
-    if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1))) return;
-    if (y0 == y1) return;  // horizontal edges change no winding
+    if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1)))
+        return;
+    if (y0 == y1)
+        return;  // horizontal edges change no winding
     const float h = static_cast<float>(m_box.Height());
-    if ((y0 <= 0 && y1 <= 0) || (y0 >= h && y1 >= h)) return;
+    if ((y0 <= 0 && y1 <= 0) || (y0 >= h && y1 >= h))
+        return;
     // Cut to the rows of the box.
     auto cutAtY = [](float& xa, float& ya, float xb, float yb, float y) {
         xa = xa + (xb - xa) * ((y - ya) / (yb - ya));
         ya = y;
     };
-    if (y0 < 0) cutAtY(x0, y0, x1, y1, 0);
-    if (y1 < 0) cutAtY(x1, y1, x0, y0, 0);
-    if (y0 > h) cutAtY(x0, y0, x1, y1, h);
-    if (y1 > h) cutAtY(x1, y1, x0, y0, h);
+    if (y0 < 0)
+        cutAtY(x0, y0, x1, y1, 0);
+    if (y1 < 0)
+        cutAtY(x1, y1, x0, y0, 0);
+    if (y0 > h)
+        cutAtY(x0, y0, x1, y1, h);
+    if (y1 > h)
+        cutAtY(x1, y1, x0, y0, h);
     AddClippedLine(x0, y0, x1, y1);
 }
 
@@ -86,7 +101,8 @@ void CoverageRasterizer::AddClippedLine(float x0, float y0, float x1, float y1) 
 }
 
 void CoverageRasterizer::AccumulateSamples(float x0, float y0, float x1, float y1) {
-    if (y0 == y1) return;
+    if (y0 == y1)
+        return;
     float dir = 1.0f;
     if (y0 > y1) {
         std::swap(x0, x1);
@@ -110,7 +126,8 @@ void CoverageRasterizer::AccumulateSamples(float x0, float y0, float x1, float y
         const int row = sub / n, cell = q / n, part = q - cell * n;
         float* cells = m_acc.data() + static_cast<size_t>(row) * m_stride;
         cells[cell] += unit * static_cast<float>(n - part);
-        if (part != 0) cells[cell + 1] += unit * static_cast<float>(part);
+        if (part != 0)
+            cells[cell + 1] += unit * static_cast<float>(part);
         Touch(row, cell, cell + 1);
     }
 }

@@ -39,10 +39,13 @@ private:
     void AddClippedLine(float x0, float y0, float x1, float y1);
     void AccumulateSamples(float x0, float y0, float x1, float y1);
     void Touch(int row, int cellMin, int cellMax) {
-        if (cellMin < m_rowMin[row]) m_rowMin[row] = cellMin;
-        if (cellMax > m_rowMax[row]) m_rowMax[row] = cellMax;
+        if (cellMin < m_rowMin[row])
+            m_rowMin[row] = cellMin;
+        if (cellMax > m_rowMax[row])
+            m_rowMax[row] = cellMax;
         uint8_t* blocks = m_blocks.data() + static_cast<size_t>(row) * m_blockStride;
-        for (int b = cellMin >> kBlockShift; b <= cellMax >> kBlockShift; ++b) blocks[b] = 1;
+        for (int b = cellMin >> kBlockShift; b <= cellMax >> kBlockShift; ++b)
+            blocks[b] = 1;
     }
 
     // Cells are grouped in blocks of 32 with a flag per block set when an edge wrote into it,
@@ -52,9 +55,9 @@ private:
     IntRect m_box;
     int m_samples = 4;
     int m_stride = 0;
-    std::vector<float> m_acc;      // box rows of m_stride cells (two more than the box is wide)
+    std::vector<float> m_acc;             // box rows of m_stride cells (two more than the box is wide)
     std::vector<int> m_rowMin, m_rowMax;  // cells touched per row; min > max: none
-    std::vector<uint8_t> m_blocks;       // box rows of m_blockStride flags
+    std::vector<uint8_t> m_blocks;        // box rows of m_blockStride flags
     int m_blockStride = 0;
     std::vector<uint8_t> m_coverage;
 };
@@ -70,7 +73,8 @@ inline uint8_t NonZeroCoverage(float winding) {
 inline uint8_t EvenOddCoverage(float winding) {
     float a = std::fabs(winding);
     a -= 2.0f * std::floor(a * 0.5f);
-    if (a > 1.0f) a = 2.0f - a;
+    if (a > 1.0f)
+        a = 2.0f - a;
     return static_cast<uint8_t>(a * 255.0f + 0.5f);
 }
 
@@ -82,7 +86,8 @@ void CoverageRasterizer::Sweep(FillRule rule, Sink&& sink) {
     const bool nonZero = rule == FillRule::NonZero;
     for (int row = 0; row < m_box.Height(); ++row) {
         const int lo = m_rowMin[row], hi0 = m_rowMax[row];
-        if (lo > hi0) continue;
+        if (lo > hi0)
+            continue;
         m_rowMin[row] = INT32_MAX;
         m_rowMax[row] = INT32_MIN;
         float* cells = m_acc.data() + static_cast<size_t>(row) * m_stride;
@@ -101,7 +106,8 @@ void CoverageRasterizer::Sweep(FillRule rule, Sink&& sink) {
                 // Only a non-zero cell changes the running sum; between edges the coverage
                 // repeats.
                 blocks[block] = 0;
-                if (start < 0) start = x;
+                if (start < 0)
+                    start = x;
                 for (; x <= blockEnd; ++x) {
                     const float v = cells[x];
                     if (v != 0.0f) {
@@ -112,18 +118,23 @@ void CoverageRasterizer::Sweep(FillRule rule, Sink&& sink) {
                     cov[x - start] = c;
                 }
             } else if (c == 0) {
-                if (start >= 0) sink(y, m_box.x0 + start, m_box.x0 + x, cov);
+                if (start >= 0)
+                    sink(y, m_box.x0 + start, m_box.x0 + x, cov);
                 start = -1;
                 x = blockEnd + 1;
             } else {
-                if (start < 0) start = x;
+                if (start < 0)
+                    start = x;
                 std::memset(cov + (x - start), c, static_cast<size_t>(blockEnd + 1 - x));
                 x = blockEnd + 1;
             }
         }
-        if (start >= 0) sink(y, m_box.x0 + start, m_box.x0 + hi + 1, cov);
-        for (int k = hi + 1; k <= hi0; ++k) cells[k] = 0;
-        for (int b = (hi + 1) >> kBlockShift; b <= hi0 >> kBlockShift; ++b) blocks[b] = 0;
+        if (start >= 0)
+            sink(y, m_box.x0 + start, m_box.x0 + hi + 1, cov);
+        for (int k = hi + 1; k <= hi0; ++k)
+            cells[k] = 0;
+        for (int b = (hi + 1) >> kBlockShift; b <= hi0 >> kBlockShift; ++b)
+            blocks[b] = 0;
     }
 }
 

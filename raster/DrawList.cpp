@@ -3,8 +3,7 @@
 
 namespace raster {
 
-void DrawList::Fill(const Path& path, const Matrix& m, FillRule rule, const Paint& paint,
-                    const ColorTransform& cx) {
+void DrawList::Fill(const Path& path, const Matrix& m, FillRule rule, const Paint& paint, const ColorTransform& cx) {
     DrawCommand& c = m_commands.emplace_back();
     c.kind = DrawCommand::Kind::Fill;
     c.path = &path;
@@ -26,9 +25,15 @@ void DrawList::Stroke(const Path& path, const Matrix& m, const StrokeStyle& styl
     c.cxform = cx;
 }
 
-void DrawList::BeginMask() { m_commands.emplace_back().kind = DrawCommand::Kind::BeginMask; }
-void DrawList::EndMaskShape() { m_commands.emplace_back().kind = DrawCommand::Kind::EndMaskShape; }
-void DrawList::PopMask() { m_commands.emplace_back().kind = DrawCommand::Kind::PopMask; }
+void DrawList::BeginMask() {
+    m_commands.emplace_back().kind = DrawCommand::Kind::BeginMask;
+}
+void DrawList::EndMaskShape() {
+    m_commands.emplace_back().kind = DrawCommand::Kind::EndMaskShape;
+}
+void DrawList::PopMask() {
+    m_commands.emplace_back().kind = DrawCommand::Kind::PopMask;
+}
 
 void DrawList::PushLayer(const LayerOptions& options) {
     DrawCommand& c = m_commands.emplace_back();
@@ -36,6 +41,8 @@ void DrawList::PushLayer(const LayerOptions& options) {
     c.layer = options;
 }
 
-void DrawList::PopLayer() { m_commands.emplace_back().kind = DrawCommand::Kind::PopLayer; }
+void DrawList::PopLayer() {
+    m_commands.emplace_back().kind = DrawCommand::Kind::PopLayer;
+}
 
 }  // namespace raster

@@ -13,18 +13,22 @@ namespace {
 // control point can cause.
 constexpr int kMaxSegments = 1024;
 
-float Length(float x, float y) { return std::sqrt(x * x + y * y); }
+float Length(float x, float y) {
+    return std::sqrt(x * x + y * y);
+}
 
 int SegmentsFor(float secondDerivative, float tolerance) {
     const float n = std::ceil(std::sqrt(secondDerivative / (8.0f * tolerance)));
-    if (!(n >= 1.0f)) return 1;  // also NaN
+    if (!(n >= 1.0f))
+        return 1;  // also NaN
     return n > kMaxSegments ? kMaxSegments : static_cast<int>(n);
 }
 
 }  // namespace
 
 Rect Contours::Bounds() const {
-    if (points.empty()) return Rect{};
+    if (points.empty())
+        return Rect{};
     Rect r{points[0].x, points[0].y, points[0].x, points[0].y};
     for (const Point& p : points) {
         r.xMin = std::min(r.xMin, p.x);
@@ -57,71 +61,77 @@ void FlattenPath(const Path& path, const Matrix& m, float tolerance, Contours& o
     auto need = [&](size_t n) { return pi + n <= pts.size(); };
     for (Verb v : verbs) {
         switch (v) {
-            case Verb::Move:
-                if (!need(1)) return;
-                if (open) out.EndContour(false);
-                current = start = m.Apply(pts[pi++]);
+        case Verb::Move:
+            if (!need(1))
+                return;
+            if (open)
+                out.EndContour(false);
+            current = start = m.Apply(pts[pi++]);
+            out.points.push_back(current);
+            open = true;
+            break;
+        case Verb::Line:
+            if (!need(1))
+                return;
+            if (!open) {
                 out.points.push_back(current);
                 open = true;
-                break;
-            case Verb::Line:
-                if (!need(1)) return;
-                if (!open) {
-                    out.points.push_back(current);
-                    open = true;
-                }
-                current = m.Apply(pts[pi++]);
+            }
+            current = m.Apply(pts[pi++]);
+            out.points.push_back(current);
+            break;
+        case Verb::Quad: {
+            if (!need(2))
+                return;
+            if (!open) {
                 out.points.push_back(current);
-                break;
-            case Verb::Quad: {
-                if (!need(2)) return;
-                if (!open) {
-                    out.points.push_back(current);
-                    open = true;
-                }
-                const Point p1 = m.Apply(pts[pi]), p2 = m.Apply(pts[pi + 1]);
-                pi += 2;
-                const int n = QuadSegments(current, p1, p2, tolerance);
-                const float step = 1.0f / static_cast<float>(n);
-                for (int i = 1; i < n; ++i) {
-                    const float t = step * static_cast<float>(i), u = 1 - t;
-                    out.points.push_back({u * u * current.x + 2 * u * t * p1.x + t * t * p2.x,
-                                          u * u * current.y + 2 * u * t * p1.y + t * t * p2.y});
-                }
-                out.points.push_back(p2);
-                current = p2;
-                break;
+                open = true;
             }
-            case Verb::Cubic: {
-                if (!need(3)) return;
-                if (!open) {
-                    out.points.push_back(current);
-                    open = true;
-                }
-                const Point p1 = m.Apply(pts[pi]), p2 = m.Apply(pts[pi + 1]), p3 = m.Apply(pts[pi + 2]);
-                pi += 3;
-                const int n = CubicSegments(current, p1, p2, p3, tolerance);
-                const float step = 1.0f / static_cast<float>(n);
-                for (int i = 1; i < n; ++i) {
-                    const float t = step * static_cast<float>(i), u = 1 - t;
-                    const float w0 = u * u * u, w1 = 3 * u * u * t, w2 = 3 * u * t * t, w3 = t * t * t;
-                    out.points.push_back({w0 * current.x + w1 * p1.x + w2 * p2.x + w3 * p3.x,
-                                          w0 * current.y + w1 * p1.y + w2 * p2.y + w3 * p3.y});
-                }
-                out.points.push_back(p3);
-                current = p3;
-                break;
+            const Point p1 = m.Apply(pts[pi]), p2 = m.Apply(pts[pi + 1]);
+            pi += 2;
+            const int n = QuadSegments(current, p1, p2, tolerance);
+            const float step = 1.0f / static_cast<float>(n);
+            for (int i = 1; i < n; ++i) {
+                const float t = step * static_cast<float>(i), u = 1 - t;
+                out.points.push_back({u * u * current.x + 2 * u * t * p1.x + t * t * p2.x,
+                                      u * u * current.y + 2 * u * t * p1.y + t * t * p2.y});
             }
-            case Verb::Close:
-                if (open) {
-                    out.EndContour(true);
-                    open = false;
-                }
-                current = start;
-                break;
+            out.points.push_back(p2);
+            current = p2;
+            break;
+        }
+        case Verb::Cubic: {
+            if (!need(3))
+                return;
+            if (!open) {
+                out.points.push_back(current);
+                open = true;
+            }
+            const Point p1 = m.Apply(pts[pi]), p2 = m.Apply(pts[pi + 1]), p3 = m.Apply(pts[pi + 2]);
+            pi += 3;
+            const int n = CubicSegments(current, p1, p2, p3, tolerance);
+            const float step = 1.0f / static_cast<float>(n);
+            for (int i = 1; i < n; ++i) {
+                const float t = step * static_cast<float>(i), u = 1 - t;
+                const float w0 = u * u * u, w1 = 3 * u * u * t, w2 = 3 * u * t * t, w3 = t * t * t;
+                out.points.push_back({w0 * current.x + w1 * p1.x + w2 * p2.x + w3 * p3.x,
+                                      w0 * current.y + w1 * p1.y + w2 * p2.y + w3 * p3.y});
+            }
+            out.points.push_back(p3);
+            current = p3;
+            break;
+        }
+        case Verb::Close:
+            if (open) {
+                out.EndContour(true);
+                open = false;
+            }
+            current = start;
+            break;
         }
     }
-    if (open) out.EndContour(false);
+    if (open)
+        out.EndContour(false);
 }
 
 }  // namespace raster

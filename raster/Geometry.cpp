@@ -23,7 +23,8 @@ Point Matrix::Apply(Point p) const {
 bool Matrix::Invert() {
     const double det = a * d - b * c;
     // A map that squeezes the plane to a line (or nearly) has no usable inverse.
-    if (!(det > 1e-300 || det < -1e-300)) return false;
+    if (!(det > 1e-300 || det < -1e-300))
+        return false;
     const double inv = 1.0 / det;
     Matrix r;
     r.a = d * inv;
@@ -37,9 +38,10 @@ bool Matrix::Invert() {
 }
 
 Rect TransformRect(const Matrix& m, const Rect& r) {
-    if (r.Empty()) return r;
-    const Point corners[4] = {m.Apply({r.xMin, r.yMin}), m.Apply({r.xMax, r.yMin}),
-                              m.Apply({r.xMin, r.yMax}), m.Apply({r.xMax, r.yMax})};
+    if (r.Empty())
+        return r;
+    const Point corners[4] = {m.Apply({r.xMin, r.yMin}), m.Apply({r.xMax, r.yMin}), m.Apply({r.xMin, r.yMax}),
+                              m.Apply({r.xMax, r.yMax})};
     Rect out{corners[0].x, corners[0].y, corners[0].x, corners[0].y};
     for (const Point& p : corners) {
         out.xMin = std::min(out.xMin, p.x);

@@ -45,8 +45,10 @@ uint8_t Lerp(uint8_t a, uint8_t b, uint32_t num, uint32_t den, uint64_t reciproc
 Color Interpolate(const GradientStop& s0, const GradientStop& s1, int ratio, Interpolation mode) {
     // Stops sharing a ratio: the one passed; an entry past the next stop (a run was being
     // caught up): that stop.
-    if (s1.ratio <= s0.ratio) return s0.color;
-    if (ratio >= s1.ratio) return s1.color;
+    if (s1.ratio <= s0.ratio)
+        return s0.color;
+    if (ratio >= s1.ratio)
+        return s1.color;
     const uint32_t den = static_cast<uint32_t>(s1.ratio - s0.ratio);
     const uint32_t num = static_cast<uint32_t>(ratio - s0.ratio);
     const uint64_t reciprocal = (uint64_t{1} << 32) / den + 1;
@@ -74,7 +76,8 @@ Color Interpolate(const GradientStop& s0, const GradientStop& s1, int ratio, Int
 void BuildGradientRamp(const Gradient& g, const ColorTransform& cx, GradientRamp& out) {
     const std::vector<GradientStop>& stops = g.stops;
     if (stops.empty()) {
-        for (uint32_t& e : out.entries) e = 0;
+        for (uint32_t& e : out.entries)
+            e = 0;
         return;
     }
     const bool identity = cx.IsIdentity();
@@ -85,7 +88,8 @@ void BuildGradientRamp(const Gradient& g, const ColorTransform& cx, GradientRamp
     // next blend.
     size_t passed = 0;  // stops passed so far
     for (int i = 0; i < 256; ++i) {
-        if (passed < stops.size() && stops[passed].ratio < i) ++passed;
+        if (passed < stops.size() && stops[passed].ratio < i)
+            ++passed;
         Color c;
         if (passed == 0)
             c = stops.front().color;
@@ -99,7 +103,9 @@ void BuildGradientRamp(const Gradient& g, const ColorTransform& cx, GradientRamp
 
 namespace {
 
-bool SameStop(const GradientStop& a, const GradientStop& b) { return a.ratio == b.ratio && a.color == b.color; }
+bool SameStop(const GradientStop& a, const GradientStop& b) {
+    return a.ratio == b.ratio && a.color == b.color;
+}
 
 uint64_t HashRamp(const Gradient& g, const ColorTransform& cx) {
     // FNV-1a over what the ramp depends on, word by word.
@@ -113,7 +119,8 @@ uint64_t HashRamp(const Gradient& g, const ColorTransform& cx) {
         mix((uint64_t{st.ratio} << 32) | (uint64_t{st.color.r} << 24) | (uint64_t{st.color.g} << 16) |
             (uint64_t{st.color.b} << 8) | st.color.a);
     const int32_t parts[8] = {cx.rMul, cx.gMul, cx.bMul, cx.aMul, cx.rAdd, cx.gAdd, cx.bAdd, cx.aAdd};
-    for (int32_t v : parts) mix(static_cast<uint32_t>(v));
+    for (int32_t v : parts)
+        mix(static_cast<uint32_t>(v));
     // FNV over whole words leaves the low bits weak; a final avalanche spreads the slots.
     h ^= h >> 33;
     h *= 0xff51afd7ed558ccdull;
@@ -128,7 +135,8 @@ bool RampCache::Matches(const Entry& e, uint64_t hash, const Gradient& g, const 
         !(e.cxform == cx))
         return false;
     for (size_t i = 0; i < g.stops.size(); ++i)
-        if (!SameStop(e.stops[i], g.stops[i])) return false;
+        if (!SameStop(e.stops[i], g.stops[i]))
+            return false;
     return true;
 }
 
@@ -154,7 +162,8 @@ const uint32_t* RampCache::Get(const Gradient& g, const ColorTransform& cx) {
     e.lastUse = m_clock;
     e.interpolation = g.interpolation;
     e.count = static_cast<uint8_t>(g.stops.size());
-    for (size_t i = 0; i < g.stops.size(); ++i) e.stops[i] = g.stops[i];
+    for (size_t i = 0; i < g.stops.size(); ++i)
+        e.stops[i] = g.stops[i];
     e.cxform = cx;
     return e.ramp.entries;
 }

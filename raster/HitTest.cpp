@@ -27,27 +27,33 @@ int WindingAt(const Contours& c, Point p) {
         const uint32_t b = c.Begin(i), e = c.End(i);
         for (uint32_t k = b; k < e; ++k) {
             const Point a = c.points[k], d = c.points[k + 1 < e ? k + 1 : b];
-            if ((a.y <= p.y) == (d.y <= p.y)) continue;
+            if ((a.y <= p.y) == (d.y <= p.y))
+                continue;
             const float x = a.x + (p.y - a.y) * (d.x - a.x) / (d.y - a.y);
-            if (x > p.x) winding += d.y > a.y ? 1 : -1;
+            if (x > p.x)
+                winding += d.y > a.y ? 1 : -1;
         }
     }
     return winding;
 }
 
-bool Inside(int winding, FillRule rule) { return rule == FillRule::NonZero ? winding != 0 : (winding & 1) != 0; }
+bool Inside(int winding, FillRule rule) {
+    return rule == FillRule::NonZero ? winding != 0 : (winding & 1) != 0;
+}
 
 }  // namespace
 
 bool FillContains(const Path& path, FillRule rule, Point p) {
-    if (path.Empty()) return false;
+    if (path.Empty())
+        return false;
     Contours c;
     FlattenPath(path, Matrix::Identity(), PathTolerance(path), c);
     return Inside(WindingAt(c, p), rule);
 }
 
 bool StrokeContains(const Path& path, const StrokeStyle& style, Point p) {
-    if (path.Empty()) return false;
+    if (path.Empty())
+        return false;
     const float tolerance = PathTolerance(path);
     // A hairline has no width in path units: give it the flattening tolerance's.
     const float width = style.width > 0 ? style.width : 2 * tolerance;

@@ -18,8 +18,10 @@ struct IntRect {
         return {std::max(x0, o.x0), std::max(y0, o.y0), std::min(x1, o.x1), std::min(y1, o.y1)};
     }
     IntRect Union(const IntRect& o) const {
-        if (Empty()) return o;
-        if (o.Empty()) return *this;
+        if (Empty())
+            return o;
+        if (o.Empty())
+            return *this;
         return {std::min(x0, o.x0), std::min(y0, o.y0), std::max(x1, o.x1), std::max(y1, o.y1)};
     }
 };
@@ -27,10 +29,13 @@ struct IntRect {
 // The pixels a float rectangle touches, limited to `limit` (which also absorbs NaN and huge
 // values).
 inline IntRect PixelsTouched(const Rect& r, const IntRect& limit) {
-    if (r.Empty()) return {};
+    if (r.Empty())
+        return {};
     auto clampTo = [](float v, int lo, int hi) {
-        if (!(v >= static_cast<float>(lo))) return lo;
-        if (!(v <= static_cast<float>(hi))) return hi;
+        if (!(v >= static_cast<float>(lo)))
+            return lo;
+        if (!(v <= static_cast<float>(hi)))
+            return hi;
         return static_cast<int>(v);
     };
     IntRect out{clampTo(std::floor(r.xMin), limit.x0, limit.x1), clampTo(std::floor(r.yMin), limit.y0, limit.y1),

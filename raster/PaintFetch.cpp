@@ -27,11 +27,14 @@ inline uint32_t RampColor(const uint32_t* ramp, float t) {
     } else if constexpr (S == Spread::Reflect) {
         t = std::fabs(t);
         t -= 2.0f * std::floor(t * 0.5f);
-        if (t > 1.0f) t = 2.0f - t;
+        if (t > 1.0f)
+            t = 2.0f - t;
     }
     const float p = t * 256.0f - 0.5f;
-    if (!(p > 0.0f)) return ramp[0];  // also NaN
-    if (p >= 255.0f) return ramp[255];
+    if (!(p > 0.0f))
+        return ramp[0];  // also NaN
+    if (p >= 255.0f)
+        return ramp[255];
     const int i = static_cast<int>(p);
     const uint32_t f = static_cast<uint32_t>((p - static_cast<float>(i)) * 256.0f);
     return LerpPixel(ramp[i], ramp[i + 1], f);
@@ -63,7 +66,8 @@ void FetchLinear(const PaintContext& pc, int x, int y, int count, uint32_t* out)
     }
     // Each pixel's parameter from the row's start, not by adding up steps: no chain between
     // pixels.
-    for (int i = 0; i < count; ++i) out[i] = RampColor<S>(pc.ramp, t0 + dt * static_cast<float>(i));
+    for (int i = 0; i < count; ++i)
+        out[i] = RampColor<S>(pc.ramp, t0 + dt * static_cast<float>(i));
 }
 
 template <Spread S>
@@ -121,8 +125,10 @@ struct FixedWalk {
     FixedWalk(const Matrix& m, int x, int y, double bias) {
         const double cx = x + 0.5, cy = y + 0.5;
         auto fixed = [](double d) {
-            if (!(d > -1e12)) return static_cast<int64_t>(-1e12 * 65536.0);
-            if (!(d < 1e12)) return static_cast<int64_t>(1e12 * 65536.0);
+            if (!(d > -1e12))
+                return static_cast<int64_t>(-1e12 * 65536.0);
+            if (!(d < 1e12))
+                return static_cast<int64_t>(1e12 * 65536.0);
             return static_cast<int64_t>(std::llround(d * 65536.0));
         };
         u = fixed(m.a * cx + m.c * cy + m.tx - bias);
@@ -168,33 +174,34 @@ void FetchBilinear(const PaintContext& pc, int x, int y, int count, uint32_t* ou
     }
 }
 
-
 }  // namespace
 
 FetchFn ChooseGradientFetch(Gradient::Kind kind, Spread spread) {
     switch (kind) {
-        case Gradient::Kind::Linear:
-            return spread == Spread::Pad      ? FetchLinear<Spread::Pad>
-                   : spread == Spread::Reflect ? FetchLinear<Spread::Reflect>
-                                               : FetchLinear<Spread::Repeat>;
-        case Gradient::Kind::Radial:
-            return spread == Spread::Pad      ? FetchRadial<Spread::Pad>
-                   : spread == Spread::Reflect ? FetchRadial<Spread::Reflect>
-                                               : FetchRadial<Spread::Repeat>;
-        case Gradient::Kind::Focal:
-            return spread == Spread::Pad      ? FetchFocal<Spread::Pad>
-                   : spread == Spread::Reflect ? FetchFocal<Spread::Reflect>
-                                               : FetchFocal<Spread::Repeat>;
+    case Gradient::Kind::Linear:
+        return spread == Spread::Pad       ? FetchLinear<Spread::Pad>
+               : spread == Spread::Reflect ? FetchLinear<Spread::Reflect>
+                                           : FetchLinear<Spread::Repeat>;
+    case Gradient::Kind::Radial:
+        return spread == Spread::Pad       ? FetchRadial<Spread::Pad>
+               : spread == Spread::Reflect ? FetchRadial<Spread::Reflect>
+                                           : FetchRadial<Spread::Repeat>;
+    case Gradient::Kind::Focal:
+        return spread == Spread::Pad       ? FetchFocal<Spread::Pad>
+               : spread == Spread::Reflect ? FetchFocal<Spread::Reflect>
+                                           : FetchFocal<Spread::Repeat>;
     }
     return nullptr;
 }
 
 FetchFn ChooseBitmapFetch(bool repeat, bool bilinear, bool transformColors) {
     if (bilinear) {
-        if (repeat) return transformColors ? FetchBilinear<true, true> : FetchBilinear<true, false>;
+        if (repeat)
+            return transformColors ? FetchBilinear<true, true> : FetchBilinear<true, false>;
         return transformColors ? FetchBilinear<false, true> : FetchBilinear<false, false>;
     }
-    if (repeat) return transformColors ? FetchNearest<true, true> : FetchNearest<true, false>;
+    if (repeat)
+        return transformColors ? FetchNearest<true, true> : FetchNearest<true, false>;
     return transformColors ? FetchNearest<false, true> : FetchNearest<false, false>;
 }
 

@@ -28,7 +28,9 @@ void Path::CubicTo(Point c1, Point c2, Point end) {
     m_points.push_back(end);
 }
 
-void Path::Close() { m_verbs.push_back(Verb::Close); }
+void Path::Close() {
+    m_verbs.push_back(Verb::Close);
+}
 
 void Path::Clear() {
     m_verbs.clear();
@@ -36,7 +38,8 @@ void Path::Clear() {
 }
 
 Rect Path::Bounds() const {
-    if (m_points.empty()) return Rect{};
+    if (m_points.empty())
+        return Rect{};
     Rect r{m_points[0].x, m_points[0].y, m_points[0].x, m_points[0].y};
     for (const Point& p : m_points) {
         r.xMin = std::min(r.xMin, p.x);

@@ -13,11 +13,21 @@ inline uint32_t Mul255(uint32_t a, uint32_t b) {
     return (t + (t >> 8)) >> 8;
 }
 
-inline uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return (a << 24) | (r << 16) | (g << 8) | b; }
-inline uint32_t AlphaOf(uint32_t p) { return p >> 24; }
-inline uint32_t RedOf(uint32_t p) { return (p >> 16) & 0xFF; }
-inline uint32_t GreenOf(uint32_t p) { return (p >> 8) & 0xFF; }
-inline uint32_t BlueOf(uint32_t p) { return p & 0xFF; }
+inline uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+inline uint32_t AlphaOf(uint32_t p) {
+    return p >> 24;
+}
+inline uint32_t RedOf(uint32_t p) {
+    return (p >> 16) & 0xFF;
+}
+inline uint32_t GreenOf(uint32_t p) {
+    return (p >> 8) & 0xFF;
+}
+inline uint32_t BlueOf(uint32_t p) {
+    return p & 0xFF;
+}
 
 inline uint32_t Premultiply(Color c) {
     return Pack(c.a, Mul255(c.r, c.a), Mul255(c.g, c.a), Mul255(c.b, c.a));
@@ -26,8 +36,10 @@ inline uint32_t Premultiply(Color c) {
 // Back to straight colour (exact inverse of Premultiply where one exists).
 inline Color Unpremultiply(uint32_t p) {
     const uint32_t a = AlphaOf(p);
-    if (a == 0) return {0, 0, 0, 0};
-    if (a == 255) return {static_cast<uint8_t>(RedOf(p)), static_cast<uint8_t>(GreenOf(p)), static_cast<uint8_t>(BlueOf(p)), 255};
+    if (a == 0)
+        return {0, 0, 0, 0};
+    if (a == 255)
+        return {static_cast<uint8_t>(RedOf(p)), static_cast<uint8_t>(GreenOf(p)), static_cast<uint8_t>(BlueOf(p)), 255};
     auto un = [a](uint32_t c) {
         const uint32_t v = (c * 255 + a / 2) / a;
         return static_cast<uint8_t>(v > 255 ? 255 : v);

@@ -40,7 +40,8 @@ public:
             b = m_free.back();
             m_free.pop_back();
         }
-        if (b->data.size() != size) b->data.assign(size, T{});
+        if (b->data.size() != size)
+            b->data.assign(size, T{});
         return b;
     }
     // Back to the pool: the caller has zeroed what it wrote.
@@ -101,12 +102,11 @@ struct Renderer::State {
     // begun inside that layer; the masks outside it clip the layer when it is composited.
     const MaskFrame* ActiveMask(size_t from) const {
         for (size_t i = masks.size(); i-- > from;)
-            if (!masks[i].building) return &masks[i];
+            if (!masks[i].building)
+                return &masks[i];
         return nullptr;
     }
-    MaskFrame* BuildingMask() {
-        return !masks.empty() && masks.back().building ? &masks.back() : nullptr;
-    }
+    MaskFrame* BuildingMask() { return !masks.empty() && masks.back().building ? &masks.back() : nullptr; }
     bool BuildPaint(const DrawCommand& c, SpanPaint& paint, PaintContext& pc);
 };
 
@@ -115,7 +115,8 @@ namespace {
 // Parks a pixel buffer's region back at zero before it returns to the pool.
 template <class T>
 void ZeroRegion(T* data, int stride, const IntRect& r) {
-    if (r.Empty()) return;
+    if (r.Empty())
+        return;
     for (int y = r.y0; y < r.y1; ++y)
         std::memset(data + static_cast<size_t>(y) * stride + r.x0, 0, sizeof(T) * static_cast<size_t>(r.Width()));
 }
@@ -134,68 +135,79 @@ void Renderer::State::Begin(const Surface& s, const RenderOptions& o) {
     root.stride = s.stride;
     root.clip = surfaceRect;
     layers.push_back(root);
-    if (paintRow.size() < static_cast<size_t>(s.width) + 2) paintRow.resize(static_cast<size_t>(s.width) + 2);
-    if (maskedRow.size() < static_cast<size_t>(s.width) + 2) maskedRow.resize(static_cast<size_t>(s.width) + 2);
+    if (paintRow.size() < static_cast<size_t>(s.width) + 2)
+        paintRow.resize(static_cast<size_t>(s.width) + 2);
+    if (maskedRow.size() < static_cast<size_t>(s.width) + 2)
+        maskedRow.resize(static_cast<size_t>(s.width) + 2);
 }
 
 void Renderer::State::Finish() {
     // A list that leaves layers or masks open still ends with everything composited and
     // every pooled buffer returned clean.
-    while (layers.size() > 1) PopLayer();
-    while (!masks.empty()) PopMask();
+    while (layers.size() > 1)
+        PopLayer();
+    while (!masks.empty())
+        PopMask();
 }
 
 bool Renderer::State::BuildPaint(const DrawCommand& c, SpanPaint& paint, PaintContext& pc) {
     switch (c.paint.kind) {
-        case Paint::Kind::Solid: {
-            const Color col = c.cxform.IsIdentity() ? c.paint.color : c.cxform.Apply(c.paint.color);
-            paint.solid = Premultiply(col);
-            paint.fetch = nullptr;
-            return paint.solid != 0;
-        }
-        case Paint::Kind::Gradient: {
-            const Gradient* g = c.paint.gradient;
-            if (g == nullptr) return false;
-            pc.inverse = c.matrix * g->matrix;
-            if (!pc.inverse.Invert()) return false;
-            pc.ramp = ramps.Get(*g, c.cxform);
-            pc.focal = std::clamp(g->focal, -0.98f, 0.98f);
-            const Gradient::Kind kind = g->kind == Gradient::Kind::Focal && pc.focal == 0.0f ? Gradient::Kind::Radial : g->kind;
-            paint.fetch = ChooseGradientFetch(kind, g->spread);
-            return paint.fetch != nullptr;
-        }
-        case Paint::Kind::Bitmap: {
-            const Image* img = c.paint.bitmap.image.get();
-            if (img == nullptr || img->width <= 0 || img->height <= 0 ||
-                img->pixels.size() < static_cast<size_t>(img->width) * static_cast<size_t>(img->height))
-                return false;
-            pc.inverse = c.matrix * c.paint.bitmap.matrix;
-            if (!pc.inverse.Invert()) return false;
-            pc.image = img;
-            pc.cxform = c.cxform;
-            paint.fetch = ChooseBitmapFetch(c.paint.bitmap.repeat, c.paint.bitmap.smooth && smoothing,
-                                            !c.cxform.IsIdentity());
-            return true;
-        }
+    case Paint::Kind::Solid: {
+        const Color col = c.cxform.IsIdentity() ? c.paint.color : c.cxform.Apply(c.paint.color);
+        paint.solid = Premultiply(col);
+        paint.fetch = nullptr;
+        return paint.solid != 0;
+    }
+    case Paint::Kind::Gradient: {
+        const Gradient* g = c.paint.gradient;
+        if (g == nullptr)
+            return false;
+        pc.inverse = c.matrix * g->matrix;
+        if (!pc.inverse.Invert())
+            return false;
+        pc.ramp = ramps.Get(*g, c.cxform);
+        pc.focal = std::clamp(g->focal, -0.98f, 0.98f);
+        const Gradient::Kind kind =
+            g->kind == Gradient::Kind::Focal && pc.focal == 0.0f ? Gradient::Kind::Radial : g->kind;
+        paint.fetch = ChooseGradientFetch(kind, g->spread);
+        return paint.fetch != nullptr;
+    }
+    case Paint::Kind::Bitmap: {
+        const Image* img = c.paint.bitmap.image.get();
+        if (img == nullptr || img->width <= 0 || img->height <= 0 ||
+            img->pixels.size() < static_cast<size_t>(img->width) * static_cast<size_t>(img->height))
+            return false;
+        pc.inverse = c.matrix * c.paint.bitmap.matrix;
+        if (!pc.inverse.Invert())
+            return false;
+        pc.image = img;
+        pc.cxform = c.cxform;
+        paint.fetch =
+            ChooseBitmapFetch(c.paint.bitmap.repeat, c.paint.bitmap.smooth && smoothing, !c.cxform.IsIdentity());
+        return true;
+    }
     }
     return false;
 }
 
 void Renderer::State::Draw(const DrawCommand& c) {
-    if (c.path == nullptr || c.path->Empty()) return;
+    if (c.path == nullptr || c.path->Empty())
+        return;
     contours.Clear();
     if (c.kind == DrawCommand::Kind::Fill) {
         FlattenPath(*c.path, c.matrix, kPixelTolerance, contours);
     } else {
         stroker.Stroke(*c.path, c.matrix, c.stroke, DeviceStrokeWidth(c.stroke, c.matrix), kPixelTolerance, contours);
     }
-    if (contours.points.empty()) return;
+    if (contours.points.empty())
+        return;
     const FillRule rule = c.kind == DrawCommand::Kind::Fill ? c.fillRule : FillRule::NonZero;
 
     if (MaskFrame* building = BuildingMask()) {
         // A mask's shapes add to its coverage; their colour does not matter.
         const IntRect box = PixelsTouched(contours.Bounds(), layers.back().clip);
-        if (box.Empty()) return;
+        if (box.Empty())
+            return;
         rasterizer.Begin(box, samples);
         rasterizer.AddContours(contours);
         uint8_t* mask = building->buffer->data.data();
@@ -210,13 +222,16 @@ void Renderer::State::Draw(const DrawCommand& c) {
     LayerFrame& layer = layers.back();
     const MaskFrame* mask = ActiveMask(layer.maskDepth);
     IntRect clip = layer.clip;
-    if (mask != nullptr) clip = clip.Intersect(mask->bounds);
+    if (mask != nullptr)
+        clip = clip.Intersect(mask->bounds);
     const IntRect box = PixelsTouched(contours.Bounds(), clip);
-    if (box.Empty()) return;
+    if (box.Empty())
+        return;
 
     SpanPaint paint;
     PaintContext pc;
-    if (!BuildPaint(c, paint, pc)) return;
+    if (!BuildPaint(c, paint, pc))
+        return;
     paint.context = &pc;
     paint.row = paintRow.data();
 
@@ -227,7 +242,8 @@ void Renderer::State::Draw(const DrawCommand& c) {
     uint32_t* pixels = layer.pixels;
     const int stride = layer.stride;
     rasterizer.Sweep(rule, [&](int y, int x0, int x1, uint8_t* cov) {
-        if (maskPixels != nullptr) MultiplyCoverageRow(cov, maskPixels + static_cast<size_t>(y) * maskStride + x0, x1 - x0);
+        if (maskPixels != nullptr)
+            MultiplyCoverageRow(cov, maskPixels + static_cast<size_t>(y) * maskStride + x0, x1 - x0);
         BlitRow(paint, pixels + static_cast<size_t>(y) * stride, x0, x1, y, cov);
     });
     layer.dirty = layer.dirty.Union(box);
@@ -241,7 +257,8 @@ void Renderer::State::BeginMask() {
 
 void Renderer::State::EndMaskShape() {
     MaskFrame* m = BuildingMask();
-    if (m == nullptr) return;
+    if (m == nullptr)
+        return;
     m->building = false;
     m->bounds = m->dirty.Intersect(surfaceRect);
     // Nested masks intersect: the new mask only lets through what the enclosing one does.
@@ -265,7 +282,8 @@ void Renderer::State::EndMaskShape() {
 }
 
 void Renderer::State::PopMask() {
-    if (masks.empty()) return;
+    if (masks.empty())
+        return;
     MaskFrame& m = masks.back();
     ZeroRegion(m.buffer->data.data(), target.width, m.dirty);
     maskPool.Give(m.buffer);
@@ -279,16 +297,20 @@ void Renderer::State::PushLayer(const LayerOptions& o) {
     f.stride = target.width;
     f.blend = o.blend;
     f.clip = layers.back().clip;
-    if (const MaskFrame* outer = ActiveMask(layers.back().maskDepth)) f.clip = f.clip.Intersect(outer->bounds);
-    if (!o.bounds.Empty()) f.clip = f.clip.Intersect(PixelsTouched(o.bounds, surfaceRect));
+    if (const MaskFrame* outer = ActiveMask(layers.back().maskDepth))
+        f.clip = f.clip.Intersect(outer->bounds);
+    if (!o.bounds.Empty())
+        f.clip = f.clip.Intersect(PixelsTouched(o.bounds, surfaceRect));
     f.maskDepth = masks.size();
     layers.push_back(f);
 }
 
 void Renderer::State::PopLayer() {
-    if (layers.size() <= 1) return;
+    if (layers.size() <= 1)
+        return;
     // Masks begun inside the layer end with it.
-    while (masks.size() > layers.back().maskDepth) PopMask();
+    while (masks.size() > layers.back().maskDepth)
+        PopMask();
     LayerFrame top = layers.back();
     layers.pop_back();
     LayerFrame& below = layers.back();
@@ -298,17 +320,22 @@ void Renderer::State::PopLayer() {
     IntRect region = top.dirty;
     // Alpha and erase act on the whole layer below, not only where the source drew.
     const bool actsBelow = belowIsLayer && (top.blend == BlendMode::Alpha || top.blend == BlendMode::Erase);
-    if (actsBelow && top.blend == BlendMode::Alpha) region = below.dirty.Intersect(top.clip);
-    if (mask != nullptr) region = region.Intersect(mask->bounds);
+    if (actsBelow && top.blend == BlendMode::Alpha)
+        region = below.dirty.Intersect(top.clip);
+    if (mask != nullptr)
+        region = region.Intersect(mask->bounds);
     region = region.Intersect(below.clip);
 
     const CompositeRowFn composite = ChooseComposite(top.blend, belowIsLayer, mask != nullptr);
     for (int y = region.y0; y < region.y1; ++y) {
         const size_t off = static_cast<size_t>(y) * top.stride + region.x0;
-        const uint8_t* m = mask != nullptr ? mask->buffer->data.data() + static_cast<size_t>(y) * target.width + region.x0 : nullptr;
-        composite(below.pixels + static_cast<size_t>(y) * below.stride + region.x0, top.pixels + off, m, region.Width());
+        const uint8_t* m =
+            mask != nullptr ? mask->buffer->data.data() + static_cast<size_t>(y) * target.width + region.x0 : nullptr;
+        composite(below.pixels + static_cast<size_t>(y) * below.stride + region.x0, top.pixels + off, m,
+                  region.Width());
     }
-    if (!actsBelow || top.blend != BlendMode::Erase) below.dirty = below.dirty.Union(region);
+    if (!actsBelow || top.blend != BlendMode::Erase)
+        below.dirty = below.dirty.Union(region);
     ZeroRegion(top.pixels, top.stride, top.dirty);
     layerPool.Give(top.buffer);
 }
@@ -317,25 +344,39 @@ Renderer::Renderer() : m_state(std::make_unique<State>()) {}
 Renderer::~Renderer() = default;
 
 void Renderer::Render(const DrawList& list, const Surface& target, const RenderOptions& options) {
-    if (target.pixels == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width) return;
+    if (target.pixels == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
+        return;
     State& s = *m_state;
     s.Begin(target, options);
     for (const DrawCommand& c : list.Commands()) {
         switch (c.kind) {
-            case DrawCommand::Kind::Fill:
-            case DrawCommand::Kind::Stroke: s.Draw(c); break;
-            case DrawCommand::Kind::BeginMask: s.BeginMask(); break;
-            case DrawCommand::Kind::EndMaskShape: s.EndMaskShape(); break;
-            case DrawCommand::Kind::PopMask: s.PopMask(); break;
-            case DrawCommand::Kind::PushLayer: s.PushLayer(c.layer); break;
-            case DrawCommand::Kind::PopLayer: s.PopLayer(); break;
+        case DrawCommand::Kind::Fill:
+        case DrawCommand::Kind::Stroke:
+            s.Draw(c);
+            break;
+        case DrawCommand::Kind::BeginMask:
+            s.BeginMask();
+            break;
+        case DrawCommand::Kind::EndMaskShape:
+            s.EndMaskShape();
+            break;
+        case DrawCommand::Kind::PopMask:
+            s.PopMask();
+            break;
+        case DrawCommand::Kind::PushLayer:
+            s.PushLayer(c.layer);
+            break;
+        case DrawCommand::Kind::PopLayer:
+            s.PopLayer();
+            break;
         }
     }
     s.Finish();
 }
 
 void Clear(const Surface& target, Color color) {
-    if (target.pixels == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width) return;
+    if (target.pixels == nullptr || target.width <= 0 || target.height <= 0 || target.stride < target.width)
+        return;
     const uint32_t p = Premultiply(color);
     for (int y = 0; y < target.height; ++y) {
         uint32_t* row = target.pixels + static_cast<size_t>(y) * target.stride;

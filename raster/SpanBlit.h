@@ -9,10 +9,10 @@
 namespace raster {
 
 struct SpanPaint {
-    uint32_t solid = 0;        // premultiplied, when fetch is null
-    FetchFn fetch = nullptr;   // gradients and bitmaps
+    uint32_t solid = 0;       // premultiplied, when fetch is null
+    FetchFn fetch = nullptr;  // gradients and bitmaps
     const PaintContext* context = nullptr;
-    uint32_t* row = nullptr;   // scratch for fetched colours, at least the surface's width
+    uint32_t* row = nullptr;  // scratch for fetched colours, at least the surface's width
 };
 
 // Composites pixels x0..x1-1 of `dstRow` (a whole row of the destination) with coverage

@@ -18,19 +18,30 @@ struct Vec {
     float x, y;
 };
 
-inline Vec Sub(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
-inline Point Offset(Point p, Vec v, float k) { return {p.x + v.x * k, p.y + v.y * k}; }
-inline float Cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
-inline float Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
+inline Vec Sub(Point a, Point b) {
+    return {a.x - b.x, a.y - b.y};
+}
+inline Point Offset(Point p, Vec v, float k) {
+    return {p.x + v.x * k, p.y + v.y * k};
+}
+inline float Cross(Vec a, Vec b) {
+    return a.x * b.y - a.y * b.x;
+}
+inline float Dot(Vec a, Vec b) {
+    return a.x * b.x + a.y * b.y;
+}
 inline Vec Unit(Vec v) {
     const float l = std::sqrt(v.x * v.x + v.y * v.y);
     return l > 0 ? Vec{v.x / l, v.y / l} : Vec{1, 0};
 }
-inline Vec Normal(Vec unitDir) { return {-unitDir.y, unitDir.x}; }
+inline Vec Normal(Vec unitDir) {
+    return {-unitDir.y, unitDir.x};
+}
 
 // Angle step that keeps an arc of radius r within `tolerance` of its chords.
 float ArcStep(float r, float tolerance) {
-    if (r <= tolerance) return kPi / 2;
+    if (r <= tolerance)
+        return kPi / 2;
     return std::max(2.0f * std::acos(1.0f - tolerance / r), kPi / 64);
 }
 
@@ -64,7 +75,8 @@ public:
 
     // A lone point: a dot of the stroke's width for round and square caps.
     void AddDot(Point p) {
-        if (m_style.startCap == raster::Cap::None) return;
+        if (m_style.startCap == raster::Cap::None)
+            return;
         const Vec d{1, 0};
         Add(Offset(p, Normal(d), m_hw));
         Cap(p, d, m_style.startCap);
@@ -87,7 +99,8 @@ private:
             const Vec d = s > 0 ? Dir(pts, k, (k + 1) % n) : Dir(pts, (k + 1) % n, k);
             const Point from = s > 0 ? a : b, to = s > 0 ? b : a;
             const Vec nrm = Normal(d);
-            if (i == 0 && !closed) Add(Offset(from, nrm, m_hw));
+            if (i == 0 && !closed)
+                Add(Offset(from, nrm, m_hw));
             // The corner at `to` towards the next segment on this side, if there is one.
             const bool last = i + 1 == segments;
             if (last && !closed) {
@@ -162,8 +175,10 @@ private:
     void Arc(Point v, Point a, Point b) {
         const float a0 = std::atan2(a.y - v.y, a.x - v.x);
         float sweep = std::atan2(b.y - v.y, b.x - v.x) - a0;
-        while (sweep > kPi) sweep -= 2 * kPi;
-        while (sweep < -kPi) sweep += 2 * kPi;
+        while (sweep > kPi)
+            sweep -= 2 * kPi;
+        while (sweep < -kPi)
+            sweep += 2 * kPi;
         const int steps = static_cast<int>(std::ceil(std::fabs(sweep) / ArcStep(m_hw, m_tol)));
         for (int i = 1; i < steps; ++i) {
             const float t = a0 + sweep * static_cast<float>(i) / static_cast<float>(steps);
@@ -179,7 +194,8 @@ private:
 }  // namespace
 
 float DeviceStrokeWidth(const StrokeStyle& style, const Matrix& m) {
-    if (!(style.width > 0)) return 1.0f;  // hairline (and NaN)
+    if (!(style.width > 0))
+        return 1.0f;  // hairline (and NaN)
     double scale = 1.0;
     if (style.scaleX && style.scaleY)
         scale = std::sqrt(std::fabs(m.a * m.d - m.b * m.c));
@@ -188,7 +204,8 @@ float DeviceStrokeWidth(const StrokeStyle& style, const Matrix& m) {
     else if (style.scaleY)
         scale = std::sqrt(m.c * m.c + m.d * m.d);
     const double w = style.width * scale;
-    if (!(w >= 1.0)) return 1.0f;
+    if (!(w >= 1.0))
+        return 1.0f;
     return static_cast<float>(std::min(w, 1e6));
 }
 
@@ -210,9 +227,11 @@ void Stroker::Stroke(const Path& path, const Matrix& m, const StrokeStyle& style
         pts.clear();
         for (uint32_t k = m_lines.Begin(c); k < m_lines.End(c); ++k) {
             Point p = m_lines.points[k];
-            if (!(std::isfinite(p.x) && std::isfinite(p.y))) continue;
+            if (!(std::isfinite(p.x) && std::isfinite(p.y)))
+                continue;
             if (hintOffset >= 0)
-                p = {std::floor(p.x - hintOffset + 0.5f) + hintOffset, std::floor(p.y - hintOffset + 0.5f) + hintOffset};
+                p = {std::floor(p.x - hintOffset + 0.5f) + hintOffset,
+                     std::floor(p.y - hintOffset + 0.5f) + hintOffset};
             if (pts.empty() || std::fabs(p.x - pts.back().x) > 1e-4f || std::fabs(p.y - pts.back().y) > 1e-4f)
                 pts.push_back(p);
         }
@@ -220,7 +239,8 @@ void Stroker::Stroke(const Path& path, const Matrix& m, const StrokeStyle& style
         if (closed && pts.size() > 1 && std::fabs(pts.front().x - pts.back().x) <= 1e-4f &&
             std::fabs(pts.front().y - pts.back().y) <= 1e-4f)
             pts.pop_back();
-        if (pts.empty()) continue;
+        if (pts.empty())
+            continue;
         if (pts.size() == 1)
             builder.AddDot(pts[0]);
         else if (closed && pts.size() > 2)

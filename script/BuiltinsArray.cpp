@@ -12,31 +12,42 @@ namespace {
 
 enum SortFlags { kCaseInsensitive = 1, kDescending = 2, kUniqueSort = 4, kReturnIndexedArray = 8, kNumeric = 16 };
 
-Value Arg(std::vector<Value>& a, size_t i) { return i < a.size() ? a[i] : Value(); }
+Value Arg(std::vector<Value>& a, size_t i) {
+    return i < a.size() ? a[i] : Value();
+}
 
-Object* This(Vm& vm, const Value& self) { return self.type == Type::Object ? self.object : nullptr; (void)vm; }
+Object* This(Vm& vm, const Value& self) {
+    return self.type == Type::Object ? self.object : nullptr;
+    (void)vm;
+}
 
 std::vector<Value> Items(Vm& vm, Object* o) {
     uint32_t n = vm.LengthOf(o);
-    if (n > vm.limits.maxArrayLength) throw ScriptAbort{RunEnd::TooLarge};
+    if (n > vm.limits.maxArrayLength)
+        throw ScriptAbort{RunEnd::TooLarge};
     std::vector<Value> v;
     v.reserve(n);
-    for (uint32_t i = 0; i < n; ++i) v.push_back(vm.Element(o, i));
+    for (uint32_t i = 0; i < n; ++i)
+        v.push_back(vm.Element(o, i));
     return v;
 }
 
 void Store(Vm& vm, Object* o, const std::vector<Value>& items) {
     vm.SetLength(o, 0);
-    for (uint32_t i = 0; i < items.size(); ++i) vm.SetElement(o, i, items[i]);
+    for (uint32_t i = 0; i < items.size(); ++i)
+        vm.SetElement(o, i, items[i]);
     vm.SetLength(o, static_cast<uint32_t>(items.size()));
 }
 
 double RelIndex(Vm& vm, const Value& v, double len, double dflt) {
-    if (v.IsUndefined()) return dflt;
+    if (v.IsUndefined())
+        return dflt;
     double d = vm.ToNumber(v);
-    if (std::isnan(d)) d = 0;
+    if (std::isnan(d))
+        d = 0;
     d = std::trunc(d);
-    if (d < 0) d = std::max(0.0, len + d);
+    if (d < 0)
+        d = std::max(0.0, len + d);
     return std::min(d, len);
 }
 
@@ -45,24 +56,33 @@ Value ArrayCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     o->kind = Kind::Array;
     if (args.size() == 1 && args[0].type == Type::Number) {
         double n = args[0].number;
-        if (n >= 0 && n <= 4294967295.0 && n == std::trunc(n)) o->length = static_cast<uint32_t>(n);
-        else if (n < 0 || n != std::trunc(n)) o->length = 0;
+        if (n >= 0 && n <= 4294967295.0 && n == std::trunc(n))
+            o->length = static_cast<uint32_t>(n);
+        else if (n < 0 || n != std::trunc(n))
+            o->length = 0;
     } else {
-        for (uint32_t i = 0; i < args.size(); ++i) vm.SetElement(o, i, args[i]);
+        for (uint32_t i = 0; i < args.size(); ++i)
+            vm.SetElement(o, i, args[i]);
     }
     return Value::Obj(o);
 }
 
 std::string Join(Vm& vm, Object* o, const std::string& sep) {
-    if (vm.depth > vm.limits.maxRecursion) throw ScriptAbort{RunEnd::TooDeep};
+    if (vm.depth > vm.limits.maxRecursion)
+        throw ScriptAbort{RunEnd::TooDeep};
     ++vm.depth;
-    struct D { Vm& v; ~D() { --v.depth; } } d{vm};
+    struct D {
+        Vm& v;
+        ~D() { --v.depth; }
+    } d{vm};
     uint32_t n = vm.LengthOf(o);
     std::string out;
     for (uint32_t i = 0; i < n; ++i) {
-        if (i) out += sep;
+        if (i)
+            out += sep;
         Value e = vm.Element(o, i);
-        if (e.type == Type::Undefined && vm.curVersion < 7) continue;
+        if (e.type == Type::Undefined && vm.curVersion < 7)
+            continue;
         out += vm.ToString(e);
         vm.CheckStringSize(out.size());
     }
@@ -83,14 +103,19 @@ int CompareByFlags(Vm& vm, const Value& a, const Value& b, int flags) {
     if (flags & kNumeric) {
         if (a.type == Type::Number && b.type == Type::Number) {
             double x = a.number, y = b.number;
-            if (std::isnan(x) && std::isnan(y)) return 0;
-            if (std::isnan(x)) return 1;
-            if (std::isnan(y)) return -1;
+            if (std::isnan(x) && std::isnan(y))
+                return 0;
+            if (std::isnan(x))
+                return 1;
+            if (std::isnan(y))
+                return -1;
             return x < y ? -1 : (x > y ? 1 : 0);
         }
         // Numbers before other values; others compare as text.
-        if (a.type == Type::Number) return -1;
-        if (b.type == Type::Number) return 1;
+        if (a.type == Type::Number)
+            return -1;
+        if (b.type == Type::Number)
+            return 1;
     }
     return CompareStrings(vm.ToString(a), vm.ToString(b), flags & kCaseInsensitive);
 }
@@ -99,32 +124,39 @@ int CompareByFlags(Vm& vm, const Value& a, const Value& b, int flags) {
 bool SortItems(Vm& vm, std::vector<Value>& items, std::vector<uint32_t>& order,
                const std::function<int(const Value&, const Value&)>& cmp, int flags) {
     order.resize(items.size());
-    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    for (uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
     bool equalSeen = false;
     std::stable_sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
         int c = cmp(items[x], items[y]);
-        if (c == 0) equalSeen = true;
-        if (flags & kDescending) c = -c;
+        if (c == 0)
+            equalSeen = true;
+        if (flags & kDescending)
+            c = -c;
         return c < 0;
     });
     (void)vm;
     if ((flags & kUniqueSort) && equalSeen) {
         // Equal neighbours after sorting mean equal items.
         for (size_t i = 1; i < order.size(); ++i)
-            if (cmp(items[order[i - 1]], items[order[i]]) == 0) return false;
+            if (cmp(items[order[i - 1]], items[order[i]]) == 0)
+                return false;
     }
     return true;
 }
 
 Value FinishSort(Vm& vm, Object* o, std::vector<Value>& items, std::vector<uint32_t>& order, int flags, bool ok) {
-    if (!ok) return Value::Num(0);
+    if (!ok)
+        return Value::Num(0);
     if (flags & kReturnIndexedArray) {
         std::vector<Value> idx;
-        for (uint32_t i : order) idx.push_back(Value::Num(i));
+        for (uint32_t i : order)
+            idx.push_back(Value::Num(i));
         return Value::Obj(vm.NewArray(idx));
     }
     std::vector<Value> sorted;
-    for (uint32_t i : order) sorted.push_back(items[i]);
+    for (uint32_t i : order)
+        sorted.push_back(items[i]);
     Store(vm, o, sorted);
     return Value::Obj(o);
 }
@@ -133,24 +165,29 @@ enum Method { kPush, kPop, kShift, kUnshift, kSplice, kSlice, kConcat, kJoin, kR
 
 Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     Object* o = This(vm, self);
-    if (!o) return Value();
+    if (!o)
+        return Value();
     switch (m) {
     case kPush: {
         uint32_t n = vm.LengthOf(o);
-        for (auto& a : args) vm.SetElement(o, n++, a);
-        if (o->kind != Kind::Array) vm.SetOf(o, "length", Value::Num(n));
+        for (auto& a : args)
+            vm.SetElement(o, n++, a);
+        if (o->kind != Kind::Array)
+            vm.SetOf(o, "length", Value::Num(n));
         return Value::Num(n);
     }
     case kPop: {
         uint32_t n = vm.LengthOf(o);
-        if (n == 0) return Value();
+        if (n == 0)
+            return Value();
         Value v = vm.Element(o, n - 1);
         vm.SetLength(o, n - 1);
         return v;
     }
     case kShift: {
         std::vector<Value> items = Items(vm, o);
-        if (items.empty()) return Value();
+        if (items.empty())
+            return Value();
         Value v = items.front();
         items.erase(items.begin());
         Store(vm, o, items);
@@ -163,17 +200,20 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return Value::Num(static_cast<double>(items.size()));
     }
     case kSplice: {
-        if (args.empty() || args[0].IsUndefined()) return Value();
+        if (args.empty() || args[0].IsUndefined())
+            return Value();
         std::vector<Value> items = Items(vm, o);
         double len = static_cast<double>(items.size());
         double start = RelIndex(vm, args[0], len, 0);
         double count = args.size() > 1 ? std::trunc(vm.ToNumber(args[1])) : len - start;
-        if (std::isnan(count) || count < 0) count = 0;
+        if (std::isnan(count) || count < 0)
+            count = 0;
         count = std::min(count, len - start);
         size_t s = static_cast<size_t>(start), c = static_cast<size_t>(count);
         std::vector<Value> removed(items.begin() + static_cast<long>(s), items.begin() + static_cast<long>(s + c));
         items.erase(items.begin() + static_cast<long>(s), items.begin() + static_cast<long>(s + c));
-        if (args.size() > 2) items.insert(items.begin() + static_cast<long>(s), args.begin() + 2, args.end());
+        if (args.size() > 2)
+            items.insert(items.begin() + static_cast<long>(s), args.begin() + 2, args.end());
         Store(vm, o, items);
         return Value::Obj(vm.NewArray(removed));
     }
@@ -182,7 +222,8 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         double len = static_cast<double>(items.size());
         double s = RelIndex(vm, Arg(args, 0), len, 0), e = RelIndex(vm, Arg(args, 1), len, len);
         std::vector<Value> out;
-        for (double i = s; i < e; ++i) out.push_back(items[static_cast<size_t>(i)]);
+        for (double i = s; i < e; ++i)
+            out.push_back(items[static_cast<size_t>(i)]);
         return Value::Obj(vm.NewArray(out));
     }
     case kConcat: {
@@ -194,7 +235,8 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
             } else {
                 items.push_back(a);
             }
-            if (items.size() > vm.limits.maxArrayLength) throw ScriptAbort{RunEnd::TooLarge};
+            if (items.size() > vm.limits.maxArrayLength)
+                throw ScriptAbort{RunEnd::TooLarge};
         }
         return Value::Obj(vm.NewArray(items));
     }
@@ -202,7 +244,8 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         std::string sep = args.empty() || args[0].IsUndefined() ? "," : vm.ToString(args[0]);
         return Value::Str(Join(vm, o, sep));
     }
-    case kToString: return Value::Str(Join(vm, o, ","));
+    case kToString:
+        return Value::Str(Join(vm, o, ","));
     case kReverse: {
         std::vector<Value> items = Items(vm, o);
         std::reverse(items.begin(), items.end());
@@ -216,12 +259,14 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         size_t ai = 0;
         if (ai < args.size() && vm.IsFunction(args[ai])) {
             fn = args[ai++];
-            if (ai < args.size()) flags = vm.ToInt(args[ai]);
+            if (ai < args.size())
+                flags = vm.ToInt(args[ai]);
         } else if (!args.empty()) {
             // Undefined, null or a boolean where the compare function goes sorts nothing; a
             // defined second argument gives the flags, else the first does.
             Type t = args[0].type;
-            if (t == Type::Undefined || t == Type::Null || t == Type::Boolean) return Value();
+            if (t == Type::Undefined || t == Type::Null || t == Type::Boolean)
+                return Value();
             flags = vm.ToInt(args.size() > 1 && !args[1].IsUndefined() ? args[1] : args[0]);
         }
         std::vector<uint32_t> order;
@@ -243,25 +288,30 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         std::vector<int> flagList;
         Value f0 = Arg(args, 0);
         if (f0.type == Type::Object && f0.object->kind == Kind::Array) {
-            for (auto& v : Items(vm, f0.object)) fields.push_back(vm.ToString(v));
+            for (auto& v : Items(vm, f0.object))
+                fields.push_back(vm.ToString(v));
         } else if (!f0.IsUndefined()) {
             fields.push_back(vm.ToString(f0));
         }
         Value f1 = Arg(args, 1);
         if (f1.type == Type::Object && f1.object->kind == Kind::Array) {
-            for (auto& v : Items(vm, f1.object)) flagList.push_back(vm.ToInt(v));
+            for (auto& v : Items(vm, f1.object))
+                flagList.push_back(vm.ToInt(v));
         } else if (!f1.IsUndefined()) {
             flagList.assign(std::max<size_t>(fields.size(), 1), vm.ToInt(f1));
         }
-        if (flagList.size() != fields.size()) flagList.assign(fields.size(), flagList.empty() ? 0 : flagList[0]);
+        if (flagList.size() != fields.size())
+            flagList.assign(fields.size(), flagList.empty() ? 0 : flagList[0]);
         int first = flagList.empty() ? 0 : flagList[0];
         std::vector<uint32_t> order;
         auto cmp = [&](const Value& a, const Value& b) {
             for (size_t i = 0; i < fields.size(); ++i) {
                 Value x = vm.Get(a, fields[i]), y = vm.Get(b, fields[i]);
                 int c = CompareByFlags(vm, x, y, flagList[i]);
-                if (i > 0 && (flagList[i] & kDescending) != (first & kDescending)) c = -c;
-                if (c) return c;
+                if (i > 0 && (flagList[i] & kDescending) != (first & kDescending))
+                    c = -c;
+                if (c)
+                    return c;
             }
             return 0;
         };
@@ -280,15 +330,19 @@ void InstallArrayBuiltins(Vm& vm) {
     Object* ctor = vm.NewFunction(ArrayCtor, 0, proto);
     vm.arrayCtor = ctor;
     vm.global->SetOwn("Array", Value::Obj(ctor), false, kDontEnum);
-    const std::pair<const char*, int> methods[] = {
-        {"push", kPush}, {"pop", kPop}, {"shift", kShift}, {"unshift", kUnshift}, {"splice", kSplice},
-        {"slice", kSlice}, {"concat", kConcat}, {"join", kJoin}, {"reverse", kReverse}, {"sort", kSort},
-        {"sortOn", kSortOn}, {"toString", kToString}};
-    for (auto& [n, m] : methods) vm.Method(proto, n, ArrayMethod, m);
-    const std::pair<const char*, int> consts[] = {
-        {"CASEINSENSITIVE", kCaseInsensitive}, {"DESCENDING", kDescending}, {"UNIQUESORT", kUniqueSort},
-        {"RETURNINDEXEDARRAY", kReturnIndexedArray}, {"NUMERIC", kNumeric}};
-    for (auto& [n, v] : consts) ctor->SetOwn(n, Value::Num(v), false, kDontEnum | kDontDelete | kReadOnly);
+    const std::pair<const char*, int> methods[] = {{"push", kPush},       {"pop", kPop},       {"shift", kShift},
+                                                   {"unshift", kUnshift}, {"splice", kSplice}, {"slice", kSlice},
+                                                   {"concat", kConcat},   {"join", kJoin},     {"reverse", kReverse},
+                                                   {"sort", kSort},       {"sortOn", kSortOn}, {"toString", kToString}};
+    for (auto& [n, m] : methods)
+        vm.Method(proto, n, ArrayMethod, m);
+    const std::pair<const char*, int> consts[] = {{"CASEINSENSITIVE", kCaseInsensitive},
+                                                  {"DESCENDING", kDescending},
+                                                  {"UNIQUESORT", kUniqueSort},
+                                                  {"RETURNINDEXEDARRAY", kReturnIndexedArray},
+                                                  {"NUMERIC", kNumeric}};
+    for (auto& [n, v] : consts)
+        ctor->SetOwn(n, Value::Num(v), false, kDontEnum | kDontDelete | kReadOnly);
 }
 
 }  // namespace script

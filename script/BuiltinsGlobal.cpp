@@ -11,52 +11,84 @@ namespace script {
 
 namespace {
 
-Value Arg(std::vector<Value>& a, size_t i) { return i < a.size() ? a[i] : Value(); }
+Value Arg(std::vector<Value>& a, size_t i) {
+    return i < a.size() ? a[i] : Value();
+}
 
 Value ParseInt(Vm& vm, const Value&, std::vector<Value>& args, int) {
     std::string s = vm.ToString(Arg(args, 0));
     int radix = args.size() > 1 && !args[1].IsUndefined() ? vm.ToInt(args[1]) : 0;
     size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r'))
+        ++i;
     bool neg = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) { neg = s[i] == '-'; ++i; }
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) {
+        neg = s[i] == '-';
+        ++i;
+    }
     if (radix == 0) {
-        if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) { radix = 16; i += 2; }
-        else if (i + 1 < s.size() && s[i] == '0') radix = 8;
-        else radix = 10;
+        if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+            radix = 16;
+            i += 2;
+        } else if (i + 1 < s.size() && s[i] == '0')
+            radix = 8;
+        else
+            radix = 10;
     } else if (radix == 16 && i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
         i += 2;
     }
-    if (radix < 2 || radix > 36) return Value::Num(NAN);
+    if (radix < 2 || radix > 36)
+        return Value::Num(NAN);
     double v = 0;
     bool any = false;
     for (; i < s.size(); ++i) {
         char c = s[i];
-        int d = c >= '0' && c <= '9' ? c - '0' : (c >= 'a' && c <= 'z' ? c - 'a' + 10 : (c >= 'A' && c <= 'Z' ? c - 'A' + 10 : 99));
-        if (d >= radix) break;
+        int d = c >= '0' && c <= '9'
+                    ? c - '0'
+                    : (c >= 'a' && c <= 'z' ? c - 'a' + 10 : (c >= 'A' && c <= 'Z' ? c - 'A' + 10 : 99));
+        if (d >= radix)
+            break;
         v = v * radix + d;
         any = true;
     }
-    if (!any) return Value::Num(NAN);
+    if (!any)
+        return Value::Num(NAN);
     return Value::Num(neg ? -v : v);
 }
 
 Value ParseFloat(Vm& vm, const Value&, std::vector<Value>& args, int) {
     std::string s = vm.ToString(Arg(args, 0));
     size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r'))
+        ++i;
     size_t j = i;
-    if (j < s.size() && (s[j] == '-' || s[j] == '+')) ++j;
+    if (j < s.size() && (s[j] == '-' || s[j] == '+'))
+        ++j;
     size_t digits = 0;
-    while (j < s.size() && isdigit(static_cast<unsigned char>(s[j]))) { ++j; ++digits; }
-    if (j < s.size() && s[j] == '.') { ++j; while (j < s.size() && isdigit(static_cast<unsigned char>(s[j]))) { ++j; ++digits; } }
-    if (!digits) return Value::Num(NAN);
+    while (j < s.size() && isdigit(static_cast<unsigned char>(s[j]))) {
+        ++j;
+        ++digits;
+    }
+    if (j < s.size() && s[j] == '.') {
+        ++j;
+        while (j < s.size() && isdigit(static_cast<unsigned char>(s[j]))) {
+            ++j;
+            ++digits;
+        }
+    }
+    if (!digits)
+        return Value::Num(NAN);
     if (j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
         size_t k = j + 1;
-        if (k < s.size() && (s[k] == '-' || s[k] == '+')) ++k;
+        if (k < s.size() && (s[k] == '-' || s[k] == '+'))
+            ++k;
         size_t ed = 0;
-        while (k < s.size() && isdigit(static_cast<unsigned char>(s[k]))) { ++k; ++ed; }
-        if (ed) j = k;
+        while (k < s.size() && isdigit(static_cast<unsigned char>(s[k]))) {
+            ++k;
+            ++ed;
+        }
+        if (ed)
+            j = k;
     }
     return Value::Num(std::strtod(s.substr(i, j - i).c_str(), nullptr));
 }
@@ -70,7 +102,8 @@ Value Escape(Vm& vm, const Value&, std::vector<Value>& args, int) {
     std::string s = vm.ToString(Arg(args, 0));
     std::string out;
     for (unsigned char c : s) {
-        if (isalnum(c)) out += static_cast<char>(c);
+        if (isalnum(c))
+            out += static_cast<char>(c);
         else {
             char buf[4];
             std::snprintf(buf, sizeof buf, "%%%02X", c);
@@ -83,7 +116,11 @@ Value Escape(Vm& vm, const Value&, std::vector<Value>& args, int) {
 Value Unescape(Vm& vm, const Value&, std::vector<Value>& args, int) {
     std::string s = vm.ToString(Arg(args, 0));
     std::string out;
-    auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : (c >= 'a' && c <= 'f' ? c - 'a' + 10 : (c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1)); };
+    auto hex = [](char c) {
+        return c >= '0' && c <= '9'
+                   ? c - '0'
+                   : (c >= 'a' && c <= 'f' ? c - 'a' + 10 : (c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1));
+    };
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '%' && i + 2 < s.size() && hex(s[i + 1]) >= 0 && hex(s[i + 2]) >= 0) {
             out += static_cast<char>(hex(s[i + 1]) * 16 + hex(s[i + 2]));
@@ -94,17 +131,23 @@ Value Unescape(Vm& vm, const Value&, std::vector<Value>& args, int) {
             out += s[i];
         }
     }
-    if (vm.curVersion < 6) out = Latin1ToUtf8(out);
+    if (vm.curVersion < 6)
+        out = Latin1ToUtf8(out);
     return Value::Str(out);
 }
 
-Value GetTimer(Vm& vm, const Value&, std::vector<Value>&, int) { return Value::Num(std::floor(vm.ClockMs())); }
+Value GetTimer(Vm& vm, const Value&, std::vector<Value>&, int) {
+    return Value::Num(std::floor(vm.ClockMs()));
+}
 
-Value GetVersion(Vm&, const Value&, std::vector<Value>&, int) { return Value::Str("WIN 32,0,0,0"); }
+Value GetVersion(Vm&, const Value&, std::vector<Value>&, int) {
+    return Value::Str("WIN 32,0,0,0");
+}
 
 Value SetPropFlags(Vm& vm, const Value&, std::vector<Value>& args, int) {
     Value t = Arg(args, 0);
-    if (t.type != Type::Object) return Value();
+    if (t.type != Type::Object)
+        return Value();
     Object* o = t.object;
     uint32_t setTrue = ToUint32(vm.ToNumber(Arg(args, 2)));
     uint32_t setFalse = args.size() > 3 ? ToUint32(vm.ToNumber(args[3])) : 0;
@@ -117,25 +160,29 @@ Value SetPropFlags(Vm& vm, const Value&, std::vector<Value>& args, int) {
     std::vector<std::string> list;
     if (names.type == Type::Object) {
         uint32_t n = vm.LengthOf(names.object);
-        for (uint32_t i = 0; i < n; ++i) list.push_back(vm.ToString(vm.Element(names.object, i)));
+        for (uint32_t i = 0; i < n; ++i)
+            list.push_back(vm.ToString(vm.Element(names.object, i)));
     } else {
         std::string s = vm.ToString(names);
         size_t pos = 0;
         while (true) {
             size_t c = s.find(',', pos);
             list.push_back(s.substr(pos, c == std::string::npos ? std::string::npos : c - pos));
-            if (c == std::string::npos) break;
+            if (c == std::string::npos)
+                break;
             pos = c + 1;
         }
     }
     for (auto& n : list)
-        if (Property* p = o->FindOwn(n, vm.CaseSensitive())) apply(*p);
+        if (Property* p = o->FindOwn(n, vm.CaseSensitive()))
+            apply(*p);
     return Value();
 }
 
 // setInterval(fn, ms, ...) / setInterval(obj, "name", ms, ...); magic 1 = setTimeout.
 Value SetTimer(Vm& vm, const Value&, std::vector<Value>& args, int once) {
-    if (args.size() < 2) return Value();
+    if (args.size() < 2)
+        return Value();
     Vm::Timer t;
     size_t next;
     if (vm.IsFunction(args[0])) {
@@ -148,9 +195,11 @@ Value SetTimer(Vm& vm, const Value&, std::vector<Value>& args, int once) {
     } else {
         return Value();
     }
-    if (next >= args.size() || args[next].IsUndefined()) return Value();
+    if (next >= args.size() || args[next].IsUndefined())
+        return Value();
     double ms = vm.ToNumber(args[next]);
-    if (!std::isfinite(ms) || ms < 0) ms = 0;
+    if (!std::isfinite(ms) || ms < 0)
+        ms = 0;
     t.interval = ms;
     t.args.assign(args.begin() + static_cast<long>(next + 1), args.end());
     t.repeat = !once;
@@ -171,19 +220,43 @@ ClipId ClipOf(const Value& self) {
     return self.type == Type::Object && self.object->kind == Kind::Clip ? self.object->clip : kNoClip;
 }
 
-enum ClipMethod { kPlay, kStop, kNext, kPrev, kGotoPlay, kGotoStop, kBytesLoaded, kBytesTotal, kCreateEmpty,
-                  kDuplicate, kRemove, kAttach, kGetDepth, kNoop };
+enum ClipMethod {
+    kPlay,
+    kStop,
+    kNext,
+    kPrev,
+    kGotoPlay,
+    kGotoStop,
+    kBytesLoaded,
+    kBytesTotal,
+    kCreateEmpty,
+    kDuplicate,
+    kRemove,
+    kAttach,
+    kGetDepth,
+    kNoop
+};
 
 Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     ClipId c = ClipOf(self);
-    if (!c) return Value();
+    if (!c)
+        return Value();
     DisplayHost& h = vm.host;
     switch (m) {
-    case kPlay: h.Play(c); break;
-    case kStop: h.Stop(c); break;
-    case kNext: h.NextFrame(c); break;
-    case kPrev: h.PrevFrame(c); break;
-    case kGotoPlay: case kGotoStop: {
+    case kPlay:
+        h.Play(c);
+        break;
+    case kStop:
+        h.Stop(c);
+        break;
+    case kNext:
+        h.NextFrame(c);
+        break;
+    case kPrev:
+        h.PrevFrame(c);
+        break;
+    case kGotoPlay:
+    case kGotoStop: {
         Value f = Arg(args, 0);
         int n = 0;
         if (f.type == Type::String) {
@@ -193,12 +266,17 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
             double d = vm.ToNumber(f);
             n = std::isfinite(d) ? static_cast<int>(d) : 0;
         }
-        if (n > 0) h.GotoFrame(c, n);
-        if (m == kGotoPlay) h.Play(c);
-        else h.Stop(c);
+        if (n > 0)
+            h.GotoFrame(c, n);
+        if (m == kGotoPlay)
+            h.Play(c);
+        else
+            h.Stop(c);
         break;
     }
-    case kBytesLoaded: case kBytesTotal: return Value::Num(1);
+    case kBytesLoaded:
+    case kBytesTotal:
+        return Value::Num(1);
     case kCreateEmpty: {
         ClipId k = h.CreateEmpty(c, vm.ToString(Arg(args, 0)), vm.ToInt(Arg(args, 1)));
         return k ? Value::Obj(vm.ClipObject(k)) : Value();
@@ -207,13 +285,17 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         ClipId k = h.Duplicate(c, vm.ToString(Arg(args, 0)), vm.ToInt(Arg(args, 1)));
         return k ? Value::Obj(vm.ClipObject(k)) : Value();
     }
-    case kRemove: h.Remove(c); break;
+    case kRemove:
+        h.Remove(c);
+        break;
     case kAttach: {
         ClipId k = h.Attach(c, vm.ToString(Arg(args, 0)), vm.ToString(Arg(args, 1)), vm.ToInt(Arg(args, 2)));
         return k ? Value::Obj(vm.ClipObject(k)) : Value();
     }
-    case kGetDepth: return Value::Num(-16384);
-    default: break;
+    case kGetDepth:
+        return Value::Num(-16384);
+    default:
+        break;
     }
     return Value();
 }
@@ -245,12 +327,21 @@ void InstallClipBuiltins(Vm& vm) {
     vm.clipProto = proto;
     Object* ctor = vm.NewFunction([](Vm&, const Value&, std::vector<Value>&, int) { return Value(); }, 0, proto);
     vm.global->SetOwn("MovieClip", Value::Obj(ctor), false, kDontEnum);
-    const std::pair<const char*, int> methods[] = {
-        {"play", kPlay}, {"stop", kStop}, {"nextFrame", kNext}, {"prevFrame", kPrev}, {"gotoAndPlay", kGotoPlay},
-        {"gotoAndStop", kGotoStop}, {"getBytesLoaded", kBytesLoaded}, {"getBytesTotal", kBytesTotal},
-        {"createEmptyMovieClip", kCreateEmpty}, {"duplicateMovieClip", kDuplicate}, {"removeMovieClip", kRemove},
-        {"attachMovie", kAttach}, {"getDepth", kGetDepth}};
-    for (auto& [n, m] : methods) vm.Method(proto, n, ClipMethodFn, m);
+    const std::pair<const char*, int> methods[] = {{"play", kPlay},
+                                                   {"stop", kStop},
+                                                   {"nextFrame", kNext},
+                                                   {"prevFrame", kPrev},
+                                                   {"gotoAndPlay", kGotoPlay},
+                                                   {"gotoAndStop", kGotoStop},
+                                                   {"getBytesLoaded", kBytesLoaded},
+                                                   {"getBytesTotal", kBytesTotal},
+                                                   {"createEmptyMovieClip", kCreateEmpty},
+                                                   {"duplicateMovieClip", kDuplicate},
+                                                   {"removeMovieClip", kRemove},
+                                                   {"attachMovie", kAttach},
+                                                   {"getDepth", kGetDepth}};
+    for (auto& [n, m] : methods)
+        vm.Method(proto, n, ClipMethodFn, m);
 }
 
 void Vm::AdvanceClock(double ms) {
@@ -258,21 +349,26 @@ void Vm::AdvanceClock(double ms) {
     // Timers due by now run once each, in the order they were set.
     std::vector<int> due;
     for (auto& t : timers)
-        if (t.due <= m_clockMs) due.push_back(t.id);
+        if (t.due <= m_clockMs)
+            due.push_back(t.id);
     for (int id : due) {
         auto it = std::find_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.id == id; });
-        if (it == timers.end()) continue;
+        if (it == timers.end())
+            continue;
         Timer t = *it;
         if (t.repeat) {
             it->due = std::max(it->due + std::max(t.interval, 1.0), m_clockMs - ms + std::max(t.interval, 1.0));
-            if (it->due <= m_clockMs) it->due = m_clockMs + std::max(t.interval, 1.0);
+            if (it->due <= m_clockMs)
+                it->due = m_clockMs + std::max(t.interval, 1.0);
         } else {
             timers.erase(it);
         }
         blockStart = std::chrono::steady_clock::now();
         try {
-            if (t.method.empty()) Call(t.fn, Value::Obj(currentTarget), t.args);
-            else CallMethod(t.fn, t.method, t.args);
+            if (t.method.empty())
+                Call(t.fn, Value::Obj(currentTarget), t.args);
+            else
+                CallMethod(t.fn, t.method, t.args);
         } catch (ScriptThrow&) {
         } catch (ScriptAbort&) {
             depth = 0;

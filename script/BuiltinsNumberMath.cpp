@@ -23,11 +23,14 @@ Value NumberCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
 Value NumberMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     Value p = self;
     if (self.type == Type::Object) {
-        if (self.object->kind != Kind::Number) return Value();
+        if (self.object->kind != Kind::Number)
+            return Value();
         p = self.object->primitive;
     }
-    if (p.type != Type::Number) return Value();
-    if (m == 1) return p;
+    if (p.type != Type::Number)
+        return Value();
+    if (m == 1)
+        return p;
     int radix = args.empty() || args[0].IsUndefined() ? 10 : vm.ToInt(args[0]);
     return Value::Str(NumberToRadixString(p.number, radix));
 }
@@ -37,41 +40,81 @@ std::mt19937& MathRng() {
     return rng;
 }
 
-enum MathFn { kAbs, kAcos, kAsin, kAtan, kAtan2, kCeil, kCos, kExp, kFloor, kLog, kMax, kMin, kPow, kRandom,
-              kRound, kSin, kSqrt, kTan };
+enum MathFn {
+    kAbs,
+    kAcos,
+    kAsin,
+    kAtan,
+    kAtan2,
+    kCeil,
+    kCos,
+    kExp,
+    kFloor,
+    kLog,
+    kMax,
+    kMin,
+    kPow,
+    kRandom,
+    kRound,
+    kSin,
+    kSqrt,
+    kTan
+};
 
 Value MathMethod(Vm& vm, const Value&, std::vector<Value>& args, int m) {
     auto a = [&](size_t i) { return i < args.size() ? vm.ToNumber(args[i]) : NAN; };
     switch (m) {
-    case kAbs: return Value::Num(std::fabs(a(0)));
-    case kAcos: return Value::Num(std::acos(a(0)));
-    case kAsin: return Value::Num(std::asin(a(0)));
-    case kAtan: return Value::Num(std::atan(a(0)));
-    case kAtan2: return Value::Num(std::atan2(a(0), a(1)));
-    case kCeil: return Value::Num(std::ceil(a(0)));
-    case kCos: return Value::Num(std::cos(a(0)));
-    case kExp: return Value::Num(std::exp(a(0)));
-    case kFloor: return Value::Num(std::floor(a(0)));
-    case kLog: return Value::Num(std::log(a(0)));
-    case kMax: case kMin: {
-        if (args.empty()) return Value::Num(m == kMax ? -INFINITY : INFINITY);
-        if (args.size() == 1) args.push_back(Value());  // compared with undefined
+    case kAbs:
+        return Value::Num(std::fabs(a(0)));
+    case kAcos:
+        return Value::Num(std::acos(a(0)));
+    case kAsin:
+        return Value::Num(std::asin(a(0)));
+    case kAtan:
+        return Value::Num(std::atan(a(0)));
+    case kAtan2:
+        return Value::Num(std::atan2(a(0), a(1)));
+    case kCeil:
+        return Value::Num(std::ceil(a(0)));
+    case kCos:
+        return Value::Num(std::cos(a(0)));
+    case kExp:
+        return Value::Num(std::exp(a(0)));
+    case kFloor:
+        return Value::Num(std::floor(a(0)));
+    case kLog:
+        return Value::Num(std::log(a(0)));
+    case kMax:
+    case kMin: {
+        if (args.empty())
+            return Value::Num(m == kMax ? -INFINITY : INFINITY);
+        if (args.size() == 1)
+            args.push_back(Value());  // compared with undefined
         double r = m == kMax ? -INFINITY : INFINITY;
         bool nan = false;
         for (size_t i = 0; i < args.size(); ++i) {
             double x = vm.ToNumber(args[i]);
-            if (std::isnan(x)) nan = true;
-            else if (m == kMax ? x > r : x < r) r = x;
+            if (std::isnan(x))
+                nan = true;
+            else if (m == kMax ? x > r : x < r)
+                r = x;
         }
-        if (nan) return Value::Num(NAN);
+        if (nan)
+            return Value::Num(NAN);
         return Value::Num(r);
     }
-    case kPow: return Value::Num(std::pow(a(0), a(1)));
-    case kRandom: return Value::Num(std::uniform_real_distribution<double>(0.0, 1.0)(MathRng()));
-    case kRound: return Value::Num(std::floor(a(0) + 0.5));
-    case kSin: return Value::Num(std::sin(a(0)));
-    case kSqrt: return Value::Num(std::sqrt(a(0)));
-    case kTan: return Value::Num(std::tan(a(0)));
+    case kPow:
+        return Value::Num(std::pow(a(0), a(1)));
+    case kRandom:
+        return Value::Num(std::uniform_real_distribution<double>(0.0, 1.0)(MathRng()));
+    case kRound:
+        return Value::Num(std::floor(a(0) + 0.5));
+    case kSin:
+        return Value::Num(std::sin(a(0)));
+    case kSqrt:
+        return Value::Num(std::sqrt(a(0)));
+    case kTan:
+        return Value::Num(std::tan(a(0)));
     }
     return Value();
 }
@@ -99,15 +142,21 @@ void InstallMathBuiltins(Vm& vm) {
     Object* math = vm.NewObject();
     vm.global->SetOwn("Math", Value::Obj(math), false, kDontEnum);
     const std::pair<const char*, int> fns[] = {
-        {"abs", kAbs}, {"acos", kAcos}, {"asin", kAsin}, {"atan", kAtan}, {"atan2", kAtan2}, {"ceil", kCeil},
-        {"cos", kCos}, {"exp", kExp}, {"floor", kFloor}, {"log", kLog}, {"max", kMax}, {"min", kMin},
-        {"pow", kPow}, {"random", kRandom}, {"round", kRound}, {"sin", kSin}, {"sqrt", kSqrt}, {"tan", kTan}};
-    for (auto& [n, m] : fns) vm.Method(math, n, MathMethod, m, kDontEnum | kDontDelete | kReadOnly);
-    const std::pair<const char*, double> consts[] = {
-        {"E", std::numbers::e}, {"LN10", std::numbers::ln10}, {"LN2", std::numbers::ln2},
-        {"LOG10E", std::numbers::log10e}, {"LOG2E", std::numbers::log2e}, {"PI", std::numbers::pi},
-        {"SQRT1_2", 1 / std::numbers::sqrt2}, {"SQRT2", std::numbers::sqrt2}};
-    for (auto& [n, v] : consts) math->SetOwn(n, Value::Num(v), false, kDontEnum | kDontDelete | kReadOnly);
+        {"abs", kAbs}, {"acos", kAcos},     {"asin", kAsin},   {"atan", kAtan}, {"atan2", kAtan2}, {"ceil", kCeil},
+        {"cos", kCos}, {"exp", kExp},       {"floor", kFloor}, {"log", kLog},   {"max", kMax},     {"min", kMin},
+        {"pow", kPow}, {"random", kRandom}, {"round", kRound}, {"sin", kSin},   {"sqrt", kSqrt},   {"tan", kTan}};
+    for (auto& [n, m] : fns)
+        vm.Method(math, n, MathMethod, m, kDontEnum | kDontDelete | kReadOnly);
+    const std::pair<const char*, double> consts[] = {{"E", std::numbers::e},
+                                                     {"LN10", std::numbers::ln10},
+                                                     {"LN2", std::numbers::ln2},
+                                                     {"LOG10E", std::numbers::log10e},
+                                                     {"LOG2E", std::numbers::log2e},
+                                                     {"PI", std::numbers::pi},
+                                                     {"SQRT1_2", 1 / std::numbers::sqrt2},
+                                                     {"SQRT2", std::numbers::sqrt2}};
+    for (auto& [n, v] : consts)
+        math->SetOwn(n, Value::Num(v), false, kDontEnum | kDontDelete | kReadOnly);
 }
 
 }  // namespace script

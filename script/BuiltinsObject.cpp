@@ -7,70 +7,101 @@ namespace script {
 
 namespace {
 
-Value Arg(std::vector<Value>& a, size_t i) { return i < a.size() ? a[i] : Value(); }
+Value Arg(std::vector<Value>& a, size_t i) {
+    return i < a.size() ? a[i] : Value();
+}
 
 Value ObjectCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     if (!args.empty() && args[0].type != Type::Undefined && args[0].type != Type::Null) {
         Object* o = vm.ToObject(args[0]);
-        if (o) return Value::Obj(o);
+        if (o)
+            return Value::Obj(o);
     }
-    if (vm.constructing && self.type == Type::Object) return self;
+    if (vm.constructing && self.type == Type::Object)
+        return self;
     return Value::Obj(vm.NewObject());
 }
 
-enum ObjectMethod { kToString, kValueOf, kHasOwn, kIsPrototypeOf, kIsEnumerable, kAddProperty, kWatch, kUnwatch, kToLocale };
+enum ObjectMethod {
+    kToString,
+    kValueOf,
+    kHasOwn,
+    kIsPrototypeOf,
+    kIsEnumerable,
+    kAddProperty,
+    kWatch,
+    kUnwatch,
+    kToLocale
+};
 
 Value ObjectMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     Object* o = self.type == Type::Object ? self.object : nullptr;
     switch (m) {
     case kToString:
     case kToLocale:
-        if (o && o->kind == Kind::Function) return Value::Str("[type Function]");
+        if (o && o->kind == Kind::Function)
+            return Value::Str("[type Function]");
         return Value::Str("[object Object]");
-    case kValueOf: return self;
+    case kValueOf:
+        return self;
     case kHasOwn: {
-        if (!o || args.empty()) return Value::Bool(false);
+        if (!o || args.empty())
+            return Value::Bool(false);
         std::string n = vm.ToString(Arg(args, 0));
-        if (n.empty()) return Value::Bool(false);
-        if (o->kind == Kind::Array && NamesEqual(n, "length", vm.CaseSensitive())) return Value::Bool(true);
+        if (n.empty())
+            return Value::Bool(false);
+        if (o->kind == Kind::Array && NamesEqual(n, "length", vm.CaseSensitive()))
+            return Value::Bool(true);
         return Value::Bool(o->FindOwn(n, vm.CaseSensitive()) != nullptr);
     }
     case kIsPrototypeOf: {
         Value v = Arg(args, 0);
-        if (!o || v.type != Type::Object) return Value::Bool(false);
+        if (!o || v.type != Type::Object)
+            return Value::Bool(false);
         Object* p = vm.ProtoOf(v.object);
         for (int d = 0; p && d < 256; ++d) {
-            if (p == o) return Value::Bool(true);
+            if (p == o)
+                return Value::Bool(true);
             p = vm.ProtoOf(p);
         }
         return Value::Bool(false);
     }
     case kIsEnumerable: {
-        if (!o) return Value::Bool(false);
+        if (!o)
+            return Value::Bool(false);
         Property* p = o->FindOwn(vm.ToString(Arg(args, 0)), vm.CaseSensitive());
         return Value::Bool(p && !(p->flags & kDontEnum));
     }
     case kAddProperty: {
-        if (!o || args.size() < 2) return Value::Bool(false);
+        if (!o || args.size() < 2)
+            return Value::Bool(false);
         std::string name = vm.ToString(args[0]);
-        if (name.empty() || !vm.IsFunction(args[1])) return Value::Bool(false);
+        if (name.empty() || !vm.IsFunction(args[1]))
+            return Value::Bool(false);
         Value setter = Arg(args, 2);
-        if (!setter.IsNull() && !setter.IsUndefined() && !vm.IsFunction(setter)) return Value::Bool(false);
+        if (!setter.IsNull() && !setter.IsUndefined() && !vm.IsFunction(setter))
+            return Value::Bool(false);
         Property& p = o->SetOwn(name, Value(), vm.CaseSensitive());
         p.getter = args[1].object;
         p.setter = vm.IsFunction(setter) ? setter.object : nullptr;
         return Value::Bool(true);
     }
     case kWatch: {
-        if (!o || args.size() < 2 || !vm.IsFunction(args[1])) return Value::Bool(false);
+        if (!o || args.size() < 2 || !vm.IsFunction(args[1]))
+            return Value::Bool(false);
         std::string name = vm.ToString(args[0]);
         for (auto& w : o->watchers)
-            if (NamesEqual(w.name, name, vm.CaseSensitive())) { w.callback = args[1].object; w.data = Arg(args, 2); return Value::Bool(true); }
+            if (NamesEqual(w.name, name, vm.CaseSensitive())) {
+                w.callback = args[1].object;
+                w.data = Arg(args, 2);
+                return Value::Bool(true);
+            }
         o->watchers.push_back({name, args[1].object, Arg(args, 2)});
         return Value::Bool(true);
     }
     case kUnwatch: {
-        if (!o) return Value::Bool(false);
+        if (!o)
+            return Value::Bool(false);
         std::string name = vm.ToString(Arg(args, 0));
         for (size_t i = 0; i < o->watchers.size(); ++i)
             if (NamesEqual(o->watchers[i].name, name, vm.CaseSensitive())) {
@@ -84,28 +115,35 @@ Value ObjectMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m)
 }
 
 Value RegisterClass(Vm& vm, const Value&, std::vector<Value>& args, int) {
-    (void)vm; (void)args;
+    (void)vm;
+    (void)args;
     return Value::Bool(true);
 }
 
 enum FunctionMethod { kCall, kApply, kFnToString };
 
 Value FunctionMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
-    if (m == kFnToString) return Value::Str("[type Function]");
+    if (m == kFnToString)
+        return Value::Str("[type Function]");
     Value thisArg = Arg(args, 0);
     std::vector<Value> rest;
     if (m == kCall) {
-        for (size_t i = 1; i < args.size(); ++i) rest.push_back(args[i]);
+        for (size_t i = 1; i < args.size(); ++i)
+            rest.push_back(args[i]);
     } else {
         Value a = Arg(args, 1);
         if (a.type == Type::Object) {
             uint32_t n = vm.LengthOf(a.object);
-            if (n > vm.limits.maxArrayLength) throw ScriptAbort{RunEnd::TooLarge};
-            for (uint32_t i = 0; i < n; ++i) rest.push_back(vm.Element(a.object, i));
+            if (n > vm.limits.maxArrayLength)
+                throw ScriptAbort{RunEnd::TooLarge};
+            for (uint32_t i = 0; i < n; ++i)
+                rest.push_back(vm.Element(a.object, i));
         }
     }
-    if (thisArg.IsNullish()) thisArg = Value::Obj(vm.currentTarget);
-    else if (thisArg.type != Type::Object) thisArg = Value::Obj(vm.ToObject(thisArg));
+    if (thisArg.IsNullish())
+        thisArg = Value::Obj(vm.currentTarget);
+    else if (thisArg.type != Type::Object)
+        thisArg = Value::Obj(vm.ToObject(thisArg));
     return vm.Call(self, thisArg, std::move(rest));
 }
 
@@ -122,18 +160,22 @@ Value BooleanCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
 Value BooleanMethod(Vm& vm, const Value& self, std::vector<Value>&, int m) {
     Value p = self;
     if (self.type == Type::Object) {
-        if (self.object->kind != Kind::Boolean) return Value();
+        if (self.object->kind != Kind::Boolean)
+            return Value();
         p = self.object->primitive;
     }
-    if (p.type != Type::Boolean) return Value();
-    if (m == 0) return Value::Str(p.boolean ? "true" : "false");
+    if (p.type != Type::Boolean)
+        return Value();
+    if (m == 0)
+        return Value::Str(p.boolean ? "true" : "false");
     (void)vm;
     return p;
 }
 
 Value ErrorCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     Object* o = self.type == Type::Object && vm.constructing ? self.object : vm.NewObject(vm.errorProto);
-    if (!args.empty() && !args[0].IsUndefined()) o->SetOwn("message", args[0], vm.CaseSensitive());
+    if (!args.empty() && !args[0].IsUndefined())
+        o->SetOwn("message", args[0], vm.CaseSensitive());
     return Value::Obj(o);
 }
 
@@ -146,14 +188,21 @@ enum BroadcasterMethod { kInitialize, kAdd, kRemove, kBroadcast };
 
 // Listeners match when they are the same value; undefined and null match each other.
 bool SameListener(const Value& a, const Value& b) {
-    if (a.IsNullish() && b.IsNullish()) return true;
-    if (a.type != b.type) return false;
+    if (a.IsNullish() && b.IsNullish())
+        return true;
+    if (a.type != b.type)
+        return false;
     switch (a.type) {
-    case Type::Boolean: return a.boolean == b.boolean;
-    case Type::Number: return a.number == b.number;
-    case Type::String: return a.string == b.string;
-    case Type::Object: return a.object == b.object;
-    default: return true;
+    case Type::Boolean:
+        return a.boolean == b.boolean;
+    case Type::Number:
+        return a.number == b.number;
+    case Type::String:
+        return a.string == b.string;
+    case Type::Object:
+        return a.object == b.object;
+    default:
+        return true;
     }
 }
 
@@ -161,7 +210,8 @@ Value BroadcasterFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) 
     switch (m) {
     case kInitialize: {
         Value t = Arg(args, 0);
-        if (t.type != Type::Object) return Value();
+        if (t.type != Type::Object)
+            return Value();
         Object* b = vm.broadcasterObj;
         t.object->SetOwn("_listeners", Value::Obj(vm.NewArray()), vm.CaseSensitive(), kDontEnum);
         for (const char* n : {"addListener", "removeListener", "broadcastMessage"})
@@ -170,7 +220,8 @@ Value BroadcasterFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) 
     }
     case kAdd: {
         Value l = vm.Get(self, "_listeners");
-        if (l.type != Type::Object) return Value::Bool(true);
+        if (l.type != Type::Object)
+            return Value::Bool(true);
         // An equal listener already there is taken out first, so each is held once, last.
         Value item = Arg(args, 0);
         uint32_t n = vm.LengthOf(l.object);
@@ -185,7 +236,8 @@ Value BroadcasterFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) 
     }
     case kRemove: {
         Value l = vm.Get(self, "_listeners");
-        if (l.type != Type::Object) return Value::Bool(false);
+        if (l.type != Type::Object)
+            return Value::Bool(false);
         Value item = Arg(args, 0);
         uint32_t n = vm.LengthOf(l.object);
         for (uint32_t i = 0; i < n; ++i) {
@@ -198,16 +250,20 @@ Value BroadcasterFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) 
     }
     case kBroadcast: {
         Value l = vm.Get(self, "_listeners");
-        if (l.type != Type::Object || args.empty()) return Value();
+        if (l.type != Type::Object || args.empty())
+            return Value();
         std::string name = vm.ToString(args[0]);
         std::vector<Value> rest(args.begin() + 1, args.end());
         uint32_t n = vm.LengthOf(l.object);
         std::vector<Value> items;
-        for (uint32_t i = 0; i < n; ++i) items.push_back(vm.Element(l.object, i));
+        for (uint32_t i = 0; i < n; ++i)
+            items.push_back(vm.Element(l.object, i));
         for (auto& it : items) {
             // An empty name calls each listener itself.
-            if (name.empty()) vm.Call(it, it, rest);
-            else vm.CallMethod(it, name, rest);
+            if (name.empty())
+                vm.Call(it, it, rest);
+            else
+                vm.CallMethod(it, name, rest);
         }
         return Value::Bool(n > 0);
     }
@@ -261,7 +317,8 @@ void InstallObjectBuiltins(Vm& vm) {
 
 void InstallFunctionBuiltins(Vm& vm) {
     Object* fp = vm.functionProto;
-    Object* ctor = vm.NewFunction([](Vm& v, const Value&, std::vector<Value>&, int) { return Value::Obj(v.NewObject()); }, 0, fp);
+    Object* ctor =
+        vm.NewFunction([](Vm& v, const Value&, std::vector<Value>&, int) { return Value::Obj(v.NewObject()); }, 0, fp);
     vm.global->SetOwn("Function", Value::Obj(ctor), false, kDontEnum);
     vm.Method(fp, "call", FunctionMethodFn, kCall);
     vm.Method(fp, "apply", FunctionMethodFn, kApply);

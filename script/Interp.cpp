@@ -16,8 +16,8 @@ struct Vm::Frame {
     std::shared_ptr<Scope> scope;  // innermost first; ends at the timeline
     Object* activation = nullptr;  // locals of a function call
     Value thisv;
-    Object* baseClip = nullptr;    // the clip the code belongs to
-    Object* target = nullptr;      // SetTarget's clip (starts as baseClip)
+    Object* baseClip = nullptr;  // the clip the code belongs to
+    Object* target = nullptr;    // SetTarget's clip (starts as baseClip)
     Value* regs = nullptr;
     size_t regCount = 0;
     std::shared_ptr<const std::vector<std::string>> constants;
@@ -38,17 +38,28 @@ struct Reader {
     size_t pos, end;
     bool ok = true;
     uint8_t U8() {
-        if (pos + 1 > end) { ok = false; return 0; }
+        if (pos + 1 > end) {
+            ok = false;
+            return 0;
+        }
         return p[pos++];
     }
     uint16_t U16() {
-        if (pos + 2 > end) { ok = false; pos = end; return 0; }
+        if (pos + 2 > end) {
+            ok = false;
+            pos = end;
+            return 0;
+        }
         uint16_t v = static_cast<uint16_t>(p[pos] | (p[pos + 1] << 8));
         pos += 2;
         return v;
     }
     uint32_t U32() {
-        if (pos + 4 > end) { ok = false; pos = end; return 0; }
+        if (pos + 4 > end) {
+            ok = false;
+            pos = end;
+            return 0;
+        }
         uint32_t v = static_cast<uint32_t>(p[pos]) | (static_cast<uint32_t>(p[pos + 1]) << 8) |
                      (static_cast<uint32_t>(p[pos + 2]) << 16) | (static_cast<uint32_t>(p[pos + 3]) << 24);
         pos += 4;
@@ -56,11 +67,16 @@ struct Reader {
     }
     std::string Str(uint8_t version) {
         size_t s = pos;
-        while (pos < end && p[pos] != 0) ++pos;
-        if (pos >= end) { ok = false; return {}; }
+        while (pos < end && p[pos] != 0)
+            ++pos;
+        if (pos >= end) {
+            ok = false;
+            return {};
+        }
         std::string raw(reinterpret_cast<const char*>(p + s), pos - s);
         ++pos;
-        if (version < 6) return Latin1ToUtf8(raw);
+        if (version < 6)
+            return Latin1ToUtf8(raw);
         return raw;
     }
 };
@@ -71,12 +87,15 @@ std::mt19937& Rng() {
 }
 
 bool ParseLevel(std::string_view name, int& level) {
-    if (name.size() <= 6 || !NamesEqual(name.substr(0, 6), "_level", false)) return false;
+    if (name.size() <= 6 || !NamesEqual(name.substr(0, 6), "_level", false))
+        return false;
     int n = 0;
     for (char c : name.substr(6)) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
         n = n * 10 + (c - '0');
-        if (n > 100000) return false;
+        if (n > 100000)
+            return false;
     }
     level = n;
     return true;
@@ -90,29 +109,35 @@ struct Interp {
     std::vector<Value>& st;
 
     Value Pop() {
-        if (st.size() <= f.stackBase) return Value();
+        if (st.size() <= f.stackBase)
+            return Value();
         Value v = std::move(st.back());
         st.pop_back();
         return v;
     }
     void Push(Value v) { st.push_back(std::move(v)); }
     void PushBool(bool b) {
-        if (f.version < 5) Push(Value::Num(b ? 1 : 0));
-        else Push(Value::Bool(b));
+        if (f.version < 5)
+            Push(Value::Num(b ? 1 : 0));
+        else
+            Push(Value::Bool(b));
     }
     double Num(const Value& v) { return vm.ToNumber(v); }
     std::string Str(const Value& v) { return vm.ToString(v); }
 
     Object* Timeline() {
-        if (f.target && f.target != f.baseClip) return f.target;
+        if (f.target && f.target != f.baseClip)
+            return f.target;
         for (Scope* s = f.scope.get(); s; s = s->parent.get())
-            if (s->timeline) return s->object;
+            if (s->timeline)
+                return s->object;
         return f.target;
     }
     Object* RootOf(Object* o) {
         if (o && o->kind == Kind::Clip && o->clip) {
             ClipId c = o->clip;
-            while (ClipId p = vm.host.Parent(c)) c = p;
+            while (ClipId p = vm.host.Parent(c))
+                c = p;
             return vm.ClipObject(c);
         }
         return vm.ClipObject(vm.host.Level(0));
@@ -122,13 +147,23 @@ struct Interp {
     bool ReservedName(std::string_view name, Value& out) {
         bool cs = vm.CaseSensitive();
         if (NamesEqual(name, "this", cs)) {
-            if (f.activation && f.activation->FindOwn("this", cs)) return false;
-            if (f.thisSuppressed) { out = Value::Obj(f.target); return true; }
+            if (f.activation && f.activation->FindOwn("this", cs))
+                return false;
+            if (f.thisSuppressed) {
+                out = Value::Obj(f.target);
+                return true;
+            }
             out = f.thisv.IsUndefined() ? Value::Obj(f.target) : f.thisv;
             return true;
         }
-        if (NamesEqual(name, "_root", cs)) { out = Value::Obj(RootOf(f.target)); return true; }
-        if (NamesEqual(name, "_global", cs) && f.version >= 6) { out = Value::Obj(vm.global); return true; }
+        if (NamesEqual(name, "_root", cs)) {
+            out = Value::Obj(RootOf(f.target));
+            return true;
+        }
+        if (NamesEqual(name, "_global", cs) && f.version >= 6) {
+            out = Value::Obj(vm.global);
+            return true;
+        }
         int level;
         if (ParseLevel(name, level)) {
             ClipId c = vm.host.Level(level);
@@ -142,16 +177,17 @@ struct Interp {
     Object* FindScope(std::string_view name) {
         for (Scope* s = f.scope.get(); s; s = s->parent.get()) {
             Object* o = s->timeline ? Timeline() : s->object;
-            if (s->timeline && s->object != f.baseClip) o = s->object;
-            if (o && vm.Has(o, name)) return o;
+            if (s->timeline && s->object != f.baseClip)
+                o = s->object;
+            if (o && vm.Has(o, name))
+                return o;
         }
-        if (vm.Has(vm.global, name)) return vm.global;
+        if (vm.Has(vm.global, name))
+            return vm.global;
         return nullptr;
     }
 
-    bool IsPath(std::string_view name) {
-        return name.find_first_of(":/.") != std::string_view::npos;
-    }
+    bool IsPath(std::string_view name) { return name.find_first_of(":/.") != std::string_view::npos; }
 
     // "a.b.c" or "/a/b:c" or "_root.x": splits into the object and the last name.
     Object* ResolveVarPath(std::string_view path, std::string& last) {
@@ -168,7 +204,8 @@ struct Interp {
         size_t slash = path.rfind('/');
         if (slash != std::string_view::npos) {
             last = std::string(path.substr(slash + 1));
-            if (slash == 0) return RootOf(f.target);
+            if (slash == 0)
+                return RootOf(f.target);
             return ResolveTarget(path.substr(0, slash));
         }
         last = std::string(path);
@@ -177,8 +214,10 @@ struct Interp {
 
     // A target path: slash or dot syntax; its first name may be a variable.
     Object* ResolveTarget(std::string_view path) {
-        if (path.empty()) return f.target;
-        if (path[0] == '/') return vm.ResolvePath(f.target, path);
+        if (path.empty())
+            return f.target;
+        if (path[0] == '/')
+            return vm.ResolvePath(f.target, path);
         size_t j = path.find_first_of("/.:");
         std::string_view first = path.substr(0, j);
         std::string_view rest = j == std::string_view::npos ? std::string_view() : path.substr(j + 1);
@@ -197,7 +236,8 @@ struct Interp {
                 start = v.type == Type::Object ? v.object : nullptr;
             }
         }
-        if (!start) return nullptr;
+        if (!start)
+            return nullptr;
         return rest.empty() ? start : vm.ResolvePath(start, rest);
     }
 
@@ -206,19 +246,24 @@ struct Interp {
         // A variable a movie made named _root, _global, _parent or _levelN hides the clip.
         if (!name.empty() && name[0] == '_' && !IsPath(name)) {
             if (Object* holder = FindScope(name)) {
-                if (holder->FindOwn(name, vm.CaseSensitive())) return vm.GetOf(holder, name);
+                if (holder->FindOwn(name, vm.CaseSensitive()))
+                    return vm.GetOf(holder, name);
             }
         }
-        if (ReservedName(name, v)) return v;
+        if (ReservedName(name, v))
+            return v;
         if (IsPath(name)) {
             std::string last;
             Object* o = ResolveVarPath(name, last);
-            if (!o) return Value();
-            if (last.empty()) return Value::Obj(o);
+            if (!o)
+                return Value();
+            if (last.empty())
+                return Value::Obj(o);
             return vm.GetOf(o, last);
         }
         Object* holder = FindScope(name);
-        if (holder) return vm.GetOf(holder, name);
+        if (holder)
+            return vm.GetOf(holder, name);
         return Value();
     }
 
@@ -226,26 +271,36 @@ struct Interp {
         if (IsPath(name)) {
             std::string last;
             Object* o = ResolveVarPath(name, last);
-            if (o && !last.empty()) vm.SetOf(o, last, std::move(v));
+            if (o && !last.empty())
+                vm.SetOf(o, last, std::move(v));
             return;
         }
         for (Scope* s = f.scope.get(); s; s = s->parent.get()) {
-            if (s->timeline) break;
-            if (vm.Has(s->object, name)) { vm.SetOf(s->object, name, std::move(v)); return; }
+            if (s->timeline)
+                break;
+            if (vm.Has(s->object, name)) {
+                vm.SetOf(s->object, name, std::move(v));
+                return;
+            }
         }
         Object* t = Timeline();
-        if (t) vm.SetOf(t, name, std::move(v));
+        if (t)
+            vm.SetOf(t, name, std::move(v));
     }
 
     void DefineLocal(std::string_view name, Value v) {
-        if (f.activation) f.activation->SetOwn(name, std::move(v), vm.CaseSensitive());
-        else if (Object* t = Timeline()) vm.SetOf(t, name, std::move(v));
+        if (f.activation)
+            f.activation->SetOwn(name, std::move(v), vm.CaseSensitive());
+        else if (Object* t = Timeline())
+            vm.SetOf(t, name, std::move(v));
     }
 
     Object* ClipFromValue(const Value& v) {
-        if (v.type == Type::Object) return v.object->kind == Kind::Clip ? v.object : nullptr;
+        if (v.type == Type::Object)
+            return v.object->kind == Kind::Clip ? v.object : nullptr;
         std::string s = Str(v);
-        if (s.empty()) return f.target;
+        if (s.empty())
+            return f.target;
         Object* o = ResolveTarget(s);
         return o && o->kind == Kind::Clip ? o : nullptr;
     }
@@ -261,30 +316,40 @@ struct Interp {
                 clip = ResolveTarget(s.substr(0, colon));
                 s = s.substr(colon + 1);
             }
-            if (!clip || clip->kind != Kind::Clip || !clip->clip) return;
+            if (!clip || clip->kind != Kind::Clip || !clip->clip)
+                return;
             double d = StringToNumber(s, f.version);
-            if (std::isfinite(d)) n = static_cast<int>(d);
-            else n = vm.host.FrameOfLabel(clip->clip, s);
-            if (n <= 0) return;
+            if (std::isfinite(d))
+                n = static_cast<int>(d);
+            else
+                n = vm.host.FrameOfLabel(clip->clip, s);
+            if (n <= 0)
+                return;
         } else {
             double d = Num(frame);
-            if (!std::isfinite(d)) return;
+            if (!std::isfinite(d))
+                return;
             n = static_cast<int>(d);
         }
-        if (!clip || clip->kind != Kind::Clip || !clip->clip) return;
+        if (!clip || clip->kind != Kind::Clip || !clip->clip)
+            return;
         vm.host.GotoFrame(clip->clip, n + bias);
-        if (play) vm.host.Play(clip->clip);
-        else vm.host.Stop(clip->clip);
+        if (play)
+            vm.host.Play(clip->clip);
+        else
+            vm.host.Stop(clip->clip);
     }
 
     std::vector<Value> PopArgs() {
         double n = Num(Pop());
         size_t count = 0;
-        if (std::isfinite(n) && n > 0) count = static_cast<size_t>(std::min(n, 1e6));
+        if (std::isfinite(n) && n > 0)
+            count = static_cast<size_t>(std::min(n, 1e6));
         count = std::min(count, st.size() > f.stackBase ? st.size() - f.stackBase : size_t{0});
         std::vector<Value> args;
         args.reserve(count);
-        for (size_t i = 0; i < count; ++i) args.push_back(Pop());
+        for (size_t i = 0; i < count; ++i)
+            args.push_back(Pop());
         return args;
     }
 
@@ -303,57 +368,78 @@ struct Interp {
     // `bFirst`: convert b before a (Greater converts its left operand first).
     Value Less(const Value& a, const Value& b, bool bFirst = false) {
         Value pa, pb;
-        if (bFirst) { pb = vm.ToPrimitive(b); pa = vm.ToPrimitive(a); }
-        else { pa = vm.ToPrimitive(a); pb = vm.ToPrimitive(b); }
+        if (bFirst) {
+            pb = vm.ToPrimitive(b);
+            pa = vm.ToPrimitive(a);
+        } else {
+            pa = vm.ToPrimitive(a);
+            pb = vm.ToPrimitive(b);
+        }
         if (pa.type == Type::String && pb.type == Type::String)
             return Value::Bool(ToUtf16(pa.string) < ToUtf16(pb.string));
         double x = PrimitiveToNumber(pa, f.version), y = PrimitiveToNumber(pb, f.version);
-        if (std::isnan(x) || std::isnan(y)) return Value();
+        if (std::isnan(x) || std::isnan(y))
+            return Value();
         return Value::Bool(x < y);
     }
 
     bool Equals2(const Value& a, const Value& b) {
         // The reference's loose equality holds NaN equal to NaN.
-        if (a.type == Type::Number && b.type == Type::Number && std::isnan(a.number) && std::isnan(b.number)) return true;
+        if (a.type == Type::Number && b.type == Type::Number && std::isnan(a.number) && std::isnan(b.number))
+            return true;
         if (a.type == Type::Object && b.type == Type::Object && a.object != b.object && f.version < 6) {
             // Format 5 compares two objects by their primitive values.
             Value pa = vm.ToPrimitive(a), pb = vm.ToPrimitive(b);
-            if (pa.type == Type::Object || pb.type == Type::Object) return StrictEq(pa, pb);
+            if (pa.type == Type::Object || pb.type == Type::Object)
+                return StrictEq(pa, pb);
             return Equals2(pa, pb);
         }
-        if (a.type == b.type) return StrictEq(a, b);
-        if (a.IsNullish() && b.IsNullish()) return true;
+        if (a.type == b.type)
+            return StrictEq(a, b);
+        if (a.IsNullish() && b.IsNullish())
+            return true;
         // An object is compared by its primitive value, also with undefined (an object without
         // valueOf is undefined); one that stays an object equals nothing else.
         if (a.type == Type::Object) {
             Value p = vm.ToPrimitive(a);
-            if (p.type == Type::Object) return false;
+            if (p.type == Type::Object)
+                return false;
             return Equals2(p, b);
         }
         if (b.type == Type::Object) {
             Value p = vm.ToPrimitive(b);
-            if (p.type == Type::Object) return false;
+            if (p.type == Type::Object)
+                return false;
             return Equals2(a, p);
         }
-        if (a.IsNullish() || b.IsNullish()) return false;
+        if (a.IsNullish() || b.IsNullish())
+            return false;
         if (a.type == Type::Number && b.type == Type::String)
             return a.number == PrimitiveToNumber(b, f.version);
         if (a.type == Type::String && b.type == Type::Number)
             return PrimitiveToNumber(a, f.version) == b.number;
-        if (a.type == Type::Boolean) return Equals2(Value::Num(a.boolean ? 1 : 0), b);
-        if (b.type == Type::Boolean) return Equals2(a, Value::Num(b.boolean ? 1 : 0));
+        if (a.type == Type::Boolean)
+            return Equals2(Value::Num(a.boolean ? 1 : 0), b);
+        if (b.type == Type::Boolean)
+            return Equals2(a, Value::Num(b.boolean ? 1 : 0));
         return false;
     }
 
     static bool StrictEq(const Value& a, const Value& b) {
-        if (a.type != b.type) return false;
+        if (a.type != b.type)
+            return false;
         switch (a.type) {
         case Type::Undefined:
-        case Type::Null: return true;
-        case Type::Boolean: return a.boolean == b.boolean;
-        case Type::Number: return a.number == b.number;
-        case Type::String: return a.string == b.string;
-        case Type::Object: return a.object == b.object;
+        case Type::Null:
+            return true;
+        case Type::Boolean:
+            return a.boolean == b.boolean;
+        case Type::Number:
+            return a.number == b.number;
+        case Type::String:
+            return a.string == b.string;
+        case Type::Object:
+            return a.object == b.object;
         }
         return false;
     }
@@ -386,12 +472,14 @@ struct Interp {
         }
         for (uint16_t i = 0; i < n && r.ok; ++i) {
             FunctionCode::Param p;
-            if (v2) p.reg = r.U8();
+            if (v2)
+                p.reg = r.U8();
             p.name = r.Str(f.version);
             code->params.push_back(std::move(p));
         }
         uint16_t size = r.U16();
-        if (!r.ok) throw ScriptAbort{RunEnd::Invalid};
+        if (!r.ok)
+            throw ScriptAbort{RunEnd::Invalid};
         size_t bodyStart = actionEnd;
         size_t bodyEnd = std::min(bodyStart + size, f.bytes->size());
         code->bytes = f.bytes;
@@ -403,8 +491,10 @@ struct Interp {
         std::string name = code->name;
         Object* fn = MakeFunction(std::move(code));
         pc = bodyEnd;
-        if (name.empty()) Push(Value::Obj(fn));
-        else DefineLocal(name, Value::Obj(fn));
+        if (name.empty())
+            Push(Value::Obj(fn));
+        else
+            DefineLocal(name, Value::Obj(fn));
     }
 
     Value CallNamed(std::string_view name, std::vector<Value> args) {
@@ -419,29 +509,38 @@ struct Interp {
             }
         } else {
             Object* holder = FindScope(name);
-            if (holder) fn = vm.GetOf(holder, name);
+            if (holder)
+                fn = vm.GetOf(holder, name);
             // A function found on a With object or clip is called on that object.
-            if (holder && holder != vm.global && holder != f.activation) self = Value::Obj(holder);
+            if (holder && holder != vm.global && holder != f.activation)
+                self = Value::Obj(holder);
         }
-        if (self.IsUndefined()) self = Value::Obj(f.target);
-        if (fn.type == Type::Object && fn.object->kind == Kind::Super) return CallSuper(fn.object, "", std::move(args));
+        if (self.IsUndefined())
+            self = Value::Obj(f.target);
+        if (fn.type == Type::Object && fn.object->kind == Kind::Super)
+            return CallSuper(fn.object, "", std::move(args));
         return vm.Call(fn, self, std::move(args));
     }
 
     Value CallSuper(Object* sup, std::string_view name, std::vector<Value> args) {
         Object* proto = sup->superProto;
-        if (!proto) return Value();
+        if (!proto)
+            return Value();
         if (name.empty()) {
             Value ctor = vm.GetOf(proto, "__constructor__");
-            if (ctor.IsUndefined()) ctor = vm.GetOf(proto, "constructor");
+            if (ctor.IsUndefined())
+                ctor = vm.GetOf(proto, "constructor");
             Value protoV = ctor.type == Type::Object ? vm.GetOf(ctor.object, "prototype") : Value();
             return vm.CallWithHolder(ctor, Value::Obj(sup->superThis), std::move(args),
                                      protoV.type == Type::Object ? protoV.object : nullptr);
         }
         Object* holder = nullptr;
         Property* p = vm.FindProperty(proto, name, &holder);
-        if (!p) return Value();
-        Value fn = p->IsAccessor() ? (p->getter ? vm.Call(Value::Obj(p->getter), Value::Obj(sup->superThis), {}) : Value()) : p->value;
+        if (!p)
+            return Value();
+        Value fn = p->IsAccessor()
+                       ? (p->getter ? vm.Call(Value::Obj(p->getter), Value::Obj(sup->superThis), {}) : Value())
+                       : p->value;
         return vm.CallWithHolder(fn, Value::Obj(sup->superThis), std::move(args), holder);
     }
 
@@ -449,28 +548,34 @@ struct Interp {
         bool noName = nameV.IsUndefined() || (nameV.type == Type::String && nameV.string.empty());
         if (obj.type == Type::Object && obj.object->kind == Kind::Super)
             return CallSuper(obj.object, noName ? "" : Str(nameV), std::move(args));
-        if (noName) return vm.Call(obj, Value(), std::move(args));
+        if (noName)
+            return vm.Call(obj, Value(), std::move(args));
         std::string name = Str(nameV);
         Object* o = obj.type == Type::Object ? obj.object : vm.ToObject(obj);
-        if (!o) return Value();
+        if (!o)
+            return Value();
         Object* holder = nullptr;
         Value fn;
         if (o->FindOwn(name, vm.CaseSensitive()) || o->kind == Kind::Clip || o->kind == Kind::Array) {
             fn = vm.GetOf(o, name);
             holder = o;
             Object* h2 = nullptr;
-            if (vm.FindProperty(o, name, &h2)) holder = h2;
+            if (vm.FindProperty(o, name, &h2))
+                holder = h2;
         } else {
             Property* p = vm.FindProperty(o, name, &holder);
-            if (p) fn = vm.GetOf(o, name);
-            else fn = vm.GetOf(o, name);  // __resolve
+            if (p)
+                fn = vm.GetOf(o, name);
+            else
+                fn = vm.GetOf(o, name);  // __resolve
         }
         return vm.CallWithHolder(fn, obj, std::move(args), holder);
     }
 
     int GetPropIndex(const Value& v) {
         double d = Num(v);
-        if (!std::isfinite(d)) return -1;
+        if (!std::isfinite(d))
+            return -1;
         int i = static_cast<int>(d);
         return i >= 0 && i < kPropCount ? i : -1;
     }
@@ -485,77 +590,154 @@ int Interp::Run(size_t start, size_t end) {
     while (pc < end) {
         if ((++vm.opCounter & 1023) == 0) {
             double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - vm.blockStart).count();
-            if (secs > vm.limits.timeoutSeconds) throw ScriptAbort{RunEnd::TimedOut};
+            if (secs > vm.limits.timeoutSeconds)
+                throw ScriptAbort{RunEnd::TimedOut};
         }
         uint8_t op = code[pc];
         size_t payload = pc + 1;
         size_t next = pc + 1;
         uint16_t len = 0;
         if (op >= 0x80) {
-            if (pc + 3 > end) return kNormal;
+            if (pc + 3 > end)
+                return kNormal;
             len = static_cast<uint16_t>(code[pc + 1] | (code[pc + 2] << 8));
             payload = pc + 3;
             next = payload + len;
-            if (next > end) return kNormal;  // a record past the block's end: stop here
+            if (next > end)
+                return kNormal;  // a record past the block's end: stop here
         }
-        if (op == 0) return kNormal;
+        if (op == 0)
+            return kNormal;
         Reader r{code, payload, next};
         pc = next;
         switch (op) {
-        case 0x04: if (f.target && f.target->clip) vm.host.NextFrame(f.target->clip); break;
-        case 0x05: if (f.target && f.target->clip) vm.host.PrevFrame(f.target->clip); break;
-        case 0x06: if (f.target && f.target->clip) vm.host.Play(f.target->clip); break;
-        case 0x07: if (f.target && f.target->clip) vm.host.Stop(f.target->clip); break;
-        case 0x08: case 0x09: break;  // toggle quality, stop sounds
-        case 0x0A: case 0x0B: case 0x0C: case 0x0D: {
+        case 0x04:
+            if (f.target && f.target->clip)
+                vm.host.NextFrame(f.target->clip);
+            break;
+        case 0x05:
+            if (f.target && f.target->clip)
+                vm.host.PrevFrame(f.target->clip);
+            break;
+        case 0x06:
+            if (f.target && f.target->clip)
+                vm.host.Play(f.target->clip);
+            break;
+        case 0x07:
+            if (f.target && f.target->clip)
+                vm.host.Stop(f.target->clip);
+            break;
+        case 0x08:
+        case 0x09:
+            break;  // toggle quality, stop sounds
+        case 0x0A:
+        case 0x0B:
+        case 0x0C:
+        case 0x0D: {
             Value av = Pop(), bv = Pop();
             // The reference converts the left operand first for + and *, the right one first
             // for - and /.
             double a, b;
-            if (op == 0x0A || op == 0x0C) { b = Num(bv); a = Num(av); }
-            else { a = Num(av); b = Num(bv); }
+            if (op == 0x0A || op == 0x0C) {
+                b = Num(bv);
+                a = Num(av);
+            } else {
+                a = Num(av);
+                b = Num(bv);
+            }
             double res = 0;
-            if (op == 0x0A) res = b + a;
-            else if (op == 0x0B) res = b - a;
-            else if (op == 0x0C) res = b * a;
+            if (op == 0x0A)
+                res = b + a;
+            else if (op == 0x0B)
+                res = b - a;
+            else if (op == 0x0C)
+                res = b * a;
             else {
-                if (a == 0 && f.version < 5) { Push(Value::Str("#ERROR#")); break; }
+                if (a == 0 && f.version < 5) {
+                    Push(Value::Str("#ERROR#"));
+                    break;
+                }
                 res = b / a;
             }
             Push(Value::Num(res));
             break;
         }
-        case 0x0E: { Value av = Pop(), bv = Pop(); double a = Num(av), b = Num(bv); PushBool(a == b); break; }  // converts the top first
-        case 0x0F: { Value av = Pop(), bv = Pop(); double b = Num(bv), a = Num(av); PushBool(b < a); break; }
-        case 0x10: { Value a = Pop(), b = Pop(); PushBool(ToBoolean(b, f.version) && ToBoolean(a, f.version)); break; }
-        case 0x11: { Value a = Pop(), b = Pop(); PushBool(ToBoolean(b, f.version) || ToBoolean(a, f.version)); break; }
-        case 0x12: { Value a = Pop(); PushBool(!ToBoolean(a, f.version)); break; }
-        case 0x13: { std::string a = Str(Pop()), b = Str(Pop()); PushBool(a == b); break; }
-        case 0x14: case 0x31: {
+        case 0x0E: {
+            Value av = Pop(), bv = Pop();
+            double a = Num(av), b = Num(bv);
+            PushBool(a == b);
+            break;
+        }  // converts the top first
+        case 0x0F: {
+            Value av = Pop(), bv = Pop();
+            double b = Num(bv), a = Num(av);
+            PushBool(b < a);
+            break;
+        }
+        case 0x10: {
+            Value a = Pop(), b = Pop();
+            PushBool(ToBoolean(b, f.version) && ToBoolean(a, f.version));
+            break;
+        }
+        case 0x11: {
+            Value a = Pop(), b = Pop();
+            PushBool(ToBoolean(b, f.version) || ToBoolean(a, f.version));
+            break;
+        }
+        case 0x12: {
+            Value a = Pop();
+            PushBool(!ToBoolean(a, f.version));
+            break;
+        }
+        case 0x13: {
+            std::string a = Str(Pop()), b = Str(Pop());
+            PushBool(a == b);
+            break;
+        }
+        case 0x14:
+        case 0x31: {
             std::string s = Str(Pop());
             Push(Value::Num(static_cast<double>(ToUtf16(s).size())));
             break;
         }
-        case 0x15: case 0x35: {
+        case 0x15:
+        case 0x35: {
             double count = Num(Pop()), index = Num(Pop());
             std::u16string s = ToUtf16(Str(Pop()));
-            if (std::isnan(index)) index = 0;
-            if (std::isnan(count)) count = 0;
+            if (std::isnan(index))
+                index = 0;
+            if (std::isnan(count))
+                count = 0;
             long long i = static_cast<long long>(index) - 1;
-            if (i < 0) i = 0;
+            if (i < 0)
+                i = 0;
             long long c = count < 0 ? static_cast<long long>(s.size()) : static_cast<long long>(std::min(count, 1e12));
-            if (i >= static_cast<long long>(s.size())) { Push(Value::Str("")); break; }
+            if (i >= static_cast<long long>(s.size())) {
+                Push(Value::Str(""));
+                break;
+            }
             c = std::min<long long>(c, static_cast<long long>(s.size()) - i);
             Push(Value::Str(ToUtf8(s.substr(static_cast<size_t>(i), static_cast<size_t>(c)))));
             break;
         }
-        case 0x17: Pop(); break;
+        case 0x17:
+            Pop();
+            break;
         case 0x18: {
             Push(Value::Num(ToInt32(Num(Pop()))));
             break;
         }
-        case 0x1C: { std::string name = Str(Pop()); Push(GetVariable(name)); break; }
-        case 0x1D: { Value v = Pop(); std::string name = Str(Pop()); SetVariable(name, std::move(v)); break; }
+        case 0x1C: {
+            std::string name = Str(Pop());
+            Push(GetVariable(name));
+            break;
+        }
+        case 0x1D: {
+            Value v = Pop();
+            std::string name = Str(Pop());
+            SetVariable(name, std::move(v));
+            break;
+        }
         case 0x20: {
             Value t = Pop();
             Object* o = t.type == Type::Object ? t.object : (Str(t).empty() ? f.baseClip : ResolveTarget(Str(t)));
@@ -571,7 +753,10 @@ int Interp::Run(size_t start, size_t end) {
         case 0x22: {
             int idx = GetPropIndex(Pop());
             Object* clip = ClipFromValue(Pop());
-            if (idx < 0 || !clip || !clip->clip) { Push(Value()); break; }
+            if (idx < 0 || !clip || !clip->clip) {
+                Push(Value());
+                break;
+            }
             Push(vm.host.GetProperty(clip->clip, idx));
             break;
         }
@@ -579,7 +764,8 @@ int Interp::Run(size_t start, size_t end) {
             Value v = Pop();
             int idx = GetPropIndex(Pop());
             Object* clip = ClipFromValue(Pop());
-            if (idx < 0 || !clip || !clip->clip) break;
+            if (idx < 0 || !clip || !clip->clip)
+                break;
             vm.host.SetProperty(clip->clip, idx, Num(v), Str(v));
             break;
         }
@@ -587,12 +773,14 @@ int Interp::Run(size_t start, size_t end) {
             double depthV = Num(Pop());
             std::string name = Str(Pop());
             Object* src = ClipFromValue(Pop());
-            if (src && src->clip) vm.host.Duplicate(src->clip, name, static_cast<int>(depthV) - 16384);
+            if (src && src->clip)
+                vm.host.Duplicate(src->clip, name, static_cast<int>(depthV) - 16384);
             break;
         }
         case 0x25: {
             Object* clip = ClipFromValue(Pop());
-            if (clip && clip->clip) vm.host.Remove(clip->clip);
+            if (clip && clip->clip)
+                vm.host.Remove(clip->clip);
             break;
         }
         case 0x26: {
@@ -606,64 +794,96 @@ int Interp::Run(size_t start, size_t end) {
             bool constrain = ToBoolean(Pop(), f.version);
             double rect[4];
             if (constrain) {
-                rect[3] = Num(Pop()); rect[2] = Num(Pop()); rect[1] = Num(Pop()); rect[0] = Num(Pop());
+                rect[3] = Num(Pop());
+                rect[2] = Num(Pop());
+                rect[1] = Num(Pop());
+                rect[0] = Num(Pop());
             }
-            if (clip && clip->clip) vm.host.StartDrag(clip->clip, lock, constrain ? rect : nullptr);
+            if (clip && clip->clip)
+                vm.host.StartDrag(clip->clip, lock, constrain ? rect : nullptr);
             break;
         }
-        case 0x28: vm.host.StopDrag(); break;
-        case 0x29: { std::string a = Str(Pop()), b = Str(Pop()); PushBool(ToUtf16(b) < ToUtf16(a)); break; }
-        case 0x68: { std::string a = Str(Pop()), b = Str(Pop()); PushBool(ToUtf16(b) > ToUtf16(a)); break; }
-        case 0x2A: vm.Throw(Pop());
+        case 0x28:
+            vm.host.StopDrag();
+            break;
+        case 0x29: {
+            std::string a = Str(Pop()), b = Str(Pop());
+            PushBool(ToUtf16(b) < ToUtf16(a));
+            break;
+        }
+        case 0x68: {
+            std::string a = Str(Pop()), b = Str(Pop());
+            PushBool(ToUtf16(b) > ToUtf16(a));
+            break;
+        }
+        case 0x2A:
+            vm.Throw(Pop());
         case 0x2B: {
             Value obj = Pop(), ctor = Pop();
-            if (obj.type == Type::Object && ctor.type == Type::Object && vm.InstanceOf(obj.object, ctor.object)) Push(obj);
-            else Push(Value::Null());
+            if (obj.type == Type::Object && ctor.type == Type::Object && vm.InstanceOf(obj.object, ctor.object))
+                Push(obj);
+            else
+                Push(Value::Null());
             break;
         }
         case 0x2C: {
             Value ctor = Pop();
             std::vector<Value> ifaces = PopArgs();
-            if (ctor.type != Type::Object) break;
+            if (ctor.type != Type::Object)
+                break;
             Value proto = vm.GetOf(ctor.object, "prototype");
-            if (proto.type != Type::Object) break;
+            if (proto.type != Type::Object)
+                break;
             proto.object->interfaces.clear();
             for (auto& i : ifaces) {
-                if (i.type != Type::Object) continue;
+                if (i.type != Type::Object)
+                    continue;
                 Value ip = vm.GetOf(i.object, "prototype");
-                if (ip.type == Type::Object) proto.object->interfaces.push_back(ip.object);
+                if (ip.type == Type::Object)
+                    proto.object->interfaces.push_back(ip.object);
             }
             break;
         }
         case 0x30: {
             double m = Num(Pop());
             int32_t max = std::isfinite(m) ? ToInt32(m) : 0;
-            if (max <= 0) { Push(Value::Num(0)); break; }
+            if (max <= 0) {
+                Push(Value::Num(0));
+                break;
+            }
             Push(Value::Num(static_cast<double>(Rng()() % static_cast<uint32_t>(max))));
             break;
         }
-        case 0x32: case 0x36: {
+        case 0x32:
+        case 0x36: {
             std::u16string s = ToUtf16(Str(Pop()));
             Push(Value::Num(s.empty() ? 0 : s[0]));
             break;
         }
-        case 0x33: case 0x37: {
+        case 0x33:
+        case 0x37: {
             uint32_t c = ToUint32(Num(Pop())) & 0xFFFF;
-            if (c == 0) { Push(Value::Str("")); break; }
+            if (c == 0) {
+                Push(Value::Str(""));
+                break;
+            }
             std::u16string s(1, static_cast<char16_t>(c));
             Push(Value::Str(ToUtf8(s)));
             break;
         }
         case 0x34: {
-            double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - vm.blockStart).count();
+            double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - vm.blockStart).count();
             Push(Value::Num(std::floor(vm.m_clockMs + ms)));
             break;
         }
         case 0x3A: {
             std::string name = Str(Pop());
             Value obj = Pop();
-            if (obj.type == Type::Object) PushBool(vm.DeleteOf(obj.object, name));
-            else PushBool(false);
+            if (obj.type == Type::Object)
+                PushBool(vm.DeleteOf(obj.object, name));
+            else
+                PushBool(false);
             break;
         }
         case 0x3B: {
@@ -672,13 +892,20 @@ int Interp::Run(size_t start, size_t end) {
             PushBool(holder ? vm.DeleteOf(holder, name) : false);
             break;
         }
-        case 0x3C: { Value v = Pop(); std::string name = Str(Pop()); DefineLocal(name, std::move(v)); break; }
+        case 0x3C: {
+            Value v = Pop();
+            std::string name = Str(Pop());
+            DefineLocal(name, std::move(v));
+            break;
+        }
         case 0x41: {
             std::string name = Str(Pop());
             if (f.activation) {
-                if (!f.activation->FindOwn(name, vm.CaseSensitive())) f.activation->SetOwn(name, Value(), vm.CaseSensitive());
+                if (!f.activation->FindOwn(name, vm.CaseSensitive()))
+                    f.activation->SetOwn(name, Value(), vm.CaseSensitive());
             } else if (Object* t = Timeline()) {
-                if (!vm.Has(t, name)) vm.SetOf(t, name, Value());
+                if (!vm.Has(t, name))
+                    vm.SetOf(t, name, Value());
             }
             break;
         }
@@ -688,8 +915,15 @@ int Interp::Run(size_t start, size_t end) {
             Push(CallNamed(name, std::move(args)));
             break;
         }
-        case 0x3E: f.retval = Pop(); return kReturn;
-        case 0x3F: { Value av = Pop(), bv = Pop(); double b = Num(bv), a = Num(av); Push(Value::Num(std::fmod(b, a))); break; }
+        case 0x3E:
+            f.retval = Pop();
+            return kReturn;
+        case 0x3F: {
+            Value av = Pop(), bv = Pop();
+            double b = Num(bv), a = Num(av);
+            Push(Value::Num(std::fmod(b, a)));
+            break;
+        }
         case 0x40: {
             std::string name = Str(Pop());
             std::vector<Value> args = PopArgs();
@@ -700,7 +934,11 @@ int Interp::Run(size_t start, size_t end) {
         case 0x42: {
             if (st.size() > f.stackBase) {
                 double n = Num(st.back());
-                if (!(n >= 0 && n <= 2147483647.0)) { Pop(); Push(Value()); break; }
+                if (!(n >= 0 && n <= 2147483647.0)) {
+                    Pop();
+                    Push(Value());
+                    break;
+                }
             }
             std::vector<Value> items = PopArgs();
             Push(Value::Obj(vm.NewArray(items)));
@@ -708,7 +946,10 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x43: {
             double n = Num(Pop());
-            if (!(n >= 0 && n <= 2147483647.0)) { Push(Value()); break; }  // an invalid count makes nothing
+            if (!(n >= 0 && n <= 2147483647.0)) {
+                Push(Value());
+                break;
+            }  // an invalid count makes nothing
             size_t count = static_cast<size_t>(n);
             Object* o = vm.NewObject();
             std::vector<std::pair<std::string, Value>> pairs;
@@ -718,11 +959,14 @@ int Interp::Run(size_t start, size_t end) {
                 pairs.emplace_back(std::move(k), std::move(v));
             }
             // Properties are set in the order they come off the stack (the last pair first).
-            for (auto& [k, v] : pairs) vm.SetOf(o, k, std::move(v));
+            for (auto& [k, v] : pairs)
+                vm.SetOf(o, k, std::move(v));
             Push(Value::Obj(o));
             break;
         }
-        case 0x44: Push(Value::Str(vm.TypeOf(Pop()))); break;
+        case 0x44:
+            Push(Value::Str(vm.TypeOf(Pop())));
+            break;
         case 0x45: {
             Value v = Pop();
             if (v.type == Type::Object && v.object->kind == Kind::Clip && v.object->clip)
@@ -731,24 +975,60 @@ int Interp::Run(size_t start, size_t end) {
                 Push(Value());
             break;
         }
-        case 0x46: case 0x55: {
+        case 0x46:
+        case 0x55: {
             Value obj;
-            if (op == 0x46) obj = GetVariable(Str(Pop()));
-            else obj = Pop();
+            if (op == 0x46)
+                obj = GetVariable(Str(Pop()));
+            else
+                obj = Pop();
             Push(Value::Null());
-            if (obj.type != Type::Object) break;
-            for (auto& n : vm.EnumerableNames(obj.object)) Push(Value::Str(n));
+            if (obj.type != Type::Object)
+                break;
+            for (auto& n : vm.EnumerableNames(obj.object))
+                Push(Value::Str(n));
             break;
         }
-        case 0x47: { Value a = Pop(), b = Pop(); Push(Add2(b, a)); break; }
-        case 0x48: { Value a = Pop(), b = Pop(); Push(Less(b, a)); break; }
-        case 0x67: { Value a = Pop(), b = Pop(); Push(Less(a, b, true)); break; }
-        case 0x49: { Value a = Pop(), b = Pop(); PushBool(Equals2(b, a)); break; }
-        case 0x66: { Value a = Pop(), b = Pop(); PushBool(StrictEq(b, a)); break; }
-        case 0x4A: Push(Value::Num(Num(Pop()))); break;
-        case 0x4B: Push(Value::Str(Str(Pop()))); break;
-        case 0x4C: Push(st.size() > f.stackBase ? st.back() : Value()); break;
-        case 0x4D: { Value a = Pop(), b = Pop(); Push(std::move(a)); Push(std::move(b)); break; }
+        case 0x47: {
+            Value a = Pop(), b = Pop();
+            Push(Add2(b, a));
+            break;
+        }
+        case 0x48: {
+            Value a = Pop(), b = Pop();
+            Push(Less(b, a));
+            break;
+        }
+        case 0x67: {
+            Value a = Pop(), b = Pop();
+            Push(Less(a, b, true));
+            break;
+        }
+        case 0x49: {
+            Value a = Pop(), b = Pop();
+            PushBool(Equals2(b, a));
+            break;
+        }
+        case 0x66: {
+            Value a = Pop(), b = Pop();
+            PushBool(StrictEq(b, a));
+            break;
+        }
+        case 0x4A:
+            Push(Value::Num(Num(Pop())));
+            break;
+        case 0x4B:
+            Push(Value::Str(Str(Pop())));
+            break;
+        case 0x4C:
+            Push(st.size() > f.stackBase ? st.back() : Value());
+            break;
+        case 0x4D: {
+            Value a = Pop(), b = Pop();
+            Push(std::move(a));
+            Push(std::move(b));
+            break;
+        }
         case 0x4E: {
             Value nameV = Pop();
             Value obj = Pop();
@@ -765,11 +1045,16 @@ int Interp::Run(size_t start, size_t end) {
             Value v = Pop();
             std::string name = Str(Pop());
             Value obj = Pop();
-            if (obj.type == Type::Object) vm.SetOf(obj.object, name, std::move(v));
+            if (obj.type == Type::Object)
+                vm.SetOf(obj.object, name, std::move(v));
             break;
         }
-        case 0x50: Push(Value::Num(Num(Pop()) + 1)); break;
-        case 0x51: Push(Value::Num(Num(Pop()) - 1)); break;
+        case 0x50:
+            Push(Value::Num(Num(Pop()) + 1));
+            break;
+        case 0x51:
+            Push(Value::Num(Num(Pop()) - 1));
+            break;
         case 0x52: {
             Value nameV = Pop();
             Value obj = Pop();
@@ -791,16 +1076,31 @@ int Interp::Run(size_t start, size_t end) {
             PushBool(obj.type == Type::Object && ctor.type == Type::Object && vm.InstanceOf(obj.object, ctor.object));
             break;
         }
-        case 0x60: case 0x61: case 0x62: case 0x63: case 0x64: case 0x65: {
+        case 0x60:
+        case 0x61:
+        case 0x62:
+        case 0x63:
+        case 0x64:
+        case 0x65: {
             Value av = Pop(), bv = Pop();
             int32_t b = vm.ToInt(bv), a = vm.ToInt(av);
             double res = 0;
             switch (op) {
-            case 0x60: res = b & a; break;
-            case 0x61: res = b | a; break;
-            case 0x62: res = b ^ a; break;
-            case 0x63: res = static_cast<int32_t>(static_cast<uint32_t>(b) << (a & 31)); break;
-            case 0x64: res = b >> (a & 31); break;
+            case 0x60:
+                res = b & a;
+                break;
+            case 0x61:
+                res = b | a;
+                break;
+            case 0x62:
+                res = b ^ a;
+                break;
+            case 0x63:
+                res = static_cast<int32_t>(static_cast<uint32_t>(b) << (a & 31));
+                break;
+            case 0x64:
+                res = b >> (a & 31);
+                break;
             case 0x65: {
                 uint32_t u = static_cast<uint32_t>(b) >> (a & 31);
                 // Movies up to format 8 get the result back as a signed 32-bit number.
@@ -813,7 +1113,8 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x69: {
             Value super = Pop(), sub = Pop();
-            if (super.type != Type::Object || sub.type != Type::Object) break;
+            if (super.type != Type::Object || sub.type != Type::Object)
+                break;
             Value sp = vm.GetOf(super.object, "prototype");
             Object* proto = vm.NewObject(sp.type == Type::Object ? sp.object : nullptr);
             proto->SetOwn("__constructor__", super, false, kDontEnum);
@@ -837,17 +1138,20 @@ int Interp::Run(size_t start, size_t end) {
         case 0x87: {
             uint8_t reg = r.U8();
             Value v = st.size() > f.stackBase ? st.back() : Value();
-            if (reg < f.regCount) f.regs[reg] = std::move(v);
+            if (reg < f.regCount)
+                f.regs[reg] = std::move(v);
             break;
         }
         case 0x88: {
             uint16_t n = r.U16();
             auto pool = std::make_shared<std::vector<std::string>>();
-            for (uint16_t i = 0; i < n && r.ok; ++i) pool->push_back(r.Str(f.version));
+            for (uint16_t i = 0; i < n && r.ok; ++i)
+                pool->push_back(r.Str(f.version));
             f.constants = pool;
             break;
         }
-        case 0x89: break;
+        case 0x89:
+            break;
         case 0x8A: {
             uint16_t frame = r.U16();
             uint8_t skip = r.U8();
@@ -859,23 +1163,29 @@ int Interp::Run(size_t start, size_t end) {
                 loaded = fl >= total || frame + 1 <= fl;  // a whole clip has every frame
             }
             if (!loaded) {
-                for (int i = 0; i < skip && pc < end; ++i) pc += code[pc] >= 0x80 && pc + 3 <= end ? 3 + (code[pc + 1] | (code[pc + 2] << 8)) : 1;
+                for (int i = 0; i < skip && pc < end; ++i)
+                    pc += code[pc] >= 0x80 && pc + 3 <= end ? 3 + (code[pc + 1] | (code[pc + 2] << 8)) : 1;
             }
             break;
         }
         case 0x8B: {
             std::string t = r.Str(f.version);
-            if (t.empty()) { f.target = f.baseClip; break; }
+            if (t.empty()) {
+                f.target = f.baseClip;
+                break;
+            }
             Object* o = ResolveTarget(t);
             f.target = o ? o : nullptr;
-            if (!f.target) f.target = f.baseClip;
+            if (!f.target)
+                f.target = f.baseClip;
             break;
         }
         case 0x8C: {
             std::string label = r.Str(f.version);
             if (f.target && f.target->clip) {
                 int n = vm.host.FrameOfLabel(f.target->clip, label);
-                if (n > 0) vm.host.GotoFrame(f.target->clip, n);
+                if (n > 0)
+                    vm.host.GotoFrame(f.target->clip, n);
                 vm.host.Stop(f.target->clip);
             }
             break;
@@ -892,20 +1202,27 @@ int Interp::Run(size_t start, size_t end) {
                 loaded = fl >= total || want <= fl;
             }
             if (!loaded) {
-                for (int i = 0; i < skip && pc < end; ++i) pc += code[pc] >= 0x80 && pc + 3 <= end ? 3 + (code[pc + 1] | (code[pc + 2] << 8)) : 1;
+                for (int i = 0; i < skip && pc < end; ++i)
+                    pc += code[pc] >= 0x80 && pc + 3 <= end ? 3 + (code[pc + 1] | (code[pc + 2] << 8)) : 1;
             }
             break;
         }
-        case 0x8E: case 0x9B: DefineFunction(r, op == 0x8E, next, pc); break;
+        case 0x8E:
+        case 0x9B:
+            DefineFunction(r, op == 0x8E, next, pc);
+            break;
         case 0x8F: {
             uint8_t flags = r.U8();
             uint16_t trySize = r.U16(), catchSize = r.U16(), finallySize = r.U16();
             std::string catchName;
             uint8_t catchReg = 0;
             bool inReg = flags & 4;
-            if (inReg) catchReg = r.U8();
-            else catchName = r.Str(f.version);
-            if (!r.ok) return kNormal;
+            if (inReg)
+                catchReg = r.U8();
+            else
+                catchName = r.Str(f.version);
+            if (!r.ok)
+                return kNormal;
             size_t tryStart = next, catchStart = tryStart + trySize, finStart = catchStart + catchSize;
             size_t after = finStart + finallySize;
             bool hasCatch = flags & 1, hasFinally = flags & 2;
@@ -916,11 +1233,16 @@ int Interp::Run(size_t start, size_t end) {
             try {
                 flow = Run(tryStart, catchStart);
             } catch (ScriptThrow& t) {
-                if (st.size() > stackAt) st.resize(stackAt);
+                if (st.size() > stackAt)
+                    st.resize(stackAt);
                 if (hasCatch) {
-                    if (inReg) { if (catchReg < f.regCount) f.regs[catchReg] = t.value; }
-                    else if (f.activation) f.activation->SetOwn(catchName, t.value, vm.CaseSensitive());
-                    else SetVariable(catchName, t.value);
+                    if (inReg) {
+                        if (catchReg < f.regCount)
+                            f.regs[catchReg] = t.value;
+                    } else if (f.activation)
+                        f.activation->SetOwn(catchName, t.value, vm.CaseSensitive());
+                    else
+                        SetVariable(catchName, t.value);
                     try {
                         flow = Run(catchStart, finStart);
                     } catch (ScriptThrow& t2) {
@@ -936,13 +1258,23 @@ int Interp::Run(size_t start, size_t end) {
                 Value savedRet = f.retval;
                 size_t savedJump = f.jumpTarget;
                 int ff = Run(finStart, after);
-                if (ff != kNormal) { flow = ff; pending = false; }
-                else { f.retval = savedRet; f.jumpTarget = savedJump; }
+                if (ff != kNormal) {
+                    flow = ff;
+                    pending = false;
+                } else {
+                    f.retval = savedRet;
+                    f.jumpTarget = savedJump;
+                }
             }
-            if (pending) throw ScriptThrow{pendingValue};
-            if (flow == kReturn) return kReturn;
+            if (pending)
+                throw ScriptThrow{pendingValue};
+            if (flow == kReturn)
+                return kReturn;
             if (flow == kJump) {
-                if (f.jumpTarget >= start && f.jumpTarget <= end) { pc = f.jumpTarget; break; }
+                if (f.jumpTarget >= start && f.jumpTarget <= end) {
+                    pc = f.jumpTarget;
+                    break;
+                }
                 return kJump;
             }
             pc = after;
@@ -953,7 +1285,10 @@ int Interp::Run(size_t start, size_t end) {
             Value obj = Pop();
             Object* o = obj.type == Type::Object ? obj.object : vm.ToObject(obj);
             size_t bodyEnd = next + size;
-            if (!o) { pc = bodyEnd; break; }
+            if (!o) {
+                pc = bodyEnd;
+                break;
+            }
             auto saved = f.scope;
             auto s = std::make_shared<Scope>();
             s->object = o;
@@ -967,9 +1302,13 @@ int Interp::Run(size_t start, size_t end) {
                 throw;
             }
             f.scope = saved;
-            if (flow == kReturn) return kReturn;
+            if (flow == kReturn)
+                return kReturn;
             if (flow == kJump) {
-                if (f.jumpTarget >= start && f.jumpTarget <= end) { pc = f.jumpTarget; break; }
+                if (f.jumpTarget >= start && f.jumpTarget <= end) {
+                    pc = f.jumpTarget;
+                    break;
+                }
                 return kJump;
             }
             pc = bodyEnd;
@@ -979,7 +1318,9 @@ int Interp::Run(size_t start, size_t end) {
             while (r.pos < r.end && r.ok) {
                 uint8_t type = r.U8();
                 switch (type) {
-                case 0: Push(Value::Str(r.Str(f.version))); break;
+                case 0:
+                    Push(Value::Str(r.Str(f.version)));
+                    break;
                 case 1: {
                     uint32_t bits = r.U32();
                     float fl;
@@ -987,14 +1328,20 @@ int Interp::Run(size_t start, size_t end) {
                     Push(Value::Num(fl));
                     break;
                 }
-                case 2: Push(Value::Null()); break;
-                case 3: Push(Value()); break;
+                case 2:
+                    Push(Value::Null());
+                    break;
+                case 3:
+                    Push(Value());
+                    break;
                 case 4: {
                     uint8_t reg = r.U8();
                     Push(reg < f.regCount ? f.regs[reg] : Value());
                     break;
                 }
-                case 5: Push(Value::Bool(r.U8() != 0)); break;
+                case 5:
+                    Push(Value::Bool(r.U8() != 0));
+                    break;
                 case 6: {
                     uint64_t hi = r.U32(), lo = r.U32();
                     uint64_t bits = (hi << 32) | lo;
@@ -1003,27 +1350,41 @@ int Interp::Run(size_t start, size_t end) {
                     Push(Value::Num(d));
                     break;
                 }
-                case 7: Push(Value::Num(static_cast<int32_t>(r.U32()))); break;
-                case 8: case 9: {
+                case 7:
+                    Push(Value::Num(static_cast<int32_t>(r.U32())));
+                    break;
+                case 8:
+                case 9: {
                     uint16_t i = type == 8 ? r.U8() : r.U16();
-                    if (f.constants && i < f.constants->size()) Push(Value::Str((*f.constants)[i]));
-                    else Push(Value());
+                    if (f.constants && i < f.constants->size())
+                        Push(Value::Str((*f.constants)[i]));
+                    else
+                        Push(Value());
                     break;
                 }
-                default: r.ok = false; break;
+                default:
+                    r.ok = false;
+                    break;
                 }
             }
             break;
         }
-        case 0x99: case 0x9D: {
+        case 0x99:
+        case 0x9D: {
             int16_t off = static_cast<int16_t>(r.U16());
             bool take = true;
-            if (op == 0x9D) take = ToBoolean(Pop(), f.version);
-            if (!take) break;
+            if (op == 0x9D)
+                take = ToBoolean(Pop(), f.version);
+            if (!take)
+                break;
             long long t = static_cast<long long>(next) + off;
-            if (t < 0 || t > static_cast<long long>(f.bytes->size())) return kNormal;
+            if (t < 0 || t > static_cast<long long>(f.bytes->size()))
+                return kNormal;
             size_t target = static_cast<size_t>(t);
-            if (target >= start && target <= end) { pc = target; break; }
+            if (target >= start && target <= end) {
+                pc = target;
+                break;
+            }
             f.jumpTarget = target;
             return kJump;
         }
@@ -1042,9 +1403,13 @@ int Interp::Run(size_t start, size_t end) {
             std::string s = frame.type == Type::String ? frame.string : std::string();
             if (frame.type == Type::String) {
                 size_t colon = s.rfind(':');
-                if (colon != std::string::npos) { clip = ResolveTarget(s.substr(0, colon)); s = s.substr(colon + 1); }
+                if (colon != std::string::npos) {
+                    clip = ResolveTarget(s.substr(0, colon));
+                    s = s.substr(colon + 1);
+                }
             }
-            if (!clip || !clip->clip) break;
+            if (!clip || !clip->clip)
+                break;
             int n;
             if (frame.type == Type::String) {
                 double d = StringToNumber(s, f.version);
@@ -1052,7 +1417,8 @@ int Interp::Run(size_t start, size_t end) {
             } else {
                 n = static_cast<int>(Num(frame));
             }
-            if (n > 0) vm.host.CallFrame(clip->clip, n);
+            if (n > 0)
+                vm.host.CallFrame(clip->clip, n);
             break;
         }
         case 0x9F: {
@@ -1061,7 +1427,8 @@ int Interp::Run(size_t start, size_t end) {
             GotoValue(Pop(), flags & 1, bias);
             break;
         }
-        default: break;  // unknown actions are skipped
+        default:
+            break;  // unknown actions are skipped
         }
     }
     return kNormal;
@@ -1071,14 +1438,22 @@ int Vm::Execute(Frame& f, size_t start, size_t end) {
     Interp in{*this, f, m_stack};
     int saved = curVersion;
     curVersion = f.version;
-    struct Restore { Vm& vm; int v; ~Restore() { vm.curVersion = v; } } restore{*this, saved};
+    struct Restore {
+        Vm& vm;
+        int v;
+        ~Restore() { vm.curVersion = v; }
+    } restore{*this, saved};
     return in.Run(start, end);
 }
 
 Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, Object* holder) {
-    if (depth >= limits.maxRecursion) throw ScriptAbort{RunEnd::TooDeep};
+    if (depth >= limits.maxRecursion)
+        throw ScriptAbort{RunEnd::TooDeep};
     ++depth;
-    struct Depth { Vm& vm; ~Depth() { --vm.depth; } } guard{*this};
+    struct Depth {
+        Vm& vm;
+        ~Depth() { --vm.depth; }
+    } guard{*this};
     const FunctionCode& code = *fn->code;
     Frame f;
     f.bytes = code.bytes;
@@ -1134,26 +1509,47 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
     if (code.isFunction2) {
         uint16_t fl = code.flags;
         size_t reg = 1;
-        auto put = [&](Value v) { if (reg < regs.size()) regs[reg] = std::move(v); ++reg; };
-        if (fl & 0x01) put(f.thisv);
-        if (fl & 0x04) put(arguments());
-        if (fl & 0x10) put(super());
+        auto put = [&](Value v) {
+            if (reg < regs.size())
+                regs[reg] = std::move(v);
+            ++reg;
+        };
+        if (fl & 0x01)
+            put(f.thisv);
+        if (fl & 0x04)
+            put(arguments());
+        if (fl & 0x10)
+            put(super());
         if (fl & 0x40) {
             Object* root = f.baseClip;
-            if (root && root->clip) { ClipId c = root->clip; while (ClipId p = host.Parent(c)) c = p; root = ClipObject(c); }
+            if (root && root->clip) {
+                ClipId c = root->clip;
+                while (ClipId p = host.Parent(c))
+                    c = p;
+                root = ClipObject(c);
+            }
             put(Value::Obj(root));
         }
         // The reference loads _global before _parent.
-        if (fl & 0x100) put(Value::Obj(global));
+        if (fl & 0x100)
+            put(Value::Obj(global));
         if (fl & 0x80) {
             Value pv;
-            if (f.baseClip && f.baseClip->clip) { ClipId p = host.Parent(f.baseClip->clip); if (p) pv = Value::Obj(ClipObject(p)); }
+            if (f.baseClip && f.baseClip->clip) {
+                ClipId p = host.Parent(f.baseClip->clip);
+                if (p)
+                    pv = Value::Obj(ClipObject(p));
+            }
             put(pv);
         }
-        if (!(fl & 0x02) && !(fl & 0x01)) act->SetOwn("this", f.thisv, cs);
-        if (fl & 0x03) f.thisSuppressed = true;  // "this" then names the timeline, not the call
-        if (!(fl & 0x08) && !(fl & 0x04)) act->SetOwn("arguments", arguments(), cs);
-        if (!(fl & 0x20) && !(fl & 0x10)) act->SetOwn("super", super(), cs);
+        if (!(fl & 0x02) && !(fl & 0x01))
+            act->SetOwn("this", f.thisv, cs);
+        if (fl & 0x03)
+            f.thisSuppressed = true;  // "this" then names the timeline, not the call
+        if (!(fl & 0x08) && !(fl & 0x04))
+            act->SetOwn("arguments", arguments(), cs);
+        if (!(fl & 0x20) && !(fl & 0x10))
+            act->SetOwn("super", super(), cs);
     } else {
         act->SetOwn("this", f.thisv, cs);
         act->SetOwn("arguments", arguments(), cs);
@@ -1163,7 +1559,8 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
         Value v = i < args.size() ? args[i] : Value();
         const auto& p = code.params[i];
         if (code.isFunction2 && p.reg != 0) {
-            if (p.reg < regs.size()) regs[p.reg] = std::move(v);
+            if (p.reg < regs.size())
+                regs[p.reg] = std::move(v);
         } else {
             act->SetOwn(p.name, std::move(v), cs);
         }
@@ -1173,10 +1570,12 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
     try {
         flow = Execute(f, code.start, code.end);
     } catch (...) {
-        if (m_stack.size() > f.stackBase) m_stack.resize(f.stackBase);
+        if (m_stack.size() > f.stackBase)
+            m_stack.resize(f.stackBase);
         throw;
     }
-    if (m_stack.size() > f.stackBase) m_stack.resize(f.stackBase);
+    if (m_stack.size() > f.stackBase)
+        m_stack.resize(f.stackBase);
     return flow == kReturn ? f.retval : Value();
 }
 
@@ -1198,7 +1597,8 @@ RunEnd Vm::RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> b
     Object* savedTarget = currentTarget;
     currentTarget = o;
     bool outer = depth == 0;
-    if (outer) blockStart = std::chrono::steady_clock::now();
+    if (outer)
+        blockStart = std::chrono::steady_clock::now();
     RunEnd end = RunEnd::Completed;
     try {
         Execute(f, 0, f.bytes->size());
@@ -1221,10 +1621,15 @@ RunEnd Vm::RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> b
             m_stack.clear();
             depth = 0;
         }
-        if (end == RunEnd::TimedOut) lastAbortMessage = "A script has executed for longer than the time-out; the action block was abandoned";
-        else if (end == RunEnd::TooDeep) lastAbortMessage = "256 levels of recursion were exceeded in one action list; the action block was abandoned";
-        else if (end == RunEnd::TooLarge) lastAbortMessage = "a text or array grew past the interpreter's limit; the action block was abandoned";
-        else lastAbortMessage = "invalid action data; the action block was abandoned";
+        if (end == RunEnd::TimedOut)
+            lastAbortMessage = "A script has executed for longer than the time-out; the action block was abandoned";
+        else if (end == RunEnd::TooDeep)
+            lastAbortMessage =
+                "256 levels of recursion were exceeded in one action list; the action block was abandoned";
+        else if (end == RunEnd::TooLarge)
+            lastAbortMessage = "a text or array grew past the interpreter's limit; the action block was abandoned";
+        else
+            lastAbortMessage = "invalid action data; the action block was abandoned";
         if (!outer) {
             currentTarget = savedTarget;
             throw;
@@ -1236,20 +1641,26 @@ RunEnd Vm::RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> b
 
 RunEnd Vm::CallClipMethod(ClipId clip, std::string_view name, std::vector<Value> args) {
     Object* o = ClipObject(clip);
-    if (!o) return RunEnd::Completed;
+    if (!o)
+        return RunEnd::Completed;
     Object* savedTarget = currentTarget;
     currentTarget = o;
     bool outer = depth == 0;
-    if (outer) blockStart = std::chrono::steady_clock::now();
+    if (outer)
+        blockStart = std::chrono::steady_clock::now();
     RunEnd end = RunEnd::Completed;
     try {
         Value fn = GetOf(o, name);
-        if (IsFunction(fn)) Call(fn, Value::Obj(o), std::move(args));
+        if (IsFunction(fn))
+            Call(fn, Value::Obj(o), std::move(args));
     } catch (ScriptThrow&) {
         end = RunEnd::Threw;
     } catch (ScriptAbort& a) {
         end = a.why;
-        if (!outer) { currentTarget = savedTarget; throw; }
+        if (!outer) {
+            currentTarget = savedTarget;
+            throw;
+        }
         depth = 0;
     }
     currentTarget = savedTarget;

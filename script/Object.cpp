@@ -5,10 +5,12 @@ namespace script {
 
 Property* Object::FindOwn(std::string_view name, bool caseSensitive) {
     auto it = m_index.find(FoldCase(name));
-    if (it == m_index.end()) return nullptr;
+    if (it == m_index.end())
+        return nullptr;
     for (uint32_t slot : it->second) {
         Property& p = m_props[slot];
-        if (!caseSensitive || p.name == name) return &p;
+        if (!caseSensitive || p.name == name)
+            return &p;
     }
     return nullptr;
 }
@@ -31,18 +33,22 @@ Property& Object::SetOwn(std::string_view name, Value v, bool caseSensitive, uin
 
 bool Object::RemoveOwn(std::string_view name, bool caseSensitive) {
     auto it = m_index.find(FoldCase(name));
-    if (it == m_index.end()) return false;
+    if (it == m_index.end())
+        return false;
     auto& bucket = it->second;
     for (size_t i = 0; i < bucket.size(); ++i) {
         Property& p = m_props[bucket[i]];
-        if (caseSensitive && p.name != name) continue;
+        if (caseSensitive && p.name != name)
+            continue;
         p.live = false;
         p.value = Value();
         p.getter = p.setter = nullptr;
         bucket.erase(bucket.begin() + static_cast<long>(i));
-        if (bucket.empty()) m_index.erase(it);
+        if (bucket.empty())
+            m_index.erase(it);
         --m_liveCount;
-        if (m_props.size() > 32 && m_liveCount * 2 < m_props.size()) Reindex();
+        if (m_props.size() > 32 && m_liveCount * 2 < m_props.size())
+            Reindex();
         return true;
     }
     return false;
@@ -52,10 +58,12 @@ void Object::Reindex() {
     std::vector<Property> kept;
     kept.reserve(m_liveCount);
     for (auto& p : m_props)
-        if (p.live) kept.push_back(std::move(p));
+        if (p.live)
+            kept.push_back(std::move(p));
     m_props = std::move(kept);
     m_index.clear();
-    for (uint32_t i = 0; i < m_props.size(); ++i) m_index[FoldCase(m_props[i].name)].push_back(i);
+    for (uint32_t i = 0; i < m_props.size(); ++i)
+        m_index[FoldCase(m_props[i].name)].push_back(i);
 }
 
 Object* Heap::New(Kind kind) {
@@ -66,10 +74,17 @@ Object* Heap::New(Kind kind) {
 size_t Heap::Collect(const std::vector<Object*>& roots) {
     std::vector<Object*> work;
     auto push = [&](Object* o) {
-        if (o && !o->marked) { o->marked = true; work.push_back(o); }
+        if (o && !o->marked) {
+            o->marked = true;
+            work.push_back(o);
+        }
     };
-    auto pushValue = [&](const Value& v) { if (v.type == Type::Object) push(v.object); };
-    for (Object* r : roots) push(r);
+    auto pushValue = [&](const Value& v) {
+        if (v.type == Type::Object)
+            push(v.object);
+    };
+    for (Object* r : roots)
+        push(r);
     while (!work.empty()) {
         Object* o = work.back();
         work.pop_back();
@@ -78,13 +93,18 @@ size_t Heap::Collect(const std::vector<Object*>& roots) {
             push(p.getter);
             push(p.setter);
         });
-        for (const Scope* s = o->scope.get(); s; s = s->parent.get()) push(s->object);
+        for (const Scope* s = o->scope.get(); s; s = s->parent.get())
+            push(s->object);
         push(o->definingClip);
         pushValue(o->primitive);
         push(o->superProto);
         push(o->superThis);
-        for (Object* i : o->interfaces) push(i);
-        for (auto& w : o->watchers) { push(w.callback); pushValue(w.data); }
+        for (Object* i : o->interfaces)
+            push(i);
+        for (auto& w : o->watchers) {
+            push(w.callback);
+            pushValue(w.data);
+        }
     }
     size_t freed = 0;
     size_t keep = 0;

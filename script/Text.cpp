@@ -8,8 +8,12 @@ namespace script {
 std::u16string ToUtf16(std::string_view utf8) {
     bool ascii = true;
     for (char c : utf8)
-        if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
-    if (ascii) return std::u16string(utf8.begin(), utf8.end());
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii)
+        return std::u16string(utf8.begin(), utf8.end());
     return movie::DecodeSwfText(utf8, 6);
 }
 
@@ -53,8 +57,8 @@ void LowerCase(std::u16string& s) {
 
 void UpperCase(std::u16string& s) {
     for (auto& c : s) {
-        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
-            (c >= 0x430 && c <= 0x44F))
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+            (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F))
             c = static_cast<char16_t>(c - 32);
         else if (c >= 0x450 && c <= 0x45F)
             c = static_cast<char16_t>(c - 80);
@@ -64,7 +68,8 @@ void UpperCase(std::u16string& s) {
 std::string Latin1ToUtf8(std::string_view bytes) {
     std::u16string u;
     u.reserve(bytes.size());
-    for (char c : bytes) u += static_cast<char16_t>(static_cast<unsigned char>(c));
+    for (char c : bytes)
+        u += static_cast<char16_t>(static_cast<unsigned char>(c));
     return ToUtf8(u);
 }
 

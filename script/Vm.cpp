@@ -14,14 +14,18 @@ namespace {
 constexpr int kMaxProtoDepth = 256;  // a prototype cycle ends the walk
 
 bool ParseIndex(std::string_view name, uint32_t& out) {
-    if (name.empty() || name.size() > 10) return false;
-    if (name.size() > 1 && name[0] == '0') return false;
+    if (name.empty() || name.size() > 10)
+        return false;
+    if (name.size() > 1 && name[0] == '0')
+        return false;
     uint64_t v = 0;
     for (char c : name) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
         v = v * 10 + static_cast<uint64_t>(c - '0');
     }
-    if (v >= 0xFFFFFFFFull) return false;
+    if (v >= 0xFFFFFFFFull)
+        return false;
     out = static_cast<uint32_t>(v);
     return true;
 }
@@ -29,12 +33,15 @@ bool ParseIndex(std::string_view name, uint32_t& out) {
 
 int ClipPropertyIndex(std::string_view name) {
     static const char* const kNames[kPropCount] = {
-        "_x", "_y", "_xscale", "_yscale", "_currentframe", "_totalframes", "_alpha", "_visible",
-        "_width", "_height", "_rotation", "_target", "_framesloaded", "_name", "_droptarget",
-        "_url", "_highquality", "_focusrect", "_soundbuftime", "_quality", "_xmouse", "_ymouse"};
-    if (name.size() < 2 || name[0] != '_') return -1;
+        "_x",          "_y",     "_xscale",      "_yscale",    "_currentframe", "_totalframes",  "_alpha",
+        "_visible",    "_width", "_height",      "_rotation",  "_target",       "_framesloaded", "_name",
+        "_droptarget", "_url",   "_highquality", "_focusrect", "_soundbuftime", "_quality",      "_xmouse",
+        "_ymouse"};
+    if (name.size() < 2 || name[0] != '_')
+        return -1;
     for (int i = 0; i < kPropCount; ++i)
-        if (NamesEqual(name, kNames[i], false)) return i;
+        if (NamesEqual(name, kNames[i], false))
+            return i;
     return -1;
 }
 
@@ -72,7 +79,8 @@ Object* Vm::NewObject(Object* proto) {
 Object* Vm::NewArray(const std::vector<Value>& items) {
     Object* o = NewObject(arrayProto);
     o->kind = Kind::Array;
-    for (uint32_t i = 0; i < items.size(); ++i) SetElement(o, i, items[i]);
+    for (uint32_t i = 0; i < items.size(); ++i)
+        SetElement(o, i, items[i]);
     return o;
 }
 
@@ -102,9 +110,11 @@ Object* Vm::Method(Object* o, std::string_view name, NativeFn fn, int magic, uin
 }
 
 Object* Vm::ClipObject(ClipId clip) {
-    if (clip == kNoClip) return nullptr;
+    if (clip == kNoClip)
+        return nullptr;
     auto it = m_clipObjects.find(clip);
-    if (it != m_clipObjects.end()) return it->second;
+    if (it != m_clipObjects.end())
+        return it->second;
     Object* o = NewObject(clipProto);
     o->kind = Kind::Clip;
     o->clip = clip;
@@ -114,14 +124,16 @@ Object* Vm::ClipObject(ClipId clip) {
 
 void Vm::ClipRemoved(ClipId clip) {
     auto it = m_clipObjects.find(clip);
-    if (it == m_clipObjects.end()) return;
+    if (it == m_clipObjects.end())
+        return;
     it->second->clip = kNoClip;
     m_clipObjects.erase(it);
 }
 
 Object* Vm::ProtoOf(Object* o) {
     Property* p = o->FindOwn("__proto__", false);
-    if (!p || p->IsAccessor() || p->value.type != Type::Object) return nullptr;
+    if (!p || p->IsAccessor() || p->value.type != Type::Object)
+        return nullptr;
     return p->value.object;
 }
 
@@ -129,10 +141,12 @@ Property* Vm::FindProperty(Object* o, std::string_view name, Object** holder) {
     bool cs = CaseSensitive();
     for (int d = 0; o; ++d) {
         // A prototype chain this deep is a cycle: the reference ends the script.
-        if (d >= kMaxProtoDepth) throw ScriptAbort{RunEnd::TooDeep};
+        if (d >= kMaxProtoDepth)
+            throw ScriptAbort{RunEnd::TooDeep};
         if (Property* p = o->FindOwn(name, cs)) {
             if (VisibleTo(p->flags, curVersion)) {
-                if (holder) *holder = o;
+                if (holder)
+                    *holder = o;
                 return p;
             }
         }
@@ -142,29 +156,38 @@ Property* Vm::FindProperty(Object* o, std::string_view name, Object** holder) {
 }
 
 bool Vm::Has(Object* o, std::string_view name) {
-    if (!o) return false;
+    if (!o)
+        return false;
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
-        if (ClipPropertyIndex(name) >= 0) return true;
-        if (host.ChildByName(o->clip, name, CaseSensitive()) != kNoClip) return true;
+        if (ClipPropertyIndex(name) >= 0)
+            return true;
+        if (host.ChildByName(o->clip, name, CaseSensitive()) != kNoClip)
+            return true;
     }
-    if (o->kind == Kind::Array && NamesEqual(name, "length", CaseSensitive())) return true;
-    if (o->kind == Kind::String && NamesEqual(name, "length", CaseSensitive())) return true;
+    if (o->kind == Kind::Array && NamesEqual(name, "length", CaseSensitive()))
+        return true;
+    if (o->kind == Kind::String && NamesEqual(name, "length", CaseSensitive()))
+        return true;
     return FindProperty(o, name) != nullptr;
 }
 
 Value Vm::Get(const Value& target, std::string_view name) {
-    if (target.type == Type::Object) return GetOf(target.object, name);
-    if (target.IsNullish()) return Value();
+    if (target.type == Type::Object)
+        return GetOf(target.object, name);
+    if (target.IsNullish())
+        return Value();
     Object* w = ToObject(target);
     return w ? GetOf(w, name) : Value();
 }
 
 Value Vm::GetOf(Object* o, std::string_view name) {
     bool cs = CaseSensitive();
-    if (o->kind == Kind::Super) return o->superProto ? GetOf(o->superProto, name) : Value();
+    if (o->kind == Kind::Super)
+        return o->superProto ? GetOf(o->superProto, name) : Value();
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
-        if (idx >= 0) return host.GetProperty(o->clip, idx);
+        if (idx >= 0)
+            return host.GetProperty(o->clip, idx);
         if (Property* own = o->FindOwn(name, cs); own && !own->IsAccessor() && name.size() && name[0] == '_') {
             return own->value;  // a variable named like a clip reference wins
         }
@@ -174,27 +197,34 @@ Value Vm::GetOf(Object* o, std::string_view name) {
         }
         if (NamesEqual(name, "_root", cs)) {
             ClipId c = o->clip;
-            while (ClipId p = host.Parent(c)) c = p;
+            while (ClipId p = host.Parent(c))
+                c = p;
             return Value::Obj(ClipObject(c));
         }
     }
-    if (o->kind == Kind::Array && NamesEqual(name, "length", cs)) return Value::Num(o->length);
+    if (o->kind == Kind::Array && NamesEqual(name, "length", cs))
+        return Value::Num(o->length);
     if (o->kind == Kind::String && NamesEqual(name, "length", cs)) {
         std::u16string u = ToUtf16(o->primitive.string);
         return Value::Num(static_cast<double>(u.size()));
     }
     Object* holder = nullptr;
     Property* p = o->FindOwn(name, cs);
-    if (p && !VisibleTo(p->flags, curVersion)) p = nullptr;
-    if (p) holder = o;
+    if (p && !VisibleTo(p->flags, curVersion))
+        p = nullptr;
+    if (p)
+        holder = o;
     if (!p && o->kind == Kind::Clip && o->clip != kNoClip) {
         ClipId child = host.ChildByName(o->clip, name, cs);
-        if (child) return Value::Obj(ClipObject(child));
+        if (child)
+            return Value::Obj(ClipObject(child));
     }
-    if (!p) p = FindProperty(o, name, &holder);
+    if (!p)
+        p = FindProperty(o, name, &holder);
     if (p) {
         if (p->IsAccessor()) {
-            if (!p->getter) return Value();
+            if (!p->getter)
+                return Value();
             Object* getter = p->getter;
             return Call(Value::Obj(getter), Value::Obj(o), {});
         }
@@ -211,7 +241,8 @@ Value Vm::GetOf(Object* o, std::string_view name) {
 }
 
 void Vm::Set(const Value& target, std::string_view name, Value v) {
-    if (target.type == Type::Object) SetOf(target.object, name, std::move(v));
+    if (target.type == Type::Object)
+        SetOf(target.object, name, std::move(v));
 }
 
 void Vm::SetOf(Object* o, std::string_view name, Value v) {
@@ -228,15 +259,18 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
     if (o->kind == Kind::Array) {
         if (NamesEqual(name, "length", cs)) {
             double n = ToNumber(v);
-            if (std::isfinite(n) && n >= 0) SetLength(o, static_cast<uint32_t>(std::min(n, 4294967295.0)));
+            if (std::isfinite(n) && n >= 0)
+                SetLength(o, static_cast<uint32_t>(std::min(n, 4294967295.0)));
             return;
         }
         uint32_t index;
-        if (ParseIndex(name, index) && index >= o->length) o->length = index + 1;
+        if (ParseIndex(name, index) && index >= o->length)
+            o->length = index + 1;
     }
     // Watchers see the old and new value and decide what is stored.
     for (auto& w : o->watchers) {
-        if (w.busy || !NamesEqual(w.name, name, cs)) continue;
+        if (w.busy || !NamesEqual(w.name, name, cs))
+            continue;
         Value old = GetOf(o, name);
         w.busy = true;
         Object* cb = w.callback;
@@ -249,7 +283,8 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
         }
         // The watcher list may have changed during the call.
         for (auto& w2 : o->watchers)
-            if (NamesEqual(w2.name, name, cs)) w2.busy = false;
+            if (NamesEqual(w2.name, name, cs))
+                w2.busy = false;
         break;
     }
     Property* own = o->FindOwn(name, cs);
@@ -262,17 +297,20 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
     }
     if (own) {
         if (own->IsAccessor()) {
-            if (own->setter) Call(Value::Obj(own->setter), Value::Obj(o), {v});
+            if (own->setter)
+                Call(Value::Obj(own->setter), Value::Obj(o), {v});
             return;
         }
-        if (own->flags & kReadOnly) return;
+        if (own->flags & kReadOnly)
+            return;
         own->value = std::move(v);
         return;
     }
     Object* holder = nullptr;
     Property* inherited = FindProperty(o, name, &holder);
     if (inherited && inherited->IsAccessor()) {
-        if (inherited->setter) Call(Value::Obj(inherited->setter), Value::Obj(o), {v});
+        if (inherited->setter)
+            Call(Value::Obj(inherited->setter), Value::Obj(o), {v});
         return;
     }
     o->SetOwn(name, std::move(v), cs);
@@ -280,7 +318,8 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
 
 bool Vm::DeleteOf(Object* o, std::string_view name) {
     Property* p = o->FindOwn(name, CaseSensitive());
-    if (!p || (p->flags & kDontDelete)) return false;
+    if (!p || (p->flags & kDontDelete))
+        return false;
     return o->RemoveOwn(name, CaseSensitive());
 }
 
@@ -295,14 +334,17 @@ std::vector<std::string> Vm::EnumerableNames(Object* o) {
             host.Children(o->clip, kids);
             for (ClipId k : kids) {
                 std::string n = host.Name(k);
-                if (!n.empty()) level.push_back(n);
+                if (!n.empty())
+                    level.push_back(n);
             }
         }
         o->ForEachProperty([&](Property& p) {
             std::string key = cs ? p.name : FoldCase(p.name);
-            if (seen.count(key)) return;
+            if (seen.count(key))
+                return;
             seen.insert(key);
-            if (!(p.flags & kDontEnum)) level.push_back(p.name);  // version bits do not hide from for..in
+            if (!(p.flags & kDontEnum))
+                level.push_back(p.name);  // version bits do not hide from for..in
         });
         out.insert(out.end(), level.begin(), level.end());
         o = ProtoOf(o);
@@ -311,18 +353,23 @@ std::vector<std::string> Vm::EnumerableNames(Object* o) {
 }
 
 uint32_t Vm::LengthOf(Object* o) {
-    if (o->kind == Kind::Array) return o->length;
+    if (o->kind == Kind::Array)
+        return o->length;
     double n = ToNumber(GetOf(o, "length"));
-    if (!std::isfinite(n) || n < 0) return 0;
+    if (!std::isfinite(n) || n < 0)
+        return 0;
     return static_cast<uint32_t>(std::min(n, 4294967295.0));
 }
 
-Value Vm::Element(Object* o, uint32_t i) { return GetOf(o, std::to_string(i)); }
+Value Vm::Element(Object* o, uint32_t i) {
+    return GetOf(o, std::to_string(i));
+}
 
 void Vm::SetElement(Object* o, uint32_t i, Value v) {
     if (o->kind == Kind::Array) {
         o->SetOwn(std::to_string(i), std::move(v), true);
-        if (i >= o->length) o->length = i + 1;
+        if (i >= o->length)
+            o->length = i + 1;
     } else {
         SetOf(o, std::to_string(i), std::move(v));
     }
@@ -335,61 +382,77 @@ void Vm::SetLength(Object* o, uint32_t n) {
     }
     if (n < o->length) {
         if (o->length - n < o->PropertyCount() * 2 + 16) {
-            for (uint32_t i = n; i < o->length; ++i) o->RemoveOwn(std::to_string(i), true);
+            for (uint32_t i = n; i < o->length; ++i)
+                o->RemoveOwn(std::to_string(i), true);
         } else {
             std::vector<std::string> drop;
             o->ForEachProperty([&](Property& p) {
                 uint32_t idx;
-                if (ParseIndex(p.name, idx) && idx >= n) drop.push_back(p.name);
+                if (ParseIndex(p.name, idx) && idx >= n)
+                    drop.push_back(p.name);
             });
-            for (auto& d : drop) o->RemoveOwn(d, true);
+            for (auto& d : drop)
+                o->RemoveOwn(d, true);
         }
     }
     o->length = n;
 }
 
 Value Vm::ToPrimitive(const Value& v, bool hintString) {
-    if (v.type != Type::Object) return v;
+    if (v.type != Type::Object)
+        return v;
     Object* o = v.object;
     // The reference asks valueOf (toString for dates and string hints). A valueOf that gives an
     // object leaves the object (callers then read it as NaN, or as its text next to a text); a
     // missing method gives undefined.
     const char* first = hintString || o->kind == Kind::Date ? "toString" : "valueOf";
     Value fn = GetOf(o, first);
-    if (!IsFunction(fn)) return Value();
+    if (!IsFunction(fn))
+        return Value();
     Value r = Call(fn, v, {});
-    if (r.type != Type::Object) return r;
-    if (hintString || o->kind == Kind::Date) return Value::Str(ToString(v));
+    if (r.type != Type::Object)
+        return r;
+    if (hintString || o->kind == Kind::Date)
+        return Value::Str(ToString(v));
     return v;
 }
 
 double Vm::ToNumber(const Value& v) {
-    if (v.type != Type::Object) return PrimitiveToNumber(v, curVersion);
+    if (v.type != Type::Object)
+        return PrimitiveToNumber(v, curVersion);
     Value p = ToPrimitive(v);
-    if (p.type == Type::Object) return curVersion < 5 ? 0.0 : NAN;
+    if (p.type == Type::Object)
+        return curVersion < 5 ? 0.0 : NAN;
     return PrimitiveToNumber(p, curVersion);
 }
 
 std::string Vm::ToString(const Value& v) {
-    if (v.type != Type::Object) return PrimitiveToString(v, curVersion);
+    if (v.type != Type::Object)
+        return PrimitiveToString(v, curVersion);
     Object* o = v.object;
-    if (o->kind == Kind::Clip) return TargetPathOf(o->clip, false);
-    if (o->kind == Kind::Super) return "[type Object]";
+    if (o->kind == Kind::Clip)
+        return TargetPathOf(o->clip, false);
+    if (o->kind == Kind::Super)
+        return "[type Object]";
     Value ts = GetOf(o, "toString");
     if (IsFunction(ts)) {
         Value r = Call(ts, v, {});
-        if (r.type != Type::Object) return PrimitiveToString(r, curVersion);
+        if (r.type != Type::Object)
+            return PrimitiveToString(r, curVersion);
         return o->kind == Kind::Function ? "[type Function]" : "[type Object]";
     }
-    if (o->kind == Kind::Clip) return TargetPathOf(o->clip, false);
+    if (o->kind == Kind::Clip)
+        return TargetPathOf(o->clip, false);
     return o->kind == Kind::Function ? "[type Function]" : "[type Object]";
 }
 
 Object* Vm::ToObject(const Value& v) {
     switch (v.type) {
-    case Type::Object: return v.object;
+    case Type::Object:
+        return v.object;
     case Type::Undefined:
-    case Type::Null: return nullptr;
+    case Type::Null:
+        return nullptr;
     case Type::Boolean: {
         Object* o = NewObject(booleanProto);
         o->kind = Kind::Boolean;
@@ -414,14 +477,21 @@ Object* Vm::ToObject(const Value& v) {
 
 std::string Vm::TypeOf(const Value& v) {
     switch (v.type) {
-    case Type::Undefined: return "undefined";
-    case Type::Null: return "null";
-    case Type::Boolean: return "boolean";
-    case Type::Number: return "number";
-    case Type::String: return "string";
+    case Type::Undefined:
+        return "undefined";
+    case Type::Null:
+        return "null";
+    case Type::Boolean:
+        return "boolean";
+    case Type::Number:
+        return "number";
+    case Type::String:
+        return "string";
     case Type::Object:
-        if (v.object->kind == Kind::Function) return "function";
-        if (v.object->kind == Kind::Clip) return "movieclip";
+        if (v.object->kind == Kind::Function)
+            return "function";
+        if (v.object->kind == Kind::Clip)
+            return "movieclip";
         return "object";
     }
     return "undefined";
@@ -429,16 +499,19 @@ std::string Vm::TypeOf(const Value& v) {
 
 bool Vm::InstanceOf(Object* o, Object* ctor) {
     Value protoV = GetOf(ctor, "prototype");
-    if (protoV.type != Type::Object) return false;
+    if (protoV.type != Type::Object)
+        return false;
     Object* proto = protoV.object;
     Object* p = ProtoOf(o);
     for (int d = 0; p && d < kMaxProtoDepth; ++d) {
-        if (p == proto) return true;
+        if (p == proto)
+            return true;
         for (Object* i : p->interfaces) {
             // Interfaces count with their own ancestors.
             Object* q = i;
             for (int e = 0; q && e < kMaxProtoDepth; ++e) {
-                if (q == proto) return true;
+                if (q == proto)
+                    return true;
                 q = ProtoOf(q);
             }
         }
@@ -452,17 +525,24 @@ Value Vm::Call(const Value& fn, const Value& self, std::vector<Value> args) {
 }
 
 Value Vm::CallWithHolder(const Value& fn, const Value& self, std::vector<Value> args, Object* holder) {
-    if (!IsFunction(fn)) return Value();
+    if (!IsFunction(fn))
+        return Value();
     Object* f = fn.object;
-    if (depth >= limits.maxRecursion) throw ScriptAbort{RunEnd::TooDeep};
-    if (f->code) return RunFunction(f, self, args, holder);
+    if (depth >= limits.maxRecursion)
+        throw ScriptAbort{RunEnd::TooDeep};
+    if (f->code)
+        return RunFunction(f, self, args, holder);
     if (f->native) {
         ++depth;
         bool wasConstructing = constructing;
         constructing = false;
         struct Restore {
-            Vm& vm; bool c;
-            ~Restore() { --vm.depth; vm.constructing = c; }
+            Vm& vm;
+            bool c;
+            ~Restore() {
+                --vm.depth;
+                vm.constructing = c;
+            }
         } restore{*this, wasConstructing};
         return f->native(*this, self, args, f->magic);
     }
@@ -475,25 +555,34 @@ Value Vm::CallMethod(const Value& self, std::string_view name, std::vector<Value
 }
 
 Value Vm::Construct(const Value& ctor, std::vector<Value> args) {
-    if (!IsFunction(ctor)) return Value();
+    if (!IsFunction(ctor))
+        return Value();
     Object* c = ctor.object;
     Value protoV = GetOf(c, "prototype");
     Object* o = NewObject(protoV.type == Type::Object ? protoV.object : objectProto);
-    if (protoV.type != Type::Object) o->RemoveOwn("__proto__", false);
+    if (protoV.type != Type::Object)
+        o->RemoveOwn("__proto__", false);
     o->SetOwn("__constructor__", ctor, false, kDontEnum);
-    if (curVersion < 7) o->SetOwn("constructor", ctor, false, kDontEnum);
+    if (curVersion < 7)
+        o->SetOwn("constructor", ctor, false, kDontEnum);
     if (c->native) {
-        if (depth >= limits.maxRecursion) throw ScriptAbort{RunEnd::TooDeep};
+        if (depth >= limits.maxRecursion)
+            throw ScriptAbort{RunEnd::TooDeep};
         ++depth;
         bool was = constructing;
         constructing = true;
         struct Restore {
-            Vm& vm; bool c;
-            ~Restore() { --vm.depth; vm.constructing = c; }
+            Vm& vm;
+            bool c;
+            ~Restore() {
+                --vm.depth;
+                vm.constructing = c;
+            }
         } restore{*this, was};
         NativeFn fn = c->nativeConstruct ? c->nativeConstruct : c->native;
         Value r = fn(*this, Value::Obj(o), args, c->magic);
-        if (r.type == Type::Object) return r;
+        if (r.type == Type::Object)
+            return r;
         return Value::Obj(o);
     }
     CallWithHolder(ctor, Value::Obj(o), std::move(args), protoV.type == Type::Object ? protoV.object : nullptr);
@@ -501,7 +590,8 @@ Value Vm::Construct(const Value& ctor, std::vector<Value> args) {
 }
 
 void Vm::CheckStringSize(size_t bytes) {
-    if (bytes > limits.maxStringBytes) throw ScriptAbort{RunEnd::TooLarge};
+    if (bytes > limits.maxStringBytes)
+        throw ScriptAbort{RunEnd::TooLarge};
 }
 
 std::string Vm::TargetPathOf(ClipId clip, bool slash) {
@@ -509,19 +599,22 @@ std::string Vm::TargetPathOf(ClipId clip, bool slash) {
     ClipId c = clip;
     while (c) {
         ClipId p = host.Parent(c);
-        if (!p) break;
+        if (!p)
+            break;
         names.push_back(host.Name(c));
         c = p;
     }
     int level = c ? host.LevelNumber(c) : 0;
     std::string out;
     if (slash) {
-        if (level != 0) out = "_level" + std::to_string(level);
+        if (level != 0)
+            out = "_level" + std::to_string(level);
         for (auto it = names.rbegin(); it != names.rend(); ++it) {
             out += '/';
             out += *it;
         }
-        if (out.empty()) out.push_back('/');
+        if (out.empty())
+            out.push_back('/');
     } else {
         out = "_level" + std::to_string(level < 0 ? 0 : level);
         for (auto it = names.rbegin(); it != names.rend(); ++it) {
@@ -533,14 +626,18 @@ std::string Vm::TargetPathOf(ClipId clip, bool slash) {
 }
 
 Object* Vm::ResolvePath(Object* start, std::string_view path) {
-    if (!start) return nullptr;
+    if (!start)
+        return nullptr;
     Object* cur = start;
     size_t i = 0;
-    if (path.empty()) return cur;
+    if (path.empty())
+        return cur;
     auto rootOf = [&](Object* o) -> Object* {
-        if (!o || o->kind != Kind::Clip || !o->clip) return ClipObject(host.Level(0));
+        if (!o || o->kind != Kind::Clip || !o->clip)
+            return ClipObject(host.Level(0));
         ClipId c = o->clip;
-        while (ClipId p = host.Parent(c)) c = p;
+        while (ClipId p = host.Parent(c))
+            c = p;
         return ClipObject(c);
     };
     if (path[0] == '/') {
@@ -550,7 +647,8 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
     bool cs = CaseSensitive();
     while (i < path.size() && cur) {
         size_t j = i;
-        while (j < path.size() && path[j] != '/' && path[j] != '.' && path[j] != ':') ++j;
+        while (j < path.size() && path[j] != '/' && path[j] != '.' && path[j] != ':')
+            ++j;
         // ".." in slash paths is the parent.
         if (j == i && path.compare(i, 2, "..") == 0) {
             j = i + 2;
@@ -563,7 +661,8 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
                 cur = nullptr;
             }
             i = j;
-            if (i < path.size() && (path[i] == '/' || path[i] == '.' || path[i] == ':')) ++i;
+            if (i < path.size() && (path[i] == '/' || path[i] == '.' || path[i] == ':'))
+                ++i;
             continue;
         }
         std::string_view seg = path.substr(i, j - i);
@@ -579,7 +678,8 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
             // stays
         } else if (seg.size() > 6 && NamesEqual(seg.substr(0, 6), "_level", false)) {
             int n = 0;
-            for (char ch : seg.substr(6)) n = n * 10 + (ch >= '0' && ch <= '9' ? ch - '0' : 0);
+            for (char ch : seg.substr(6))
+                n = n * 10 + (ch >= '0' && ch <= '9' ? ch - '0' : 0);
             cur = ClipObject(host.Level(n));
         } else if (NamesEqual(seg, "_parent", cs)) {
             if (cur->kind == Kind::Clip && cur->clip) {
@@ -594,23 +694,33 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
             cur = v.type == Type::Object ? v.object : nullptr;
         }
         i = j;
-        if (i < path.size()) ++i;
+        if (i < path.size())
+            ++i;
     }
     return cur;
 }
 
 size_t Vm::CollectGarbage() {
-    std::vector<Object*> roots = {global, objectProto, functionProto, arrayProto, stringProto,
-                                  numberProto, booleanProto, dateProto, errorProto, clipProto,
-                                  broadcasterObj, arrayCtor, objectCtor, currentTarget};
-    for (auto& [id, o] : m_clipObjects) roots.push_back(o);
-    for (auto& v : m_stack) if (v.type == Type::Object) roots.push_back(v.object);
-    for (auto& v : globalRegisters) if (v.type == Type::Object) roots.push_back(v.object);
+    std::vector<Object*> roots = {global,         objectProto,  functionProto, arrayProto,   stringProto,
+                                  numberProto,    booleanProto, dateProto,     errorProto,   clipProto,
+                                  broadcasterObj, arrayCtor,    objectCtor,    currentTarget};
+    for (auto& [id, o] : m_clipObjects)
+        roots.push_back(o);
+    for (auto& v : m_stack)
+        if (v.type == Type::Object)
+            roots.push_back(v.object);
+    for (auto& v : globalRegisters)
+        if (v.type == Type::Object)
+            roots.push_back(v.object);
     for (auto& t : timers) {
-        if (t.fn.type == Type::Object) roots.push_back(t.fn.object);
-        for (auto& a : t.args) if (a.type == Type::Object) roots.push_back(a.object);
+        if (t.fn.type == Type::Object)
+            roots.push_back(t.fn.object);
+        for (auto& a : t.args)
+            if (a.type == Type::Object)
+                roots.push_back(a.object);
     }
-    for (Object* o : extraRoots) roots.push_back(o);
+    for (Object* o : extraRoots)
+        roots.push_back(o);
     roots.erase(std::remove(roots.begin(), roots.end(), nullptr), roots.end());
     return heap.Collect(roots);
 }

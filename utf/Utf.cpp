@@ -11,17 +11,24 @@ bool DecodeUtf8At(std::string_view s, size_t& i, char32_t& out) {
     }
     size_t length;
     char32_t value, minimum;
-    if ((lead & 0xE0) == 0xC0) length = 2, value = lead & 0x1F, minimum = 0x80;
-    else if ((lead & 0xF0) == 0xE0) length = 3, value = lead & 0x0F, minimum = 0x800;
-    else if ((lead & 0xF8) == 0xF0) length = 4, value = lead & 0x07, minimum = 0x10000;
-    else return false;
-    if (s.size() - i < length) return false;
+    if ((lead & 0xE0) == 0xC0)
+        length = 2, value = lead & 0x1F, minimum = 0x80;
+    else if ((lead & 0xF0) == 0xE0)
+        length = 3, value = lead & 0x0F, minimum = 0x800;
+    else if ((lead & 0xF8) == 0xF0)
+        length = 4, value = lead & 0x07, minimum = 0x10000;
+    else
+        return false;
+    if (s.size() - i < length)
+        return false;
     for (size_t k = 1; k < length; ++k) {
         const unsigned char next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0) != 0x80) return false;
+        if ((next & 0xC0) != 0x80)
+            return false;
         value = value << 6 | (next & 0x3F);
     }
-    if (value < minimum || value > 0x10FFFF || IsSurrogate(value)) return false;
+    if (value < minimum || value > 0x10FFFF || IsSurrogate(value))
+        return false;
     out = value;
     i += length;
     return true;
@@ -65,7 +72,8 @@ std::optional<std::u16string> DecodeUtf8(std::string_view utf8) {
     std::u16string out;
     for (size_t i = 0; i < utf8.size();) {
         char32_t c;
-        if (!DecodeUtf8At(utf8, i, c)) return std::nullopt;
+        if (!DecodeUtf8At(utf8, i, c))
+            return std::nullopt;
         AppendUtf16(out, c);
     }
     return out;

@@ -63,8 +63,7 @@ Claim ClaimNumberedLevel(const std::wstring& path, CreationFailureReport report)
 
 // Draws numbers until a level of this run's own is created or creation fails for another
 // reason. When every draw is occupied, the last one is taken over as it is.
-std::wstring MakeNumberedLevel(const std::wstring& parent, FolderNumbers& numbers,
-                               CreationFailureReport report) {
+std::wstring MakeNumberedLevel(const std::wstring& parent, FolderNumbers& numbers, CreationFailureReport report) {
     std::wstring path;
     for (int draw = 0; draw < kMaxFolderNumberDraws; ++draw) {
         path = parent + L"\\" + std::to_wstring(numbers.Next());

@@ -39,8 +39,8 @@ bool RemoveFolderTree(std::wstring path) {
         if (finder.IsDots())
             continue;
         // A name ending in a dot or a space (an album may carry one) is reached only literally.
-        const std::wstring entry = NeedsLiteralPath(finder.GetFileName()) ? LiteralPath(path, finder.GetFileName())
-                                                                           : finder.GetFilePath();
+        const std::wstring entry =
+            NeedsLiteralPath(finder.GetFileName()) ? LiteralPath(path, finder.GetFileName()) : finder.GetFilePath();
         if (entry.empty())
             continue;
         if (!ResolvesInside(resolvedFolder, entry, finder.GetFileName())) {

@@ -6,7 +6,9 @@
 #include <windows.h>
 
 /* A value the tests compare, to tell this library from any other file of the same name. */
-__declspec(dllexport) DWORD StandInLayerMagic(void) { return STANDIN_LAYER_MAGIC; }
+__declspec(dllexport) DWORD StandInLayerMagic(void) {
+    return STANDIN_LAYER_MAGIC;
+}
 
 /* What this library is, for anyone who finds it on disk. */
 __declspec(dllexport) const char* StandInLayerDescription(void) {

@@ -102,7 +102,8 @@ void BigSolids(Scene& s) {
     // Backgrounds and large panels: the fill rate of the sweep and the blit. Every other one
     // is translucent.
     Lcg r;
-    for (int i = 0; i < 10; ++i) s.paths.push_back(Rect(-200 + i * 7.3f, -100 + i * 3.1f, kWidth * 20 + 150, kHeight * 20 + 90));
+    for (int i = 0; i < 10; ++i)
+        s.paths.push_back(Rect(-200 + i * 7.3f, -100 + i * 3.1f, kWidth * 20 + 150, kHeight * 20 + 90));
     for (int i = 0; i < 10; ++i)
         s.list.Fill(s.paths[i], kTwips, FillRule::NonZero, Paint::Solid(RandomColor(r, i % 2 ? 255 : 128)), {});
 }
@@ -145,9 +146,14 @@ void BigGradients(Scene& s) {
         g->spread = spreads[i];
         g->focal = 0.6f;
         g->interpolation = i == 3 ? Interpolation::LinearRgb : Interpolation::Rgb;
-        g->stops = {{0, {255, 0, 0, 255}}, {128, {0, 255, 0, i == 0 ? uint8_t(255) : uint8_t(140)}}, {255, {0, 0, 255, 200}}};
-        g->matrix = Matrix::Translate(8000, 6000) * Matrix{4000 * std::cos(i * 0.7), 4000 * std::sin(i * 0.7),
-                                                           -3000 * std::sin(i * 0.7), 3000 * std::cos(i * 0.7), 0, 0};
+        g->stops = {
+            {0, {255, 0, 0, 255}}, {128, {0, 255, 0, i == 0 ? uint8_t(255) : uint8_t(140)}}, {255, {0, 0, 255, 200}}};
+        g->matrix = Matrix::Translate(8000, 6000) * Matrix{4000 * std::cos(i * 0.7),
+                                                           4000 * std::sin(i * 0.7),
+                                                           -3000 * std::sin(i * 0.7),
+                                                           3000 * std::cos(i * 0.7),
+                                                           0,
+                                                           0};
         Paint p;
         p.kind = Paint::Kind::Gradient;
         p.gradient = g.get();
@@ -163,15 +169,15 @@ void BitmapFill(Scene& s, bool smooth) {
     img->pixels.resize(256 * 256);
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x)
-            img->pixels[y * 256 + x] = 0xFF000000u | (static_cast<uint32_t>(x) << 16) | (static_cast<uint32_t>(y) << 8) |
-                                       static_cast<uint32_t>((x ^ y) & 0xFF);
+            img->pixels[y * 256 + x] = 0xFF000000u | (static_cast<uint32_t>(x) << 16) |
+                                       (static_cast<uint32_t>(y) << 8) | static_cast<uint32_t>((x ^ y) & 0xFF);
     s.paths.push_back(Rect(0, 0, kWidth * 20, kHeight * 20));
     Paint p;
     p.kind = Paint::Kind::Bitmap;
     p.bitmap.image = img;
     // Bitmap fills in twips: 20 twips per image pixel, then rotated and enlarged a little.
-    p.bitmap.matrix = Matrix{20 * 1.3 * std::cos(0.3), 20 * 1.3 * std::sin(0.3), -20 * 1.3 * std::sin(0.3),
-                             20 * 1.3 * std::cos(0.3), 0, 0};
+    p.bitmap.matrix = Matrix{
+        20 * 1.3 * std::cos(0.3), 20 * 1.3 * std::sin(0.3), -20 * 1.3 * std::sin(0.3), 20 * 1.3 * std::cos(0.3), 0, 0};
     p.bitmap.repeat = true;
     p.bitmap.smooth = smooth;
     s.list.Fill(s.paths[0], kTwips, FillRule::EvenOdd, p, {});
@@ -240,7 +246,8 @@ Timing Measure(Renderer& renderer, const Scene& scene, Quality q, std::vector<ui
         Clear(surface, {255, 255, 255, 255});
         renderer.Render(scene.list, surface, options);
         const double t1 = ThreadMs();
-        if (i >= 3) ms.push_back(t1 - t0);  // after warm-up
+        if (i >= 3)
+            ms.push_back(t1 - t0);  // after warm-up
     }
     std::sort(ms.begin(), ms.end());
     return {ms[ms.size() / 2], ms.front()};
@@ -251,7 +258,9 @@ void WritePng(const std::string& path, const std::vector<uint32_t>& pixels) {
     std::vector<uint8_t> rgba(pixels.size() * 4);
     for (size_t i = 0; i < pixels.size(); ++i) {
         const uint32_t p = pixels[i], a = p >> 24;
-        auto un = [a](uint32_t c) { return static_cast<uint8_t>(a == 0 ? 0 : std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
+        auto un = [a](uint32_t c) {
+            return static_cast<uint8_t>(a == 0 ? 0 : std::min<uint32_t>(255, (c * 255 + a / 2) / a));
+        };
         rgba[i * 4 + 0] = un((p >> 16) & 0xFF);
         rgba[i * 4 + 1] = un((p >> 8) & 0xFF);
         rgba[i * 4 + 2] = un(p & 0xFF);
@@ -280,11 +289,13 @@ int main(int argc, char** argv) {
 
     Renderer renderer;
     std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
-    std::printf("raster-bench: %dx%d, %d frames per scene (Clear + Render), CPU ms per frame: median (fastest)\n", kWidth, kHeight, frames);
+    std::printf("raster-bench: %dx%d, %d frames per scene (Clear + Render), CPU ms per frame: median (fastest)\n",
+                kWidth, kHeight, frames);
     std::printf("%-28s %14s %14s\n", "scene", "high median", "low median");
     const std::string only = argc > 2 ? argv[2] : "";
     for (const auto& s : scenes) {
-        if (s->name.find(only) == std::string::npos) continue;
+        if (s->name.find(only) == std::string::npos)
+            continue;
         const Timing high = Measure(renderer, *s, Quality::High, pixels, frames);
         const Timing low = Measure(renderer, *s, Quality::Low, pixels, frames);
         std::printf("%-28s %8.2f (%4.2f) %8.2f (%4.2f)\n", s->name.c_str(), high.median, high.fastest, low.median,

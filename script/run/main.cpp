@@ -29,7 +29,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     host->Run(frames);
-    for (auto& line : host->TraceLines()) std::printf("%s\n", line.c_str());
-    for (auto& m : host->abortMessages) std::fprintf(stderr, "%s\n", m.c_str());
+    for (auto& line : host->TraceLines())
+        std::printf("%s\n", line.c_str());
+    for (auto& m : host->abortMessages)
+        std::fprintf(stderr, "%s\n", m.c_str());
     return 0;
 }

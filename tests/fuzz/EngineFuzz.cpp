@@ -10,7 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto read = movie::ReadMovie(data, size);
-    if (!read) return 0;
+    if (!read)
+        return 0;
     playback::Player player(std::make_shared<const movie::Movie>(std::move(*read)));
     constexpr int32_t kSide = 64;
     std::vector<uint32_t> pixels(kSide * kSide);
@@ -19,9 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     raster::DrawList list;
     for (int frame = 0; frame < 10 && !player.QuitRequested(); ++frame) {
         player.AdvanceFrame();
-        if (frame == 3) player.MouseMove(32, 32);
-        if (frame == 4) player.MouseDown(32, 32);
-        if (frame == 5) player.MouseUp(32, 32);
+        if (frame == 3)
+            player.MouseMove(32, 32);
+        if (frame == 4)
+            player.MouseDown(32, 32);
+        if (frame == 5)
+            player.MouseUp(32, 32);
         player.BuildDrawList(list, kSide, kSide);
         raster::Clear(surface, player.Background());
         renderer.Render(list, surface, raster::RenderOptions{});

@@ -39,9 +39,17 @@ std::string Album(const std::string& player, const Bytes& body, int64_t datasize
 
 Bytes SimpleBody(const std::u16string& title = u"T", uint32_t titleUnits = 2) {
     Bytes body;
-    body.u32(2).u32(1).u32(2).u32(3).u32(4).raw("MZ")      // installer
-        .u32(0)                                            // no extra files
-        .u32(3).u32(10).u32(20).raw("FWS")                 // movie
+    body.u32(2)
+        .u32(1)
+        .u32(2)
+        .u32(3)
+        .u32(4)
+        .raw("MZ")  // installer
+        .u32(0)     // no extra files
+        .u32(3)
+        .u32(10)
+        .u32(20)
+        .raw("FWS")  // movie
         .text(titleUnits, title);
     return body;
 }
@@ -62,11 +70,21 @@ TEST(AlbumWriter, ScaledWorkedExampleIsByteExact) {
 
     Bytes expected;
     expected.raw(ex.player)
-        .u32(548).u32(6).u32(0).u32(79).u32(0).raw(ex.installer)
+        .u32(548)
+        .u32(6)
         .u32(0)
-        .u32(3191).u32(800).u32(600).raw(ex.movie)
-        .u32(15).utf16(ex.title + u'\0')
-        .u32(3809).raw("\xE8\x2D\x86\x32");
+        .u32(79)
+        .u32(0)
+        .raw(ex.installer)
+        .u32(0)
+        .u32(3191)
+        .u32(800)
+        .u32(600)
+        .raw(ex.movie)
+        .u32(15)
+        .utf16(ex.title + u'\0')
+        .u32(3809)
+        .raw("\xE8\x2D\x86\x32");
     const std::string written = WriteToString(parts);
     EXPECT_EQ(written, expected.str());
     EXPECT_EQ(AppendedSize(parts), written.size() - ex.player.size());
@@ -144,8 +162,8 @@ TEST(AlbumWalk, TextsFollowTheStoredLength) {
         {0, u"", u""},
         {1, std::u16string(1, u'\0'), u""},
         {15, u"Autumn Journey" + std::u16string(1, u'\0'), u"Autumn Journey"},
-        {3, u"abc", u"abc"},                               // no terminating zero: taken whole
-        {6, std::u16string(u"ab\0cd\0", 6), u"ab"},         // ends at the first zero
+        {3, u"abc", u"abc"},                         // no terminating zero: taken whole
+        {6, std::u16string(u"ab\0cd\0", 6), u"ab"},  // ends at the first zero
     };
     for (const Case& c : cases) {
         Bytes body = SimpleBody(c.units, c.stored);
@@ -176,9 +194,20 @@ TEST(AlbumWalk, NegativeOrZeroCountMeansNoRecords) {
 
 TEST(AlbumWalk, OverlongNameIsCheckedButNotKept) {
     Bytes body;
-    body.u32(0).u32(0).u32(0).u32(0).u32(0).u32(1)
-        .text(600, std::u16string(600, u'n')).u32(2).raw("ok")
-        .u32(0).u32(1).u32(1).u32(1).utf16(std::u16string(1, u'\0'));
+    body.u32(0)
+        .u32(0)
+        .u32(0)
+        .u32(0)
+        .u32(0)
+        .u32(1)
+        .text(600, std::u16string(600, u'n'))
+        .u32(2)
+        .raw("ok")
+        .u32(0)
+        .u32(1)
+        .u32(1)
+        .u32(1)
+        .utf16(std::u16string(1, u'\0'));
     MemorySource album(Album("P", body));
     const WalkResult walk = Walk(album);
     ASSERT_EQ(walk.status, WalkStatus::Ok);

@@ -11,8 +11,10 @@ namespace {
 std::string Printable(std::u16string_view name) {
     std::string out;
     for (char16_t c : name) {
-        if (c >= 0x20 && c < 0x7F) out.push_back(char(c));
-        else out += "\\u" + std::to_string(unsigned(c));
+        if (c >= 0x20 && c < 0x7F)
+            out.push_back(char(c));
+        else
+            out += "\\u" + std::to_string(unsigned(c));
     }
     return out.size() > 40 ? out.substr(0, 40) + "..." : out;
 }
@@ -124,20 +126,13 @@ TEST(AlbumNamesTest, StoredNamesAreRefusedOnlyWhenUnsafe) {
 
 TEST(AlbumNamesTest, AcceptsPlainNamesIncludingUnicode) {
     const std::u16string cases[] = {
-        u"a.txt",
-        u"movie data.bin",
-        u".hidden",
-        u" leading space",
-        u"CONSOLE.txt",
-        u"COM10",
-        u"LPT",
-        u"nul_file",
-        u"con-x.txt",
-        u"Übung ß.dat",
-        u"日本語.swf",
-        u"emoji \U0001F600.png",
-        u"Файл.xml",
-        std::u16string(499, u'n'),
+        u"a.txt",       u"movie data.bin",
+        u".hidden",     u" leading space",
+        u"CONSOLE.txt", u"COM10",
+        u"LPT",         u"nul_file",
+        u"con-x.txt",   u"Übung ß.dat",
+        u"日本語.swf",  u"emoji \U0001F600.png",
+        u"Файл.xml",    std::u16string(499, u'n'),
     };
     for (const std::u16string& name : cases) {
         const char* reason = album::NameProblem(name);
@@ -154,16 +149,16 @@ TEST(AlbumNamesTest, SameFileNameIgnoresCaseAsWindowsDoes) {
         {u"a.txt", u"A.TXT", true},
         {u"84512712.SWF", u"84512712.swf", true},
         {u"Übung.dat", u"üBUNG.DAT", true},
-        {u"\u00FF", u"\u0178", true},          // ÿ Ÿ
-        {u"\u0142", u"\u0141", true},          // ł Ł
-        {u"\u017E", u"\u017D", true},          // ž Ž
+        {u"\u00FF", u"\u0178", true},  // ÿ Ÿ
+        {u"\u0142", u"\u0141", true},  // ł Ł
+        {u"\u017E", u"\u017D", true},  // ž Ž
         {u"файл", u"ФАЙЛ", true},
-        {u"\u0451", u"\u0401", true},          // ё Ё
+        {u"\u0451", u"\u0401", true},              // ё Ё
         {u"\u03C3\u03C2", u"\u03A3\u03A3", true},  // σς ΣΣ
         {u"a.txt", u"a.txt ", false},
         {u"a.txt", u"b.txt", false},
         {u"Straße", u"STRASSE", false},
-        {u"\u00F7", u"\u00D7", false},          // ÷ × are not a case pair
+        {u"\u00F7", u"\u00D7", false},  // ÷ × are not a case pair
         {u"a", u"", false},
     };
     for (const Pair& c : cases) {

@@ -20,7 +20,9 @@ struct LayoutCase {
     StageRect expected;
 };
 
-void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const LayoutCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class StageLayoutTest : public testing::TestWithParam<LayoutCase> {};
 
@@ -47,18 +49,21 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"EmptyWindow", 400, 300, 0, 0, ScaleMode::ShowAll, {0, 0, 0, 0}},
         LayoutCase{"NegativeWindowIsEmpty", 400, 300, -10, -10, ScaleMode::ShowAll, {0, 0, 0, 0}},
         // An extreme aspect ratio scaled to cover the window stays inside 32-bit coordinates.
-        LayoutCase{"NoBorderExtremeAspect", 1, 100000000, 1000, 1000, ScaleMode::NoBorder,
+        LayoutCase{"NoBorderExtremeAspect",
+                   1,
+                   100000000,
+                   1000,
+                   1000,
+                   ScaleMode::NoBorder,
                    {0, 500 - (1 << 27), 1000, 500 + (1 << 27)}}),
     [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
 
 TEST(ScaleModeText, NamesInAnyCaseOtherwiseShowAll) {
     const std::pair<std::u16string, ScaleMode> cases[] = {
-        {u"ShowAll", ScaleMode::ShowAll},   {u"showall", ScaleMode::ShowAll},
-        {u"NoBorder", ScaleMode::NoBorder}, {u"NOBORDER", ScaleMode::NoBorder},
-        {u"ExactFit", ScaleMode::ExactFit}, {u"exactfit", ScaleMode::ExactFit},
-        {u"NoScale", ScaleMode::NoScale},   {u"noScale", ScaleMode::NoScale},
-        {u"", ScaleMode::ShowAll},          {u"NoBorders", ScaleMode::ShowAll},
-        {u"Exact Fit", ScaleMode::ShowAll},
+        {u"ShowAll", ScaleMode::ShowAll},   {u"showall", ScaleMode::ShowAll},   {u"NoBorder", ScaleMode::NoBorder},
+        {u"NOBORDER", ScaleMode::NoBorder}, {u"ExactFit", ScaleMode::ExactFit}, {u"exactfit", ScaleMode::ExactFit},
+        {u"NoScale", ScaleMode::NoScale},   {u"noScale", ScaleMode::NoScale},   {u"", ScaleMode::ShowAll},
+        {u"NoBorders", ScaleMode::ShowAll}, {u"Exact Fit", ScaleMode::ShowAll},
     };
     for (const auto& [text, mode] : cases) {
         EXPECT_EQ(control::ScaleModeFromText(text), mode) << std::string(text.begin(), text.end());
@@ -70,7 +75,8 @@ TEST(Timeline, EntersFrameZeroFirstThenAdvancesAndLoops) {
     timeline.Reset(3);
     EXPECT_EQ(timeline.CurrentFrame(), 0u);
     std::vector<uint32_t> entered;
-    for (int i = 0; i < 7; ++i) entered.push_back(timeline.Advance().value());
+    for (int i = 0; i < 7; ++i)
+        entered.push_back(timeline.Advance().value());
     EXPECT_EQ(entered, (std::vector<uint32_t>{0, 1, 2, 0, 1, 2, 0}));
     EXPECT_EQ(timeline.FrameCount(), 3u);
 }
@@ -98,10 +104,11 @@ TEST(Timeline, ResetStartsOver) {
 
 TEST(FrameInterval, FollowsTheRateWithinTheTimerLimits) {
     const std::pair<double, uint32_t> cases[] = {
-        {12.0, 83}, {24.0, 42}, {30.0, 33}, {50.0, 20}, {0.0, 83}, {-3.0, 83},
-        {1000.0, 10}, {255.99, 10}, {0.01, 60000}, {0.5, 2000},
+        {12.0, 83}, {24.0, 42},   {30.0, 33},   {50.0, 20},    {0.0, 83},
+        {-3.0, 83}, {1000.0, 10}, {255.99, 10}, {0.01, 60000}, {0.5, 2000},
     };
-    for (const auto& [rate, interval] : cases) EXPECT_EQ(control::FrameIntervalMs(rate), interval) << rate;
+    for (const auto& [rate, interval] : cases)
+        EXPECT_EQ(control::FrameIntervalMs(rate), interval) << rate;
 }
 
 // --- Movie document -----------------------------------------------------------------------------
@@ -139,7 +146,10 @@ INSTANTIATE_TEST_SUITE_P(PlainAndCompressed, MovieDocumentTest, testing::Bool())
 
 TEST(MovieDocument, TextsAreUtf8FromVersion6AndLatin1Before) {
     movie::SwfSpecimen specimen = controltest::Specimen(100, 100, 0, 0, 0);
-    specimen.fsCommands = {{0, "gr\xC3\xBC\xC3\x9F" "e", "\xE6\x97\xA5\xE6\x9C\xAC"}};
+    specimen.fsCommands = {{0,
+                            "gr\xC3\xBC\xC3\x9F"
+                            "e",
+                            "\xE6\x97\xA5\xE6\x9C\xAC"}};
     specimen.version = 8;
     auto document = Parse(movie::BuildSwf(specimen));
     ASSERT_TRUE(document);

@@ -18,7 +18,8 @@ std::optional<control::ControlState> Read(const std::vector<uint8_t>& bytes, std
 }
 
 void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = uint8_t(value >> (8 * i));
 }
 
 TEST(PropertyStream, PlayerStreamIs170BytesWithItsSettings) {

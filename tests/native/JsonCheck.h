@@ -14,8 +14,8 @@ struct JsonValue {
     Kind kind = Kind::Null;
     bool boolean = false;
     double number = 0;
-    std::string text;                        // String: UTF-8
-    std::vector<JsonValue> items;            // Array
+    std::string text;                          // String: UTF-8
+    std::vector<JsonValue> items;              // Array
     std::map<std::string, JsonValue> members;  // Object
 
     // A member or item; a shared Null value when it is not there.

@@ -9,8 +9,13 @@ using testing_support::ParseJson;
 
 TEST(JsonCheckTest, AcceptsValidText) {
     const char* cases[] = {
-        "{}", "[]", " {\"a\":1,\"b\":[true,false,null],\"c\":{\"d\":\"e\"}} ", "-0.5e+3", "\"\\u00e9\\ud83d\\ude00\"",
-        "\"\xc3\xa9\"", "\"\\ud800\"",
+        "{}",
+        "[]",
+        " {\"a\":1,\"b\":[true,false,null],\"c\":{\"d\":\"e\"}} ",
+        "-0.5e+3",
+        "\"\\u00e9\\ud83d\\ude00\"",
+        "\"\xc3\xa9\"",
+        "\"\\ud800\"",
     };
     for (const char* text : cases) {
         std::string error;
@@ -24,10 +29,12 @@ TEST(JsonCheckTest, AcceptsValidText) {
 
 TEST(JsonCheckTest, RefusesInvalidText) {
     const char* cases[] = {
-        "", "{", "{\"a\" 1}", "{\"a\":1,}", "[1,]", "{a:1}", "\"tab\tinside\"", "\"bad \\x escape\"", "01", "1.",
-        "+1", "'single'", "{\"a\":1}{}", "\"\xc3\"", "\"\xed\xa0\x80\"", "{\"a\":1,\"a\":2}", "nul",
+        "",    "{",  "{\"a\" 1}", "{\"a\":1,}", "[1,]",        "{a:1}",    "\"tab\tinside\"",  "\"bad \\x escape\"",
+        "01",  "1.", "+1",        "'single'",   "{\"a\":1}{}", "\"\xc3\"", "\"\xed\xa0\x80\"", "{\"a\":1,\"a\":2}",
+        "nul",
     };
-    for (const char* text : cases) EXPECT_FALSE(ParseJson(text)) << text;
+    for (const char* text : cases)
+        EXPECT_FALSE(ParseJson(text)) << text;
 }
 
 }  // namespace

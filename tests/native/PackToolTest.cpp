@@ -26,7 +26,8 @@ using testing_support::RunProgram;
 // ---- An album laid out by hand, following the block's field table and nothing else ----
 
 void PutU32(std::string& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out.push_back(char(value >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(char(value >> (8 * i)));
 }
 
 void PutUnits(std::string& out, const std::u16string& text) {
@@ -53,7 +54,8 @@ struct RawAlbum {
     std::string Bytes() const {
         std::string body;
         PutU32(body, uint32_t(installer.size()));
-        for (uint32_t part : version) PutU32(body, part);
+        for (uint32_t part : version)
+            PutU32(body, part);
         body += installer;
         PutU32(body, uint32_t(records.size()));
         for (const RawRecord& record : records) {
@@ -78,13 +80,18 @@ struct RawAlbum {
     }
 };
 
-std::string AsString(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string AsString(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
-std::string Utf8(const std::u16string& text) { return utf::EncodeUtf8(text); }
+std::string Utf8(const std::u16string& text) {
+    return utf::EncodeUtf8(text);
+}
 
 std::string Counting(size_t size, unsigned seed) {
     std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) bytes[i] = char((i * 7 + seed) & 0xFF);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = char((i * 7 + seed) & 0xFF);
     return bytes;
 }
 
@@ -106,12 +113,14 @@ protected:
         m_movie = AsString(movie::BuildSwf(specimen));
         m_player = "MZ" + Counting(3000, 1);
         m_installer = "MZ" + Counting(1000, 2);
-        m_files = {{u"a.txt", "alpha"}, {u"Übung ß.dat", Counting(256, 3)}, {u"empty.bin", ""}, {u"日本 😀.xml", "<x/>"}};
+        m_files = {
+            {u"a.txt", "alpha"}, {u"Übung ß.dat", Counting(256, 3)}, {u"empty.bin", ""}, {u"日本 😀.xml", "<x/>"}};
 
         Put("player.exe", m_player);
         Put("setup.exe", m_installer);
         Put("movie.swf", m_movie);
-        for (const RawRecord& file : m_files) Put(fs::path("files") / file.name, file.contents);
+        for (const RawRecord& file : m_files)
+            Put(fs::path("files") / file.name, file.contents);
     }
     void TearDown() override { fs::remove_all(m_root); }
 
@@ -134,7 +143,8 @@ protected:
     // Every entry below the root, as relative paths.
     std::set<std::string> Listing() const {
         std::set<std::string> names;
-        for (const auto& entry : fs::recursive_directory_iterator(m_root)) names.insert(fs::relative(entry.path(), m_root).string());
+        for (const auto& entry : fs::recursive_directory_iterator(m_root))
+            names.insert(fs::relative(entry.path(), m_root).string());
         return names;
     }
 
@@ -142,8 +152,8 @@ protected:
 
     // "build" with the usual inputs, all extra files, and `more` options.
     std::vector<std::string> BuildArgs(const std::string& output, const std::vector<std::string>& more = {}) const {
-        std::vector<std::string> args = {"build", "--player", Path("player.exe"), "--installer", Path("setup.exe"),
-                                         "--movie", Path("movie.swf")};
+        std::vector<std::string> args = {"build",           "--player", Path("player.exe"), "--installer",
+                                         Path("setup.exe"), "--movie",  Path("movie.swf")};
         for (const RawRecord& file : m_files) {
             args.push_back("--file");
             args.push_back(Path(fs::path("files") / file.name));
@@ -242,7 +252,8 @@ TEST_F(PackToolTest, BuildNeedsOnlyTheMovieAndTheOutputBesideTheBuiltPrograms) {
     Put("bin/MovieControlSetup.exe", m_installer);
     Put("Autumn Journey.v2.swf", m_movie);
 
-    const auto built = RunProgram(tool.string(), {"build", "--movie", Path("Autumn Journey.v2.swf"), "-o", Path("album.exe")});
+    const auto built =
+        RunProgram(tool.string(), {"build", "--movie", Path("Autumn Journey.v2.swf"), "-o", Path("album.exe")});
     ASSERT_EQ(built.exitCode, 0) << built.err;
     RawAlbum expected = Expected();
     expected.player = player;
@@ -252,8 +263,8 @@ TEST_F(PackToolTest, BuildNeedsOnlyTheMovieAndTheOutputBesideTheBuiltPrograms) {
 
     // A name without an extension is the title as it is; --player still wins over the default.
     Put("plain", m_movie);
-    const auto named = RunProgram(tool.string(), {"build", "--player", Path("player.exe"), "--movie", Path("plain"),
-                                                  "-o", Path("plain.exe")});
+    const auto named = RunProgram(
+        tool.string(), {"build", "--player", Path("player.exe"), "--movie", Path("plain"), "-o", Path("plain.exe")});
     ASSERT_EQ(named.exitCode, 0) << named.err;
     expected.player = m_player;
     expected.title = u"plain";
@@ -264,9 +275,8 @@ TEST_F(PackToolTest, BuildNeedsOnlyTheMovieAndTheOutputBesideTheBuiltPrograms) {
 // the numbers agree up to 10, then player 10.2 and 10.3, 11.0 to 11.9, 12, and format - 11.
 TEST_F(PackToolTest, DefaultRequiredVersionFollowsThePlayerThatIntroducedTheFormat) {
     const std::pair<uint8_t, const char*> cases[] = {
-        {1, "1.0.0.0"},   {6, "6.0.0.0"},   {10, "10.0.0.0"}, {11, "10.2.0.0"}, {12, "10.3.0.0"},
-        {13, "11.0.0.0"}, {17, "11.4.0.0"}, {22, "11.9.0.0"}, {23, "12.0.0.0"}, {24, "13.0.0.0"},
-        {43, "32.0.0.0"}, {50, "39.0.0.0"},
+        {1, "1.0.0.0"},   {6, "6.0.0.0"},   {10, "10.0.0.0"}, {11, "10.2.0.0"}, {12, "10.3.0.0"}, {13, "11.0.0.0"},
+        {17, "11.4.0.0"}, {22, "11.9.0.0"}, {23, "12.0.0.0"}, {24, "13.0.0.0"}, {43, "32.0.0.0"}, {50, "39.0.0.0"},
     };
     for (const auto& [format, version] : cases) {
         SCOPED_TRACE(int(format));
@@ -321,19 +331,23 @@ TEST_F(PackToolTest, BuildInfoExtractRoundTripIsByteExact) {
     const auto info = Pack({"info", Path("album.exe")});
     ASSERT_EQ(info.exitCode, 0) << info.err;
     EXPECT_NE(info.out.find("valid album"), std::string::npos) << info.out;
-    for (const RawRecord& file : m_files) EXPECT_NE(info.out.find(Utf8(file.name)), std::string::npos) << info.out;
+    for (const RawRecord& file : m_files)
+        EXPECT_NE(info.out.find(Utf8(file.name)), std::string::npos) << info.out;
 
     const auto extract = Pack({"extract", Path("album.exe"), Path("out/new")});
     ASSERT_EQ(extract.exitCode, 0) << extract.err;
     std::set<std::string> expectedNames = {"84512712.exe", "84512712.swf"};
-    for (const RawRecord& file : m_files) expectedNames.insert(Utf8(file.name));
+    for (const RawRecord& file : m_files)
+        expectedNames.insert(Utf8(file.name));
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(Path("out/new"))) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(Path("out/new")))
+        names.insert(entry.path().filename().string());
     EXPECT_EQ(names, expectedNames) << "exactly the album's files, no temporary left";
 
     EXPECT_TRUE(Read(Path("out/new/84512712.exe")) == m_installer);
     EXPECT_TRUE(Read(Path("out/new/84512712.swf")) == m_movie);
-    for (const RawRecord& file : m_files) EXPECT_TRUE(Read(Path("out/new") / file.name) == file.contents) << Utf8(file.name);
+    for (const RawRecord& file : m_files)
+        EXPECT_TRUE(Read(Path("out/new") / file.name) == file.contents) << Utf8(file.name);
 }
 
 TEST_F(PackToolTest, InfoJsonIsValidAndGivesEveryField) {
@@ -392,7 +406,8 @@ TEST_F(PackToolTest, InfoJsonReportsUnsafeNamesAndBrokenOrMissingBlocks) {
         int exitCode;
         const char* status;
     };
-    for (const Case& c : {Case{"unsafe.exe", 0, "valid"}, Case{"broken.exe", 1, "broken"}, Case{"player.exe", 1, "none"}}) {
+    for (const Case& c :
+         {Case{"unsafe.exe", 0, "valid"}, Case{"broken.exe", 1, "broken"}, Case{"player.exe", 1, "none"}}) {
         SCOPED_TRACE(c.file);
         const auto info = Pack({"info", Path(c.file), "--json"});
         EXPECT_EQ(info.exitCode, c.exitCode) << info.err;
@@ -460,8 +475,10 @@ TEST_F(PackToolTest, BuildRefusalsLeaveNoOutputAndKeepAnOldOne) {
     auto check = [&](std::vector<std::string> args, const char* reasonPart) {
         SCOPED_TRACE(testing::PrintToString(args));
         for (bool oldOutput : {false, true}) {
-            if (oldOutput) Put("album.exe", "the previous album");
-            else fs::remove(Path("album.exe"));
+            if (oldOutput)
+                Put("album.exe", "the previous album");
+            else
+                fs::remove(Path("album.exe"));
             const std::set<std::string> before = Listing();
             const auto result = Pack(args);
             EXPECT_EQ(result.exitCode, 1) << result.err;
@@ -480,8 +497,10 @@ TEST_F(PackToolTest, BuildRefusalsLeaveNoOutputAndKeepAnOldOne) {
     for (const auto& [front, reasonPart] : replaced) {
         // Later duplicates of an option are refused, so build the command line from scratch.
         std::vector<std::string> args = {"build", "--installer", p + "setup.exe", "-o", p + "album.exe"};
-        if (front[1] != "--player") args.insert(args.end(), {"--player", p + "player.exe"});
-        if (front[1] != "--movie") args.insert(args.end(), {"--movie", p + "movie.swf"});
+        if (front[1] != "--player")
+            args.insert(args.end(), {"--player", p + "player.exe"});
+        if (front[1] != "--movie")
+            args.insert(args.end(), {"--movie", p + "movie.swf"});
         args.insert(args.end(), front.begin() + 1, front.end());
         check(args, reasonPart);
     }
@@ -505,8 +524,9 @@ TEST_F(PackToolTest, BuildIntoAMissingFolderOrOntoAFolderFails) {
 
 TEST_F(PackToolTest, UsageErrorsExitWithTwoAndHelpWithZero) {
     const std::string p = m_root.string() + "/";
-    const std::vector<std::string> base = {"build", "--player", p + "player.exe", "--installer", p + "setup.exe",
-                                           "--movie", p + "movie.swf", "-o", p + "album.exe"};
+    const std::vector<std::string> base = {"build",         "--player", p + "player.exe", "--installer",
+                                           p + "setup.exe", "--movie",  p + "movie.swf",  "-o",
+                                           p + "album.exe"};
     auto with = [&](std::vector<std::string> more) {
         std::vector<std::string> args = base;
         args.insert(args.end(), more.begin(), more.end());
@@ -558,7 +578,8 @@ TEST_F(PackToolTest, InfoNamesTheFirstFieldThatBreaksTheFormat) {
     const size_t records = body + 20 + m_installer.size() + 4;  // the first record's nameLength
     auto patched = [&](size_t at, uint32_t value) {
         std::string bytes = good;
-        for (int i = 0; i < 4; ++i) bytes[at + i] = char(value >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = char(value >> (8 * i));
         return bytes;
     };
     std::string extra = good;
@@ -566,7 +587,8 @@ TEST_F(PackToolTest, InfoNamesTheFirstFieldThatBreaksTheFormat) {
     const uint32_t datasize = uint32_t(good.size() - 8 - body);
     extra = [&] {
         std::string bytes = extra;
-        for (int i = 0; i < 4; ++i) bytes[bytes.size() - 8 + i] = char((datasize + 4) >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            bytes[bytes.size() - 8 + i] = char((datasize + 4) >> (8 * i));
         return bytes;
     }();
 
@@ -605,18 +627,12 @@ TEST_F(PackToolTest, InfoNamesTheFirstFieldThatBreaksTheFormat) {
 
 TEST_F(PackToolTest, ExtractRefusesUnsafeNamesBeforeWritingAnything) {
     const std::vector<std::vector<RawRecord>> cases = {
-        {{u"..\\evil.txt", "x"}},
-        {{u"../evil.txt", "x"}},
-        {{u"/tmp/evil.txt", "x"}},
-        {{u"ok.txt", "fine"}, {u"sub/evil.txt", "x"}},
-        {{u"CON", "x"}},
-        {{u"aux.log", "x"}},
-        {{u"a:b", "x"}},
-        {{u"", "x"}},
-        {{u"name.", "x"}},
-        {{u"84512712.exe", "x"}},
-        {{u"84512712.Swf", "x"}},
-        {{u"a.txt", "x"}, {u"A.TXT", "y"}},
+        {{u"..\\evil.txt", "x"}},  {{u"../evil.txt", "x"}},
+        {{u"/tmp/evil.txt", "x"}}, {{u"ok.txt", "fine"}, {u"sub/evil.txt", "x"}},
+        {{u"CON", "x"}},           {{u"aux.log", "x"}},
+        {{u"a:b", "x"}},           {{u"", "x"}},
+        {{u"name.", "x"}},         {{u"84512712.exe", "x"}},
+        {{u"84512712.Swf", "x"}},  {{u"a.txt", "x"}, {u"A.TXT", "y"}},
         {{u"long", "x", 600}},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
@@ -655,7 +671,8 @@ TEST_F(PackToolTest, ExtractStopsAtAFileItCannotPlaceAndSaysWhatIsLeft) {
     EXPECT_EQ(Read(Path("out/84512712.exe")), m_installer);
     EXPECT_EQ(Read(Path("out/a.txt/blocker")), "a folder stands where a.txt goes");
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(Path("out"))) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(Path("out")))
+        names.insert(entry.path().filename().string());
     EXPECT_EQ(names, (std::set<std::string>{"84512712.exe", "a.txt"})) << "no temporary, nothing after the failure";
 }
 

@@ -13,11 +13,8 @@ struct OrderCase {
 
 TEST(ProductVersion, OrdersPartByPartMostSignificantFirst) {
     const OrderCase cases[] = {
-        {{6, 0, 79, 0}, {6, 0, 80, 0}},
-        {{6, 0, 79, 65535}, {6, 0, 79, 65536}},
-        {{5, kMax, kMax, kMax}, {6, 0, 0, 0}},
-        {{6, 0, 0, 0}, {6, 70000, 0, 0}},
-        {{0, 0, 0, 0}, {0, 0, 0, 1}},
+        {{6, 0, 79, 0}, {6, 0, 80, 0}},   {{6, 0, 79, 65535}, {6, 0, 79, 65536}}, {{5, kMax, kMax, kMax}, {6, 0, 0, 0}},
+        {{6, 0, 0, 0}, {6, 70000, 0, 0}}, {{0, 0, 0, 0}, {0, 0, 0, 1}},
     };
     for (const OrderCase& c : cases) {
         EXPECT_LT(c.lower, c.higher);

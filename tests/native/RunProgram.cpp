@@ -31,12 +31,14 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     char errPath[] = "/tmp/run-program-err-XXXXXX";
     const int outFd = mkstemp(outPath);
     const int errFd = mkstemp(errPath);
-    if (outFd < 0 || errFd < 0) return result;
+    if (outFd < 0 || errFd < 0)
+        return result;
 
     std::vector<std::string> argvText{program};
     argvText.insert(argvText.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (std::string& arg : argvText) argv.push_back(arg.data());
+    for (std::string& arg : argvText)
+        argv.push_back(arg.data());
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -56,10 +58,12 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         for (int waited = 0;; ++waited) {
             const pid_t done = waitpid(pid, &status, WNOHANG);
             if (done == pid) {
-                if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+                if (WIFEXITED(status))
+                    result.exitCode = WEXITSTATUS(status);
                 break;
             }
-            if (done < 0) break;
+            if (done < 0)
+                break;
             if (waited >= timeoutSeconds * 100) {
                 kill(pid, SIGKILL);
                 waitpid(pid, &status, 0);

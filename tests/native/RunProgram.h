@@ -7,12 +7,11 @@
 namespace testing_support {
 
 struct ProgramResult {
-    int exitCode = -1;   // -1 when it did not exit normally within the time limit
+    int exitCode = -1;  // -1 when it did not exit normally within the time limit
     std::string out;
     std::string err;
 };
 
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         int timeoutSeconds = 120);
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args, int timeoutSeconds = 120);
 
 }  // namespace testing_support

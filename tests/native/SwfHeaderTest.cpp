@@ -32,13 +32,15 @@ Bytes Rect(unsigned bits, std::initializer_list<int64_t> values) {
     unsigned used = 0;
     auto put = [&](uint64_t value, unsigned count) {
         for (unsigned i = count; i-- > 0;) {
-            if (used % 8 == 0) out.push_back(0);
+            if (used % 8 == 0)
+                out.push_back(0);
             out.back() |= uint8_t(((value >> i) & 1u) << (7 - used % 8));
             ++used;
         }
     };
     put(bits, 5);
-    for (int64_t value : values) put(uint64_t(value), bits);
+    for (int64_t value : values)
+        put(uint64_t(value), bits);
     return out;
 }
 
@@ -48,7 +50,8 @@ Bytes PlainMovie(const Bytes& rect, uint8_t version = 10) {
     body.insert(body.end(), {0x00, 0x18, 0x07, 0x00, 0x00, 0x00});
     Bytes file{'F', 'W', 'S', version};
     const uint32_t length = uint32_t(8 + body.size());
-    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(length >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        file.push_back(uint8_t(length >> (8 * i)));
     file.insert(file.end(), body.begin(), body.end());
     return file;
 }
@@ -65,7 +68,8 @@ Bytes Compressed(const Bytes& plain) {
 }
 
 void SetFileLength(Bytes& file, uint32_t length) {
-    for (int i = 0; i < 4; ++i) file[4 + i] = uint8_t(length >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        file[4 + i] = uint8_t(length >> (8 * i));
 }
 
 TEST(SwfHeaderTest, ReadsPlainAndCompressedHeaders) {
@@ -100,7 +104,8 @@ TEST(SwfHeaderTest, CompressedHeaderNeedsOnlyAPrefix) {
     uint32_t seed = 12345;
     for (uint16_t frame = 0; frame < 2000; frame += 3) {
         std::string args;
-        for (int i = 0; i < 24; ++i) args.push_back(char('a' + (seed = seed * 1103515245 + 12345) % 26));
+        for (int i = 0; i < 24; ++i)
+            args.push_back(char('a' + (seed = seed * 1103515245 + 12345) % 26));
         specimen.fsCommands.push_back({frame, "note", args});
     }
     const Bytes file = movie::BuildSwf(specimen);

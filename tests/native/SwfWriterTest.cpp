@@ -30,7 +30,8 @@ std::vector<Tag> ReadTags(const Bytes& plain, size_t offset) {
         EXPECT_LE(offset + length, plain.size());
         tags.push_back({uint16_t(codeAndLength >> 6), Bytes(plain.begin() + offset, plain.begin() + offset + length)});
         offset += length;
-        if (tags.back().code == 0) break;
+        if (tags.back().code == 0)
+            break;
     }
     EXPECT_EQ(offset, plain.size()) << "bytes after the End tag";
     return tags;
@@ -71,7 +72,8 @@ TEST(SwfWriterTest, StoresBackgroundFramesAndFsCommands) {
         const std::vector<Tag> tags = ReadTags(*plain, header->headerLength);
         const std::vector<uint16_t> codes = {9, 12, 1, 1, 12, 12, 1, 0};
         ASSERT_EQ(tags.size(), codes.size());
-        for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(tags[i].code, codes[i]) << "tag " << i;
+        for (size_t i = 0; i < codes.size(); ++i)
+            EXPECT_EQ(tags[i].code, codes[i]) << "tag " << i;
         EXPECT_EQ(tags[0].body, (Bytes{0x12, 0x34, 0x56}));
         EXPECT_EQ(tags[1].body, GetUrlAction("FSCommand:fullscreen", "true"));
         EXPECT_EQ(tags[4].body, GetUrlAction("FSCommand:quit", ""));

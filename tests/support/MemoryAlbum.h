@@ -41,9 +41,18 @@ public:
 // Builds a byte string field by field, the way the format lays it out.
 class Bytes {
 public:
-    Bytes& u32(uint32_t v) { album::PutU32(m_s, v); return *this; }
-    Bytes& raw(const std::string& s) { m_s += s; return *this; }
-    Bytes& fill(size_t n, char c) { m_s.append(n, c); return *this; }
+    Bytes& u32(uint32_t v) {
+        album::PutU32(m_s, v);
+        return *this;
+    }
+    Bytes& raw(const std::string& s) {
+        m_s += s;
+        return *this;
+    }
+    Bytes& fill(size_t n, char c) {
+        m_s.append(n, c);
+        return *this;
+    }
     // A stored text: its length in units (as given) and the units themselves.
     Bytes& text(uint32_t storedUnits, const std::u16string& units) {
         u32(storedUnits);

@@ -18,7 +18,8 @@ public:
     void Bits(uint32_t value, unsigned n) {
         for (unsigned i = n; i-- > 0;) {
             acc_ = uint8_t(acc_ << 1 | (value >> i & 1));
-            if (++count_ == 8) Flush();
+            if (++count_ == 8)
+                Flush();
         }
     }
     void SBits(int32_t value, unsigned n) { Bits(uint32_t(value) & (n == 32 ? 0xFFFFFFFFu : (1u << n) - 1), n); }
@@ -65,7 +66,8 @@ private:
 inline unsigned SignedWidth(std::initializer_list<int32_t> values) {
     unsigned n = 1;
     for (int32_t v : values)
-        while (!(v >= -(int64_t(1) << (n - 1)) && v < (int64_t(1) << (n - 1)))) ++n;
+        while (!(v >= -(int64_t(1) << (n - 1)) && v < (int64_t(1) << (n - 1))))
+            ++n;
     return n;
 }
 
@@ -110,7 +112,8 @@ inline Bytes Movie(const std::vector<Bytes>& tags, int32_t w = 100, int32_t h = 
     Rect(body, 0, w * 20, 0, h * 20);
     body.U16(12 << 8);
     body.U16(frames);
-    for (const Bytes& t : tags) body.Raw(t);
+    for (const Bytes& t : tags)
+        body.Raw(t);
     body.Raw(Tag(0, {}));
     BitWriter file;
     file.U8('F');
@@ -162,9 +165,12 @@ inline void StyleChange(BitWriter& w, int32_t x, int32_t y, int fill0, int fill1
     w.Bits(n, 5);
     w.SBits(x, n);
     w.SBits(y, n);
-    if (fill0 >= 0) w.Bits(uint32_t(fill0), bits);
-    if (fill1 >= 0) w.Bits(uint32_t(fill1), bits);
-    if (line >= 0) w.Bits(uint32_t(line), bits);
+    if (fill0 >= 0)
+        w.Bits(uint32_t(fill0), bits);
+    if (fill1 >= 0)
+        w.Bits(uint32_t(fill1), bits);
+    if (line >= 0)
+        w.Bits(uint32_t(line), bits);
 }
 
 inline Bytes RectShape(uint16_t id, const std::vector<RectFill>& rects) {
@@ -203,8 +209,10 @@ inline Bytes Place(uint16_t depth, uint16_t id, int32_t tx = 0, int32_t ty = 0, 
     w.U16(depth);
     w.U16(id);
     TranslateMatrix(w, tx, ty);
-    if (!name.empty()) w.Str(name);
-    if (clipDepth) w.U16(clipDepth);
+    if (!name.empty())
+        w.Str(name);
+    if (clipDepth)
+        w.U16(clipDepth);
     return Tag(26, w.out);
 }
 
@@ -225,8 +233,12 @@ inline Bytes Remove(uint16_t depth) {
     return Tag(28, w.out);
 }
 
-inline Bytes ShowFrame() { return Tag(1, {}); }
-inline Bytes Background(uint8_t r, uint8_t g, uint8_t b) { return Tag(9, {r, g, b}); }
+inline Bytes ShowFrame() {
+    return Tag(1, {});
+}
+inline Bytes Background(uint8_t r, uint8_t g, uint8_t b) {
+    return Tag(9, {r, g, b});
+}
 inline Bytes Label(const std::string& name) {
     BitWriter w;
     w.Str(name);
@@ -242,15 +254,22 @@ inline Bytes DefineSprite(uint16_t id, uint16_t frames, const std::vector<Bytes>
     BitWriter w;
     w.U16(id);
     w.U16(frames);
-    for (const Bytes& t : tags) w.Raw(t);
+    for (const Bytes& t : tags)
+        w.Raw(t);
     w.Raw(Tag(0, {}));
     return Tag(39, w.out);
 }
 
 // Action records.
-inline Bytes ActionStop() { return {0x07}; }
-inline Bytes ActionPlay() { return {0x06}; }
-inline Bytes ActionGotoFrame(uint16_t frame) { return {0x81, 2, 0, uint8_t(frame), uint8_t(frame >> 8)}; }
+inline Bytes ActionStop() {
+    return {0x07};
+}
+inline Bytes ActionPlay() {
+    return {0x06};
+}
+inline Bytes ActionGotoFrame(uint16_t frame) {
+    return {0x81, 2, 0, uint8_t(frame), uint8_t(frame >> 8)};
+}
 inline Bytes ActionGotoLabel(const std::string& label) {
     BitWriter w;
     w.U8(0x8C);
@@ -268,7 +287,8 @@ inline Bytes ActionGetUrl(const std::string& url, const std::string& target) {
 }
 inline Bytes Concat(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -282,7 +302,8 @@ struct ButtonAction {
     uint16_t conditionBytes;  // first byte low, second byte high, as stored
     Bytes code;
 };
-inline Bytes DefineButton2(uint16_t id, const std::vector<ButtonRecord>& records, const std::vector<ButtonAction>& actions) {
+inline Bytes DefineButton2(uint16_t id, const std::vector<ButtonRecord>& records,
+                           const std::vector<ButtonAction>& actions) {
     BitWriter recs;
     for (const ButtonRecord& r : records) {
         recs.U8(r.states);

@@ -31,8 +31,7 @@ std::vector<Seen> ListAll(CFileFind& finder) {
     bool more = true;
     while (more) {
         more = finder.FindNextFile();
-        seen.push_back({finder.GetFileName(), finder.GetFilePath(), finder.IsDirectory(),
-                        finder.IsDots()});
+        seen.push_back({finder.GetFileName(), finder.GetFilePath(), finder.IsDirectory(), finder.IsDots()});
     }
     std::sort(seen.begin(), seen.end());
     return seen;

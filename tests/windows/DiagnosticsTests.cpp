@@ -64,11 +64,10 @@ TEST_P(ReportUnknownCode, NamesTheCodeInLowercaseHex) {
     EXPECT_EQ(RecordedTraces(), std::vector<std::wstring>{std::wstring(L"Error msg = ") + GetParam().text});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, ReportUnknownCode,
-    testing::Values(UnknownCode{0x2AAAAAAA, L"Error message 0x2aaaaaaa not found"},
-                    UnknownCode{0x20000ABC, L"Error message 0x20000abc not found"},
-                    UnknownCode{0xE0000001, L"Error message 0xe0000001 not found"}));
+INSTANTIATE_TEST_SUITE_P(Codes, ReportUnknownCode,
+                         testing::Values(UnknownCode{0x2AAAAAAA, L"Error message 0x2aaaaaaa not found"},
+                                         UnknownCode{0x20000ABC, L"Error message 0x20000abc not found"},
+                                         UnknownCode{0xE0000001, L"Error message 0xe0000001 not found"}));
 
 TEST(ReportLastError, DoesNothingForCodeZero) {
     ClearTraces();

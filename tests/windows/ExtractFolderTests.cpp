@@ -90,8 +90,7 @@ TEST_P(FolderNumberSequence, FollowsTheRuntimeGenerator) {
 INSTANTIATE_TEST_SUITE_P(Seeds, FolderNumberSequence,
                          testing::Values(SeedCase{0, {38, 7719, 21238, 2437, 8855}},
                                          SeedCase{1, {41, 18467, 6334, 26500, 19169}},
-                                         SeedCase{0xFFFFFFFF, {35, 29739, 3374}},
-                                         SeedCase{20057, {0}},
+                                         SeedCase{0xFFFFFFFF, {35, 29739, 3374}}, SeedCase{20057, {0}},
                                          SeedCase{30091, {32767}}));
 
 // --- TempBase with a real file system --------------------------------------------------------
@@ -146,8 +145,7 @@ TEST_F(WorkingFolder, CreatesTheThreeLevelsBelowTheBase) {
     ScopedEnvironment tmp(L"TMP", L"wsrel");
 
     EXPECT_EQ(BuildExtractFolder(0, &ReportLastError), L"wsrel\\CorvaneWorkspace\\Temp\\38");
-    EXPECT_EQ(RecordedTraces(), Join({Created(L"wsrel\\CorvaneWorkspace"),
-                                      Created(L"wsrel\\CorvaneWorkspace\\Temp"),
+    EXPECT_EQ(RecordedTraces(), Join({Created(L"wsrel\\CorvaneWorkspace"), Created(L"wsrel\\CorvaneWorkspace\\Temp"),
                                       Created(L"wsrel\\CorvaneWorkspace\\Temp\\38")}));
     EXPECT_TRUE(IsFolder(folder / L"wsrel\\CorvaneWorkspace\\Temp\\38"));
 }
@@ -159,8 +157,7 @@ TEST_F(WorkingFolder, LaterRunsShareTheUpperLevels) {
     ClearTraces();
 
     EXPECT_EQ(BuildExtractFolder(1, &ReportLastError), L"wsrel\\CorvaneWorkspace\\Temp\\41");
-    EXPECT_EQ(RecordedTraces(), Join({Existing(L"wsrel\\CorvaneWorkspace"),
-                                      Existing(L"wsrel\\CorvaneWorkspace\\Temp"),
+    EXPECT_EQ(RecordedTraces(), Join({Existing(L"wsrel\\CorvaneWorkspace"), Existing(L"wsrel\\CorvaneWorkspace\\Temp"),
                                       Created(L"wsrel\\CorvaneWorkspace\\Temp\\41")}));
     EXPECT_TRUE(IsFolder(folder / L"wsrel\\CorvaneWorkspace\\Temp\\38"));
     EXPECT_TRUE(IsFolder(folder / L"wsrel\\CorvaneWorkspace\\Temp\\41"));
@@ -221,9 +218,8 @@ TEST_F(WorkingFolder, DrawsAgainWhenTheNumberIsTaken) {
     ScopedEnvironment tmp(L"TMP", L"wsrel");
 
     EXPECT_EQ(BuildExtractFolder(0, &ReportLastError), temp + L"\\21238");
-    EXPECT_EQ(RecordedTraces(),
-              Join({Existing(L"wsrel\\CorvaneWorkspace"), Existing(temp), Existing(temp + L"\\38"),
-                    LostTheRace(temp + L"\\7719"), Created(temp + L"\\21238")}));
+    EXPECT_EQ(RecordedTraces(), Join({Existing(L"wsrel\\CorvaneWorkspace"), Existing(temp), Existing(temp + L"\\38"),
+                                      LostTheRace(temp + L"\\7719"), Created(temp + L"\\21238")}));
     EXPECT_TRUE(IsFile(folder / (temp + L"\\38\\other-run.swf")));
     EXPECT_TRUE(IsFile(folder / (temp + L"\\7719")));
     EXPECT_TRUE(IsFolder(folder / (temp + L"\\21238")));
@@ -298,12 +294,11 @@ TEST_F(WorkingFolder, HandsEachCreationFailureToTheCallersReport) {
     ClearTraces();
     EXPECT_EQ(BuildExtractFolder(0, nullptr), L"wsrel\\CorvaneWorkspace\\Temp\\38");
     EXPECT_TRUE(watcher.Stop().empty());
-    EXPECT_EQ(RecordedTraces(),
-              Join({Existing(L"wsrel\\CorvaneWorkspace"),
-                    Created(L"wsrel\\CorvaneWorkspace\\Temp"),
-                    {L"Dir creation error", L"Created dir does not exist"},
-                    Created(L"wsrel\\CorvaneWorkspace\\Temp\\38"),
-                    {L"Dir creation error", L"Created dir does not exist"}}));
+    EXPECT_EQ(RecordedTraces(), Join({Existing(L"wsrel\\CorvaneWorkspace"),
+                                      Created(L"wsrel\\CorvaneWorkspace\\Temp"),
+                                      {L"Dir creation error", L"Created dir does not exist"},
+                                      Created(L"wsrel\\CorvaneWorkspace\\Temp\\38"),
+                                      {L"Dir creation error", L"Created dir does not exist"}}));
 }
 
 // --- the cache -------------------------------------------------------------------------------
@@ -321,9 +316,11 @@ TEST_F(WorkingFolder, FirstCallBuildsLaterCallsOnlyReturnTheCachedPath) {
                 std::all_of(number.begin(), number.end(), [](wchar_t c) { return std::iswdigit(c); }));
     EXPECT_TRUE(number == L"0" || number[0] != L'0');
     EXPECT_LE(std::stoi(number), 32767);
-    EXPECT_EQ(RecordedTraces(),
-              Join({{L"BEGIN GetExtractFolder"}, Created(L"wsget\\CorvaneWorkspace"), Created(temp),
-                    Created(first), {L"END GetExtractFolder"}}));
+    EXPECT_EQ(RecordedTraces(), Join({{L"BEGIN GetExtractFolder"},
+                                      Created(L"wsget\\CorvaneWorkspace"),
+                                      Created(temp),
+                                      Created(first),
+                                      {L"END GetExtractFolder"}}));
     EXPECT_TRUE(IsFolder(folder / first));
 
     ClearTraces();

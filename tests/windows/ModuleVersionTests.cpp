@@ -43,30 +43,28 @@ TEST_P(VersionTable, ComparesPartByPartMostSignificantFirst) {
     EXPECT_FALSE(IsLoaded(path));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Versions, VersionTable,
-    testing::Values(
-        VersionCase{L"module-7.0.19.0.dll", {6, 0, 79, 0}, true},
-        VersionCase{L"module-6.0.79.0.dll", {6, 0, 79, 0}, true},
-        VersionCase{L"module-6.0.65.0.dll", {6, 0, 79, 0}, false},
-        VersionCase{L"module-6.1.0.0.dll", {6, 0, 79, 0}, true},
-        VersionCase{L"module-6.1.0.0.dll", {6, 0, kMax, kMax}, true},
-        VersionCase{L"module-6.1.0.0.dll", {6, 2, 0, 0}, false},
-        VersionCase{L"module-6.0.79.0.dll", {6, 0, 79, 1}, false},
-        VersionCase{L"module-6.0.79.0.dll", {6, 0, 80, 0}, false},
-        VersionCase{L"module-6.0.79.0.dll", {7, 0, 0, 0}, false},
-        VersionCase{L"module-6.0.79.0.dll", {5, kMax, kMax, kMax}, true},
-        VersionCase{L"module-7.0.19.0.dll", {0, 0, 0, 0}, true},
-        VersionCase{L"module-6.0.65.0.dll", {0, 0, 0, 0}, true},
-        VersionCase{L"module-6.0.79.65535.dll", {6, 0, 79, 65535}, true},
-        VersionCase{L"module-6.0.79.65535.dll", {6, 0, 79, 65536}, false},
-        VersionCase{L"module-6.0.79.65535.dll", {6, 0, 79, kMax}, false},
-        VersionCase{L"module-6.0.79.65535.dll", {6, 0, 65536, 0}, false},
-        VersionCase{L"module-7.0.19.0.dll", {6, 70000, 0, 0}, true},
-        VersionCase{L"module-6.0.79.0-no-translation.dll", {6, 0, 79, 0}, true},
-        VersionCase{L"module-6.0.79.0-no-translation.dll", {6, 0, 79, 1}, false},
-        VersionCase{L"module-no-version.dll", {0, 0, 0, 0}, false},
-        VersionCase{L"not-a-module.dll", {0, 0, 0, 0}, false}));
+INSTANTIATE_TEST_SUITE_P(Versions, VersionTable,
+                         testing::Values(VersionCase{L"module-7.0.19.0.dll", {6, 0, 79, 0}, true},
+                                         VersionCase{L"module-6.0.79.0.dll", {6, 0, 79, 0}, true},
+                                         VersionCase{L"module-6.0.65.0.dll", {6, 0, 79, 0}, false},
+                                         VersionCase{L"module-6.1.0.0.dll", {6, 0, 79, 0}, true},
+                                         VersionCase{L"module-6.1.0.0.dll", {6, 0, kMax, kMax}, true},
+                                         VersionCase{L"module-6.1.0.0.dll", {6, 2, 0, 0}, false},
+                                         VersionCase{L"module-6.0.79.0.dll", {6, 0, 79, 1}, false},
+                                         VersionCase{L"module-6.0.79.0.dll", {6, 0, 80, 0}, false},
+                                         VersionCase{L"module-6.0.79.0.dll", {7, 0, 0, 0}, false},
+                                         VersionCase{L"module-6.0.79.0.dll", {5, kMax, kMax, kMax}, true},
+                                         VersionCase{L"module-7.0.19.0.dll", {0, 0, 0, 0}, true},
+                                         VersionCase{L"module-6.0.65.0.dll", {0, 0, 0, 0}, true},
+                                         VersionCase{L"module-6.0.79.65535.dll", {6, 0, 79, 65535}, true},
+                                         VersionCase{L"module-6.0.79.65535.dll", {6, 0, 79, 65536}, false},
+                                         VersionCase{L"module-6.0.79.65535.dll", {6, 0, 79, kMax}, false},
+                                         VersionCase{L"module-6.0.79.65535.dll", {6, 0, 65536, 0}, false},
+                                         VersionCase{L"module-7.0.19.0.dll", {6, 70000, 0, 0}, true},
+                                         VersionCase{L"module-6.0.79.0-no-translation.dll", {6, 0, 79, 0}, true},
+                                         VersionCase{L"module-6.0.79.0-no-translation.dll", {6, 0, 79, 1}, false},
+                                         VersionCase{L"module-no-version.dll", {0, 0, 0, 0}, false},
+                                         VersionCase{L"not-a-module.dll", {0, 0, 0, 0}, false}));
 
 TEST(ModuleVersion, AMissingFileIsNeverRecentEnough) {
     EXPECT_FALSE(CheckModuleVersion(Fixture(L"missing.dll"), {0, 0, 0, 0}));

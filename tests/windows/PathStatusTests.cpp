@@ -27,8 +27,7 @@ protected:
         MakeFile(folder / L"file.txt");
         MakeFile(folder / L"noext");
         MakeFile(folder / L"hidden.txt");
-        SetFileAttributesW((folder / L"hidden.txt").c_str(),
-                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        SetFileAttributesW((folder / L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         MakeFile(folder / L"readonly.txt");
         SetFileAttributesW((folder / L"readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     }
@@ -44,26 +43,16 @@ TEST_P(PathStatus, AnswersLikeTheRuntimesStatusQuery) {
     EXPECT_EQ(FileExists(GetParam().path), GetParam().file);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, PathStatus,
-    testing::Values(StatusCase{L"sub", true, false},
-                    StatusCase{L"sub\\", true, false},
-                    StatusCase{L".", true, false},
-                    StatusCase{L"file.txt", false, true},
-                    StatusCase{L"noext", false, true},
-                    StatusCase{L"hidden.txt", false, true},
-                    StatusCase{L"readonly.txt", false, true},
-                    StatusCase{L"missing", false, false},
-                    StatusCase{L"sub\\missing.txt", false, false},
-                    StatusCase{L"", false, false},
-                    StatusCase{L"su?", false, false},
-                    StatusCase{L"*", false, false},
-                    StatusCase{L"file.*", false, false},
-                    StatusCase{L"C:", false, false},
-                    StatusCase{L"c:", false, false},
-                    StatusCase{L"C:\\", true, false},
-                    StatusCase{L"C:/", true, false},
-                    StatusCase{L"\\", true, false}));
+INSTANTIATE_TEST_SUITE_P(Paths, PathStatus,
+                         testing::Values(StatusCase{L"sub", true, false}, StatusCase{L"sub\\", true, false},
+                                         StatusCase{L".", true, false}, StatusCase{L"file.txt", false, true},
+                                         StatusCase{L"noext", false, true}, StatusCase{L"hidden.txt", false, true},
+                                         StatusCase{L"readonly.txt", false, true}, StatusCase{L"missing", false, false},
+                                         StatusCase{L"sub\\missing.txt", false, false}, StatusCase{L"", false, false},
+                                         StatusCase{L"su?", false, false}, StatusCase{L"*", false, false},
+                                         StatusCase{L"file.*", false, false}, StatusCase{L"C:", false, false},
+                                         StatusCase{L"c:", false, false}, StatusCase{L"C:\\", true, false},
+                                         StatusCase{L"C:/", true, false}, StatusCase{L"\\", true, false}));
 
 TEST(PathStatusAbsolute, AnswersForFullPathsToo) {
     TestFolder folder;

@@ -47,8 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"forward slashes", L"D:/data/tmp", {L"D:/data/tmp", L"\\"}, L"D:"},
         RuleCase{"mixed separators", L"E:/x\\y", {L"E:/x\\y"}, L"E:"},
         RuleCase{"tmp unset, root", std::nullopt, {L"\\"}, L""},
-        RuleCase{"tmp missing, root", L"C:\\missing", {L"\\"}, L""},
-        RuleCase{"tmp empty, root", L"", {L"\\"}, L""},
+        RuleCase{"tmp missing, root", L"C:\\missing", {L"\\"}, L""}, RuleCase{"tmp empty, root", L"", {L"\\"}, L""},
         RuleCase{"nothing accessible", std::nullopt, {}, L"."},
         RuleCase{"tmp missing, no root", L"C:\\missing", {}, L"."},
         RuleCase{"quoted", L"\"C:\\Quoted Dir\\tmp\"", {L"C:\\Quoted Dir\\tmp", L"\\"}, L"C:"},
@@ -64,10 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"240 units", DirectoryOfLength(240), {DirectoryOfLength(240)}, L"C:"},
         RuleCase{"241 units", DirectoryOfLength(241), {DirectoryOfLength(241)}, L"test.swf"},
         RuleCase{"long, no separator", Repeat(L'b', 241), {Repeat(L'b', 241)}, L"test.swf"},
-        RuleCase{"quoted, 240 once unquoted", L"\"" + DirectoryOfLength(240) + L"\"",
-                 {DirectoryOfLength(240)}, L"C:"},
-        RuleCase{"quoted, 241 once unquoted", L"\"" + DirectoryOfLength(241) + L"\"",
-                 {DirectoryOfLength(241)}, L"test.swf"},
+        RuleCase{"quoted, 240 once unquoted", L"\"" + DirectoryOfLength(240) + L"\"", {DirectoryOfLength(240)}, L"C:"},
+        RuleCase{
+            "quoted, 241 once unquoted", L"\"" + DirectoryOfLength(241) + L"\"", {DirectoryOfLength(241)}, L"test.swf"},
         RuleCase{"long but missing, root", DirectoryOfLength(300), {L"\\"}, L""}));
 
 TEST(TempBaseRuleOrder, TriesTmpThenUnquotedThenRoot) {
@@ -104,9 +102,7 @@ TEST(TempBaseRuleNarrow, FollowsTheSameRuleInEightBitText) {
     const auto accessible = [](const std::string& path) { return path == "C:/Temp"; };
     EXPECT_EQ(temp_base::TempBaseFor<char>(std::string("C:/Temp"), accessible), "C:");
     EXPECT_EQ(temp_base::TempBaseFor<char>(std::nullopt, accessible), ".");
-    EXPECT_EQ(temp_base::TempBaseFor<char>(std::string(241, 'x'),
-                                           [](const std::string&) { return true; }),
-              "test.swf");
+    EXPECT_EQ(temp_base::TempBaseFor<char>(std::string(241, 'x'), [](const std::string&) { return true; }), "test.swf");
 }
 
 TEST(TempBaseRuleUtf16, FollowsTheSameRuleInPortableText) {

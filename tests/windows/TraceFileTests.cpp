@@ -32,8 +32,7 @@ TEST_F(FileTrace, CreatesTheFileAndWritesOneLinePerMessage) {
     DebugTrace(L"BEGIN GetExtractFolder");
     DebugTrace(L"Creating directory C:\\CorvaneWorkspace");
     DebugTrace(L"");
-    EXPECT_EQ(ReadTraceFile(),
-              "BEGIN GetExtractFolder\r\nCreating directory C:\\CorvaneWorkspace\r\n\r\n");
+    EXPECT_EQ(ReadTraceFile(), "BEGIN GetExtractFolder\r\nCreating directory C:\\CorvaneWorkspace\r\n\r\n");
 }
 
 TEST_F(FileTrace, AppendsToWhatIsThereInUtf8) {
@@ -41,7 +40,8 @@ TEST_F(FileTrace, AppendsToWhatIsThereInUtf8) {
     DebugTrace(L"SWF is saved into C:\\Gr\u00f6\u00dfe\\\u20ac\U0001F600.swf");
     EXPECT_EQ(ReadTraceFile(),
               "earlier run\r\n"
-              "SWF is saved into C:\\Gr\xC3\xB6\xC3\x9F" "e\\\xE2\x82\xAC\xF0\x9F\x98\x80.swf\r\n");
+              "SWF is saved into C:\\Gr\xC3\xB6\xC3\x9F"
+              "e\\\xE2\x82\xAC\xF0\x9F\x98\x80.swf\r\n");
 }
 
 TEST_F(FileTrace, KeepsTheLastErrorCode) {

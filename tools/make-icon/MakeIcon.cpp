@@ -42,19 +42,31 @@ constexpr std::array<Rgb, kInkCount> kInkColour = {{
 constexpr std::array<std::uint8_t, kInkCount> kInkVgaIndex = {0, 0, 7, 6, 11};
 
 constexpr std::array<Rgb, 16> kVgaPalette = {{
-    {0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0},
-    {0, 0, 128}, {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-    {128, 128, 128}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0},
-    {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},
+    {128, 0, 0},
+    {0, 128, 0},
+    {128, 128, 0},
+    {0, 0, 128},
+    {128, 0, 128},
+    {0, 128, 128},
+    {192, 192, 192},
+    {128, 128, 128},
+    {255, 0, 0},
+    {0, 255, 0},
+    {255, 255, 0},
+    {0, 0, 255},
+    {255, 0, 255},
+    {0, 255, 255},
+    {255, 255, 255},
 }};
 
 bool InRect(double x, double y, double left, double top, double right, double bottom) {
     return x >= left && x < right && y >= top && y < bottom;
 }
 
-bool InRoundedRect(double x, double y, double left, double top, double right, double bottom,
-                   double radius) {
-    if (!InRect(x, y, left, top, right, bottom)) return false;
+bool InRoundedRect(double x, double y, double left, double top, double right, double bottom, double radius) {
+    if (!InRect(x, y, left, top, right, bottom))
+        return false;
     const double cx = std::clamp(x, left + radius, right - radius);
     const double cy = std::clamp(y, top + radius, bottom - radius);
     return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
@@ -63,7 +75,8 @@ bool InRoundedRect(double x, double y, double left, double top, double right, do
 // A tail of the teal piece: narrow at its base, wider at its end, as a dovetail is cut.
 bool InTail(double x, double y, double centreY) {
     constexpr double kBase = 12, kEnd = 21, kBaseHalf = 1.5, kEndHalf = 3.6;
-    if (x < kBase || x >= kEnd) return false;
+    if (x < kBase || x >= kEnd)
+        return false;
     const double half = kBaseHalf + (kEndHalf - kBaseHalf) * (x - kBase) / (kEnd - kBase);
     return std::fabs(y - centreY) < half;
 }
@@ -71,14 +84,17 @@ bool InTail(double x, double y, double centreY) {
 // The ink at a point of the 32 x 32 unit square (y grows downwards). Edges sit on even
 // units where they can, so that the 16 x 16 images stay sharp.
 Ink InkAt(double x, double y) {
-    if (!InRoundedRect(x, y, 0, 2, 32, 30, 3)) return kNone;
+    if (!InRoundedRect(x, y, 0, 2, 32, 30, 3))
+        return kNone;
     if (InRect(x, y, 2, 8, 30, 24)) {
-        if (x < 12 || InTail(x, y, 11.6) || InTail(x, y, 20.4)) return kTeal;
+        if (x < 12 || InTail(x, y, 11.6) || InTail(x, y, 20.4))
+            return kTeal;
         return kAmber;
     }
     for (int k = 0; k < 4; ++k) {
         const double left = 6 + 6 * k;
-        if (InRect(x, y, left, 4, left + 2, 6) || InRect(x, y, left, 26, left + 2, 28)) return kHole;
+        if (InRect(x, y, left, 4, left + 2, 6) || InRect(x, y, left, 26, left + 2, 28))
+            return kHole;
     }
     return kFilm;
 }
@@ -102,7 +118,8 @@ bool IsOpaque(const std::array<int, kInkCount>& count) {
 Ink MajorityInk(const std::array<int, kInkCount>& count) {
     int best = kFilm;
     for (int ink = kFilm; ink < kInkCount; ++ink)
-        if (count[ink] > count[best]) best = ink;
+        if (count[ink] > count[best])
+            best = ink;
     return static_cast<Ink>(best);
 }
 
@@ -128,13 +145,13 @@ struct Image {
 };
 
 Image DrawImage(int size, int bitCount) {
-    Image image{size, bitCount, {}, std::vector<std::uint8_t>(size * size),
-                std::vector<bool>(size * size, true)};
+    Image image{size, bitCount, {}, std::vector<std::uint8_t>(size * size), std::vector<bool>(size * size, true)};
     std::vector<Rgb> colour(size * size);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const auto count = SampleInks(x, y, size);
-            if (!IsOpaque(count)) continue;
+            if (!IsOpaque(count))
+                continue;
             image.transparent[y * size + x] = false;
             if (bitCount == 4)
                 image.index[y * size + x] = kInkVgaIndex[MajorityInk(count)];
@@ -148,20 +165,23 @@ Image DrawImage(int size, int bitCount) {
     // Entry 0 stays black: transparent pixels carry it, as the mask requires.
     std::map<Rgb, std::uint8_t> entry{{Rgb{0, 0, 0}, 0}};
     for (std::size_t i = 0; i < colour.size(); ++i)
-        if (!image.transparent[i]) entry.emplace(colour[i], 0);
+        if (!image.transparent[i])
+            entry.emplace(colour[i], 0);
     if (entry.size() > 256) {
         std::fprintf(stderr, "make-icon: %zu colours do not fit a 256-colour palette\n", entry.size());
         std::exit(1);
     }
     image.palette.push_back({0, 0, 0});
     for (auto& [rgb, idx] : entry) {
-        if (rgb == Rgb{0, 0, 0}) continue;
+        if (rgb == Rgb{0, 0, 0})
+            continue;
         idx = static_cast<std::uint8_t>(image.palette.size());
         image.palette.push_back(rgb);
     }
     image.palette.resize(256, Rgb{0, 0, 0});
     for (std::size_t i = 0; i < colour.size(); ++i)
-        if (!image.transparent[i]) image.index[i] = entry[colour[i]];
+        if (!image.transparent[i])
+            image.index[i] = entry[colour[i]];
     return image;
 }
 
@@ -175,7 +195,9 @@ void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     PutU16(out, v >> 16);
 }
 
-int RowBytes(int size, int bitCount) { return (size * bitCount + 31) / 32 * 4; }
+int RowBytes(int size, int bitCount) {
+    return (size * bitCount + 31) / 32 * 4;
+}
 
 // BITMAPINFOHEADER, colour table, XOR bits and AND mask, rows bottom-up.
 std::vector<std::uint8_t> EncodeDib(const Image& image) {
@@ -212,7 +234,8 @@ std::vector<std::uint8_t> EncodeDib(const Image& image) {
     for (int y = image.size - 1; y >= 0; --y) {
         std::vector<std::uint8_t> row(andRow, 0);
         for (int x = 0; x < image.size; ++x)
-            if (image.transparent[y * image.size + x]) row[x / 8] |= 0x80 >> (x % 8);
+            if (image.transparent[y * image.size + x])
+                row[x / 8] |= 0x80 >> (x % 8);
         out.insert(out.end(), row.begin(), row.end());
     }
     return out;
@@ -227,7 +250,8 @@ int main(int argc, char** argv) {
     }
     constexpr std::array<std::array<int, 2>, 4> kImages = {{{32, 4}, {16, 4}, {32, 8}, {16, 8}}};
     std::vector<std::vector<std::uint8_t>> dibs;
-    for (const auto& [size, bitCount] : kImages) dibs.push_back(EncodeDib(DrawImage(size, bitCount)));
+    for (const auto& [size, bitCount] : kImages)
+        dibs.push_back(EncodeDib(DrawImage(size, bitCount)));
 
     std::vector<std::uint8_t> file;
     PutU16(file, 0);
@@ -246,7 +270,8 @@ int main(int argc, char** argv) {
         PutU32(file, offset);
         offset += dibs[i].size();
     }
-    for (const auto& dib : dibs) file.insert(file.end(), dib.begin(), dib.end());
+    for (const auto& dib : dibs)
+        file.insert(file.end(), dib.begin(), dib.end());
 
     std::FILE* f = std::fopen(argv[1], "wb");
     if (!f || std::fwrite(file.data(), 1, file.size(), f) != file.size() || std::fclose(f) != 0) {

@@ -45,9 +45,9 @@ constexpr char kUsage[] =
     "  -o, --output ALBUM  the album to write (an existing file is replaced)\n";
 
 const std::vector<OptionSpec> kOptions = {
-    {"--player", "", true, false},   {"--installer", "", true, false}, {"--movie", "", true, false},
-    {"--file", "", true, true},      {"--title", "", true, false},     {"--size", "", true, false},
-    {"--require", "", true, false},  {"--output", "-o", true, false},
+    {"--player", "", true, false},  {"--installer", "", true, false}, {"--movie", "", true, false},
+    {"--file", "", true, true},     {"--title", "", true, false},     {"--size", "", true, false},
+    {"--require", "", true, false}, {"--output", "-o", true, false},
 };
 
 // The options without which there is nothing to build.
@@ -57,9 +57,12 @@ const std::vector<std::string_view> kRequired = {"--movie", "--output"};
 // met at format 10; 11 and 12 came with players 10.2 and 10.3, 13 to 22 with 11.0 to 11.9, 23
 // with 12, and from 24 on the player's major version is the format minus 11.
 album::Version PlayerForFormat(uint32_t format) {
-    if (format <= 10) return {format, 0, 0, 0};
-    if (format <= 12) return {10, format - 9, 0, 0};
-    if (format <= 22) return {11, format - 13, 0, 0};
+    if (format <= 10)
+        return {format, 0, 0, 0};
+    if (format <= 12)
+        return {10, format - 9, 0, 0};
+    if (format <= 22)
+        return {11, format - 13, 0, 0};
     return {format - 11, 0, 0, 0};
 }
 
@@ -67,7 +70,8 @@ album::Version PlayerForFormat(uint32_t format) {
 std::string TitleFromMovie(const std::string& moviePath) {
     std::string name = BaseName(moviePath);
     const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    if (dot != std::string::npos && dot > 0)
+        name.resize(dot);
     return name;
 }
 
@@ -105,9 +109,11 @@ std::optional<album::Version> ParseVersion(std::string_view text) {
     size_t count = 0;
     while (true) {
         const size_t dot = text.find('.');
-        if (count == 4 || !ParseNumber(text.substr(0, dot), parts[count])) return std::nullopt;
+        if (count == 4 || !ParseNumber(text.substr(0, dot), parts[count]))
+            return std::nullopt;
         ++count;
-        if (dot == std::string_view::npos) break;
+        if (dot == std::string_view::npos)
+            break;
         text.remove_prefix(dot + 1);
     }
     return album::Version{parts[0], parts[1], parts[2], parts[3]};
@@ -130,14 +136,17 @@ struct Inputs {
 
 // Fills `request` from the command line; anything but kExitOk has been reported.
 int ReadRequest(const ParsedCommandLine& line, BuildRequest& request) {
-    if (!line.operands.empty()) return UsageError(kCommand, "unexpected argument '" + line.operands[0] + "'");
+    if (!line.operands.empty())
+        return UsageError(kCommand, "unexpected argument '" + line.operands[0] + "'");
     for (std::string_view option : kRequired) {
-        if (!line.Has(option)) return UsageError(kCommand, "missing " + std::string(option));
+        if (!line.Has(option))
+            return UsageError(kCommand, "missing " + std::string(option));
     }
     request.player = line.Has("--player") ? *line.Value("--player") : ProgramBesideTool("Dovetta.exe");
     if (request.player.empty())
         return UsageError(kCommand, "missing --player: no Dovetta.exe beside the tool");
-    request.installer = line.Has("--installer") ? *line.Value("--installer") : ProgramBesideTool("MovieControlSetup.exe");
+    request.installer =
+        line.Has("--installer") ? *line.Value("--installer") : ProgramBesideTool("MovieControlSetup.exe");
     if (request.installer.empty())
         return UsageError(kCommand, "missing --installer: no MovieControlSetup.exe beside the tool");
     request.movie = *line.Value("--movie");
@@ -146,13 +155,15 @@ int ReadRequest(const ParsedCommandLine& line, BuildRequest& request) {
 
     if (const auto text = line.Value("--size")) {
         request.size = ParseSize(*text);
-        if (!request.size) return UsageError(kCommand, "--size takes WIDTHxHEIGHT in pixels, not '" + *text + "'");
+        if (!request.size)
+            return UsageError(kCommand, "--size takes WIDTHxHEIGHT in pixels, not '" + *text + "'");
         if (request.size->first <= 0 || request.size->second <= 0)
             return Refuse("the stage width and height must be positive");
     }
     if (const auto text = line.Value("--require")) {
         request.required = ParseVersion(*text);
-        if (!request.required) return UsageError(kCommand, "--require takes a version A.B.C.D, not '" + *text + "'");
+        if (!request.required)
+            return UsageError(kCommand, "--require takes a version A.B.C.D, not '" + *text + "'");
     }
     {
         const std::string text = line.Has("--title") ? *line.Value("--title") : TitleFromMovie(request.movie);
@@ -167,7 +178,8 @@ int ReadRequest(const ParsedCommandLine& line, BuildRequest& request) {
         }
         request.title = *title;
     }
-    if (IsFolder(request.output)) return Refuse(Described("output", request.output) + ": is a folder");
+    if (IsFolder(request.output))
+        return Refuse(Described("output", request.output) + ": is a folder");
     return kExitOk;
 }
 
@@ -177,9 +189,12 @@ int CannotOpen(std::string_view what, const std::string& path) {
 
 // Opens every input and names the extra files; anything but kExitOk has been reported.
 int OpenInputs(const BuildRequest& request, Inputs& inputs, album::AlbumParts& parts) {
-    if (!inputs.player.Open(request.player)) return CannotOpen("player", request.player);
-    if (!inputs.installer.Open(request.installer)) return CannotOpen("installer", request.installer);
-    if (!inputs.movie.Open(request.movie)) return CannotOpen("movie", request.movie);
+    if (!inputs.player.Open(request.player))
+        return CannotOpen("player", request.player);
+    if (!inputs.installer.Open(request.installer))
+        return CannotOpen("installer", request.installer);
+    if (!inputs.movie.Open(request.movie))
+        return CannotOpen("movie", request.movie);
     parts.player = &inputs.player;
     parts.installer = &inputs.installer;
     parts.movie = &inputs.movie;
@@ -188,12 +203,14 @@ int OpenInputs(const BuildRequest& request, Inputs& inputs, album::AlbumParts& p
     std::vector<std::u16string> names;
     for (const std::string& path : request.files) {
         const auto name = DecodeUtf8(BaseName(path));
-        if (!name) return Refuse(Described("extra file", path) + ": its name is not valid UTF-8");
+        if (!name)
+            return Refuse(Described("extra file", path) + ": its name is not valid UTF-8");
         const std::string problem = StoredNameProblem(*name, names);
         if (!problem.empty())
             return Refuse(Described("extra file", path) + ": cannot be stored as " + Quoted(*name) + ": " + problem);
         FileSource& source = inputs.files.emplace_back();
-        if (!source.Open(path)) return CannotOpen("extra file", path);
+        if (!source.Open(path))
+            return CannotOpen("extra file", path);
         names.push_back(*name);
         parts.files.push_back({*name, &source});
     }
@@ -214,12 +231,14 @@ int TakeStageAndVersion(const BuildRequest& request, FileSource& movie, album::A
             return Refuse(Described("movie", request.movie) + ": " + error +
                           "; without a readable header give --size and --require");
         }
-        if (!size) size = std::pair{header->WidthPixels(), header->HeightPixels()};
+        if (!size)
+            size = std::pair{header->WidthPixels(), header->HeightPixels()};
         if (size->first <= 0 || size->second <= 0) {
             return Refuse(Described("movie", request.movie) + ": the stage in its header is " +
                           std::to_string(size->first) + "x" + std::to_string(size->second) + " pixels; give --size");
         }
-        if (!required) required = PlayerForFormat(header->version);
+        if (!required)
+            required = PlayerForFormat(header->version);
     }
     parts.width = size->first;
     parts.height = size->second;
@@ -241,7 +260,8 @@ int WriteAlbumFile(const std::string& output, const album::AlbumParts& parts) {
     if (!album::WriteAlbum(parts, out, &ProgressMeter::Report, &meter))
         return Refuse("writing " + Described("output", output) + " failed: " + LastFileError());
     meter.Finish();
-    if (!out.Commit()) return Refuse("cannot finish " + Described("output", output) + ": " + LastFileError());
+    if (!out.Commit())
+        return Refuse("cannot finish " + Described("output", output) + ": " + LastFileError());
     return kExitOk;
 }
 
@@ -250,13 +270,17 @@ int WriteAlbumFile(const std::string& output, const album::AlbumParts& parts) {
 int RunBuild(const std::vector<std::string>& args) {
     int exitCode = kExitOk;
     const auto line = ParseCommand(kCommand, args, kOptions, kUsage, exitCode);
-    if (!line) return exitCode;
+    if (!line)
+        return exitCode;
     BuildRequest request;
     Inputs inputs;
     album::AlbumParts parts;
-    if (const int code = ReadRequest(*line, request)) return code;
-    if (const int code = OpenInputs(request, inputs, parts)) return code;
-    if (const int code = TakeStageAndVersion(request, inputs.movie, parts)) return code;
+    if (const int code = ReadRequest(*line, request))
+        return code;
+    if (const int code = OpenInputs(request, inputs, parts))
+        return code;
+    if (const int code = TakeStageAndVersion(request, inputs.movie, parts))
+        return code;
     return WriteAlbumFile(request.output, parts);
 }
 

@@ -7,7 +7,8 @@ namespace pack {
 
 std::optional<std::string> ParsedCommandLine::Value(std::string_view name) const {
     const auto found = options.find(name);
-    if (found == options.end() || found->second.empty()) return std::nullopt;
+    if (found == options.end() || found->second.empty())
+        return std::nullopt;
     return found->second.front();
 }
 
@@ -40,7 +41,8 @@ std::optional<ParsedCommandLine> ParseCommandLine(const std::vector<std::string>
         const std::string_view name = std::string_view(arg).substr(0, equals);
         const OptionSpec* option = nullptr;
         for (const OptionSpec& candidate : specs) {
-            if (name == candidate.name || (!candidate.alias.empty() && name == candidate.alias)) option = &candidate;
+            if (name == candidate.name || (!candidate.alias.empty() && name == candidate.alias))
+                option = &candidate;
         }
         if (!option) {
             error = "unknown option '" + std::string(name) + "'";

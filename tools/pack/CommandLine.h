@@ -11,8 +11,8 @@
 namespace pack {
 
 struct OptionSpec {
-    std::string_view name;    // "--output"
-    std::string_view alias;   // "-o", or empty
+    std::string_view name;   // "--output"
+    std::string_view alias;  // "-o", or empty
     bool takesValue = true;
     bool repeatable = false;
 };

@@ -41,13 +41,15 @@ std::string PlanOutputs(album::Source& source, const album::Layout& layout, std:
     for (int32_t i = 0; i < layout.dependencyCount; ++i) {
         const auto record = album::ReadDependency(source, offset, layout.fileSize - album::kTrailerSize);
         const std::string label = "extra file " + std::to_string(i + 1);
-        if (!record) return label + ": cannot be read (was the album changed meanwhile?)";
+        if (!record)
+            return label + ": cannot be read (was the album changed meanwhile?)";
         if (record->nameLength > album::kMaxTextUnits) {
             return label + ": the stored name has " + std::to_string(record->nameLength) + " units, more than " +
                    std::to_string(album::kMaxTextUnits);
         }
         const std::string problem = StoredNameProblem(record->name, names);
-        if (!problem.empty()) return label + " " + Quoted(record->name) + ": " + problem;
+        if (!problem.empty())
+            return label + " " + Quoted(record->name) + ": " + problem;
         names.push_back(record->name);
         outputs.push_back({record->name, record->contents});
         offset = record->next();
@@ -57,7 +59,8 @@ std::string PlanOutputs(album::Source& source, const album::Layout& layout, std:
 }
 
 std::string WrittenList(const std::vector<std::string>& written) {
-    if (written.empty()) return "no file was written";
+    if (written.empty())
+        return "no file was written";
     std::string list = "already written and left in place:";
     for (const std::string& path : written) {
         list += ' ';
@@ -70,7 +73,8 @@ std::string WrittenList(const std::vector<std::string>& written) {
 // fault and says which files are already in place.
 int WriteOutputs(album::Source& source, const std::vector<Output>& outputs, const std::string& folder) {
     uint64_t total = 0;
-    for (const Output& output : outputs) total += output.range.size;
+    for (const Output& output : outputs)
+        total += output.range.size;
     ProgressMeter meter("extracting", total);
     uint64_t done = 0;
     std::vector<std::string> written;
@@ -79,7 +83,8 @@ int WriteOutputs(album::Source& source, const std::vector<Output>& outputs, cons
         PendingFile file;
         if (!file.Create(path)) {
             meter.Finish();
-            return Refuse("cannot create a file in " + Quoted(folder) + ": " + LastFileError() + "; " + WrittenList(written));
+            return Refuse("cannot create a file in " + Quoted(folder) + ": " + LastFileError() + "; " +
+                          WrittenList(written));
         }
         if (!album::CopyRange(source, output.range, file, &ProgressMeter::Report, &meter, done, total)) {
             meter.Finish();
@@ -100,23 +105,29 @@ int WriteOutputs(album::Source& source, const std::vector<Output>& outputs, cons
 int RunExtract(const std::vector<std::string>& args) {
     int exitCode = kExitOk;
     const auto line = ParseCommand(kCommand, args, {}, kUsage, exitCode);
-    if (!line) return exitCode;
-    if (line->operands.size() != 2) return UsageError(kCommand, "give an album file and a folder");
+    if (!line)
+        return exitCode;
+    if (line->operands.size() != 2)
+        return UsageError(kCommand, "give an album file and a folder");
     const std::string& albumPath = line->operands[0];
     const std::string& folder = line->operands[1];
 
     FileSource source;
-    if (!source.Open(albumPath)) return Refuse("cannot open " + Quoted(albumPath) + ": " + LastFileError());
+    if (!source.Open(albumPath))
+        return Refuse("cannot open " + Quoted(albumPath) + ": " + LastFileError());
     const album::WalkResult walk = album::Walk(source);
-    if (walk.status == album::WalkStatus::NoAlbum) return Refuse(Quoted(albumPath) + ": no album block");
+    if (walk.status == album::WalkStatus::NoAlbum)
+        return Refuse(Quoted(albumPath) + ": no album block");
     if (walk.status == album::WalkStatus::Broken)
         return Refuse(Quoted(albumPath) + ": broken album block: " + walk.field + " " + walk.problem);
 
     std::vector<Output> outputs;
     const std::string refused = PlanOutputs(source, walk.layout, outputs);
-    if (!refused.empty()) return Refuse(Quoted(albumPath) + ": " + refused + "; nothing was written");
+    if (!refused.empty())
+        return Refuse(Quoted(albumPath) + ": " + refused + "; nothing was written");
 
-    if (!MakeFolders(folder)) return Refuse("cannot create the folder " + Quoted(folder) + ": " + LastFileError());
+    if (!MakeFolders(folder))
+        return Refuse("cannot create the folder " + Quoted(folder) + ": " + LastFileError());
     return WriteOutputs(source, outputs, folder);
 }
 

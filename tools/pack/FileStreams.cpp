@@ -7,9 +7,11 @@ namespace pack {
 
 bool FileSource::Open(const std::string& path) {
     m_file = OpenForReading(path);
-    if (!m_file) return false;
+    if (!m_file)
+        return false;
     const auto size = SizeOfFile(m_file.get());
-    if (!size) return false;
+    if (!size)
+        return false;
     m_size = *size;
     return true;
 }
@@ -36,7 +38,8 @@ bool PendingFile::Create(const std::string& finalPath) {
             m_finalPath = finalPath;
             return true;
         }
-        if (errno != EEXIST) return false;
+        if (errno != EEXIST)
+            return false;
     }
     return false;
 }
@@ -46,7 +49,8 @@ bool PendingFile::write(const void* data, size_t size) {
 }
 
 bool PendingFile::Commit() {
-    if (!m_file || !m_file.Close() || !RenameOver(m_temporaryPath, m_finalPath)) return false;
+    if (!m_file || !m_file.Close() || !RenameOver(m_temporaryPath, m_finalPath))
+        return false;
     m_temporaryPath.clear();
     return true;
 }

@@ -56,8 +56,10 @@ bool ReadAt(FILE* stream, uint64_t offset, void* buffer, size_t size) {
     auto* bytes = static_cast<unsigned char*>(buffer);
     while (size > 0) {
         const ssize_t n = pread(fileno(stream), bytes, size, off_t(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return Failed();
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Failed();
         if (n == 0) {
             NoteFileError("the file ended early (was it changed meanwhile?)");
             return false;
@@ -73,8 +75,10 @@ bool WriteAll(FILE* stream, const void* data, size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0) {
         const ssize_t n = write(fileno(stream), bytes, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return Failed();
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return Failed();
         bytes += n;
         size -= size_t(n);
     }
@@ -94,7 +98,9 @@ bool RenameOver(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0 || Failed();
 }
 
-bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0 || Failed(); }
+bool RemoveFile(const std::string& path) {
+    return unlink(path.c_str()) == 0 || Failed();
+}
 
 bool IsFolder(const std::string& path) {
     struct stat info {};
@@ -102,13 +108,17 @@ bool IsFolder(const std::string& path) {
 }
 
 bool MakeFolders(const std::string& path) {
-    if (IsFolder(path)) return true;
-    if (mkdir(path.c_str(), 0777) == 0) return true;
+    if (IsFolder(path))
+        return true;
+    if (mkdir(path.c_str(), 0777) == 0)
+        return true;
     if (errno == ENOENT) {
         const std::string parent = FolderOf(path);
-        if (parent != path && parent != "." && MakeFolders(parent) && mkdir(path.c_str(), 0777) == 0) return true;
+        if (parent != path && parent != "." && MakeFolders(parent) && mkdir(path.c_str(), 0777) == 0)
+            return true;
     }
-    if (IsFolder(path)) return true;  // made meanwhile by someone else
+    if (IsFolder(path))
+        return true;  // made meanwhile by someone else
     if (errno == EEXIST) {
         NoteFileError("exists and is not a folder");
         return false;
@@ -117,7 +127,8 @@ bool MakeFolders(const std::string& path) {
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
+    if (folder.empty())
+        return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
@@ -128,15 +139,18 @@ std::string BaseName(const std::string& path) {
 
 std::string FolderOf(const std::string& path) {
     size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    while (slash > 0 && path[slash - 1] == '/') --slash;
+    if (slash == std::string::npos)
+        return ".";
+    while (slash > 0 && path[slash - 1] == '/')
+        --slash;
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string ToolFolder() {
     std::string path(4096, '\0');
     const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
-    if (length <= 0 || size_t(length) >= path.size()) return {};
+    if (length <= 0 || size_t(length) >= path.size())
+        return {};
     path.resize(size_t(length));
     return FolderOf(path);
 }

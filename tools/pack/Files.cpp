@@ -21,15 +21,23 @@ File& File::operator=(File&& other) noexcept {
 }
 
 bool File::Close() {
-    if (!m_stream) return true;
+    if (!m_stream)
+        return true;
     const bool ok = std::fclose(m_stream) == 0;
     m_stream = nullptr;
-    if (!ok) NoteErrno();
+    if (!ok)
+        NoteErrno();
     return ok;
 }
 
-std::string LastFileError() { return g_lastError; }
-void NoteErrno() { g_lastError = std::strerror(errno); }
-void NoteFileError(std::string reason) { g_lastError = std::move(reason); }
+std::string LastFileError() {
+    return g_lastError;
+}
+void NoteErrno() {
+    g_lastError = std::strerror(errno);
+}
+void NoteFileError(std::string reason) {
+    g_lastError = std::move(reason);
+}
 
 }  // namespace pack

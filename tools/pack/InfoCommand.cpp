@@ -37,9 +37,12 @@ std::string VersionText(const album::Version& v) {
 
 std::string StatusWord(album::WalkStatus status) {
     switch (status) {
-    case album::WalkStatus::Ok: return "valid";
-    case album::WalkStatus::Broken: return "broken";
-    case album::WalkStatus::NoAlbum: break;
+    case album::WalkStatus::Ok:
+        return "valid";
+    case album::WalkStatus::Broken:
+        return "broken";
+    case album::WalkStatus::NoAlbum:
+        break;
     }
     return "none";
 }
@@ -50,10 +53,11 @@ std::vector<Record> ReadRecords(album::Source& source, const album::Layout& layo
     uint64_t offset = layout.dependenciesOffset;
     for (int32_t i = 0; i < layout.dependencyCount; ++i) {
         const auto record = album::ReadDependency(source, offset, layout.fileSize - album::kTrailerSize);
-        if (!record) break;  // the walk checked every record: only a file changed meanwhile gets here
+        if (!record)
+            break;  // the walk checked every record: only a file changed meanwhile gets here
         std::string problem = record->nameLength > album::kMaxTextUnits
-                                  ? "the stored name has " + std::to_string(record->nameLength) +
-                                        " units, more than " + std::to_string(album::kMaxTextUnits)
+                                  ? "the stored name has " + std::to_string(record->nameLength) + " units, more than " +
+                                        std::to_string(album::kMaxTextUnits)
                                   : StoredNameProblem(record->name, names);
         names.push_back(record->name);
         records.push_back({*record, std::move(problem)});
@@ -75,7 +79,8 @@ std::string RangeText(const album::Range& range) {
 std::string TextReport(const std::string& path, const album::WalkResult& walk, const std::vector<Record>& records) {
     const album::Layout& l = walk.layout;
     std::string out = Quoted(path) + ": ";
-    if (walk.status == album::WalkStatus::NoAlbum) return out + "no album block (the file does not end in the album signature)\n";
+    if (walk.status == album::WalkStatus::NoAlbum)
+        return out + "no album block (the file does not end in the album signature)\n";
     if (walk.status == album::WalkStatus::Broken) {
         return out + "broken album block: " + walk.field + " " + walk.problem + "\n" +
                Field("file size", std::to_string(l.fileSize)) + Field("datasize", std::to_string(l.datasize));
@@ -93,7 +98,8 @@ std::string TextReport(const std::string& path, const album::WalkResult& walk, c
         out += Field("dependency " + std::to_string(i + 1),
                      Quoted(r.name) + ", nameLength " + std::to_string(r.nameLength) + ", record offset " +
                          std::to_string(r.recordOffset) + ", " + RangeText(r.contents));
-        if (!records[i].nameProblem.empty()) out += Field("", "name refused: " + records[i].nameProblem);
+        if (!records[i].nameProblem.empty())
+            out += Field("", "name refused: " + records[i].nameProblem);
     }
     out += Field("swfSize", std::to_string(l.swfSize));
     out += Field("width", std::to_string(l.width));
@@ -137,8 +143,10 @@ std::string JsonReport(const std::string& path, const album::WalkResult& walk, c
             json.Key("offset").Unsigned(r.contents.offset);
             json.Key("size").Unsigned(r.contents.size);
             json.Key("nameProblem");
-            if (record.nameProblem.empty()) json.Null();
-            else json.Text(record.nameProblem);
+            if (record.nameProblem.empty())
+                json.Null();
+            else
+                json.Text(record.nameProblem);
             json.EndObject();
         }
         json.EndArray();
@@ -159,8 +167,10 @@ std::string JsonReport(const std::string& path, const album::WalkResult& walk, c
 int RunInfo(const std::vector<std::string>& args) {
     int exitCode = kExitOk;
     const auto line = ParseCommand(kCommand, args, kOptions, kUsage, exitCode);
-    if (!line) return exitCode;
-    if (line->operands.size() != 1) return UsageError(kCommand, "give exactly one album file");
+    if (!line)
+        return exitCode;
+    if (line->operands.size() != 1)
+        return UsageError(kCommand, "give exactly one album file");
     const std::string& path = line->operands[0];
 
     FileSource source;
@@ -178,7 +188,8 @@ int RunInfo(const std::vector<std::string>& args) {
         return kExitFailure;
     }
     if (walk.status == album::WalkStatus::Broken) {
-        WriteError("dovetta-pack info: " + Quoted(path) + ": broken album block: " + walk.field + " " + walk.problem + "\n");
+        WriteError("dovetta-pack info: " + Quoted(path) + ": broken album block: " + walk.field + " " + walk.problem +
+                   "\n");
         return kExitFailure;
     }
     return kExitOk;

@@ -39,7 +39,8 @@ private:
             return;
         }
         if (!m_hasItem.empty()) {
-            if (m_hasItem.back()) m_text += ",";
+            if (m_hasItem.back())
+                m_text += ",";
             m_hasItem.back() = true;
         }
     }

@@ -31,21 +31,27 @@ void Write(FILE* stream, DWORD handleId, std::string_view utf8) {
 
 }  // namespace
 
-void WriteOutput(std::string_view utf8) { Write(stdout, STD_OUTPUT_HANDLE, utf8); }
+void WriteOutput(std::string_view utf8) {
+    Write(stdout, STD_OUTPUT_HANDLE, utf8);
+}
 
 void WriteError(std::string_view utf8) {
     std::fflush(stdout);
     Write(stderr, STD_ERROR_HANDLE, utf8);
 }
 
-bool ErrorIsTerminal() { return IsConsole(GetStdHandle(STD_ERROR_HANDLE)); }
+bool ErrorIsTerminal() {
+    return IsConsole(GetStdHandle(STD_ERROR_HANDLE));
+}
 
 }  // namespace pack
 
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.push_back(utf::Utf8FromWide(argv[i]));
+    for (int i = 1; i < argc; ++i)
+        args.push_back(utf::Utf8FromWide(argv[i]));
     const int code = pack::RunPackTool(args);
-    if (std::fflush(stdout) != 0 && code == pack::kExitOk) return pack::kExitFailure;
+    if (std::fflush(stdout) != 0 && code == pack::kExitOk)
+        return pack::kExitFailure;
     return code;
 }

@@ -32,9 +32,12 @@ int RunPackTool(const std::vector<std::string>& args) {
         WriteOutput(kUsage);
         return kExitOk;
     }
-    if (command == "build") return RunBuild(rest);
-    if (command == "info") return RunInfo(rest);
-    if (command == "extract") return RunExtract(rest);
+    if (command == "build")
+        return RunBuild(rest);
+    if (command == "info")
+        return RunInfo(rest);
+    if (command == "extract")
+        return RunExtract(rest);
     WriteError("dovetta-pack: unknown command '" + command + "'\nTry 'dovetta-pack --help'.\n");
     return kExitUsage;
 }

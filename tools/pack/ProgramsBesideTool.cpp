@@ -6,7 +6,8 @@ namespace pack {
 
 std::string ProgramBesideTool(const std::string& name) {
     const std::string folder = ToolFolder();
-    if (folder.empty()) return {};
+    if (folder.empty())
+        return {};
     const std::string beside = JoinPath(folder, name);
     return OpenForReading(beside) ? beside : std::string();
 }

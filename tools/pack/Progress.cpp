@@ -15,16 +15,19 @@ ProgressMeter::ProgressMeter(std::string label, uint64_t total)
 
 void ProgressMeter::Report(uint64_t done, uint64_t total, void* context) {
     auto* meter = static_cast<ProgressMeter*>(context);
-    if (!meter->m_enabled || total == 0) return;
+    if (!meter->m_enabled || total == 0)
+        return;
     const int percent = int(done * 100 / total);
-    if (percent == meter->m_percent) return;
+    if (percent == meter->m_percent)
+        return;
     meter->m_percent = percent;
     meter->m_shown = true;
     WriteError("\r" + meter->m_label + " " + std::to_string(percent) + "% of " + std::to_string(total >> 20) + " MiB");
 }
 
 void ProgressMeter::Finish() {
-    if (m_shown) WriteError("\n");
+    if (m_shown)
+        WriteError("\n");
     m_shown = false;
 }
 

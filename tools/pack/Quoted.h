@@ -16,6 +16,8 @@ using utf::EncodeUtf8;
 // controls and unpaired surrogates as \u escapes, everything else as UTF-8. Also used for names in plain output,
 // so that an odd name can never disguise itself.
 std::string Quoted(std::u16string_view text);
-inline std::string Quoted(std::string_view utf8) { return Quoted(DecodeUtf8Lossy(utf8)); }
+inline std::string Quoted(std::string_view utf8) {
+    return Quoted(DecodeUtf8Lossy(utf8));
+}
 
 }  // namespace pack

@@ -42,21 +42,25 @@ struct Image {
 bool Load(const char* path, Image& img) {
     int comp = 0;
     stbi_uc* data = stbi_load(path, &img.w, &img.h, &comp, 4);
-    if (!data) return false;
+    if (!data)
+        return false;
     img.rgba.assign(data, data + size_t(img.w) * img.h * 4);
     stbi_image_free(data);
     return true;
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: dovetta-compare EXPECTED.png ACTUAL.png [--check TOLERANCE:MAX_OUTLIERS]... [--diff OUT.png] [--list N]\n");
+    std::fprintf(stderr,
+                 "usage: dovetta-compare EXPECTED.png ACTUAL.png [--check TOLERANCE:MAX_OUTLIERS]... [--diff OUT.png] "
+                 "[--list N]\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return Usage();
+    if (argc < 3)
+        return Usage();
     std::vector<Check> checks;
     std::string diffPath;
     long listOutliers = 0;  // print this many pixels that differ by more than the first tolerance
@@ -67,9 +71,11 @@ int main(int argc, char** argv) {
             char* end = nullptr;
             const char* v = argv[++i];
             c.tolerance = int(std::strtol(v, &end, 10));
-            if (*end != ':') return Usage();
+            if (*end != ':')
+                return Usage();
             c.maxOutliers = std::strtol(end + 1, &end, 10);
-            if (*end) return Usage();
+            if (*end)
+                return Usage();
             checks.push_back(c);
         } else if (a == "--list" && i + 1 < argc) {
             listOutliers = std::strtol(argv[++i], nullptr, 10);
@@ -79,7 +85,8 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (checks.empty()) checks.push_back({});
+    if (checks.empty())
+        checks.push_back({});
     Image expected, actual;
     if (!Load(argv[1], expected)) {
         std::fprintf(stderr, "dovetta-compare: cannot read %s\n", argv[1]);
@@ -100,7 +107,8 @@ int main(int argc, char** argv) {
                 const int d = std::abs(int(expected.rgba[p + c]) - int(actual.rgba[p + c]));
                 pixelMax = std::max(pixelMax, d);
                 for (Check& k : checks)
-                    if (d > k.tolerance) ++k.outliers;
+                    if (d > k.tolerance)
+                        ++k.outliers;
             }
             maxDiff = std::max(maxDiff, pixelMax);
             if (listOutliers > 0 && pixelMax > checks.front().tolerance) {
@@ -108,7 +116,8 @@ int main(int argc, char** argv) {
                 const size_t px = p / 4;
                 std::fprintf(stderr, "(%zu,%zu) expected %u,%u,%u,%u actual %u,%u,%u,%u\n", px % size_t(expected.w),
                              px / size_t(expected.w), expected.rgba[p], expected.rgba[p + 1], expected.rgba[p + 2],
-                             expected.rgba[p + 3], actual.rgba[p], actual.rgba[p + 1], actual.rgba[p + 2], actual.rgba[p + 3]);
+                             expected.rgba[p + 3], actual.rgba[p], actual.rgba[p + 1], actual.rgba[p + 2],
+                             actual.rgba[p + 3]);
             }
             // Differences in red on black, faint ones lifted so they show.
             const uint8_t shown = uint8_t(pixelMax == 0 ? 0 : std::min(255, 64 + pixelMax * 3));
@@ -122,13 +131,17 @@ int main(int argc, char** argv) {
     for (const Check& k : checks) {
         const bool ok = sameSize && k.outliers <= k.maxOutliers;
         pass = pass && ok;
-        if (!checkText.empty()) checkText += ",";
-        checkText += "{\"tolerance\":" + std::to_string(k.tolerance) + ",\"max_outliers\":" + std::to_string(k.maxOutliers) +
-                     ",\"outliers\":" + std::to_string(sameSize ? k.outliers : -1) + ",\"pass\":" + (ok ? "true" : "false") + "}";
+        if (!checkText.empty())
+            checkText += ",";
+        checkText += "{\"tolerance\":" + std::to_string(k.tolerance) +
+                     ",\"max_outliers\":" + std::to_string(k.maxOutliers) +
+                     ",\"outliers\":" + std::to_string(sameSize ? k.outliers : -1) +
+                     ",\"pass\":" + (ok ? "true" : "false") + "}";
     }
-    std::printf("{\"pass\":%s,\"same_size\":%s,\"expected\":[%d,%d],\"actual\":[%d,%d],\"max_diff\":%d,\"checks\":[%s]}\n",
-                pass ? "true" : "false", sameSize ? "true" : "false", expected.w, expected.h, actual.w, actual.h, maxDiff,
-                checkText.c_str());
+    std::printf(
+        "{\"pass\":%s,\"same_size\":%s,\"expected\":[%d,%d],\"actual\":[%d,%d],\"max_diff\":%d,\"checks\":[%s]}\n",
+        pass ? "true" : "false", sameSize ? "true" : "false", expected.w, expected.h, actual.w, actual.h, maxDiff,
+        checkText.c_str());
     if (!pass && !diffPath.empty()) {
         // expected | actual | difference, each at its own size, on one strip.
         const int w = expected.w + actual.w + (sameSize ? expected.w : 0);
@@ -141,7 +154,8 @@ int main(int argc, char** argv) {
         };
         blit(expected.rgba, expected.w, expected.h, 0);
         blit(actual.rgba, actual.w, actual.h, expected.w);
-        if (sameSize) blit(diff, expected.w, expected.h, expected.w + actual.w);
+        if (sameSize)
+            blit(diff, expected.w, expected.h, expected.w + actual.w);
         stbi_write_png(diffPath.c_str(), w, h, 4, strip.data(), w * 4);
     }
     return pass ? 0 : 3;

@@ -22,20 +22,25 @@ public:
 
     bool Parse(Value& v, int depth = 0) {
         Space();
-        if (depth > 32 || m_i >= m_s.size()) return false;
+        if (depth > 32 || m_i >= m_s.size())
+            return false;
         const char c = m_s[m_i];
         if (c == '{') {
             v.type = Value::Type::Object;
             ++m_i;
             Space();
-            if (Eat('}')) return true;
+            if (Eat('}'))
+                return true;
             do {
                 Space();
                 Value key;
-                if (!ParseString(key.text)) return false;
+                if (!ParseString(key.text))
+                    return false;
                 Space();
-                if (!Eat(':')) return false;
-                if (!Parse(v.fields[key.text], depth + 1)) return false;
+                if (!Eat(':'))
+                    return false;
+                if (!Parse(v.fields[key.text], depth + 1))
+                    return false;
                 Space();
             } while (Eat(','));
             return Eat('}');
@@ -44,10 +49,12 @@ public:
             v.type = Value::Type::Array;
             ++m_i;
             Space();
-            if (Eat(']')) return true;
+            if (Eat(']'))
+                return true;
             do {
                 v.items.emplace_back();
-                if (!Parse(v.items.back(), depth + 1)) return false;
+                if (!Parse(v.items.back(), depth + 1))
+                    return false;
                 Space();
             } while (Eat(','));
             return Eat(']');
@@ -69,7 +76,8 @@ public:
         }
         char* end = nullptr;
         v.number = std::strtod(m_s.c_str() + m_i, &end);
-        if (end == m_s.c_str() + m_i) return false;
+        if (end == m_s.c_str() + m_i)
+            return false;
         v.type = Value::Type::Number;
         m_i = size_t(end - m_s.c_str());
         return true;
@@ -82,7 +90,8 @@ public:
 
 private:
     void Space() {
-        while (m_i < m_s.size() && std::isspace(uint8_t(m_s[m_i]))) ++m_i;
+        while (m_i < m_s.size() && std::isspace(uint8_t(m_s[m_i])))
+            ++m_i;
     }
     bool Eat(char c) {
         if (m_i < m_s.size() && m_s[m_i] == c) {
@@ -92,29 +101,52 @@ private:
         return false;
     }
     bool ParseString(std::string& out) {
-        if (!Eat('"')) return false;
+        if (!Eat('"'))
+            return false;
         while (m_i < m_s.size()) {
             const char c = m_s[m_i++];
-            if (c == '"') return true;
+            if (c == '"')
+                return true;
             if (c == '\\') {
-                if (m_i >= m_s.size()) return false;
+                if (m_i >= m_s.size())
+                    return false;
                 const char e = m_s[m_i++];
                 switch (e) {
-                case 'n': out += '\n'; break;
-                case 't': out += '\t'; break;
-                case 'r': out += '\r'; break;
-                case 'b': out += '\b'; break;
-                case 'f': out += '\f'; break;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 'b':
+                    out += '\b';
+                    break;
+                case 'f':
+                    out += '\f';
+                    break;
                 case 'u': {
-                    if (m_i + 4 > m_s.size()) return false;
+                    if (m_i + 4 > m_s.size())
+                        return false;
                     const unsigned cp = unsigned(std::strtoul(m_s.substr(m_i, 4).c_str(), nullptr, 16));
                     m_i += 4;
-                    if (cp < 0x80) out += char(cp);
-                    else if (cp < 0x800) { out += char(0xC0 | cp >> 6); out += char(0x80 | (cp & 0x3F)); }
-                    else { out += char(0xE0 | cp >> 12); out += char(0x80 | (cp >> 6 & 0x3F)); out += char(0x80 | (cp & 0x3F)); }
+                    if (cp < 0x80)
+                        out += char(cp);
+                    else if (cp < 0x800) {
+                        out += char(0xC0 | cp >> 6);
+                        out += char(0x80 | (cp & 0x3F));
+                    } else {
+                        out += char(0xE0 | cp >> 12);
+                        out += char(0x80 | (cp >> 6 & 0x3F));
+                        out += char(0x80 | (cp & 0x3F));
+                    }
                     break;
                 }
-                default: out += e; break;
+                default:
+                    out += e;
+                    break;
                 }
             } else {
                 out += c;
@@ -133,27 +165,35 @@ std::optional<std::vector<InputEvent>> ParseInputScript(const std::string& json,
     Value root;
     Parser parser(json);
     if (!parser.Parse(root) || !parser.AtEnd() || root.type != Value::Type::Array) {
-        if (error) *error = "not a JSON list of events";
+        if (error)
+            *error = "not a JSON list of events";
         return std::nullopt;
     }
     std::vector<InputEvent> events;
     for (const Value& item : root.items) {
-        if (item.type != Value::Type::Object) continue;
+        if (item.type != Value::Type::Object)
+            continue;
         auto type = item.fields.find("type");
-        if (type == item.fields.end() || type->second.type != Value::Type::String) continue;
+        if (type == item.fields.end() || type->second.type != Value::Type::String)
+            continue;
         InputEvent e;
         const std::string& t = type->second.text;
-        if (t == "MouseMove") e.kind = InputEvent::Kind::MouseMove;
-        else if (t == "MouseDown") e.kind = InputEvent::Kind::MouseDown;
-        else if (t == "MouseUp") e.kind = InputEvent::Kind::MouseUp;
-        else if (t == "Wait") e.kind = InputEvent::Kind::Wait;
+        if (t == "MouseMove")
+            e.kind = InputEvent::Kind::MouseMove;
+        else if (t == "MouseDown")
+            e.kind = InputEvent::Kind::MouseDown;
+        else if (t == "MouseUp")
+            e.kind = InputEvent::Kind::MouseUp;
+        else if (t == "Wait")
+            e.kind = InputEvent::Kind::Wait;
         auto pos = item.fields.find("pos");
         if (pos != item.fields.end() && pos->second.items.size() >= 2) {
             e.x = float(pos->second.items[0].number);
             e.y = float(pos->second.items[1].number);
         }
         auto btn = item.fields.find("btn");
-        if (btn != item.fields.end()) e.button = btn->second.text;
+        if (btn != item.fields.end())
+            e.button = btn->second.text;
         events.push_back(std::move(e));
     }
     return events;

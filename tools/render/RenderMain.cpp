@@ -62,7 +62,8 @@ int Usage(const std::string& why) {
 }
 
 bool ParseCount(const std::string& text, uint32_t& out) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
     out = uint32_t(std::stoul(text));
     return true;
 }
@@ -72,33 +73,46 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](std::string& out) -> bool {
-            if (i + 1 >= argc) return false;
+            if (i + 1 >= argc)
+                return false;
             out = argv[++i];
             return true;
         };
         std::string v;
         if (a == "-o" || a == "--output") {
-            if (!value(o.output)) return Usage("-o needs a file");
+            if (!value(o.output))
+                return Usage("-o needs a file");
         } else if (a == "--frames") {
-            if (!value(v) || !ParseCount(v, o.frames) || o.frames == 0) return Usage("--frames needs a count of at least 1");
+            if (!value(v) || !ParseCount(v, o.frames) || o.frames == 0)
+                return Usage("--frames needs a count of at least 1");
             sawFrames = true;
         } else if (a == "--ticks") {
-            if (!value(v) || !ParseCount(v, o.ticks) || o.ticks == 0) return Usage("--ticks needs a count of at least 1");
+            if (!value(v) || !ParseCount(v, o.ticks) || o.ticks == 0)
+                return Usage("--ticks needs a count of at least 1");
             o.byTicks = true;
         } else if (a == "--tick-ms") {
-            if (!value(v)) return Usage("--tick-ms needs milliseconds");
+            if (!value(v))
+                return Usage("--tick-ms needs milliseconds");
             char* end = nullptr;
             o.tickMs = std::strtod(v.c_str(), &end);
-            if (*end || !(o.tickMs > 0) || o.tickMs > 1e6) return Usage("--tick-ms needs a positive number of milliseconds");
+            if (*end || !(o.tickMs > 0) || o.tickMs > 1e6)
+                return Usage("--tick-ms needs a positive number of milliseconds");
         } else if (a == "--quality") {
-            if (!value(v)) return Usage("--quality needs low, medium, high or best");
-            if (v == "low") o.quality = raster::Quality::Low;
-            else if (v == "medium") o.quality = raster::Quality::Medium;
-            else if (v == "high") o.quality = raster::Quality::High;
-            else if (v == "best") o.quality = raster::Quality::Best;
-            else return Usage("--quality needs low, medium, high or best");
+            if (!value(v))
+                return Usage("--quality needs low, medium, high or best");
+            if (v == "low")
+                o.quality = raster::Quality::Low;
+            else if (v == "medium")
+                o.quality = raster::Quality::Medium;
+            else if (v == "high")
+                o.quality = raster::Quality::High;
+            else if (v == "best")
+                o.quality = raster::Quality::Best;
+            else
+                return Usage("--quality needs low, medium, high or best");
         } else if (a == "--size") {
-            if (!value(v)) return Usage("--size needs WxH");
+            if (!value(v))
+                return Usage("--size needs WxH");
             const size_t x = v.find('x');
             uint32_t w = 0, h = 0;
             if (x == std::string::npos || !ParseCount(v.substr(0, x), w) || !ParseCount(v.substr(x + 1), h) || w == 0 ||
@@ -107,14 +121,18 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
             o.width = int32_t(w);
             o.height = int32_t(h);
         } else if (a == "--input") {
-            if (!value(o.input)) return Usage("--input needs a file");
+            if (!value(o.input))
+                return Usage("--input needs a file");
         } else if (a == "--capture-dir") {
-            if (!value(o.captureDir)) return Usage("--capture-dir needs a folder");
+            if (!value(o.captureDir))
+                return Usage("--capture-dir needs a folder");
         } else if (a == "--font" || a == "--default-font") {
             // Used by the text issue; accepted now.
-            if (!value(v) || v.find('=') == std::string::npos) return Usage(a + " needs NAME=VALUE");
+            if (!value(v) || v.find('=') == std::string::npos)
+                return Usage(a + " needs NAME=VALUE");
         } else if (a == "--trace") {
-            if (!value(o.trace)) return Usage("--trace needs a file");
+            if (!value(o.trace))
+                return Usage("--trace needs a file");
         } else if (a == "--bench") {
             o.bench = true;
         } else if (!a.empty() && a[0] == '-') {
@@ -125,17 +143,22 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& o) {
             return Usage("more than one movie given");
         }
     }
-    if (o.movie.empty()) return Usage("no movie given");
-    if (sawFrames && o.byTicks) return Usage("--frames and --ticks exclude each other");
-    if (o.tickMs > 0 && !o.byTicks) return Usage("--tick-ms goes with --ticks");
+    if (o.movie.empty())
+        return Usage("no movie given");
+    if (sawFrames && o.byTicks)
+        return Usage("--frames and --ticks exclude each other");
+    if (o.tickMs > 0 && !o.byTicks)
+        return Usage("--tick-ms goes with --ticks");
     return std::nullopt;
 }
 
 std::optional<std::vector<uint8_t>> ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in)
+        return std::nullopt;
     std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    if (in.bad())
+        return std::nullopt;
     return data;
 }
 
@@ -161,21 +184,25 @@ bool WritePng(const fs::path& path, const std::vector<uint32_t>& pixels, int32_t
     }
     fs::path temp = path;
     temp += ".part";
-    if (!stbi_write_png(temp.string().c_str(), w, h, 4, rgba.data(), w * 4)) return false;
+    if (!stbi_write_png(temp.string().c_str(), w, h, 4, rgba.data(), w * 4))
+        return false;
     std::error_code ec;
     fs::rename(temp, path, ec);
-    if (ec) fs::remove(temp, ec);
+    if (ec)
+        fs::remove(temp, ec);
     return !ec;
 }
 
 // A capture name from the movie becomes one file inside the capture folder, nothing else.
 bool SafeCaptureName(const std::string& name) {
-    if (name.empty() || name.size() > 200 || name == "." || name == "..") return false;
+    if (name.empty() || name.size() > 200 || name == "." || name == "..")
+        return false;
     return name.find_first_of("/\\:") == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 double Percentile(std::vector<double> v, double q) {
-    if (v.empty()) return 0;
+    if (v.empty())
+        return 0;
     std::sort(v.begin(), v.end());
     const size_t i = std::min(v.size() - 1, size_t(q * double(v.size() - 1) + 0.5));
     return v[i];
@@ -185,7 +212,8 @@ double Percentile(std::vector<double> v, double q) {
 
 int main(int argc, char** argv) {
     Options o;
-    if (auto code = ParseArgs(argc, argv, o)) return *code;
+    if (auto code = ParseArgs(argc, argv, o))
+        return *code;
 
     const fs::path moviePath = o.movie;
     const fs::path movieFolder = moviePath.has_parent_path() ? moviePath.parent_path() : fs::path(".");
@@ -205,17 +233,21 @@ int main(int argc, char** argv) {
     std::vector<InputEvent> events;
     if (!o.input.empty()) {
         auto text = ReadFile(o.input);
-        if (!text) return Usage("cannot read the input file " + o.input);
+        if (!text)
+            return Usage("cannot read the input file " + o.input);
         auto parsed = ParseInputScript(std::string(text->begin(), text->end()), &error);
-        if (!parsed) return Usage(o.input + ": " + error);
+        if (!parsed)
+            return Usage(o.input + ": " + error);
         events = std::move(*parsed);
     }
 
     // Files the movie loads are looked up beside it; web addresses are not fetched.
     playback::ResourceLoader loader = [movieFolder](const std::string& url) -> std::optional<std::vector<uint8_t>> {
         std::string name = url;
-        if (name.rfind("file:///", 0) == 0) name = name.substr(8);
-        if (name.find("://") != std::string::npos || name.empty()) return std::nullopt;
+        if (name.rfind("file:///", 0) == 0)
+            name = name.substr(8);
+        if (name.find("://") != std::string::npos || name.empty())
+            return std::nullopt;
         const fs::path p = fs::path(name).is_absolute() ? fs::path(name) : movieFolder / name;
         return ReadFile(p);
     };
@@ -225,12 +257,14 @@ int main(int argc, char** argv) {
     const movie::SwfHeader& h = movieData->header;
     const int32_t width = o.width ? o.width : std::max(1, h.WidthPixels());
     const int32_t height = o.height ? o.height : std::max(1, h.HeightPixels());
-    if (size_t(width) * size_t(height) > (size_t(1) << 26)) return Usage("the image would be too large");
+    if (size_t(width) * size_t(height) > (size_t(1) << 26))
+        return Usage("the image would be too large");
     player.SetWindowSize(width, height);
 
     std::vector<std::string> captures;
     player.SetFsCommandHandler([&captures](const std::string& command, const std::string& args) {
-        if (command == "captureImage") captures.push_back(args);
+        if (command == "captureImage")
+            captures.push_back(args);
     });
 
     std::vector<uint32_t> pixels(size_t(width) * size_t(height));
@@ -247,10 +281,14 @@ int main(int argc, char** argv) {
     auto applyEvents = [&] {
         while (nextEvent < events.size()) {
             const InputEvent& e = events[nextEvent++];
-            if (e.kind == InputEvent::Kind::Wait) break;
-            if (e.kind == InputEvent::Kind::MouseMove) player.MouseMove(e.x, e.y);
-            else if (e.kind == InputEvent::Kind::MouseDown && e.button != "Right" && e.button != "Middle") player.MouseDown(e.x, e.y);
-            else if (e.kind == InputEvent::Kind::MouseUp && e.button != "Right" && e.button != "Middle") player.MouseUp(e.x, e.y);
+            if (e.kind == InputEvent::Kind::Wait)
+                break;
+            if (e.kind == InputEvent::Kind::MouseMove)
+                player.MouseMove(e.x, e.y);
+            else if (e.kind == InputEvent::Kind::MouseDown && e.button != "Right" && e.button != "Middle")
+                player.MouseDown(e.x, e.y);
+            else if (e.kind == InputEvent::Kind::MouseUp && e.button != "Right" && e.button != "Middle")
+                player.MouseUp(e.x, e.y);
         }
     };
 
@@ -264,12 +302,15 @@ int main(int argc, char** argv) {
             frameMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
         }
         if (!captures.empty()) {
-            if (!o.bench) draw();
+            if (!o.bench)
+                draw();
             for (const std::string& name : captures) {
-                if (o.captureDir.empty() || !SafeCaptureName(name)) continue;
+                if (o.captureDir.empty() || !SafeCaptureName(name))
+                    continue;
                 std::error_code ec;
                 fs::create_directories(o.captureDir, ec);
-                if (!WritePng(fs::path(o.captureDir) / (name + ".png"), pixels, width, height)) captureFailed = true;
+                if (!WritePng(fs::path(o.captureDir) / (name + ".png"), pixels, width, height))
+                    captureFailed = true;
             }
             captures.clear();
         }
@@ -290,7 +331,8 @@ int main(int argc, char** argv) {
             }
         }
     } else {
-        for (uint32_t f = 0; f < o.frames && !player.QuitRequested(); ++f) runFrame();
+        for (uint32_t f = 0; f < o.frames && !player.QuitRequested(); ++f)
+            runFrame();
     }
 
     draw();
@@ -298,16 +340,21 @@ int main(int argc, char** argv) {
         std::cerr << "dovetta-render: cannot write " << o.output << "\n";
         return 1;
     }
-    if (captureFailed) std::cerr << "dovetta-render: a captured image could not be written\n";
+    if (captureFailed)
+        std::cerr << "dovetta-render: a captured image could not be written\n";
     if (o.bench) {
         std::string name;  // the movie as given, escaped for JSON
         for (char c : o.movie) {
-            if (c == '"' || c == '\\') name += '\\';
-            if (uint8_t(c) >= 0x20) name += c;
+            if (c == '"' || c == '\\')
+                name += '\\';
+            if (uint8_t(c) >= 0x20)
+                name += c;
         }
-        std::printf("{\"movie\":\"%s\",\"frames\":%zu,\"width\":%d,\"height\":%d,\"median_ms\":%.3f,\"p95_ms\":%.3f,\"max_ms\":%.3f}\n",
-                    name.c_str(), frameMs.size(), width, height, Percentile(frameMs, 0.5),
-                    Percentile(frameMs, 0.95), frameMs.empty() ? 0.0 : *std::max_element(frameMs.begin(), frameMs.end()));
+        std::printf(
+            "{\"movie\":\"%s\",\"frames\":%zu,\"width\":%d,\"height\":%d,\"median_ms\":%.3f,\"p95_ms\":%.3f,\"max_ms\":"
+            "%.3f}\n",
+            name.c_str(), frameMs.size(), width, height, Percentile(frameMs, 0.5), Percentile(frameMs, 0.95),
+            frameMs.empty() ? 0.0 : *std::max_element(frameMs.begin(), frameMs.end()));
     }
     return 0;
 }

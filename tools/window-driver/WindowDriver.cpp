@@ -46,8 +46,10 @@ HWND WaitForCaption(const wchar_t* caption, bool player, DWORD timeoutMs) {
 }
 
 int Usage() {
-    std::fputws(L"Usage: dovetta-window wait|wait-player|close CAPTION [TIMEOUT_MS]\n"
-                L"       dovetta-window press CAPTION BUTTON_ID [TIMEOUT_MS]\n", stderr);
+    std::fputws(
+        L"Usage: dovetta-window wait|wait-player|close CAPTION [TIMEOUT_MS]\n"
+        L"       dovetta-window press CAPTION BUTTON_ID [TIMEOUT_MS]\n",
+        stderr);
     return 2;
 }
 

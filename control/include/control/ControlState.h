@@ -40,7 +40,7 @@ struct PersistedValue {
 
 struct ControlState {
     uint32_t header = kStreamHeader;
-    int32_t extentWidth = 0;   // HIMETRIC
+    int32_t extentWidth = 0;  // HIMETRIC
     int32_t extentHeight = 0;
     std::array<PersistedValue, kPersistedValueCount> values;
 

@@ -26,7 +26,7 @@ struct StageRect {
 
 // The stage's rectangle in window coordinates; it may reach past the window (NoBorder,
 // NoScale). An empty stage or window gives an empty rectangle at the window's centre.
-StageRect PlaceStage(int32_t stageWidth, int32_t stageHeight, int32_t windowWidth,
-                     int32_t windowHeight, ScaleMode mode);
+StageRect PlaceStage(int32_t stageWidth, int32_t stageHeight, int32_t windowWidth, int32_t windowHeight,
+                     ScaleMode mode);
 
 }  // namespace control

@@ -19,9 +19,9 @@ class ControlSite;
 struct HostedControlItem {
     CLSID clsid;
     UINT id;
-    RECT dialogUnits;     // left, top, right, bottom in the template's dialog units
+    RECT dialogUnits;  // left, top, right, bottom in the template's dialog units
     DWORD style;
-    std::size_t position; // the item's index among all the template's items
+    std::size_t position;  // the item's index among all the template's items
 };
 
 class ControlContainer {
@@ -37,8 +37,7 @@ public:
     // converted to pixels, with the persisted state the init list holds for its id, and puts
     // each control's window at its item's place in the tab order. Returns how many failed
     // (those are left out).
-    int CreateDialogControls(const std::vector<HostedControlItem>& items,
-                             const std::vector<DialogInitEntry>& initList);
+    int CreateDialogControls(const std::vector<HostedControlItem>& items, const std::vector<DialogInitEntry>& initList);
 
     // Creates one control; null on failure (nothing is left behind).
     ControlSite* CreateControl(REFCLSID clsid, UINT id, const RECT& pixels, DWORD style,

@@ -25,8 +25,7 @@
 class ControlContainer;
 class EventSink;
 
-class ControlSite final
-    : public ComDispatchObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IOleControlSite> {
+class ControlSite final : public ComDispatchObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IOleControlSite> {
 public:
     ControlSite(ControlContainer& container, UINT id);
 
@@ -71,9 +70,8 @@ public:
     STDMETHODIMP CanInPlaceActivate() noexcept override;
     STDMETHODIMP OnInPlaceActivate() noexcept override;
     STDMETHODIMP OnUIActivate() noexcept override;
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                  LPRECT position, LPRECT clip,
-                                  LPOLEINPLACEFRAMEINFO frameInfo) noexcept override;
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) noexcept override;
     STDMETHODIMP Scroll(SIZE extent) noexcept override;
     STDMETHODIMP OnUIDeactivate(BOOL undoable) noexcept override;
     STDMETHODIMP OnInPlaceDeactivate() noexcept override;
@@ -105,8 +103,8 @@ public:
     STDMETHODIMP ShowPropertyFrame() noexcept override;
 
     // IDispatch: the ambient properties, asked for by DISPID
-    STDMETHODIMP Invoke(DISPID dispid, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
-                        VARIANT* result, EXCEPINFO* exception, UINT* badArgument) noexcept override;
+    STDMETHODIMP Invoke(DISPID dispid, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* badArgument) noexcept override;
 
 private:
     ~ControlSite() override;

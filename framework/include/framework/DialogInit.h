@@ -36,8 +36,8 @@ bool IsHostedControlInitMessage(std::uint16_t message);
 std::optional<std::span<const std::byte>> PersistedStreamOf(const DialogInitEntry& entry);
 
 // The persisted stream for the hosted control with the id, if the list has one.
-std::optional<std::span<const std::byte>> FindPersistedStream(
-    const std::vector<DialogInitEntry>& entries, std::uint32_t controlId);
+std::optional<std::span<const std::byte>> FindPersistedStream(const std::vector<DialogInitEntry>& entries,
+                                                              std::uint32_t controlId);
 
 // Sends the list-box and combo-box entries to the dialog's ordinary controls. False when a
 // control refuses a text, an entry's text is not terminated, or an entry's message is unknown

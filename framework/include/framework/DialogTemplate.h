@@ -42,6 +42,5 @@ bool NamesClassIdentifier(const DialogTemplateItem& item);
 
 // A copy of the template that keeps only the items marked true, in their order, with the item
 // count adjusted. The storage is 4-byte aligned, as the dialog functions require.
-std::vector<std::uint32_t> RebuildDialogTemplate(std::span<const std::byte> data,
-                                                 const DialogTemplateInfo& info,
+std::vector<std::uint32_t> RebuildDialogTemplate(std::span<const std::byte> data, const DialogTemplateInfo& info,
                                                  const std::vector<bool>& keep);

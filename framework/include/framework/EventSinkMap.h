@@ -39,8 +39,8 @@ struct EventSinkEntry {
 };
 
 struct EventSinkMap {
-    const EventSinkMap* (*base)();      // the base class's map; null at the root
-    const EventSinkEntry* entries;      // ends with an entry whose handler is null
+    const EventSinkMap* (*base)();  // the base class's map; null at the root
+    const EventSinkEntry* entries;  // ends with an entry whose handler is null
 };
 
 // The first entry for the control and event along the chain.
@@ -102,8 +102,7 @@ struct ConvertedArg {
 
 // Converts the event's arguments (which DISPPARAMS holds last-first) and calls the handler.
 template <typename C, typename... Args, std::size_t... I>
-HRESULT Call(C& target, void (C::*handler)(Args...), const DISPPARAMS& params,
-             std::index_sequence<I...>) {
+HRESULT Call(C& target, void (C::*handler)(Args...), const DISPPARAMS& params, std::index_sequence<I...>) {
     constexpr std::size_t count = sizeof...(Args);
     if (params.cArgs != count || (count > 0 && params.rgvarg == nullptr))
         return DISP_E_BADPARAMCOUNT;
@@ -125,27 +124,29 @@ HRESULT CallEventHandler(C& target, void (C::*handler)(Args...), const DISPPARAM
 
 }  // namespace event_sink_detail
 
-#define DECLARE_EVENTSINK_MAP()                                  \
-protected:                                                       \
-    static const EventSinkMap* GetThisEventSinkMap();            \
+#define DECLARE_EVENTSINK_MAP()                       \
+protected:                                            \
+    static const EventSinkMap* GetThisEventSinkMap(); \
     const EventSinkMap* GetEventSinkMap() const override;
 
-#define BEGIN_EVENTSINK_MAP(theClass, baseClass)                                              \
-    const EventSinkMap* theClass::GetEventSinkMap() const { return GetThisEventSinkMap(); }   \
-    const EventSinkMap* theClass::GetThisEventSinkMap() {                                     \
-        using TheBaseClass = baseClass;                                                       \
+#define BEGIN_EVENTSINK_MAP(theClass, baseClass)            \
+    const EventSinkMap* theClass::GetEventSinkMap() const { \
+        return GetThisEventSinkMap();                       \
+    }                                                       \
+    const EventSinkMap* theClass::GetThisEventSinkMap() {   \
+        using TheBaseClass = baseClass;                     \
         static const EventSinkEntry entries[] = {
-
-#define ON_EVENT(theClass, controlId, dispid, handlerName, vtsParams)                       \
-    {(controlId), (dispid), [](CCmdTarget& target, const DISPPARAMS& params) -> HRESULT {   \
-         static_assert(event_sink_detail::ParamsMatch(&theClass::handlerName, vtsParams),   \
-                       "the parameter list does not match the handler's parameters");       \
-         return event_sink_detail::CallEventHandler(static_cast<theClass&>(target),          \
-                                                    &theClass::handlerName, params);         \
+#define ON_EVENT(theClass, controlId, dispid, handlerName, vtsParams)                                                \
+    {(controlId), (dispid), [](CCmdTarget& target, const DISPPARAMS& params) -> HRESULT {                            \
+         static_assert(event_sink_detail::ParamsMatch(&theClass::handlerName, vtsParams),                            \
+                       "the parameter list does not match the handler's parameters");                                \
+         return event_sink_detail::CallEventHandler(static_cast<theClass&>(target), &theClass::handlerName, params); \
      }},
 
-#define END_EVENTSINK_MAP()                                                       \
-            {0, 0, nullptr}};                                                     \
-        static const EventSinkMap map = {&TheBaseClass::GetThisEventSinkMap, entries}; \
-        return &map;                                                              \
+#define END_EVENTSINK_MAP()                                                        \
+    { 0, 0, nullptr }                                                              \
+    }                                                                              \
+    ;                                                                              \
+    static const EventSinkMap map = {&TheBaseClass::GetThisEventSinkMap, entries}; \
+    return &map;                                                                   \
     }

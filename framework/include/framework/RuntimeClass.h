@@ -27,15 +27,18 @@ struct CRuntimeClass {
 
 #define RUNTIME_CLASS(className) (&className::class##className)
 
-#define DECLARE_DYNCREATE(className)                           \
-public:                                                        \
-    static const CRuntimeClass class##className;               \
-    const CRuntimeClass* GetRuntimeClass() const override;     \
+#define DECLARE_DYNCREATE(className)                       \
+public:                                                    \
+    static const CRuntimeClass class##className;           \
+    const CRuntimeClass* GetRuntimeClass() const override; \
     static std::unique_ptr<CWnd> CreateObject();
 
-#define IMPLEMENT_DYNCREATE(className, baseClassName)                                 \
-    std::unique_ptr<CWnd> className::CreateObject() { return std::make_unique<className>(); } \
-    const CRuntimeClass className::class##className = {                              \
-        #className, sizeof(className), 0xFFFF, &className::CreateObject,             \
-        RUNTIME_CLASS(baseClassName)};                                                \
-    const CRuntimeClass* className::GetRuntimeClass() const { return RUNTIME_CLASS(className); }
+#define IMPLEMENT_DYNCREATE(className, baseClassName)                                                           \
+    std::unique_ptr<CWnd> className::CreateObject() {                                                           \
+        return std::make_unique<className>();                                                                   \
+    }                                                                                                           \
+    const CRuntimeClass className::class##className = {#className, sizeof(className), 0xFFFF,                   \
+                                                       &className::CreateObject, RUNTIME_CLASS(baseClassName)}; \
+    const CRuntimeClass* className::GetRuntimeClass() const {                                                   \
+        return RUNTIME_CLASS(className);                                                                        \
+    }

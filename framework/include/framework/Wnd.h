@@ -44,13 +44,12 @@ public:
     HWND Detach();
 
     // Creates a window of a registered class and runs it through this object's message map.
-    virtual BOOL Create(const wchar_t* className, const wchar_t* windowName, DWORD style,
-                        const RECT& rect, CWnd* parent, UINT id, CCreateContext* context = nullptr);
+    virtual BOOL Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
+                        CWnd* parent, UINT id, CCreateContext* context = nullptr);
     // Creates an ActiveX control of the class as a child of the parent, in place active in its
     // own window at the rectangle (client pixels of the parent), with fresh state; this object
     // becomes its wrapper.
-    BOOL CreateControl(REFCLSID clsid, const wchar_t* windowName, DWORD style, const RECT& rect,
-                       CWnd* parent, UINT id);
+    BOOL CreateControl(REFCLSID clsid, const wchar_t* windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id);
     // Destroys the window, or the hosted control this object wraps.
     virtual BOOL DestroyWindow();
 
@@ -88,8 +87,7 @@ public:
     // The parameter list is a VTS_ string (EventSinkMap.h); VTS_BSTR arguments are passed as
     // const wchar_t*. Results: VT_I4 into long, VT_BOOL into BOOL, VT_BSTR into std::wstring.
     // Does nothing (and says so) when this object wraps no control.
-    HRESULT InvokeHelper(DISPID dispid, WORD flags, VARTYPE vtRet, void* pvRet,
-                         const BYTE* paramInfo, ...);
+    HRESULT InvokeHelper(DISPID dispid, WORD flags, VARTYPE vtRet, void* pvRet, const BYTE* paramInfo, ...);
 
     ControlSite* GetControlSite() const { return m_pCtrlSite; }
     IUnknown* GetControlUnknown() const;
@@ -136,12 +134,12 @@ private:
     void BindToSite(ControlSite& site);
     void Unbind();
 
-    WNDPROC m_superProc = nullptr;      // the window's procedure before we took it over
-    MSG m_currentMessage{};            // the message being handled, for Default
-    bool m_ownsWindow = false;          // the window was created or taken over by this object
-    ControlSite* m_pCtrlSite = nullptr; // the hosted control this object wraps
-    CWnd* m_boundParent = nullptr;      // the window this wrapper is bound into
-    std::vector<CWnd*> m_boundWrappers; // wrappers bound to this window's children
+    WNDPROC m_superProc = nullptr;       // the window's procedure before we took it over
+    MSG m_currentMessage{};              // the message being handled, for Default
+    bool m_ownsWindow = false;           // the window was created or taken over by this object
+    ControlSite* m_pCtrlSite = nullptr;  // the hosted control this object wraps
+    CWnd* m_boundParent = nullptr;       // the window this wrapper is bound into
+    std::vector<CWnd*> m_boundWrappers;  // wrappers bound to this window's children
     std::unique_ptr<ControlContainer> m_pCtrlCont;
 };
 

@@ -28,12 +28,12 @@ enum class VideoCodec : uint8_t {
 constexpr uint32_t kMaxVideoSide = 4096;
 
 enum class DecodeResult {
-    Ok,           // the picture now shows this frame
-    Truncated,    // the payload ends before the frame does
-    Corrupt,      // a code or value the format does not allow
-    Unsupported,  // a valid feature this decoder does not decode (yet)
-    NeedKeyFrame, // a frame that builds on a picture the decoder does not have
-    BadSize,      // the frame's own size is zero, over the limit, or changes mid-stream
+    Ok,            // the picture now shows this frame
+    Truncated,     // the payload ends before the frame does
+    Corrupt,       // a code or value the format does not allow
+    Unsupported,   // a valid feature this decoder does not decode (yet)
+    NeedKeyFrame,  // a frame that builds on a picture the decoder does not have
+    BadSize,       // the frame's own size is zero, over the limit, or changes mid-stream
 };
 
 const char* DecodeResultName(DecodeResult result);

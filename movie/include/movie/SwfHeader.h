@@ -15,15 +15,15 @@
 namespace movie {
 
 struct SwfHeader {
-    char signature = 0;          // 'F' plain, 'C' zlib, 'Z' lzma
+    char signature = 0;  // 'F' plain, 'C' zlib, 'Z' lzma
     uint8_t version = 0;
-    uint32_t fileLength = 0;     // length of the uncompressed file, header included
+    uint32_t fileLength = 0;                         // length of the uncompressed file, header included
     int32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;  // twips
-    uint16_t frameRate = 0;      // 8.8 fixed
+    uint16_t frameRate = 0;                          // 8.8 fixed
     uint16_t frameCount = 0;
-    size_t headerLength = 0;     // bytes of the decompressed stream up to the first tag
+    size_t headerLength = 0;  // bytes of the decompressed stream up to the first tag
 
-    int32_t WidthPixels() const;   // whole pixels (20 twips each), rounded down
+    int32_t WidthPixels() const;  // whole pixels (20 twips each), rounded down
     int32_t HeightPixels() const;
     double FramesPerSecond() const;
 };

@@ -34,10 +34,10 @@ struct SwfTag {
 };
 
 enum class TagWalkEnd {
-    Running,     // more tags may follow
-    EndTag,      // an End tag closed the list
-    EndOfData,   // the bytes ran out exactly at a tag boundary, without an End tag
-    Truncated,   // a tag header or body runs past the end of the bytes
+    Running,    // more tags may follow
+    EndTag,     // an End tag closed the list
+    EndOfData,  // the bytes ran out exactly at a tag boundary, without an End tag
+    Truncated,  // a tag header or body runs past the end of the bytes
 };
 
 // Reads tag after tag from `offset` on. Next() gives nothing once the walk has ended; End()
@@ -94,12 +94,12 @@ struct FrameCommand {
 // What the main timeline holds. Tags inside sprites are not visited (their bodies are skipped
 // whole).
 struct TimelineScan {
-    std::optional<Rgb> background;      // the first SetBackgroundColor
-    uint32_t frameCount = 0;            // ShowFrame tags seen
-    std::vector<FrameCommand> commands; // in timeline order
+    std::optional<Rgb> background;       // the first SetBackgroundColor
+    uint32_t frameCount = 0;             // ShowFrame tags seen
+    std::vector<FrameCommand> commands;  // in timeline order
     TagWalkEnd end = TagWalkEnd::Running;
-    size_t brokenAt = 0;                // for Truncated: offset of the broken tag
-    bool actionsTruncated = false;      // some DoAction body ended inside a record
+    size_t brokenAt = 0;            // for Truncated: offset of the broken tag
+    bool actionsTruncated = false;  // some DoAction body ended inside a record
 };
 
 // `image` is an uncompressed ("FWS") movie, `tagsOffset` where its first tag starts

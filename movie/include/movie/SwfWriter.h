@@ -18,12 +18,12 @@ struct SwfFsCommand {
 
 struct SwfSpecimen {
     uint8_t version = 6;
-    int32_t width = 550;     // stage, pixels
+    int32_t width = 550;  // stage, pixels
     int32_t height = 400;
-    double frameRate = 12.0; // frames per second, stored as 8.8 fixed
+    double frameRate = 12.0;  // frames per second, stored as 8.8 fixed
     uint16_t frameCount = 1;
     uint8_t red = 255, green = 255, blue = 255;  // background
-    bool compressed = false; // "CWS" (zlib) instead of "FWS"
+    bool compressed = false;                     // "CWS" (zlib) instead of "FWS"
     std::vector<SwfFsCommand> fsCommands;
 };
 

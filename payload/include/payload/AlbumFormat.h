@@ -57,10 +57,10 @@ public:
 
 // One extra-file record as found in the file.
 struct DependencyRecord {
-    uint64_t recordOffset = 0;   // where nameLength stands
-    uint32_t nameLength = 0;     // stored units, terminating zero included
-    std::u16string name;         // the text proper (see TextFromUnits); empty if nameLength > kMaxTextUnits
-    Range contents;              // the file's bytes
+    uint64_t recordOffset = 0;  // where nameLength stands
+    uint32_t nameLength = 0;    // stored units, terminating zero included
+    std::u16string name;        // the text proper (see TextFromUnits); empty if nameLength > kMaxTextUnits
+    Range contents;             // the file's bytes
     uint64_t next() const { return contents.end(); }
 };
 
@@ -68,25 +68,25 @@ struct DependencyRecord {
 struct Layout {
     uint64_t fileSize = 0;
     uint32_t datasize = 0;
-    uint64_t bodyOffset = 0;        // file size - 8 - datasize
+    uint64_t bodyOffset = 0;  // file size - 8 - datasize
     uint32_t exeSize = 0;
     Version required;
     Range installer;
-    int32_t dependencyCount = 0;    // as stored; zero or negative means none
+    int32_t dependencyCount = 0;      // as stored; zero or negative means none
     uint64_t dependenciesOffset = 0;  // first record (or swfSize when there are none)
     uint32_t swfSize = 0;
     int32_t width = 0, height = 0;
     uint64_t swfSizeOffset = 0;
     Range movie;
-    uint32_t titleLength = 0;       // as stored
-    uint64_t titleOffset = 0;       // first unit of the title
-    std::u16string title;           // the text proper, cut to kMaxTextUnits units
+    uint32_t titleLength = 0;  // as stored
+    uint64_t titleOffset = 0;  // first unit of the title
+    std::u16string title;      // the text proper, cut to kMaxTextUnits units
 };
 
 enum class WalkStatus {
-    Ok,           // a complete, consistent block
-    NoAlbum,      // the file does not end in the signature (or is shorter than the trailer)
-    Broken,       // the signature is there but a field breaks the format
+    Ok,       // a complete, consistent block
+    NoAlbum,  // the file does not end in the signature (or is shorter than the trailer)
+    Broken,   // the signature is there but a field breaks the format
 };
 
 struct WalkResult {
@@ -95,7 +95,7 @@ struct WalkResult {
     // "dependency 3 nameLength", "swfSize", "titleLength", ...) and what is wrong with it.
     std::string field;
     std::string problem;
-    Layout layout;     // filled as far as the walk got
+    Layout layout;  // filled as far as the walk got
 };
 
 // Walks the block from the trailer, checking every length against the body's end before it is
@@ -123,7 +123,7 @@ struct ExtraFile {
 };
 
 struct AlbumParts {
-    Source* player = nullptr;      // the player program, copied unchanged
+    Source* player = nullptr;  // the player program, copied unchanged
     Source* installer = nullptr;
     Version required;
     std::vector<ExtraFile> files;
@@ -141,7 +141,7 @@ using Progress = void (*)(uint64_t done, uint64_t total, void* context);
 bool WriteAlbum(const AlbumParts& parts, Sink& out, Progress progress = nullptr, void* context = nullptr);
 
 // Copies `range` of `source` to `out` through a fixed buffer (bounded memory).
-bool CopyRange(Source& source, Range range, Sink& out, Progress progress = nullptr,
-               void* context = nullptr, uint64_t done = 0, uint64_t total = 0);
+bool CopyRange(Source& source, Range range, Sink& out, Progress progress = nullptr, void* context = nullptr,
+               uint64_t done = 0, uint64_t total = 0);
 
 }  // namespace album

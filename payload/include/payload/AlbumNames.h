@@ -14,7 +14,9 @@ namespace album {
 // (CON, PRN, AUX, NUL, COM0-9, LPT0-9, also with an extension such as NUL.txt).
 const char* NameProblem(std::u16string_view name);
 
-inline bool IsSafeFileName(std::u16string_view name) { return NameProblem(name) == nullptr; }
+inline bool IsSafeFileName(std::u16string_view name) {
+    return NameProblem(name) == nullptr;
+}
 
 // Why the player must not write a name stored in an album, or nullptr when it may hand the name
 // to the system joined to its working folder. Narrower than NameProblem, which the tool applies

@@ -13,8 +13,8 @@ class AlbumFile;
 // The application object derives from it; tests use it on its own.
 class PlayerData {
 public:
-    bool m_flashPresent = true;          // a recent enough movie control is installed
-    int32_t m_width = 600;               // stage size in pixels
+    bool m_flashPresent = true;  // a recent enough movie control is installed
+    int32_t m_width = 600;       // stage size in pixels
     int32_t m_height = 400;
     LoadResult m_loadResult = LoadResult::NoError;
     std::wstring m_titleText;

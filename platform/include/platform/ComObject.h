@@ -83,7 +83,5 @@ public:
             *info = nullptr;
         return DISP_E_BADINDEX;  // there is no type information at any index
     }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
-        return DISP_E_UNKNOWNNAME;
-    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override { return DISP_E_UNKNOWNNAME; }
 };

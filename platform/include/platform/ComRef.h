@@ -13,7 +13,10 @@ public:
     ComRef() noexcept = default;
     ComRef(std::nullptr_t) noexcept {}
     // Takes a new reference of its own to `p`.
-    explicit ComRef(T* p) noexcept : m_p(p) { if (m_p) m_p->AddRef(); }
+    explicit ComRef(T* p) noexcept : m_p(p) {
+        if (m_p)
+            m_p->AddRef();
+    }
     ComRef(const ComRef& other) noexcept : ComRef(other.m_p) {}
     ComRef(ComRef&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
     ~ComRef() { reset(); }
@@ -45,13 +48,15 @@ public:
     T* detach() noexcept { return std::exchange(m_p, nullptr); }
 
     void reset() noexcept {
-        if (T* p = std::exchange(m_p, nullptr)) p->Release();
+        if (T* p = std::exchange(m_p, nullptr))
+            p->Release();
     }
 
     template <class U>
     ComRef<U> As(REFIID iid) const noexcept {
         ComRef<U> other;
-        if (m_p) m_p->QueryInterface(iid, other.put_void());
+        if (m_p)
+            m_p->QueryInterface(iid, other.put_void());
         return other;
     }
 

@@ -10,7 +10,8 @@ public:
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
     ~WindowDc() {
-        if (m_dc) ReleaseDC(m_window, m_dc);
+        if (m_dc)
+            ReleaseDC(m_window, m_dc);
     }
     HDC get() const noexcept { return m_dc; }
 
@@ -26,7 +27,8 @@ public:
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
     ~SelectedObject() {
-        if (m_previous && m_previous != HGDI_ERROR) SelectObject(m_dc, m_previous);
+        if (m_previous && m_previous != HGDI_ERROR)
+            SelectObject(m_dc, m_previous);
     }
 
 private:

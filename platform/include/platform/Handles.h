@@ -28,9 +28,7 @@ public:
     Type get() const noexcept { return m_value; }
     explicit operator bool() const noexcept { return Traits::IsValid(m_value); }
 
-    Type release() noexcept {
-        return std::exchange(m_value, Traits::Invalid());
-    }
+    Type release() noexcept { return std::exchange(m_value, Traits::Invalid()); }
     void reset(Type value = Traits::Invalid()) noexcept {
         Type old = std::exchange(m_value, value);
         if (Traits::IsValid(old))

@@ -38,8 +38,7 @@ bool IsSeparator(Char c) {
 // quotes if it had any and that is accessible; else the root of the current drive if
 // accessible; else the current directory.
 template <class Char, class IsAccessible>
-std::basic_string<Char> TempDirectory(const std::optional<std::basic_string<Char>>& tmp,
-                                      IsAccessible isAccessible) {
+std::basic_string<Char> TempDirectory(const std::optional<std::basic_string<Char>>& tmp, IsAccessible isAccessible) {
     using String = std::basic_string<Char>;
     if (tmp) {
         if (isAccessible(*tmp))
@@ -74,8 +73,7 @@ std::basic_string<Char> BaseOfDirectory(const std::basic_string<Char>& directory
 
 // TMP's value (nullopt when unset) and an accessibility test -> the working folder's base.
 template <class Char, class IsAccessible>
-std::basic_string<Char> TempBaseFor(const std::optional<std::basic_string<Char>>& tmp,
-                                    IsAccessible isAccessible) {
+std::basic_string<Char> TempBaseFor(const std::optional<std::basic_string<Char>>& tmp, IsAccessible isAccessible) {
     return BaseOfDirectory(TempDirectory(tmp, isAccessible));
 }
 

@@ -31,7 +31,8 @@ public:
     DisplayObject(const DisplayObject&) = delete;
     DisplayObject& operator=(const DisplayObject&) = delete;
     ~DisplayObject() {
-        if (liveCount) --*liveCount;
+        if (liveCount)
+            --*liveCount;
     }
     size_t* liveCount = nullptr;  // the player's count of live objects, kept by each object
 

@@ -18,8 +18,8 @@ public:
 
     // Creates the control as a child of the parent, with fresh state. The player never calls
     // it: its control comes from the dialog template.
-    BOOL Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
-                CWnd* parent, UINT id, CCreateContext* context = nullptr) override;
+    BOOL Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect, CWnd* parent,
+                UINT id, CCreateContext* context = nullptr) override;
 
     // The Movie property (DISPID 102): the path of the movie to play. Nothing happens when the
     // wrapper is bound to no control.

@@ -15,10 +15,29 @@ namespace script {
 
 // Clip properties by number, as GetProperty/SetProperty and the "_x"... names use them.
 enum ClipProperty : int {
-    kPropX = 0, kPropY, kPropXScale, kPropYScale, kPropCurrentFrame, kPropTotalFrames, kPropAlpha,
-    kPropVisible, kPropWidth, kPropHeight, kPropRotation, kPropTarget, kPropFramesLoaded,
-    kPropName, kPropDropTarget, kPropUrl, kPropHighQuality, kPropFocusRect, kPropSoundBufTime,
-    kPropQuality, kPropXMouse, kPropYMouse, kPropCount
+    kPropX = 0,
+    kPropY,
+    kPropXScale,
+    kPropYScale,
+    kPropCurrentFrame,
+    kPropTotalFrames,
+    kPropAlpha,
+    kPropVisible,
+    kPropWidth,
+    kPropHeight,
+    kPropRotation,
+    kPropTarget,
+    kPropFramesLoaded,
+    kPropName,
+    kPropDropTarget,
+    kPropUrl,
+    kPropHighQuality,
+    kPropFocusRect,
+    kPropSoundBufTime,
+    kPropQuality,
+    kPropXMouse,
+    kPropYMouse,
+    kPropCount
 };
 // "_x" -> kPropX, ... (names in any case); -1 when the name is not a clip property.
 int ClipPropertyIndex(std::string_view name);
@@ -28,9 +47,9 @@ public:
     virtual ~DisplayHost() = default;
 
     // The tree.
-    virtual ClipId Level(int level) = 0;  // _levelN, or kNoClip
+    virtual ClipId Level(int level) = 0;       // _levelN, or kNoClip
     virtual int LevelNumber(ClipId root) = 0;  // which level a root clip is; -1 if not a root
-    virtual ClipId Parent(ClipId clip) = 0;  // kNoClip for a level's root
+    virtual ClipId Parent(ClipId clip) = 0;    // kNoClip for a level's root
     virtual ClipId ChildByName(ClipId parent, std::string_view name, bool caseSensitive) = 0;
     virtual void Children(ClipId parent, std::vector<ClipId>& out) = 0;  // in depth order
     virtual bool IsAlive(ClipId clip) = 0;
@@ -55,16 +74,15 @@ public:
     // Making and removing clips; kNoClip when the host cannot.
     virtual ClipId Duplicate(ClipId clip, std::string_view name, int depth) = 0;
     virtual ClipId CreateEmpty(ClipId parent, std::string_view name, int depth) = 0;
-    virtual ClipId Attach(ClipId parent, std::string_view linkageName, std::string_view name,
-                          int depth) = 0;
+    virtual ClipId Attach(ClipId parent, std::string_view linkageName, std::string_view name, int depth) = 0;
     virtual void Remove(ClipId clip) = 0;
     virtual void StartDrag(ClipId clip, bool lockCenter, const double* rect /*l,t,r,b or null*/) = 0;
     virtual void StopDrag() = 0;
 
     // The world outside: GetURL and its variants (FSCommand included: "FSCommand:..." URLs),
     // method 0 none, 1 GET, 2 POST; loadTarget/loadVariables flags of GetURL2.
-    virtual void GetUrl(ClipId from, std::string_view url, std::string_view target, int method,
-                        bool loadTarget, bool loadVariables) = 0;
+    virtual void GetUrl(ClipId from, std::string_view url, std::string_view target, int method, bool loadTarget,
+                        bool loadVariables) = 0;
     virtual void Trace(std::string_view line) = 0;
 };
 

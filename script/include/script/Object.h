@@ -45,7 +45,16 @@ struct Property {
 };
 
 enum class Kind : uint8_t {
-    Plain, Function, Array, Boolean, Number, String, Date, Error, Clip, Super,
+    Plain,
+    Function,
+    Array,
+    Boolean,
+    Number,
+    String,
+    Date,
+    Error,
+    Clip,
+    Super,
 };
 
 using ClipId = uint64_t;
@@ -60,7 +69,10 @@ struct FunctionCode {
     std::shared_ptr<const std::vector<uint8_t>> bytes;  // the whole action block it stands in
     size_t start = 0, end = 0;                          // its body
     std::string name;
-    struct Param { uint8_t reg = 0; std::string name; };
+    struct Param {
+        uint8_t reg = 0;
+        std::string name;
+    };
     std::vector<Param> params;
     uint8_t registerCount = 0;
     uint16_t flags = 0;  // DefineFunction2 preload/suppress flags
@@ -87,7 +99,7 @@ public:
     int magic = 0;
     NativeFn nativeConstruct = nullptr;  // when `new` differs from a plain call
     std::shared_ptr<Scope> scope;
-    Object* definingClip = nullptr;      // the timeline a bytecode function was defined on
+    Object* definingClip = nullptr;  // the timeline a bytecode function was defined on
     // Wrapped primitive for Boolean, Number, String and Date objects.
     Value primitive;
     // Array length (elements are the properties "0", "1", ...).
@@ -100,7 +112,12 @@ public:
     // Interfaces named by ImplementsOp.
     std::vector<Object*> interfaces;
     // watch(): name -> callback and its user data.
-    struct Watcher { std::string name; Object* callback; Value data; bool busy = false; };
+    struct Watcher {
+        std::string name;
+        Object* callback;
+        Value data;
+        bool busy = false;
+    };
     std::vector<Watcher> watchers;
 
     Property* FindOwn(std::string_view name, bool caseSensitive);
@@ -108,9 +125,11 @@ public:
     Property& SetOwn(std::string_view name, Value v, bool caseSensitive, uint16_t flags = 0);
     bool RemoveOwn(std::string_view name, bool caseSensitive);
     // Live properties in the order they were added.
-    template <typename F> void ForEachProperty(F&& f) {
+    template <typename F>
+    void ForEachProperty(F&& f) {
         for (auto& p : m_props)
-            if (p.live) f(p);
+            if (p.live)
+                f(p);
     }
     size_t PropertyCount() const { return m_liveCount; }
 

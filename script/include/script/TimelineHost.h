@@ -43,8 +43,14 @@ public:
     void GotoFrame(ClipId clip, int frame) override;
     void CallFrame(ClipId clip, int frame) override;
     int FrameOfLabel(ClipId clip, std::string_view label) override;
-    void Play(ClipId clip) override { if (clip == kMain) m_playing = true; }
-    void Stop(ClipId clip) override { if (clip == kMain) m_playing = false; }
+    void Play(ClipId clip) override {
+        if (clip == kMain)
+            m_playing = true;
+    }
+    void Stop(ClipId clip) override {
+        if (clip == kMain)
+            m_playing = false;
+    }
     void NextFrame(ClipId clip) override;
     void PrevFrame(ClipId clip) override;
     ClipId Duplicate(ClipId, std::string_view, int) override { return kNoClip; }

@@ -22,13 +22,37 @@ struct Value {
     std::string string;
 
     Value() = default;
-    static Value Null() { Value v; v.type = Type::Null; return v; }
-    static Value Bool(bool b) { Value v; v.type = Type::Boolean; v.boolean = b; return v; }
-    static Value Num(double n) { Value v; v.type = Type::Number; v.number = n; return v; }
-    static Value Str(std::string s) { Value v; v.type = Type::String; v.string = std::move(s); return v; }
+    static Value Null() {
+        Value v;
+        v.type = Type::Null;
+        return v;
+    }
+    static Value Bool(bool b) {
+        Value v;
+        v.type = Type::Boolean;
+        v.boolean = b;
+        return v;
+    }
+    static Value Num(double n) {
+        Value v;
+        v.type = Type::Number;
+        v.number = n;
+        return v;
+    }
+    static Value Str(std::string s) {
+        Value v;
+        v.type = Type::String;
+        v.string = std::move(s);
+        return v;
+    }
     static Value Obj(Object* o) {
         Value v;
-        if (o) { v.type = Type::Object; v.object = o; } else { v.type = Type::Null; }
+        if (o) {
+            v.type = Type::Object;
+            v.object = o;
+        } else {
+            v.type = Type::Null;
+        }
         return v;
     }
 

@@ -18,8 +18,8 @@
 namespace script {
 
 struct Limits {
-    double timeoutSeconds = 15;    // ScriptLimits tag, or 15 s
-    int maxRecursion = 256;        // ScriptLimits tag, or 256
+    double timeoutSeconds = 15;               // ScriptLimits tag, or 15 s
+    int maxRecursion = 256;                   // ScriptLimits tag, or 256
     size_t maxStringBytes = size_t{1} << 27;  // longer texts end the script
     uint32_t maxArrayLength = 1u << 24;       // arrays that must be filled beyond this end it too
 };
@@ -45,8 +45,7 @@ public:
 
     // Runs an action block (a DoAction or DoInitAction body, a clip event, a button action) with
     // `clip` as this and target. Uncaught throws and limits end the block; the movie goes on.
-    RunEnd RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> bytes,
-                      uint8_t version);
+    RunEnd RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> bytes, uint8_t version);
     // Calls a method of a clip's object by name if it has one (onEnterFrame, onLoad, ...).
     RunEnd CallClipMethod(ClipId clip, std::string_view name, std::vector<Value> args = {});
     // The host says a clip is gone; its object stays (scripts may hold it) but loses its clip.
@@ -87,8 +86,7 @@ public:
     Object* NewFunction(NativeFn fn, int magic = 0, Object* prototypeFor = nullptr);
     Object* NewError(std::string_view message);
     // Defines a native method on `o` (not enumerable).
-    Object* Method(Object* o, std::string_view name, NativeFn fn, int magic = 0,
-                   uint16_t flags = kDontEnum);
+    Object* Method(Object* o, std::string_view name, NativeFn fn, int magic = 0, uint16_t flags = kDontEnum);
     Object* ClipObject(ClipId clip);  // the object standing for a clip (made on first use)
 
     // Properties through prototypes, getters/setters, __resolve, watchers and clip properties.
@@ -116,9 +114,7 @@ public:
     Object* ToObject(const Value& v);  // wraps primitives; nullptr for undefined/null
     int32_t ToInt(const Value& v) { return ToInt32(ToNumber(v)); }
     std::string TypeOf(const Value& v);
-    bool IsFunction(const Value& v) const {
-        return v.type == Type::Object && v.object->kind == Kind::Function;
-    }
+    bool IsFunction(const Value& v) const { return v.type == Type::Object && v.object->kind == Kind::Function; }
     bool InstanceOf(Object* o, Object* ctor);
 
     // Calls.
@@ -131,7 +127,7 @@ public:
     // Timers (setInterval / setTimeout).
     struct Timer {
         int id;
-        Value fn;          // function, or the object whose method `method` is called
+        Value fn;  // function, or the object whose method `method` is called
         std::string method;
         std::vector<Value> args;
         double interval;

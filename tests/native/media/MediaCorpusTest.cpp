@@ -25,7 +25,9 @@ struct CorpusFrame {
     int tolerance;       // the case's own tolerance
 };
 
-void PrintTo(const CorpusFrame& c, std::ostream* os) { *os << c.folder << " stream " << c.stream; }
+void PrintTo(const CorpusFrame& c, std::ostream* os) {
+    *os << c.folder << " stream " << c.stream;
+}
 
 struct Comparison {
     int outliers = 0;
@@ -34,19 +36,21 @@ struct Comparison {
 
 // Compares the picture with the stage image at (x, y), channel by channel (colour only: the
 // stage under an opaque video shows the video's colour).
-Comparison CompareWithStage(const media::VideoPicture& picture, const media_test::RgbaImage& stage,
-                            int x, int y, int tolerance) {
+Comparison CompareWithStage(const media::VideoPicture& picture, const media_test::RgbaImage& stage, int x, int y,
+                            int tolerance) {
     Comparison result;
     for (uint32_t row = 0; row < picture.height; ++row)
         for (uint32_t col = 0; col < picture.width; ++col) {
             const uint32_t p = picture.pixels[row * picture.width + col];
             const uint8_t* e = &stage.rgba[((y + row) * stage.width + (x + col)) * 4];
             const int got[3] = {int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
-            if (getenv("RAWYUV")) printf("MAP %d %d %d -> %d %d %d\n", got[0], got[1], got[2], e[0], e[1], e[2]);
+            if (getenv("RAWYUV"))
+                printf("MAP %d %d %d -> %d %d %d\n", got[0], got[1], got[2], e[0], e[1], e[2]);
             for (int c = 0; c < 3; ++c) {
                 const int diff = std::abs(got[c] - e[c]);
                 result.largest = std::max(result.largest, diff);
-                if (diff > tolerance) ++result.outliers;
+                if (diff > tolerance)
+                    ++result.outliers;
             }
         }
     return result;
@@ -142,7 +146,8 @@ TEST(SorensonClip, InterFramesDecodeInOrder) {
         EXPECT_LT(other, static_cast<int>(p.width * p.height) / 50) << "frame " << i;
         const double cx = sumX / red, cy = sumY / red;
         EXPECT_GT(cx, lastX + 5) << "frame " << i;
-        if (i == 0) firstY = cy;
+        if (i == 0)
+            firstY = cy;
         EXPECT_NEAR(cy, firstY, 2.0) << "frame " << i;
         lastX = cx;
     }

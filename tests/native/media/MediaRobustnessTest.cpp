@@ -39,7 +39,7 @@ struct BitWriter {
 };
 
 TEST(VideoDecoderLimits, RefusesUnknownCodecsAndSizesPastTheLimit) {
-    EXPECT_EQ(media::CreateVideoDecoder(1, 64, 64), nullptr);   // JPEG is not a video codec
+    EXPECT_EQ(media::CreateVideoDecoder(1, 64, 64), nullptr);  // JPEG is not a video codec
     EXPECT_EQ(media::CreateVideoDecoder(7, 64, 64), nullptr);
     EXPECT_EQ(media::CreateVideoDecoder(2, 0, 64), nullptr);
     EXPECT_EQ(media::CreateVideoDecoder(2, 64, media::kMaxVideoSide + 1), nullptr);
@@ -80,7 +80,8 @@ TEST(SorensonRobustness, RefusesOversizedPicturesAndInterPicturesWithoutAReferen
     EXPECT_EQ(decoder->Decode(notAPicture.data(), notAPicture.size(), {}), DecodeResult::Corrupt);
     EXPECT_EQ(decoder->Decode(nullptr, 0, {}), DecodeResult::Truncated);
     EXPECT_EQ(decoder->FramesDecoded(), 0u);
-    for (uint32_t p : decoder->Picture().pixels) ASSERT_EQ(p, 0u);
+    for (uint32_t p : decoder->Picture().pixels)
+        ASSERT_EQ(p, 0u);
 }
 
 // Feeds the clip's first frame, then every shorter cut of the second: each cut is refused or
@@ -135,14 +136,15 @@ TEST(SorensonRobustness, FlippedBitsAreRefusedOrDecodedSafely) {
 // per block (bottom row first) a 16-bit length and zlib-compressed BGR rows, bottom row first.
 // Screen Video 2 (version2) adds a flags byte after the sizes and a format byte to each block.
 std::vector<uint8_t> ScreenFrame(uint32_t width, uint32_t height, uint32_t block,
-                                 const std::vector<std::vector<uint8_t>>& blocks,
-                                 bool version2 = false, uint8_t format = 0) {
+                                 const std::vector<std::vector<uint8_t>>& blocks, bool version2 = false,
+                                 uint8_t format = 0) {
     BitWriter w;
     w.Put(block / 16 - 1, 4);
     w.Put(width, 12);
     w.Put(block / 16 - 1, 4);
     w.Put(height, 12);
-    if (version2) w.Put(0, 8);
+    if (version2)
+        w.Put(0, 8);
     for (const auto& raw : blocks) {
         if (raw.empty()) {
             w.Put(0, 16);
@@ -152,8 +154,10 @@ std::vector<uint8_t> ScreenFrame(uint32_t width, uint32_t height, uint32_t block
         std::vector<uint8_t> packed(packedSize);
         compress(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()));
         w.Put(static_cast<uint32_t>(packedSize + (version2 ? 1 : 0)), 16);
-        if (version2) w.Put(format, 8);
-        for (uLongf i = 0; i < packedSize; ++i) w.Put(packed[i], 8);
+        if (version2)
+            w.Put(format, 8);
+        for (uLongf i = 0; i < packedSize; ++i)
+            w.Put(packed[i], 8);
     }
     return w.bytes;
 }
@@ -173,8 +177,8 @@ TEST(ScreenVideo, BlocksLandBottomUpAndEmptyBlocksKeepThePicture) {
     ASSERT_NE(decoder, nullptr);
     // 32 x 20 in 16 x 16 blocks: a bottom row of two full blocks, a top row of two 16 x 4 ones.
     const auto key = ScreenFrame(32, 20, 16,
-                                 {SolidBlock(16, 16, 1, 2, 3), SolidBlock(16, 16, 4, 5, 6),
-                                  SolidBlock(16, 4, 7, 8, 9), SolidBlock(16, 4, 10, 11, 12)});
+                                 {SolidBlock(16, 16, 1, 2, 3), SolidBlock(16, 16, 4, 5, 6), SolidBlock(16, 4, 7, 8, 9),
+                                  SolidBlock(16, 4, 10, 11, 12)});
     ASSERT_EQ(decoder->Decode(key.data(), key.size(), {}), DecodeResult::Ok);
     const auto& p = decoder->Picture();
     EXPECT_EQ(p.pixels[0], 0xFF090807u);             // top-left: the top row's first block
@@ -207,7 +211,8 @@ TEST(ScreenVideo, BrokenFramesAreRefusedAndLeaveThePicture) {
     std::vector<uint8_t> cut(key.begin(), key.end() - 1);
     std::vector<uint8_t> wrongSize = ScreenFrame(16, 16, 16, {SolidBlock(16, 8, 1, 2, 3)});
     std::vector<uint8_t> garbage = key;
-    for (size_t i = 6; i < garbage.size(); ++i) garbage[i] = 0x5A;
+    for (size_t i = 6; i < garbage.size(); ++i)
+        garbage[i] = 0x5A;
     const Case cases[] = {
         {"cut", cut, DecodeResult::Truncated},
         {"header only", std::vector<uint8_t>(key.begin(), key.begin() + 4), DecodeResult::Truncated},

@@ -19,11 +19,11 @@ TEST(H263Tables, EveryTableIsAPrefixCode) {
 TEST(H263Tables, CodesCoverWhatTheFormatLeavesUnused) {
     // CBPY is complete; the others leave unused only patterns that start with a long run of
     // zeros (kept free so that a start code cannot appear inside a picture).
-    EXPECT_EQ(CbpyTable().CoveredPatterns(), (1u << 6) - 2);     // 00000x
-    EXPECT_EQ(MvdTable().CoveredPatterns(), (1u << 12) - 2);          // 000000000000x
-    EXPECT_EQ(TcoefTable().CoveredPatterns(), (1u << 12) - 8);        // 000000000xxx
-    EXPECT_EQ(McbpcIntraTable().CoveredPatterns(), (1u << 9) - 7);    // 0000000xx but the stuffing
-    EXPECT_EQ(McbpcInterTable().CoveredPatterns(), (1u << 9) - 1);    // 000000000
+    EXPECT_EQ(CbpyTable().CoveredPatterns(), (1u << 6) - 2);        // 00000x
+    EXPECT_EQ(MvdTable().CoveredPatterns(), (1u << 12) - 2);        // 000000000000x
+    EXPECT_EQ(TcoefTable().CoveredPatterns(), (1u << 12) - 8);      // 000000000xxx
+    EXPECT_EQ(McbpcIntraTable().CoveredPatterns(), (1u << 9) - 7);  // 0000000xx but the stuffing
+    EXPECT_EQ(McbpcInterTable().CoveredPatterns(), (1u << 9) - 1);  // 000000000
 }
 
 TEST(H263Tables, CoefficientSymbolsRunInOrder) {

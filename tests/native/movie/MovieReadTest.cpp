@@ -99,7 +99,8 @@ TEST(ReadMovie, BitFlipsNeverBreakTheReader) {
             Bytes flipped = file;
             flipped[i] ^= uint8_t(1 << bit);
             const auto m = movie::ReadMovie(flipped.data(), flipped.size());
-            if (!m) continue;
+            if (!m)
+                continue;
             ++readable;
             EXPECT_GE(m->root.frames.size(), 1u);
             for (const auto& [id, c] : m->dictionary) {
@@ -128,14 +129,15 @@ TEST(ReadMovie, CompressedMovieReadsLikeThePlainOne) {
 
 TEST(ReadMovie, PlaceObject3FieldsAndFilterListKeptRaw) {
     BitWriter w;
-    w.U8(0x02 | 0x08);          // character, colour transform
+    w.U8(0x02 | 0x08);                // character, colour transform
     w.U8(0x01 | 0x02 | 0x20 | 0x40);  // filters, blend mode, visible, background
     w.U16(4);
     w.U16(9);
     w.U8(0);  // colour transform with no fields
     w.U8(1);  // one filter: blur
     w.U8(1);
-    for (int i = 0; i < 9; ++i) w.U8(uint8_t(i));
+    for (int i = 0; i < 9; ++i)
+        w.U8(uint8_t(i));
     w.U8(3);  // multiply
     w.U8(0);  // invisible
     w.U8(10);
@@ -156,8 +158,7 @@ TEST(ReadMovie, PlaceObject3FieldsAndFilterListKeptRaw) {
 }
 
 TEST(ReadMovie, ButtonConditionsAndRecords) {
-    const Bytes tag = DefineButton2(5, {{0x01, 1, 1}, {0x0E, 2, 2}},
-                                    {{0x0008, ActionStop()}, {0x0101, ActionPlay()}});
+    const Bytes tag = DefineButton2(5, {{0x01, 1, 1}, {0x0E, 2, 2}}, {{0x0008, ActionStop()}, {0x0101, ActionPlay()}});
     const auto b = movie::ReadDefineButton(2, tag.data() + 2, tag.size() - 2);
     ASSERT_TRUE(b);
     ASSERT_EQ(b->records.size(), 2u);
@@ -178,7 +179,7 @@ Bytes Deflate(const Bytes& raw) {
 
 TEST(Bitmaps, LosslessPaletteRowsArePaddedToFourBytes) {
     // 3 x 2 palette image: rows of 3 indices padded to 4.
-    Bytes raw = {10, 20, 30, 40, 50, 60};       // palette: two RGB entries
+    Bytes raw = {10, 20, 30, 40, 50, 60};  // palette: two RGB entries
     raw.insert(raw.end(), {0, 1, 0, 99, 1, 1, 0, 99});
     BitWriter w;
     w.U16(3);
@@ -264,8 +265,10 @@ void Append(void* context, void* data, int size) {
 moviebytes::Bytes Encode(bool png, int w, int h, uint8_t grey) {
     std::vector<uint8_t> rgb(size_t(w) * h * 3, grey);
     moviebytes::Bytes out;
-    if (png) stbi_write_png_to_func(Append, &out, w, h, 3, rgb.data(), w * 3);
-    else stbi_write_jpg_to_func(Append, &out, w, h, 3, rgb.data(), 95);
+    if (png)
+        stbi_write_png_to_func(Append, &out, w, h, 3, rgb.data(), w * 3);
+    else
+        stbi_write_jpg_to_func(Append, &out, w, h, 3, rgb.data(), 95);
     return out;
 }
 
@@ -304,7 +307,8 @@ TEST(Bitmaps, PngInsideJpegTwoAndJpegWithTables) {
     // frame header), the rest in the image tag after a start marker of its own.
     const moviebytes::Bytes jpeg = Encode(false, 8, 8, 90);
     size_t sof = 2;
-    while (sof + 4 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0)) sof += 2 + (jpeg[sof + 2] << 8 | jpeg[sof + 3]);
+    while (sof + 4 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0))
+        sof += 2 + (jpeg[sof + 2] << 8 | jpeg[sof + 3]);
     ASSERT_LT(sof + 4, jpeg.size());
     moviebytes::Bytes tables(jpeg.begin(), jpeg.begin() + long(sof));
     tables.insert(tables.end(), {0xFF, 0xD9});

@@ -74,7 +74,8 @@ TEST(Records, MatrixWithScaleRotateAndTranslate) {
     put(1, 1), put(18, 5), put(0x18000, 18), put(0x38000, 18);
     put(1, 1), put(17, 5), put(0x04000, 17), put(0x1C000, 17);
     put(7, 5), put(uint32_t(-20) & 0x7F, 7), put(40, 7);
-    if (n) bits.push_back(uint8_t(acc << (8 - n)));
+    if (n)
+        bits.push_back(uint8_t(acc << (8 - n)));
     BitReader r(bits.data(), bits.size());
     const movie::Matrix2D m = movie::ReadMatrix(r);
     EXPECT_TRUE(r.Ok());
@@ -104,10 +105,13 @@ TEST(Records, ColourTransformWithAndWithoutAlpha) {
         };
         put(1, 1), put(1, 1), put(10, 4);
         put(256, 10), put(128, 10), put(0, 10);
-        if (alpha) put(64, 10);
+        if (alpha)
+            put(64, 10);
         put(uint32_t(-10) & 0x3FF, 10), put(20, 10), put(255, 10);
-        if (alpha) put(5, 10);
-        if (n) out.push_back(uint8_t(acc << (8 - n)));
+        if (alpha)
+            put(5, 10);
+        if (n)
+            out.push_back(uint8_t(acc << (8 - n)));
         return out;
     };
     for (bool alpha : {false, true}) {

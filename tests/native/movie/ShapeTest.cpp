@@ -34,10 +34,19 @@ std::vector<Loop> Loops(const Outline& o) {
     size_t pi = 0;
     for (Outline::Verb v : o.verbs) {
         switch (v) {
-        case Outline::Verb::Move: loops.push_back({{o.points[pi++]}}); break;
-        case Outline::Verb::Line: loops.back().points.push_back(o.points[pi++]); break;
-        case Outline::Verb::Quad: pi++; loops.back().points.push_back(o.points[pi++]); break;
-        case Outline::Verb::Close: loops.back().closedOnStart = loops.back().points.back() == loops.back().points.front(); break;
+        case Outline::Verb::Move:
+            loops.push_back({{o.points[pi++]}});
+            break;
+        case Outline::Verb::Line:
+            loops.back().points.push_back(o.points[pi++]);
+            break;
+        case Outline::Verb::Quad:
+            pi++;
+            loops.back().points.push_back(o.points[pi++]);
+            break;
+        case Outline::Verb::Close:
+            loops.back().closedOnStart = loops.back().points.back() == loops.back().points.front();
+            break;
         }
     }
     return loops;
@@ -56,7 +65,7 @@ TEST(ShapeGeometry, SquareSplitByASharedEdgeGivesTwoClosedLoops) {
     // with the left half's fill (1) and the right half's (2) on their inner side, and the middle
     // edge carrying fill 1 on its left and fill 2 on its right.
     std::vector<StyledEdge> edges = {
-        Line(0, 0, 50, 0, 0, 1),     Line(50, 0, 100, 0, 0, 2),   Line(100, 0, 100, 100, 0, 2),
+        Line(0, 0, 50, 0, 0, 1),       Line(50, 0, 100, 0, 0, 2),   Line(100, 0, 100, 100, 0, 2),
         Line(100, 100, 50, 100, 0, 2), Line(50, 100, 0, 100, 0, 1), Line(0, 100, 0, 0, 0, 1),
         Line(50, 0, 50, 100, 2, 1),
     };
@@ -102,8 +111,8 @@ TEST(ShapeGeometry, LinesBecomeOpenPolylinesPerStyle) {
 }
 
 TEST(ShapeGeometry, APolylineBackAtItsStartIsClosed) {
-    std::vector<StyledEdge> edges = {Line(0, 0, 10, 0, 0, 0, 1), Line(10, 0, 10, 10, 0, 0, 1), Line(10, 10, 0, 0, 0, 0, 1),
-                                     Line(50, 50, 60, 50, 0, 0, 1)};
+    std::vector<StyledEdge> edges = {Line(0, 0, 10, 0, 0, 0, 1), Line(10, 0, 10, 10, 0, 0, 1),
+                                     Line(10, 10, 0, 0, 0, 0, 1), Line(50, 50, 60, 50, 0, 0, 1)};
     const auto g = movie::BuildGeometry(edges, 0, 1, {});
     ASSERT_EQ(g.draws.size(), 1u);
     const auto& verbs = g.draws[0].outline.verbs;

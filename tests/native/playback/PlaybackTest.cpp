@@ -24,15 +24,19 @@ Played Play(const Bytes& file) {
     Played p;
     p.player = std::make_unique<playback::Player>(std::make_shared<const movie::Movie>(std::move(*m)));
     auto* calls = &p.calls;
-    p.player->SetFsCommandHandler([calls](const std::string& c, const std::string& a) { calls->push_back(c + ":" + a); });
+    p.player->SetFsCommandHandler(
+        [calls](const std::string& c, const std::string& a) { calls->push_back(c + ":" + a); });
     return p;
 }
 
-Bytes Mark(const std::string& what) { return DoAction(ActionGetUrl("FSCommand:mark", what)); }
+Bytes Mark(const std::string& what) {
+    return DoAction(ActionGetUrl("FSCommand:mark", what));
+}
 
 std::vector<Kind> Kinds(const raster::DrawList& list) {
     std::vector<Kind> kinds;
-    for (const auto& c : list.Commands()) kinds.push_back(c.kind);
+    for (const auto& c : list.Commands())
+        kinds.push_back(c.kind);
     return kinds;
 }
 
@@ -47,7 +51,8 @@ TEST(FrameLoop, ChangesThenActionsThenChildrenAndLoops) {
         ShowFrame(),
     });
     Played p = Play(file);
-    for (int i = 0; i < 4; ++i) p.player->AdvanceFrame();
+    for (int i = 0; i < 4; ++i)
+        p.player->AdvanceFrame();
     const std::vector<std::string> want = {"mark:root0", "mark:a0", "mark:root1", "mark:a1",
                                            "mark:root0", "mark:a0", "mark:root1", "mark:a1"};
     EXPECT_EQ(p.calls, want);
@@ -67,7 +72,8 @@ TEST(FrameLoop, AClipPlacedLaterRunsItsFirstFrameAfterItsParent) {
         ShowFrame(),
     });
     Played p = Play(file);
-    for (int i = 0; i < 4; ++i) p.player->AdvanceFrame();
+    for (int i = 0; i < 4; ++i)
+        p.player->AdvanceFrame();
     // A clip of one frame runs its frame once, not on every frame after.
     EXPECT_EQ(p.calls, (std::vector<std::string>{"mark:first", "mark:second", "mark:child"}));
 }
@@ -138,14 +144,16 @@ TEST(FrameLoop, ASpriteThatPlacesItselfStopsAtTheTreeLimit) {
     Played p = Play(file);
     p.player->AdvanceFrame();
     int depth = 0;
-    for (const playback::DisplayObject* o = &p.player->Stage(); !o->children.empty(); o = o->children[0].get()) ++depth;
+    for (const playback::DisplayObject* o = &p.player->Stage(); !o->children.empty(); o = o->children[0].get())
+        ++depth;
     EXPECT_GT(depth, 4);
     EXPECT_LT(depth, 100);
 }
 
 size_t CountObjects(const playback::DisplayObject& o) {
     size_t n = 1;
-    for (const auto& c : o.children) n += CountObjects(*c);
+    for (const auto& c : o.children)
+        n += CountObjects(*c);
     return n;
 }
 
@@ -174,13 +182,16 @@ TEST(DrawList, MasksByClipDepthNestAndEnd) {
     p.player->AdvanceFrame();
     raster::DrawList list;
     p.player->BuildDrawList(list, 100, 100);
-    const std::vector<Kind> want = {Kind::BeginMask, Kind::Fill, Kind::EndMaskShape, Kind::BeginMask, Kind::Fill,
-                                    Kind::EndMaskShape, Kind::Fill, Kind::PopMask, Kind::Fill, Kind::PopMask, Kind::Fill};
+    const std::vector<Kind> want = {Kind::BeginMask, Kind::Fill,         Kind::EndMaskShape, Kind::BeginMask,
+                                    Kind::Fill,      Kind::EndMaskShape, Kind::Fill,         Kind::PopMask,
+                                    Kind::Fill,      Kind::PopMask,      Kind::Fill};
     EXPECT_EQ(Kinds(list), want);
 }
 
 TEST(DrawList, BlendModeBecomesALayerAndMatricesMultiply) {
-    Played p = Play(Movie({RectShape(1, {{0, 0, 100, 100, 255, 0, 0}}), PlaceBlend(1, 1, 3), Place(2, 1, 200, 400), ShowFrame()}, 50, 50));
+    Played p = Play(
+        Movie({RectShape(1, {{0, 0, 100, 100, 255, 0, 0}}), PlaceBlend(1, 1, 3), Place(2, 1, 200, 400), ShowFrame()},
+              50, 50));
     p.player->AdvanceFrame();
     raster::DrawList list;
     p.player->BuildDrawList(list, 100, 100);  // twice the stage: 1/10 pixel per twip

@@ -20,12 +20,18 @@ std::atomic<long> allocations{0};
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t n) {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
+    if (counting.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(n == 0 ? 1 : n))
+        return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 #pragma GCC diagnostic pop
 
 using namespace raster;
@@ -74,10 +80,12 @@ TEST(Renderer, SteadySceneAllocatesNothingPerFrame) {
     list.PopMask();
 
     rastertest::Canvas c(100, 100);
-    for (Quality q : {Quality::Low, Quality::High}) c.Render(list, q);  // grows the buffers
+    for (Quality q : {Quality::Low, Quality::High})
+        c.Render(list, q);  // grows the buffers
     allocations = 0;
     counting = true;
-    for (Quality q : {Quality::Low, Quality::High}) c.Render(list, q);
+    for (Quality q : {Quality::Low, Quality::High})
+        c.Render(list, q);
     counting = false;
     EXPECT_EQ(allocations.load(), 0);
 }

@@ -8,7 +8,9 @@ using namespace raster;
 
 namespace {
 
-constexpr uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return (a << 24) | (r << 16) | (g << 8) | b; }
+constexpr uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
 
 }  // namespace
 
@@ -20,22 +22,22 @@ TEST(BlendPixel, OpaqueColoursByMode) {
     } cases[] = {
         {BlendMode::Normal, s},
         {BlendMode::Layer, s},
-        {BlendMode::Multiply, Argb(255, 78, 59, 43)},      // s d / 255
-        {BlendMode::Screen, Argb(255, 222, 191, 227)},     // s + d - s d / 255
+        {BlendMode::Multiply, Argb(255, 78, 59, 43)},   // s d / 255
+        {BlendMode::Screen, Argb(255, 222, 191, 227)},  // s + d - s d / 255
         {BlendMode::Lighten, Argb(255, 200, 150, 220)},
         {BlendMode::Darken, Argb(255, 100, 100, 50)},
         {BlendMode::Difference, Argb(255, 100, 50, 170)},
-        {BlendMode::Add, Argb(255, 255, 250, 255)},        // clamped sums
-        {BlendMode::Subtract, Argb(255, 0, 50, 170)},      // d - s, clamped
-        {BlendMode::Invert, Argb(255, 155, 105, 35)},      // 255 - d
-        {BlendMode::HardLight, Argb(255, 188, 118, 86)},   // by s: screen-like above half, else 2 s d
-        {BlendMode::Overlay, Argb(255, 157, 127, 199)},    // the same chosen by d
-        {BlendMode::Alpha, d},                             // opaque source keeps d
-        {BlendMode::Erase, 0},                             // opaque source removes d
+        {BlendMode::Add, Argb(255, 255, 250, 255)},       // clamped sums
+        {BlendMode::Subtract, Argb(255, 0, 50, 170)},     // d - s, clamped
+        {BlendMode::Invert, Argb(255, 155, 105, 35)},     // 255 - d
+        {BlendMode::HardLight, Argb(255, 188, 118, 86)},  // by s: screen-like above half, else 2 s d
+        {BlendMode::Overlay, Argb(255, 157, 127, 199)},   // the same chosen by d
+        {BlendMode::Alpha, d},                            // opaque source keeps d
+        {BlendMode::Erase, 0},                            // opaque source removes d
     };
     for (const Case& c : cases)
-        EXPECT_EQ(BlendPixel(c.mode, s, d), c.expected) << static_cast<int>(c.mode) << " got " << std::hex
-                                                        << BlendPixel(c.mode, s, d);
+        EXPECT_EQ(BlendPixel(c.mode, s, d), c.expected)
+            << static_cast<int>(c.mode) << " got " << std::hex << BlendPixel(c.mode, s, d);
 }
 
 TEST(BlendPixel, AlphaAndEraseScaleWhatLiesBelow) {

@@ -9,7 +9,9 @@ Canvas::Canvas(int w, int h, raster::Color background) : width(w), height(h), pi
     raster::Clear(surface(), background);
 }
 
-raster::Surface Canvas::surface() { return {pixels.data(), width, height, width}; }
+raster::Surface Canvas::surface() {
+    return {pixels.data(), width, height, width};
+}
 
 void Canvas::Render(const raster::DrawList& list, raster::Quality quality) {
     raster::RenderOptions o;

@@ -24,10 +24,18 @@ struct Canvas {
     std::unique_ptr<raster::Renderer> renderer = std::make_unique<raster::Renderer>();
 };
 
-inline uint32_t Alpha(uint32_t p) { return p >> 24; }
-inline uint32_t Red(uint32_t p) { return (p >> 16) & 0xFF; }
-inline uint32_t Green(uint32_t p) { return (p >> 8) & 0xFF; }
-inline uint32_t Blue(uint32_t p) { return p & 0xFF; }
+inline uint32_t Alpha(uint32_t p) {
+    return p >> 24;
+}
+inline uint32_t Red(uint32_t p) {
+    return (p >> 16) & 0xFF;
+}
+inline uint32_t Green(uint32_t p) {
+    return (p >> 8) & 0xFF;
+}
+inline uint32_t Blue(uint32_t p) {
+    return p & 0xFF;
+}
 
 raster::Path RectPath(float x0, float y0, float x1, float y1);
 

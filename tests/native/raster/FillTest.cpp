@@ -19,7 +19,9 @@ const Color kBlack{0, 0, 0, 255};
 const Color kWhite{255, 255, 255, 255};
 
 // Darkness of a black fill on white: 255 - red, which is the pixel's coverage.
-int CoverageAt(const Canvas& c, int x, int y) { return 255 - static_cast<int>(rastertest::Red(c.At(x, y))); }
+int CoverageAt(const Canvas& c, int x, int y) {
+    return 255 - static_cast<int>(rastertest::Red(c.At(x, y)));
+}
 
 void FillBlack(Canvas& c, const Path& p, Quality q, FillRule rule = FillRule::NonZero, Matrix m = {}) {
     DrawList list;
@@ -88,7 +90,8 @@ TEST(Fill, DiagonalEdgeCoversTheSamplesBelowIt) {
     for (const Case& k : cases) {
         Canvas c(10, 10, kWhite);
         FillBlack(c, p, k.quality);
-        for (int i = 0; i < 10; ++i) EXPECT_EQ(CoverageAt(c, i, i), k.coverage) << i;
+        for (int i = 0; i < 10; ++i)
+            EXPECT_EQ(CoverageAt(c, i, i), k.coverage) << i;
         EXPECT_EQ(CoverageAt(c, 0, 9), 255);
         EXPECT_EQ(CoverageAt(c, 9, 0), 0);
     }
@@ -120,7 +123,8 @@ TEST(Fill, CircleAreaMatchesCoverageSum) {
     FillBlack(c, p, Quality::High);
     double sum = 0;
     for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x) sum += CoverageAt(c, x, y) / 255.0;
+        for (int x = 0; x < 64; ++x)
+            sum += CoverageAt(c, x, y) / 255.0;
     // The flattened outline's own area, which the samples estimate; it lies inside the circle
     // by at most the tolerance times the perimeter.
     Contours flat;
@@ -211,12 +215,14 @@ TEST(Fill, ShapesPartlyOffTheSurfaceAreClipped) {
         p.Close();
         FillBlack(c, p, q);
         for (int y = 0; y < 10; ++y)
-            for (int x = 0; x < 10; ++x) ASSERT_EQ(CoverageAt(c, x, y), 255) << x << "," << y;
+            for (int x = 0; x < 10; ++x)
+                ASSERT_EQ(CoverageAt(c, x, y), 255) << x << "," << y;
         // Entirely outside: nothing drawn.
         Canvas d(10, 10, kWhite);
         FillBlack(d, RectPath(20, 20, 30, 30), q);
         FillBlack(d, RectPath(-30, 2, -20, 8), q);
-        for (uint32_t px : d.pixels) ASSERT_EQ(px, 0xFFFFFFFFu);
+        for (uint32_t px : d.pixels)
+            ASSERT_EQ(px, 0xFFFFFFFFu);
     }
 }
 
@@ -267,8 +273,7 @@ TEST(Renderer, SteadySceneGivesTheSamePixelsFrameAfterFrame) {
     DrawList list;
     list.Fill(star, {}, FillRule::EvenOdd, Paint::Solid({10, 200, 30, 200}), ColorTransform{});
     const Path band = RectPath(5.3f, 5.7f, 30.2f, 12.9f);
-    list.Fill(band, {}, FillRule::NonZero, Paint::Solid({200, 0, 30, 100}),
-              ColorTransform{});
+    list.Fill(band, {}, FillRule::NonZero, Paint::Solid({200, 0, 30, 100}), ColorTransform{});
     Canvas c(40, 40, kWhite);
     c.Render(list);
     const std::vector<uint32_t> first = c.pixels;
@@ -311,7 +316,8 @@ TEST(Fill, ExtremeAndBrokenGeometryStaysInsideTheSurface) {
                 list.Stroke(p, m, st, Paint::Solid({0, 0, 0, 255}), ColorTransform{});
             }
         r.Render(list, s, {q});
-        for (int y = 0; y < 10; ++y) ASSERT_EQ(px[y * 11 + 10], 0xFFFFFFFFu) << y;
+        for (int y = 0; y < 10; ++y)
+            ASSERT_EQ(px[y * 11 + 10], 0xFFFFFFFFu) << y;
         Clear(s, kWhite);
         const Path square = RectPath(2, 3, 6, 8);
         DrawList sound;
@@ -319,7 +325,8 @@ TEST(Fill, ExtremeAndBrokenGeometryStaysInsideTheSurface) {
         r.Render(sound, s, {q});
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x)
-                ASSERT_EQ(px[y * 11 + x], (x >= 2 && x < 6 && y >= 3 && y < 8) ? 0xFF000000u : 0xFFFFFFFFu) << x << "," << y;
+                ASSERT_EQ(px[y * 11 + x], (x >= 2 && x < 6 && y >= 3 && y < 8) ? 0xFF000000u : 0xFFFFFFFFu)
+                    << x << "," << y;
     }
 }
 

@@ -14,7 +14,9 @@ const Color kWhite{255, 255, 255, 255};
 const Color kRed{255, 0, 0, 255};
 const ColorTransform kNone{};
 
-bool IsRed(uint32_t p) { return p == 0xFFFF0000u; }
+bool IsRed(uint32_t p) {
+    return p == 0xFFFF0000u;
+}
 
 }  // namespace
 
@@ -72,7 +74,8 @@ TEST(Mask, NestedMasksIntersect) {
     list.PopMask();
     list.PopMask();
     c.Render(list);
-    for (int x = 0; x < 10; ++x) EXPECT_EQ(IsRed(c.At(x, 5)), x >= 4 && x < 6) << x;
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(IsRed(c.At(x, 5)), x >= 4 && x < 6) << x;
 }
 
 TEST(Layer, AlphaBlendSetsTheLayerBelowsAlpha) {

@@ -17,9 +17,8 @@ TEST(ColorTransform, MultipliesInEightDotEightAndClamps) {
         int32_t mul, add;
         uint8_t in, out;
     } cases[] = {
-        {256, 0, 200, 200}, {128, 0, 200, 100}, {128, 100, 200, 200}, {256, 100, 200, 255},
-        {-256, 0, 200, 0},  {256, -300, 200, 0}, {512, 0, 100, 200},  {0, 77, 12, 77},
-        {255, 0, 255, 254}, // 255 * 255 / 256 floors
+        {256, 0, 200, 200},  {128, 0, 200, 100}, {128, 100, 200, 200}, {256, 100, 200, 255}, {-256, 0, 200, 0},
+        {256, -300, 200, 0}, {512, 0, 100, 200}, {0, 77, 12, 77},      {255, 0, 255, 254},  // 255 * 255 / 256 floors
     };
     for (const Case& c : cases) {
         ColorTransform cx;
@@ -146,7 +145,8 @@ Canvas LinearBand(Spread spread, int width) {
 
 TEST(LinearGradient, PixelsFollowTheRampAndItsSpread) {
     Canvas pad = LinearBand(Spread::Pad, 512);
-    for (int x = 0; x < 256; ++x) ASSERT_EQ(rastertest::Red(pad.At(x, 0)), static_cast<uint32_t>(x)) << x;
+    for (int x = 0; x < 256; ++x)
+        ASSERT_EQ(rastertest::Red(pad.At(x, 0)), static_cast<uint32_t>(x)) << x;
     EXPECT_EQ(pad.At(300, 0), 0xFFFFFFFFu);
     EXPECT_EQ(pad.At(511, 0), 0xFFFFFFFFu);
 
@@ -176,7 +176,8 @@ TEST(LinearGradient, PixelsBlendTheEntriesAroundThem) {
         list.Fill(band, {}, FillRule::NonZero, paint, ColorTransform{});
         c.Render(list);
         const uint32_t expected[] = {0, 16, 48, 80, 112, 143, 175, 207, 239, 255, 255};
-        for (int x = 0; x < 11; ++x) EXPECT_EQ(rastertest::Red(c.At(x, 0)), expected[x]) << x;
+        for (int x = 0; x < 11; ++x)
+            EXPECT_EQ(rastertest::Red(c.At(x, 0)), expected[x]) << x;
     }
 }
 
@@ -299,7 +300,8 @@ TEST(BitmapPaint, ScaledUpNearestOrBilinearByQuality) {
         c.Render(list, q);
         return c;
     };
-    for (auto [smooth, q] : {std::pair{false, Quality::High}, std::pair{true, Quality::Low}, std::pair{true, Quality::Medium}}) {
+    for (auto [smooth, q] :
+         {std::pair{false, Quality::High}, std::pair{true, Quality::Low}, std::pair{true, Quality::Medium}}) {
         const Canvas c = render(smooth, q);
         EXPECT_EQ(c.At(3, 1), 0xFF000000u);
         EXPECT_EQ(c.At(4, 1), 0xFFFFFFFFu);
@@ -347,8 +349,10 @@ TEST(RampCache, FindsRampsByContentNotByObject) {
     EXPECT_EQ(first[128], 0xFF808080u);
     // Many other gradients in between, then the same content again: the same ramp.
     std::vector<Gradient> others;
-    for (int i = 0; i < 40; ++i) others.push_back(TwoStops({static_cast<uint8_t>(i), 0, 0, 255}, {0, 0, 255, 255}));
-    for (const Gradient& o : others) EXPECT_EQ(cache.Get(o, ColorTransform{})[0], 0xFF000000u | (static_cast<uint32_t>(&o - others.data()) << 16));
+    for (int i = 0; i < 40; ++i)
+        others.push_back(TwoStops({static_cast<uint8_t>(i), 0, 0, 255}, {0, 0, 255, 255}));
+    for (const Gradient& o : others)
+        EXPECT_EQ(cache.Get(o, ColorTransform{})[0], 0xFF000000u | (static_cast<uint32_t>(&o - others.data()) << 16));
     EXPECT_EQ(cache.Get(g, ColorTransform{}), first);
     // The same object changed in place (a morph's next frame) gets its new ramp.
     g.stops[1].color = {255, 0, 0, 255};
@@ -360,6 +364,7 @@ TEST(RampCache, FindsRampsByContentNotByObject) {
     EXPECT_EQ(cache.Get(g, invert)[255], 0xFF000000u);
     // More stops than an entry holds: still right.
     Gradient many;
-    for (int i = 0; i < 20; ++i) many.stops.push_back({static_cast<uint8_t>(i * 13), {static_cast<uint8_t>(i * 13), 0, 0, 255}});
+    for (int i = 0; i < 20; ++i)
+        many.stops.push_back({static_cast<uint8_t>(i * 13), {static_cast<uint8_t>(i * 13), 0, 0, 255}});
     EXPECT_EQ(cache.Get(many, ColorTransform{})[26], 0xFF1A0000u);
 }

@@ -12,7 +12,9 @@ namespace {
 
 const Color kWhite{255, 255, 255, 255};
 
-int CoverageAt(const Canvas& c, int x, int y) { return 255 - static_cast<int>(rastertest::Red(c.At(x, y))); }
+int CoverageAt(const Canvas& c, int x, int y) {
+    return 255 - static_cast<int>(rastertest::Red(c.At(x, y)));
+}
 
 Path Polyline(std::initializer_list<Point> pts, bool closed = false) {
     Path p;
@@ -24,7 +26,8 @@ Path Polyline(std::initializer_list<Point> pts, bool closed = false) {
             p.LineTo(q);
         first = false;
     }
-    if (closed) p.Close();
+    if (closed)
+        p.Close();
     return p;
 }
 
@@ -47,7 +50,8 @@ Canvas StrokeBlack(const Path& p, const StrokeStyle& s, Matrix m = {}, int w = 4
 // Summed coverage of column x, in pixels: the stroke's width across a horizontal line.
 double ColumnWidth(const Canvas& c, int x) {
     double sum = 0;
-    for (int y = 0; y < c.height; ++y) sum += CoverageAt(c, x, y) / 255.0;
+    for (int y = 0; y < c.height; ++y)
+        sum += CoverageAt(c, x, y) / 255.0;
     return sum;
 }
 
@@ -59,12 +63,12 @@ TEST(StrokeWidth, FollowsTheMatrixByTheScalingFlags) {
         Matrix m;
         float expected;
     } cases[] = {
-        {true, true, Matrix::Scale(0.5, 0.5), 2},   // both: the average scale
-        {true, true, Matrix::Scale(2, 0.5), 4},     // sqrt(|det|) = 1
-        {false, false, Matrix::Scale(0.5, 0.5), 4}, // none: the width in pixels
-        {true, false, Matrix::Scale(3, 0.5), 12},   // horizontal scale only
-        {false, true, Matrix::Scale(3, 0.5), 2},    // vertical scale only
-        {true, true, Matrix::Scale(0.05, 0.05), 1}, // never under a pixel
+        {true, true, Matrix::Scale(0.5, 0.5), 2},    // both: the average scale
+        {true, true, Matrix::Scale(2, 0.5), 4},      // sqrt(|det|) = 1
+        {false, false, Matrix::Scale(0.5, 0.5), 4},  // none: the width in pixels
+        {true, false, Matrix::Scale(3, 0.5), 12},    // horizontal scale only
+        {false, true, Matrix::Scale(3, 0.5), 2},     // vertical scale only
+        {true, true, Matrix::Scale(0.05, 0.05), 1},  // never under a pixel
     };
     for (const Case& c : cases) {
         StrokeStyle s = Style(4);
@@ -118,8 +122,8 @@ TEST(Stroke, CapsExtendTheEnds) {
     EXPECT_EQ(CoverageAt(square, 8, 8), 255);  // the square's corner
     EXPECT_EQ(CoverageAt(square, 7, 10), 0);
     EXPECT_EQ(CoverageAt(square, 31, 11), 255);
-    EXPECT_EQ(CoverageAt(round, 9, 10), 255);   // within the half circle
-    EXPECT_LT(CoverageAt(round, 8, 8), 128);    // the half circle cuts the corner
+    EXPECT_EQ(CoverageAt(round, 9, 10), 255);  // within the half circle
+    EXPECT_LT(CoverageAt(round, 8, 8), 128);   // the half circle cuts the corner
     EXPECT_GT(CoverageAt(round, 8, 8), 0);
 }
 
@@ -156,7 +160,7 @@ TEST(Stroke, MiterLimitCutsSharpCorners) {
     // 20.125, 8 samples, 64 in each of rows 19 and 20.
     EXPECT_NEAR(ColumnWidth(longMiter, 34), 2 * 64 / 255.0, 0.001);
     EXPECT_EQ(ColumnWidth(longMiter, 36), 0);  // past the tip at 35.76
-    EXPECT_EQ(ColumnWidth(cut, 33), 0);                    // cut at 2 half-widths: x = 32
+    EXPECT_EQ(ColumnWidth(cut, 33), 0);        // cut at 2 half-widths: x = 32
     EXPECT_GT(ColumnWidth(cut, 31), 1.0);
 }
 

@@ -26,7 +26,7 @@ class RenderTool : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() / ("dovetta-render-test-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
@@ -34,10 +34,13 @@ protected:
 
     std::string Write(const std::string& name, const Bytes& bytes) {
         const fs::path p = m_dir / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return p.string();
     }
-    std::string Write(const std::string& name, const std::string& text) { return Write(name, Bytes(text.begin(), text.end())); }
+    std::string Write(const std::string& name, const std::string& text) {
+        return Write(name, Bytes(text.begin(), text.end()));
+    }
 
     // The pixel (x, y) of a PNG as RGBA, or all zero when the file cannot be read.
     static std::array<int, 4> Pixel(const fs::path& png, int x, int y, int* w = nullptr, int* h = nullptr) {
@@ -45,10 +48,13 @@ protected:
         unsigned char* d = stbi_load(png.string().c_str(), &iw, &ih, &comp, 4);
         std::array<int, 4> px{};
         if (d && x < iw && y < ih) {
-            for (int c = 0; c < 4; ++c) px[c] = d[(y * iw + x) * 4 + c];
+            for (int c = 0; c < 4; ++c)
+                px[c] = d[(y * iw + x) * 4 + c];
         }
-        if (w) *w = iw;
-        if (h) *h = ih;
+        if (w)
+            *w = iw;
+        if (h)
+            *h = ih;
         stbi_image_free(d);
         return px;
     }
@@ -58,23 +64,25 @@ protected:
 
 // Frame 1 red square, frame 2 a capture, frame 3 green and quit, frame 4 blue (never shown).
 Bytes CaptureMovie() {
-    return Movie({
-        Background(255, 255, 255),
-        RectShape(1, {{0, 0, 1000, 2000, 255, 0, 0}}),
-        RectShape(2, {{0, 0, 1000, 2000, 0, 255, 0}}),
-        RectShape(3, {{0, 0, 1000, 2000, 0, 0, 255}}),
-        Place(1, 1),
-        ShowFrame(),
-        DoAction(ActionGetUrl("FSCommand:captureImage", "shot")),
-        ShowFrame(),
-        Remove(1),
-        Place(1, 2),
-        DoAction(ActionGetUrl("FSCommand:quit", "")),
-        ShowFrame(),
-        Remove(1),
-        Place(1, 3),
-        ShowFrame(),
-    }, 100, 50);
+    return Movie(
+        {
+            Background(255, 255, 255),
+            RectShape(1, {{0, 0, 1000, 2000, 255, 0, 0}}),
+            RectShape(2, {{0, 0, 1000, 2000, 0, 255, 0}}),
+            RectShape(3, {{0, 0, 1000, 2000, 0, 0, 255}}),
+            Place(1, 1),
+            ShowFrame(),
+            DoAction(ActionGetUrl("FSCommand:captureImage", "shot")),
+            ShowFrame(),
+            Remove(1),
+            Place(1, 2),
+            DoAction(ActionGetUrl("FSCommand:quit", "")),
+            ShowFrame(),
+            Remove(1),
+            Place(1, 3),
+            ShowFrame(),
+        },
+        100, 50);
 }
 
 TEST_F(RenderTool, WritesTheStageAndStopsOnQuit) {
@@ -94,7 +102,8 @@ TEST_F(RenderTool, WritesTheStageAndStopsOnQuit) {
 TEST_F(RenderTool, SizeScalesTheStageIntoTheWindow) {
     const std::string movie = Write("m.swf", CaptureMovie());
     const fs::path out = m_dir / "out.png";
-    const auto r = RunProgram(DOVETTA_RENDER_PATH, {movie, "-o", out.string(), "--size", "200x200", "--quality", "low"});
+    const auto r =
+        RunProgram(DOVETTA_RENDER_PATH, {movie, "-o", out.string(), "--size", "200x200", "--quality", "low"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     int w = 0, h = 0;
     // Shown whole: the 100 x 50 stage doubled and centred vertically (rows 50 to 150), the
@@ -107,14 +116,16 @@ TEST_F(RenderTool, SizeScalesTheStageIntoTheWindow) {
 }
 
 TEST_F(RenderTool, ReplaysMouseInputOnButtons) {
-    const Bytes movie = Movie({
-        Background(255, 255, 255),
-        RectShape(1, {{0, 0, 2000, 2000, 255, 0, 0}}),
-        RectShape(2, {{0, 0, 2000, 2000, 0, 0, 255}}),
-        DefineButton2(3, {{0x09, 1, 1}, {0x06, 2, 1}}, {}),
-        Place(1, 3),
-        ShowFrame(),
-    }, 100, 100);
+    const Bytes movie = Movie(
+        {
+            Background(255, 255, 255),
+            RectShape(1, {{0, 0, 2000, 2000, 255, 0, 0}}),
+            RectShape(2, {{0, 0, 2000, 2000, 0, 0, 255}}),
+            DefineButton2(3, {{0x09, 1, 1}, {0x06, 2, 1}}, {}),
+            Place(1, 3),
+            ShowFrame(),
+        },
+        100, 100);
     const std::string path = Write("b.swf", movie);
     Write("input.json", std::string(R"([{"type":"MouseMove","pos":[5.0,5.0]},{"type":"Wait"},
                                         {"type":"MouseDown","pos":[5.0,5.0],"btn":"Left"}])"));
@@ -133,9 +144,15 @@ TEST_F(RenderTool, ExitCodes) {
     EXPECT_FALSE(fs::exists(m_dir / "x.png"));
     EXPECT_EQ(RunProgram(DOVETTA_RENDER_PATH, {(m_dir / "none.swf").string()}).exitCode, 1);
     const std::string movie = Write("m.swf", CaptureMovie());
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {movie, "--frames", "0"}, {movie, "--frames", "2", "--ticks", "2"}, {movie, "--quality", "ultra"},
-             {movie, "--size", "10"}, {movie, "--bogus"}, {movie, "--tick-ms", "5"}, {movie, movie}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {movie, "--frames", "0"},
+                                               {movie, "--frames", "2", "--ticks", "2"},
+                                               {movie, "--quality", "ultra"},
+                                               {movie, "--size", "10"},
+                                               {movie, "--bogus"},
+                                               {movie, "--tick-ms", "5"},
+                                               {movie, movie}}) {
         EXPECT_EQ(RunProgram(DOVETTA_RENDER_PATH, args).exitCode, 2) << (args.size() > 1 ? args[1] : "");
     }
 }

@@ -33,7 +33,8 @@ TEST_F(BuiltinsTest, SortFlagsCaseUniqueAndIndexed) {
     EXPECT_EQ(Join(a), "B,C,a,b");
     vm.CallMethod(a, "sort", {Flag("CASEINSENSITIVE")});
     EXPECT_EQ(Join(a).substr(0, 1), "a");
-    Value idx = vm.CallMethod(Array({Value::Str("z"), Value::Str("x"), Value::Str("y")}), "sort", {Flag("RETURNINDEXEDARRAY")});
+    Value idx =
+        vm.CallMethod(Array({Value::Str("z"), Value::Str("x"), Value::Str("y")}), "sort", {Flag("RETURNINDEXEDARRAY")});
     EXPECT_EQ(Join(idx), "1,2,0");
     Value dup = Array({Value::Num(2), Value::Num(1), Value::Num(2)});
     Value r = vm.CallMethod(dup, "sort", {Flag("UNIQUESORT")});
@@ -52,7 +53,8 @@ TEST_F(BuiltinsTest, SortOnOrdersByFieldThenNextField) {
     Value a = Array({rec("b", 30), rec("a", 30), rec("c", 4)});
     vm.CallMethod(a, "sortOn", {Array({Value::Str("age"), Value::Str("name")}), Flag("NUMERIC")});
     std::string order;
-    for (uint32_t i = 0; i < 3; ++i) order += vm.GetOf(vm.Element(a.object, i).object, "name").string;
+    for (uint32_t i = 0; i < 3; ++i)
+        order += vm.GetOf(vm.Element(a.object, i).object, "name").string;
     EXPECT_EQ(order, "cab");
 }
 
@@ -82,7 +84,8 @@ TEST_F(BuiltinsTest, StringMethodsCountUtf16Units) {
 
 Value SumWithThis(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     double s = vm.ToNumber(vm.Get(self, "base"));
-    for (auto& a : args) s += vm.ToNumber(a);
+    for (auto& a : args)
+        s += vm.ToNumber(a);
     return Value::Num(s);
 }
 
@@ -99,10 +102,11 @@ TEST_F(BuiltinsTest, IntervalsFireOnTheHostClock) {
     // setInterval(obj, "method", ms) on an object whose method counts calls.
     Object* o = vm.NewObject();
     vm.SetOf(o, "tick", Value::Obj(vm.NewFunction([](Vm& v, const Value&, std::vector<Value>&, int) {
-        v.SetOf(v.global, "count", Value::Num(v.ToNumber(v.GetOf(v.global, "count")) + 1));
-        return Value();
-    })));
-    Value id = vm.Call(vm.GetOf(vm.global, "setInterval"), Value(), {Value::Obj(o), Value::Str("tick"), Value::Num(100)});
+                 v.SetOf(v.global, "count", Value::Num(v.ToNumber(v.GetOf(v.global, "count")) + 1));
+                 return Value();
+             })));
+    Value id =
+        vm.Call(vm.GetOf(vm.global, "setInterval"), Value(), {Value::Obj(o), Value::Str("tick"), Value::Num(100)});
     vm.AdvanceClock(50);
     EXPECT_EQ(vm.GetOf(vm.global, "count").number, 0);
     vm.AdvanceClock(50);

@@ -10,7 +10,9 @@ namespace {
 using test::Asm;
 using test::TestHost;
 
-std::vector<uint8_t> U16(uint16_t v) { return {static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)}; }
+std::vector<uint8_t> U16(uint16_t v) {
+    return {static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)};
+}
 
 // DefineFunction "name" without parameters, followed by its body.
 void DefineFunction(Asm& a, const std::string& name, const Asm& body) {
@@ -39,20 +41,17 @@ struct OperatorCase {
 
 TEST(Bytecode, Format4AndTypedOperatorsConvertDifferently) {
     const OperatorCase cases[] = {
-        {4, 0x0A, "3", "abc", "3"},       // Add: text read as a number prefix, "abc" is 0
-        {5, 0x0A, "3", "abc", "NaN"},     // from format 5 such text is NaN
-        {5, 0x47, "3", "abc", "3abc"},    // Add2 joins texts
-        {5, 0x47, "3", "4", "34"},
-        {4, 0x0E, "1", "1.0", "1"},       // Equals pushes 1/0 in format 4 movies
-        {5, 0x0E, "1", "1.0", "true"},    // and booleans later
-        {5, 0x49, "1", "1.0", "false"},   // Equals2 compares two texts as texts
-        {4, 0x0D, "1", "0", "#ERROR#"},   // division by zero in format 4
-        {5, 0x0D, "1", "0", "Infinity"},
-        {5, 0x0F, "10", "9", "false"},    // Less compares numbers
-        {5, 0x48, "10", "9", "true"},     // Less2 compares two texts by characters
-        {5, 0x65, "-1", "28", "15"},
-        {9, 0x65, "-1", "0", "4294967295"},  // URShift is unsigned from format 9
-        {8, 0x65, "-1", "0", "-1"},          // and read back as signed before
+        {4, 0x0A, "3", "abc", "3"},                                   // Add: text read as a number prefix, "abc" is 0
+        {5, 0x0A, "3", "abc", "NaN"},                                 // from format 5 such text is NaN
+        {5, 0x47, "3", "abc", "3abc"},                                // Add2 joins texts
+        {5, 0x47, "3", "4", "34"},       {4, 0x0E, "1", "1.0", "1"},  // Equals pushes 1/0 in format 4 movies
+        {5, 0x0E, "1", "1.0", "true"},                                // and booleans later
+        {5, 0x49, "1", "1.0", "false"},                               // Equals2 compares two texts as texts
+        {4, 0x0D, "1", "0", "#ERROR#"},                               // division by zero in format 4
+        {5, 0x0D, "1", "0", "Infinity"}, {5, 0x0F, "10", "9", "false"},       // Less compares numbers
+        {5, 0x48, "10", "9", "true"},                                         // Less2 compares two texts by characters
+        {5, 0x65, "-1", "28", "15"},     {9, 0x65, "-1", "0", "4294967295"},  // URShift is unsigned from format 9
+        {8, 0x65, "-1", "0", "-1"},                                           // and read back as signed before
         {5, 0x64, "-16", "2", "-4"},
     };
     for (const auto& c : cases) {
@@ -68,10 +67,10 @@ TEST(Bytecode, Format4AndTypedOperatorsConvertDifferently) {
 TEST(Bytecode, Add2KeepsAnObjectWhoseValueOfIsItselfAndJoinsItsTextToTexts) {
     Runner run(8);
     Asm a;
-    a.PushStr("o").PushNum(0).Op(0x43).Op(0x1D);              // o = {}
-    a.PushStr("o").Op(0x1C).PushNum(1).Op(0x47).Trace();       // o + 1
-    a.PushStr("").PushStr("o").Op(0x1C).Op(0x47).Trace();      // "" + o
-    a.PushStr("_root").Op(0x1C).PushStr("!").Op(0x47).Trace(); // a clip joins as its path
+    a.PushStr("o").PushNum(0).Op(0x43).Op(0x1D);                // o = {}
+    a.PushStr("o").Op(0x1C).PushNum(1).Op(0x47).Trace();        // o + 1
+    a.PushStr("").PushStr("o").Op(0x1C).Op(0x47).Trace();       // "" + o
+    a.PushStr("_root").Op(0x1C).PushStr("!").Op(0x47).Trace();  // a clip joins as its path
     EXPECT_EQ(run(a, 8), RunEnd::Completed);
     EXPECT_EQ(run.host.lines, (std::vector<std::string>{"NaN", "[object Object]", "_level0!"}));
 }
@@ -85,8 +84,8 @@ TEST(Bytecode, ConstantPoolAndVariables) {
         pool.insert(pool.end(), t.begin(), t.end());
     }
     a.Record(0x88, pool);
-    a.Record(0x96, {8, 0, 8, 1}).Op(0x1D);      // greeting = "hello"
-    a.Record(0x96, {8, 0}).Op(0x1C).Trace();    // trace(greeting)
+    a.Record(0x96, {8, 0, 8, 1}).Op(0x1D);    // greeting = "hello"
+    a.Record(0x96, {8, 0}).Op(0x1C).Trace();  // trace(greeting)
     a.PushStr("_root.greeting").Op(0x1C).Trace();
     EXPECT_EQ(run(a, 8), RunEnd::Completed);
     EXPECT_EQ(run.host.lines, (std::vector<std::string>{"hello", "hello"}));
@@ -100,10 +99,10 @@ TEST(Bytecode, DefineFunction2PutsParametersInRegisters) {
     std::vector<uint8_t> p = Asm::Str("dbl");
     auto n = U16(1);
     p.insert(p.end(), n.begin(), n.end());
-    p.push_back(2);                                   // registers
-    auto flags = U16(0x02 | 0x08 | 0x20);             // no this, arguments, super
+    p.push_back(2);                        // registers
+    auto flags = U16(0x02 | 0x08 | 0x20);  // no this, arguments, super
     p.insert(p.end(), flags.begin(), flags.end());
-    p.push_back(1);                                   // parameter in register 1
+    p.push_back(1);  // parameter in register 1
     auto pname = Asm::Str("x");
     p.insert(p.end(), pname.begin(), pname.end());
     auto size = U16(static_cast<uint16_t>(body.bytes.size()));

@@ -9,7 +9,9 @@ namespace {
 
 using test::TestHost;
 
-Value ReturnSeven(Vm&, const Value&, std::vector<Value>&, int) { return Value::Num(7); }
+Value ReturnSeven(Vm&, const Value&, std::vector<Value>&, int) {
+    return Value::Num(7);
+}
 Value StoreDoubled(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     vm.SetOf(self.object, "stored", Value::Num(vm.ToNumber(args.at(0)) * 2));
     return Value();
@@ -45,14 +47,15 @@ TEST_F(ObjectTest, LookupWalksThePrototypeChainAndOwnPropertiesShadow) {
 
 TEST_F(ObjectTest, AddPropertyRunsGetterAndSetterAlsoThroughPrototypes) {
     Object* proto = vm.NewObject();
-    Value ok = vm.CallMethod(Value::Obj(proto), "addProperty",
-                             {Value::Str("v"), Value::Obj(vm.NewFunction(ReturnSeven)), Value::Obj(vm.NewFunction(StoreDoubled))});
+    Value ok = vm.CallMethod(
+        Value::Obj(proto), "addProperty",
+        {Value::Str("v"), Value::Obj(vm.NewFunction(ReturnSeven)), Value::Obj(vm.NewFunction(StoreDoubled))});
     EXPECT_TRUE(ok.boolean);
     Object* o = vm.NewObject(proto);
     EXPECT_EQ(vm.GetOf(o, "v").number, 7);
     vm.SetOf(o, "v", Value::Num(5));
     EXPECT_EQ(vm.GetOf(o, "stored").number, 10);  // the setter ran with this = o
-    EXPECT_EQ(o->FindOwn("v", true), nullptr);     // and no plain property was made
+    EXPECT_EQ(o->FindOwn("v", true), nullptr);    // and no plain property was made
 }
 
 TEST_F(ObjectTest, AddPropertyRefusesAMissingGetter) {

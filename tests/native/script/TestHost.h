@@ -53,7 +53,10 @@ class Asm {
 public:
     std::vector<uint8_t> bytes;
     size_t Here() const { return bytes.size(); }
-    Asm& Op(uint8_t op) { bytes.push_back(op); return *this; }
+    Asm& Op(uint8_t op) {
+        bytes.push_back(op);
+        return *this;
+    }
     Asm& Record(uint8_t op, const std::vector<uint8_t>& payload) {
         bytes.push_back(op);
         bytes.push_back(static_cast<uint8_t>(payload.size() & 0xFF));
@@ -77,8 +80,10 @@ public:
         std::memcpy(&bits, &d, 8);
         std::vector<uint8_t> p{6};
         uint32_t hi = static_cast<uint32_t>(bits >> 32), lo = static_cast<uint32_t>(bits);
-        for (int i = 0; i < 4; ++i) p.push_back(static_cast<uint8_t>(hi >> (8 * i)));
-        for (int i = 0; i < 4; ++i) p.push_back(static_cast<uint8_t>(lo >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            p.push_back(static_cast<uint8_t>(hi >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            p.push_back(static_cast<uint8_t>(lo >> (8 * i)));
         return Record(0x96, p);
     }
     Asm& PushReg(uint8_t r) { return Record(0x96, {4, r}); }

@@ -7,7 +7,10 @@
 namespace script {
 namespace {
 
-struct NumberCase { double value; const char* text; };
+struct NumberCase {
+    double value;
+    const char* text;
+};
 
 TEST(NumberToString, PrintsAsTheReferencePlayer) {
     const NumberCase cases[] = {
@@ -28,7 +31,8 @@ TEST(NumberToString, PrintsAsTheReferencePlayer) {
         {4294967296.0, "4294967296"},
         {5e-324, "4.94065645841247e-324"},
     };
-    for (const auto& c : cases) EXPECT_EQ(NumberToString(c.value), c.text) << "value " << c.value;
+    for (const auto& c : cases)
+        EXPECT_EQ(NumberToString(c.value), c.text) << "value " << c.value;
 }
 
 TEST(NumberToString, RadixUsesTwosComplementForNegatives) {
@@ -38,18 +42,24 @@ TEST(NumberToString, RadixUsesTwosComplementForNegatives) {
     EXPECT_EQ(NumberToRadixString(35, 36), "z");
 }
 
-struct TextCase { const char* text; int version; double number; };
+struct TextCase {
+    const char* text;
+    int version;
+    double number;
+};
 
 TEST(StringToNumber, FollowsTheVersionRules) {
     const TextCase cases[] = {
-        {"", 5, NAN}, {"", 4, 0}, {"12abc", 4, 12}, {"12abc", 6, NAN}, {"abc", 4, 0},
-        {"0x10", 6, 16}, {"0x10", 4, 0}, {"010", 7, 8}, {"010", 4, 10}, {"  42", 7, 42},
-        {"1e3", 7, 1000}, {"-1.5", 7, -1.5}, {".5", 7, 0.5}, {"0xFFFFFFFF", 7, -1}, {"1.5.2", 7, NAN},
+        {"", 5, NAN},     {"", 4, 0},        {"12abc", 4, 12}, {"12abc", 6, NAN},     {"abc", 4, 0},
+        {"0x10", 6, 16},  {"0x10", 4, 0},    {"010", 7, 8},    {"010", 4, 10},        {"  42", 7, 42},
+        {"1e3", 7, 1000}, {"-1.5", 7, -1.5}, {".5", 7, 0.5},   {"0xFFFFFFFF", 7, -1}, {"1.5.2", 7, NAN},
     };
     for (const auto& c : cases) {
         double got = StringToNumber(c.text, c.version);
-        if (std::isnan(c.number)) EXPECT_TRUE(std::isnan(got)) << c.text << " v" << c.version;
-        else EXPECT_EQ(got, c.number) << c.text << " v" << c.version;
+        if (std::isnan(c.number))
+            EXPECT_TRUE(std::isnan(got)) << c.text << " v" << c.version;
+        else
+            EXPECT_EQ(got, c.number) << c.text << " v" << c.version;
     }
 }
 

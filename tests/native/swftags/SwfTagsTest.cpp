@@ -38,7 +38,8 @@ Bytes Tag(uint16_t code, const Bytes& body, bool longHeader = false) {
 
 Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    for (const Bytes& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
     return out;
 }
 
@@ -68,7 +69,8 @@ const Bytes kEnd = {0, 0};
 std::vector<SwfTag> WalkAll(const Bytes& bytes, size_t offset, TagWalkEnd& end) {
     TagCursor cursor(bytes.data(), bytes.size(), offset);
     std::vector<SwfTag> tags;
-    while (auto tag = cursor.Next()) tags.push_back(*tag);
+    while (auto tag = cursor.Next())
+        tags.push_back(*tag);
     end = cursor.End();
     EXPECT_FALSE(cursor.Next());  // stays ended
     return tags;
@@ -114,7 +116,9 @@ struct EndCase {
     TagWalkEnd end;
 };
 
-void PrintTo(const EndCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const EndCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class TagCursorEndTest : public testing::TestWithParam<EndCase> {};
 
@@ -124,7 +128,8 @@ TEST_P(TagCursorEndTest, EndsCleanlyAndSaysWhy) {
     const std::vector<SwfTag> tags = WalkAll(c.bytes, c.offset, end);
     EXPECT_EQ(tags.size(), c.tagsBefore);
     EXPECT_EQ(end, c.end);
-    for (const SwfTag& tag : tags) EXPECT_LE(tag.bodyOffset + tag.length, c.bytes.size());
+    for (const SwfTag& tag : tags)
+        EXPECT_LE(tag.bodyOffset + tag.length, c.bytes.size());
 }
 
 Bytes WithLongLength(uint32_t length, size_t bodyPresent) {
@@ -163,7 +168,9 @@ TEST(TagCursor, TruncationReportsWhereTheBrokenTagStarts) {
 
 // --- Actions ------------------------------------------------------------------------------------
 
-ActionScan Scan(const Bytes& body) { return ScanActions(body.data(), body.size()); }
+ActionScan Scan(const Bytes& body) {
+    return ScanActions(body.data(), body.size());
+}
 
 TEST(Actions, FindsEveryGetUrlAndSkipsTheRest) {
     Bytes getUrl2{kActionGetUrl2, 0x01, 0x00, 0x40};
@@ -237,13 +244,15 @@ TEST(Actions, FsCommandIsAGetUrlWithTheFsCommandPrefix) {
 
 // --- Timeline -----------------------------------------------------------------------------------
 
-TimelineScan ScanTags(const Bytes& tags) { return ScanTimeline(tags.data(), tags.size(), 0); }
+TimelineScan ScanTags(const Bytes& tags) {
+    return ScanTimeline(tags.data(), tags.size(), 0);
+}
 
 TEST(Timeline, CommandsBelongToTheFrameTheirDoActionPrecedes) {
-    const Bytes tags = Join({Tag(kTagSetBackgroundColor, {0x10, 0x20, 0x30}), DoAction({GetUrl("FSCommand:a", "1")}),
-                             kShowFrame, kShowFrame,
-                             DoAction({GetUrl("FSCommand:b", "2"), GetUrl("http://no", ""), GetUrl("FSCommand:c", "3")}),
-                             kShowFrame, DoAction({GetUrl("FSCommand:late", "")}), kEnd});
+    const Bytes tags =
+        Join({Tag(kTagSetBackgroundColor, {0x10, 0x20, 0x30}), DoAction({GetUrl("FSCommand:a", "1")}), kShowFrame,
+              kShowFrame, DoAction({GetUrl("FSCommand:b", "2"), GetUrl("http://no", ""), GetUrl("FSCommand:c", "3")}),
+              kShowFrame, DoAction({GetUrl("FSCommand:late", "")}), kEnd});
     const TimelineScan scan = ScanTags(tags);
     EXPECT_EQ(scan.end, TagWalkEnd::EndTag);
     EXPECT_EQ(scan.frameCount, 3u);
@@ -277,8 +286,8 @@ TEST(Timeline, FirstWholeBackgroundCounts) {
 }
 
 TEST(Timeline, TruncatedListKeepsWhatCameBefore) {
-    const Bytes tags = Join({DoAction({GetUrl("FSCommand:kept", "")}), kShowFrame, kShowFrame,
-                             WithLongLength(0xFFFFFFF0, 8)});
+    const Bytes tags =
+        Join({DoAction({GetUrl("FSCommand:kept", "")}), kShowFrame, kShowFrame, WithLongLength(0xFFFFFFF0, 8)});
     const TimelineScan scan = ScanTags(tags);
     EXPECT_EQ(scan.end, TagWalkEnd::Truncated);
     EXPECT_EQ(scan.brokenAt, tags.size() - 14);
@@ -353,14 +362,17 @@ TEST(Texts, Utf8FromVersion6WithReplacementForMalformedBytes) {
         {"\xC3\xA9t\xC3\xA9", u"\u00E9t\u00E9"},
         {"\xE6\x97\xA5\xE6\x9C\xAC", u"\u65E5\u672C"},
         {"\xF0\x9F\x8E\xAC", u"\U0001F3AC"},
-        {"a\x80" "b", u"a\uFFFDb"},                 // lone continuation byte
-        {"\xC0\x80", u"\uFFFD\uFFFD"},              // overlong NUL
-        {"\xE6\x97", u"\uFFFD\uFFFD"},              // cut sequence
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},    // surrogate
+        {"a\x80"
+         "b",
+         u"a\uFFFDb"},                                      // lone continuation byte
+        {"\xC0\x80", u"\uFFFD\uFFFD"},                      // overlong NUL
+        {"\xE6\x97", u"\uFFFD\uFFFD"},                      // cut sequence
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // surrogate
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
         {"\xFF", u"\uFFFD"},
     };
-    for (const auto& [bytes, expected] : cases) EXPECT_EQ(DecodeSwfText(bytes, 6), expected) << bytes;
+    for (const auto& [bytes, expected] : cases)
+        EXPECT_EQ(DecodeSwfText(bytes, 6), expected) << bytes;
 }
 
 TEST(Texts, BytesBeforeVersion6AreLatin1) {

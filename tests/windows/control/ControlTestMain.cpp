@@ -5,7 +5,8 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (FAILED(OleInitialize(nullptr))) return 2;
+    if (FAILED(OleInitialize(nullptr)))
+        return 2;
     const int result = RUN_ALL_TESTS();
     OleUninitialize();
     return result;

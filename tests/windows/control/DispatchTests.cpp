@@ -23,9 +23,17 @@ ComRef<IUnknown> NewControl() {
 TEST(ControlObject, AnswersItsInterfacesWithOneIdentity) {
     ComRef<IUnknown> control = NewControl();
     ASSERT_TRUE(control);
-    const IID interfaces[] = {IID_IDispatch, IID_IOleObject, IID_IOleWindow, IID_IOleInPlaceObject,
-                              IID_IOleInPlaceActiveObject, IID_IOleControl, IID_IPersist, IID_IPersistStreamInit,
-                              IID_IConnectionPointContainer, IID_IProvideClassInfo, IID_IProvideClassInfo2};
+    const IID interfaces[] = {IID_IDispatch,
+                              IID_IOleObject,
+                              IID_IOleWindow,
+                              IID_IOleInPlaceObject,
+                              IID_IOleInPlaceActiveObject,
+                              IID_IOleControl,
+                              IID_IPersist,
+                              IID_IPersistStreamInit,
+                              IID_IConnectionPointContainer,
+                              IID_IProvideClassInfo,
+                              IID_IProvideClassInfo2};
     for (const IID& iid : interfaces) {
         ComRef<IUnknown> part;
         ASSERT_EQ(control->QueryInterface(iid, part.put_void()), S_OK);
@@ -64,10 +72,14 @@ TEST(Dispatch, NamesMapToTheirIdsInAnyCase) {
     ComRef<IDispatch> dispatch = NewControl().As<IDispatch>(IID_IDispatch);
     ASSERT_TRUE(dispatch);
     const std::pair<const wchar_t*, DISPID> cases[] = {
-        {L"Movie", DISPID_MOVIE_MOVIE},       {L"movie", DISPID_MOVIE_MOVIE},
-        {L"MOVIE", DISPID_MOVIE_MOVIE},       {L"FrameNum", DISPID_MOVIE_FRAMENUM},
-        {L"TotalFrames", DISPID_MOVIE_TOTALFRAMES}, {L"Quality", DISPID_MOVIE_QUALITY},
-        {L"Scale", DISPID_MOVIE_SCALE},       {L"WMode", DISPID_MOVIE_WMODE},
+        {L"Movie", DISPID_MOVIE_MOVIE},
+        {L"movie", DISPID_MOVIE_MOVIE},
+        {L"MOVIE", DISPID_MOVIE_MOVIE},
+        {L"FrameNum", DISPID_MOVIE_FRAMENUM},
+        {L"TotalFrames", DISPID_MOVIE_TOTALFRAMES},
+        {L"Quality", DISPID_MOVIE_QUALITY},
+        {L"Scale", DISPID_MOVIE_SCALE},
+        {L"WMode", DISPID_MOVIE_WMODE},
         {L"AllowScriptAccess", DISPID_MOVIE_SCRIPTACCESS},
     };
     for (const auto& [name, id] : cases) {
@@ -156,12 +168,18 @@ TEST(Dispatch, WrongCallsGetTheDocumentedErrors) {
     };
     const Case cases[] = {
         {"movie put without argument", DISPID_MOVIE_MOVIE, DISPATCH_PROPERTYPUT, {}, DISP_E_BADPARAMCOUNT},
-        {"movie put with two", DISPID_MOVIE_MOVIE, DISPATCH_PROPERTYPUT, {TextArgument(text.get()), number},
+        {"movie put with two",
+         DISPID_MOVIE_MOVIE,
+         DISPATCH_PROPERTYPUT,
+         {TextArgument(text.get()), number},
          DISP_E_BADPARAMCOUNT},
         {"movie put of an object", DISPID_MOVIE_MOVIE, DISPATCH_PROPERTYPUT, {object}, DISP_E_TYPEMISMATCH},
         {"movie as a method", DISPID_MOVIE_MOVIE, DISPATCH_METHOD, {}, DISP_E_MEMBERNOTFOUND},
         {"put of read-only FrameNum", DISPID_MOVIE_FRAMENUM, DISPATCH_PROPERTYPUT, {number}, DISP_E_MEMBERNOTFOUND},
-        {"put of read-only Scale", DISPID_MOVIE_SCALE, DISPATCH_PROPERTYPUT, {TextArgument(text.get())},
+        {"put of read-only Scale",
+         DISPID_MOVIE_SCALE,
+         DISPATCH_PROPERTYPUT,
+         {TextArgument(text.get())},
          DISP_E_MEMBERNOTFOUND},
         {"get with an argument", DISPID_MOVIE_TOTALFRAMES, DISPATCH_PROPERTYGET, {number}, DISP_E_BADPARAMCOUNT},
         {"unknown id get", 103, DISPATCH_PROPERTYGET, {}, DISP_E_MEMBERNOTFOUND},
@@ -194,7 +212,8 @@ class NotASink final : public IUnknown {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         *object = iid == IID_IUnknown ? this : nullptr;
-        if (*object) AddRef();
+        if (*object)
+            AddRef();
         return *object ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
@@ -242,7 +261,8 @@ TEST(Events, ClassInfoNamesTheEventInterfaceAndBothIidsFindOnePoint) {
 }
 
 TEST(Events, AdviseNeedsADispatchSinkAndUnadviseAKnownCookie) {
-    ComRef<IConnectionPointContainer> container = NewControl().As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    ComRef<IConnectionPointContainer> container =
+        NewControl().As<IConnectionPointContainer>(IID_IConnectionPointContainer);
     ASSERT_TRUE(container);
     ComRef<IConnectionPoint> point;
     ASSERT_EQ(container->FindConnectionPoint(kMovieControlEventsIid, point.put()), S_OK);

@@ -133,7 +133,9 @@ struct PaintCase {
     std::vector<Probe> probes;
 };
 
-void PrintTo(const PaintCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const PaintCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class StagePaintTest : public testing::TestWithParam<PaintCase> {};
 
@@ -159,21 +161,50 @@ INSTANTIATE_TEST_SUITE_P(
     ScaleModes, StagePaintTest,
     testing::Values(
         // 400 x 300 stage in a 600 x 300 window: the stage is 400 wide at x 100..500.
-        PaintCase{"ShowAllWide", u"ShowAll", 400, 300, 600, 300,
-                  {{300, 150, true}, {5, 150, false}, {595, 150, false}, {99, 10, false}, {100, 10, true},
-                   {499, 290, true}, {500, 290, false}}},
+        PaintCase{"ShowAllWide",
+                  u"ShowAll",
+                  400,
+                  300,
+                  600,
+                  300,
+                  {{300, 150, true},
+                   {5, 150, false},
+                   {595, 150, false},
+                   {99, 10, false},
+                   {100, 10, true},
+                   {499, 290, true},
+                   {500, 290, false}}},
         // 400 x 300 stage in a 400 x 500 window: bands of 100 above and below.
-        PaintCase{"ShowAllTall", u"ShowAll", 400, 300, 400, 500,
-                  {{200, 250, true}, {200, 5, false}, {200, 495, false}, {10, 99, false}, {10, 100, true},
-                   {390, 399, true}, {390, 400, false}}},
-        PaintCase{"ExactFit", u"ExactFit", 400, 300, 600, 300,
-                  {{300, 150, true}, {1, 1, true}, {598, 298, true}}},
-        PaintCase{"NoBorder", u"noborder", 400, 300, 600, 300,
-                  {{300, 150, true}, {1, 1, true}, {598, 298, true}}},
+        PaintCase{"ShowAllTall",
+                  u"ShowAll",
+                  400,
+                  300,
+                  400,
+                  500,
+                  {{200, 250, true},
+                   {200, 5, false},
+                   {200, 495, false},
+                   {10, 99, false},
+                   {10, 100, true},
+                   {390, 399, true},
+                   {390, 400, false}}},
+        PaintCase{"ExactFit", u"ExactFit", 400, 300, 600, 300, {{300, 150, true}, {1, 1, true}, {598, 298, true}}},
+        PaintCase{"NoBorder", u"noborder", 400, 300, 600, 300, {{300, 150, true}, {1, 1, true}, {598, 298, true}}},
         // At its own size the stage covers x 100..500, y 50..350 of a 600 x 400 window.
-        PaintCase{"NoScale", u"NoScale", 400, 300, 600, 400,
-                  {{300, 200, true}, {99, 200, false}, {100, 200, true}, {300, 49, false}, {300, 50, true},
-                   {499, 349, true}, {500, 349, false}, {499, 350, false}}}),
+        PaintCase{"NoScale",
+                  u"NoScale",
+                  400,
+                  300,
+                  600,
+                  400,
+                  {{300, 200, true},
+                   {99, 200, false},
+                   {100, 200, true},
+                   {300, 49, false},
+                   {300, 50, true},
+                   {499, 349, true},
+                   {500, 349, false},
+                   {499, 350, false}}}),
     [](const testing::TestParamInfo<PaintCase>& info) { return std::string(info.param.name); });
 
 TEST(StagePaint, WithoutAMovieTheStageIsEmpty) {
@@ -267,7 +298,9 @@ struct EventCase {
     bool compressed;
 };
 
-void PrintTo(const EventCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const EventCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class FsCommandTest : public testing::TestWithParam<EventCase> {};
 
@@ -309,14 +342,18 @@ TEST(Playback, TheMovieLoopsAndItsFirstFrameFiresAgain) {
     ASSERT_TRUE(hosted);
     ASSERT_EQ(hosted->PutMovie(path), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return hosted->Events().size() >= 3; }, kWaitMs));
-    for (const FsCall& call : hosted->Events()) EXPECT_EQ(call.command, L"loop");
+    for (const FsCall& call : hosted->Events())
+        EXPECT_EQ(call.command, L"loop");
     EXPECT_LT(hosted->FrameNum(), 3u);
 }
 
 TEST(Playback, UnicodeTextsArriveIntact) {
     movie::SwfSpecimen specimen = Specimen(100, 100, 0, 0, 0, 2, 50.0);
     specimen.version = 8;
-    specimen.fsCommands = {{1, "gr\xC3\xBC\xC3\x9F" "e", "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC"}};
+    specimen.fsCommands = {{1,
+                            "gr\xC3\xBC\xC3\x9F"
+                            "e",
+                            "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC"}};
     ScratchFolder folder;
     const std::wstring path = folder.Write(L"unicode.swf", movie::BuildSwf(specimen));
     auto hosted = Host(100, 100);
@@ -343,7 +380,8 @@ TEST(Playback, FrozenEventsAreNotDelivered) {
     EXPECT_TRUE(PumpUntil(
         [&] {
             const uint32_t now = hosted->FrameNum();
-            if (now < previous) ++wraps;
+            if (now < previous)
+                ++wraps;
             previous = now;
             return wraps >= 2;
         },
@@ -438,7 +476,8 @@ const BadMovie kBadMovies[] = {
     {"Garbage",
      [](const ScratchFolder& f) {
          std::vector<uint8_t> bytes(5000);
-         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 37 + 11);
+         for (size_t i = 0; i < bytes.size(); ++i)
+             bytes[i] = uint8_t(i * 37 + 11);
          return f.Write(L"garbage.swf", bytes);
      }},
     {"TruncatedCompressed",
@@ -456,7 +495,8 @@ const BadMovie kBadMovies[] = {
     {"DamagedCompressed",
      [](const ScratchFolder& f) {
          std::vector<uint8_t> bytes = CompressedMovie();
-         for (size_t i = 12; i < bytes.size(); i += 3) bytes[i] ^= 0x5A;
+         for (size_t i = 12; i < bytes.size(); i += 3)
+             bytes[i] ^= 0x5A;
          return f.Write(L"damaged.swf", bytes);
      }},
     {"HugeClaimedLength",
@@ -479,7 +519,9 @@ const BadMovie kBadMovies[] = {
      }},
 };
 
-void PrintTo(const BadMovie& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const BadMovie& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class BadMovieTest : public testing::TestWithParam<BadMovie> {};
 

@@ -24,7 +24,8 @@ struct ControlObjects {
 ControlObjects NewControl() {
     ControlObjects objects;
     ComRef<IClassFactory> factory = controltest::ControlFactory();
-    if (!factory) return objects;
+    if (!factory)
+        return objects;
     factory->CreateInstance(nullptr, IID_IPersistStreamInit, objects.persist.put_void());
     objects.object = objects.persist.As<IOleObject>(IID_IOleObject);
     objects.dispatch = objects.persist.As<IDispatch>(IID_IDispatch);

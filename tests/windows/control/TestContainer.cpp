@@ -23,7 +23,8 @@ std::wstring FolderOfProgram() {
 
 void RegisterHostClassOnce() {
     static bool registered = false;
-    if (registered) return;
+    if (registered)
+        return;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcW;
@@ -37,8 +38,8 @@ void RegisterHostClassOnce() {
 // window of it as its host. (Destroying a visible top-level window costs Wine about two seconds
 // on a display without a window manager; a child window goes at once.)
 HWND SharedTopLevel() {
-    static HWND window = CreateWindowExW(0, kHostClass, L"control tests", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-                                         0, 800, 700, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    static HWND window = CreateWindowExW(0, kHostClass, L"control tests", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                         800, 700, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     return window;
 }
 
@@ -46,7 +47,9 @@ HWND SharedTopLevel() {
 
 // --- Module -----------------------------------------------------------------------------------
 
-std::wstring ControlModulePath() { return FolderOfProgram() + L"MovieControl.ocx"; }
+std::wstring ControlModulePath() {
+    return FolderOfProgram() + L"MovieControl.ocx";
+}
 
 HMODULE ControlModule() {
     static HMODULE module = LoadLibraryW(ControlModulePath().c_str());
@@ -55,8 +58,8 @@ HMODULE ControlModule() {
 
 ComRef<IClassFactory> ControlFactory() {
     using GetClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
-    auto entry = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(GetProcAddress(ControlModule(), "DllGetClassObject")));
+    auto entry =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(ControlModule(), "DllGetClassObject")));
     ComRef<IClassFactory> factory;
     CLSID clsid{};
     if (entry && SUCCEEDED(CLSIDFromString(MOVIE_CONTROL_CLSID_TEXT, &clsid))) {
@@ -73,9 +76,11 @@ bool PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        if (done()) return true;
+        if (done())
+            return true;
         const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return false;
+        if (now >= deadline)
+            return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(std::min<ULONGLONG>(deadline - now, 20)), QS_ALLINPUT);
     }
 }
@@ -92,9 +97,11 @@ LONG HimetricFromPixels(int pixels, bool horizontal) {
 
 ComRef<IStream> StreamOver(const std::vector<uint8_t>& bytes) {
     ComRef<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()))) return {};
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())))
+        return {};
     ULONG written = 0;
-    if (!bytes.empty()) stream->Write(bytes.data(), ULONG(bytes.size()), &written);
+    if (!bytes.empty())
+        stream->Write(bytes.data(), ULONG(bytes.size()), &written);
     const LARGE_INTEGER start{};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     return stream;
@@ -109,7 +116,8 @@ std::vector<uint8_t> StreamBytes(IStream* stream) {
     size_t done = 0;
     while (done < bytes.size()) {
         ULONG got = 0;
-        if (FAILED(stream->Read(bytes.data() + done, ULONG(bytes.size() - done), &got)) || got == 0) break;
+        if (FAILED(stream->Read(bytes.data() + done, ULONG(bytes.size() - done), &got)) || got == 0)
+            break;
         done += got;
     }
     bytes.resize(done);
@@ -128,11 +136,14 @@ public:
         if (params && params->cArgs == 2) {
             call.commandType = params->rgvarg[1].vt;
             call.argsType = params->rgvarg[0].vt;
-            if (call.commandType == VT_BSTR && params->rgvarg[1].bstrVal) call.command = params->rgvarg[1].bstrVal;
-            if (call.argsType == VT_BSTR && params->rgvarg[0].bstrVal) call.args = params->rgvarg[0].bstrVal;
+            if (call.commandType == VT_BSTR && params->rgvarg[1].bstrVal)
+                call.command = params->rgvarg[1].bstrVal;
+            if (call.argsType == VT_BSTR && params->rgvarg[0].bstrVal)
+                call.args = params->rgvarg[0].bstrVal;
         }
         calls.push_back(call);
-        if (handler) handler(call);
+        if (handler)
+            handler(call);
         return S_OK;
     }
 
@@ -207,7 +218,8 @@ public:
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT position) override {
         log.push_back("OnPosRectChange");
         m_position = *position;
-        if (inPlaceObject) inPlaceObject->SetObjectRects(position, position);
+        if (inPlaceObject)
+            inPlaceObject->SetObjectRects(position, position);
         return S_OK;
     }
 
@@ -248,18 +260,21 @@ private:
 std::unique_ptr<HostedControl> HostedControl::Create(const Options& options) {
     RegisterHostClassOnce();
     std::unique_ptr<HostedControl> hosted(new HostedControl());
-    hosted->m_host = CreateWindowExW(0, kHostClass, L"control test host", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                                    0, 0, options.hostClient.cx, options.hostClient.cy, SharedTopLevel(), nullptr,
-                                    GetModuleHandleW(nullptr), nullptr);
+    hosted->m_host = CreateWindowExW(0, kHostClass, L"control test host", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                     options.hostClient.cx, options.hostClient.cy, SharedTopLevel(), nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
     EXPECT_NE(hosted->m_host, nullptr);
-    if (!hosted->m_host) return nullptr;
+    if (!hosted->m_host)
+        return nullptr;
 
     ComRef<IClassFactory> factory = ControlFactory();
     EXPECT_TRUE(factory);
-    if (!factory) return nullptr;
+    if (!factory)
+        return nullptr;
     HRESULT hr = factory->CreateInstance(nullptr, IID_IOleObject, hosted->m_object.put_void());
     EXPECT_EQ(hr, S_OK);
-    if (FAILED(hr)) return nullptr;
+    if (FAILED(hr))
+        return nullptr;
     IOleObject* object = hosted->m_object.get();
     hosted->m_dispatch = hosted->m_object.As<IDispatch>(IID_IDispatch);
     hosted->m_site = ComRef<TestSite>::Adopt(new TestSite(hosted->m_host, options.site));
@@ -276,7 +291,8 @@ std::unique_ptr<HostedControl> HostedControl::Create(const Options& options) {
 
     ComRef<IPersistStreamInit> persist = hosted->m_object.As<IPersistStreamInit>(IID_IPersistStreamInit);
     EXPECT_TRUE(persist);
-    if (!persist) return nullptr;
+    if (!persist)
+        return nullptr;
     if (options.stream) {
         ComRef<IStream> stream = StreamOver(*options.stream);
         EXPECT_EQ(persist->Load(stream.get()), S_OK);
@@ -296,7 +312,8 @@ std::unique_ptr<HostedControl> HostedControl::Create(const Options& options) {
     hosted->m_site->inPlaceObject = hosted->m_object.As<IOleInPlaceObject>(IID_IOleInPlaceObject);
     hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0, hosted->m_host, &options.site);
     EXPECT_EQ(hr, S_OK);
-    if (FAILED(hr)) return nullptr;
+    if (FAILED(hr))
+        return nullptr;
     hosted->m_active = true;
 
     if (options.connectSink) {
@@ -305,10 +322,12 @@ std::unique_ptr<HostedControl> HostedControl::Create(const Options& options) {
             hosted->m_object.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
         GUID events{};
         EXPECT_TRUE(info && points);
-        if (!info || !points) return nullptr;
+        if (!info || !points)
+            return nullptr;
         EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
         EXPECT_EQ(points->FindConnectionPoint(events, hosted->m_point.put()), S_OK);
-        if (!hosted->m_point) return nullptr;
+        if (!hosted->m_point)
+            return nullptr;
         EXPECT_EQ(hosted->m_point->Advise(static_cast<IDispatch*>(hosted->m_sink.get()), &hosted->m_cookie), S_OK);
     }
     return hosted;
@@ -320,30 +339,40 @@ void HostedControl::Deactivate() {
         m_point.reset();
     }
     if (m_active && m_object) {
-        if (auto inPlace = m_object.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) inPlace->InPlaceDeactivate();
+        if (auto inPlace = m_object.As<IOleInPlaceObject>(IID_IOleInPlaceObject))
+            inPlace->InPlaceDeactivate();
         m_object->Close(OLECLOSE_NOSAVE);
         m_object->SetClientSite(nullptr);
         m_active = false;
     }
-    if (m_site) m_site->inPlaceObject.reset();
+    if (m_site)
+        m_site->inPlaceObject.reset();
 }
 
 HostedControl::~HostedControl() {
     Deactivate();
     m_dispatch.reset();
     m_object.reset();
-    if (m_host) DestroyWindow(m_host);
+    if (m_host)
+        DestroyWindow(m_host);
 }
 
 HWND HostedControl::StageWindow() const {
     HWND window = nullptr;
-    if (auto inPlace = m_object.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) inPlace->GetWindow(&window);
+    if (auto inPlace = m_object.As<IOleInPlaceObject>(IID_IOleInPlaceObject))
+        inPlace->GetWindow(&window);
     return window;
 }
 
-const SiteLog& HostedControl::Log() const { return m_site->log; }
-const std::vector<FsCall>& HostedControl::Events() const { return m_sink->calls; }
-void HostedControl::OnEvent(std::function<void(const FsCall&)> handler) { m_sink->handler = std::move(handler); }
+const SiteLog& HostedControl::Log() const {
+    return m_site->log;
+}
+const std::vector<FsCall>& HostedControl::Events() const {
+    return m_sink->calls;
+}
+void HostedControl::OnEvent(std::function<void(const FsCall&)> handler) {
+    m_sink->handler = std::move(handler);
+}
 
 HRESULT HostedControl::PutMovie(const std::wstring& path) {
     UniqueBstr text(SysAllocString(path.c_str()));
@@ -353,15 +382,15 @@ HRESULT HostedControl::PutMovie(const std::wstring& path) {
     argument.bstrVal = text.get();
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params{&argument, &named, 1, 1};
-    return m_dispatch->Invoke(DISPID_MOVIE_MOVIE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
-                             nullptr, nullptr, nullptr);
+    return m_dispatch->Invoke(DISPID_MOVIE_MOVIE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
+                              nullptr, nullptr);
 }
 
 int32_t HostedControl::GetInteger(DISPID id) {
     ScopedVariant result;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    EXPECT_EQ(m_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.get(),
-                                nullptr, nullptr),
+    EXPECT_EQ(m_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.get(), nullptr,
+                                 nullptr),
               S_OK);
     EXPECT_EQ(result->vt, VT_I4);
     return result->vt == VT_I4 ? result->lVal : -1;
@@ -370,20 +399,26 @@ int32_t HostedControl::GetInteger(DISPID id) {
 std::wstring HostedControl::GetText(DISPID id) {
     ScopedVariant result;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    EXPECT_EQ(m_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.get(),
-                                nullptr, nullptr),
+    EXPECT_EQ(m_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.get(), nullptr,
+                                 nullptr),
               S_OK);
     EXPECT_EQ(result->vt, VT_BSTR);
-    if (result->vt != VT_BSTR || !result->bstrVal) return {};
+    if (result->vt != VT_BSTR || !result->bstrVal)
+        return {};
     return std::wstring(result->bstrVal, SysStringLen(result->bstrVal));
 }
 
-uint32_t HostedControl::FrameNum() { return uint32_t(GetInteger(DISPID_MOVIE_FRAMENUM)); }
-uint32_t HostedControl::TotalFrames() { return uint32_t(GetInteger(DISPID_MOVIE_TOTALFRAMES)); }
+uint32_t HostedControl::FrameNum() {
+    return uint32_t(GetInteger(DISPID_MOVIE_FRAMENUM));
+}
+uint32_t HostedControl::TotalFrames() {
+    return uint32_t(GetInteger(DISPID_MOVIE_TOTALFRAMES));
+}
 
 COLORREF HostedControl::StagePixel(int x, int y) {
     HWND stage = StageWindow();
-    if (!stage) return CLR_INVALID;
+    if (!stage)
+        return CLR_INVALID;
     InvalidateRect(stage, nullptr, FALSE);
     UpdateWindow(stage);
     WindowDc dc(stage);

@@ -48,7 +48,7 @@ using SiteLog = std::vector<std::string>;
 class HostedControl {
 public:
     struct Options {
-        RECT site{0, 0, 400, 300};       // the control's rectangle in the host's client area
+        RECT site{0, 0, 400, 300};  // the control's rectangle in the host's client area
         SIZE hostClient{400, 300};
         const std::vector<uint8_t>* stream = nullptr;  // persisted state; nullptr: InitNew
         bool connectSink = true;
@@ -63,7 +63,7 @@ public:
     IOleObject* Object() const { return m_object.get(); }
     IDispatch* Dispatch() const { return m_dispatch.get(); }
     HWND HostWindow() const { return m_host; }  // a child of a shared top-level window
-    HWND StageWindow() const;  // from IOleInPlaceObject::GetWindow; nullptr when inactive
+    HWND StageWindow() const;                   // from IOleInPlaceObject::GetWindow; nullptr when inactive
     const SiteLog& Log() const;
     const std::vector<FsCall>& Events() const;
     // Called inside the sink's Invoke, after the call is recorded.

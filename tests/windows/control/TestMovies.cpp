@@ -13,8 +13,9 @@ ScratchFolder::ScratchFolder() {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
     m_path = std::wstring(temp) + L"dovetta-control-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(++counter);
-    if (!CreateDirectoryW(m_path.c_str(), nullptr)) throw std::runtime_error("cannot create the scratch folder");
+             std::to_wstring(++counter);
+    if (!CreateDirectoryW(m_path.c_str(), nullptr))
+        throw std::runtime_error("cannot create the scratch folder");
 }
 
 ScratchFolder::~ScratchFolder() {
@@ -23,7 +24,8 @@ ScratchFolder::~ScratchFolder() {
     if (search != INVALID_HANDLE_VALUE) {
         do {
             const std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..") DeleteFileW(PathOf(name).c_str());
+            if (name != L"." && name != L"..")
+                DeleteFileW(PathOf(name).c_str());
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
@@ -32,11 +34,13 @@ ScratchFolder::~ScratchFolder() {
 
 std::wstring ScratchFolder::Write(const std::wstring& name, const std::vector<uint8_t>& bytes) const {
     const std::wstring path = PathOf(name);
-    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw std::runtime_error("cannot create a test movie");
+    UniqueFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        throw std::runtime_error("cannot create a test movie");
     DWORD written = 0;
-    if (!bytes.empty() && (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
-                           written != bytes.size())) {
+    if (!bytes.empty() &&
+        (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) || written != bytes.size())) {
         throw std::runtime_error("cannot write a test movie");
     }
     return path;

@@ -11,7 +11,7 @@ class ScriptedApp : public CWinApp {
 public:
     explicit ScriptedApp(const wchar_t* name = nullptr) : CWinApp(name) {}
     BOOL initResult = FALSE;
-    int quitCode = 0;     // posted during InitInstance when it returns true
+    int quitCode = 0;  // posted during InitInstance when it returns true
     int exitOverride = -1000;
     int initCalls = 0;
     int exitCalls = 0;
@@ -83,8 +83,8 @@ TEST(Application, ControlContainerSupportLeavesOleAsItFoundIt) {
     AfxEnableControlContainer();
     AfxWinMain(GetModuleHandleW(nullptr), L"", SW_SHOWNORMAL);
     IUnknown* probe = nullptr;
-    const HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_IUnknown, reinterpret_cast<void**>(&probe));
+    const HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                        reinterpret_cast<void**>(&probe));
     EXPECT_NE(hr, CO_E_NOTINITIALIZED);
     if (probe)
         probe->Release();

@@ -63,8 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
     Endings, DialogEnd,
     testing::Values(EndCase{"close_box", [](ProbeDialog& d) { d.PostMessage(WM_CLOSE); }, IDCANCEL},
                     EndCase{"ok_command", [](ProbeDialog& d) { d.PostMessage(WM_COMMAND, IDOK); }, IDOK},
-                    EndCase{"cancel_command", [](ProbeDialog& d) { d.PostMessage(WM_COMMAND, IDCANCEL); },
-                            IDCANCEL},
+                    EndCase{"cancel_command", [](ProbeDialog& d) { d.PostMessage(WM_COMMAND, IDCANCEL); }, IDCANCEL},
                     EndCase{"end_dialog_during_init", [](ProbeDialog& d) { d.EndDialog(42); }, 42},
                     EndCase{"end_dialog_from_the_loop",
                             [](ProbeDialog& d) {
@@ -150,12 +149,9 @@ TEST_P(DialogOwner, OwnerIsDisabledWhileTheDialogRunsAndRestoredAfter) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Owners, DialogOwner,
-                         testing::Values(OwnerCase{"main_window", true, false},
-                                         OwnerCase{"parent", false, false},
+                         testing::Values(OwnerCase{"main_window", true, false}, OwnerCase{"parent", false, false},
                                          OwnerCase{"parent_already_disabled", false, true}),
-                         [](const testing::TestParamInfo<OwnerCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         [](const testing::TestParamInfo<OwnerCase>& info) { return std::string(info.param.name); });
 
 TEST(DialogRun, DialogWithoutParentOrMainWindowHasNoOwner) {
     TestApp app;  // no main window

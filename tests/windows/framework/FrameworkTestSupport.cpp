@@ -55,15 +55,15 @@ std::wstring WindowText(HWND hwnd) {
 }
 
 BEGIN_MESSAGE_MAP(ProbeDialog, CDialog)
-    ON_WM_SIZE()
-    ON_WM_SYSCOMMAND()
-    ON_WM_TIMER()
-    ON_MESSAGE(kProbeMessage, &ProbeDialog::OnProbeMessage)
+ON_WM_SIZE()
+ON_WM_SYSCOMMAND()
+ON_WM_TIMER()
+ON_MESSAGE(kProbeMessage, &ProbeDialog::OnProbeMessage)
 END_MESSAGE_MAP()
 
 BEGIN_EVENTSINK_MAP(ProbeDialog, CDialog)
-    ON_EVENT(ProbeDialog, 1000, 150, OnFSCommand, VTS_BSTR VTS_BSTR)
-    ON_EVENT(ProbeDialog, 1000, kNumberEvent, OnNumberEvent, VTS_I4 VTS_BOOL)
+ON_EVENT(ProbeDialog, 1000, 150, OnFSCommand, VTS_BSTR VTS_BSTR)
+ON_EVENT(ProbeDialog, 1000, kNumberEvent, OnNumberEvent, VTS_I4 VTS_BOOL)
 END_EVENTSINK_MAP()
 
 BOOL ProbeDialog::OnInitDialog() {
@@ -113,7 +113,7 @@ void ProbeDialog::OnNumberEvent(long number, bool flag) {
 }
 
 BEGIN_EVENTSINK_MAP(DerivedProbeDialog, ProbeDialog)
-    ON_EVENT(DerivedProbeDialog, 1000, kNothingEvent, OnNothingEvent, VTS_NONE)
+ON_EVENT(DerivedProbeDialog, 1000, kNothingEvent, OnNothingEvent, VTS_NONE)
 END_EVENTSINK_MAP()
 
 void DerivedProbeDialog::OnNothingEvent() {
@@ -129,8 +129,8 @@ OwnerWindow::OwnerWindow(const RECT& rect) {
         return RegisterClassW(&wc) != 0;
     }();
     (void)registered;
-    m_hwnd = CreateWindowExW(0, kOwnerClass, L"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, rect.left,
-                             rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+    m_hwnd = CreateWindowExW(0, kOwnerClass, L"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, rect.left, rect.top,
+                             rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
     m_wnd.Attach(m_hwnd);
 }
@@ -142,7 +142,7 @@ OwnerWindow::~OwnerWindow() {
 }
 
 BEGIN_MESSAGE_MAP(TestApp, CWinApp)
-    ON_COMMAND(ID_HELP, &TestApp::OnHelpCommand)
+ON_COMMAND(ID_HELP, &TestApp::OnHelpCommand)
 END_MESSAGE_MAP()
 
 }  // namespace framework_test

@@ -23,10 +23,10 @@ inline void PrintTo(const RECT& r, std::ostream* os) {
 namespace framework_test {
 
 constexpr UINT kProbeMessage = WM_APP + 1;
-constexpr UINT kProbeSysCommand = 0x0120;     // a window-menu command of the tests' own
-constexpr DISPID kNumberEvent = 151;          // the test control's (long, bool) event
-constexpr DISPID kNothingEvent = 152;         // an event without parameters
-constexpr INT_PTR kTimedOut = -77;            // DoModal's result when the watchdog ended it
+constexpr UINT kProbeSysCommand = 0x0120;  // a window-menu command of the tests' own
+constexpr DISPID kNumberEvent = 151;       // the test control's (long, bool) event
+constexpr DISPID kNothingEvent = 152;      // an event without parameters
+constexpr INT_PTR kTimedOut = -77;         // DoModal's result when the watchdog ended it
 
 RECT WorkArea();
 RECT WindowRect(HWND hwnd);
@@ -43,7 +43,7 @@ public:
     std::function<void(ProbeDialog&)> onInit;             // after the base initialisation
     std::function<void(ProbeDialog&)> onProbe;            // on each Probe()
     std::function<void(ProbeDialog&, UINT_PTR)> onTimer;  // on WM_TIMER
-    bool bindHosted = true;  // bind `hosted` to control 1000 by data exchange
+    bool bindHosted = true;                               // bind `hosted` to control 1000 by data exchange
 
     void Probe() { PostMessage(kProbeMessage); }
 

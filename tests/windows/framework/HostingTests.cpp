@@ -55,8 +55,8 @@ VARIANT Text(const wchar_t* v) {
 struct TemplateCase {
     const char* name;
     UINT templateId;
-    RECT dialogUnits;      // the item's rectangle in the template
-    const char* persisted; // the state bytes the initialisation list holds for it
+    RECT dialogUnits;       // the item's rectangle in the template
+    const char* persisted;  // the state bytes the initialisation list holds for it
 };
 
 class HostedFromTemplate : public testing::TestWithParam<TemplateCase> {};
@@ -125,11 +125,12 @@ TEST_P(ActivationOrder, FollowsTheControlsMiscStatus) {
 
 INSTANTIATE_TEST_SUITE_P(
     MiscStatus, ActivationOrder,
-    testing::Values(
-        OrderCase{"client_site_first", OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE,
-                  {"GetMiscStatus", "SetClientSite", "Load", "SetExtent", "DoVerb", "Advise"}},
-        OrderCase{"state_first", OLEMISC_ACTIVATEWHENVISIBLE,
-                  {"GetMiscStatus", "Load", "SetClientSite", "SetExtent", "DoVerb", "Advise"}}),
+    testing::Values(OrderCase{"client_site_first",
+                              OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE,
+                              {"GetMiscStatus", "SetClientSite", "Load", "SetExtent", "DoVerb", "Advise"}},
+                    OrderCase{"state_first",
+                              OLEMISC_ACTIVATEWHENVISIBLE,
+                              {"GetMiscStatus", "Load", "SetClientSite", "SetExtent", "DoVerb", "Advise"}}),
     [](const testing::TestParamInfo<OrderCase>& info) { return std::string(info.param.name); });
 
 TEST(Hosting, ControlsTakeTheirItemsPlaceIdAndStyle) {
@@ -209,8 +210,8 @@ TEST(Hosting, EventsReachTheirHandlersByDispid) {
         fired.push_back(test_control::FireEvent(control, framework_test::kNumberEvent, {Long(42), Bool(true)}));
         fired.push_back(test_control::FireEvent(control, 999, {}));            // no entry
         fired.push_back(test_control::FireEvent(control, 150, {Text(L"x")}));  // one text short
-        fired.push_back(test_control::FireEvent(control, framework_test::kNumberEvent,
-                                                {Text(L"not a number"), Bool(false)}));
+        fired.push_back(
+            test_control::FireEvent(control, framework_test::kNumberEvent, {Text(L"not a number"), Bool(false)}));
         d.EndDialog(IDOK);
     };
     ASSERT_EQ(dialog.DoModal(), IDOK);
@@ -315,8 +316,7 @@ class ProgIdRegistration {
 public:
     ProgIdRegistration() {
         const std::wstring key = std::wstring(TEST_PROGID_W) + L"\\CLSID";
-        m_ok = RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, test_control::kClsidText, 0) ==
-               ERROR_SUCCESS;
+        m_ok = RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, test_control::kClsidText, 0) == ERROR_SUCCESS;
     }
     ~ProgIdRegistration() { RegDeleteTreeW(HKEY_CLASSES_ROOT, TEST_PROGID_W); }
     bool ok() const { return m_ok; }
@@ -349,8 +349,8 @@ TEST(Hosting, CreateControlMakesAWrapperThatDestroysItsControl) {
     CWnd* afterDestroy = reinterpret_cast<CWnd*>(1);
     RECT rect{};
     dialog.onInit = [&](ProbeDialog& d) {
-        made = created.CreateControl(test_control::kClsid, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-                                     RECT{8, 8, 108, 58}, &d, 1500);
+        made = created.CreateControl(test_control::kClsid, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, RECT{8, 8, 108, 58},
+                                     &d, 1500);
         lookedUp = d.GetDlgItem(1500);
         if (created.m_hWnd)
             rect = ChildRect(created.m_hWnd);
@@ -366,10 +366,9 @@ TEST(Hosting, CreateControlMakesAWrapperThatDestroysItsControl) {
     EXPECT_EQ(afterDestroy, nullptr);
     EXPECT_EQ(created.m_hWnd, nullptr);
     ASSERT_EQ(Controls().size(), 1u);
-    EXPECT_EQ(Controls()[0]->calls,
-              (std::vector<std::string>{"GetMiscStatus", "SetClientSite", "InitNew", "SetExtent", "DoVerb",
-                                        "Advise", "Unadvise", "InPlaceDeactivate", "Close",
-                                        "SetClientSite(null)", "Release(final)"}));
+    EXPECT_EQ(Controls()[0]->calls, (std::vector<std::string>{"GetMiscStatus", "SetClientSite", "InitNew", "SetExtent",
+                                                              "DoVerb", "Advise", "Unadvise", "InPlaceDeactivate",
+                                                              "Close", "SetClientSite(null)", "Release(final)"}));
 }
 
 TEST(Hosting, OrdinaryChildLookupGivesOneWrapperPerWindow) {

@@ -40,12 +40,10 @@ INSTANTIATE_TEST_SUITE_P(
         PositionCase{"centred", {0, 0, 200, 100}, {0, 0, 1000, 800}, {0, 0, 1000, 800}, {400, 350}},
         PositionCase{"odd_sizes_round_down", {0, 0, 201, 101}, {0, 0, 1001, 801}, {0, 0, 1001, 801}, {400, 350}},
         PositionCase{"over_an_owner", {0, 0, 100, 50}, {300, 200, 500, 400}, {0, 0, 1000, 800}, {350, 275}},
-        PositionCase{"crossing_right_and_bottom", {0, 0, 300, 200}, {800, 700, 1000, 800}, {0, 0, 1000, 800},
-                     {700, 600}},
-        PositionCase{"crossing_left_and_top", {0, 0, 300, 200}, {-100, -50, 100, 50}, {0, 30, 1000, 800},
-                     {0, 30}},
-        PositionCase{"larger_than_the_area", {0, 0, 1200, 900}, {0, 0, 1000, 800}, {10, 20, 1000, 800},
-                     {10, 20}}),
+        PositionCase{
+            "crossing_right_and_bottom", {0, 0, 300, 200}, {800, 700, 1000, 800}, {0, 0, 1000, 800}, {700, 600}},
+        PositionCase{"crossing_left_and_top", {0, 0, 300, 200}, {-100, -50, 100, 50}, {0, 30, 1000, 800}, {0, 30}},
+        PositionCase{"larger_than_the_area", {0, 0, 1200, 900}, {0, 0, 1000, 800}, {10, 20, 1000, 800}, {10, 20}}),
     [](const testing::TestParamInfo<PositionCase>& info) { return std::string(info.param.name); });
 
 enum class Owner { None, MainWindow, NearEdgeMainWindow };
@@ -68,8 +66,8 @@ TEST_P(DialogPlacementRule, AppliesAfterInitialisation) {
     if (c.owner == Owner::MainWindow)
         owner = std::make_unique<OwnerWindow>(RECT{200, 150, 700, 550});
     else if (c.owner == Owner::NearEdgeMainWindow)
-        owner = std::make_unique<OwnerWindow>(
-            RECT{work.right - 120, work.bottom - 90, work.right + 120, work.bottom + 90});
+        owner =
+            std::make_unique<OwnerWindow>(RECT{work.right - 120, work.bottom - 90, work.right + 120, work.bottom + 90});
     TestApp app;
     if (owner)
         app.m_pMainWnd = &owner->wnd();
@@ -133,18 +131,16 @@ TEST_P(DialogPlacementRule, AppliesAfterInitialisation) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DialogPlacementRule,
-    testing::Values(PlacementCase{"untouched_is_centred_in_the_work_area", Owner::None, Action::None,
-                                  Expect::WorkAreaCentre},
-                    PlacementCase{"moved_during_init_stays", Owner::None, Action::Move, Expect::Moved},
-                    PlacementCase{"shown_during_init_stays", Owner::None, Action::Show, Expect::TemplatePlace},
-                    PlacementCase{"owned_is_centred_over_the_owner", Owner::MainWindow, Action::None,
-                                  Expect::OwnerCentre},
-                    PlacementCase{"enabled_owner_leaves_it_alone", Owner::MainWindow, Action::EnableOwner,
-                                  Expect::TemplatePlace},
-                    PlacementCase{"larger_than_the_work_area_goes_to_its_corner", Owner::None, Action::Grow,
-                                  Expect::TopLeftOfWorkArea},
-                    PlacementCase{"crossing_the_edges_is_moved_back_inside", Owner::NearEdgeMainWindow,
-                                  Action::None, Expect::OwnerCentre}),
+    testing::Values(
+        PlacementCase{"untouched_is_centred_in_the_work_area", Owner::None, Action::None, Expect::WorkAreaCentre},
+        PlacementCase{"moved_during_init_stays", Owner::None, Action::Move, Expect::Moved},
+        PlacementCase{"shown_during_init_stays", Owner::None, Action::Show, Expect::TemplatePlace},
+        PlacementCase{"owned_is_centred_over_the_owner", Owner::MainWindow, Action::None, Expect::OwnerCentre},
+        PlacementCase{"enabled_owner_leaves_it_alone", Owner::MainWindow, Action::EnableOwner, Expect::TemplatePlace},
+        PlacementCase{"larger_than_the_work_area_goes_to_its_corner", Owner::None, Action::Grow,
+                      Expect::TopLeftOfWorkArea},
+        PlacementCase{"crossing_the_edges_is_moved_back_inside", Owner::NearEdgeMainWindow, Action::None,
+                      Expect::OwnerCentre}),
     [](const testing::TestParamInfo<PlacementCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

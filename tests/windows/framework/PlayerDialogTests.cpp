@@ -57,7 +57,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(PlayerProbe, PlayerDialog)
-    ON_MESSAGE(kProbe, &PlayerProbe::OnProbe)
+ON_MESSAGE(kProbe, &PlayerProbe::OnProbe)
 END_MESSAGE_MAP()
 
 CLSID MovieClsid() {
@@ -145,8 +145,7 @@ TEST_P(PlayerMovie, TracesWhetherTheMovieExistsThenHandsThePathToTheControl) {
     ASSERT_EQ(dialog.DoModal(), IDOK);
     DeleteFileW(path.c_str());
 
-    const std::wstring expected =
-        (exists ? L"Movie file exist at " : L"Movie file does not exist at ") + path;
+    const std::wstring expected = (exists ? L"Movie file exist at " : L"Movie file does not exist at ") + path;
     EXPECT_EQ(RecordedTraces(), std::vector<std::wstring>{expected});
     ASSERT_EQ(Controls().size(), 1u);
     EXPECT_EQ(Controls()[0]->movie, path);
@@ -206,9 +205,7 @@ struct AboutCloser {
     static inline BOOL playerEnabled = TRUE;
     static inline RECT rect{};
 
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        EnumThreadWindows(GetCurrentThreadId(), &Visit, 0);
-    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), &Visit, 0); }
     static BOOL CALLBACK Visit(HWND hwnd, LPARAM) {
         if (WindowText(hwnd) != L"About Dovetta" || !IsWindowVisible(hwnd))
             return TRUE;

@@ -102,8 +102,8 @@ TEST(DialogTemplate, RebuildingLeavesOutTheHostedItemsAndKeepsTheRest) {
         for (std::size_t i = 0; i < kept.size(); ++i) {
             EXPECT_EQ(again->items[i].id, kept[i]->id);
             EXPECT_EQ(again->items[i].size, kept[i]->size);
-            EXPECT_EQ(std::memcmp(AsBytes(rebuilt).data() + again->items[i].offset,
-                                  original.data() + kept[i]->offset, kept[i]->size),
+            EXPECT_EQ(std::memcmp(AsBytes(rebuilt).data() + again->items[i].offset, original.data() + kept[i]->offset,
+                                  kept[i]->size),
                       0);
         }
     }
@@ -122,11 +122,11 @@ TEST(DialogTemplate, EveryTruncationIsRefused) {
 
 TEST(DialogTemplate, ItemDataRunningPastTheEndIsRefused) {
     // A classic template without font, one item whose creation data claims 0x100 bytes.
-    const std::vector<std::byte> data = Bytes({
-        0x00, 0x00, 0xC8, 0x80,  0, 0, 0, 0,  1, 0,  0, 0, 0, 0, 100, 0, 50, 0,  // header
-        0, 0,  0, 0,  0, 0,                                                   // menu, class, title
-        0, 0, 0, 0x50,  0, 0, 0, 0,  0, 0, 0, 0, 10, 0, 10, 0,  1, 0,            // item
-        0xFF, 0xFF, 0x82, 0x00,  0, 0,  0x00, 0x01});                          // class, title, data
+    const std::vector<std::byte> data =
+        Bytes({0x00, 0x00, 0xC8, 0x80, 0, 0, 0,    0,   1, 0, 0, 0, 0,  0, 100, 0, 50, 0,  // header
+               0,    0,    0,    0,    0, 0,                                               // menu, class, title
+               0,    0,    0,    0x50, 0, 0, 0,    0,   0, 0, 0, 0, 10, 0, 10,  0, 1,  0,  // item
+               0xFF, 0xFF, 0x82, 0x00, 0, 0, 0x00, 0x01});                                 // class, title, data
     EXPECT_FALSE(ParseDialogTemplate(data));
 }
 
@@ -170,14 +170,13 @@ TEST_P(InitListShapes, AreReadOrRefused) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, InitListShapes,
-    testing::Values(
-        ListCase{"only_the_end_marker", Bytes({0, 0}), true, 0},
-        ListCase{"one_entry", Bytes({0xE8, 3, 0x76, 3, 2, 0, 0, 0, 'a', 'b', 0, 0}), true, 1},
-        ListCase{"no_end_marker", Bytes({0xE8, 3, 0x76, 3, 2, 0, 0, 0, 'a', 'b'}), false, 0},
-        ListCase{"length_past_the_end", Bytes({0xE8, 3, 0x76, 3, 9, 0, 0, 0, 'a', 'b', 0, 0}), false, 0},
-        ListCase{"huge_length", Bytes({0xE8, 3, 0x76, 3, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0}), false, 0},
-        ListCase{"header_cut_short", Bytes({0xE8, 3, 0x76}), false, 0},
-        ListCase{"empty", Bytes({}), false, 0}),
+    testing::Values(ListCase{"only_the_end_marker", Bytes({0, 0}), true, 0},
+                    ListCase{"one_entry", Bytes({0xE8, 3, 0x76, 3, 2, 0, 0, 0, 'a', 'b', 0, 0}), true, 1},
+                    ListCase{"no_end_marker", Bytes({0xE8, 3, 0x76, 3, 2, 0, 0, 0, 'a', 'b'}), false, 0},
+                    ListCase{"length_past_the_end", Bytes({0xE8, 3, 0x76, 3, 9, 0, 0, 0, 'a', 'b', 0, 0}), false, 0},
+                    ListCase{"huge_length", Bytes({0xE8, 3, 0x76, 3, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0}), false, 0},
+                    ListCase{"header_cut_short", Bytes({0xE8, 3, 0x76}), false, 0},
+                    ListCase{"empty", Bytes({}), false, 0}),
     [](const testing::TestParamInfo<ListCase>& info) { return std::string(info.param.name); });
 
 TEST(DialogInitList, KeyLengthPastTheEntryGivesNoState) {

@@ -70,11 +70,8 @@ private:
     Control& m_control;
 };
 
-class Control final : public ComDispatchObject<IOleObject,
-                                               IOleInPlaceObject,
-                                               IPersistStreamInit,
-                                               IConnectionPointContainer,
-                                               IProvideClassInfo2> {
+class Control final : public ComDispatchObject<IOleObject, IOleInPlaceObject, IPersistStreamInit,
+                                               IConnectionPointContainer, IProvideClassInfo2> {
 public:
     explicit Control(std::shared_ptr<Record> record) : m_record(std::move(record)), m_point(*this) {}
 
@@ -93,8 +90,8 @@ public:
                 DISPPARAMS none{};
                 VARIANT value;
                 VariantInit(&value);
-                if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET,
-                                              &none, &value, nullptr, nullptr)) &&
+                if (SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value,
+                                              nullptr, nullptr)) &&
                     value.vt == VT_BOOL)
                     m_record->userMode = value.boolVal != VARIANT_FALSE;
                 VariantClear(&value);
@@ -124,8 +121,7 @@ public:
         *d = nullptr;
         return E_NOTIMPL;
     }
-    STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND parent,
-                        LPCRECT position) override {
+    STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND parent, LPCRECT position) override {
         Log("DoVerb");
         if (verb != OLEIVERB_INPLACEACTIVATE || activeSite == nullptr || position == nullptr)
             return E_NOTIMPL;
@@ -156,9 +152,8 @@ public:
         m_record->parent = siteWindow;
         (void)parent;
         RegisterWindowClass();
-        m_window = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE, pos.left, pos.top,
-                                   pos.right - pos.left, pos.bottom - pos.top, siteWindow, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+        m_window = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE, pos.left, pos.top, pos.right - pos.left,
+                                   pos.bottom - pos.top, siteWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
         m_record->window = m_window;
         m_inPlaceSite = site;
         return m_window ? S_OK : E_FAIL;
@@ -259,13 +254,13 @@ public:
     }
 
     // IDispatch
-    STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO*, UINT*) override {
+    STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                        UINT*) override {
         if (dispid != kDispidMovie)
             return DISP_E_MEMBERNOTFOUND;
         if (flags & DISPATCH_PROPERTYPUT) {
-            if (params->cArgs != 1 || params->cNamedArgs != 1 ||
-                params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT || params->rgvarg[0].vt != VT_BSTR)
+            if (params->cArgs != 1 || params->cNamedArgs != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT ||
+                params->rgvarg[0].vt != VT_BSTR)
                 return DISP_E_BADPARAMCOUNT;
             Log("Movie");
             m_record->movie = params->rgvarg[0].bstrVal ? params->rgvarg[0].bstrVal : L"";
@@ -365,15 +360,23 @@ private:
     HWND m_window = nullptr;
 };
 
-STDMETHODIMP_(ULONG) EventPoint::AddRef() { return m_control.AddRef(); }
-STDMETHODIMP_(ULONG) EventPoint::Release() { return m_control.Release(); }
+STDMETHODIMP_(ULONG) EventPoint::AddRef() {
+    return m_control.AddRef();
+}
+STDMETHODIMP_(ULONG) EventPoint::Release() {
+    return m_control.Release();
+}
 STDMETHODIMP EventPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
     *out = &m_control;
     m_control.AddRef();
     return S_OK;
 }
-STDMETHODIMP EventPoint::Advise(IUnknown* sink, DWORD* cookie) { return m_control.Connect(sink, cookie); }
-STDMETHODIMP EventPoint::Unadvise(DWORD cookie) { return m_control.Disconnect(cookie); }
+STDMETHODIMP EventPoint::Advise(IUnknown* sink, DWORD* cookie) {
+    return m_control.Connect(sink, cookie);
+}
+STDMETHODIMP EventPoint::Unadvise(DWORD cookie) {
+    return m_control.Disconnect(cookie);
+}
 
 class Factory final : public IClassFactory {
 public:

@@ -37,17 +37,17 @@ struct Record {
     SIZEL extent{};                  // the last SetExtent
     std::wstring movie;              // the last Movie put
     int moviePuts = 0;
-    bool userMode = false;           // the ambient user mode, asked at SetClientSite
-    IDispatch* sink = nullptr;       // the connected event sink (not owned)
-    int finalReleaseOrder = 0;       // order of the final release among all controls, from 1
+    bool userMode = false;      // the ambient user mode, asked at SetClientSite
+    IDispatch* sink = nullptr;  // the connected event sink (not owned)
+    int finalReleaseOrder = 0;  // order of the final release among all controls, from 1
 };
 
 // Behaviour of the controls created from now on.
 struct Options {
-    DWORD miscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
-                       OLEMISC_SETCLIENTSITEFIRST;
-    bool failCreate = false;                          // the factory refuses to create controls
-    std::function<void(const std::wstring&)> onMovie; // called at each Movie put
+    DWORD miscStatus =
+        OLEMISC_RECOMPOSEONRESIZE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
+    bool failCreate = false;                           // the factory refuses to create controls
+    std::function<void(const std::wstring&)> onMovie;  // called at each Movie put
 };
 
 // Registers the control's class factory under a class identifier for the object's lifetime,

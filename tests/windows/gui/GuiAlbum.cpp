@@ -14,11 +14,15 @@ void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
+std::wstring Quoted(const std::wstring& s) {
+    return L"\"" + s + L"\"";
+}
 
 }  // namespace
 
-std::wstring Bin(const std::wstring& name) { return ProgramFolder() + L"\\" + name; }
+std::wstring Bin(const std::wstring& name) {
+    return ProgramFolder() + L"\\" + name;
+}
 
 PlayerRun::PlayerRun(const AlbumOptions& options) : m_options(options) {
     MakeFolder(m_scratch / L"work");
@@ -57,12 +61,14 @@ RunningProgram& PlayerRun::Start(const std::wstring& exe) {
 
 HWND PlayerRun::WaitForPlayer(const std::wstring& caption) {
     HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND window : TopLevelWindows(m_program->ProcessId(), L"#32770", caption.c_str()))
-            if (::GetDlgItem(window, kMovieControlId))
-                found = window;
-        return found != nullptr;
-    }, kStartTimeoutMs);
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows(m_program->ProcessId(), L"#32770", caption.c_str()))
+                if (::GetDlgItem(window, kMovieControlId))
+                    found = window;
+            return found != nullptr;
+        },
+        kStartTimeoutMs);
     return found;
 }
 

@@ -20,13 +20,13 @@ std::wstring Bin(const std::wstring& name);
 struct AlbumOptions {
     int width = 800, height = 600;
     std::wstring title = L"Autumn Journey";
-    std::wstring require;                              // empty: from the movie
+    std::wstring require;  // empty: from the movie
     std::wstring player = L"Dovetta.exe";
     std::wstring installer = L"MovieControlSetup.exe";
-    std::vector<std::wstring> environment;             // "NAME=value" for the player's process
-    std::wstring tmp = L"work";                        // TMP for the player: relative to the scratch folder
-    size_t moviePadding = 0;                           // bytes appended to the movie file
-    std::vector<size_t> extraFileSizes;                // extra files "extra-<n>.bin" of these sizes
+    std::vector<std::wstring> environment;  // "NAME=value" for the player's process
+    std::wstring tmp = L"work";             // TMP for the player: relative to the scratch folder
+    size_t moviePadding = 0;                // bytes appended to the movie file
+    std::vector<size_t> extraFileSizes;     // extra files "extra-<n>.bin" of these sizes
 };
 
 // One run of a player in a scratch folder. TMP names a relative folder there (unless the options

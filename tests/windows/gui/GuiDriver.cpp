@@ -17,7 +17,8 @@ RunningProgram::RunningProgram(const std::wstring& exe, const std::wstring& argu
     }
     for (const std::wstring& entry : environment) {
         const std::wstring name = entry.substr(0, entry.find(L'=') + 1);
-        std::erase_if(entries, [&](const std::wstring& e) { return _wcsnicmp(e.c_str(), name.c_str(), name.size()) == 0; });
+        std::erase_if(entries,
+                      [&](const std::wstring& e) { return _wcsnicmp(e.c_str(), name.c_str(), name.size()) == 0; });
         entries.push_back(entry);
     }
     std::wstring block;
@@ -106,11 +107,13 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className, con
 
 HWND WaitForWindow(DWORD processId, const wchar_t* className, const wchar_t* caption, DWORD timeoutMs) {
     HWND found = nullptr;
-    WaitUntil([&] {
-        const std::vector<HWND> windows = TopLevelWindows(processId, className, caption);
-        found = windows.empty() ? nullptr : windows.front();
-        return found != nullptr;
-    }, timeoutMs);
+    WaitUntil(
+        [&] {
+            const std::vector<HWND> windows = TopLevelWindows(processId, className, caption);
+            found = windows.empty() ? nullptr : windows.front();
+            return found != nullptr;
+        },
+        timeoutMs);
     return found;
 }
 
@@ -143,8 +146,12 @@ RECT WindowRect(HWND window) {
     return r;
 }
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+int Width(const RECT& r) {
+    return r.right - r.left;
+}
+int Height(const RECT& r) {
+    return r.bottom - r.top;
+}
 
 RECT WorkArea(HWND window) {
     MONITORINFO info{};
@@ -212,4 +219,3 @@ std::wstring ModulePathIn(DWORD processId, const std::wstring& name) {
             return entry.szExePath;
     return L"";
 }
-

@@ -52,7 +52,9 @@ bool RunUnixProgram(std::wstring commandLine, const std::function<bool()>& done)
     return WaitUntil(done, 10000);
 }
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // A symbolic link made on the Unix side (Wine cannot make links itself), taken away the same
 // way: Wine's own calls act on what a link to a folder points to.
@@ -140,11 +142,12 @@ TEST_P(GuiDiskFullTest, ShowsTheErrorLeavesNoPartialFileAndRemovesTheFolder) {
     DeleteTree(std::wstring(kSmallDrive) + L"CorvaneWorkspace");
 }
 
-INSTANTIATE_TEST_SUITE_P(Drive, GuiDiskFullTest,
-                         ::testing::Values(DiskFullCase{"movie", kMoreThanTheSmallDrive, {}, L"SWF write error"},
-                                           DiskFullCase{"extra file", 0, {1000, kMoreThanTheSmallDrive},
-                                                        L"Reading External Dependency error"}),
-                         [](const auto& info) { return info.param.what == std::string("movie") ? "Movie" : "ExtraFile"; });
+INSTANTIATE_TEST_SUITE_P(
+    Drive, GuiDiskFullTest,
+    ::testing::Values(DiskFullCase{"movie", kMoreThanTheSmallDrive, {}, L"SWF write error"},
+                      DiskFullCase{
+                          "extra file", 0, {1000, kMoreThanTheSmallDrive}, L"Reading External Dependency error"}),
+    [](const auto& info) { return info.param.what == std::string("movie") ? "Movie" : "ExtraFile"; });
 
 // At exit a file of the working folder is read-only and another is held open by a program that
 // shares nothing: the rest is removed, nothing is shown, the program ends.
@@ -157,8 +160,8 @@ TEST_F(GuiFaultTest, FilesThatCannotBeDeletedAtExitStayAndTheRestGoes) {
     MakeFile(folder + L"\\read-only.txt");
     ASSERT_TRUE(::SetFileAttributesW((folder + L"\\read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     MakeFile(folder + L"\\held.dat");
-    UniqueFileHandle held(::CreateFileW((folder + L"\\held.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                        0, nullptr));
+    UniqueFileHandle held(
+        ::CreateFileW((folder + L"\\held.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     MakeFolder(folder + L"\\sub");
     MakeFile(folder + L"\\sub\\gone.txt");
@@ -211,12 +214,14 @@ TEST_F(GuiFaultTest, TwentyCopiesStartedAtOnceUseTwentyFoldersAndRemoveThemAll) 
     std::vector<std::unique_ptr<RunningProgram>> players;
     for (int i = 0; i < kCopies; ++i)
         players.push_back(std::make_unique<RunningProgram>(run.Album(), L"", run.Folder(), run.Environment()));
-    const bool allOpen = WaitUntil([&] {
-        for (const auto& p : players)
-            if (!PlayerIsOpen(p->ProcessId()))
-                return false;
-        return true;
-    }, kManyProgramsTimeoutMs);
+    const bool allOpen = WaitUntil(
+        [&] {
+            for (const auto& p : players)
+                if (!PlayerIsOpen(p->ProcessId()))
+                    return false;
+            return true;
+        },
+        kManyProgramsTimeoutMs);
     ASSERT_TRUE(allOpen) << "not every player opened";
 
     const std::vector<std::wstring> folders = FolderEntries(run.WorkRoot());

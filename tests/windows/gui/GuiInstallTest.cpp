@@ -39,9 +39,7 @@ protected:
         ASSERT_EQ(RunToEnd(Bin(L"MovieControlSetup.exe"), L"/U"), 0u);
         ASSERT_FALSE(IsFile(FlashOcxPath())) << "the control is still installed";
     }
-    static void TearDownTestSuite() {
-        RunToEnd(Bin(L"MovieControlSetup.exe"), L"/U");
-    }
+    static void TearDownTestSuite() { RunToEnd(Bin(L"MovieControlSetup.exe"), L"/U"); }
 
     // Starts the album and waits for the prompt; the Status window must carry the title.
     HWND StartAndWaitForPrompt(PlayerRun& run) {
@@ -51,8 +49,9 @@ protected:
         if (box) {
             EXPECT_EQ(MessageBoxText(box), kPrompt);
             // Bounded wait: on a busy machine the list of windows can lag behind the box.
-            EXPECT_TRUE(WaitUntil([&] { return StatusWindow(run.Program().ProcessId(), L"Autumn Journey") != nullptr; },
-                                  5000)) << "Status window caption";
+            EXPECT_TRUE(
+                WaitUntil([&] { return StatusWindow(run.Program().ProcessId(), L"Autumn Journey") != nullptr; }, 5000))
+                << "Status window caption";
         }
         return box;
     }

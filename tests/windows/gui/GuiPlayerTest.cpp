@@ -90,9 +90,9 @@ TEST_F(GuiPlayerTest, ResizingAndMaximisingKeepTheMargins) {
 
     ::PostMessageW(player, WM_SYSCOMMAND, SC_RESTORE, 0);
     EXPECT_TRUE(WaitUntil([&] { return !::IsZoomed(player); }, 5000));
-    EXPECT_TRUE(WaitUntil([&] {
-        return Width(WindowRect(player)) == Width(opened) + 120 && ControlKeepsMargins(player, margins);
-    }, 5000));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return Width(WindowRect(player)) == Width(opened) + 120 && ControlKeepsMargins(player, margins); },
+        5000));
 
     ::PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
@@ -163,14 +163,17 @@ TEST_F(GuiPlayerTest, CaptionButtonFontIsAvailable) {
     wanted.lfCharSet = DEFAULT_CHARSET;
     lstrcpyW(wanted.lfFaceName, L"Marlett");
     bool listed = false;
-    ::EnumFontFamiliesExW(screen.get(), &wanted, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
-        *reinterpret_cast<bool*>(found) = true;
-        return 0;
-    }, reinterpret_cast<LPARAM>(&listed), 0);
+    ::EnumFontFamiliesExW(
+        screen.get(), &wanted,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+            *reinterpret_cast<bool*>(found) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&listed), 0);
     EXPECT_TRUE(listed) << "no Marlett face in the prefix";
 
-    UniqueGdiObject font(::CreateFontW(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, 0, 0, 0, 0,
-                                       L"Marlett"));
+    UniqueGdiObject font(
+        ::CreateFontW(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, 0, 0, 0, 0, L"Marlett"));
     ASSERT_TRUE(font);
     const HGDIOBJ old = ::SelectObject(screen.get(), font.get());
     wchar_t face[LF_FACESIZE] = {};

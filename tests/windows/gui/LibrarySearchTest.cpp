@@ -33,11 +33,13 @@ void PreferPlantedNamesOnDisk(bool prefer) {
         }
         UniqueRegKey settings;
         ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                    settings.put(), nullptr), ERROR_SUCCESS);
+                                    settings.put(), nullptr),
+                  ERROR_SUCCESS);
         const wchar_t order[] = L"native,builtin";
         for (const wchar_t* name : kPlantedNames)
-            ASSERT_EQ(::RegSetValueExW(settings.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
-                                       sizeof order), ERROR_SUCCESS);
+            ASSERT_EQ(
+                ::RegSetValueExW(settings.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof order),
+                ERROR_SUCCESS);
     }
 }
 
@@ -106,7 +108,7 @@ TEST_F(PlantedLibraryTest, ThePlayerNeverLoadsIt) {
 
 // Libraries the system always takes from its own folder (its known libraries), whatever lies
 // beside a program. Anything else is loaded by full path at run time instead of imported.
-const char* const kKnownSystemLibraries[] = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll",
+const char* const kKnownSystemLibraries[] = {"advapi32.dll", "comdlg32.dll", "gdi32.dll",    "kernel32.dll",
                                              "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "shell32.dll",
                                              "shlwapi.dll",  "user32.dll"};
 
@@ -125,8 +127,8 @@ std::vector<std::string> ImportedLibraries(const std::wstring& path) {
     IMAGE_NT_HEADERS64 nt{};
     if (!ReadAt(image, 0, dos) || !ReadAt(image, size_t(dos.e_lfanew), nt) || nt.Signature != IMAGE_NT_SIGNATURE)
         return {};
-    const size_t sections = size_t(dos.e_lfanew) + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
-                            nt.FileHeader.SizeOfOptionalHeader;
+    const size_t sections =
+        size_t(dos.e_lfanew) + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
     auto fileOffset = [&](DWORD rva) -> size_t {
         for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
             IMAGE_SECTION_HEADER section{};
@@ -160,7 +162,8 @@ TEST_P(ShippedProgram, ImportsOnlyKnownSystemLibraries) {
     ASSERT_FALSE(imports.empty());
     for (const std::string& name : imports)
         EXPECT_NE(std::find(std::begin(kKnownSystemLibraries), std::end(kKnownSystemLibraries), name),
-                  std::end(kKnownSystemLibraries)) << name;
+                  std::end(kKnownSystemLibraries))
+            << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ShippedProgram,

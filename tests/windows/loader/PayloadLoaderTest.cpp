@@ -29,7 +29,9 @@ namespace {
 
 using Traces = std::vector<std::wstring>;
 
-std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Widen(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
 
 void WriteWhole(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
@@ -156,8 +158,8 @@ TEST_F(PayloadLoaderTest, ScaledWorkedExampleWritesBothFilesAndTracesEveryStep) 
 
 TEST_F(PayloadLoaderTest, ProgramWithoutAlbumKeepsDefaultsAndWritesNothing) {
     EXPECT_EQ(Load(std::string("MZ plain program") + "\x01\x02\x03\x04"), LoadResult::NoError);
-    EXPECT_EQ(RecordedTraces(), (Traces{L"BEGIN GetExtractFolder", L"END GetExtractFolder",
-                                        L"Checking file signature = 67305985"}));
+    EXPECT_EQ(RecordedTraces(),
+              (Traces{L"BEGIN GetExtractFolder", L"END GetExtractFolder", L"Checking file signature = 67305985"}));
     EXPECT_TRUE(FolderEntries(m_folder).empty());
     EXPECT_TRUE(m_data.m_flashPresent);
     EXPECT_EQ(m_data.m_width, 600);
@@ -188,9 +190,9 @@ TEST_F(PayloadLoaderTest, ExtraFilesAreWrittenUnderTheirOwnNames) {
 TEST_F(PayloadLoaderTest, NamesLikeTheFixedFilesAndRepeatedNamesOverwriteInOrder) {
     AlbumRecipe recipe;
     recipe.files = {{u"84512712.exe", "replaces installer"},
-                  {u"84512712.swf", "replaced by movie"},
-                  {u"same.txt", "first"},
-                  {u"same.txt", "second"}};
+                    {u"84512712.swf", "replaced by movie"},
+                    {u"same.txt", "first"},
+                    {u"same.txt", "second"}};
     EXPECT_EQ(Load(BuildAlbum(recipe)), LoadResult::NoError);
     EXPECT_EQ(ReadFileContent(InFolder(L"84512712.exe")), "replaces installer");
     EXPECT_EQ(ReadFileContent(InFolder(L"84512712.swf")), recipe.movie);
@@ -201,9 +203,25 @@ TEST_F(PayloadLoaderTest, NamesLikeTheFixedFilesAndRepeatedNamesOverwriteInOrder
 // device: each is a file that cannot be created, and the load stops there with result 3.
 TEST_F(PayloadLoaderTest, UnsafeNamesStopTheLoadAndNothingLandsOutside) {
     const std::u16string names[] = {
-        u"..\\escape.txt", u"../escape.txt", u"sub\\file.txt", u"C:escape.txt", u"c:\\escape.txt",
-        u"\\\\server\\share\\escape.txt", u".", u"..", u"", u"CON", u"nul.txt", u"nul .txt", u"COM1",
-        u"CON.", u"aux:stream", u":stream", u"..:escape.txt", u".:stream", std::u16string(520, u'n'),
+        u"..\\escape.txt",
+        u"../escape.txt",
+        u"sub\\file.txt",
+        u"C:escape.txt",
+        u"c:\\escape.txt",
+        u"\\\\server\\share\\escape.txt",
+        u".",
+        u"..",
+        u"",
+        u"CON",
+        u"nul.txt",
+        u"nul .txt",
+        u"COM1",
+        u"CON.",
+        u"aux:stream",
+        u":stream",
+        u"..:escape.txt",
+        u".:stream",
+        std::u16string(520, u'n'),
     };
     for (const std::u16string& name : names) {
         SCOPED_TRACE(Widen(std::string(name.begin(), name.end()).substr(0, 40)).c_str());
@@ -235,11 +253,11 @@ TEST_F(PayloadLoaderTest, OtherNamesAreWrittenAsTheSystemWritesThemInsideTheFold
         std::u16string name;
         bool systemMustWrite;  // every system the player runs on writes this one
     } cases[] = {
-        {u"trailing.", true},        {u"trailing ", true},      {u"dots and space. .", true},
-        {u"data.txt:stream", false}, {u"movie.swf:x:$DATA", false},
-        {u"lone\xD800high", false},  {u"lone\xDC00low", false},  {u"tab\tname", false},
-        {u"what?.txt", false},       {u"star*.txt", false},     {u"pipe|.txt", false},
-        {u"quote\".txt", false},     {u"less<.txt", false},
+        {u"trailing.", true},        {u"trailing ", true},          {u"dots and space. .", true},
+        {u"data.txt:stream", false}, {u"movie.swf:x:$DATA", false}, {u"lone\xD800high", false},
+        {u"lone\xDC00low", false},   {u"tab\tname", false},         {u"what?.txt", false},
+        {u"star*.txt", false},       {u"pipe|.txt", false},         {u"quote\".txt", false},
+        {u"less<.txt", false},
     };
     const std::wstring parent = m_folder.substr(0, m_folder.rfind(L'\\'));
     const std::wstring oracle = m_scratch + L"\\system";
@@ -314,10 +332,9 @@ TEST_F(PayloadLoaderTest, MovieThatCannotBeWrittenGives3AndTheCheckStillRuns) {
     const std::string bytes = BuildAlbum(recipe);
     EXPECT_EQ(Load(bytes), LoadResult::ResourceInstallFailed);
     Traces expected = Head(DatasizeOf(bytes), uint32_t(recipe.installer.size()), 0);
-    expected.insert(expected.end(),
-                    {L"Reading SWF file", L"Reading SWF size = " + std::to_wstring(recipe.movie.size()),
-                     L"SWF is saved into " + InFolder(L"84512712.swf"), L"SWF save error",
-                     L"No flash player detected", L"SWF file does not exist"});
+    expected.insert(expected.end(), {L"Reading SWF file", L"Reading SWF size = " + std::to_wstring(recipe.movie.size()),
+                                     L"SWF is saved into " + InFolder(L"84512712.swf"), L"SWF save error",
+                                     L"No flash player detected", L"SWF file does not exist"});
     EXPECT_EQ(RecordedTraces(), expected);
     EXPECT_FALSE(m_data.m_flashPresent);
     EXPECT_EQ(m_data.m_titleText, L"Autumn Journey");
@@ -356,8 +373,19 @@ TEST_F(PayloadLoaderTest, TitleFollowsItsStoredLength) {
 
 TEST_F(PayloadLoaderTest, NegativeCountWritesNoExtraFile) {
     Bytes body;
-    body.u32(2).u32(0).u32(0).u32(0).u32(0).raw("MZ").u32(0xFFFFFFFF)
-        .u32(3).u32(5).u32(7).raw("FWS").u32(1).utf16(std::u16string(1, u'\0'));
+    body.u32(2)
+        .u32(0)
+        .u32(0)
+        .u32(0)
+        .u32(0)
+        .raw("MZ")
+        .u32(0xFFFFFFFF)
+        .u32(3)
+        .u32(5)
+        .u32(7)
+        .raw("FWS")
+        .u32(1)
+        .utf16(std::u16string(1, u'\0'));
     Bytes file;
     file.raw("MZ").raw(body.str()).u32(uint32_t(body.size())).u32(album::kSignature);
     EXPECT_EQ(Load(file.str()), LoadResult::NoError);
@@ -429,11 +457,20 @@ TEST_F(PayloadLoaderTest, AlbumCutShortWhileLoadingGives3AndLeavesOnlyWholeFiles
         const wchar_t* failureTrace;
         std::vector<std::wstring> wholeFiles;
     } cases[] = {
-        {"inside the installer, before it is copied", L"exeSize = ", middleOf(recipe.installer),
-         L"Installer save error", {}},
-        {"inside the extra file, before the extras are read", L"Reading External Dependency",
-         middleOf(recipe.files[0].bytes), L"Reading External Dependency error", {L"84512712.exe"}},
-        {"inside the movie, before it is copied", L"SWF save ok", middleOf(recipe.movie), L"SWF write error",
+        {"inside the installer, before it is copied",
+         L"exeSize = ",
+         middleOf(recipe.installer),
+         L"Installer save error",
+         {}},
+        {"inside the extra file, before the extras are read",
+         L"Reading External Dependency",
+         middleOf(recipe.files[0].bytes),
+         L"Reading External Dependency error",
+         {L"84512712.exe"}},
+        {"inside the movie, before it is copied",
+         L"SWF save ok",
+         middleOf(recipe.movie),
+         L"SWF write error",
          {L"84512712.exe", L"notes.txt"}},
     };
     for (const Case& c : cases) {
@@ -487,8 +524,8 @@ TEST_F(PayloadLoaderTest, ProgramOfMoreThan4GiBIsMeasuredWhole) {
     const std::string block = BuildAlbum(recipe);
     const uint64_t offset = (uint64_t(1) << 32) + 12345;
     {
-        HANDLE h = ::CreateFileW(m_program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr);
+        HANDLE h =
+            ::CreateFileW(m_program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
         DWORD unused = 0;
         ::DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);

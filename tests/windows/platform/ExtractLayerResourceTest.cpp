@@ -14,8 +14,8 @@ namespace {
 // The library is carried as the layer's loader asks for it: type "UNICOW" (type names match
 // whatever their case), id 131, language 1033.
 TEST(ExtractLayerResource, LibraryIsCarriedUnderItsTypeIdAndLanguage) {
-    EXPECT_NE(FindResourceExA(nullptr, "UNICOW", MAKEINTRESOURCEA(131),
-                              MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), nullptr);
+    EXPECT_NE(FindResourceExA(nullptr, "UNICOW", MAKEINTRESOURCEA(131), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)),
+              nullptr);
     EXPECT_NE(FindResourceA(nullptr, MAKEINTRESOURCEA(131), "unicow"), nullptr);
 }
 
@@ -69,8 +69,7 @@ TEST(ExtractLayerResource, PathThatCannotBeCreatedGivesFalse) {
     const Uncreatable cases[] = {
         {"folder missing", "missing\\unicows.dll", [](const std::string&) {},
          [](const std::string& path) { return !IsFile(path); }},
-        {"a folder in the way", "unicows.dll",
-         [](const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); },
+        {"a folder in the way", "unicows.dll", [](const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); },
          [](const std::string& path) { return IsFolder(path); }},
         {"wildcard in the name", "uni*cows.dll", [](const std::string&) {},
          [](const std::string& path) { return !IsFile(path); }},
@@ -94,8 +93,8 @@ TEST(ExtractLayerResource, FileInUseGivesFalseAndKeepsItsContents) {
     const std::string path = scratch / "unicows.dll";
     const std::string old(3000, 'o');
     WriteFileBytes(path, old);
-    UniqueFileHandle holder(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle holder(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
 
     EXPECT_FALSE(ExtractLayerResource(kLayerResourceId, path.c_str()));

@@ -22,26 +22,23 @@ public:
         const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
         if (!ntdll || !GetProcAddress(ntdll, "wine_get_version"))
             return;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_QUERY_VALUE |
-                            KEY_SET_VALUE, nullptr, &m_key, nullptr) != ERROR_SUCCESS) {
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                            &m_key, nullptr) != ERROR_SUCCESS) {
             m_key = nullptr;
             return;
         }
         char old[64] = {};
         DWORD size = sizeof old - 1;
-        if (RegQueryValueExA(m_key, kLibrary, nullptr, nullptr, reinterpret_cast<BYTE*>(old),
-                             &size) == ERROR_SUCCESS)
+        if (RegQueryValueExA(m_key, kLibrary, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS)
             m_old = old;
-        RegSetValueExA(m_key, kLibrary, 0, REG_SZ, reinterpret_cast<const BYTE*>("native"),
-                       sizeof "native");
+        RegSetValueExA(m_key, kLibrary, 0, REG_SZ, reinterpret_cast<const BYTE*>("native"), sizeof "native");
     }
 
     void TearDown() override {
         if (!m_key)
             return;
         if (m_old)
-            RegSetValueExA(m_key, kLibrary, 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(m_old->c_str()),
+            RegSetValueExA(m_key, kLibrary, 0, REG_SZ, reinterpret_cast<const BYTE*>(m_old->c_str()),
                            static_cast<DWORD>(m_old->size() + 1));
         else
             RegDeleteValueA(m_key, kLibrary);
@@ -98,8 +95,7 @@ std::string FullPathOf(const std::string& path) {
 
 bool IsStandInLayer(HMODULE module) {
     using Magic = DWORD (*)();
-    auto magic = reinterpret_cast<Magic>(
-        reinterpret_cast<void*>(GetProcAddress(module, "StandInLayerMagic")));
+    auto magic = reinterpret_cast<Magic>(reinterpret_cast<void*>(GetProcAddress(module, "StandInLayerMagic")));
     return magic && magic() == STANDIN_LAYER_MAGIC;
 }
 
@@ -115,10 +111,10 @@ std::string ProgramFolder() {
 }
 
 std::string WinePathOf(const char* linuxPath) {
-    using ToDos = WCHAR* (CDECL*)(const char*);
+    using ToDos = WCHAR*(CDECL*)(const char*);
     const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(
-        kernel ? GetProcAddress(kernel, "wine_get_dos_file_name") : nullptr));
+    auto toDos = reinterpret_cast<ToDos>(
+        reinterpret_cast<void*>(kernel ? GetProcAddress(kernel, "wine_get_dos_file_name") : nullptr));
     WCHAR* dos = toDos ? toDos(linuxPath) : nullptr;
     if (!dos)
         return std::string();
@@ -131,8 +127,7 @@ std::string WinePathOf(const char* linuxPath) {
 
 ScratchFolder::ScratchFolder() {
     static int counter = 0;
-    m_path = std::string(kScratchRoot) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
-             std::to_string(++counter);
+    m_path = std::string(kScratchRoot) + "\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
     std::filesystem::create_directories(m_path);
 }
 
@@ -142,8 +137,7 @@ ScratchFolder::~ScratchFolder() {
     std::filesystem::remove(kScratchRoot, ignored);  // only when no other scratch is left
 }
 
-EnvironmentOverride::EnvironmentOverride(const char* name, const std::optional<std::string>& value)
-    : m_name(name) {
+EnvironmentOverride::EnvironmentOverride(const char* name, const std::optional<std::string>& value) : m_name(name) {
     char old[32768];
     SetLastError(ERROR_SUCCESS);
     const DWORD length = GetEnvironmentVariableA(name, old, sizeof old);
@@ -170,14 +164,12 @@ CurrentDirectoryOverride::~CurrentDirectoryOverride() {
         SetCurrentDirectoryA(m_old.c_str());
 }
 
-UnreachableCurrentRoot::UnreachableCurrentRoot()
-    : m_driveFolder(WinePathOf(LAYER_TEST_DRIVE_FOLDER)) {
+UnreachableCurrentRoot::UnreachableCurrentRoot() : m_driveFolder(WinePathOf(LAYER_TEST_DRIVE_FOLDER)) {
     m_available = !m_driveFolder.empty() && IsFolder("U:\\");
     if (!m_available)
         return;
     m_cwd.emplace("U:\\");
-    m_moved = m_cwd->changed() &&
-              MoveFileA(m_driveFolder.c_str(), (m_driveFolder + "-away").c_str());
+    m_moved = m_cwd->changed() && MoveFileA(m_driveFolder.c_str(), (m_driveFolder + "-away").c_str());
 }
 
 UnreachableCurrentRoot::~UnreachableCurrentRoot() {

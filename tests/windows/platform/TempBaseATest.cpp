@@ -45,8 +45,7 @@ TEST(TempBaseA, FollowsTmpForEveryCase) {
     ASSERT_NE(otherDriveName, "C:") << "the test program must lie on a drive other than C:";
 
     const std::vector<BaseCase> cases = {
-        {"existing folder on another drive, forward slashes", WithForwardSlashes(otherDrive),
-         otherDriveName},
+        {"existing folder on another drive, forward slashes", WithForwardSlashes(otherDrive), otherDriveName},
         {"existing folder, backslashes", scratch.path(), "C:"},
         {"existing folder in double quotes", "\"" + otherDrive + "\"", otherDriveName},
         {"quotes inside the path", "C:\\\"dovetta-platform-tests\"", "C:"},

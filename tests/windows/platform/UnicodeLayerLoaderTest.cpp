@@ -64,8 +64,8 @@ TEST_F(UnicodeLayerLoaderTest, TargetThatCannotBeCreatedGivesNullAndLoadsNothing
 // copy lies there, held open by someone who does not share writing.
 TEST_F(UnicodeLayerLoaderTest, DoesNotLoadALibraryLeftAtATargetItCannotWrite) {
     ASSERT_TRUE(ExtractLayerResource(kLayerResourceId, m_target.c_str()));
-    UniqueFileHandle holder(CreateFileA(m_target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle holder(CreateFileA(m_target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
     {
         UniqueModule stale(LoadLibraryA(m_target.c_str()));

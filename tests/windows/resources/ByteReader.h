@@ -25,7 +25,8 @@ public:
         std::wstring text;
         while (m_ok) {
             const wchar_t c = U16();
-            if (c == 0 || !m_ok) break;
+            if (c == 0 || !m_ok)
+                break;
             text.push_back(c);
         }
         return text;
@@ -34,13 +35,16 @@ public:
     // `count` UTF-16 units, no terminator.
     std::u16string Units(std::size_t count) {
         std::u16string text;
-        for (std::size_t i = 0; i < count && m_ok; ++i) text.push_back(U16());
+        for (std::size_t i = 0; i < count && m_ok; ++i)
+            text.push_back(U16());
         return text;
     }
 
     void Skip(std::size_t count) {
-        if (count > remaining()) m_ok = false;
-        else m_offset += count;
+        if (count > remaining())
+            m_ok = false;
+        else
+            m_offset += count;
     }
 
     // Moves to the next multiple of four from the start of the bytes (resource data is
@@ -54,7 +58,8 @@ private:
             return 0;
         }
         std::uint64_t value = 0;
-        for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t{m_bytes[m_offset + i]} << (8 * i);
+        for (std::size_t i = 0; i < size; ++i)
+            value |= std::uint64_t{m_bytes[m_offset + i]} << (8 * i);
         m_offset += size;
         return value;
     }

@@ -10,8 +10,10 @@ constexpr std::uint32_t kSetFont = 0x40;  // DS_SETFONT
 
 NameOrNumber ReadNameOrNumber(ByteReader& in) {
     const std::uint16_t first = in.U16();
-    if (first == 0) return NameOrNumber::Text(L"");
-    if (first == 0xFFFF) return NameOrNumber::Number(in.U16());
+    if (first == 0)
+        return NameOrNumber::Text(L"");
+    if (first == 0xFFFF)
+        return NameOrNumber::Number(in.U16());
     std::wstring rest = in.Text();
     return NameOrNumber::Text(static_cast<wchar_t>(first) + rest);
 }
@@ -35,13 +37,15 @@ DialogItem ReadItem(ByteReader& in, bool extended) {
     item.windowClass = ReadNameOrNumber(in);
     item.text = ReadNameOrNumber(in);
     const std::uint16_t extra = in.U16();
-    for (std::uint16_t i = 0; i < extra && in.ok(); ++i) item.creationData.push_back(in.U8());
+    for (std::uint16_t i = 0; i < extra && in.ok(); ++i)
+        item.creationData.push_back(in.U8());
     return item;
 }
 
 std::string Narrow(const std::wstring& text) {
     std::string out;
-    for (wchar_t c : text) out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+    for (wchar_t c : text)
+        out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
     return out;
 }
 
@@ -51,8 +55,7 @@ std::optional<ParsedDialog> ParseDialogTemplate(std::span<const std::uint8_t> by
     ByteReader in(bytes);
     DialogTemplate d;
     // The extended form starts with version 1 and the signature 0xFFFF.
-    d.extended = bytes.size() >= 4 && bytes[0] == 1 && bytes[1] == 0 && bytes[2] == 0xFF &&
-                 bytes[3] == 0xFF;
+    d.extended = bytes.size() >= 4 && bytes[0] == 1 && bytes[1] == 0 && bytes[2] == 0xFF && bytes[3] == 0xFF;
     if (d.extended) {
         in.Skip(4);
         d.helpId = in.U32();
@@ -79,29 +82,32 @@ std::optional<ParsedDialog> ParseDialogTemplate(std::span<const std::uint8_t> by
         }
         d.typeface = in.Text();
     }
-    for (std::uint16_t i = 0; i < count && in.ok(); ++i) d.items.push_back(ReadItem(in, d.extended));
-    if (!in.ok()) return std::nullopt;
+    for (std::uint16_t i = 0; i < count && in.ok(); ++i)
+        d.items.push_back(ReadItem(in, d.extended));
+    if (!in.ok())
+        return std::nullopt;
     return ParsedDialog{std::move(d), in.offset()};
 }
 
 std::ostream& operator<<(std::ostream& out, const NameOrNumber& name) {
-    if (name.isNumber) return out << '#' << name.number;
+    if (name.isNumber)
+        return out << '#' << name.number;
     return out << '"' << Narrow(name.text) << '"';
 }
 
 std::ostream& operator<<(std::ostream& out, const DialogItem& item) {
-    return out << "{help " << item.helpId << std::hex << " ex 0x" << item.exStyle << " style 0x"
-               << item.style << std::dec << " at " << item.x << ',' << item.y << ' ' << item.cx << 'x'
-               << item.cy << " id " << item.id << " class " << item.windowClass << " text "
-               << item.text << " data " << item.creationData.size() << " bytes}";
+    return out << "{help " << item.helpId << std::hex << " ex 0x" << item.exStyle << " style 0x" << item.style
+               << std::dec << " at " << item.x << ',' << item.y << ' ' << item.cx << 'x' << item.cy << " id " << item.id
+               << " class " << item.windowClass << " text " << item.text << " data " << item.creationData.size()
+               << " bytes}";
 }
 
 std::ostream& operator<<(std::ostream& out, const DialogTemplate& d) {
-    out << (d.extended ? "DIALOGEX" : "DIALOG") << " {help " << d.helpId << std::hex << " ex 0x"
-        << d.exStyle << " style 0x" << d.style << std::dec << " at " << d.x << ',' << d.y << ' '
-        << d.cx << 'x' << d.cy << " menu " << d.menu << " class " << d.windowClass << " title \""
-        << Narrow(d.title) << "\" font " << d.pointSize << '/' << d.weight << '/' << int{d.italic}
-        << '/' << int{d.charset} << " \"" << Narrow(d.typeface) << "\"";
-    for (const DialogItem& item : d.items) out << "\n  " << item;
+    out << (d.extended ? "DIALOGEX" : "DIALOG") << " {help " << d.helpId << std::hex << " ex 0x" << d.exStyle
+        << " style 0x" << d.style << std::dec << " at " << d.x << ',' << d.y << ' ' << d.cx << 'x' << d.cy << " menu "
+        << d.menu << " class " << d.windowClass << " title \"" << Narrow(d.title) << "\" font " << d.pointSize << '/'
+        << d.weight << '/' << int{d.italic} << '/' << int{d.charset} << " \"" << Narrow(d.typeface) << "\"";
+    for (const DialogItem& item : d.items)
+        out << "\n  " << item;
     return out << '}';
 }

@@ -21,14 +21,30 @@ DialogTemplate AboutTemplate() {
     d.pointSize = 8;
     d.typeface = L"MS Shell Dlg";
     d.items = {
-        {0, 0, 0x50000003, 11, 17, 20, 20, kNoId, NameOrNumber::Number(kStatic),
-         NameOrNumber::Number(128), {}},
-        {0, 0, 0x50020080, 40, 10, 119, 8, kNoId, NameOrNumber::Number(kStatic),
-         NameOrNumber::Text(L"Dovetta Version 1.5"), {}},
-        {0, 0, 0x50020000, 40, 25, 119, 8, kNoId, NameOrNumber::Number(kStatic),
-         NameOrNumber::Text(L"Copyright (C) 2026 Dovetta"), {}},
-        {0, 0, 0x50030001, 178, 7, 50, 14, 1, NameOrNumber::Number(kButton),
-         NameOrNumber::Text(L"OK"), {}},
+        {0, 0, 0x50000003, 11, 17, 20, 20, kNoId, NameOrNumber::Number(kStatic), NameOrNumber::Number(128), {}},
+        {0,
+         0,
+         0x50020080,
+         40,
+         10,
+         119,
+         8,
+         kNoId,
+         NameOrNumber::Number(kStatic),
+         NameOrNumber::Text(L"Dovetta Version 1.5"),
+         {}},
+        {0,
+         0,
+         0x50020000,
+         40,
+         25,
+         119,
+         8,
+         kNoId,
+         NameOrNumber::Number(kStatic),
+         NameOrNumber::Text(L"Copyright (C) 2026 Dovetta"),
+         {}},
+        {0, 0, 0x50030001, 178, 7, 50, 14, 1, NameOrNumber::Number(kButton), NameOrNumber::Text(L"OK"), {}},
     };
     return d;
 }
@@ -46,8 +62,8 @@ DialogTemplate PlayerTemplate() {
     d.italic = 0;
     d.charset = 1;
     d.typeface = L"MS Shell Dlg";
-    d.items = {{0, 0, 0x50010000, 1, 1, 452, 305, 1000, NameOrNumber::Text(kFlashClassId),
-                NameOrNumber::Text(L""), {}}};
+    d.items = {
+        {0, 0, 0x50010000, 1, 1, 452, 305, 1000, NameOrNumber::Text(kFlashClassId), NameOrNumber::Text(L""), {}}};
     return d;
 }
 
@@ -59,8 +75,7 @@ DialogTemplate StatusTemplate() {
     d.title = L"Dovetta";
     d.pointSize = 8;
     d.typeface = L"MS Shell Dlg";
-    d.items = {{0, 0, 0x50000006, 2, 2, 378, 259, kNoId, NameOrNumber::Number(kStatic),
-                NameOrNumber::Text(L""), {}}};
+    d.items = {{0, 0, 0x50000006, 2, 2, 378, 259, kNoId, NameOrNumber::Number(kStatic), NameOrNumber::Text(L""), {}}};
     return d;
 }
 
@@ -70,7 +85,9 @@ struct TemplateCase {
     DialogTemplate (*expected)();
 };
 
-void PrintTo(const TemplateCase& c, std::ostream* out) { *out << "template " << c.id; }
+void PrintTo(const TemplateCase& c, std::ostream* out) {
+    *out << "template " << c.id;
+}
 
 class DialogTemplateTest : public testing::TestWithParam<TemplateCase> {};
 

@@ -13,7 +13,9 @@
 
 // RECT lives in the global namespace; its comparison and printer must too, for GoogleTest
 // to find them.
-static bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+static bool operator==(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != FALSE;
+}
 
 static std::ostream& operator<<(std::ostream& out, const RECT& r) {
     return out << '(' << r.left << ',' << r.top << ")-(" << r.right << ',' << r.bottom << ')';
@@ -23,7 +25,9 @@ namespace {
 
 constexpr wchar_t kFlashClassId[] = L"{D27CDB6E-AE6D-11CF-96B8-444553540000}";
 
-INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
 
 // A modeless window built from one of the module's templates; destroyed with the object.
 class DialogWindow {
@@ -31,12 +35,12 @@ public:
     explicit DialogWindow(int id) {
         const auto bytes = ResourceBytes(5 /* RT_DIALOG */, id);
         if (!bytes.empty())
-            m_window = CreateDialogIndirectParamW(ResourceModule(),
-                                                 reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
-                                                 nullptr, QuietDialogProc, 0);
+            m_window = CreateDialogIndirectParamW(ResourceModule(), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
+                                                  nullptr, QuietDialogProc, 0);
     }
     ~DialogWindow() {
-        if (m_window) DestroyWindow(m_window);
+        if (m_window)
+            DestroyWindow(m_window);
     }
     DialogWindow(const DialogWindow&) = delete;
     DialogWindow& operator=(const DialogWindow&) = delete;
@@ -59,7 +63,8 @@ public:
         m_atom = RegisterClassW(&wc);
     }
     ~StandInControlClass() {
-        if (m_atom) UnregisterClassW(kFlashClassId, GetModuleHandleW(nullptr));
+        if (m_atom)
+            UnregisterClassW(kFlashClassId, GetModuleHandleW(nullptr));
     }
     StandInControlClass(const StandInControlClass&) = delete;
     StandInControlClass& operator=(const StandInControlClass&) = delete;
@@ -99,7 +104,8 @@ RECT RectInParent(HWND child) {
 // Children in creation order, which is template order.
 std::vector<HWND> Children(HWND dialog) {
     std::vector<HWND> children;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        children.push_back(c);
     return children;
 }
 
@@ -161,8 +167,7 @@ TEST(StatusWindow, IsHiddenFixedFrameWithWhiteRectangleTwoUnitsIn) {
     ASSERT_NE(status.get(), nullptr) << "error " << GetLastError();
     EXPECT_FALSE(IsWindowVisible(status.get()));
     const LONG_PTR style = GetWindowLongPtrW(status.get(), GWL_STYLE);
-    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
-              WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
     EXPECT_EQ(ClientRect(status.get()), DialogUnits(status.get(), 0, 0, 382, 263));
     const auto children = Children(status.get());
     ASSERT_EQ(children.size(), 1u);

@@ -22,8 +22,8 @@ struct IconEntry {
 };
 
 void PrintTo(const IconEntry& e, std::ostream* out) {
-    *out << "{" << e.width << "x" << e.height << ", " << e.colourCount << " colours, "
-         << e.bitCount << " bpp, id " << e.id << "}";
+    *out << "{" << e.width << "x" << e.height << ", " << e.colourCount << " colours, " << e.bitCount << " bpp, id "
+         << e.id << "}";
 }
 
 // Colour count 0 stands for 256 in the group's one-byte field.
@@ -34,7 +34,9 @@ constexpr IconEntry kEntries[] = {
     {16, 16, 0, 8, 4},
 };
 
-int RowBytes(int width, int bitCount) { return (width * bitCount + 31) / 32 * 4; }
+int RowBytes(int width, int bitCount) {
+    return (width * bitCount + 31) / 32 * 4;
+}
 
 // Header, full colour table, colour bits and mask.
 std::size_t DibSize(int size, int bitCount) {
@@ -108,9 +110,8 @@ TEST_P(IconImageTest, IsADibWithMaskThatTheSystemAccepts) {
     EXPECT_GT(transparent, 0);
     EXPECT_LT(transparent, e.width * e.height);
 
-    HICON icon = CreateIconFromResourceEx(const_cast<PBYTE>(bytes.data()),
-                                          static_cast<DWORD>(bytes.size()), TRUE, 0x00030000,
-                                          e.width, e.height, LR_DEFAULTCOLOR);
+    HICON icon = CreateIconFromResourceEx(const_cast<PBYTE>(bytes.data()), static_cast<DWORD>(bytes.size()), TRUE,
+                                          0x00030000, e.width, e.height, LR_DEFAULTCOLOR);
     ASSERT_NE(icon, nullptr) << "error " << GetLastError();
     DestroyIcon(icon);
 }
@@ -120,15 +121,16 @@ INSTANTIATE_TEST_SUITE_P(Resources, IconImageTest, testing::ValuesIn(kEntries),
 
 // What the program itself does with the group: the standard-size icon by number.
 TEST(IconGroup, LoadsAtTheStandardIconSize) {
-    HICON icon = static_cast<HICON>(LoadImageW(ResourceModule(), MAKEINTRESOURCEW(128), IMAGE_ICON,
-                                               0, 0, LR_DEFAULTSIZE));
+    HICON icon =
+        static_cast<HICON>(LoadImageW(ResourceModule(), MAKEINTRESOURCEW(128), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     ASSERT_NE(icon, nullptr) << "error " << GetLastError();
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(icon, &info));
     BITMAP mask{};
     GetObjectW(info.hbmMask, sizeof mask, &mask);
     EXPECT_EQ(mask.bmWidth, GetSystemMetrics(SM_CXICON));
-    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     DestroyIcon(icon);
 }

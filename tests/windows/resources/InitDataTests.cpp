@@ -29,7 +29,8 @@ public:
     // VT_BSTR: byte count including the NUL, the UTF-16 characters, the NUL.
     Bytes& Text(std::u16string_view text) {
         U16(kBstr).U32(static_cast<std::uint32_t>(2 * (text.size() + 1)));
-        for (char16_t c : text) U16(c);
+        for (char16_t c : text)
+            U16(c);
         return U16(0);
     }
     Bytes& Flag(bool on) { return U16(kBool).U16(on ? 0xFFFF : 0x0000); }
@@ -41,16 +42,30 @@ private:
 
 std::vector<std::uint8_t> ExpectedInitData() {
     return Bytes()
-        .U16(1000).U16(0x0376).U32(174)  // control, load-from-stream message, data length
-        .U32(0)                          // no creation key
-        .U32(0x55665567).U32(0x00000300).U32(17939).U32(13123)
-        .Text(u"").Text(u"").Text(u"").Text(u"Window")
-        .Flag(true).Flag(true)
-        .Text(u"High").Text(u"")
+        .U16(1000)
+        .U16(0x0376)
+        .U32(174)  // control, load-from-stream message, data length
+        .U32(0)    // no creation key
+        .U32(0x55665567)
+        .U32(0x00000300)
+        .U32(17939)
+        .U32(13123)
+        .Text(u"")
+        .Text(u"")
+        .Text(u"")
+        .Text(u"Window")
         .Flag(true)
-        .Text(u"").Text(u"always").Text(u"ShowAll")
-        .Flag(false).Flag(false)
-        .Text(u"").Text(u"")
+        .Flag(true)
+        .Text(u"High")
+        .Text(u"")
+        .Flag(true)
+        .Text(u"")
+        .Text(u"always")
+        .Text(u"ShowAll")
+        .Flag(false)
+        .Flag(false)
+        .Text(u"")
+        .Text(u"")
         .U16(0)  // end of list
         .take();
 }
@@ -60,8 +75,7 @@ std::string FirstDifference(std::span<const std::uint8_t> actual, const std::vec
     std::ostringstream out;
     for (std::size_t i = 0; i < std::min(actual.size(), expected.size()); ++i)
         if (actual[i] != expected[i]) {
-            out << "offset " << i << ": 0x" << std::hex << int{actual[i]} << " instead of 0x"
-                << int{expected[i]};
+            out << "offset " << i << ": 0x" << std::hex << int{actual[i]} << " instead of 0x" << int{expected[i]};
             return out.str();
         }
     if (actual.size() != expected.size())

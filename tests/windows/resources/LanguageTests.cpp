@@ -15,10 +15,17 @@ struct ResourceCase {
 };
 
 constexpr ResourceCase kResources[] = {
-    {"AboutTemplate", 5, 100},   {"PlayerTemplate", 5, 102}, {"StatusTemplate", 5, 130},
-    {"PlayerInitData", 240, 102}, {"Strings96To111", 6, 7},   {"IconGroup", 14, 128},
-    {"Icon1", 3, 1},             {"Icon2", 3, 2},            {"Icon3", 3, 3},
-    {"Icon4", 3, 4},             {"Version", 16, 1},
+    {"AboutTemplate", 5, 100},
+    {"PlayerTemplate", 5, 102},
+    {"StatusTemplate", 5, 130},
+    {"PlayerInitData", 240, 102},
+    {"Strings96To111", 6, 7},
+    {"IconGroup", 14, 128},
+    {"Icon1", 3, 1},
+    {"Icon2", 3, 2},
+    {"Icon3", 3, 3},
+    {"Icon4", 3, 4},
+    {"Version", 16, 1},
 };
 
 void PrintTo(const ResourceCase& c, std::ostream* out) {

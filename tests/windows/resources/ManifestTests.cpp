@@ -57,8 +57,8 @@ bool BindsCommonControlsSix(HANDLE context) {
         if (!::QueryActCtxW(0, context, &index, AssemblyDetailedInformationInActivationContext, assembly, needed,
                             &needed))
             return false;
-        const std::wstring identity = assembly->lpAssemblyEncodedAssemblyIdentity
-                                          ? assembly->lpAssemblyEncodedAssemblyIdentity : L"";
+        const std::wstring identity =
+            assembly->lpAssemblyEncodedAssemblyIdentity ? assembly->lpAssemblyEncodedAssemblyIdentity : L"";
         if (identity.find(L"Microsoft.Windows.Common-Controls") != std::wstring::npos)
             return identity.find(L"version=\"6.") != std::wstring::npos;
     }
@@ -67,7 +67,9 @@ bool BindsCommonControlsSix(HANDLE context) {
 const wchar_t kSettings2005[] = L"http://schemas.microsoft.com/SMI/2005/WindowsSettings";
 const wchar_t kSettings2016[] = L"http://schemas.microsoft.com/SMI/2016/WindowsSettings";
 
-std::wstring InstallerPath() { return ToWindowsPath(L"" DOVETTA_INSTALLER_MODULE); }
+std::wstring InstallerPath() {
+    return ToWindowsPath(L"" DOVETTA_INSTALLER_MODULE);
+}
 
 }  // namespace
 

@@ -10,7 +10,8 @@ constexpr LANGID kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 }  // namespace
 
 std::wstring ToWindowsPath(std::wstring path) {
-    if (path.empty() || path[0] != L'/') return path;
+    if (path.empty() || path[0] != L'/')
+        return path;
     std::replace(path.begin(), path.end(), L'/', L'\\');
     return L"Z:" + path;
 }
@@ -25,10 +26,10 @@ std::wstring& ModulePath() {
 class LoadedModule {
 public:
     explicit LoadedModule(const std::wstring& path)
-        : m_module(LoadLibraryExW(path.c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+        : m_module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
     ~LoadedModule() {
-        if (m_module) FreeLibrary(m_module);
+        if (m_module)
+            FreeLibrary(m_module);
     }
     LoadedModule(const LoadedModule&) = delete;
     LoadedModule& operator=(const LoadedModule&) = delete;
@@ -46,9 +47,13 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR
 
 }  // namespace
 
-void SetResourceModulePath(std::wstring path) { ModulePath() = ToWindowsPath(std::move(path)); }
+void SetResourceModulePath(std::wstring path) {
+    ModulePath() = ToWindowsPath(std::move(path));
+}
 
-const std::wstring& ResourceModulePath() { return ModulePath(); }
+const std::wstring& ResourceModulePath() {
+    return ModulePath();
+}
 
 HMODULE ResourceModule() {
     static const LoadedModule module(ModulePath());
@@ -57,12 +62,15 @@ HMODULE ResourceModule() {
 
 std::span<const std::uint8_t> ResourceBytes(const wchar_t* type, const wchar_t* name) {
     HMODULE module = ResourceModule();
-    if (!module) return {};
+    if (!module)
+        return {};
     HRSRC info = FindResourceExW(module, type, name, kEnglishUs);
-    if (!info) return {};
+    if (!info)
+        return {};
     HGLOBAL loaded = LoadResource(module, info);
     const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data) return {};
+    if (!data)
+        return {};
     return {static_cast<const std::uint8_t*>(data), SizeofResource(module, info)};
 }
 

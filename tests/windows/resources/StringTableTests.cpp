@@ -26,7 +26,9 @@ constexpr StringCase kStrings[] = {
     {109, L"Unable to install resource file!"},
 };
 
-void PrintTo(const StringCase& c, std::ostream* out) { *out << "string " << c.id; }
+void PrintTo(const StringCase& c, std::ostream* out) {
+    *out << "string " << c.id;
+}
 
 class StringTableTest : public testing::TestWithParam<StringCase> {};
 

@@ -47,7 +47,8 @@ protected:
     std::span<const std::uint8_t> Query(const std::wstring& path) {
         void* value = nullptr;
         UINT length = 0;
-        if (!VerQueryValueW(m_block.data(), path.c_str(), &value, &length) || !value) return {};
+        if (!VerQueryValueW(m_block.data(), path.c_str(), &value, &length) || !value)
+            return {};
         return {static_cast<const std::uint8_t*>(value), length};
     }
 
@@ -101,7 +102,8 @@ TEST_F(VersionBlockTest, StringKeysAreStoredInOrderInOneEnglishUnicodeTable) {
         keys.push_back(s.key);
         EXPECT_EQ(s.type, 1) << "key stored as binary";
     }
-    for (const VersionString& s : kStrings) expectedKeys.push_back(s.key);
+    for (const VersionString& s : kStrings)
+        expectedKeys.push_back(s.key);
     EXPECT_EQ(keys, expectedKeys);
 }
 

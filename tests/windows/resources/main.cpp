@@ -11,8 +11,7 @@ namespace {
 class ModuleEnvironment : public testing::Environment {
 public:
     void SetUp() override {
-        ASSERT_NE(ResourceModule(), nullptr)
-            << "cannot load the module under test, error " << GetLastError();
+        ASSERT_NE(ResourceModule(), nullptr) << "cannot load the module under test, error " << GetLastError();
     }
 };
 

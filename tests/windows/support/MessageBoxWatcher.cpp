@@ -14,8 +14,7 @@ std::wstring ClassOf(HWND window) {
 
 std::wstring TextOf(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(),
-                                                   static_cast<int>(text.size()))));
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -51,8 +50,7 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM param) {
 
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher(int button, DWORD limitMs)
-    : m_button(button), m_limitMs(limitMs) {
+MessageBoxWatcher::MessageBoxWatcher(int button, DWORD limitMs) : m_button(button), m_limitMs(limitMs) {
     m_thread.reset(CreateThread(nullptr, 0, &MessageBoxWatcher::Run, this, 0, nullptr));
 }
 
@@ -78,8 +76,7 @@ void MessageBoxWatcher::Watch() {
     const DWORD start = GetTickCount();
     while (!m_stop && GetTickCount() - start < m_limitMs) {
         // A closed box's handle may be handed to a later window: forget closed boxes.
-        m_answered.erase(std::remove_if(m_answered.begin(), m_answered.end(),
-                                        [](HWND box) { return !IsWindow(box); }),
+        m_answered.erase(std::remove_if(m_answered.begin(), m_answered.end(), [](HWND box) { return !IsWindow(box); }),
                          m_answered.end());
         Search search{GetCurrentProcessId(), {}};
         EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));

@@ -35,8 +35,7 @@ TestFolder::TestFolder() {
     static unsigned counter = 0;
     const std::wstring parent = TemporaryFolder() + L"\\dovetta-tests";
     CreateDirectoryW(parent.c_str(), nullptr);
-    m_path = parent + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(++counter);
+    m_path = parent + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
     DeleteTree(m_path);  // a leftover of an earlier run with the same process id
     MakeFolder(m_path);
 }
@@ -82,8 +81,8 @@ std::string ReadFileContent(const std::wstring& path) {
 }
 
 void MakeFile(const std::wstring& path, const std::string& content) {
-    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         throw std::runtime_error("cannot create a test file");
     DWORD written = 0;

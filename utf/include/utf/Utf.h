@@ -11,9 +11,15 @@ namespace utf {
 
 inline constexpr char32_t kReplacement = 0xFFFD;
 
-constexpr bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-constexpr bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-constexpr bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+constexpr bool IsHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+constexpr bool IsLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+constexpr bool IsSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
 
 // Decodes one UTF-8 sequence at `i` into `out` and moves `i` past it; false (and `i` unchanged)
 // when the sequence is malformed, overlong, encodes a surrogate or lies beyond U+10FFFF.
@@ -48,10 +54,18 @@ std::string EncodeUtf8(std::u16string_view utf16);
 #ifdef _WIN32
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
 
-inline std::wstring ToWide(std::u16string_view utf16) { return std::wstring(utf16.begin(), utf16.end()); }
-inline std::u16string ToUtf16(std::wstring_view wide) { return std::u16string(wide.begin(), wide.end()); }
-inline std::wstring WideFromUtf8(std::string_view utf8) { return ToWide(DecodeUtf8Lossy(utf8)); }
-inline std::string Utf8FromWide(std::wstring_view wide) { return EncodeUtf8(ToUtf16(wide)); }
+inline std::wstring ToWide(std::u16string_view utf16) {
+    return std::wstring(utf16.begin(), utf16.end());
+}
+inline std::u16string ToUtf16(std::wstring_view wide) {
+    return std::u16string(wide.begin(), wide.end());
+}
+inline std::wstring WideFromUtf8(std::string_view utf8) {
+    return ToWide(DecodeUtf8Lossy(utf8));
+}
+inline std::string Utf8FromWide(std::wstring_view wide) {
+    return EncodeUtf8(ToUtf16(wide));
+}
 #endif
 
 }  // namespace utf
