@@ -29,7 +29,6 @@ namespace {
 
 constexpr uint16_t kDefineBits = 6;
 constexpr uint16_t kDefineBitsLossless = 20;
-constexpr uint16_t kDefineBitsJpeg2 = 21;
 constexpr uint16_t kDefineBitsJpeg3 = 35;
 constexpr uint16_t kDefineBitsLossless2 = 36;
 constexpr uint16_t kDefineBitsJpeg4 = 90;
