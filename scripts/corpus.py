@@ -24,13 +24,13 @@ from collections import defaultdict
 def comparisons(config):
     """(name, trigger, [(tolerance, max_outliers)]) for each image comparison of a case."""
     out = []
-    for name, spec in (config.get("image_comparisons") or {}).items():
-        trigger = spec.get("trigger", "last_frame")
+    for name, comparison in (config.get("image_comparisons") or {}).items():
+        trigger = comparison.get("trigger", "last_frame")
         checks = []
-        for check in spec.get("checks", []) or []:
+        for check in comparison.get("checks", []) or []:
             checks.append((int(check.get("tolerance", 0)), int(check.get("max_outliers", 0))))
         if not checks:
-            checks.append((int(spec.get("tolerance", 0)), int(spec.get("max_outliers", 0))))
+            checks.append((int(comparison.get("tolerance", 0)), int(comparison.get("max_outliers", 0))))
         out.append((name, trigger, checks))
     return out
 

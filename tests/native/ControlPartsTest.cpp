@@ -1,5 +1,5 @@
 // The control's portable parts: stage layout, timeline, movie document.
-#include "ControlSpecimens.h"
+#include "ControlSamples.h"
 
 #include "control/MovieDocument.h"
 #include "control/StageLayout.h"

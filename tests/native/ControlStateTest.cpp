@@ -1,6 +1,6 @@
 // The control's persisted property stream: the reader and writer on their own, with the exact
 // stream the player template carries.
-#include "ControlSpecimens.h"
+#include "ControlSamples.h"
 
 #include "control/ControlState.h"
 

@@ -1,8 +1,8 @@
 // Movie files for the control tests, written into a scratch folder that is removed afterwards.
-// (The movies and streams themselves are portable: ControlSpecimens.h.)
+// (The movies and streams themselves are portable: ControlSamples.h.)
 #pragma once
 
-#include "ControlSpecimens.h"
+#include "ControlSamples.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ControlSpecimens.h"
+#include "ControlSamples.h"
 
 #include "control/ControlState.h"
 
