@@ -55,6 +55,33 @@ static bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// The length of the decimal number at the start of `t`: a sign, digits, a point and digits,
+// and an exponent only when it has digits of its own. `digits` counts the mantissa's digits
+// (0: no number there).
+static size_t DecimalPrefix(std::string_view t, size_t& digits) {
+    auto isDigit = [&](size_t at) { return at < t.size() && t[at] >= '0' && t[at] <= '9'; };
+    size_t j = 0;
+    if (j < t.size() && (t[j] == '-' || t[j] == '+'))
+        ++j;
+    digits = 0;
+    for (; isDigit(j); ++j)
+        ++digits;
+    if (j < t.size() && t[j] == '.')
+        for (++j; isDigit(j); ++j)
+            ++digits;
+    if (digits && j < t.size() && (t[j] == 'e' || t[j] == 'E')) {
+        size_t k = j + 1;
+        if (k < t.size() && (t[k] == '-' || t[k] == '+'))
+            ++k;
+        const size_t exponentStart = k;
+        while (isDigit(k))
+            ++k;
+        if (k > exponentStart)
+            j = k;
+    }
+    return j;
+}
+
 double StringToNumber(std::string_view s, int version) {
     size_t i = 0;
     while (i < s.size() && IsSpace(s[i]))
@@ -62,35 +89,10 @@ double StringToNumber(std::string_view s, int version) {
     std::string_view t = s.substr(i);
     if (version < 5) {
         // Format 4 reads the longest decimal prefix; no number at all is 0.
-        size_t j = 0;
-        if (j < t.size() && (t[j] == '-' || t[j] == '+'))
-            ++j;
         size_t digits = 0;
-        while (j < t.size() && t[j] >= '0' && t[j] <= '9') {
-            ++j;
-            ++digits;
-        }
-        if (j < t.size() && t[j] == '.') {
-            ++j;
-            while (j < t.size() && t[j] >= '0' && t[j] <= '9') {
-                ++j;
-                ++digits;
-            }
-        }
+        const size_t j = DecimalPrefix(t, digits);
         if (!digits)
             return 0.0;
-        if (j < t.size() && (t[j] == 'e' || t[j] == 'E')) {
-            size_t k = j + 1;
-            if (k < t.size() && (t[k] == '-' || t[k] == '+'))
-                ++k;
-            size_t ed = 0;
-            while (k < t.size() && t[k] >= '0' && t[k] <= '9') {
-                ++k;
-                ++ed;
-            }
-            if (ed)
-                j = k;
-        }
         return std::strtod(std::string(t.substr(0, j)).c_str(), nullptr);
     }
     if (t.empty())
@@ -143,35 +145,10 @@ double StringToNumber(std::string_view s, int version) {
         }
     }
     // Decimal: sign, digits, point, digits, exponent.
-    size_t j = 0;
-    if (j < t.size() && (t[j] == '-' || t[j] == '+'))
-        ++j;
     size_t digits = 0;
-    while (j < t.size() && t[j] >= '0' && t[j] <= '9') {
-        ++j;
-        ++digits;
-    }
-    if (j < t.size() && t[j] == '.') {
-        ++j;
-        while (j < t.size() && t[j] >= '0' && t[j] <= '9') {
-            ++j;
-            ++digits;
-        }
-    }
+    const size_t j = DecimalPrefix(t, digits);
     if (digits == 0)
         return NAN;
-    if (j < t.size() && (t[j] == 'e' || t[j] == 'E')) {
-        size_t k = j + 1;
-        if (k < t.size() && (t[k] == '-' || t[k] == '+'))
-            ++k;
-        size_t ed = 0;
-        while (k < t.size() && t[k] >= '0' && t[k] <= '9') {
-            ++k;
-            ++ed;
-        }
-        if (ed)
-            j = k;
-    }
     // Trailing white space is not accepted by the reference either; anything left is NaN.
     if (j != t.size())
         return NAN;
