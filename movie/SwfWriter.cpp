@@ -12,89 +12,31 @@ namespace {
 enum TagCode : uint16_t { kEnd = 0, kShowFrame = 1, kSetBackgroundColor = 9, kDoAction = 12 };
 constexpr uint8_t kActionGetUrl = 0x83;
 
-void PutU16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-void PutU32(std::vector<uint8_t>& out, uint32_t value) {
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
-void PutString(std::vector<uint8_t>& out, const std::string& text) {
-    out.insert(out.end(), text.begin(), text.end());
-    out.push_back(0);
-}
-
-// Bit fields most significant bit first, padded to a whole byte at the end.
-class BitWriter {
-public:
-    void Put(uint32_t value, unsigned count) {
-        for (unsigned i = count; i-- > 0;) {
-            m_current = uint8_t(m_current << 1 | ((value >> i) & 1u));
-            if (++m_used == 8)
-                Flush();
-        }
-    }
-    std::vector<uint8_t> Finish() {
-        if (m_used != 0) {
-            m_current = uint8_t(m_current << (8 - m_used));
-            Flush();
-        }
-        return std::move(m_bytes);
-    }
-
-private:
-    void Flush() {
-        m_bytes.push_back(m_current);
-        m_current = 0;
-        m_used = 0;
-    }
-    std::vector<uint8_t> m_bytes;
-    uint8_t m_current = 0;
-    unsigned m_used = 0;
-};
-
-// Bits a signed field needs to hold `value` (sign bit included).
-unsigned SignedBits(int64_t value) {
-    unsigned bits = 1;
-    while (value < -(int64_t(1) << (bits - 1)) || value >= (int64_t(1) << (bits - 1)))
-        ++bits;
-    return bits;
-}
-
 std::vector<uint8_t> StageRect(int32_t widthPx, int32_t heightPx) {
     const int64_t xMax = int64_t(widthPx) * 20, yMax = int64_t(heightPx) * 20;
-    const unsigned bits = std::max(SignedBits(xMax), SignedBits(yMax));
+    const unsigned bits = SignedFieldBits({xMax, yMax});
     if (bits > 31)
         throw std::invalid_argument("stage size does not fit a movie header");
-    BitWriter writer;
-    writer.Put(bits, 5);
+    SwfBitWriter writer;
+    writer.Bits(bits, 5);
     for (int64_t value : {int64_t(0), xMax, int64_t(0), yMax})
-        writer.Put(uint32_t(value), bits);
+        writer.Bits(uint32_t(value), bits);
     return writer.Finish();
 }
 
-void PutTag(std::vector<uint8_t>& out, uint16_t code, const std::vector<uint8_t>& body) {
-    if (body.size() < 0x3F) {
-        PutU16(out, uint32_t(code) << 6 | uint32_t(body.size()));
-    } else {
-        PutU16(out, uint32_t(code) << 6 | 0x3F);
-        PutU32(out, uint32_t(body.size()));
-    }
-    out.insert(out.end(), body.begin(), body.end());
-}
-
 std::vector<uint8_t> DoActionBody(const SwfFsCommand& call) {
-    std::vector<uint8_t> body{kActionGetUrl};
-    std::vector<uint8_t> payload;
-    PutString(payload, "FSCommand:" + call.command);
-    PutString(payload, call.args);
-    if (payload.size() > 0xFFFF)
+    SwfBitWriter payload;
+    payload.String("FSCommand:" + call.command);
+    payload.String(call.args);
+    const std::vector<uint8_t> fields = payload.Finish();
+    if (fields.size() > 0xFFFF)
         throw std::invalid_argument("fscommand text too long for one action");
-    PutU16(body, uint32_t(payload.size()));
-    body.insert(body.end(), payload.begin(), payload.end());
-    body.push_back(0);  // end of actions
-    return body;
+    SwfBitWriter body;
+    body.U8(kActionGetUrl);
+    body.U16(uint16_t(fields.size()));
+    body.Append(fields);
+    body.U8(0);  // end of actions
+    return body.Finish();
 }
 
 std::vector<uint8_t> Compress(const uint8_t* data, size_t size) {
@@ -109,32 +51,112 @@ std::vector<uint8_t> Compress(const uint8_t* data, size_t size) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildSwf(const SwfSpecimen& specimen) {
-    // Everything after the 8-byte prefix: the part that "CWS" compresses.
-    std::vector<uint8_t> body = StageRect(specimen.width, specimen.height);
-    const double rate = std::clamp(std::round(specimen.frameRate * 256.0), 0.0, 65535.0);
-    PutU16(body, uint32_t(rate));
-    PutU16(body, specimen.frameCount);
+void SwfBitWriter::Bits(uint32_t value, unsigned count) {
+    for (unsigned i = count; i-- > 0;) {
+        m_current = uint8_t(m_current << 1 | ((value >> i) & 1u));
+        if (++m_used == 8)
+            Flush();
+    }
+}
 
-    PutTag(body, kSetBackgroundColor, {specimen.red, specimen.green, specimen.blue});
+void SwfBitWriter::SignedBits(int32_t value, unsigned count) {
+    Bits(uint32_t(value) & (count >= 32 ? 0xFFFFFFFFu : (1u << count) - 1), count);
+}
+
+void SwfBitWriter::Align() {
+    if (m_used != 0) {
+        m_current = uint8_t(m_current << (8 - m_used));
+        Flush();
+    }
+}
+
+void SwfBitWriter::U8(uint8_t value) {
+    Align();
+    m_bytes.push_back(value);
+}
+
+void SwfBitWriter::U16(uint16_t value) {
+    U8(uint8_t(value));
+    U8(uint8_t(value >> 8));
+}
+
+void SwfBitWriter::U32(uint32_t value) {
+    U16(uint16_t(value));
+    U16(uint16_t(value >> 16));
+}
+
+void SwfBitWriter::String(const std::string& text) {
+    Align();
+    m_bytes.insert(m_bytes.end(), text.begin(), text.end());
+    m_bytes.push_back(0);
+}
+
+void SwfBitWriter::Append(const std::vector<uint8_t>& bytes) {
+    Align();
+    m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
+}
+
+std::vector<uint8_t> SwfBitWriter::Finish() {
+    Align();
+    return std::move(m_bytes);
+}
+
+void SwfBitWriter::Flush() {
+    m_bytes.push_back(m_current);
+    m_current = 0;
+    m_used = 0;
+}
+
+unsigned SignedFieldBits(std::initializer_list<int64_t> values) {
+    unsigned bits = 1;
+    for (int64_t value : values)
+        while (bits < 64 && (value < -(int64_t(1) << (bits - 1)) || value >= (int64_t(1) << (bits - 1))))
+            ++bits;
+    return bits;
+}
+
+void AppendSwfTag(std::vector<uint8_t>& out, uint16_t code, const std::vector<uint8_t>& body) {
+    SwfBitWriter header;
+    if (body.size() < 0x3F) {
+        header.U16(uint16_t(code << 6 | body.size()));
+    } else {
+        header.U16(uint16_t(code << 6 | 0x3F));
+        header.U32(uint32_t(body.size()));
+    }
+    const std::vector<uint8_t> bytes = header.Finish();
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    out.insert(out.end(), body.begin(), body.end());
+}
+
+std::vector<uint8_t> BuildSwfFromTags(const SwfSpecimen& specimen, const std::vector<uint8_t>& tags) {
+    // Everything after the 8-byte prefix: the part that "CWS" compresses.
+    SwfBitWriter header;
+    header.Append(StageRect(specimen.width, specimen.height));
+    header.U16(uint16_t(std::clamp(std::round(specimen.frameRate * 256.0), 0.0, 65535.0)));
+    header.U16(specimen.frameCount);
+    std::vector<uint8_t> body = header.Finish();
+    AppendSwfTag(body, kSetBackgroundColor, {specimen.red, specimen.green, specimen.blue});
+    body.insert(body.end(), tags.begin(), tags.end());
+    AppendSwfTag(body, kEnd, {});
+
+    SwfBitWriter file;
+    for (uint8_t c : {uint8_t(specimen.compressed ? 'C' : 'F'), uint8_t('W'), uint8_t('S'), specimen.version})
+        file.U8(c);
+    file.U32(uint32_t(8 + body.size()));
+    file.Append(specimen.compressed ? Compress(body.data(), body.size()) : body);
+    return file.Finish();
+}
+
+std::vector<uint8_t> BuildSwf(const SwfSpecimen& specimen) {
+    std::vector<uint8_t> tags;
     for (uint32_t frame = 0; frame < specimen.frameCount; ++frame) {
         for (const SwfFsCommand& call : specimen.fsCommands) {
             if (call.frame == frame)
-                PutTag(body, kDoAction, DoActionBody(call));
+                AppendSwfTag(tags, kDoAction, DoActionBody(call));
         }
-        PutTag(body, kShowFrame, {});
+        AppendSwfTag(tags, kShowFrame, {});
     }
-    PutTag(body, kEnd, {});
-
-    std::vector<uint8_t> file{uint8_t(specimen.compressed ? 'C' : 'F'), 'W', 'S', specimen.version};
-    PutU32(file, uint32_t(8 + body.size()));
-    if (specimen.compressed) {
-        const std::vector<uint8_t> packed = Compress(body.data(), body.size());
-        file.insert(file.end(), packed.begin(), packed.end());
-    } else {
-        file.insert(file.end(), body.begin(), body.end());
-    }
-    return file;
+    return BuildSwfFromTags(specimen, tags);
 }
 
 }  // namespace movie

@@ -1,6 +1,6 @@
-// dovetta-sample-movie: writes the small movie the demo album plays.
+// dovetta-sample-movie: writes the movie the demo album plays (see DemoMovie.h).
 //   dovetta-sample-movie OUT.swf [WIDTHxHEIGHT]
-#include "movie/SwfWriter.h"
+#include "DemoMovie.h"
 
 #include <cstdio>
 #include <cstring>
@@ -11,21 +11,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Usage: dovetta-sample-movie OUT.swf [WIDTHxHEIGHT]\n");
         return argc == 2 ? 0 : 2;
     }
-    movie::SwfSpecimen specimen;
-    specimen.width = 640;
-    specimen.height = 480;
-    if (argc == 3 && std::sscanf(argv[2], "%dx%d", &specimen.width, &specimen.height) != 2) {
+    int width = 640, height = 480;
+    if (argc == 3 && (std::sscanf(argv[2], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0)) {
         std::fprintf(stderr, "dovetta-sample-movie: %s: expected WIDTHxHEIGHT\n", argv[2]);
         return 2;
     }
-    specimen.version = 6;
-    specimen.frameRate = 12.0;
-    specimen.frameCount = 48;
-    specimen.red = 0xE0, specimen.green = 0x8A, specimen.blue = 0x2E;  // amber
-    specimen.compressed = true;
-    specimen.fsCommands = {{0, "dovetta", "started"}, {47, "dovetta", "looped"}};
     try {
-        const std::vector<uint8_t> bytes = movie::BuildSwf(specimen);
+        const std::vector<uint8_t> bytes = samplemovie::BuildDemoMovie(width, height);
         std::FILE* out = std::fopen(argv[1], "wb");
         if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() || std::fclose(out) != 0) {
             std::fprintf(stderr, "dovetta-sample-movie: %s: cannot write\n", argv[1]);

@@ -166,4 +166,44 @@ TEST_F(RenderTool, BenchPrintsOneJsonLine) {
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);
 }
 
+// The demo album's movie draws every part of its scene: gradients, the bitmap tile, the morph
+// at both ends, the masked sprite (nothing of the stripes outside the mask) and the button,
+// which lights up under the mouse.
+TEST_F(RenderTool, TheDemoMovieDrawsItsScene) {
+    const std::string movie = (m_dir / "demo.swf").string();
+    ASSERT_EQ(RunProgram(DOVETTA_SAMPLE_MOVIE_PATH, {movie}).exitCode, 0);
+    const fs::path first = m_dir / "first.png", middle = m_dir / "middle.png", hover = m_dir / "hover.png";
+    ASSERT_EQ(RunProgram(DOVETTA_RENDER_PATH, {movie, "-o", first.string()}).exitCode, 0);
+    ASSERT_EQ(RunProgram(DOVETTA_RENDER_PATH, {movie, "-o", middle.string(), "--frames", "25"}).exitCode, 0);
+    Write("input.json", std::string(R"([{"type":"MouseMove","pos":[420.0,375.0]},{"type":"Wait"}])"));
+    ASSERT_EQ(RunProgram(DOVETTA_RENDER_PATH,
+                         {movie, "-o", hover.string(), "--frames", "3", "--input", (m_dir / "input.json").string()})
+                  .exitCode,
+              0);
+    const auto near = [](std::array<int, 4> px, std::array<int, 3> want, int tolerance) {
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(px[c] - want[c]) > tolerance)
+                return false;
+        return true;
+    };
+    const std::array<int, 3> slate{0x1E, 0x2A, 0x3A};
+    int w = 0, h = 0;
+    EXPECT_TRUE(near(Pixel(first, 5, 470, &w, &h), slate, 0));
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    EXPECT_TRUE(near(Pixel(first, 30, 55), {0x5B, 0x2C, 0x8F}, 24));    // banner, left end of its gradient
+    EXPECT_TRUE(near(Pixel(first, 530, 215), {0xFF, 0xF4, 0xB0}, 24));  // the sun's centre
+    EXPECT_FALSE(near(Pixel(first, 120, 200), slate, 40));              // the bitmap tile
+    EXPECT_TRUE(near(Pixel(first, 330, 215), {0xF2, 0x7B, 0x35}, 2));   // square ...
+    EXPECT_TRUE(near(Pixel(middle, 330, 215), {0x2B, 0xB5, 0xA8}, 2));  // ... turned circle
+    // A corner of the square, outside the circle.
+    EXPECT_TRUE(near(Pixel(first, 385, 270), {0xF2, 0x7B, 0x35}, 2));
+    EXPECT_TRUE(near(Pixel(middle, 385, 270), slate, 0));
+    EXPECT_TRUE(near(Pixel(first, 131, 385), {0x2E, 0x86, 0xDE}, 2));  // a stripe inside the mask
+    EXPECT_TRUE(near(Pixel(first, 240, 385), slate, 0));               // a stripe outside it: cut
+    const std::array<int, 4> up = Pixel(first, 420, 375), over = Pixel(hover, 420, 375);
+    EXPECT_GT(up[2], up[0] + 60);    // blue face
+    EXPECT_GT(over[0], up[0] + 20);  // lighter under the mouse
+}
+
 }  // namespace
