@@ -4,7 +4,8 @@
 #   scripts/bench-corpus.sh [CORPUS] [FRAMES]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-corpus=${1:-/work/shared/movie-corpus}
+corpus=${1:-../shared/movie-corpus}
+[ -d "$corpus/cases" ] || corpus=/work/shared/movie-corpus
 frames=${2:-30}
 render=build/native/tools/render/dovetta-render
 [ -x "$render" ] || { echo "build the native configuration first" >&2; exit 2; }

@@ -121,7 +121,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     repo = os.path.dirname(here)
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("--corpus", default=os.path.join(repo, "..", "..", "shared", "movie-corpus"))
+    ap.add_argument("--corpus", default=os.path.join(repo, "..", "shared", "movie-corpus"))
     ap.add_argument("--build", default=os.path.join(repo, "build", "native"))
     ap.add_argument("--out", default=None, help="results folder (default BUILD/corpus)")
     ap.add_argument("--require", help="a list of cases that must pass (one case path a line)")
