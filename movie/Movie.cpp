@@ -34,6 +34,8 @@ enum TagCode : uint16_t {
     kExportAssets = 56,
     kImportAssets = 57,
     kDoInitAction = 59,
+    kDefineVideoStream = 60,
+    kVideoFrame = 61,
     kFileAttributes = 69,
     kPlaceObject3 = 70,
     kImportAssets2 = 71,
@@ -257,6 +259,8 @@ namespace {
 struct Reader {
     Movie& movie;
     std::vector<uint8_t> jpegTables;
+    // Streams defined so far, still taking the frames that later tags bring.
+    std::map<uint16_t, std::shared_ptr<VideoStreamDef>> videoStreams;
 
     void BrokenTag() { ++movie.brokenTags; }
 
@@ -316,6 +320,9 @@ struct Reader {
             case kDoAction:
                 frame.actions.push_back({std::vector<uint8_t>(body, body + len)});
                 break;
+            case kVideoFrame:
+                ReadVideoFrame(body, len);
+                break;
             case kFrameLabel: {
                 BitReader r(body, len);
                 std::string label = r.CString();
@@ -344,6 +351,19 @@ struct Reader {
             timeline.frames.back().actions.empty() && timeline.frames.back().labels.empty())
             timeline.frames.pop_back();
         (void)declaredFrames;
+    }
+
+    void ReadVideoFrame(const uint8_t* body, size_t len) {
+        BitReader r(body, len);
+        const uint16_t streamId = r.U16();
+        const uint16_t frameNumber = r.U16();
+        const auto stream = videoStreams.find(streamId);
+        if (!r.Ok() || stream == videoStreams.end() || frameNumber >= kMaxFrames)
+            return BrokenTag();
+        auto& frames = stream->second->frames;
+        if (frames.size() <= frameNumber)
+            frames.resize(size_t(frameNumber) + 1);
+        frames[frameNumber].assign(r.Here(), r.Here() + r.Remaining());
     }
 
     void ReadDefinition(const SwfTag& tag, const uint8_t* body, size_t len, int nesting) {
@@ -478,13 +498,33 @@ struct Reader {
             movie.initActions.push_back(std::move(init));
             break;
         }
+        case kDefineVideoStream: {
+            BitReader r(body, len);
+            auto stream = std::make_shared<VideoStreamDef>();
+            stream->id = r.U16();
+            stream->frameCount = r.U16();
+            stream->width = r.U16();
+            stream->height = r.U16();
+            const uint8_t flags = r.U8();
+            stream->deblocking = (flags >> 1) & 7;
+            stream->smoothing = flags & 1;
+            stream->codec = r.U8();
+            if (!r.Ok())
+                return BrokenTag();
+            if (movie.dictionary.count(stream->id))
+                break;  // the first definition stands
+            const uint16_t id = stream->id;
+            videoStreams.emplace(id, stream);
+            Define(id, std::move(stream));
+            break;
+        }
         case kFileAttributes:
             if (len >= 1)
                 movie.actionScript3 = body[0] & 0x08;
             break;
         default:
-            // Protect, Metadata, EnableDebugger, ScriptLimits, fonts, texts, sounds, video and
-            // the rest: read past, for later issues.
+            // Protect, Metadata, EnableDebugger, ScriptLimits, fonts, texts, sounds and the
+            // rest: read past, for later issues.
             break;
         }
     }
@@ -524,7 +564,7 @@ std::optional<Movie> ReadMovie(const uint8_t* data, size_t size, std::string* er
     }
     Movie movie;
     movie.header = *header;
-    Reader reader{movie, {}};
+    Reader reader{movie, {}, {}};
     reader.ReadTimeline(image->data(), image->size(), header->headerLength, movie.root, 0, true, header->frameCount);
     return movie;
 }

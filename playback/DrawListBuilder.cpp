@@ -3,6 +3,7 @@
 // EndMaskShape, PopMask after the last depth it covers), blend modes as layers over the
 // object's bounds, and opaque backgrounds beneath their objects.
 #include "PlayerImpl.h"
+#include "VideoPlayback.h"
 
 #include <algorithm>
 
@@ -47,6 +48,8 @@ const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {
         return o.shape;
     if (o.kind == ObjectKind::Morph && o.morph)
         return o.library->MorphAt(*o.morph, o.ratio);
+    if (o.kind == ObjectKind::Video && o.video)
+        return o.video->Shape();
     return nullptr;
 }
 
@@ -98,6 +101,8 @@ void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const ra
     // them to act on and the object shows nothing.
     if (!inMask && !inLayer && (o.blendMode == kBlendAlpha || o.blendMode == kBlendErase))
         return;
+    if (o.kind == ObjectKind::Video && o.video)
+        o.video->ShowFrame(o.ratio);
     const raster::Matrix m = parentM * o.matrix;
     const raster::ColorTransform cx = parentCx * o.cxform;
     const bool layer = !inMask && o.blendMode >= kBlendLayer && o.blendMode <= kBlendLast;

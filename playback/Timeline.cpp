@@ -2,6 +2,7 @@
 // to a frame (forwards by applying the frames in between, backwards by replaying from the first
 // frame and keeping the objects that are still the same).
 #include "PlayerImpl.h"
+#include "VideoPlayback.h"
 
 #include <algorithm>
 
@@ -85,6 +86,9 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
         o->kind = ObjectKind::Button;
         o->button = b->get();
         BuildButtonChildren(*o);
+    } else if (auto* v = std::get_if<std::shared_ptr<const movie::VideoStreamDef>>(c)) {
+        o->kind = ObjectKind::Video;
+        o->video = std::make_shared<VideoPlayback>(**v);
     } else {
         return nullptr;  // bitmaps are drawn through shapes' fills, not placed
     }

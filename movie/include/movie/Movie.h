@@ -123,9 +123,21 @@ struct BitmapDef {
     std::shared_ptr<const DecodedBitmap> bitmap;
 };
 
+// An embedded video stream (DefineVideoStream) with the payloads of its VideoFrame tags (the
+// bytes after StreamID and FrameNum) by frame number; a frame the file lacks stays empty.
+struct VideoStreamDef {
+    uint16_t id = 0;
+    uint16_t frameCount = 0;
+    uint16_t width = 0, height = 0;  // the size the video is shown at, pixels
+    uint8_t deblocking = 0;          // VideoFlagsDeblocking
+    bool smoothing = false;
+    uint8_t codec = 0;  // CodecID
+    std::vector<std::vector<uint8_t>> frames;
+};
+
 using Character = std::variant<std::shared_ptr<const ShapeDef>, std::shared_ptr<const MorphShapeDef>,
                                std::shared_ptr<const DecodedBitmap>, std::shared_ptr<const SpriteDef>,
-                               std::shared_ptr<const ButtonDef>>;
+                               std::shared_ptr<const ButtonDef>, std::shared_ptr<const VideoStreamDef>>;
 
 struct ImportDef {
     std::string url;

@@ -1,5 +1,5 @@
-// One object of the display tree: a shape, a morph, a movie clip with its own timeline, or a
-// button. Clips and buttons hold their children in depth order. Playback owns the tree; the
+// One object of the display tree: a shape, a morph, a movie clip with its own timeline, a
+// button or an embedded video. Clips and buttons hold their children in depth order. Playback owns the tree; the
 // script interpreter acts on it through the public members and the timeline calls of Player.
 #pragma once
 
@@ -18,8 +18,9 @@ namespace playback {
 
 struct Library;
 struct CachedShape;
+class VideoPlayback;
 
-enum class ObjectKind : uint8_t { Shape, Morph, Clip, Button };
+enum class ObjectKind : uint8_t { Shape, Morph, Clip, Button, Video };
 
 // The visible states of a button and the mouse state it is in.
 enum class ButtonState : uint8_t { Up, Over, Down };
@@ -57,6 +58,9 @@ public:
     // in the library's cache).
     const CachedShape* shape = nullptr;
     const movie::MorphShapeDef* morph = nullptr;
+
+    // Videos: the stream's decoder and picture (the ratio is the frame shown).
+    std::shared_ptr<VideoPlayback> video;
 
     // Clips.
     const movie::Timeline* timeline = nullptr;

@@ -80,6 +80,42 @@ TEST(ReadMovie, BrokenTagIsSkippedAndTheRestPlays) {
     EXPECT_EQ(m->root.frames[0].ops[0].depth, 2);
 }
 
+// Video frames join their stream by frame number, wherever on a timeline they come; frames of a
+// stream never defined, and cut-short frame tags, are broken tags.
+TEST(ReadMovie, VideoFramesJoinTheirStreamByNumber) {
+    BitWriter stream;
+    for (uint16_t v : {7, 3, 32, 16})  // id, frames, width, height
+        stream.U16(v);
+    stream.U8(0x03);  // deblocking 1, smoothing
+    stream.U8(2);     // Sorenson H.263
+    const auto frame = [](uint16_t streamId, uint16_t number, const Bytes& payload) {
+        BitWriter w;
+        w.U16(streamId);
+        w.U16(number);
+        w.Raw(payload);
+        return Tag(61, w.out);
+    };
+    const Bytes file = Movie({Tag(60, stream.out), frame(7, 0, {1, 2}), ShowFrame(),
+                              DefineSprite(2, 1, {frame(7, 2, {5}), ShowFrame()}), frame(9, 0, {1}),
+                              Tag(61, Bytes{7, 0}), ShowFrame()});
+    const auto m = movie::ReadMovie(file.data(), file.size());
+    ASSERT_TRUE(m);
+    const auto* def = std::get_if<std::shared_ptr<const movie::VideoStreamDef>>(&m->dictionary.at(7));
+    ASSERT_TRUE(def);
+    const movie::VideoStreamDef& v = **def;
+    EXPECT_EQ(v.frameCount, 3);
+    EXPECT_EQ(v.width, 32);
+    EXPECT_EQ(v.height, 16);
+    EXPECT_EQ(v.deblocking, 1);
+    EXPECT_TRUE(v.smoothing);
+    EXPECT_EQ(v.codec, 2);
+    ASSERT_EQ(v.frames.size(), 3u);
+    EXPECT_EQ(v.frames[0], (Bytes{1, 2}));
+    EXPECT_TRUE(v.frames[1].empty());
+    EXPECT_EQ(v.frames[2], (Bytes{5}));
+    EXPECT_EQ(m->brokenTags, 2u);
+}
+
 TEST(ReadMovie, EveryTruncationKeepsWhatCameBefore) {
     const Bytes file = SampleMovie();
     for (size_t cut = 21; cut < file.size(); ++cut) {
