@@ -17,12 +17,15 @@ enum TagCode : uint16_t {
     kDefineButton = 7,
     kJpegTables = 8,
     kSetBackgroundColor = 9,
+    kDefineFont = 10,
+    kDefineText = 11,
     kDoAction = 12,
     kDefineBitsLossless = 20,
     kDefineBitsJpeg2 = 21,
     kDefineShape2 = 22,
     kDefineButtonCxform = 23,
     kPlaceObject2 = 26,
+    kDefineText2 = 33,
     kRemoveObject2 = 28,
     kDefineShape3 = 32,
     kDefineButton2 = 34,
@@ -30,6 +33,7 @@ enum TagCode : uint16_t {
     kDefineBitsLossless2 = 36,
     kDefineSprite = 39,
     kFrameLabel = 43,
+    kDefineFont2 = 48,
     kDefineMorphShape = 46,
     kExportAssets = 56,
     kImportAssets = 57,
@@ -39,6 +43,7 @@ enum TagCode : uint16_t {
     kFileAttributes = 69,
     kPlaceObject3 = 70,
     kImportAssets2 = 71,
+    kDefineFont3 = 75,
     kDefineShape4 = 83,
     kDefineMorphShape2 = 84,
     kDefineBitsJpeg4 = 90,
@@ -496,6 +501,29 @@ struct Reader {
                 return BrokenTag();
             init.actions.bytes.assign(r.Here(), r.Here() + r.Remaining());
             movie.initActions.push_back(std::move(init));
+            break;
+        }
+        case kDefineFont:
+        case kDefineFont2:
+        case kDefineFont3: {
+            auto font = ReadDefineFont(body, len, tag.code == kDefineFont ? 1 : tag.code == kDefineFont2 ? 2 : 3);
+            if (!font)
+                return BrokenTag();
+            if (font->truncated)
+                BrokenTag();
+            const uint16_t id = font->id;
+            Define(id, std::make_shared<FontDef>(std::move(*font)));
+            break;
+        }
+        case kDefineText:
+        case kDefineText2: {
+            auto text = ReadDefineText(body, len, tag.code == kDefineText ? 1 : 2);
+            if (!text)
+                return BrokenTag();
+            if (text->truncated)
+                BrokenTag();
+            const uint16_t id = text->id;
+            Define(id, std::make_shared<StaticTextDef>(std::move(*text)));
             break;
         }
         case kDefineVideoStream: {

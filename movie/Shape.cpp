@@ -373,6 +373,16 @@ std::optional<ShapeDef> ReadDefineShape(const uint8_t* body, size_t size, int ve
     return s;
 }
 
+ShapeGeometry ReadGlyphShape(const uint8_t* data, size_t size, bool* truncated) {
+    BitReader r(data, size);
+    std::vector<StyledEdge> edges;
+    EdgeReader er{r, StyleFormat{1}, nullptr, nullptr, nullptr, edges};
+    er.Read();
+    if (truncated)
+        *truncated = er.truncated;
+    return BuildGeometry(edges, 1, 0, {});
+}
+
 namespace {
 
 void ReadMorphGradient(BitReader& r, GradientDef& a, GradientDef& b) {

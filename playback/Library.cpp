@@ -196,6 +196,10 @@ const CachedShape* Library::Shape(uint16_t id) {
                                   : nullptr;
             if (owner != this)
                 return owner->Shape(ownId);
+        } else if (auto* t = std::get_if<std::shared_ptr<const movie::StaticTextDef>>(c)) {
+            if (owner != this)
+                return owner->Shape(ownId);
+            built = BuildText(**t);
         }
     }
     const CachedShape* result = built.get();

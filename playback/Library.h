@@ -56,6 +56,8 @@ private:
                                        const std::vector<movie::LineStyle>& lines, bool nonZero,
                                        const movie::TwipsRect& bounds);
     void SetPaint(CachedDraw& draw, const movie::FillStyle& fill);
+    // StaticText.cpp
+    std::unique_ptr<CachedShape> BuildText(const movie::StaticTextDef& text);
 };
 
 raster::Matrix ToRaster(const movie::Matrix2D& m);

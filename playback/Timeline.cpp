@@ -71,7 +71,8 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
     o->library = owner;
     o->characterId = id;
     o->parent = &parent;
-    if (std::get_if<std::shared_ptr<const movie::ShapeDef>>(c)) {
+    if (std::get_if<std::shared_ptr<const movie::ShapeDef>>(c) ||
+        std::get_if<std::shared_ptr<const movie::StaticTextDef>>(c)) {
         o->kind = ObjectKind::Shape;
         o->shape = owner->Shape(ownId);
     } else if (auto* m = std::get_if<std::shared_ptr<const movie::MorphShapeDef>>(c)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "movie/Bitmap.h"
+#include "movie/Font.h"
 #include "movie/Records.h"
 #include "movie/Shape.h"
 #include "movie/SwfHeader.h"
@@ -137,7 +138,8 @@ struct VideoStreamDef {
 
 using Character = std::variant<std::shared_ptr<const ShapeDef>, std::shared_ptr<const MorphShapeDef>,
                                std::shared_ptr<const DecodedBitmap>, std::shared_ptr<const SpriteDef>,
-                               std::shared_ptr<const ButtonDef>, std::shared_ptr<const VideoStreamDef>>;
+                               std::shared_ptr<const ButtonDef>, std::shared_ptr<const VideoStreamDef>,
+                               std::shared_ptr<const FontDef>, std::shared_ptr<const StaticTextDef>>;
 
 struct ImportDef {
     std::string url;

@@ -113,6 +113,10 @@ struct MorphShapeDef {
 std::optional<ShapeDef> ReadDefineShape(const uint8_t* body, size_t size, int version);
 std::optional<MorphShapeDef> ReadDefineMorphShape(const uint8_t* body, size_t size, int version);
 
+// A glyph of a font: a shape without style lists whose fill style 1 is the text's colour. The
+// geometry has one fill (style 0); `truncated` tells whether the records ended early.
+ShapeGeometry ReadGlyphShape(const uint8_t* data, size_t size, bool* truncated);
+
 // Rebuilds fill loops and line polylines from styled edges.
 ShapeGeometry BuildGeometry(const std::vector<StyledEdge>& edges, size_t fillCount, size_t lineCount,
                             const std::vector<std::pair<uint32_t, uint32_t>>& groups);
