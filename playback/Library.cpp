@@ -9,21 +9,31 @@ constexpr size_t kMaxCachedMorphFrames = 512;
 // Imports may chain; a loop of imports ends here.
 constexpr int kMaxImportHops = 8;
 
-// `keepClose` false: closed polylines stay open (line styles with the no-close flag get caps).
-void AppendOutline(raster::Path& path, const movie::Outline& o, bool keepClose = true) {
+raster::Cap ToCap(uint8_t c) {
+    return c == 1 ? raster::Cap::None : c == 2 ? raster::Cap::Square : raster::Cap::Round;
+}
+raster::Join ToJoin(uint8_t j) {
+    return j == 1 ? raster::Join::Bevel : j == 2 ? raster::Join::Miter : raster::Join::Round;
+}
+
+}  // namespace
+
+void AppendOutline(raster::Path& path, const movie::Outline& o, bool keepClose, const raster::Matrix* map) {
+    auto at = [&](size_t i) {
+        const raster::Point p{o.points[i].x, o.points[i].y};
+        return map ? map->Apply(p) : p;
+    };
     size_t pi = 0;
     for (movie::Outline::Verb v : o.verbs) {
         switch (v) {
         case movie::Outline::Verb::Move:
-            path.MoveTo({o.points[pi].x, o.points[pi].y});
-            ++pi;
+            path.MoveTo(at(pi++));
             break;
         case movie::Outline::Verb::Line:
-            path.LineTo({o.points[pi].x, o.points[pi].y});
-            ++pi;
+            path.LineTo(at(pi++));
             break;
         case movie::Outline::Verb::Quad:
-            path.QuadTo({o.points[pi].x, o.points[pi].y}, {o.points[pi + 1].x, o.points[pi + 1].y});
+            path.QuadTo(at(pi), at(pi + 1));
             pi += 2;
             break;
         case movie::Outline::Verb::Close:
@@ -33,15 +43,6 @@ void AppendOutline(raster::Path& path, const movie::Outline& o, bool keepClose =
         }
     }
 }
-
-raster::Cap ToCap(uint8_t c) {
-    return c == 1 ? raster::Cap::None : c == 2 ? raster::Cap::Square : raster::Cap::Round;
-}
-raster::Join ToJoin(uint8_t j) {
-    return j == 1 ? raster::Join::Bevel : j == 2 ? raster::Join::Miter : raster::Join::Round;
-}
-
-}  // namespace
 
 raster::Matrix ToRaster(const movie::Matrix2D& m) {
     return {m.a, m.b, m.c, m.d, m.tx, m.ty};

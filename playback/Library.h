@@ -60,6 +60,10 @@ private:
     std::unique_ptr<CachedShape> BuildText(const movie::StaticTextDef& text);
 };
 
+// Appends an outline to a path, its points mapped by `map` when one is given. `keepClose` false:
+// closed polylines stay open (line styles with the no-close flag get caps).
+void AppendOutline(raster::Path& path, const movie::Outline& o, bool keepClose = true,
+                   const raster::Matrix* map = nullptr);
 raster::Matrix ToRaster(const movie::Matrix2D& m);
 raster::ColorTransform ToRaster(const movie::CxForm& c);
 raster::Color ToRaster(movie::Rgba c);

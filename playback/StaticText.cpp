@@ -4,33 +4,6 @@
 #include "Library.h"
 
 namespace playback {
-namespace {
-
-// Appends `o` with every point mapped by `m`.
-void AppendMapped(raster::Path& path, const movie::Outline& o, const raster::Matrix& m) {
-    size_t pi = 0;
-    auto at = [&](size_t i) { return m.Apply(raster::Point{o.points[i].x, o.points[i].y}); };
-    for (movie::Outline::Verb v : o.verbs) {
-        switch (v) {
-        case movie::Outline::Verb::Move:
-            path.MoveTo(at(pi++));
-            break;
-        case movie::Outline::Verb::Line:
-            path.LineTo(at(pi++));
-            break;
-        case movie::Outline::Verb::Quad:
-            path.QuadTo(at(pi), at(pi + 1));
-            pi += 2;
-            break;
-        case movie::Outline::Verb::Close:
-            path.Close();
-            break;
-        }
-    }
-}
-
-}  // namespace
-
 std::unique_ptr<CachedShape> Library::BuildText(const movie::StaticTextDef& text) {
     auto shape = std::make_unique<CachedShape>();
     shape->bounds = {float(text.bounds.xMin), float(text.bounds.yMin), float(text.bounds.xMax),
@@ -52,7 +25,7 @@ std::unique_ptr<CachedShape> Library::BuildText(const movie::StaticTextDef& text
             if (glyph.index < (*font)->glyphs.size()) {
                 const raster::Matrix m = textMatrix * raster::Matrix{scale, 0, 0, scale, x, double(record.y)};
                 for (const movie::ShapeDraw& d : (*font)->glyphs[glyph.index].draws)
-                    AppendMapped(draw.path, d.outline, m);
+                    AppendOutline(draw.path, d.outline, true, &m);
             }
             x += glyph.advance;
         }
