@@ -70,6 +70,38 @@ TEST(ScaleModeText, NamesInAnyCaseOtherwiseShowAll) {
     }
 }
 
+TEST(StageLayout, ScaleModeTextsReadBack) {
+    for (ScaleMode mode : {ScaleMode::ShowAll, ScaleMode::NoBorder, ScaleMode::ExactFit, ScaleMode::NoScale})
+        EXPECT_EQ(control::ScaleModeFromText(control::ScaleModeText(mode)), mode);
+}
+
+TEST(StageLayout, QualityTextsNameTheEngineQuality) {
+    const std::pair<std::u16string, raster::Quality> cases[] = {
+        {u"Low", raster::Quality::Low},   {u"autolow", raster::Quality::Low},   {u"MEDIUM", raster::Quality::Medium},
+        {u"High", raster::Quality::High}, {u"AutoHigh", raster::Quality::High}, {u"best", raster::Quality::Best},
+        {u"", raster::Quality::High},     {u"lowest", raster::Quality::High},
+    };
+    for (const auto& [text, quality] : cases) {
+        EXPECT_EQ(control::QualityFromText(text), quality) << std::string(text.begin(), text.end());
+    }
+}
+
+TEST(StageLayout, AlignmentLettersInAnyOrderAndCase) {
+    const std::pair<std::u16string, uint8_t> cases[] = {
+        {u"", playback::kAlignCentre},
+        {u"L", playback::kAlignLeft},
+        {u"tr", playback::kAlignTop | playback::kAlignRight},
+        {u"BL", playback::kAlignBottom | playback::kAlignLeft},
+        {u"x-t!", playback::kAlignTop},
+        {u"LTRB", playback::kAlignLeft | playback::kAlignTop | playback::kAlignRight | playback::kAlignBottom},
+    };
+    for (const auto& [text, align] : cases) {
+        EXPECT_EQ(control::AlignmentFromText(text), align) << std::string(text.begin(), text.end());
+        EXPECT_EQ(control::AlignmentFromText(control::AlignmentText(align)), align);
+    }
+    EXPECT_EQ(control::AlignmentText(playback::kAlignBottom | playback::kAlignLeft), u"LB");
+}
+
 TEST(Timeline, EntersFrameZeroFirstThenAdvancesAndLoops) {
     control::Timeline timeline;
     timeline.Reset(3);
