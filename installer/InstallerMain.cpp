@@ -5,13 +5,16 @@
 //   MovieControlSetup /?    show the usage and the exit codes
 #include "flashcheck/ModuleVersion.h"
 #include "ControlInstall.h"
+#include "InstallPolicy.h"
 #include "InstallerResources.h"
+#include "control/MovieControlIds.h"
 #include "platform/Handles.h"
 #include "utf/Utf.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -20,7 +23,8 @@ const wchar_t kTitle[] = L"Movie Control Setup";
 
 const wchar_t kUsage[] =
     L"Usage: MovieControlSetup [/Q | /U | /?]\r\n"
-    L"Installs the Dovetta movie control as <system folder>\\Macromed\\Flash\\flash.ocx and registers it.\r\n"
+    L"Installs the Dovetta movie control as <system folder>\\Macromed\\Flash\\flash.ocx and registers it,\r\n"
+    L"unless a newer control is installed there.\r\n"
     L"  (none)  ask, then install\r\n"
     L"  /Q      install without asking\r\n"
     L"  /U      unregister and remove the control\r\n"
@@ -59,13 +63,28 @@ void ShowText(const wchar_t* text, UINT style) {
     ::MessageBoxW(nullptr, text, kTitle, style);
 }
 
+// The version of the control at `path`, or nullopt when there is none (or it has no version).
+std::optional<ProductVersion> InstalledVersion(const std::wstring& path) {
+    if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    ModuleVersion module;
+    if (!module.Load(path))
+        return std::nullopt;
+    return module.FileVersion();
+}
+
 SetupResult Install() {
+    const std::wstring target = FlashOcxPath();
+    constexpr ProductVersion kCarried{MOVIE_CONTROL_VERSION_MAJOR, MOVIE_CONTROL_VERSION_MINOR,
+                                      MOVIE_CONTROL_VERSION_RELEASE, MOVIE_CONTROL_VERSION_BUILD};
+    // A newer control is left as it is: it plays what this one plays, and more.
+    if (!ShouldReplaceControl(InstalledVersion(target), kCarried))
+        return SetupResult::Done;
     const HRSRC info = ::FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_CONTROL_IMAGE), RT_RCDATA);
     const HGLOBAL loaded = info ? ::LoadResource(nullptr, info) : nullptr;
     const void* image = loaded ? ::LockResource(loaded) : nullptr;
     if (!image)
         return SetupResult::WriteFailed;
-    const std::wstring target = FlashOcxPath();
     const SetupResult written = InstallControlFile(target, image, ::SizeofResource(nullptr, info));
     if (written != SetupResult::Done)
         return written;

@@ -44,9 +44,10 @@
 #define MOVIE_CONTROL_PROGID_TEXT L"ShockwaveFlash.ShockwaveFlash"
 #define MOVIE_CONTROL_NAME_TEXT L"Dovetta Movie Control"
 
-// File version of the control we build and install (well above what albums ask for).
-#define MOVIE_CONTROL_VERSION_MAJOR 10
-#define MOVIE_CONTROL_VERSION_MINOR 2
+// File version of the control we build and install: the reference player's last release, so
+// that an album asking for the version its movie's format needs finds it installed.
+#define MOVIE_CONTROL_VERSION_MAJOR 32
+#define MOVIE_CONTROL_VERSION_MINOR 0
 #define MOVIE_CONTROL_VERSION_RELEASE 0
-#define MOVIE_CONTROL_VERSION_BUILD 1
-#define MOVIE_CONTROL_VERSION_TEXT "10.2.0.1"
+#define MOVIE_CONTROL_VERSION_BUILD 465
+#define MOVIE_CONTROL_VERSION_TEXT "32.0.0.465"
