@@ -134,15 +134,17 @@ void MovieControl::StartPlayback() noexcept {
     m_stage.StopFrameTimer();
     // The first tick enters frame 0, so no event ever fires from inside a host's call. A movie
     // the engine cannot run is shown, not played.
-    if (m_session && !m_session->NeedsActionScript3() && m_stage.Handle())
-        m_stage.StartFrameTimer(m_session->FrameIntervalMs());
+    if (m_session && !m_session->NeedsActionScript3() && m_stage.Handle()) {
+        m_clock.Start(GetTickCount64(), m_session->FrameIntervalMs());
+        m_stage.StartFrameTimer(m_clock.TickMs());
+    }
 }
 
 void MovieControl::OnFrameTimer() noexcept {
     // A sink that runs a message loop while it answers an event lets the next tick in: that tick
-    // is skipped rather than run inside this one, as a frame that took too long skips the ticks
-    // it overran (the system keeps at most one tick waiting).
-    if (m_inTick)
+    // is skipped rather than run inside this one. A frame that took too long makes the clock
+    // skip the frames it overran (and the system keeps at most one tick waiting).
+    if (m_inTick || !m_clock.FrameDue(GetTickCount64()))
         return;
     m_inTick = true;
     AddRef();  // a sink may release the control while its events are fired

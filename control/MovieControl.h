@@ -10,6 +10,7 @@
 #include "control/StageLayout.h"
 #include "StagePainter.h"
 #include "StageWindow.h"
+#include "control/Timeline.h"
 #include "platform/ComObject.h"
 #include "platform/ComRef.h"
 
@@ -133,6 +134,7 @@ private:
     // answers its events opens another.
     std::shared_ptr<MovieSession> m_session;
     StagePainter m_painter;
+    FrameClock m_clock;
     StageWindow m_stage;
     EventConnectionPoint m_events;
     LONG m_freezeCount = 0;

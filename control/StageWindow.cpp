@@ -141,10 +141,15 @@ LRESULT StageWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         if (GetCapture() == window)
             ReleaseCapture();
         m_host.OnMouse(StageMouse::Up, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        // Asked for again: released outside the window, the leave comes at once.
+        TrackLeave(window);
         return 0;
     case WM_MOUSELEAVE:
         m_trackingLeave = false;
-        m_host.OnMouse(StageMouse::Leave, 0, 0);
+        // Taking the capture ends the tracking with a leave of its own: while the button is held
+        // the moves (outside the window too) tell the movie where the pointer is.
+        if (GetCapture() != window)
+            m_host.OnMouse(StageMouse::Leave, 0, 0);
         return 0;
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT) {

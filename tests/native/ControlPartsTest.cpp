@@ -102,6 +102,34 @@ TEST(StageLayout, AlignmentLettersInAnyOrderAndCase) {
     EXPECT_EQ(control::AlignmentText(playback::kAlignBottom | playback::kAlignLeft), u"LB");
 }
 
+TEST(FrameClock, KeepsItsScheduleOneFramePerTickAndSkipsWhenBehind) {
+    control::FrameClock clock;
+    clock.Start(1000, 40);
+    EXPECT_EQ(clock.TickMs(), 20u);
+    // Ticks at uneven times: frames are due at 1000, 1040, 1080, ... whatever the ticks' lateness.
+    struct Tick {
+        uint64_t now;
+        bool due;
+    };
+    const Tick ticks[] = {
+        {1000, true},  {1015, false}, {1039, false}, {1047, true},
+        {1062, false}, {1081, true},  {1118, false}, {1121, true},  // on schedule again: 1120 was due
+        {1400, true},                                               // far behind: one frame, then from now on
+        {1420, false}, {1440, true},  {1441, false},
+    };
+    for (const Tick& t : ticks)
+        EXPECT_EQ(clock.FrameDue(t.now), t.due) << t.now;
+}
+
+TEST(FrameClock, TicksNoFasterThanTheSystemTimer) {
+    control::FrameClock clock;
+    clock.Start(0, 10);
+    EXPECT_EQ(clock.TickMs(), 10u);
+    clock.Start(0, 0);  // a zero interval is taken as 1 ms: every tick runs a frame
+    EXPECT_TRUE(clock.FrameDue(0));
+    EXPECT_TRUE(clock.FrameDue(10));
+}
+
 TEST(Timeline, EntersFrameZeroFirstThenAdvancesAndLoops) {
     control::Timeline timeline;
     timeline.Reset(3);

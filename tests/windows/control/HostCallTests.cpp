@@ -262,11 +262,25 @@ TEST(Mouse, ButtonsShowTheHandAndAClickFiresTheirCommand) {
     EXPECT_EQ(hosted->Events()[0].command, L"clicked");
     EXPECT_EQ(hosted->Events()[0].args, L"yes");
 
+    // Taking the capture on the press ends the window's leave tracking with a leave message:
+    // the press goes on, and its release is still a click.
+    SendMessageW(stage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    ASSERT_EQ(GetCapture(), stage);
+    SendMessageW(stage, WM_MOUSELEAVE, 0, 0);
+    SendMessageW(stage, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    EXPECT_EQ(GetCapture(), nullptr);
+    ASSERT_EQ(hosted->Events().size(), 2u);
+
+    // The pointer leaving the window takes it off the button.
+    SendMessageW(stage, WM_MOUSELEAVE, 0, 0);
+    SendMessageW(stage, WM_SETCURSOR, WPARAM(stage), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), arrow);
+
     // Pressed on the button, released away from it: no click.
     SendMessageW(stage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
     SendMessageW(stage, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(80, 80));
     SendMessageW(stage, WM_LBUTTONUP, 0, MAKELPARAM(80, 80));
-    EXPECT_EQ(hosted->Events().size(), 1u);
+    EXPECT_EQ(hosted->Events().size(), 2u);
 }
 
 // Movies with ActionScript 3 code: marked by FileAttributes, or carrying DoABC code only.
