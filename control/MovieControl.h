@@ -117,7 +117,8 @@ private:
     // Hands the settings of m_state to the playing movie and draws again.
     void ApplySettings() noexcept;
     HRESULT PutMovie(const DISPPARAMS& params, UINT* argumentError) noexcept;
-    HRESULT PutProperty(DISPID id, const VARIANT& value) noexcept;
+    // A put of a settable property other than Movie, its value converted to `type` first.
+    HRESULT PutProperty(DISPID id, VARTYPE type, const VARIANT& value) noexcept;
     HRESULT CallMethod(DISPID id, const DISPPARAMS& params, VARIANT* result, UINT* argumentError) noexcept;
     void OpenMovie(std::wstring path) noexcept;
     void StartPlayback() noexcept;

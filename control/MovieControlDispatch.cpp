@@ -14,21 +14,22 @@ struct NamedMember {
     const wchar_t* name;
     DISPID id;
     MemberKind kind;
+    VARTYPE type = VT_EMPTY;  // what a put converts its value to (ReadWrite)
 };
 
 constexpr NamedMember kMembers[] = {
-    {L"Movie", DISPID_MOVIE_MOVIE, MemberKind::ReadWrite},
-    {L"FrameNum", DISPID_MOVIE_FRAMENUM, MemberKind::ReadWrite},
+    {L"Movie", DISPID_MOVIE_MOVIE, MemberKind::ReadWrite, VT_BSTR},
+    {L"FrameNum", DISPID_MOVIE_FRAMENUM, MemberKind::ReadWrite, VT_I4},
     {L"TotalFrames", DISPID_MOVIE_TOTALFRAMES, MemberKind::ReadOnly},
-    {L"Quality", DISPID_MOVIE_QUALITY, MemberKind::ReadWrite},
-    {L"Scale", DISPID_MOVIE_SCALE, MemberKind::ReadWrite},
+    {L"Quality", DISPID_MOVIE_QUALITY, MemberKind::ReadWrite, VT_BSTR},
+    {L"Scale", DISPID_MOVIE_SCALE, MemberKind::ReadWrite, VT_BSTR},
     {L"WMode", DISPID_MOVIE_WMODE, MemberKind::ReadOnly},
     {L"AllowScriptAccess", DISPID_MOVIE_SCRIPTACCESS, MemberKind::ReadOnly},
-    {L"Loop", DISPID_MOVIE_LOOP, MemberKind::ReadWrite},
-    {L"ScaleMode", DISPID_MOVIE_SCALEMODE, MemberKind::ReadWrite},
-    {L"AlignMode", DISPID_MOVIE_ALIGNMODE, MemberKind::ReadWrite},
-    {L"SAlign", DISPID_MOVIE_SALIGN, MemberKind::ReadWrite},
-    {L"Playing", DISPID_MOVIE_PLAYING, MemberKind::ReadWrite},
+    {L"Loop", DISPID_MOVIE_LOOP, MemberKind::ReadWrite, VT_BOOL},
+    {L"ScaleMode", DISPID_MOVIE_SCALEMODE, MemberKind::ReadWrite, VT_I4},
+    {L"AlignMode", DISPID_MOVIE_ALIGNMODE, MemberKind::ReadWrite, VT_I4},
+    {L"SAlign", DISPID_MOVIE_SALIGN, MemberKind::ReadWrite, VT_BSTR},
+    {L"Playing", DISPID_MOVIE_PLAYING, MemberKind::ReadWrite, VT_BOOL},
     {L"Play", DISPID_MOVIE_PLAY, MemberKind::Method},
     {L"Stop", DISPID_MOVIE_STOP, MemberKind::Method},
     {L"Back", DISPID_MOVIE_BACK, MemberKind::Method},
@@ -153,7 +154,7 @@ HRESULT MovieControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
             return PutMovie(*params, argumentError);
         if (params->cArgs != 1 || !params->rgvarg)
             return DISP_E_BADPARAMCOUNT;
-        const HRESULT hr = PutProperty(id, params->rgvarg[0]);
+        const HRESULT hr = PutProperty(id, member->type, params->rgvarg[0]);
         if (hr == DISP_E_TYPEMISMATCH && argumentError)
             *argumentError = 0;
         return hr;
@@ -193,11 +194,8 @@ HRESULT MovieControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS
     }
 }
 
-HRESULT MovieControl::PutProperty(DISPID id, const VARIANT& value) noexcept {
+HRESULT MovieControl::PutProperty(DISPID id, VARTYPE type, const VARIANT& value) noexcept {
     ScopedVariant converted;
-    const VARTYPE type = id == DISPID_MOVIE_QUALITY || id == DISPID_MOVIE_SCALE || id == DISPID_MOVIE_SALIGN ? VT_BSTR
-                         : id == DISPID_MOVIE_LOOP || id == DISPID_MOVIE_PLAYING                             ? VT_BOOL
-                                                                                                             : VT_I4;
     if (FAILED(ArgumentAs(value, type, converted)))
         return DISP_E_TYPEMISMATCH;
     try {
