@@ -4,6 +4,7 @@
 //   MovieControlSetup /U    remove the control silently
 //   MovieControlSetup /?    show the usage and the exit codes
 #include "flashcheck/ModuleVersion.h"
+#include "CarriedImage.h"
 #include "ControlInstall.h"
 #include "InstallPolicy.h"
 #include "InstallerResources.h"
@@ -16,10 +17,14 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
 const wchar_t kTitle[] = L"Movie Control Setup";
+
+// Far more than the control needs; an archive that claims more is broken.
+constexpr size_t kMaxControlBytes = size_t(64) << 20;
 
 const wchar_t kUsage[] =
     L"Usage: MovieControlSetup [/Q | /U | /?]\r\n"
@@ -82,10 +87,14 @@ SetupResult Install() {
         return SetupResult::Done;
     const HRSRC info = ::FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_CONTROL_IMAGE), RT_RCDATA);
     const HGLOBAL loaded = info ? ::LoadResource(nullptr, info) : nullptr;
-    const void* image = loaded ? ::LockResource(loaded) : nullptr;
+    const void* archive = loaded ? ::LockResource(loaded) : nullptr;
+    if (!archive)
+        return SetupResult::WriteFailed;
+    const std::optional<std::vector<uint8_t>> image =
+        UnpackCarriedImage(static_cast<const uint8_t*>(archive), ::SizeofResource(nullptr, info), kMaxControlBytes);
     if (!image)
         return SetupResult::WriteFailed;
-    const SetupResult written = InstallControlFile(target, image, ::SizeofResource(nullptr, info));
+    const SetupResult written = InstallControlFile(target, image->data(), image->size());
     if (written != SetupResult::Done)
         return written;
     return RegisterControl(target, false);
