@@ -140,9 +140,11 @@ LRESULT StageWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_LBUTTONUP:
         if (GetCapture() == window)
             ReleaseCapture();
-        m_host.OnMouse(StageMouse::Up, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-        // Asked for again: released outside the window, the leave comes at once.
+        // Asked for again (released outside the window, the leave is posted at once), before the
+        // host's call: a sink answering the click may release the control and this window object.
+        m_trackingLeave = false;
         TrackLeave(window);
+        m_host.OnMouse(StageMouse::Up, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
     case WM_MOUSELEAVE:
         m_trackingLeave = false;

@@ -283,6 +283,25 @@ TEST(Mouse, ButtonsShowTheHandAndAClickFiresTheirCommand) {
     EXPECT_EQ(hosted->Events().size(), 2u);
 }
 
+// A sink that answers a button's command by ending the control's activation: the click's
+// message is over before the window goes, and nothing of the control is touched after.
+TEST(Mouse, ASinkMayDeactivateTheControlFromAClick) {
+    ScratchFolder folder;
+    auto hosted = Host(100, 100);
+    ASSERT_TRUE(hosted);
+    hosted->OnEvent([&](const controltest::FsCall&) { hosted->Deactivate(); });
+    ASSERT_EQ(hosted->PutMovie(folder.Write(L"button.swf", ButtonMovie())), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return hosted->StagePixel(20, 20) == kRed; }, kWaitMs));
+    HWND stage = hosted->StageWindow();
+    SendMessageW(stage, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+    SendMessageW(stage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageW(stage, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    ASSERT_EQ(hosted->Events().size(), 1u);
+    EXPECT_FALSE(IsWindow(stage));
+    EXPECT_EQ(hosted->StageWindow(), nullptr);
+    controltest::PumpFor(100);  // messages still posted to the window go nowhere
+}
+
 // Movies with ActionScript 3 code: marked by FileAttributes, or carrying DoABC code only.
 struct ScriptCase {
     const char* name;
