@@ -59,6 +59,22 @@ std::u16string_view ControlState::TextAt(size_t slot) const {
     return values[slot].text;
 }
 
+bool ControlState::FlagAt(size_t slot, bool otherwise) const {
+    if (slot >= values.size() || values[slot].type != kValueFlag)
+        return otherwise;
+    return values[slot].flag;
+}
+
+void ControlState::SetText(size_t slot, std::u16string text) {
+    if (slot < values.size())
+        values[slot] = {kValueText, std::move(text), false};
+}
+
+void ControlState::SetFlag(size_t slot, bool flag) {
+    if (slot < values.size())
+        values[slot] = {kValueFlag, {}, flag};
+}
+
 ControlState DefaultControlState() {
     ControlState state;
     state.extentWidth = 14552;   // 550 pixels at 96 dpi

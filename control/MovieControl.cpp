@@ -3,15 +3,17 @@
 
 #include "control/ControlGuids.h"
 #include "ModuleRefs.h"
-#include "MovieFile.h"
+#include "utf/Utf.h"
 
 #include <olectl.h>
+#include <shellapi.h>
 
+#include <cwchar>
 #include <new>
 
 namespace control {
 
-MovieControl::MovieControl() noexcept : m_renderer(CreateBackgroundRenderer()), m_stage(*this), m_events(*this) {
+MovieControl::MovieControl() noexcept : m_stage(*this), m_events(*this) {
     AddModuleRef();
 }
 
@@ -29,13 +31,11 @@ HRESULT MovieControl::Create(REFIID iid, void** object) noexcept {
     MovieControl* control = new (std::nothrow) MovieControl();
     if (!control)
         return E_OUTOFMEMORY;
-    HRESULT hr = control->m_renderer ? S_OK : E_OUTOFMEMORY;
-    if (SUCCEEDED(hr)) {
-        try {
-            control->ApplyState(DefaultControlState());
-        } catch (...) {
-            hr = E_OUTOFMEMORY;
-        }
+    HRESULT hr = S_OK;
+    try {
+        control->ApplyState(DefaultControlState());
+    } catch (...) {
+        hr = E_OUTOFMEMORY;
     }
     if (SUCCEEDED(hr))
         hr = control->QueryInterface(iid, object);
@@ -108,40 +108,114 @@ HRESULT MovieControl::FreezeEvents(BOOL freeze) noexcept {
 
 // --- Playback -------------------------------------------------------------------------------
 
+namespace {
+
+// Only web addresses leave the control for the browser; other schemes (scripts, files, other
+// programs' protocols) are ignored.
+bool IsWebAddress(const std::wstring& url) {
+    for (const wchar_t* scheme : {L"http://", L"https://", L"mailto:"}) {
+        const size_t length = wcslen(scheme);
+        if (url.size() > length && CompareStringOrdinal(url.c_str(), int(length), scheme, -1, TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void MovieControl::OpenMovie(std::wstring path) noexcept {
     m_moviePath = std::move(path);
-    m_movie = m_moviePath.empty() ? nullptr : LoadMovieFile(m_moviePath);
-    m_timeline.Reset(m_movie ? m_movie->frameCount : 0);
+    m_session = m_moviePath.empty() ? nullptr : std::shared_ptr<MovieSession>(MovieSession::Open(m_moviePath));
+    ApplySettings();
     StartPlayback();
-    m_stage.Invalidate();
 }
 
 void MovieControl::StartPlayback() noexcept {
     m_stage.StopFrameTimer();
-    // The first tick enters frame 0, so no event ever fires from inside a host's call.
-    if (m_movie && m_stage.Handle())
-        m_stage.StartFrameTimer(FrameIntervalMs(m_movie->header.FramesPerSecond()));
+    // The first tick enters frame 0, so no event ever fires from inside a host's call. A movie
+    // the engine cannot run is shown, not played.
+    if (m_session && !m_session->NeedsActionScript3() && m_stage.Handle()) {
+        m_clock.Start(GetTickCount64(), m_session->FrameIntervalMs());
+        m_stage.StartFrameTimer(m_clock.TickMs());
+    }
 }
 
 void MovieControl::OnFrameTimer() noexcept {
+    // A sink that runs a message loop while it answers an event lets the next tick in: that tick
+    // is skipped rather than run inside this one. A frame that took too long makes the clock
+    // skip the frames it overran (and the system keeps at most one tick waiting).
+    if (m_inTick || !m_clock.FrameDue(GetTickCount64()))
+        return;
+    m_inTick = true;
     AddRef();  // a sink may release the control while its events are fired
-    const std::shared_ptr<const MovieDocument> movie = m_movie;
-    if (movie) {
-        if (const auto frame = m_timeline.Advance()) {
-            m_stage.Invalidate();
-            for (const MovieCommand& call : movie->CommandsAt(*frame)) {
-                // A sink may freeze events or open another movie: the rest of this frame is moot.
-                if (m_freezeCount > 0 || m_movie != movie)
-                    break;
-                m_events.FireFsCommand(call.command, call.args);
-            }
-        }
+    if (const std::shared_ptr<MovieSession> session = m_session) {
+        const bool first = !session->Entered();
+        session->AdvanceFrame();
+        if (first && !m_state.PlayOnStart())
+            session->Stop();
+        FinishEngineStep(session);
     }
+    m_inTick = false;
     Release();
 }
 
+void MovieControl::FinishEngineStep(const std::shared_ptr<MovieSession>& session) noexcept {
+    try {
+        for (const MovieRequest& request : session->TakeRequests()) {
+            // A sink may freeze events or open another movie: the rest of this frame is moot.
+            if (m_session != session)
+                return;
+            if (request.kind == MovieRequest::Kind::OpenUrl) {
+                // The engine asks only from a button's actions, so this follows the user's click.
+                if (IsWebAddress(request.first))
+                    ShellExecuteW(m_stage.Handle(), L"open", request.first.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                continue;
+            }
+            if (m_freezeCount > 0)
+                continue;
+            m_events.FireFsCommand(utf::ToUtf16(request.first), utf::ToUtf16(request.second));
+        }
+    } catch (...) {
+        // Out of memory while copying a text: the frame's remaining requests are dropped.
+    }
+    if (m_session == session && m_painter.IsStale(*session))
+        m_stage.Invalidate();
+}
+
 void MovieControl::PaintStage(HDC dc, const RECT& client) noexcept {
-    m_renderer->Paint(dc, client, StageScene{m_movie.get(), m_timeline.CurrentFrame(), m_scale});
+    m_painter.Paint(dc, client, m_session.get());
+}
+
+void MovieControl::OnMouse(StageMouse event, int x, int y) noexcept {
+    const std::shared_ptr<MovieSession> session = m_session;
+    if (!session || session->NeedsActionScript3())
+        return;
+    AddRef();  // a button's FSCommand reaches sinks, which may release the control
+    try {
+        playback::Player& player = session->Player();
+        switch (event) {
+        case StageMouse::Move:
+            player.MouseMove(float(x), float(y));
+            break;
+        case StageMouse::Down:
+            player.MouseDown(float(x), float(y));
+            break;
+        case StageMouse::Up:
+            player.MouseUp(float(x), float(y));
+            break;
+        case StageMouse::Leave:
+            // Far outside every button: the buttons go back to their idle state.
+            player.MouseMove(-1e7f, -1e7f);
+            break;
+        }
+    } catch (...) {
+    }
+    FinishEngineStep(session);
+    Release();
+}
+
+bool MovieControl::OverButton() noexcept {
+    return m_session && !m_session->NeedsActionScript3() && m_session->Player().HandCursor();
 }
 
 }  // namespace control

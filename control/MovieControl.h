@@ -6,9 +6,9 @@
 
 #include "control/ControlState.h"
 #include "EventConnectionPoint.h"
-#include "control/MovieDocument.h"
+#include "MovieSession.h"
 #include "control/StageLayout.h"
-#include "control/StageRenderer.h"
+#include "StagePainter.h"
 #include "StageWindow.h"
 #include "control/Timeline.h"
 #include "platform/ComObject.h"
@@ -109,25 +109,37 @@ private:
     // StageWindowHost
     void OnFrameTimer() noexcept override;
     void PaintStage(HDC dc, const RECT& client) noexcept override;
+    void OnMouse(StageMouse event, int x, int y) noexcept override;
+    bool OverButton() noexcept override;
 
     HRESULT InPlaceActivate() noexcept;
     void ApplyState(ControlState state) noexcept;
+    // Hands the settings of m_state to the playing movie and draws again.
+    void ApplySettings() noexcept;
     HRESULT PutMovie(const DISPPARAMS& params, UINT* argumentError) noexcept;
+    // A put of a settable property other than Movie, its value converted to `type` first.
+    HRESULT PutProperty(DISPID id, VARTYPE type, const VARIANT& value) noexcept;
+    HRESULT CallMethod(DISPID id, const DISPPARAMS& params, VARIANT* result, UINT* argumentError) noexcept;
     void OpenMovie(std::wstring path) noexcept;
     void StartPlayback() noexcept;
+    // After the engine ran (a frame, a host's call, the mouse): delivers the movie's requests
+    // and redraws when the scene changed.
+    void FinishEngineStep(const std::shared_ptr<MovieSession>& session) noexcept;
 
     ComRef<IOleClientSite> m_clientSite;
     ComRef<IOleInPlaceSite> m_inPlaceSite;  // set while in-place active
     RECT m_position{};                      // in the site window's client coordinates
     ControlState m_state;
-    ScaleMode m_scale = ScaleMode::ShowAll;
     std::wstring m_moviePath;
-    std::shared_ptr<const MovieDocument> m_movie;  // nullptr: no playable movie
-    Timeline m_timeline;
-    std::unique_ptr<StageRenderer> m_renderer;
+    // nullptr: no playable movie. Shared so that a tick keeps its movie alive while a sink that
+    // answers its events opens another.
+    std::shared_ptr<MovieSession> m_session;
+    StagePainter m_painter;
+    FrameClock m_clock;
     StageWindow m_stage;
     EventConnectionPoint m_events;
     LONG m_freezeCount = 0;
+    bool m_inTick = false;
 };
 
 }  // namespace control

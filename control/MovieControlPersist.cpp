@@ -96,8 +96,19 @@ void MovieControl::ApplyState(ControlState state) noexcept {
     m_state = std::move(state);
     // Only windowed drawing exists: a window mode other than "Window" (transparent, opaque) is
     // kept for Save and reported, but the movie still draws into the control's own window.
-    // Quality and script access are kept and reported; nothing renders or scripts by them yet.
-    m_scale = ScaleModeFromText(m_state.Scale());
+    // Script access is kept and reported; no script reaches out of the movie yet.
+    ApplySettings();
+}
+
+void MovieControl::ApplySettings() noexcept {
+    if (m_session) {
+        playback::Player& player = m_session->Player();
+        player.SetScaleMode(ScaleModeFromText(m_state.Scale()));
+        player.SetAlignment(AlignmentFromText(m_state.Alignment()));
+        player.SetQuality(QualityFromText(m_state.Quality()));
+        player.SetLoop(m_state.Loop());
+    }
+    m_painter.Forget();
     m_stage.Invalidate();
 }
 

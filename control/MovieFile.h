@@ -1,16 +1,17 @@
-// Reads a movie file from disk into a MovieDocument, with the size bounded.
+// Reads a file the control plays or the movie loads, with its size bounded.
 #pragma once
 
-#include "control/MovieDocument.h"
-
-#include <memory>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace control {
 
-// The movie at `path`, or nullptr when the file is missing, unreadable, larger than
-// kMaxMovieBytes or not a movie the control can play. `problem`, when given, says why.
-// Never throws.
-std::shared_ptr<const MovieDocument> LoadMovieFile(const std::wstring& path, std::string* problem = nullptr) noexcept;
+// The bytes of the file at `path`, or nullopt when it is missing, unreadable or larger than
+// `maxBytes`; `problem`, when given, says why. Never throws.
+std::optional<std::vector<uint8_t>> ReadFileBytes(const std::wstring& path, size_t maxBytes,
+                                                  std::string* problem = nullptr) noexcept;
 
 }  // namespace control

@@ -46,6 +46,70 @@ ScaleMode ScaleModeFromText(std::u16string_view text) {
     return ScaleMode::ShowAll;
 }
 
+std::u16string_view ScaleModeText(ScaleMode mode) {
+    switch (mode) {
+    case ScaleMode::NoBorder:
+        return u"NoBorder";
+    case ScaleMode::ExactFit:
+        return u"ExactFit";
+    case ScaleMode::NoScale:
+        return u"NoScale";
+    case ScaleMode::ShowAll:
+        break;
+    }
+    return u"ShowAll";
+}
+
+raster::Quality QualityFromText(std::u16string_view text) {
+    if (EqualsNoCase(text, u"low") || EqualsNoCase(text, u"autolow"))
+        return raster::Quality::Low;
+    if (EqualsNoCase(text, u"medium"))
+        return raster::Quality::Medium;
+    if (EqualsNoCase(text, u"best"))
+        return raster::Quality::Best;
+    return raster::Quality::High;
+}
+
+uint8_t AlignmentFromText(std::u16string_view text) {
+    uint8_t align = playback::kAlignCentre;
+    for (char16_t c : text) {
+        switch (c) {
+        case u'L':
+        case u'l':
+            align |= playback::kAlignLeft;
+            break;
+        case u'R':
+        case u'r':
+            align |= playback::kAlignRight;
+            break;
+        case u'T':
+        case u't':
+            align |= playback::kAlignTop;
+            break;
+        case u'B':
+        case u'b':
+            align |= playback::kAlignBottom;
+            break;
+        default:
+            break;
+        }
+    }
+    return align;
+}
+
+std::u16string AlignmentText(uint8_t align) {
+    std::u16string text;
+    if (align & playback::kAlignLeft)
+        text += u'L';
+    if (align & playback::kAlignTop)
+        text += u'T';
+    if (align & playback::kAlignRight)
+        text += u'R';
+    if (align & playback::kAlignBottom)
+        text += u'B';
+    return text;
+}
+
 StageRect PlaceStage(int32_t stageWidth, int32_t stageHeight, int32_t windowWidth, int32_t windowHeight,
                      ScaleMode mode) {
     if (windowWidth < 0)

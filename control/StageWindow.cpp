@@ -2,6 +2,8 @@
 
 #include "platform/GdiScopes.h"
 
+#include <windowsx.h>
+
 namespace control {
 namespace {
 
@@ -125,6 +127,38 @@ LRESULT StageWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
             return 0;
         }
         break;
+    case WM_MOUSEMOVE:
+        TrackLeave(window);
+        m_host.OnMouse(StageMouse::Move, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        // Held until the button comes up, so a release outside the window still reaches the movie.
+        SetCapture(window);
+        m_host.OnMouse(StageMouse::Down, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == window)
+            ReleaseCapture();
+        // Asked for again (released outside the window, the leave is posted at once), before the
+        // host's call: a sink answering the click may release the control and this window object.
+        m_trackingLeave = false;
+        TrackLeave(window);
+        m_host.OnMouse(StageMouse::Up, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_MOUSELEAVE:
+        m_trackingLeave = false;
+        // Taking the capture ends the tracking with a leave of its own: while the button is held
+        // the moves (outside the window too) tell the movie where the pointer is.
+        if (GetCapture() != window)
+            m_host.OnMouse(StageMouse::Leave, 0, 0);
+        return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, m_host.OverButton() ? IDC_HAND : IDC_ARROW));
+            return TRUE;
+        }
+        break;
     case WM_ERASEBKGND:
         return 1;  // WM_PAINT covers every pixel
     case WM_PAINT:
@@ -148,18 +182,18 @@ void StageWindow::PaintWindow(HWND window) noexcept {
         return;
     RECT client{};
     GetClientRect(window, &client);
-    const int width = client.right, height = client.bottom;
+    // The host draws off screen and copies its frame in one step: nothing flickers.
+    m_host.PaintStage(paint.dc(), client);
+}
 
-    // Drawn off screen and copied in one step, so a later renderer's layers never flicker.
-    UniqueMemoryDc memory(CreateCompatibleDC(paint.dc()));
-    UniqueGdiObject bitmap(memory ? CreateCompatibleBitmap(paint.dc(), width, height) : nullptr);
-    if (!bitmap) {
-        m_host.PaintStage(paint.dc(), client);
+void StageWindow::TrackLeave(HWND window) noexcept {
+    if (m_trackingLeave)
         return;
-    }
-    SelectedObject selected(memory.get(), bitmap.get());
-    m_host.PaintStage(memory.get(), client);
-    BitBlt(paint.dc(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = window;
+    m_trackingLeave = TrackMouseEvent(&track) != 0;
 }
 
 }  // namespace control

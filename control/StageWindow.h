@@ -10,12 +10,19 @@
 
 namespace control {
 
+enum class StageMouse { Move, Down, Up, Leave };
+
 class StageWindowHost {
 public:
     // One frame period has passed.
     virtual void OnFrameTimer() noexcept = 0;
     // Paint every pixel of `client` into `dc`.
     virtual void PaintStage(HDC dc, const RECT& client) noexcept = 0;
+    // The pointer moved, the left button went down or up (at client coordinates x, y), or the
+    // pointer left the window.
+    virtual void OnMouse(StageMouse event, int x, int y) noexcept = 0;
+    // Whether the pointer is over something clickable (the hand cursor shows).
+    virtual bool OverButton() noexcept = 0;
 
 protected:
     ~StageWindowHost() = default;
@@ -47,9 +54,11 @@ private:
     // `window` is passed along because m_window is not yet set while CreateWindowExW runs.
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void PaintWindow(HWND window) noexcept;
+    void TrackLeave(HWND window) noexcept;
 
     StageWindowHost& m_host;
     UniqueWindow m_window;
+    bool m_trackingLeave = false;  // a WM_MOUSELEAVE is asked for
 };
 
 // The module (DLL or program) whose code this is.

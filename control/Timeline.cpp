@@ -22,6 +22,25 @@ std::optional<uint32_t> Timeline::Advance() {
     return m_current;
 }
 
+void FrameClock::Start(uint64_t nowMs, uint32_t intervalMs) {
+    m_interval = intervalMs > 0 ? intervalMs : 1;
+    m_next = nowMs;
+}
+
+bool FrameClock::FrameDue(uint64_t nowMs) {
+    if (nowMs < m_next)
+        return false;
+    m_next += m_interval;
+    if (m_next <= nowMs)
+        m_next = nowMs + m_interval;  // behind by more than a frame: skip, do not catch up
+    return true;
+}
+
+uint32_t FrameClock::TickMs() const {
+    constexpr uint32_t kMinTick = 10;  // the system timer's floor
+    return m_interval / 2 > kMinTick ? m_interval / 2 : kMinTick;
+}
+
 uint32_t FrameIntervalMs(double framesPerSecond) {
     constexpr double kDefaultRate = 12.0;
     constexpr uint32_t kMinInterval = 10, kMaxInterval = 60000;

@@ -4,23 +4,32 @@
 //   MovieControlSetup /U    remove the control silently
 //   MovieControlSetup /?    show the usage and the exit codes
 #include "flashcheck/ModuleVersion.h"
+#include "CarriedImage.h"
 #include "ControlInstall.h"
+#include "InstallPolicy.h"
 #include "InstallerResources.h"
+#include "control/MovieControlIds.h"
 #include "platform/Handles.h"
 #include "utf/Utf.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
 const wchar_t kTitle[] = L"Movie Control Setup";
 
+// Far more than the control needs; an archive that claims more is broken.
+constexpr size_t kMaxControlBytes = size_t(64) << 20;
+
 const wchar_t kUsage[] =
     L"Usage: MovieControlSetup [/Q | /U | /?]\r\n"
-    L"Installs the Dovetta movie control as <system folder>\\Macromed\\Flash\\flash.ocx and registers it.\r\n"
+    L"Installs the Dovetta movie control as <system folder>\\Macromed\\Flash\\flash.ocx and registers it,\r\n"
+    L"unless a newer control is installed there.\r\n"
     L"  (none)  ask, then install\r\n"
     L"  /Q      install without asking\r\n"
     L"  /U      unregister and remove the control\r\n"
@@ -59,14 +68,33 @@ void ShowText(const wchar_t* text, UINT style) {
     ::MessageBoxW(nullptr, text, kTitle, style);
 }
 
+// The version of the control at `path`, or nullopt when there is none (or it has no version).
+std::optional<ProductVersion> InstalledVersion(const std::wstring& path) {
+    if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    ModuleVersion module;
+    if (!module.Load(path))
+        return std::nullopt;
+    return module.FileVersion();
+}
+
 SetupResult Install() {
+    const std::wstring target = FlashOcxPath();
+    constexpr ProductVersion kCarried{MOVIE_CONTROL_VERSION_MAJOR, MOVIE_CONTROL_VERSION_MINOR,
+                                      MOVIE_CONTROL_VERSION_RELEASE, MOVIE_CONTROL_VERSION_BUILD};
+    // A newer control is left as it is: it plays what this one plays, and more.
+    if (!ShouldReplaceControl(InstalledVersion(target), kCarried))
+        return SetupResult::Done;
     const HRSRC info = ::FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_CONTROL_IMAGE), RT_RCDATA);
     const HGLOBAL loaded = info ? ::LoadResource(nullptr, info) : nullptr;
-    const void* image = loaded ? ::LockResource(loaded) : nullptr;
+    const void* archive = loaded ? ::LockResource(loaded) : nullptr;
+    if (!archive)
+        return SetupResult::WriteFailed;
+    const std::optional<std::vector<uint8_t>> image =
+        UnpackCarriedImage(static_cast<const uint8_t*>(archive), ::SizeofResource(nullptr, info), kMaxControlBytes);
     if (!image)
         return SetupResult::WriteFailed;
-    const std::wstring target = FlashOcxPath();
-    const SetupResult written = InstallControlFile(target, image, ::SizeofResource(nullptr, info));
+    const SetupResult written = InstallControlFile(target, image->data(), image->size());
     if (written != SetupResult::Done)
         return written;
     return RegisterControl(target, false);

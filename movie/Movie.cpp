@@ -43,7 +43,9 @@ enum TagCode : uint16_t {
     kFileAttributes = 69,
     kPlaceObject3 = 70,
     kImportAssets2 = 71,
+    kDoAbcDefine = 72,
     kDefineFont3 = 75,
+    kDoAbc = 82,
     kDefineShape4 = 83,
     kDefineMorphShape2 = 84,
     kDefineBitsJpeg4 = 90,
@@ -548,7 +550,12 @@ struct Reader {
         }
         case kFileAttributes:
             if (len >= 1)
-                movie.actionScript3 = body[0] & 0x08;
+                movie.actionScript3 = movie.actionScript3 || (body[0] & 0x08) != 0;
+            break;
+        case kDoAbc:
+        case kDoAbcDefine:
+            // Script code for the other virtual machine: a movie may carry it without the flag.
+            movie.actionScript3 = true;
             break;
         default:
             // Protect, Metadata, EnableDebugger, ScriptLimits, fonts, texts, sounds and the

@@ -308,10 +308,43 @@ void Player::SetWindowSize(int32_t w, int32_t h) {
     m_impl->windowWidth = w;
     m_impl->windowHeight = h;
     const movie::SwfHeader& hd = m_libraries.front()->movie->header;
-    m_impl->stageMatrix = StageMatrix({hd.xMin, hd.xMax, hd.yMin, hd.yMax}, m_scaleMode, w, h);
+    m_impl->stageMatrix = StageMatrix({hd.xMin, hd.xMax, hd.yMin, hd.yMax}, m_scaleMode, w, h, m_align);
 }
 
-raster::Matrix StageMatrix(const movie::TwipsRect& stage, ScaleMode mode, int32_t w, int32_t h) {
+void Player::SetScaleMode(ScaleMode mode) {
+    if (mode == m_scaleMode)
+        return;
+    m_scaleMode = mode;
+    ++m_impl->treeVersion;
+    SetWindowSize(m_impl->windowWidth, m_impl->windowHeight);
+}
+
+void Player::SetAlignment(uint8_t align) {
+    if (align == m_align)
+        return;
+    m_align = align;
+    ++m_impl->treeVersion;
+    SetWindowSize(m_impl->windowWidth, m_impl->windowHeight);
+}
+
+uint64_t Player::SceneVersion() const {
+    return m_impl->treeVersion;
+}
+
+namespace {
+
+// Where a stage of `stageSize` starts in a window of `windowSize` on one axis.
+double AlignedOffset(double windowSize, double stageSize, bool toStart, bool toEnd) {
+    if (toStart)
+        return 0;
+    if (toEnd)
+        return windowSize - stageSize;
+    return (windowSize - stageSize) / 2;
+}
+
+}  // namespace
+
+raster::Matrix StageMatrix(const movie::TwipsRect& stage, ScaleMode mode, int32_t w, int32_t h, uint8_t align) {
     const double sw = std::max(1.0, double(stage.xMax - stage.xMin) / 20.0);
     const double sh = std::max(1.0, double(stage.yMax - stage.yMin) / 20.0);
     double sx = 1, sy = 1;
@@ -329,7 +362,8 @@ raster::Matrix StageMatrix(const movie::TwipsRect& stage, ScaleMode mode, int32_
     case ScaleMode::NoScale:
         break;
     }
-    const double ox = (w - sw * sx) / 2, oy = (h - sh * sy) / 2;
+    const double ox = AlignedOffset(w, sw * sx, align & kAlignLeft, align & kAlignRight);
+    const double oy = AlignedOffset(h, sh * sy, align & kAlignTop, align & kAlignBottom);
     return {sx / 20, 0, 0, sy / 20, ox - stage.xMin * sx / 20, oy - stage.yMin * sy / 20};
 }
 

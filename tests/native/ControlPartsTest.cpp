@@ -70,6 +70,66 @@ TEST(ScaleModeText, NamesInAnyCaseOtherwiseShowAll) {
     }
 }
 
+TEST(StageLayout, ScaleModeTextsReadBack) {
+    for (ScaleMode mode : {ScaleMode::ShowAll, ScaleMode::NoBorder, ScaleMode::ExactFit, ScaleMode::NoScale})
+        EXPECT_EQ(control::ScaleModeFromText(control::ScaleModeText(mode)), mode);
+}
+
+TEST(StageLayout, QualityTextsNameTheEngineQuality) {
+    const std::pair<std::u16string, raster::Quality> cases[] = {
+        {u"Low", raster::Quality::Low},   {u"autolow", raster::Quality::Low},   {u"MEDIUM", raster::Quality::Medium},
+        {u"High", raster::Quality::High}, {u"AutoHigh", raster::Quality::High}, {u"best", raster::Quality::Best},
+        {u"", raster::Quality::High},     {u"lowest", raster::Quality::High},
+    };
+    for (const auto& [text, quality] : cases) {
+        EXPECT_EQ(control::QualityFromText(text), quality) << std::string(text.begin(), text.end());
+    }
+}
+
+TEST(StageLayout, AlignmentLettersInAnyOrderAndCase) {
+    const std::pair<std::u16string, uint8_t> cases[] = {
+        {u"", playback::kAlignCentre},
+        {u"L", playback::kAlignLeft},
+        {u"tr", playback::kAlignTop | playback::kAlignRight},
+        {u"BL", playback::kAlignBottom | playback::kAlignLeft},
+        {u"x-t!", playback::kAlignTop},
+        {u"LTRB", playback::kAlignLeft | playback::kAlignTop | playback::kAlignRight | playback::kAlignBottom},
+    };
+    for (const auto& [text, align] : cases) {
+        EXPECT_EQ(control::AlignmentFromText(text), align) << std::string(text.begin(), text.end());
+        EXPECT_EQ(control::AlignmentFromText(control::AlignmentText(align)), align);
+    }
+    EXPECT_EQ(control::AlignmentText(playback::kAlignBottom | playback::kAlignLeft), u"LB");
+}
+
+TEST(FrameClock, KeepsItsScheduleOneFramePerTickAndSkipsWhenBehind) {
+    control::FrameClock clock;
+    clock.Start(1000, 40);
+    EXPECT_EQ(clock.TickMs(), 20u);
+    // Ticks at uneven times: frames are due at 1000, 1040, 1080, ... whatever the ticks' lateness.
+    struct Tick {
+        uint64_t now;
+        bool due;
+    };
+    const Tick ticks[] = {
+        {1000, true},  {1015, false}, {1039, false}, {1047, true},
+        {1062, false}, {1081, true},  {1118, false}, {1121, true},  // on schedule again: 1120 was due
+        {1400, true},                                               // far behind: one frame, then from now on
+        {1420, false}, {1440, true},  {1441, false},
+    };
+    for (const Tick& t : ticks)
+        EXPECT_EQ(clock.FrameDue(t.now), t.due) << t.now;
+}
+
+TEST(FrameClock, TicksNoFasterThanTheSystemTimer) {
+    control::FrameClock clock;
+    clock.Start(0, 10);
+    EXPECT_EQ(clock.TickMs(), 10u);
+    clock.Start(0, 0);  // a zero interval is taken as 1 ms: every tick runs a frame
+    EXPECT_TRUE(clock.FrameDue(0));
+    EXPECT_TRUE(clock.FrameDue(10));
+}
+
 TEST(Timeline, EntersFrameZeroFirstThenAdvancesAndLoops) {
     control::Timeline timeline;
     timeline.Reset(3);

@@ -48,6 +48,25 @@ TEST(PropertyStream, PlayerStreamIs170BytesWithItsSettings) {
     EXPECT_FALSE(state->values[13].flag);
 }
 
+// Play, Loop and the alignment as the player's stream gives them, changed and written back.
+TEST(PropertyStream, PlayLoopAndAlignmentAreReadChangedAndWritten) {
+    auto state = Read(PlayerPropertyStream());
+    ASSERT_TRUE(state);
+    EXPECT_TRUE(state->PlayOnStart());
+    EXPECT_TRUE(state->Loop());
+    EXPECT_EQ(state->Alignment(), u"");
+    state->SetFlag(control::kLoopSlot, false);
+    state->SetText(control::kAlignSlot, u"TL");
+    const auto back = Read(control::WriteControlState(*state));
+    ASSERT_TRUE(back);
+    EXPECT_FALSE(back->Loop());
+    EXPECT_TRUE(back->PlayOnStart());
+    EXPECT_EQ(back->Alignment(), u"TL");
+    // A slot holding a text answers the default for a flag, and the other way round.
+    EXPECT_TRUE(back->FlagAt(control::kQualitySlot, true));
+    EXPECT_EQ(back->TextAt(control::kPlaySlot), u"");
+}
+
 TEST(PropertyStream, WriterGivesBackTheSameBytes) {
     const auto state = Read(PlayerPropertyStream());
     ASSERT_TRUE(state);

@@ -30,6 +30,11 @@ constexpr size_t kWindowModeSlot = 3;
 constexpr size_t kQualitySlot = 6;
 constexpr size_t kScriptAccessSlot = 10;
 constexpr size_t kScaleSlot = 11;
+// Values of our own choosing beside them: whether the movie starts playing, whether it loops,
+// and the stage's alignment (letters L, T, R, B).
+constexpr size_t kPlaySlot = 4;
+constexpr size_t kLoopSlot = 5;
+constexpr size_t kAlignSlot = 7;
 
 struct PersistedValue {
     uint16_t type = kValueText;
@@ -46,10 +51,18 @@ struct ControlState {
 
     // The text at `slot`, or an empty text when that value is a flag. Valid while the state is.
     std::u16string_view TextAt(size_t slot) const;
+    // The flag at `slot`, or `otherwise` when that value is a text.
+    bool FlagAt(size_t slot, bool otherwise) const;
+    // Sets the value at `slot` (its type becomes text or flag).
+    void SetText(size_t slot, std::u16string text);
+    void SetFlag(size_t slot, bool flag);
     std::u16string_view WindowMode() const { return TextAt(kWindowModeSlot); }
     std::u16string_view Quality() const { return TextAt(kQualitySlot); }
     std::u16string_view ScriptAccess() const { return TextAt(kScriptAccessSlot); }
     std::u16string_view Scale() const { return TextAt(kScaleSlot); }
+    std::u16string_view Alignment() const { return TextAt(kAlignSlot); }
+    bool PlayOnStart() const { return FlagAt(kPlaySlot, true); }
+    bool Loop() const { return FlagAt(kLoopSlot, true); }
 };
 
 // The settings of a control that starts without a stream: windowed, high quality, scripting

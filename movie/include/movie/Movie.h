@@ -154,7 +154,7 @@ struct InitActionDef {
 struct Movie {
     SwfHeader header;
     std::optional<Rgba> background;
-    bool actionScript3 = false;
+    bool actionScript3 = false;  // FileAttributes says so, or the movie carries DoABC code
     Timeline root;
     std::map<uint16_t, Character> dictionary;
     std::map<std::string, uint16_t> exports;

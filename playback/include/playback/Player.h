@@ -52,8 +52,14 @@ public:
     // the scale mode). The list keeps its storage: a steady scene allocates nothing.
     void BuildDrawList(raster::DrawList& list, int32_t windowWidth, int32_t windowHeight);
     raster::Color Background() const;
-    void SetScaleMode(ScaleMode mode) { m_scaleMode = mode; }
+    void SetScaleMode(ScaleMode mode);
     ScaleMode GetScaleMode() const { return m_scaleMode; }
+    // StageAlign flags: where the stage sits in a window it does not fill.
+    void SetAlignment(uint8_t align);
+    uint8_t GetAlignment() const { return m_align; }
+    // Changes whenever what the frame draws may have changed (the display tree, a button's state,
+    // the window's size or the stage's placement): a host redraws only when it differs.
+    uint64_t SceneVersion() const;
     raster::Quality GetQuality() const { return m_quality; }
     void SetQuality(raster::Quality q) { m_quality = q; }
 
@@ -100,6 +106,7 @@ private:
     bool m_loop = true;
     bool m_quit = false;
     ScaleMode m_scaleMode = ScaleMode::ShowAll;
+    uint8_t m_align = kAlignCentre;
     raster::Quality m_quality = raster::Quality::High;
 };
 

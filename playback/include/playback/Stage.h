@@ -11,7 +11,18 @@ namespace playback {
 
 enum class ScaleMode : uint8_t { ShowAll, NoBorder, ExactFit, NoScale };
 
-// `stage` in twips, the window in pixels. The stage is centred in the window.
-raster::Matrix StageMatrix(const movie::TwipsRect& stage, ScaleMode mode, int32_t windowWidth, int32_t windowHeight);
+// Which window edges the stage keeps to where it does not fill the window; without a flag on an
+// axis it is centred on it. Left wins over right and top over bottom when both are given.
+enum StageAlign : uint8_t {
+    kAlignCentre = 0,
+    kAlignLeft = 1,
+    kAlignRight = 2,
+    kAlignTop = 4,
+    kAlignBottom = 8,
+};
+
+// `stage` in twips, the window in pixels; `align` is a set of StageAlign flags.
+raster::Matrix StageMatrix(const movie::TwipsRect& stage, ScaleMode mode, int32_t windowWidth, int32_t windowHeight,
+                           uint8_t align = kAlignCentre);
 
 }  // namespace playback

@@ -116,6 +116,32 @@ TEST(ReadMovie, VideoFramesJoinTheirStreamByNumber) {
     EXPECT_EQ(m->brokenTags, 2u);
 }
 
+// Code for the other virtual machine, flagged or not, marks the movie as one this engine does not
+// run; a FileAttributes tag without the flag does not.
+TEST(ReadMovie, ActionScript3IsNoticedByItsFlagOrItsCode) {
+    struct Case {
+        const char* name;
+        std::vector<Bytes> tags;
+        bool actionScript3;
+    };
+    const Case cases[] = {
+        {"plain", {ShowFrame()}, false},
+        {"attributes without the flag", {Tag(69, {0x01, 0, 0, 0}), ShowFrame()}, false},
+        {"attributes with the flag", {Tag(69, {0x08, 0, 0, 0}), ShowFrame()}, true},
+        {"DoABC", {Tag(82, {1, 0, 0, 0, 0, 0x10, 0}), ShowFrame()}, true},
+        {"DoABC without flags", {Tag(72, {0x10, 0, 0x2E, 0}), ShowFrame()}, true},
+        {"DoABC after attributes without the flag",
+         {Tag(69, {0, 0, 0, 0}), Tag(82, {1, 0, 0, 0, 0}), ShowFrame()},
+         true},
+    };
+    for (const Case& c : cases) {
+        const Bytes file = Movie(c.tags, 100, 100, 9);
+        const auto m = movie::ReadMovie(file.data(), file.size());
+        ASSERT_TRUE(m) << c.name;
+        EXPECT_EQ(m->actionScript3, c.actionScript3) << c.name;
+    }
+}
+
 TEST(ReadMovie, EveryTruncationKeepsWhatCameBefore) {
     const Bytes file = SampleMovie();
     for (size_t cut = 21; cut < file.size(); ++cut) {

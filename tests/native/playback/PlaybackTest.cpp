@@ -235,6 +235,47 @@ TEST(Stage, ScaleModesPlaceAHundredByFiftyStageInASquare) {
     }
 }
 
+// The same stage in a window twice as wide and twice as tall as the shown stage needs: the
+// alignment flags keep it to the edges they name and centre it on an axis without one.
+TEST(Stage, AlignmentKeepsTheStageToItsEdges) {
+    const movie::TwipsRect stage{0, 2000, 0, 1000};  // 100 x 50 pixels
+    struct AlignCase {
+        uint8_t align;
+        double tx, ty;
+    };
+    const AlignCase cases[] = {
+        {playback::kAlignCentre, 50, 75},
+        {playback::kAlignLeft, 0, 75},
+        {playback::kAlignRight, 100, 75},
+        {playback::kAlignTop | playback::kAlignLeft, 0, 0},
+        {playback::kAlignBottom | playback::kAlignRight, 100, 150},
+        {playback::kAlignLeft | playback::kAlignRight | playback::kAlignTop | playback::kAlignBottom, 0, 0},
+    };
+    for (const AlignCase& c : cases) {
+        const raster::Matrix m = playback::StageMatrix(stage, playback::ScaleMode::NoScale, 200, 200, c.align);
+        EXPECT_EQ(m, (raster::Matrix{0.05, 0, 0, 0.05, c.tx, c.ty})) << int(c.align);
+    }
+    // ShowAll fills the width of a square window with this stage: only the vertical flags count.
+    EXPECT_EQ(playback::StageMatrix(stage, playback::ScaleMode::ShowAll, 200, 200, playback::kAlignBottom),
+              (raster::Matrix{0.1, 0, 0, 0.1, 0, 100}));
+}
+
+TEST(Stage, SceneVersionChangesWithTheTreeAndThePlacement) {
+    Played p = Play(Movie({RectShape(1, {{0, 0, 100, 100, 255, 0, 0}}), Place(1, 1), ShowFrame(), ShowFrame()}));
+    const uint64_t before = p.player->SceneVersion();
+    p.player->AdvanceFrame();
+    const uint64_t placed = p.player->SceneVersion();
+    EXPECT_NE(placed, before);
+    p.player->SetAlignment(playback::kAlignLeft);
+    const uint64_t aligned = p.player->SceneVersion();
+    EXPECT_NE(aligned, placed);
+    p.player->SetAlignment(playback::kAlignLeft);  // no change
+    p.player->SetScaleMode(playback::ScaleMode::ShowAll);
+    EXPECT_EQ(p.player->SceneVersion(), aligned);
+    p.player->SetScaleMode(playback::ScaleMode::ExactFit);
+    EXPECT_NE(p.player->SceneVersion(), aligned);
+}
+
 TEST(Buttons, MouseDrivesStatesAndTheReleaseAction) {
     // Up: shape 1, over: shape 2, down: shape 3, hit: shape 4 over the left half of the stage.
     const Bytes file = Movie({

@@ -81,6 +81,21 @@ TEST(Dispatch, NamesMapToTheirIdsInAnyCase) {
         {L"Scale", DISPID_MOVIE_SCALE},
         {L"WMode", DISPID_MOVIE_WMODE},
         {L"AllowScriptAccess", DISPID_MOVIE_SCRIPTACCESS},
+        {L"Loop", DISPID_MOVIE_LOOP},
+        {L"ScaleMode", DISPID_MOVIE_SCALEMODE},
+        {L"AlignMode", DISPID_MOVIE_ALIGNMODE},
+        {L"salign", DISPID_MOVIE_SALIGN},
+        {L"Playing", DISPID_MOVIE_PLAYING},
+        {L"Play", DISPID_MOVIE_PLAY},
+        {L"STOP", DISPID_MOVIE_STOP},
+        {L"Back", DISPID_MOVIE_BACK},
+        {L"Forward", DISPID_MOVIE_FORWARD},
+        {L"Rewind", DISPID_MOVIE_REWIND},
+        {L"StopPlay", DISPID_MOVIE_STOPPLAY},
+        {L"GotoFrame", DISPID_MOVIE_GOTOFRAME},
+        {L"CurrentFrame", DISPID_MOVIE_CURRENTFRAME},
+        {L"IsPlaying", DISPID_MOVIE_ISPLAYING},
+        {L"FlashVersion", DISPID_MOVIE_FLASHVERSION},
     };
     for (const auto& [name, id] : cases) {
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -88,7 +103,7 @@ TEST(Dispatch, NamesMapToTheirIdsInAnyCase) {
         EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &found), S_OK);
         EXPECT_EQ(found, id);
     }
-    LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"Play"), const_cast<LPOLESTR>(L"Movies")};
+    LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"Plays"), const_cast<LPOLESTR>(L"Movies")};
     for (LPOLESTR name : unknown) {
         DISPID found = 0;
         EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &found), DISP_E_UNKNOWNNAME);
@@ -175,12 +190,22 @@ TEST(Dispatch, WrongCallsGetTheDocumentedErrors) {
          DISP_E_BADPARAMCOUNT},
         {"movie put of an object", DISPID_MOVIE_MOVIE, DISPATCH_PROPERTYPUT, {object}, DISP_E_TYPEMISMATCH},
         {"movie as a method", DISPID_MOVIE_MOVIE, DISPATCH_METHOD, {}, DISP_E_MEMBERNOTFOUND},
-        {"put of read-only FrameNum", DISPID_MOVIE_FRAMENUM, DISPATCH_PROPERTYPUT, {number}, DISP_E_MEMBERNOTFOUND},
-        {"put of read-only Scale",
-         DISPID_MOVIE_SCALE,
+        {"put of read-only TotalFrames",
+         DISPID_MOVIE_TOTALFRAMES,
+         DISPATCH_PROPERTYPUT,
+         {number},
+         DISP_E_MEMBERNOTFOUND},
+        {"put of read-only WMode",
+         DISPID_MOVIE_WMODE,
          DISPATCH_PROPERTYPUT,
          {TextArgument(text.get())},
          DISP_E_MEMBERNOTFOUND},
+        {"put of Scale as an object", DISPID_MOVIE_SCALE, DISPATCH_PROPERTYPUT, {object}, DISP_E_TYPEMISMATCH},
+        {"ScaleMode out of range", DISPID_MOVIE_SCALEMODE, DISPATCH_PROPERTYPUT, {number}, E_INVALIDARG},
+        {"Play with an argument", DISPID_MOVIE_PLAY, DISPATCH_METHOD, {number}, DISP_E_BADPARAMCOUNT},
+        {"Play as a property", DISPID_MOVIE_PLAY, DISPATCH_PROPERTYGET, {}, DISP_E_MEMBERNOTFOUND},
+        {"GotoFrame without a frame", DISPID_MOVIE_GOTOFRAME, DISPATCH_METHOD, {}, DISP_E_BADPARAMCOUNT},
+        {"GotoFrame of an object", DISPID_MOVIE_GOTOFRAME, DISPATCH_METHOD, {object}, DISP_E_TYPEMISMATCH},
         {"get with an argument", DISPID_MOVIE_TOTALFRAMES, DISPATCH_PROPERTYGET, {number}, DISP_E_BADPARAMCOUNT},
         {"unknown id get", 103, DISPATCH_PROPERTYGET, {}, DISP_E_MEMBERNOTFOUND},
         {"event id on the control", DISPID_MOVIE_FSCOMMAND, DISPATCH_METHOD, {}, DISP_E_MEMBERNOTFOUND},
@@ -198,7 +223,7 @@ TEST(Dispatch, WrongCallsGetTheDocumentedErrors) {
 TEST(Dispatch, NoMovieMeansNoFrames) {
     ComRef<IDispatch> dispatch = NewControl().As<IDispatch>(IID_IDispatch);
     ASSERT_TRUE(dispatch);
-    for (DISPID id : {DISPID_MOVIE_FRAMENUM, DISPID_MOVIE_TOTALFRAMES}) {
+    for (DISPID id : {DISPID_MOVIE_FRAMENUM, DISPID_MOVIE_TOTALFRAMES, DISPID_MOVIE_CURRENTFRAME}) {
         ScopedVariant result;
         ASSERT_EQ(Call(dispatch.get(), id, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {}, false, result.get()), S_OK);
         ASSERT_EQ(result->vt, VT_I4);

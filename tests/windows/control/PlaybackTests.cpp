@@ -3,8 +3,9 @@
 #include "TestContainer.h"
 #include "TestMovies.h"
 
+#include "MovieBytes.h"
 #include "control/MovieControlIds.h"
-#include "control/StageRenderer.h"
+#include "control/StageColours.h"
 #include "movie/SwfHeader.h"
 #include "platform/GdiScopes.h"
 #include "platform/Handles.h"
@@ -19,7 +20,6 @@ using controltest::Specimen;
 
 namespace {
 
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr uint32_t kWaitMs = 5000;
 
@@ -121,10 +121,41 @@ TEST(Activation, HostWindowDestroyedFirstLeavesNoDanglingWindow) {
 
 // --- Painting -----------------------------------------------------------------------------------
 
+constexpr COLORREF kPaintBackground = RGB(0x20, 0x80, 0xC0);
+constexpr COLORREF kPaintStage = RGB(0xE0, 0x40, 0x10);
+constexpr COLORREF kPaintOffStage = RGB(0x10, 0xC0, 0x30);
+
+// A movie whose stage is covered by one rectangle of kPaintStage on a kPaintBackground
+// background, with a strip of kPaintOffStage drawn left of the stage, 100 pixels wide.
+std::vector<uint8_t> PaintedStage(int width, int height) {
+    using namespace moviebytes;
+    const int32_t w = width * 20, h = height * 20;
+    return Movie({Background(GetRValue(kPaintBackground), GetGValue(kPaintBackground), GetBValue(kPaintBackground)),
+                  RectShape(1, {{0, 0, w, h, GetRValue(kPaintStage), GetGValue(kPaintStage), GetBValue(kPaintStage)}}),
+                  RectShape(2, {{-2000, 0, 0, h, GetRValue(kPaintOffStage), GetGValue(kPaintOffStage),
+                                 GetBValue(kPaintOffStage)}}),
+                  Place(1, 1), Place(2, 2), ShowFrame()},
+                 width, height);
+}
+
+enum class Where { Stage, Background, OffStage };
+
 struct Probe {
     int x, y;
-    bool stage;  // true: the movie's background is expected there; false: the letterbox
+    Where where;  // what the movie shows there: its stage, its background or what it drew off stage
 };
+
+COLORREF ExpectedAt(const Probe& probe) {
+    switch (probe.where) {
+    case Where::Stage:
+        return kPaintStage;
+    case Where::OffStage:
+        return kPaintOffStage;
+    case Where::Background:
+        break;
+    }
+    return kPaintBackground;
+}
 
 struct PaintCase {
     const char* name;
@@ -139,57 +170,49 @@ void PrintTo(const PaintCase& c, std::ostream* out) {
 
 class StagePaintTest : public testing::TestWithParam<PaintCase> {};
 
-TEST_P(StagePaintTest, ShowsTheStageInItsColourAndLetterboxesTheRest) {
+// Around the stage the window shows the background colour and what the movie draws there, never
+// bands of another colour.
+TEST_P(StagePaintTest, ShowsTheStageWhereTheScaleModePutsItAndTheMovieAroundIt) {
     const PaintCase& c = GetParam();
     const std::vector<uint8_t> stream = controltest::PropertyStreamWithScale(c.scale);
     ScratchFolder folder;
-    const COLORREF background = RGB(0x20, 0x80, 0xC0);
-    const std::wstring path =
-        folder.Write(L"stage.swf", movie::BuildSwf(Specimen(c.stageWidth, c.stageHeight, 0x20, 0x80, 0xC0)));
+    const std::wstring path = folder.Write(L"stage.swf", PaintedStage(c.stageWidth, c.stageHeight));
     auto hosted = Host(c.windowWidth, c.windowHeight, &stream);
     ASSERT_TRUE(hosted);
     ASSERT_EQ(hosted->PutMovie(path), S_OK);
     ASSERT_EQ(hosted->TotalFrames(), 1u);
+    ASSERT_TRUE(
+        PumpUntil([&] { return hosted->StagePixel(c.windowWidth / 2, c.windowHeight / 2) == kPaintStage; }, kWaitMs));
 
     for (const Probe& probe : c.probes) {
-        EXPECT_EQ(hosted->StagePixel(probe.x, probe.y), probe.stage ? background : control::kLetterboxColour)
-            << "at " << probe.x << "," << probe.y;
+        EXPECT_EQ(hosted->StagePixel(probe.x, probe.y), ExpectedAt(probe)) << "at " << probe.x << "," << probe.y;
     }
 }
+
+constexpr Where S = Where::Stage, B = Where::Background, O = Where::OffStage;
 
 INSTANTIATE_TEST_SUITE_P(
     ScaleModes, StagePaintTest,
     testing::Values(
-        // 400 x 300 stage in a 600 x 300 window: the stage is 400 wide at x 100..500.
+        // 400 x 300 stage in a 600 x 300 window: the stage is 400 wide at x 100..500, the strip
+        // left of it at 0..100.
         PaintCase{"ShowAllWide",
                   u"ShowAll",
                   400,
                   300,
                   600,
                   300,
-                  {{300, 150, true},
-                   {5, 150, false},
-                   {595, 150, false},
-                   {99, 10, false},
-                   {100, 10, true},
-                   {499, 290, true},
-                   {500, 290, false}}},
-        // 400 x 300 stage in a 400 x 500 window: bands of 100 above and below.
+                  {{300, 150, S}, {5, 150, O}, {595, 150, B}, {99, 10, O}, {100, 10, S}, {499, 290, S}, {500, 290, B}}},
+        // 400 x 300 stage in a 400 x 500 window: the background 100 above and below.
         PaintCase{"ShowAllTall",
                   u"ShowAll",
                   400,
                   300,
                   400,
                   500,
-                  {{200, 250, true},
-                   {200, 5, false},
-                   {200, 495, false},
-                   {10, 99, false},
-                   {10, 100, true},
-                   {390, 399, true},
-                   {390, 400, false}}},
-        PaintCase{"ExactFit", u"ExactFit", 400, 300, 600, 300, {{300, 150, true}, {1, 1, true}, {598, 298, true}}},
-        PaintCase{"NoBorder", u"noborder", 400, 300, 600, 300, {{300, 150, true}, {1, 1, true}, {598, 298, true}}},
+                  {{200, 250, S}, {200, 5, B}, {200, 495, B}, {10, 99, B}, {10, 100, S}, {390, 399, S}, {390, 400, B}}},
+        PaintCase{"ExactFit", u"ExactFit", 400, 300, 600, 300, {{300, 150, S}, {1, 1, S}, {598, 298, S}}},
+        PaintCase{"NoBorder", u"noborder", 400, 300, 600, 300, {{300, 150, S}, {1, 1, S}, {598, 298, S}}},
         // At its own size the stage covers x 100..500, y 50..350 of a 600 x 400 window.
         PaintCase{"NoScale",
                   u"NoScale",
@@ -197,14 +220,15 @@ INSTANTIATE_TEST_SUITE_P(
                   300,
                   600,
                   400,
-                  {{300, 200, true},
-                   {99, 200, false},
-                   {100, 200, true},
-                   {300, 49, false},
-                   {300, 50, true},
-                   {499, 349, true},
-                   {500, 349, false},
-                   {499, 350, false}}}),
+                  {{300, 200, S},
+                   {99, 200, O},
+                   {5, 200, O},
+                   {100, 200, S},
+                   {300, 49, B},
+                   {300, 50, S},
+                   {499, 349, S},
+                   {500, 349, B},
+                   {499, 350, B}}}),
     [](const testing::TestParamInfo<PaintCase>& info) { return std::string(info.param.name); });
 
 TEST(StagePaint, WithoutAMovieTheStageIsEmpty) {
@@ -233,15 +257,16 @@ TEST(StagePaint, MovieWithoutBackgroundTagShowsWhite) {
     ASSERT_EQ(hosted->PutMovie(folder.Write(L"plain.swf", bytes)), S_OK);
     ASSERT_EQ(hosted->TotalFrames(), 1u);
     EXPECT_EQ(hosted->StagePixel(100, 50), kWhite);
-    EXPECT_EQ(hosted->StagePixel(5, 50), kBlack);
+    EXPECT_EQ(hosted->StagePixel(5, 50), kWhite);  // around the stage too
 }
 
 TEST(StagePaint, PrintWindowCapturesTheStage) {
     ScratchFolder folder;
-    const std::wstring path = folder.Write(L"print.swf", movie::BuildSwf(Specimen(100, 100, 0x11, 0x99, 0x55)));
+    const std::wstring path = folder.Write(L"print.swf", PaintedStage(100, 100));
     auto hosted = Host(300, 100, &controltest::PlayerPropertyStream());
     ASSERT_TRUE(hosted);
     ASSERT_EQ(hosted->PutMovie(path), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return hosted->StagePixel(150, 50) == kPaintStage; }, kWaitMs));
 
     WindowDc screen(nullptr);
     UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
@@ -249,24 +274,26 @@ TEST(StagePaint, PrintWindowCapturesTheStage) {
     ASSERT_TRUE(memory && bitmap);
     SelectedObject selected(memory.get(), bitmap.get());
     ASSERT_TRUE(PrintWindow(hosted->StageWindow(), memory.get(), PW_CLIENTONLY));
-    EXPECT_EQ(GetPixel(memory.get(), 150, 50), RGB(0x11, 0x99, 0x55));
-    EXPECT_EQ(GetPixel(memory.get(), 20, 50), kBlack);
-    EXPECT_EQ(GetPixel(memory.get(), 280, 50), kBlack);
+    EXPECT_EQ(GetPixel(memory.get(), 150, 50), kPaintStage);
+    EXPECT_EQ(GetPixel(memory.get(), 20, 50), kPaintOffStage);
+    EXPECT_EQ(GetPixel(memory.get(), 280, 50), kPaintBackground);
 }
 
 TEST(StagePaint, ResizedWindowIsLaidOutAgain) {
     ScratchFolder folder;
-    const std::wstring path = folder.Write(L"stage.swf", movie::BuildSwf(Specimen(200, 200, 0xFF, 0, 0)));
+    const std::wstring path = folder.Write(L"stage.swf", PaintedStage(200, 200));
     auto hosted = Host(200, 200, &controltest::PlayerPropertyStream());
     ASSERT_TRUE(hosted);
     ASSERT_EQ(hosted->PutMovie(path), S_OK);
-    EXPECT_EQ(hosted->StagePixel(5, 100), RGB(0xFF, 0, 0));
+    ASSERT_TRUE(PumpUntil([&] { return hosted->StagePixel(5, 100) == kPaintStage; }, kWaitMs));
     SetWindowPos(hosted->HostWindow(), nullptr, 0, 0, 400, 200, SWP_NOMOVE | SWP_NOZORDER);
     auto inPlace = ComRef<IOleObject>(hosted->Object()).As<IOleInPlaceObject>(IID_IOleInPlaceObject);
     RECT wider{0, 0, 400, 200};
     ASSERT_EQ(inPlace->SetObjectRects(&wider, &wider), S_OK);
-    EXPECT_EQ(hosted->StagePixel(5, 100), kBlack);
-    EXPECT_EQ(hosted->StagePixel(200, 100), RGB(0xFF, 0, 0));
+    // The stage now sits at x 100..300, the strip drawn left of it at 0..100.
+    EXPECT_EQ(hosted->StagePixel(5, 100), kPaintOffStage);
+    EXPECT_EQ(hosted->StagePixel(200, 100), kPaintStage);
+    EXPECT_EQ(hosted->StagePixel(395, 100), kPaintBackground);
 }
 
 // --- Playback -----------------------------------------------------------------------------------
@@ -487,24 +514,12 @@ const BadMovie kBadMovies[] = {
      }},
     {"CompressedHeaderOnly",
      [](const ScratchFolder& f) { return f.Write(L"cut8.swf", Truncated(CompressedMovie(), 8)); }},
-    {"TruncatedPlain",
-     [](const ScratchFolder& f) {
-         const std::vector<uint8_t> bytes = movie::BuildSwf(Specimen(200, 100, 0xFF, 0, 0, 5));
-         return f.Write(L"cutplain.swf", Truncated(bytes, bytes.size() - 1));
-     }},
     {"DamagedCompressed",
      [](const ScratchFolder& f) {
          std::vector<uint8_t> bytes = CompressedMovie();
          for (size_t i = 12; i < bytes.size(); i += 3)
              bytes[i] ^= 0x5A;
          return f.Write(L"damaged.swf", bytes);
-     }},
-    {"HugeClaimedLength",
-     [](const ScratchFolder& f) {
-         std::vector<uint8_t> bytes = CompressedMovie();
-         bytes[4] = bytes[5] = bytes[6] = 0xFF;
-         bytes[7] = 0x7F;  // claims about 2 GiB uncompressed
-         return f.Write(L"huge-claim.swf", bytes);
      }},
     {"FileOver256MiB",
      [](const ScratchFolder& f) {
@@ -554,5 +569,48 @@ TEST_P(BadMovieTest, GivesAnEmptyStageAndTheControlPlaysOn) {
 
 INSTANTIATE_TEST_SUITE_P(Movies, BadMovieTest, testing::ValuesIn(kBadMovies),
                          [](const testing::TestParamInfo<BadMovie>& info) { return std::string(info.param.name); });
+
+// Movies broken after their header play what can be read of them.
+struct BrokenMovie {
+    const char* name;
+    std::function<std::wstring(const ScratchFolder&)> make;
+    uint32_t frames;  // what is left to play
+};
+
+void PrintTo(const BrokenMovie& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const BrokenMovie kBrokenMovies[] = {
+    {"TruncatedPlain",
+     [](const ScratchFolder& f) {
+         const std::vector<uint8_t> bytes = movie::BuildSwf(Specimen(200, 100, 0xFF, 0, 0, 5, 50.0));
+         return f.Write(L"cutplain.swf", Truncated(bytes, bytes.size() - 1));  // without its End tag
+     },
+     5},
+    {"HugeClaimedLength",
+     [](const ScratchFolder& f) {
+         std::vector<uint8_t> bytes = CompressedMovie();
+         bytes[4] = bytes[5] = bytes[6] = 0xFF;
+         bytes[7] = 0x7F;  // claims about 2 GiB uncompressed; the stream ends long before
+         return f.Write(L"huge-claim.swf", bytes);
+     },
+     500},
+};
+
+class BrokenMovieTest : public testing::TestWithParam<BrokenMovie> {};
+
+TEST_P(BrokenMovieTest, PlaysWhatCanBeRead) {
+    ScratchFolder folder;
+    auto hosted = Host(200, 100, &controltest::PlayerPropertyStream());
+    ASSERT_TRUE(hosted);
+    ASSERT_EQ(hosted->PutMovie(GetParam().make(folder)), S_OK);
+    EXPECT_EQ(hosted->TotalFrames(), GetParam().frames);
+    EXPECT_EQ(hosted->StagePixel(100, 50), RGB(0xFF, 0, 0));
+    EXPECT_TRUE(PumpUntil([&] { return hosted->FrameNum() >= 2; }, kWaitMs));
+}
+
+INSTANTIATE_TEST_SUITE_P(Movies, BrokenMovieTest, testing::ValuesIn(kBrokenMovies),
+                         [](const testing::TestParamInfo<BrokenMovie>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -27,6 +27,7 @@ std::wstring Bin(const std::wstring& name) {
 PlayerRun::PlayerRun(const AlbumOptions& options) : m_options(options) {
     MakeFolder(m_scratch / L"work");
     movie::SwfSpecimen specimen;
+    specimen.version = options.movieVersion;
     specimen.width = options.width;
     specimen.height = options.height;
     specimen.red = 0x20, specimen.green = 0x60, specimen.blue = 0xA0;
@@ -34,6 +35,8 @@ PlayerRun::PlayerRun(const AlbumOptions& options) : m_options(options) {
     std::vector<uint8_t> movie = movie::BuildSwf(specimen);
     movie.resize(movie.size() + options.moviePadding);
     WriteBytes(m_scratch / L"movie.swf", movie);
+    if (!options.movieFile.empty())
+        ::CopyFileW(options.movieFile.c_str(), (m_scratch / L"movie.swf").c_str(), FALSE);
     m_album = m_scratch / L"album.exe";
     std::wstring args = L"build --player " + Quoted(Bin(options.player)) + L" --installer " +
                         Quoted(Bin(options.installer)) + L" --movie " + Quoted(m_scratch / L"movie.swf") +

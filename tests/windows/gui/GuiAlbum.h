@@ -26,6 +26,8 @@ struct AlbumOptions {
     std::vector<std::wstring> environment;  // "NAME=value" for the player's process
     std::wstring tmp = L"work";             // TMP for the player: relative to the scratch folder
     size_t moviePadding = 0;                // bytes appended to the movie file
+    uint8_t movieVersion = 6;               // the generated movie's format version
+    std::wstring movieFile;                 // a movie to pack instead of the generated one
     std::vector<size_t> extraFileSizes;     // extra files "extra-<n>.bin" of these sizes
 };
 

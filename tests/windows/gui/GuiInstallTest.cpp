@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -133,6 +135,76 @@ TEST_F(GuiInstallTest, InstalledVersionTooOldEndsWithTheError) {
     PressButton(box, IDYES);
     ASSERT_NO_FATAL_FAILURE(ExpectInstallFailedThenEnd(run));
     EXPECT_TRUE(IsFile(FlashOcxPath()));  // installed, but older than the album asks for
+}
+
+// Movies of recent formats ask for recent players (format 21 for 11.8, format 32 for 21.0); the
+// carried control is of the reference player's last release, so it installs and plays them.
+class GuiRecentFormatTest : public GuiInstallTest, public ::testing::WithParamInterface<uint8_t> {};
+
+TEST_P(GuiRecentFormatTest, InstallsTheCarriedControlAndPlays) {
+    AlbumOptions options;
+    options.movieVersion = GetParam();
+    PlayerRun run(options);
+    HWND box = StartAndWaitForPrompt(run);
+    ASSERT_TRUE(box);
+    PressButton(box, IDYES);
+    HWND player = run.WaitForPlayer(L"Autumn Journey");
+    ASSERT_TRUE(player) << "the player did not open after the installation";
+    EXPECT_TRUE(TopLevelWindows(run.Program().ProcessId(), L"#32770", L"Error").empty());
+    ::PostMessageW(player, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, GuiRecentFormatTest, ::testing::Values(uint8_t(21), uint8_t(32)),
+                         [](const ::testing::TestParamInfo<uint8_t>& info) {
+                             return "Format" + std::to_string(int(info.param));
+                         });
+
+// The file version in the fixed version information of a module's bytes, rewritten in place.
+bool SetFileVersion(std::vector<uint8_t>& module, uint16_t major, uint16_t minor, uint16_t release, uint16_t build) {
+    const uint8_t signature[] = {0xBD, 0x04, 0xEF, 0xFE};
+    const auto at = std::search(module.begin(), module.end(), std::begin(signature), std::end(signature));
+    if (at == module.end() || module.end() - at < 16)
+        return false;
+    const uint16_t parts[] = {minor, major, build, release};  // dwFileVersionMS, then LS, low word first
+    uint8_t* field = &*at + 8;
+    for (uint16_t part : parts) {
+        *field++ = uint8_t(part);
+        *field++ = uint8_t(part >> 8);
+    }
+    return true;
+}
+
+std::vector<uint8_t> ReadBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
+}
+
+void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// A control of another version in place of the installed one: a newer one stays, an older one
+// is replaced by the carried control.
+TEST_F(GuiInstallTest, SetupNeverReplacesANewerControl) {
+    ASSERT_EQ(RunToEnd(Bin(L"MovieControlSetup.exe"), L"/Q"), 0u);
+    const std::vector<uint8_t> carried = ReadBytes(FlashOcxPath());
+    ASSERT_FALSE(carried.empty());
+    // The installer carries the control deflated: what it writes is the control the build made.
+    EXPECT_EQ(carried, ReadBytes(Bin(L"MovieControl.ocx")));
+
+    std::vector<uint8_t> newer = carried;
+    ASSERT_TRUE(SetFileVersion(newer, 40, 0, 0, 1));
+    WriteBytes(FlashOcxPath(), newer);
+    EXPECT_EQ(RunToEnd(Bin(L"MovieControlSetup.exe"), L"/Q"), 0u);
+    EXPECT_EQ(ReadBytes(FlashOcxPath()), newer) << "a newer control was replaced";
+
+    std::vector<uint8_t> older = carried;
+    ASSERT_TRUE(SetFileVersion(older, 10, 2, 0, 1));
+    WriteBytes(FlashOcxPath(), older);
+    EXPECT_EQ(RunToEnd(Bin(L"MovieControlSetup.exe"), L"/Q"), 0u);
+    EXPECT_EQ(ReadBytes(FlashOcxPath()), carried) << "an older control was kept";
 }
 
 // The installer cannot be started. A refused elevation prompt (the installer asks for an
