@@ -104,6 +104,7 @@ void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const ra
     if (layer) {
         raster::LayerOptions options;
         options.blend = ToBlend(o.blendMode);
+        options.cxform = cx;
         Bounds(o, m, options.bounds);
         if (options.bounds.Empty())
             return;  // draws nothing
@@ -112,12 +113,14 @@ void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const ra
                           std::ceil(options.bounds.xMax), std::ceil(options.bounds.yMax)};
         list.PushLayer(options);
     }
+    // A layer's contents draw untransformed; the layer takes the colour transform as a whole.
+    const raster::ColorTransform contentCx = layer ? raster::ColorTransform{} : cx;
     if (o.opaqueBackground && !inMask)
-        EmitBackground(list, o, m, cx);
+        EmitBackground(list, o, m, contentCx);
     if (const CachedShape* shape = ShapeOf(o))
-        EmitShape(list, *shape, m, cx, inMask);
+        EmitShape(list, *shape, m, contentCx, inMask);
     if (o.IsContainer())
-        EmitChildren(list, o.children, m, cx, inMask, inLayer || layer);
+        EmitChildren(list, o.children, m, contentCx, inMask, inLayer || layer);
     if (layer)
         list.PopLayer();
 }

@@ -172,4 +172,14 @@ CompositeRowFn ChooseComposite(BlendMode mode, bool belowIsLayer, bool masked) {
     return RowFor<BlendMode::Normal>(masked);
 }
 
+void TransformLayer(uint32_t* pixels, int stride, const IntRect& r, const ColorTransform& cx) {
+    for (int y = r.y0; y < r.y1; ++y) {
+        uint32_t* row = pixels + static_cast<size_t>(y) * stride;
+        for (int x = r.x0; x < r.x1; ++x) {
+            if (row[x] != 0)
+                row[x] = TransformPixel(row[x], cx);
+        }
+    }
+}
+
 }  // namespace raster

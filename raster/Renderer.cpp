@@ -57,8 +57,9 @@ struct LayerFrame {
     int stride = 0;
     PoolBuffer<uint32_t>* buffer = nullptr;  // null for the target surface itself
     BlendMode blend = BlendMode::Normal;
-    IntRect clip;   // where draws into this layer may land
-    IntRect dirty;  // what has been drawn into it
+    ColorTransform cxform;  // applied to the layer when it is composited
+    IntRect clip;           // where draws into this layer may land
+    IntRect dirty;          // what has been drawn into it
     size_t maskDepth = 0;
 };
 
@@ -296,6 +297,7 @@ void Renderer::State::PushLayer(const LayerOptions& o) {
     f.pixels = f.buffer->data.data();
     f.stride = target.width;
     f.blend = o.blend;
+    f.cxform = o.cxform;
     f.clip = layers.back().clip;
     if (const MaskFrame* outer = ActiveMask(layers.back().maskDepth))
         f.clip = f.clip.Intersect(outer->bounds);
@@ -326,6 +328,8 @@ void Renderer::State::PopLayer() {
         region = region.Intersect(mask->bounds);
     region = region.Intersect(below.clip);
 
+    if (!top.cxform.IsIdentity())
+        TransformLayer(top.pixels, top.stride, top.dirty.Intersect(region), top.cxform);
     const CompositeRowFn composite = ChooseComposite(top.blend, belowIsLayer, mask != nullptr);
     for (int y = region.y0; y < region.y1; ++y) {
         const size_t off = static_cast<size_t>(y) * top.stride + region.x0;
