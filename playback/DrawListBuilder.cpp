@@ -125,13 +125,23 @@ void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const ra
         list.PopLayer();
 }
 
+namespace {
+
+// Ends the layer of a mask's objects, which the mask then cuts, and the mask.
+void CloseMask(raster::DrawList& list) {
+    list.PopLayer();
+    list.PopMask();
+}
+
+}  // namespace
+
 void Player::Impl::EmitChildren(raster::DrawList& list, const std::vector<std::unique_ptr<DisplayObject>>& children,
                                 const raster::Matrix& m, const raster::ColorTransform& cx, bool inMask, bool inLayer) {
     std::array<int32_t, kMaxOpenMasks> openMasks;  // the clip depth each open mask covers up to
     size_t open = 0;
     for (const auto& child : children) {
         while (open > 0 && child->depth > openMasks[open - 1]) {
-            list.PopMask();
+            CloseMask(list);
             --open;
         }
         if (child->clipDepth > 0) {
@@ -140,13 +150,16 @@ void Player::Impl::EmitChildren(raster::DrawList& list, const std::vector<std::u
             list.BeginMask();
             Emit(list, *child, m, cx, true, inLayer);
             list.EndMaskShape();
+            // The masked objects are composited together first and the mask cuts the result,
+            // so at a soft mask edge the lower ones do not show through the upper ones.
+            list.PushLayer({raster::BlendMode::Normal, {}, {}});
             openMasks[open++] = child->clipDepth;
             continue;
         }
         Emit(list, *child, m, cx, inMask, inLayer);
     }
     while (open > 0) {
-        list.PopMask();
+        CloseMask(list);
         --open;
     }
 }
