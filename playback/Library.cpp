@@ -11,6 +11,7 @@ constexpr int kMaxImportHops = 8;
 
 // `keepClose` false: closed polylines stay open (line styles with the no-close flag get caps).
 void AppendOutline(raster::Path& path, const movie::Outline& o, bool keepClose = true) {
+    path.SetWholeUnitCurves(true);  // outlines are in twips
     size_t pi = 0;
     for (movie::Outline::Verb v : o.verbs) {
         switch (v) {

@@ -239,6 +239,28 @@ TEST(Fill, AliasedCentresOnSlantedEdgesFollowTheSubpixelGrid) {
     }
 }
 
+// A small curve in twips (a glyph's corner from the corpus) cut into two chords: in whole
+// units its middle point rounds so that the first chord passes right of the pixel centre at
+// (274.5, 92.5), as the reference player draws it; cut in pixels the chord passes left of it.
+TEST(Fill, WholeUnitCurvesCutAtRoundedPoints) {
+    Path p;
+    p.MoveTo({5459, 1869});
+    p.QuadTo({5496, 1838}, {5538, 1837});
+    p.LineTo({5700, 1837});
+    p.LineTo({5700, 1950});
+    p.LineTo({5459, 1950});
+    p.Close();
+    const Matrix m{0.05, 0, 0, 0.05, 8.0 - 274, 8.0 - 92};  // pixel (274, 92) at (8, 8)
+    ASSERT_EQ(QuadSegments(m.Apply({5459, 1869}), m.Apply({5496, 1838}), m.Apply({5538, 1837}), kPixelTolerance), 2);
+    for (bool wholeUnits : {true, false}) {
+        p.SetWholeUnitCurves(wholeUnits);
+        Canvas c(16, 16, kWhite);
+        FillBlack(c, p, Quality::Low, FillRule::NonZero, m);
+        EXPECT_EQ(CoverageAt(c, 8, 8), wholeUnits ? 0 : 255) << wholeUnits;
+        EXPECT_EQ(CoverageAt(c, 12, 8), 255) << wholeUnits;  // well inside either way
+    }
+}
+
 TEST(Fill, ShapesPartlyOffTheSurfaceAreClipped) {
     for (Quality q : {Quality::Low, Quality::High}) {
         Canvas c(10, 10, kWhite);
