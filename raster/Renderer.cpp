@@ -319,11 +319,9 @@ void Renderer::State::PopLayer() {
     const bool belowIsLayer = layers.size() > 1;
     const MaskFrame* mask = ActiveMask(below.maskDepth);
 
+    // Every mode leaves the layer below alone where the source drew nothing (alpha too).
     IntRect region = top.dirty;
-    // Alpha and erase act on the whole layer below, not only where the source drew.
     const bool actsBelow = belowIsLayer && (top.blend == BlendMode::Alpha || top.blend == BlendMode::Erase);
-    if (actsBelow && top.blend == BlendMode::Alpha)
-        region = below.dirty.Intersect(top.clip);
     if (mask != nullptr)
         region = region.Intersect(mask->bounds);
     region = region.Intersect(below.clip);
@@ -338,7 +336,7 @@ void Renderer::State::PopLayer() {
         composite(below.pixels + static_cast<size_t>(y) * below.stride + region.x0, top.pixels + off, m,
                   region.Width());
     }
-    if (!actsBelow || top.blend != BlendMode::Erase)
+    if (!actsBelow)
         below.dirty = below.dirty.Union(region);
     ZeroRegion(top.pixels, top.stride, top.dirty);
     layerPool.Give(top.buffer);
