@@ -109,6 +109,7 @@ void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const ra
     if (layer) {
         raster::LayerOptions options;
         options.blend = ToBlend(o.blendMode);
+        options.cxform = cx;
         Bounds(o, m, options.bounds);
         if (options.bounds.Empty())
             return;  // draws nothing
@@ -117,15 +118,27 @@ void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const ra
                           std::ceil(options.bounds.xMax), std::ceil(options.bounds.yMax)};
         list.PushLayer(options);
     }
+    // A layer's contents draw untransformed; the layer takes the colour transform as a whole.
+    const raster::ColorTransform contentCx = layer ? raster::ColorTransform{} : cx;
     if (o.opaqueBackground && !inMask)
-        EmitBackground(list, o, m, cx);
+        EmitBackground(list, o, m, contentCx);
     if (const CachedShape* shape = ShapeOf(o))
-        EmitShape(list, *shape, m, cx, inMask);
+        EmitShape(list, *shape, m, contentCx, inMask);
     if (o.IsContainer())
-        EmitChildren(list, o.children, m, cx, inMask, inLayer || layer);
+        EmitChildren(list, o.children, m, contentCx, inMask, inLayer || layer);
     if (layer)
         list.PopLayer();
 }
+
+namespace {
+
+// Ends the layer of a mask's objects, which the mask then cuts, and the mask.
+void CloseMask(raster::DrawList& list) {
+    list.PopLayer();
+    list.PopMask();
+}
+
+}  // namespace
 
 void Player::Impl::EmitChildren(raster::DrawList& list, const std::vector<std::unique_ptr<DisplayObject>>& children,
                                 const raster::Matrix& m, const raster::ColorTransform& cx, bool inMask, bool inLayer) {
@@ -133,7 +146,7 @@ void Player::Impl::EmitChildren(raster::DrawList& list, const std::vector<std::u
     size_t open = 0;
     for (const auto& child : children) {
         while (open > 0 && child->depth > openMasks[open - 1]) {
-            list.PopMask();
+            CloseMask(list);
             --open;
         }
         if (child->clipDepth > 0) {
@@ -142,13 +155,16 @@ void Player::Impl::EmitChildren(raster::DrawList& list, const std::vector<std::u
             list.BeginMask();
             Emit(list, *child, m, cx, true, inLayer);
             list.EndMaskShape();
+            // The masked objects are composited together first and the mask cuts the result,
+            // so at a soft mask edge the lower ones do not show through the upper ones.
+            list.PushLayer({raster::BlendMode::Normal, {}, {}});
             openMasks[open++] = child->clipDepth;
             continue;
         }
         Emit(list, *child, m, cx, inMask, inLayer);
     }
     while (open > 0) {
-        list.PopMask();
+        CloseMask(list);
         --open;
     }
 }

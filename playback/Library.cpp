@@ -23,6 +23,7 @@ void AppendOutline(raster::Path& path, const movie::Outline& o, bool keepClose, 
         const raster::Point p{o.points[i].x, o.points[i].y};
         return map ? map->Apply(p) : p;
     };
+    path.SetWholeUnitCurves(true);  // outlines are in twips
     size_t pi = 0;
     for (movie::Outline::Verb v : o.verbs) {
         switch (v) {

@@ -4,6 +4,8 @@
 #include "CoverageRasterizer.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <utility>
 
 namespace raster {
@@ -100,30 +102,53 @@ void CoverageRasterizer::AddClippedLine(float x0, float y0, float x1, float y1) 
     AccumulateSamples(x0, y0, x1, y1);
 }
 
+namespace {
+
+// floor(a / b) and ceil(a / b) for b > 0.
+inline int64_t FloorDiv(int64_t a, int64_t b) {
+    const int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+inline int64_t CeilDiv(int64_t a, int64_t b) {
+    return -FloorDiv(-a, b);
+}
+
+}  // namespace
+
 void CoverageRasterizer::AccumulateSamples(float x0, float y0, float x1, float y1) {
-    if (y0 == y1)
+    // Ends are taken on a grid of 1/256 pixel, as the reference player holds them, and each
+    // crossing is found exactly on it: a sample that lies on the edge counts as right of it,
+    // the same for every edge whatever its slope, so abutting shapes neither gap nor overlap.
+    int64_t ax = std::llround(x0 * static_cast<float>(kSubpixel)),
+            ay = std::llround(y0 * static_cast<float>(kSubpixel));
+    int64_t bx = std::llround(x1 * static_cast<float>(kSubpixel)),
+            by = std::llround(y1 * static_cast<float>(kSubpixel));
+    if (ay == by)
         return;
     float dir = 1.0f;
-    if (y0 > y1) {
-        std::swap(x0, x1);
-        std::swap(y0, y1);
+    if (ay > by) {
+        std::swap(ax, bx);
+        std::swap(ay, by);
         dir = -1.0f;
     }
     const int n = m_samples;
-    const float fn = static_cast<float>(n);
-    const float unit = dir / (fn * fn);  // one sample's share of a pixel
-    const float dxdy = (x1 - x0) / (y1 - y0);
-    const float lastSample = static_cast<float>(m_box.Width() * n);
-    // Sample rows whose centre line (k + 0.5) / n lies in [y0, y1): each edge end belongs to
-    // one edge only.
-    const int subStart = std::max(0, static_cast<int>(std::ceil(y0 * fn - 0.5f)));
-    const int subEnd = std::min(m_box.Height() * n, static_cast<int>(std::ceil(y1 * fn - 0.5f)));
-    for (int sub = subStart; sub < subEnd; ++sub) {
-        const float x = x0 + ((static_cast<float>(sub) + 0.5f) / fn - y0) * dxdy;
-        // The first sample column whose centre lies at or right of the crossing: it and the
-        // rest of its pixel's samples in this row go to that cell, the row's others to the next.
-        const int q = static_cast<int>(ClampSafe(std::ceil(x * fn - 0.5f), 0.0f, lastSample));
-        const int row = sub / n, cell = q / n, part = q - cell * n;
+    const float unit = dir / static_cast<float>(n * n);  // one sample's share of a pixel
+    const int64_t lastSample = static_cast<int64_t>(m_box.Width()) * n;
+    // Sample row k's centre is at (2k + 1) * half in grid units; a row belongs to the edge when
+    // its centre lies in [ay, by), so each edge end belongs to one edge only.
+    const int64_t half = kSubpixel / (2 * n), rowStep = kSubpixel / n;
+    const int64_t first = std::max<int64_t>(0, CeilDiv(ay - half, rowStep));
+    const int64_t last = std::min<int64_t>(static_cast<int64_t>(m_box.Height()) * n, CeilDiv(by - half, rowStep));
+    const int64_t dx = bx - ax, dy = by - ay;
+    // The crossing of row k is ax + (yk - ay) dx / dy; the first sample column whose centre
+    // (2j + 1) * half lies at or right of it is ceil((n * crossing - kSubpixel / 2) / kSubpixel).
+    const int64_t den = static_cast<int64_t>(kSubpixel) * dy;
+    int64_t num = n * (ax * dy + ((2 * first + 1) * half - ay) * dx) - (kSubpixel / 2) * dy;
+    const int64_t numStep = n * rowStep * dx;
+    for (int64_t sub = first; sub < last; ++sub, num += numStep) {
+        const int64_t j = CeilDiv(num, den);
+        const int q = static_cast<int>(j < 0 ? 0 : j > lastSample ? lastSample : j);
+        const int row = static_cast<int>(sub / n), cell = q / n, part = q - cell * n;
         float* cells = m_acc.data() + static_cast<size_t>(row) * m_stride;
         cells[cell] += unit * static_cast<float>(n - part);
         if (part != 0)

@@ -48,6 +48,9 @@ private:
             blocks[b] = 1;
     }
 
+    // Edge ends are held on a grid of 1/kSubpixel pixel.
+    static constexpr int kSubpixel = 256;
+
     // Cells are grouped in blocks of 32 with a flag per block set when an edge wrote into it,
     // so the sweep skips untouched stretches (the inside of a thin outline) without reading them.
     static constexpr int kBlockShift = 5;

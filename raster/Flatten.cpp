@@ -24,6 +24,27 @@ int SegmentsFor(float secondDerivative, float tolerance) {
     return n > kMaxSegments ? kMaxSegments : static_cast<int>(n);
 }
 
+// The inner points of a quadratic curve cut into n equal parameter steps.
+void AppendQuad(Point p0, Point p1, Point p2, int n, Contours& out) {
+    const float step = 1.0f / static_cast<float>(n);
+    for (int i = 1; i < n; ++i) {
+        const float t = step * static_cast<float>(i), u = 1 - t;
+        out.points.push_back(
+            {u * u * p0.x + 2 * u * t * p1.x + t * t * p2.x, u * u * p0.y + 2 * u * t * p1.y + t * t * p2.y});
+    }
+}
+
+// The same cut in path space, each point rounded to whole units (halves up), then mapped.
+void AppendWholeUnitQuad(Point p0, Point p1, Point p2, int n, const Matrix& m, Contours& out) {
+    for (int i = 1; i < n; ++i) {
+        const double t = static_cast<double>(i) / n, u = 1 - t;
+        const double x = u * u * p0.x + 2 * u * t * p1.x + t * t * p2.x;
+        const double y = u * u * p0.y + 2 * u * t * p1.y + t * t * p2.y;
+        out.points.push_back(
+            m.Apply({static_cast<float>(std::floor(x + 0.5)), static_cast<float>(std::floor(y + 0.5))}));
+    }
+}
+
 }  // namespace
 
 Rect Contours::Bounds() const {
@@ -57,7 +78,9 @@ void FlattenPath(const Path& path, const Matrix& m, float tolerance, Contours& o
     const std::vector<Point>& pts = path.Points();
     size_t pi = 0;
     bool open = false;
-    Point current{}, start{};
+    Point current{}, start{};     // device space
+    Point local{}, localStart{};  // the same in path space
+    const bool wholeUnits = path.WholeUnitCurves();
     auto need = [&](size_t n) { return pi + n <= pts.size(); };
     for (Verb v : verbs) {
         switch (v) {
@@ -66,6 +89,7 @@ void FlattenPath(const Path& path, const Matrix& m, float tolerance, Contours& o
                 return;
             if (open)
                 out.EndContour(false);
+            local = localStart = pts[pi];
             current = start = m.Apply(pts[pi++]);
             out.points.push_back(current);
             open = true;
@@ -77,6 +101,7 @@ void FlattenPath(const Path& path, const Matrix& m, float tolerance, Contours& o
                 out.points.push_back(current);
                 open = true;
             }
+            local = pts[pi];
             current = m.Apply(pts[pi++]);
             out.points.push_back(current);
             break;
@@ -88,14 +113,13 @@ void FlattenPath(const Path& path, const Matrix& m, float tolerance, Contours& o
                 open = true;
             }
             const Point p1 = m.Apply(pts[pi]), p2 = m.Apply(pts[pi + 1]);
-            pi += 2;
             const int n = QuadSegments(current, p1, p2, tolerance);
-            const float step = 1.0f / static_cast<float>(n);
-            for (int i = 1; i < n; ++i) {
-                const float t = step * static_cast<float>(i), u = 1 - t;
-                out.points.push_back({u * u * current.x + 2 * u * t * p1.x + t * t * p2.x,
-                                      u * u * current.y + 2 * u * t * p1.y + t * t * p2.y});
-            }
+            if (wholeUnits)
+                AppendWholeUnitQuad(local, pts[pi], pts[pi + 1], n, m, out);
+            else
+                AppendQuad(current, p1, p2, n, out);
+            local = pts[pi + 1];
+            pi += 2;
             out.points.push_back(p2);
             current = p2;
             break;
@@ -119,6 +143,7 @@ void FlattenPath(const Path& path, const Matrix& m, float tolerance, Contours& o
             }
             out.points.push_back(p3);
             current = p3;
+            local = pts[pi - 1];
             break;
         }
         case Verb::Close:
@@ -127,6 +152,7 @@ void FlattenPath(const Path& path, const Matrix& m, float tolerance, Contours& o
                 open = false;
             }
             current = start;
+            local = localStart;
             break;
         }
     }

@@ -96,8 +96,10 @@ uint32_t BlendPixel(BlendMode mode, uint32_t src, uint32_t dst) {
         return JoinChannels(d.a, inv(d.r), inv(d.g), inv(d.b));
     }
     case BlendMode::Alpha:
-        // What lies below keeps only as much as the source's alpha.
-        return ScalePixel(dst, AlphaOf(src));
+        // What lies below keeps only as much as the source's alpha; where the source is fully
+        // transparent (nothing drawn, or a gradient's transparent end) it is left alone, as the
+        // reference player leaves it.
+        return AlphaOf(src) == 0 ? dst : ScalePixel(dst, AlphaOf(src));
     case BlendMode::Erase:
         return ScalePixel(dst, 255 - AlphaOf(src));
     case BlendMode::Overlay:
@@ -119,8 +121,6 @@ void CompositeRow(uint32_t* dst, const uint32_t* src, const uint8_t* mask, int c
             s = ScalePixel(s, mask[i]);
         if constexpr (M == BlendMode::Normal || M == BlendMode::Layer) {
             dst[i] = SourceOver(s, dst[i]);  // exact for an empty source, and branch-free
-        } else if constexpr (M == BlendMode::Alpha || M == BlendMode::Erase) {
-            dst[i] = BlendPixel(M, s, dst[i]);
         } else {
             if (s == 0)
                 continue;  // every other mode leaves the destination alone where the source is empty
@@ -170,6 +170,16 @@ CompositeRowFn ChooseComposite(BlendMode mode, bool belowIsLayer, bool masked) {
         return RowFor<BlendMode::HardLight>(masked);
     }
     return RowFor<BlendMode::Normal>(masked);
+}
+
+void TransformLayer(uint32_t* pixels, int stride, const IntRect& r, const ColorTransform& cx) {
+    for (int y = r.y0; y < r.y1; ++y) {
+        uint32_t* row = pixels + static_cast<size_t>(y) * stride;
+        for (int x = r.x0; x < r.x1; ++x) {
+            if (row[x] != 0)
+                row[x] = TransformPixel(row[x], cx);
+        }
+    }
 }
 
 }  // namespace raster

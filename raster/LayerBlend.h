@@ -2,6 +2,7 @@
 // colour. The row function is chosen once per layer.
 #pragma once
 
+#include "IntRect.h"
 #include "raster/DrawList.h"
 
 #include <cstdint>
@@ -15,6 +16,10 @@ using CompositeRowFn = void (*)(uint32_t* dst, const uint32_t* src, const uint8_
 // target surface they draw as normal, as the reference player does for objects with no
 // layer-blended parent.
 CompositeRowFn ChooseComposite(BlendMode mode, bool belowIsLayer, bool masked);
+
+// Applies `cx` to the pixels of `r` in place; transparent pixels stay transparent (a layer is
+// only what its contents drew).
+void TransformLayer(uint32_t* pixels, int stride, const IntRect& r, const ColorTransform& cx);
 
 // One pixel of each mode, for tests and the row functions.
 uint32_t BlendPixel(BlendMode mode, uint32_t src, uint32_t dst);

@@ -114,10 +114,6 @@ inline int Wrap(int64_t v, int size) {
     }
 }
 
-inline uint32_t TransformPixel(uint32_t p, const ColorTransform& cx) {
-    return Premultiply(cx.Apply(Unpremultiply(p)));
-}
-
 // Image coordinates in 16.16 fixed point, stepped per pixel; 64-bit so that a far-away
 // pixel of a repeating fill cannot overflow.
 struct FixedWalk {

@@ -56,6 +56,11 @@ inline uint32_t ScalePixel(uint32_t p, uint32_t s) {
     return rb | ag;
 }
 
+// A colour transform on a premultiplied pixel (it acts on straight colour).
+inline uint32_t TransformPixel(uint32_t p, const ColorTransform& cx) {
+    return Premultiply(cx.Apply(Unpremultiply(p)));
+}
+
 // Premultiplied source over destination.
 inline uint32_t SourceOver(uint32_t src, uint32_t dst) {
     return src + ScalePixel(dst, 255 - AlphaOf(src));

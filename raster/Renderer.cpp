@@ -57,8 +57,9 @@ struct LayerFrame {
     int stride = 0;
     PoolBuffer<uint32_t>* buffer = nullptr;  // null for the target surface itself
     BlendMode blend = BlendMode::Normal;
-    IntRect clip;   // where draws into this layer may land
-    IntRect dirty;  // what has been drawn into it
+    ColorTransform cxform;  // applied to the layer when it is composited
+    IntRect clip;           // where draws into this layer may land
+    IntRect dirty;          // what has been drawn into it
     size_t maskDepth = 0;
 };
 
@@ -296,6 +297,7 @@ void Renderer::State::PushLayer(const LayerOptions& o) {
     f.pixels = f.buffer->data.data();
     f.stride = target.width;
     f.blend = o.blend;
+    f.cxform = o.cxform;
     f.clip = layers.back().clip;
     if (const MaskFrame* outer = ActiveMask(layers.back().maskDepth))
         f.clip = f.clip.Intersect(outer->bounds);
@@ -317,15 +319,15 @@ void Renderer::State::PopLayer() {
     const bool belowIsLayer = layers.size() > 1;
     const MaskFrame* mask = ActiveMask(below.maskDepth);
 
+    // Every mode leaves the layer below alone where the source drew nothing (alpha too).
     IntRect region = top.dirty;
-    // Alpha and erase act on the whole layer below, not only where the source drew.
     const bool actsBelow = belowIsLayer && (top.blend == BlendMode::Alpha || top.blend == BlendMode::Erase);
-    if (actsBelow && top.blend == BlendMode::Alpha)
-        region = below.dirty.Intersect(top.clip);
     if (mask != nullptr)
         region = region.Intersect(mask->bounds);
     region = region.Intersect(below.clip);
 
+    if (!top.cxform.IsIdentity())
+        TransformLayer(top.pixels, top.stride, top.dirty.Intersect(region), top.cxform);
     const CompositeRowFn composite = ChooseComposite(top.blend, belowIsLayer, mask != nullptr);
     for (int y = region.y0; y < region.y1; ++y) {
         const size_t off = static_cast<size_t>(y) * top.stride + region.x0;
@@ -334,7 +336,7 @@ void Renderer::State::PopLayer() {
         composite(below.pixels + static_cast<size_t>(y) * below.stride + region.x0, top.pixels + off, m,
                   region.Width());
     }
-    if (!actsBelow || top.blend != BlendMode::Erase)
+    if (!actsBelow)
         below.dirty = below.dirty.Union(region);
     ZeroRegion(top.pixels, top.stride, top.dirty);
     layerPool.Give(top.buffer);

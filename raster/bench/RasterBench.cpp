@@ -219,7 +219,7 @@ void MaskedLayer(Scene& s) {
     s.list.BeginMask();
     s.list.Fill(s.paths[1], kTwips, FillRule::NonZero, Paint::Solid({0, 0, 0, 255}), {});
     s.list.EndMaskShape();
-    s.list.PushLayer({BlendMode::Multiply, {}});
+    s.list.PushLayer({BlendMode::Multiply, {}, {}});
     for (size_t i = 2; i < s.paths.size(); ++i)
         s.list.Fill(s.paths[i], kTwips, FillRule::EvenOdd, Paint::Solid(RandomColor(r, 200)), {});
     s.list.PopLayer();

@@ -37,6 +37,9 @@ struct LayerOptions {
     BlendMode blend = BlendMode::Normal;
     // Device-space bounds the layer needs (an empty rect: the whole target).
     Rect bounds;
+    // Applied to the finished layer before it is composited: the group is drawn opaque and
+    // fades (or tints) as one, so its own overlaps do not show through each other.
+    ColorTransform cxform;
 };
 
 struct DrawCommand {

@@ -35,9 +35,16 @@ public:
     // The bounds of the points, control points included.
     Rect Bounds() const;
 
+    // A path of whole units (a movie's twips): the points its quadratic curves are cut at
+    // are rounded to whole units too, as the reference player computes them, before the
+    // matrix maps them.
+    void SetWholeUnitCurves(bool on) { m_wholeUnitCurves = on; }
+    bool WholeUnitCurves() const { return m_wholeUnitCurves; }
+
 private:
     std::vector<Verb> m_verbs;
     std::vector<Point> m_points;
+    bool m_wholeUnitCurves = false;
 };
 
 }  // namespace raster

@@ -182,9 +182,11 @@ TEST(DrawList, MasksByClipDepthNestAndEnd) {
     p.player->AdvanceFrame();
     raster::DrawList list;
     p.player->BuildDrawList(list, 100, 100);
-    const std::vector<Kind> want = {Kind::BeginMask, Kind::Fill,         Kind::EndMaskShape, Kind::BeginMask,
-                                    Kind::Fill,      Kind::EndMaskShape, Kind::Fill,         Kind::PopMask,
-                                    Kind::Fill,      Kind::PopMask,      Kind::Fill};
+    // The masked objects draw into a layer of their own, which the mask cuts as a whole.
+    const std::vector<Kind> want = {Kind::BeginMask, Kind::Fill,     Kind::EndMaskShape, Kind::PushLayer,
+                                    Kind::BeginMask, Kind::Fill,     Kind::EndMaskShape, Kind::PushLayer,
+                                    Kind::Fill,      Kind::PopLayer, Kind::PopMask,      Kind::Fill,
+                                    Kind::PopLayer,  Kind::PopMask,  Kind::Fill};
     EXPECT_EQ(Kinds(list), want);
 }
 

@@ -73,7 +73,7 @@ TEST(Renderer, SteadySceneAllocatesNothingPerFrame) {
     list.BeginMask();
     list.Fill(star, {}, FillRule::NonZero, Paint::Solid({0, 0, 0, 255}), ColorTransform{});
     list.EndMaskShape();
-    list.PushLayer({BlendMode::Multiply, {}});
+    list.PushLayer({BlendMode::Multiply, {}, {}});
     list.Fill(square, {}, FillRule::EvenOdd, bitmap, ColorTransform{});
     list.Stroke(curve, {}, st, Paint::Solid({0, 90, 200, 200}), ColorTransform{});
     list.PopLayer();

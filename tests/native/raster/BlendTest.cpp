@@ -44,7 +44,9 @@ TEST(BlendPixel, AlphaAndEraseScaleWhatLiesBelow) {
     const uint32_t d = Argb(255, 100, 150, 220), half = Argb(128, 0, 0, 0);
     EXPECT_EQ(BlendPixel(BlendMode::Alpha, half, d), Argb(128, 50, 75, 110));
     EXPECT_EQ(BlendPixel(BlendMode::Erase, half, d), Argb(127, 50, 75, 110));
-    EXPECT_EQ(BlendPixel(BlendMode::Alpha, 0, d), 0u);
+    // A fully transparent source leaves what lies below; the faintest one nearly erases it.
+    EXPECT_EQ(BlendPixel(BlendMode::Alpha, 0, d), d);
+    EXPECT_EQ(BlendPixel(BlendMode::Alpha, Argb(1, 0, 0, 0), d) >> 24, 1u);
     EXPECT_EQ(BlendPixel(BlendMode::Erase, 0, d), d);
 }
 

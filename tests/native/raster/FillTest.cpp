@@ -203,6 +203,64 @@ TEST(Fill, AliasedModeSamplesPixelCentres) {
     EXPECT_EQ(CoverageAt(c, 5, 7), 0);  // centre 7.5 below the bottom edge at 7.4
 }
 
+// Slanted edges in twips drawn at 1/20 pixel per twip, with an aliased pixel whose centre lies
+// on the edge or a hair beside it: the ends sit on a 1/256 pixel grid and the crossing is
+// exact there, so such a pixel comes out as the reference player draws it (not by float noise).
+TEST(Fill, AliasedCentresOnSlantedEdgesFollowTheSubpixelGrid) {
+    struct Case {
+        const char* name;
+        Point a, b, c;  // a triangle in twips
+        int x, y;       // a pixel on or beside the edge a-b
+        bool covered;
+    };
+    const Case cases[] = {
+        // Right edge passing 0.005 twip left of the centre; on the grid it passes right of it.
+        {"right edge, near the centre", {5237, 1223}, {5175, 1639}, {5000, 1400}, 261, 63, true},
+        // Right edge exactly through the centre in twips; its ends rounded to the grid put the
+        // crossing right of the centre.
+        {"right edge, through the centre", {2382, 6176}, {2252, 7111}, {2000, 6600}, 116, 327, true},
+        // Left edges through centres: a centre on an edge counts as right of it, inside.
+        {"left edge, through a centre", {2338, 5802}, {2306, 5834}, {2500, 5834}, 116, 290, true},
+        {"left edge, through another", {2338, 5802}, {2306, 5834}, {2500, 5834}, 115, 291, true},
+        // A vertical right edge through centres leaves them out.
+        {"vertical right edge", {2330, 5000}, {2330, 6000}, {2000, 5500}, 116, 270, false},
+    };
+    for (const Case& t : cases) {
+        Path p;
+        p.MoveTo(t.a);
+        p.LineTo(t.b);
+        p.LineTo(t.c);
+        p.Close();
+        // The pixel at (8, 8) of the canvas is the case's pixel.
+        const Matrix m{0.05, 0, 0, 0.05, 8.0 - t.x, 8.0 - t.y};
+        Canvas c(16, 16, kWhite);
+        FillBlack(c, p, Quality::Low, FillRule::NonZero, m);
+        EXPECT_EQ(CoverageAt(c, 8, 8), t.covered ? 255 : 0) << t.name;
+    }
+}
+
+// A small curve in twips (a glyph's corner from the corpus) cut into two chords: in whole
+// units its middle point rounds so that the first chord passes right of the pixel centre at
+// (274.5, 92.5), as the reference player draws it; cut in pixels the chord passes left of it.
+TEST(Fill, WholeUnitCurvesCutAtRoundedPoints) {
+    Path p;
+    p.MoveTo({5459, 1869});
+    p.QuadTo({5496, 1838}, {5538, 1837});
+    p.LineTo({5700, 1837});
+    p.LineTo({5700, 1950});
+    p.LineTo({5459, 1950});
+    p.Close();
+    const Matrix m{0.05, 0, 0, 0.05, 8.0 - 274, 8.0 - 92};  // pixel (274, 92) at (8, 8)
+    ASSERT_EQ(QuadSegments(m.Apply({5459, 1869}), m.Apply({5496, 1838}), m.Apply({5538, 1837}), kPixelTolerance), 2);
+    for (bool wholeUnits : {true, false}) {
+        p.SetWholeUnitCurves(wholeUnits);
+        Canvas c(16, 16, kWhite);
+        FillBlack(c, p, Quality::Low, FillRule::NonZero, m);
+        EXPECT_EQ(CoverageAt(c, 8, 8), wholeUnits ? 0 : 255) << wholeUnits;
+        EXPECT_EQ(CoverageAt(c, 12, 8), 255) << wholeUnits;  // well inside either way
+    }
+}
+
 TEST(Fill, ShapesPartlyOffTheSurfaceAreClipped) {
     for (Quality q : {Quality::Low, Quality::High}) {
         Canvas c(10, 10, kWhite);

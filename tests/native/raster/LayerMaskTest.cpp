@@ -80,27 +80,27 @@ TEST(Mask, NestedMasksIntersect) {
 
 TEST(Layer, AlphaBlendSetsTheLayerBelowsAlpha) {
     // A red layer, then inside it an alpha-blended half: the left half keeps half its alpha,
-    // the right half (no source) becomes transparent, so only white shows there.
+    // the right half (no source) stays as it was, as the reference player leaves it.
     const Path all = RectPath(0, 0, 10, 4), left = RectPath(0, 0, 5, 4);
     Canvas c(10, 4, kWhite);
     DrawList list;
-    list.PushLayer({BlendMode::Layer, {}});
+    list.PushLayer({BlendMode::Layer, {}, {}});
     list.Fill(all, {}, FillRule::NonZero, Paint::Solid(kRed), kNone);
-    list.PushLayer({BlendMode::Alpha, {}});
+    list.PushLayer({BlendMode::Alpha, {}, {}});
     list.Fill(left, {}, FillRule::NonZero, Paint::Solid({0, 0, 255, 128}), kNone);
     list.PopLayer();
     list.PopLayer();
     c.Render(list);
     EXPECT_EQ(c.At(2, 2), 0xFFFF7F7Fu);  // red at alpha 128 over white
-    EXPECT_EQ(c.At(7, 2), 0xFFFFFFFFu);
+    EXPECT_EQ(c.At(7, 2), 0xFFFF0000u);
 }
 
 TEST(Layer, EraseCutsTheLayerBelowButNotTheStage) {
     const Path all = RectPath(0, 0, 10, 4), left = RectPath(0, 0, 5, 4);
     DrawList list;
-    list.PushLayer({BlendMode::Layer, {}});
+    list.PushLayer({BlendMode::Layer, {}, {}});
     list.Fill(all, {}, FillRule::NonZero, Paint::Solid(kRed), kNone);
-    list.PushLayer({BlendMode::Erase, {}});
+    list.PushLayer({BlendMode::Erase, {}, {}});
     list.Fill(left, {}, FillRule::NonZero, Paint::Solid({0, 255, 0, 255}), kNone);
     list.PopLayer();
     list.PopLayer();
@@ -111,7 +111,7 @@ TEST(Layer, EraseCutsTheLayerBelowButNotTheStage) {
 
     // Straight onto the stage, erase draws its content as normal.
     DrawList root;
-    root.PushLayer({BlendMode::Erase, {}});
+    root.PushLayer({BlendMode::Erase, {}, {}});
     root.Fill(left, {}, FillRule::NonZero, Paint::Solid({0, 255, 0, 255}), kNone);
     root.PopLayer();
     Canvas s(10, 4, kWhite);
@@ -125,7 +125,7 @@ TEST(Layer, IsolatedBeforeItsBlend) {
     const Path all = RectPath(0, 0, 4, 4);
     Canvas c(4, 4, {128, 128, 128, 255});
     DrawList list;
-    list.PushLayer({BlendMode::Multiply, {}});
+    list.PushLayer({BlendMode::Multiply, {}, {}});
     list.Fill(all, {}, FillRule::NonZero, Paint::Solid(kRed), kNone);
     list.Fill(all, {}, FillRule::NonZero, Paint::Solid({0, 255, 0, 255}), kNone);
     list.PopLayer();
@@ -141,7 +141,7 @@ TEST(Layer, MaskOutsideTheLayerClipsItOnce) {
     list.BeginMask();
     list.Fill(maskShape, {}, FillRule::NonZero, Paint::Solid(kRed), kNone);
     list.EndMaskShape();
-    list.PushLayer({BlendMode::Layer, {}});
+    list.PushLayer({BlendMode::Layer, {}, {}});
     list.Fill(all, {}, FillRule::NonZero, Paint::Solid({0, 0, 0, 255}), kNone);
     list.PopLayer();
     list.PopMask();
@@ -155,7 +155,7 @@ TEST(Layer, BoundsClipTheLayersDraws) {
     const Path all = RectPath(0, 0, 10, 4);
     Canvas c(10, 4, kWhite);
     DrawList list;
-    list.PushLayer({BlendMode::Layer, Rect{2, 0, 5.5f, 4}});
+    list.PushLayer({BlendMode::Layer, Rect{2, 0, 5.5f, 4}, {}});
     list.Fill(all, {}, FillRule::NonZero, Paint::Solid(kRed), kNone);
     list.PopLayer();
     c.Render(list);
@@ -173,16 +173,16 @@ TEST(Layer, PooledBuffersComeBackClean) {
     list.BeginMask();
     list.Fill(b, {}, FillRule::NonZero, Paint::Solid(kRed), kNone);
     list.EndMaskShape();
-    list.PushLayer({BlendMode::Screen, {}});
+    list.PushLayer({BlendMode::Screen, {}, {}});
     list.Fill(a, {}, FillRule::NonZero, Paint::Solid({10, 100, 200, 180}), kNone);
     list.PopLayer();
     list.PopMask();
     DrawList unbalanced;
-    unbalanced.PushLayer({BlendMode::Multiply, {}});
+    unbalanced.PushLayer({BlendMode::Multiply, {}, {}});
     unbalanced.BeginMask();
     unbalanced.Fill(a, {}, FillRule::NonZero, Paint::Solid(kRed), kNone);
     unbalanced.PopLayer();
-    unbalanced.PushLayer({BlendMode::Layer, {}});
+    unbalanced.PushLayer({BlendMode::Layer, {}, {}});
     unbalanced.Fill(b, {}, FillRule::NonZero, Paint::Solid(kRed), kNone);
 
     Canvas c(10, 10, {40, 40, 40, 255});
@@ -192,4 +192,37 @@ TEST(Layer, PooledBuffersComeBackClean) {
     Clear(c.surface(), {40, 40, 40, 255});
     c.Render(list);
     EXPECT_EQ(first, c.pixels);
+}
+
+TEST(Layer, ColorTransformActsOnTheFinishedGroup) {
+    // Two overlapping opaque rects in a half-transparent layer: the group fades as one, so the
+    // overlap shows no more red than either rect alone; a tint reaches every drawn pixel and
+    // leaves the undrawn ones alone.
+    const Path a = RectPath(0, 0, 6, 4), b = RectPath(4, 0, 10, 4);
+    ColorTransform half;
+    half.aMul = 128;
+    ColorTransform blueTint;
+    blueTint.rMul = 0;
+    blueTint.bAdd = 255;
+    struct Case {
+        const char* name;
+        ColorTransform cx;
+        uint32_t drawn, undrawn;
+    };
+    const Case cases[] = {
+        {"half alpha", half, 0xFFFF8080u, 0xFFFFFFFFu},  // alpha 255 * 128 >> 8 = 127
+        {"tint", blueTint, 0xFF0000FFu, 0xFFFFFFFFu},
+    };
+    for (const Case& t : cases) {
+        Canvas c(12, 4, kWhite);
+        DrawList list;
+        list.PushLayer({BlendMode::Layer, {}, t.cx});
+        list.Fill(a, {}, FillRule::NonZero, Paint::Solid(kRed), kNone);
+        list.Fill(b, {}, FillRule::NonZero, Paint::Solid(kRed), kNone);
+        list.PopLayer();
+        c.Render(list, Quality::Low);
+        EXPECT_EQ(c.At(2, 2), t.drawn) << t.name;
+        EXPECT_EQ(c.At(5, 2), t.drawn) << t.name << " (overlap)";
+        EXPECT_EQ(c.At(11, 2), t.undrawn) << t.name;
+    }
 }
