@@ -39,6 +39,13 @@ void Store(Vm& vm, Object* o, const std::vector<Value>& items) {
     vm.SetLength(o, static_cast<uint32_t>(items.size()));
 }
 
+// Deletes element i and sets it again (a property that may not be deleted keeps its place).
+void ReplaceElement(Vm& vm, Object* o, uint32_t i, Value v) {
+    std::string name = std::to_string(i);
+    vm.DeleteOf(o, name);
+    vm.SetOf(o, name, std::move(v));
+}
+
 double RelIndex(Vm& vm, const Value& v, double len, double dflt) {
     if (v.IsUndefined())
         return dflt;
@@ -55,11 +62,7 @@ Value ArrayCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     Object* o = vm.constructing && self.type == Type::Object ? self.object : vm.NewArray();
     o->kind = Kind::Array;
     if (args.size() == 1 && args[0].type == Type::Number) {
-        double n = args[0].number;
-        if (n >= 0 && n <= 4294967295.0 && n == std::trunc(n))
-            o->length = static_cast<uint32_t>(n);
-        else if (n < 0 || n != std::trunc(n))
-            o->length = 0;
+        o->length = static_cast<uint32_t>(ToInt32(args[0].number));
     } else {
         for (uint32_t i = 0; i < args.size(); ++i)
             vm.SetElement(o, i, args[i]);
@@ -80,7 +83,9 @@ std::string Join(Vm& vm, Object* o, const std::string& sep) {
     for (uint32_t i = 0; i < n; ++i) {
         if (i)
             out += sep;
-        Value e = vm.Element(o, i);
+        // join reads the object's own stored elements: neither prototypes nor getters.
+        Property* p = o->FindOwn(std::to_string(i), true);
+        Value e = p && !p->IsAccessor() ? p->value : Value();
         if (e.type == Type::Undefined && vm.curVersion < 7)
             continue;
         out += vm.ToString(e);
@@ -185,29 +190,44 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return v;
     }
     case kShift: {
-        std::vector<Value> items = Items(vm, o);
-        if (items.empty())
+        // Each element moves down one (deleted, then set again, so that it becomes the newest
+        // property unless it may not be deleted); the last one is deleted.
+        uint32_t n = vm.LengthOf(o);
+        if (n > vm.limits.maxArrayLength)
+            throw ScriptAbort{RunEnd::TooLarge};
+        if (n == 0)
             return Value();
-        Value v = items.front();
-        items.erase(items.begin());
-        Store(vm, o, items);
+        Value v = vm.Element(o, 0);
+        for (uint32_t i = 1; i < n; ++i)
+            ReplaceElement(vm, o, i - 1, vm.Element(o, i));
+        vm.DeleteOf(o, std::to_string(n - 1));
+        vm.SetLength(o, n - 1);
         return v;
     }
     case kUnshift: {
-        std::vector<Value> items = Items(vm, o);
-        items.insert(items.begin(), args.begin(), args.end());
-        Store(vm, o, items);
-        return Value::Num(static_cast<double>(items.size()));
+        // Elements move up from the last one down, then the new ones are set from the first.
+        uint32_t n = vm.LengthOf(o);
+        uint32_t k = static_cast<uint32_t>(args.size());
+        if (static_cast<uint64_t>(n) + k > vm.limits.maxArrayLength)
+            throw ScriptAbort{RunEnd::TooLarge};
+        for (uint32_t i = n; i-- > 0;)
+            ReplaceElement(vm, o, i + k, vm.Element(o, i));
+        for (uint32_t i = 0; i < k; ++i)
+            ReplaceElement(vm, o, i, args[i]);
+        vm.SetLength(o, n + k);
+        return Value::Num(n + k);
     }
     case kSplice: {
-        if (args.empty() || args[0].IsUndefined())
+        if (args.empty() || args[0].IsUndefined() || (args.size() > 1 && args[1].IsUndefined()))
             return Value();
         std::vector<Value> items = Items(vm, o);
         double len = static_cast<double>(items.size());
         double start = RelIndex(vm, args[0], len, 0);
         double count = args.size() > 1 ? std::trunc(vm.ToNumber(args[1])) : len - start;
-        if (std::isnan(count) || count < 0)
+        if (std::isnan(count))
             count = 0;
+        if (count < 0)
+            return Value();
         count = std::min(count, len - start);
         size_t s = static_cast<size_t>(start), c = static_cast<size_t>(count);
         std::vector<Value> removed(items.begin() + static_cast<long>(s), items.begin() + static_cast<long>(s + c));

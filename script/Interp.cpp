@@ -150,7 +150,9 @@ struct Interp {
             if (f.activation && f.activation->FindOwn("this", cs))
                 return false;
             if (f.thisSuppressed) {
-                out = Value::Obj(f.target);
+                // A function that keeps `this` only in a register: the name reads the timeline,
+                // and nothing in format 5 movies.
+                out = f.version < 6 ? Value() : Value::Obj(f.target);
                 return true;
             }
             out = f.thisv.IsUndefined() ? Value::Obj(f.target) : f.thisv;
@@ -357,11 +359,26 @@ struct Interp {
         Value pb = vm.ToPrimitive(b);  // the right operand is converted first
         Value pa = vm.ToPrimitive(a);
         if (pa.type == Type::String || pb.type == Type::String) {
-            std::string s = vm.ToString(pa) + vm.ToString(pb);
+            std::string s = OperandText(pa) + OperandText(pb);
             vm.CheckStringSize(s.size());
             return Value::Str(std::move(s));
         }
-        return Value::Num(PrimitiveToNumber(pa, f.version) + PrimitiveToNumber(pb, f.version));
+        // An operand whose valueOf gave an object is asked again (and is NaN).
+        double x = vm.ToNumber(pa);
+        double y = vm.ToNumber(pb);
+        return Value::Num(x + y);
+    }
+
+    // The text of an operand of +: an object whose valueOf gave an object is asked for its
+    // toString, and anything but a text from it reads "[type Object]".
+    std::string OperandText(const Value& v) {
+        if (v.type != Type::Object || v.object->kind == Kind::Clip)
+            return vm.ToString(v);
+        Value ts = vm.GetOf(v.object, "toString");
+        Value r = vm.IsFunction(ts) ? vm.Call(ts, v, {}) : Value();
+        if (r.type == Type::String)
+            return r.string;
+        return v.object->kind == Kind::Function ? "[type Function]" : "[type Object]";
     }
 
     // Abstract "<" of the typed operators: true, false or undefined (NaN).
@@ -371,6 +388,16 @@ struct Interp {
         if (bFirst) {
             pb = vm.ToPrimitive(b);
             pa = vm.ToPrimitive(a);
+        } else if (f.version < 6) {
+            // Format 5 gives false as soon as an operand stays an object (a clip is NaN), before
+            // it converts the other one.
+            auto staysObject = [](const Value& v) { return v.type == Type::Object && v.object->kind != Kind::Clip; };
+            pa = vm.ToPrimitive(a);
+            if (staysObject(pa))
+                return Value::Bool(false);
+            pb = vm.ToPrimitive(b);
+            if (staysObject(pb))
+                return Value::Bool(false);
         } else {
             pa = vm.ToPrimitive(a);
             pb = vm.ToPrimitive(b);
@@ -486,7 +513,8 @@ struct Interp {
         code->start = bodyStart;
         code->end = bodyEnd;
         code->isFunction2 = v2;
-        code->version = f.version;
+        // Functions are a format 5 feature: in a format 4 movie they run by format 5 rules.
+        code->version = std::max<uint8_t>(f.version, 5);
         code->constants = f.constants;
         std::string name = code->name;
         Object* fn = MakeFunction(std::move(code));
@@ -522,26 +550,36 @@ struct Interp {
         return vm.Call(fn, self, std::move(args));
     }
 
+    // super() calls the __constructor__ seen from the super object's level (without
+    // __resolve); super.m() calls m found above that level. Either runs with the level it
+    // reached, so that the callee's own super goes one step further up. A clip ends both.
     Value CallSuper(Object* sup, std::string_view name, std::vector<Value> args) {
-        Object* proto = sup->superProto;
-        if (!proto)
+        Object* level = sup->superProto;
+        if (!level || level->kind == Kind::Clip)
             return Value();
+        Value self = Value::Obj(sup->superThis);
+        auto read = [&](Property* p) {
+            if (!p->IsAccessor())
+                return p->value;
+            return p->getter ? vm.Call(Value::Obj(p->getter), self, {}) : Value();
+        };
         if (name.empty()) {
-            Value ctor = vm.GetOf(proto, "__constructor__");
-            if (ctor.IsUndefined())
-                ctor = vm.GetOf(proto, "constructor");
-            Value protoV = ctor.type == Type::Object ? vm.GetOf(ctor.object, "prototype") : Value();
-            return vm.CallWithHolder(ctor, Value::Obj(sup->superThis), std::move(args),
-                                     protoV.type == Type::Object ? protoV.object : nullptr);
+            Property* cp = vm.FindProperty(level, "__constructor__");
+            if (!cp)
+                return Value();
+            Value ctor = read(cp);
+            Object* next = vm.ProtoOf(level);
+            return vm.CallWithHolder(ctor, self, std::move(args), next ? next : vm.emptyLevel);
         }
+        Object* base = vm.ProtoOf(level);
+        if (!base || base->kind == Kind::Clip)
+            return Value();
         Object* holder = nullptr;
-        Property* p = vm.FindProperty(proto, name, &holder);
+        Property* p = vm.FindProperty(base, name, &holder);
         if (!p)
             return Value();
-        Value fn = p->IsAccessor()
-                       ? (p->getter ? vm.Call(Value::Obj(p->getter), Value::Obj(sup->superThis), {}) : Value())
-                       : p->value;
-        return vm.CallWithHolder(fn, Value::Obj(sup->superThis), std::move(args), holder);
+        Value fn = read(p);
+        return vm.CallWithHolder(fn, self, std::move(args), holder);
     }
 
     Value CallMethodOn(const Value& obj, const Value& nameV, std::vector<Value> args) {
@@ -569,7 +607,8 @@ struct Interp {
             else
                 fn = vm.GetOf(o, name);  // __resolve
         }
-        return vm.CallWithHolder(fn, obj, std::move(args), holder);
+        (void)holder;
+        return vm.Call(fn, obj, std::move(args));
     }
 
     int GetPropIndex(const Value& v) {
@@ -1034,8 +1073,7 @@ int Interp::Run(size_t start, size_t end) {
             Value obj = Pop();
             std::string name = Str(nameV);
             if (obj.type == Type::Object && obj.object->kind == Kind::Super) {
-                Object* sp = obj.object->superProto;
-                Push(sp ? vm.GetOf(sp, name) : Value());
+                Push(vm.GetOf(obj.object, name));
                 break;
             }
             Push(vm.Get(obj, name));
@@ -1500,7 +1538,8 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
         if (!superObj) {
             superObj = heap.New(Kind::Super);
             // super starts above the object the method was found on (none for plain calls).
-            superObj->superProto = holder ? ProtoOf(holder) : nullptr;
+            // Its level: the one a super call passed down, else the prototype of `this`.
+            superObj->superProto = holder ? holder : (f.thisv.type == Type::Object ? ProtoOf(f.thisv.object) : nullptr);
             superObj->superThis = f.thisv.type == Type::Object ? f.thisv.object : nullptr;
         }
         return Value::Obj(superObj);
@@ -1514,12 +1553,13 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
                 regs[reg] = std::move(v);
             ++reg;
         };
+        // A register asked for `this` or `super` that is also suppressed stays undefined.
         if (fl & 0x01)
-            put(f.thisv);
+            put(fl & 0x02 ? Value() : f.thisv);
         if (fl & 0x04)
             put(arguments());
         if (fl & 0x10)
-            put(super());
+            put(fl & 0x20 ? Value() : super());
         if (fl & 0x40) {
             Object* root = f.baseClip;
             if (root && root->clip) {

@@ -13,20 +13,20 @@ namespace script {
 namespace {
 constexpr int kMaxProtoDepth = 256;  // a prototype cycle ends the walk
 
-bool ParseIndex(std::string_view name, uint32_t& out) {
-    if (name.empty() || name.size() > 10)
+// An element name as arrays read it: decimal digits with an optional minus sign, wrapped to 32
+// bits as the reference's integer parse does ("4294967296" is element 0, "-1" is -1).
+bool ParseIndex(std::string_view name, int32_t& out) {
+    size_t i = name.size() > 1 && name[0] == '-' ? 1 : 0;
+    if (i >= name.size() || (name.size() - i > 1 && name[i] == '0'))
         return false;
-    if (name.size() > 1 && name[0] == '0')
-        return false;
-    uint64_t v = 0;
-    for (char c : name) {
+    uint32_t v = 0;
+    for (; i < name.size(); ++i) {
+        char c = name[i];
         if (c < '0' || c > '9')
             return false;
-        v = v * 10 + static_cast<uint64_t>(c - '0');
+        v = v * 10u + static_cast<uint32_t>(c - '0');
     }
-    if (v >= 0xFFFFFFFFull)
-        return false;
-    out = static_cast<uint32_t>(v);
+    out = static_cast<int32_t>(name[0] == '-' ? 0u - v : v);
     return true;
 }
 }  // namespace
@@ -58,6 +58,7 @@ void Vm::InitBuiltins() {
     functionProto->native = [](Vm&, const Value&, std::vector<Value>&, int) { return Value(); };
     functionProto->SetOwn("__proto__", Value::Obj(objectProto), false, kDontEnum | kDontDelete);
     global = heap.New(Kind::Plain);  // _global has no prototype
+    emptyLevel = heap.New(Kind::Plain);
     InstallObjectBuiltins(*this);
     InstallFunctionBuiltins(*this);
     InstallArrayBuiltins(*this);
@@ -131,6 +132,8 @@ void Vm::ClipRemoved(ClipId clip) {
 }
 
 Object* Vm::ProtoOf(Object* o) {
+    if (o->kind == Kind::Super)  // a super object reads through the prototype above its level
+        return o->superProto && o->superProto->kind != Kind::Clip ? ProtoOf(o->superProto) : nullptr;
     Property* p = o->FindOwn("__proto__", false);
     if (!p || p->IsAccessor() || p->value.type != Type::Object)
         return nullptr;
@@ -182,8 +185,10 @@ Value Vm::Get(const Value& target, std::string_view name) {
 
 Value Vm::GetOf(Object* o, std::string_view name) {
     bool cs = CaseSensitive();
-    if (o->kind == Kind::Super)
-        return o->superProto ? GetOf(o->superProto, name) : Value();
+    if (o->kind == Kind::Super) {
+        Object* base = ProtoOf(o);
+        return base && base->kind != Kind::Clip ? GetOf(base, name) : Value();
+    }
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0)
@@ -203,7 +208,7 @@ Value Vm::GetOf(Object* o, std::string_view name) {
         }
     }
     if (o->kind == Kind::Array && NamesEqual(name, "length", cs))
-        return Value::Num(o->length);
+        return Value::Num(static_cast<int32_t>(o->length));
     if (o->kind == Kind::String && NamesEqual(name, "length", cs)) {
         std::u16string u = ToUtf16(o->primitive.string);
         return Value::Num(static_cast<double>(u.size()));
@@ -258,14 +263,13 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
     }
     if (o->kind == Kind::Array) {
         if (NamesEqual(name, "length", cs)) {
-            double n = ToNumber(v);
-            if (std::isfinite(n) && n >= 0)
-                SetLength(o, static_cast<uint32_t>(std::min(n, 4294967295.0)));
+            SetArrayLength(o, ToInt32(ToNumber(v)));
             return;
         }
-        uint32_t index;
-        if (ParseIndex(name, index) && index >= o->length)
-            o->length = index + 1;
+        // An element at or past the end makes the length one more, in 32-bit arithmetic.
+        int32_t index;
+        if (ParseIndex(name, index) && index >= static_cast<int32_t>(o->length))
+            SetArrayLength(o, static_cast<int32_t>(static_cast<uint32_t>(index) + 1u));
     }
     // Watchers see the old and new value and decide what is stored.
     for (auto& w : o->watchers) {
@@ -354,7 +358,7 @@ std::vector<std::string> Vm::EnumerableNames(Object* o) {
 
 uint32_t Vm::LengthOf(Object* o) {
     if (o->kind == Kind::Array)
-        return o->length;
+        return static_cast<int32_t>(o->length) < 0 ? 0 : o->length;
     double n = ToNumber(GetOf(o, "length"));
     if (!std::isfinite(n) || n < 0)
         return 0;
@@ -368,7 +372,7 @@ Value Vm::Element(Object* o, uint32_t i) {
 void Vm::SetElement(Object* o, uint32_t i, Value v) {
     if (o->kind == Kind::Array) {
         o->SetOwn(std::to_string(i), std::move(v), true);
-        if (i >= o->length)
+        if (static_cast<int32_t>(i) >= static_cast<int32_t>(o->length))
             o->length = i + 1;
     } else {
         SetOf(o, std::to_string(i), std::move(v));
@@ -380,22 +384,31 @@ void Vm::SetLength(Object* o, uint32_t n) {
         SetOf(o, "length", Value::Num(n));
         return;
     }
-    if (n < o->length) {
-        if (o->length - n < o->PropertyCount() * 2 + 16) {
-            for (uint32_t i = n; i < o->length; ++i)
-                o->RemoveOwn(std::to_string(i), true);
+    SetArrayLength(o, static_cast<int32_t>(n));
+}
+
+void Vm::SetArrayLength(Object* o, int32_t n) {
+    // A shorter length deletes the elements from max(n, 0) up to the old length (those that
+    // may be deleted); a negative length is kept as it is.
+    const int32_t old = static_cast<int32_t>(o->length);
+    const int32_t from = std::max(n, 0);
+    if (from < old) {
+        if (static_cast<uint32_t>(old - from) < o->PropertyCount() * 2 + 16) {
+            for (int32_t i = from; i < old; ++i)
+                DeleteOf(o, std::to_string(i));
         } else {
             std::vector<std::string> drop;
             o->ForEachProperty([&](Property& p) {
-                uint32_t idx;
-                if (ParseIndex(p.name, idx) && idx >= n)
+                int32_t idx;
+                if (p.name[0] != '-' && ParseIndex(p.name, idx) && idx >= from && idx < old &&
+                    std::to_string(idx) == p.name)
                     drop.push_back(p.name);
             });
             for (auto& d : drop)
-                o->RemoveOwn(d, true);
+                DeleteOf(o, d);
         }
     }
-    o->length = n;
+    o->length = static_cast<uint32_t>(n);
 }
 
 Value Vm::ToPrimitive(const Value& v, bool hintString) {
@@ -501,20 +514,20 @@ bool Vm::InstanceOf(Object* o, Object* ctor) {
     Value protoV = GetOf(ctor, "prototype");
     if (protoV.type != Type::Object)
         return false;
-    Object* proto = protoV.object;
-    Object* p = ProtoOf(o);
+    return ChainHas(ProtoOf(o), protoV.object, 0);
+}
+
+// Whether `proto` is on the chain from `p`, counting the interfaces each level implements
+// (with their own chains and interfaces).
+bool Vm::ChainHas(Object* p, Object* proto, int nesting) {
+    if (nesting > 16)
+        return false;
     for (int d = 0; p && d < kMaxProtoDepth; ++d) {
         if (p == proto)
             return true;
-        for (Object* i : p->interfaces) {
-            // Interfaces count with their own ancestors.
-            Object* q = i;
-            for (int e = 0; q && e < kMaxProtoDepth; ++e) {
-                if (q == proto)
-                    return true;
-                q = ProtoOf(q);
-            }
-        }
+        for (Object* i : p->interfaces)
+            if (ChainHas(i, proto, nesting + 1))
+                return true;
         p = ProtoOf(p);
     }
     return false;
@@ -585,7 +598,7 @@ Value Vm::Construct(const Value& ctor, std::vector<Value> args) {
             return r;
         return Value::Obj(o);
     }
-    CallWithHolder(ctor, Value::Obj(o), std::move(args), protoV.type == Type::Object ? protoV.object : nullptr);
+    CallWithHolder(ctor, Value::Obj(o), std::move(args), nullptr);
     return Value::Obj(o);
 }
 
@@ -701,9 +714,9 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
 }
 
 size_t Vm::CollectGarbage() {
-    std::vector<Object*> roots = {global,         objectProto,  functionProto, arrayProto,   stringProto,
-                                  numberProto,    booleanProto, dateProto,     errorProto,   clipProto,
-                                  broadcasterObj, arrayCtor,    objectCtor,    currentTarget};
+    std::vector<Object*> roots = {global,         objectProto,  functionProto, arrayProto,    stringProto,
+                                  numberProto,    booleanProto, dateProto,     errorProto,    clipProto,
+                                  broadcasterObj, arrayCtor,    objectCtor,    currentTarget, emptyLevel};
     for (auto& [id, o] : m_clipObjects)
         roots.push_back(o);
     for (auto& v : m_stack)

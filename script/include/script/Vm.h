@@ -76,6 +76,7 @@ public:
     Object* broadcasterObj = nullptr;
     Object* arrayCtor = nullptr;
     Object* objectCtor = nullptr;
+    Object* emptyLevel = nullptr;  // the super level past the top of a chain (finds nothing)
 
     // The version rules of the running code.
     int curVersion = 0;
@@ -106,6 +107,8 @@ public:
     Value Element(Object* o, uint32_t i);
     void SetElement(Object* o, uint32_t i, Value v);
     void SetLength(Object* o, uint32_t n);
+    // An array's length in the reference's signed 32-bit form; shortening deletes elements.
+    void SetArrayLength(Object* o, int32_t n);
 
     // Conversions that may call into the movie's code.
     Value ToPrimitive(const Value& v, bool hintString = false);
@@ -116,6 +119,7 @@ public:
     std::string TypeOf(const Value& v);
     bool IsFunction(const Value& v) const { return v.type == Type::Object && v.object->kind == Kind::Function; }
     bool InstanceOf(Object* o, Object* ctor);
+    bool ChainHas(Object* p, Object* proto, int nesting);
 
     // Calls.
     Value Call(const Value& fn, const Value& self, std::vector<Value> args);
@@ -152,7 +156,7 @@ public:
 
     // Executes bytecode [start, end) in a new activation; used for function calls.
     Value RunFunction(Object* fn, const Value& self, std::vector<Value>& args, Object* holder);
-    // Calls with the object in whose prototype chain the method was found (for super).
+    // Calls with the level the callee's super starts from (nullptr: the prototype of `this`).
     Value CallWithHolder(const Value& fn, const Value& self, std::vector<Value> args, Object* holder);
     // Executes a whole block with a scope; used by RunActions.
     struct Frame;

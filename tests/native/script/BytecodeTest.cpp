@@ -75,6 +75,31 @@ TEST(Bytecode, Add2KeepsAnObjectWhoseValueOfIsItselfAndJoinsItsTextToTexts) {
     EXPECT_EQ(run.host.lines, (std::vector<std::string>{"NaN", "[object Object]", "_level0!"}));
 }
 
+TEST(Bytecode, FunctionsInAFormat4MovieRunByFormat5Rules) {
+    Runner run(4);
+    Asm body;
+    body.PushNum(1).PushNum(1).Op(0x0E).Trace();  // 1 == 1
+    body.PushNum(4).PushNum(0).Op(0x0D).Trace();  // 4 / 0
+    Asm a;
+    DefineFunction(a, "f", body);
+    a.PushNum(1).PushNum(1).Op(0x0E).Trace();
+    a.PushNum(0).PushStr("f").Op(0x3D).Op(0x17);
+    EXPECT_EQ(run(a, 4), RunEnd::Completed);
+    EXPECT_EQ(run.host.lines, (std::vector<std::string>{"1", "true", "Infinity"}));
+}
+
+TEST(Bytecode, Format5LessIsFalseForAnObjectAndNaNForAClip) {
+    for (uint8_t version : {5, 6}) {
+        Runner run(version);
+        Asm a;
+        a.PushStr("o").PushNum(0).Op(0x43).Op(0x1D);              // o = {}
+        a.PushStr("o").Op(0x1C).PushNum(0).Op(0x48).Trace();      // o < 0
+        a.PushNum(0).PushStr("_root").Op(0x1C).Op(0x48).Trace();  // 0 < _root
+        EXPECT_EQ(run(a, version), RunEnd::Completed);
+        EXPECT_EQ(run.host.lines, (std::vector<std::string>{version == 5 ? "false" : "undefined", "undefined"}));
+    }
+}
+
 TEST(Bytecode, ConstantPoolAndVariables) {
     Runner run(8);
     Asm a;
