@@ -94,7 +94,8 @@ Value ParseFloat(Vm& vm, const Value&, std::vector<Value>& args, int) {
 }
 
 Value IsNaNFn(Vm& vm, const Value&, std::vector<Value>& args, int m) {
-    double d = vm.ToNumber(Arg(args, 0));
+    // No argument at all is NaN (an undefined one converts by the version's rule).
+    double d = args.empty() ? NAN : vm.ToNumber(args[0]);
     return Value::Bool(m == 0 ? std::isnan(d) : std::isfinite(d));
 }
 

@@ -1,7 +1,9 @@
 // Number and Math.
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <numbers>
+#include <iterator>
 #include <random>
 
 #include "script/Vm.h"
@@ -62,7 +64,12 @@ enum MathFn {
 };
 
 Value MathMethod(Vm& vm, const Value&, std::vector<Value>& args, int m) {
-    auto a = [&](size_t i) { return i < args.size() ? vm.ToNumber(args[i]) : NAN; };
+    // The first two arguments are converted, in order, even when the function uses one.
+    std::vector<double> nums;
+    if (m != kMax && m != kMin)
+        for (size_t i = 0; i < args.size() && i < 2; ++i)
+            nums.push_back(vm.ToNumber(args[i]));
+    auto a = [&](size_t i) { return i < nums.size() ? nums[i] : NAN; };
     switch (m) {
     case kAbs:
         return Value::Num(std::fabs(a(0)));
@@ -86,22 +93,14 @@ Value MathMethod(Vm& vm, const Value&, std::vector<Value>& args, int m) {
         return Value::Num(std::log(a(0)));
     case kMax:
     case kMin: {
+        // Only the first two arguments count; one alone is compared with undefined.
         if (args.empty())
             return Value::Num(m == kMax ? -INFINITY : INFINITY);
-        if (args.size() == 1)
-            args.push_back(Value());  // compared with undefined
-        double r = m == kMax ? -INFINITY : INFINITY;
-        bool nan = false;
-        for (size_t i = 0; i < args.size(); ++i) {
-            double x = vm.ToNumber(args[i]);
-            if (std::isnan(x))
-                nan = true;
-            else if (m == kMax ? x > r : x < r)
-                r = x;
-        }
-        if (nan)
+        double x = vm.ToNumber(args[0]);
+        double y = vm.ToNumber(args.size() > 1 ? args[1] : Value());
+        if (std::isnan(x) || std::isnan(y))
             return Value::Num(NAN);
-        return Value::Num(r);
+        return Value::Num(m == kMax ? std::max(x, y) : std::min(x, y));
     }
     case kPow:
         return Value::Num(std::pow(a(0), a(1)));
@@ -116,7 +115,22 @@ Value MathMethod(Vm& vm, const Value&, std::vector<Value>& args, int m) {
     case kTan:
         return Value::Num(std::tan(a(0)));
     }
-    return Value();
+    return Value::Num(NAN);  // a Math number ASnative does not know
+}
+
+// ASnative(200, n): the Math functions by their native numbers.
+constexpr int kMathNative[] = {kAbs,  kMin,   kMax,    kSin,   kCos,  kAtan2, kTan,  kExp,  kLog,
+                               kSqrt, kRound, kRandom, kFloor, kCeil, kAtan,  kAsin, kAcos, kPow};
+constexpr int kUnknownMath = -1;
+
+Value AsNative(Vm& vm, const Value&, std::vector<Value>& args, int) {
+    double cat = args.empty() ? NAN : vm.ToNumber(args[0]);
+    double idx = args.size() < 2 ? NAN : vm.ToNumber(args[1]);
+    if (cat != 200 || !(idx >= 0))
+        return Value();
+    size_t i = static_cast<size_t>(idx);
+    int fn = i < std::size(kMathNative) ? kMathNative[i] : kUnknownMath;
+    return Value::Obj(vm.NewFunction(MathMethod, fn));
 }
 
 }  // namespace
@@ -157,6 +171,7 @@ void InstallMathBuiltins(Vm& vm) {
                                                      {"SQRT2", std::numbers::sqrt2}};
     for (auto& [n, v] : consts)
         math->SetOwn(n, Value::Num(v), false, kDontEnum | kDontDelete | kReadOnly);
+    vm.Method(vm.global, "ASnative", AsNative);
 }
 
 }  // namespace script

@@ -149,6 +149,8 @@ Value FunctionMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int 
 
 Value BooleanCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     bool b = args.empty() ? false : ToBoolean(args[0], vm.curVersion);
+    if (args.empty() && !vm.constructing)
+        return Value();  // Boolean() called without a value gives nothing
     if (vm.constructing && self.type == Type::Object) {
         self.object->kind = Kind::Boolean;
         self.object->primitive = Value::Bool(b);

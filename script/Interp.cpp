@@ -290,10 +290,24 @@ struct Interp {
             vm.SetOf(t, name, std::move(v));
     }
 
+    // Outside a function, `var` sets the variable on a With object that holds it itself (not
+    // through its prototypes), else on the timeline.
     void DefineLocal(std::string_view name, Value v) {
-        if (f.activation)
+        if (f.activation) {
             f.activation->SetOwn(name, std::move(v), vm.CaseSensitive());
-        else if (Object* t = Timeline())
+            return;
+        }
+        if (IsPath(name)) {
+            SetVariable(name, std::move(v));
+            return;
+        }
+        for (Scope* s = f.scope.get(); s && !s->timeline; s = s->parent.get()) {
+            if (s->object->FindOwn(name, vm.CaseSensitive())) {
+                vm.SetOf(s->object, name, std::move(v));
+                return;
+            }
+        }
+        if (Object* t = Timeline())
             vm.SetOf(t, name, std::move(v));
     }
 
@@ -539,8 +553,8 @@ struct Interp {
             Object* holder = FindScope(name);
             if (holder)
                 fn = vm.GetOf(holder, name);
-            // A function found on a With object or clip is called on that object.
-            if (holder && holder != vm.global && holder != f.activation)
+            // A function found on a With object, a clip or a function's locals is called on that object.
+            if (holder && holder != vm.global)
                 self = Value::Obj(holder);
         }
         if (self.IsUndefined())
@@ -824,7 +838,7 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x26: {
             Value v = Pop();
-            vm.host.Trace(v.IsUndefined() ? "undefined" : Str(v));
+            vm.host.Trace(v.IsUndefined() ? "undefined" : PrintableText(Str(v)));
             break;
         }
         case 0x27: {
@@ -942,9 +956,11 @@ int Interp::Run(size_t start, size_t end) {
             if (f.activation) {
                 if (!f.activation->FindOwn(name, vm.CaseSensitive()))
                     f.activation->SetOwn(name, Value(), vm.CaseSensitive());
-            } else if (Object* t = Timeline()) {
-                if (!vm.Has(t, name))
-                    vm.SetOf(t, name, Value());
+            } else {
+                std::string last = name;
+                Object* t = IsPath(name) ? ResolveVarPath(name, last) : Timeline();
+                if (t && !last.empty() && !vm.Has(t, last))
+                    vm.SetOf(t, last, Value());
             }
             break;
         }

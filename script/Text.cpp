@@ -45,24 +45,19 @@ std::string ToUtf8(std::u16string_view s) {
     return out;
 }
 
-void LowerCase(std::u16string& s) {
-    for (auto& c : s) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3A9) ||
-            (c >= 0x410 && c <= 0x42F))
-            c = static_cast<char16_t>(c + 32);
-        else if (c >= 0x400 && c <= 0x40F)
-            c = static_cast<char16_t>(c + 80);
+std::string PrintableText(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        auto b = static_cast<unsigned char>(utf8[i]);
+        if (b == 0xED && i + 2 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0xA0) {
+            out += "\xEF\xBF\xBD";
+            i += 2;
+            continue;
+        }
+        out += utf8[i];
     }
-}
-
-void UpperCase(std::u16string& s) {
-    for (auto& c : s) {
-        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
-            (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F))
-            c = static_cast<char16_t>(c - 32);
-        else if (c >= 0x450 && c <= 0x45F)
-            c = static_cast<char16_t>(c - 80);
-    }
+    return out;
 }
 
 std::string Latin1ToUtf8(std::string_view bytes) {

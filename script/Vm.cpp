@@ -418,14 +418,16 @@ Value Vm::ToPrimitive(const Value& v, bool hintString) {
     // The reference asks valueOf (toString for dates and string hints). A valueOf that gives an
     // object leaves the object (callers then read it as NaN, or as its text next to a text); a
     // missing method gives undefined.
-    const char* first = hintString || o->kind == Kind::Date ? "toString" : "valueOf";
+    // Format 5 gives dates no string preference.
+    bool dateText = o->kind == Kind::Date && curVersion >= 6;
+    const char* first = hintString || dateText ? "toString" : "valueOf";
     Value fn = GetOf(o, first);
     if (!IsFunction(fn))
         return Value();
     Value r = Call(fn, v, {});
     if (r.type != Type::Object)
         return r;
-    if (hintString || o->kind == Kind::Date)
+    if (hintString || dateText)
         return Value::Str(ToString(v));
     return v;
 }

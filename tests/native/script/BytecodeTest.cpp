@@ -100,6 +100,29 @@ TEST(Bytecode, Format5LessIsFalseForAnObjectAndNaNForAClip) {
     }
 }
 
+TEST(Bytecode, VarOutsideAFunctionSetsAWithObjectThatHoldsTheName) {
+    Runner run(8);
+    Asm body;
+    body.PushStr("b").PushNum(10).Op(0x3C);  // var b = 10 (o has b)
+    body.PushStr("c").PushNum(5).Op(0x3C);   // var c = 5 (o does not)
+    Asm a;
+    a.PushStr("o").PushStr("b").PushNum(1).PushNum(1).Op(0x43).Op(0x1D);  // o = {b: 1}
+    a.PushStr("o").Op(0x1C).Record(0x94, U16(static_cast<uint16_t>(body.bytes.size())));
+    a.bytes.insert(a.bytes.end(), body.bytes.begin(), body.bytes.end());
+    a.PushStr("o.b").Op(0x1C).Trace().PushStr("o.c").Op(0x1C).Trace().PushStr("c").Op(0x1C).Trace();
+    EXPECT_EQ(run(a, 8), RunEnd::Completed);
+    EXPECT_EQ(run.host.lines, (std::vector<std::string>{"10", "undefined", "5"}));
+}
+
+TEST(Bytecode, ALoneSurrogatePrintsAsTheReplacementCharacter) {
+    Runner run(8);
+    Asm a;
+    a.PushNum(0xD801).Op(0x37).Trace();                        // chr(0xD801)
+    a.PushStr("a").PushNum(0xDC00).Op(0x37).Op(0x21).Trace();  // "a" + chr(0xDC00)
+    EXPECT_EQ(run(a, 8), RunEnd::Completed);
+    EXPECT_EQ(run.host.lines, (std::vector<std::string>{"\xEF\xBF\xBD", "a\xEF\xBF\xBD"}));
+}
+
 TEST(Bytecode, ConstantPoolAndVariables) {
     Runner run(8);
     Asm a;

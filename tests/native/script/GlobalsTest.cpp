@@ -1,0 +1,94 @@
+// String, Math and global functions by the reference's rules for missing arguments, argument
+// conversion and format 5.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "TestHost.h"
+
+namespace script {
+namespace {
+
+using test::TestHost;
+
+struct MethodCase {
+    uint8_t version;
+    const char* text;
+    const char* method;
+    std::vector<Value> args;
+    const char* printed;
+};
+
+TEST(Globals, StringMethodsWithoutOrBeyondTheirArguments) {
+    const MethodCase cases[] = {
+        {8, "hello", "indexOf", {}, "undefined"},
+        {8, "hello", "lastIndexOf", {}, "undefined"},
+        {8, "hello", "slice", {}, "undefined"},
+        {8, "hello", "substr", {}, "undefined"},
+        {8, "hello", "substring", {}, "undefined"},
+        {8, "hello", "indexOf", {Value::Str(""), Value::Num(100)}, "-1"},
+        {5, "abc", "charCodeAt", {Value::Num(9)}, "0"},  // format 5 reads 0 past the end
+        {8, "abc", "charCodeAt", {Value::Num(9)}, "NaN"},
+        {5, "a,b,c", "split", {}, "a|b|c"},  // format 5 splits at commas by default
+        {8, "a,b,c", "split", {}, "a,b,c"},
+        {8, "\xC4\xB0\xCE\xA3\xE1\x82\xA0", "toLowerCase", {}, "i\xCF\x83\xE1\x83\x90"},  // İ Σ Ⴀ
+        {8, "\xE1\xBE\xB3", "toUpperCase", {}, "\xE1\xBE\xBC"},                           // ᾳ -> ᾼ
+    };
+    for (const auto& c : cases) {
+        TestHost host;
+        Vm vm(host, c.version);
+        Value r = vm.CallMethod(Value::Str(c.text), c.method, c.args);
+        std::string printed = r.IsUndefined() ? "undefined" : vm.ToString(r);
+        if (r.IsObject() && std::string(c.method) == "split")
+            printed = vm.ToString(vm.CallMethod(r, "join", {Value::Str("|")}));
+        EXPECT_EQ(printed, c.printed) << c.method << " v" << int(c.version);
+    }
+}
+
+TEST(Globals, IsNaNAndBooleanWithoutAnArgument) {
+    TestHost host;
+    Vm vm(host, 6);
+    auto call = [&](const char* name, std::vector<Value> args) {
+        return vm.Call(vm.GetOf(vm.global, name), Value(), args);
+    };
+    EXPECT_TRUE(call("isNaN", {}).boolean);
+    EXPECT_FALSE(call("isNaN", {Value()}).boolean);  // undefined is 0 in format 6
+    EXPECT_FALSE(call("isFinite", {}).boolean);
+    EXPECT_TRUE(call("Boolean", {}).IsUndefined());
+    EXPECT_FALSE(call("Boolean", {Value::Num(0)}).boolean);
+}
+
+Value CountingValueOf(Vm& vm, const Value& self, std::vector<Value>&, int) {
+    vm.SetOf(vm.global, "calls", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "calls")) + 1));
+    return vm.Get(self, "v");
+}
+
+TEST(Globals, MathConvertsTheFirstTwoArgumentsAndUsesThem) {
+    TestHost host;
+    Vm vm(host, 8);
+    auto noisy = [&](double v) {
+        Object* o = vm.NewObject();
+        vm.SetOf(o, "v", Value::Num(v));
+        vm.SetOf(o, "valueOf", Value::Obj(vm.NewFunction(CountingValueOf)));
+        return Value::Obj(o);
+    };
+    Value math = vm.GetOf(vm.global, "Math");
+    struct Case {
+        const char* fn;
+        double result;
+    };
+    for (const Case& c : {Case{"abs", 3}, Case{"min", 2}, Case{"max", 3}, Case{"pow", 9}}) {
+        vm.SetOf(vm.global, "calls", Value::Num(0));
+        Value r = vm.CallMethod(math, c.fn, {noisy(3), noisy(2), noisy(1)});
+        EXPECT_EQ(r.number, c.result) << c.fn;
+        EXPECT_EQ(vm.GetOf(vm.global, "calls").number, 2) << c.fn;
+    }
+    Value asnative = vm.GetOf(vm.global, "ASnative");
+    Value abs = vm.Call(asnative, Value(), {Value::Num(200), Value::Num(0)});
+    EXPECT_EQ(vm.Call(abs, Value(), {Value::Num(-4)}).number, 4);
+    Value unknown = vm.Call(asnative, Value(), {Value::Num(200), Value::Num(50)});
+    EXPECT_TRUE(std::isnan(vm.Call(unknown, Value(), {Value::Num(1)}).number));
+}
+
+}  // namespace
+}  // namespace script
