@@ -141,9 +141,11 @@ Value FunctionMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int 
         }
     }
     if (thisArg.IsNullish())
-        thisArg = Value::Obj(vm.currentTarget);
-    else if (thisArg.type != Type::Object)
-        thisArg = Value::Obj(vm.ToObject(thisArg));
+        thisArg = Value::Obj(vm.global);
+    else if (thisArg.type != Type::Object) {
+        Object* w = vm.ToObject(thisArg);
+        thisArg = Value::Obj(w ? w : vm.global);
+    }
     return vm.Call(self, thisArg, std::move(rest));
 }
 

@@ -388,7 +388,7 @@ struct Interp {
     std::string OperandText(const Value& v) {
         if (v.type != Type::Object || v.object->kind == Kind::Clip)
             return vm.ToString(v);
-        Value ts = vm.GetOf(v.object, "toString");
+        Value ts = vm.ConversionMethod(v.object, "toString");
         Value r = vm.IsFunction(ts) ? vm.Call(ts, v, {}) : Value();
         if (r.type == Type::String)
             return r.string;
@@ -568,7 +568,7 @@ struct Interp {
     // __resolve); super.m() calls m found above that level. Either runs with the level it
     // reached, so that the callee's own super goes one step further up. A clip ends both.
     Value CallSuper(Object* sup, std::string_view name, std::vector<Value> args) {
-        Object* level = sup->superProto;
+        Object* level = vm.SuperLevel(sup);
         if (!level || level->kind == Kind::Clip)
             return Value();
         Value self = Value::Obj(sup->superThis);
@@ -582,6 +582,9 @@ struct Interp {
             if (!cp)
                 return Value();
             Value ctor = read(cp);
+            // A built-in constructor makes `this` one of its kind.
+            if (vm.IsFunction(ctor) && ctor.object->native && !ctor.object->code && sup->superThis)
+                return vm.ConstructNative(ctor.object, self, args);
             Object* next = vm.ProtoOf(level);
             return vm.CallWithHolder(ctor, self, std::move(args), next ? next : vm.emptyLevel);
         }
@@ -838,7 +841,16 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x26: {
             Value v = Pop();
-            vm.host.Trace(v.IsUndefined() ? "undefined" : PrintableText(Str(v)));
+            // A toString that throws still prints "[type Object]" before the throw goes on.
+            std::string text;
+            try {
+                text = v.IsUndefined() ? "undefined" : PrintableText(Str(v));
+            } catch (ScriptThrow&) {
+                vm.host.Trace(v.type == Type::Object && v.object->kind == Kind::Function ? "[type Function]"
+                                                                                         : "[type Object]");
+                throw;
+            }
+            vm.host.Trace(text);
             break;
         }
         case 0x27: {
@@ -872,11 +884,15 @@ int Interp::Run(size_t start, size_t end) {
         case 0x2A:
             vm.Throw(Pop());
         case 0x2B: {
+            // A primitive object is wrapped and then fails; a primitive class is wrapped.
             Value obj = Pop(), ctor = Pop();
-            if (obj.type == Type::Object && ctor.type == Type::Object && vm.InstanceOf(obj.object, ctor.object))
-                Push(obj);
-            else
+            if (obj.type != Type::Object) {
+                vm.ToObject(obj);
                 Push(Value::Null());
+                break;
+            }
+            Object* c = vm.ToObject(ctor);
+            Push(c && vm.InstanceOf(obj.object, c) ? obj : Value::Null());
             break;
         }
         case 0x2C: {
@@ -1126,8 +1142,14 @@ int Interp::Run(size_t start, size_t end) {
             break;
         }
         case 0x54: {
+            // A primitive is an instance of nothing (and is not wrapped); a primitive class is.
             Value ctor = Pop(), obj = Pop();
-            PushBool(obj.type == Type::Object && ctor.type == Type::Object && vm.InstanceOf(obj.object, ctor.object));
+            if (obj.type != Type::Object) {
+                PushBool(false);
+                break;
+            }
+            Object* c = vm.ToObject(ctor);
+            PushBool(c && vm.InstanceOf(obj.object, c));
             break;
         }
         case 0x60:
@@ -1554,8 +1576,9 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
         if (!superObj) {
             superObj = heap.New(Kind::Super);
             // super starts above the object the method was found on (none for plain calls).
-            // Its level: the one a super call passed down, else the prototype of `this`.
-            superObj->superProto = holder ? holder : (f.thisv.type == Type::Object ? ProtoOf(f.thisv.object) : nullptr);
+            // Its level: the one a super call passed down, else (left empty) the prototype of
+            // `this` when super is used.
+            superObj->superProto = holder;
             superObj->superThis = f.thisv.type == Type::Object ? f.thisv.object : nullptr;
         }
         return Value::Obj(superObj);

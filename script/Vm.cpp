@@ -131,9 +131,18 @@ void Vm::ClipRemoved(ClipId clip) {
     m_clipObjects.erase(it);
 }
 
+Object* Vm::SuperLevel(Object* sup) {
+    if (sup->superProto)
+        return sup->superProto;
+    return sup->superThis ? ProtoOf(sup->superThis) : nullptr;
+}
+
 Object* Vm::ProtoOf(Object* o) {
     if (o->kind == Kind::Super)  // a super object reads through the prototype above its level
-        return o->superProto && o->superProto->kind != Kind::Clip ? ProtoOf(o->superProto) : nullptr;
+    {
+        Object* level = SuperLevel(o);
+        return level && level->kind != Kind::Clip ? ProtoOf(level) : nullptr;
+    }
     Property* p = o->FindOwn("__proto__", false);
     if (!p || p->IsAccessor() || p->value.type != Type::Object)
         return nullptr;
@@ -411,6 +420,21 @@ void Vm::SetArrayLength(Object* o, int32_t n) {
     o->length = static_cast<uint32_t>(n);
 }
 
+// valueOf and toString for a conversion: found through prototypes and getters, never through
+// __resolve.
+Value Vm::ConversionMethod(Object* o, std::string_view name) {
+    if (o->kind == Kind::Super) {
+        Object* base = ProtoOf(o);
+        return base && base->kind != Kind::Clip ? ConversionMethod(base, name) : Value();
+    }
+    Property* p = FindProperty(o, name);
+    if (!p)
+        return Value();
+    if (!p->IsAccessor())
+        return p->value;
+    return p->getter ? Call(Value::Obj(p->getter), Value::Obj(o), {}) : Value();
+}
+
 Value Vm::ToPrimitive(const Value& v, bool hintString) {
     if (v.type != Type::Object)
         return v;
@@ -421,7 +445,7 @@ Value Vm::ToPrimitive(const Value& v, bool hintString) {
     // Format 5 gives dates no string preference.
     bool dateText = o->kind == Kind::Date && curVersion >= 6;
     const char* first = hintString || dateText ? "toString" : "valueOf";
-    Value fn = GetOf(o, first);
+    Value fn = ConversionMethod(o, first);
     if (!IsFunction(fn))
         return Value();
     Value r = Call(fn, v, {});
@@ -449,7 +473,7 @@ std::string Vm::ToString(const Value& v) {
         return TargetPathOf(o->clip, false);
     if (o->kind == Kind::Super)
         return "[type Object]";
-    Value ts = GetOf(o, "toString");
+    Value ts = ConversionMethod(o, "toString");
     if (IsFunction(ts)) {
         Value r = Call(ts, v, {});
         if (r.type != Type::Object)
@@ -462,32 +486,33 @@ std::string Vm::ToString(const Value& v) {
 }
 
 Object* Vm::ToObject(const Value& v) {
+    const char* ctorName = nullptr;
     switch (v.type) {
     case Type::Object:
         return v.object;
     case Type::Undefined:
     case Type::Null:
         return nullptr;
-    case Type::Boolean: {
-        Object* o = NewObject(booleanProto);
-        o->kind = Kind::Boolean;
-        o->primitive = v;
-        return o;
+    case Type::Boolean:
+        ctorName = "Boolean";
+        break;
+    case Type::Number:
+        ctorName = "Number";
+        break;
+    case Type::String:
+        ctorName = "String";
+        break;
     }
-    case Type::Number: {
-        Object* o = NewObject(numberProto);
-        o->kind = Kind::Number;
-        o->primitive = v;
-        return o;
-    }
-    case Type::String: {
-        Object* o = NewObject(stringProto);
-        o->kind = Kind::String;
-        o->primitive = v;
-        return o;
-    }
-    }
-    return nullptr;
+    // A primitive is wrapped by whatever _global's Boolean, Number or String is now (a getter
+    // counts, __resolve does not); something that is not a function wraps nothing.
+    Property* p = FindProperty(global, ctorName);
+    Value ctor;
+    if (p)
+        ctor = p->IsAccessor() ? (p->getter ? Call(Value::Obj(p->getter), Value::Obj(global), {}) : Value()) : p->value;
+    if (!IsFunction(ctor))
+        return nullptr;
+    Value r = Construct(ctor, {v});
+    return r.type == Type::Object ? r.object : nullptr;
 }
 
 std::string Vm::TypeOf(const Value& v) {
@@ -513,10 +538,15 @@ std::string Vm::TypeOf(const Value& v) {
 }
 
 bool Vm::InstanceOf(Object* o, Object* ctor) {
-    Value protoV = GetOf(ctor, "prototype");
-    if (protoV.type != Type::Object)
+    // The constructor's own stored "prototype" (no getter, no prototypes, whatever the version
+    // bits); a primitive there is wrapped (and matches nothing).
+    Property* p = ctor->FindOwn("prototype", CaseSensitive());
+    if (!p || p->IsAccessor() || p->value.IsNullish())
         return false;
-    return ChainHas(ProtoOf(o), protoV.object, 0);
+    Object* proto = ToObject(p->value);
+    if (!proto || p->value.type != Type::Object)
+        return false;
+    return ChainHas(ProtoOf(o), proto, 0);
 }
 
 // Whether `proto` is on the chain from `p`, counting the interfaces each level implements
@@ -540,8 +570,11 @@ Value Vm::Call(const Value& fn, const Value& self, std::vector<Value> args) {
 }
 
 Value Vm::CallWithHolder(const Value& fn, const Value& self, std::vector<Value> args, Object* holder) {
-    if (!IsFunction(fn))
+    if (!IsFunction(fn)) {
+        if (fn.type == Type::Boolean || fn.type == Type::Number || fn.type == Type::String)
+            ToObject(fn);  // calling a primitive wraps it first, then gives nothing
         return Value();
+    }
     Object* f = fn.object;
     if (depth >= limits.maxRecursion)
         throw ScriptAbort{RunEnd::TooDeep};
@@ -570,38 +603,45 @@ Value Vm::CallMethod(const Value& self, std::string_view name, std::vector<Value
 }
 
 Value Vm::Construct(const Value& ctor, std::vector<Value> args) {
-    if (!IsFunction(ctor))
+    if (!IsFunction(ctor)) {
+        if (ctor.type == Type::Boolean || ctor.type == Type::Number || ctor.type == Type::String)
+            ToObject(ctor);
         return Value();
+    }
     Object* c = ctor.object;
     Value protoV = GetOf(c, "prototype");
-    Object* o = NewObject(protoV.type == Type::Object ? protoV.object : objectProto);
-    if (protoV.type != Type::Object)
-        o->RemoveOwn("__proto__", false);
+    // The new object's __proto__ is the constructor's prototype, whatever value that is.
+    Object* o = NewObject();
+    o->SetOwn("__proto__", protoV, false);
     o->SetOwn("__constructor__", ctor, false, kDontEnum);
     if (curVersion < 7)
         o->SetOwn("constructor", ctor, false, kDontEnum);
     if (c->native) {
-        if (depth >= limits.maxRecursion)
-            throw ScriptAbort{RunEnd::TooDeep};
-        ++depth;
-        bool was = constructing;
-        constructing = true;
-        struct Restore {
-            Vm& vm;
-            bool c;
-            ~Restore() {
-                --vm.depth;
-                vm.constructing = c;
-            }
-        } restore{*this, was};
-        NativeFn fn = c->nativeConstruct ? c->nativeConstruct : c->native;
-        Value r = fn(*this, Value::Obj(o), args, c->magic);
+        Value r = ConstructNative(c, Value::Obj(o), args);
         if (r.type == Type::Object)
             return r;
         return Value::Obj(o);
     }
     CallWithHolder(ctor, Value::Obj(o), std::move(args), nullptr);
     return Value::Obj(o);
+}
+
+Value Vm::ConstructNative(Object* c, const Value& self, std::vector<Value>& args) {
+    if (depth >= limits.maxRecursion)
+        throw ScriptAbort{RunEnd::TooDeep};
+    ++depth;
+    bool was = constructing;
+    constructing = true;
+    struct Restore {
+        Vm& vm;
+        bool c;
+        ~Restore() {
+            --vm.depth;
+            vm.constructing = c;
+        }
+    } restore{*this, was};
+    NativeFn fn = c->nativeConstruct ? c->nativeConstruct : c->native;
+    return fn(*this, self, args, c->magic);
 }
 
 void Vm::CheckStringSize(size_t bytes) {

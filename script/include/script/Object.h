@@ -106,8 +106,8 @@ public:
     uint32_t length = 0;
     // Clip objects stand for a display object of the host.
     ClipId clip = kNoClip;
-    // super: its level (super() calls the level's __constructor__, super.m reads above it) and
-    // the `this` it calls with.
+    // super: its level (super() calls the level's __constructor__, super.m reads above it; none:
+    // the prototype of `this` at the time of use) and the `this` it calls with.
     Object* superProto = nullptr;
     Object* superThis = nullptr;
     // Interfaces named by ImplementsOp.

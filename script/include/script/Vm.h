@@ -99,6 +99,7 @@ public:
     bool DeleteOf(Object* o, std::string_view name);
     Property* FindProperty(Object* o, std::string_view name, Object** holder = nullptr);
     Object* ProtoOf(Object* o);
+    Object* SuperLevel(Object* sup);  // a super object's level (see Object::superProto)
     // Names a for..in visits: own then inherited, enumerable, each once, in the order they were
     // added (Enumerate pushes them in this order, so the loop sees the most recent first).
     std::vector<std::string> EnumerableNames(Object* o);
@@ -112,6 +113,7 @@ public:
 
     // Conversions that may call into the movie's code.
     Value ToPrimitive(const Value& v, bool hintString = false);
+    Value ConversionMethod(Object* o, std::string_view name);
     double ToNumber(const Value& v);
     std::string ToString(const Value& v);
     Object* ToObject(const Value& v);  // wraps primitives; nullptr for undefined/null
@@ -125,6 +127,9 @@ public:
     Value Call(const Value& fn, const Value& self, std::vector<Value> args);
     Value CallMethod(const Value& self, std::string_view name, std::vector<Value> args);
     Value Construct(const Value& ctor, std::vector<Value> args);
+    // Runs a native constructor on an object that already exists (new, or super() in a
+    // subclass of a built-in).
+    Value ConstructNative(Object* ctor, const Value& self, std::vector<Value>& args);
     [[noreturn]] void Throw(Value v) { throw ScriptThrow{std::move(v)}; }
     void CheckStringSize(size_t bytes);
 

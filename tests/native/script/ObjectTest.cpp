@@ -142,5 +142,43 @@ TEST_F(ObjectTest, CollectionFreesUnreachableCyclesAndKeepsReachableOnes) {
     EXPECT_EQ(vm.GetOf(vm.GetOf(vm.global, "kept").object, "self").object, kept);
 }
 
+Value CountCalls(Vm& vm, const Value& self, std::vector<Value>&, int) {
+    vm.SetOf(vm.global, "made", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "made")) + 1));
+    return self;
+}
+
+TEST_F(ObjectTest, PrimitivesAreWrappedByWhatGlobalNamesTheirConstructor) {
+    // A replaced String wraps texts, called as a constructor each time.
+    Object* proto = vm.NewObject();
+    vm.SetOf(proto, "tag", Value::Str("mine"));
+    Object* mine = vm.NewFunction(CountCalls, 0, proto);
+    vm.SetOf(vm.global, "String", Value::Obj(mine));
+    vm.SetOf(vm.global, "made", Value::Num(0));
+    EXPECT_EQ(vm.Get(Value::Str("abc"), "tag").string, "mine");
+    EXPECT_EQ(vm.GetOf(vm.global, "made").number, 1);
+    // Something that is not a function wraps nothing: members of the primitive are undefined.
+    vm.SetOf(vm.global, "String", Value::Num(3));
+    EXPECT_TRUE(vm.Get(Value::Str("abc"), "tag").IsUndefined());
+    EXPECT_EQ(vm.ToObject(Value::Str("abc")), nullptr);
+}
+
+TEST_F(ObjectTest, ConversionsIgnoreResolveAndInstanceOfReadsTheStoredPrototype) {
+    Object* o = vm.NewObject();
+    vm.SetOf(o, "__resolve", Value::Obj(vm.NewFunction(ReturnSeven)));
+    o->RemoveOwn("__proto__", false);
+    EXPECT_TRUE(vm.ToPrimitive(Value::Obj(o)).IsUndefined());  // no valueOf, and __resolve is not asked
+    EXPECT_EQ(vm.ToString(Value::Obj(o)), "[type Object]");
+    Object* cls = vm.NewObject();
+    Object* getter =
+        vm.NewFunction([](Vm& v, const Value&, std::vector<Value>&, int) { return Value::Obj(v.objectProto); });
+    Property& p = cls->SetOwn("prototype", Value(), false);
+    p.getter = getter;
+    EXPECT_FALSE(vm.InstanceOf(vm.NewObject(), cls));  // a getter is not read
+    p.getter = nullptr;
+    p.value = Value::Obj(vm.objectProto);
+    p.flags = kVersion9;  // hidden from this movie, still used
+    EXPECT_TRUE(vm.InstanceOf(vm.NewObject(), cls));
+}
+
 }  // namespace
 }  // namespace script
