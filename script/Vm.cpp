@@ -54,8 +54,7 @@ Vm::~Vm() = default;
 
 void Vm::InitBuiltins() {
     objectProto = heap.New(Kind::Plain);
-    functionProto = heap.New(Kind::Function);
-    functionProto->native = [](Vm&, const Value&, std::vector<Value>&, int) { return Value(); };
+    functionProto = heap.New(Kind::Plain);  // an object, not itself a function
     functionProto->SetOwn("__proto__", Value::Obj(objectProto), false, kDontEnum | kDontDelete);
     global = heap.New(Kind::Plain);  // _global has no prototype
     emptyLevel = heap.New(Kind::Plain);
@@ -68,6 +67,7 @@ void Vm::InitBuiltins() {
     InstallDateBuiltins(*this);
     InstallGlobalFunctions(*this);
     InstallClipBuiltins(*this);
+    InstallStubBuiltins(*this);
 }
 
 Object* Vm::NewObject(Object* proto) {
@@ -617,10 +617,11 @@ Value Vm::Construct(const Value& ctor, std::vector<Value> args) {
     if (curVersion < 7)
         o->SetOwn("constructor", ctor, false, kDontEnum);
     if (c->native) {
+        // A native constructor that refuses its arguments answers null: no object.
         Value r = ConstructNative(c, Value::Obj(o), args);
         if (r.type == Type::Object)
             return r;
-        return Value::Obj(o);
+        return r.IsNull() ? Value() : Value::Obj(o);
     }
     CallWithHolder(ctor, Value::Obj(o), std::move(args), nullptr);
     return Value::Obj(o);

@@ -90,5 +90,42 @@ TEST(Globals, MathConvertsTheFirstTwoArgumentsAndUsesThem) {
     EXPECT_TRUE(std::isnan(vm.Call(unknown, Value(), {Value::Num(1)}).number));
 }
 
+TEST(Globals, ThePlayersClassesArePresentByVersion) {
+    struct Case {
+        uint8_t version;
+        const char* path;
+        const char* type;
+    };
+    const Case cases[] = {
+        {6, "Sound", "function"},
+        {6, "Key", "object"},
+        {6, "System.capabilities", "object"},
+        {6, "TextField.StyleSheet", "undefined"},
+        {7, "TextField.StyleSheet", "function"},
+        {7, "flash", "undefined"},
+        {8, "flash.geom.Point", "function"},
+        {6, "Function.prototype", "object"},
+    };
+    for (const auto& c : cases) {
+        TestHost host;
+        Vm vm(host, c.version);
+        Value v = Value::Obj(vm.global);
+        std::string path = c.path;
+        for (size_t start = 0;;) {
+            size_t dot = path.find('.', start);
+            v = vm.Get(v, path.substr(start, dot - start));
+            if (dot == std::string::npos)
+                break;
+            start = dot + 1;
+        }
+        EXPECT_EQ(vm.TypeOf(v), c.type) << c.path << " v" << int(c.version);
+    }
+    TestHost host;
+    Vm vm(host, 8);
+    Value bd = vm.Get(vm.Get(vm.Get(Value::Obj(vm.global), "flash"), "display"), "BitmapData");
+    EXPECT_TRUE(vm.Construct(bd, {Value::Num(42)}).IsUndefined());  // no height: no object
+    EXPECT_TRUE(vm.Construct(bd, {Value::Num(20), Value::Num(30)}).IsObject());
+}
+
 }  // namespace
 }  // namespace script
