@@ -311,9 +311,10 @@ struct Interp {
             vm.SetOf(t, name, std::move(v));
     }
 
+    // A clip, or the target path an other value converts to.
     Object* ClipFromValue(const Value& v) {
-        if (v.type == Type::Object)
-            return v.object->kind == Kind::Clip ? v.object : nullptr;
+        if (v.type == Type::Object && v.object->kind == Kind::Clip)
+            return v.object;
         std::string s = Str(v);
         if (s.empty())
             return f.target;
@@ -322,9 +323,11 @@ struct Interp {
     }
 
     // A frame given as a number or text ("label", "12", "path:label").
-    void GotoValue(const Value& frame, bool play, int bias) {
+    void GotoValue(const Value& frameV, bool play, int bias) {
         Object* clip = f.target;
         int n = 0;
+        // An object frame is read as its text.
+        Value frame = frameV.type == Type::Object ? Value::Str(Str(frameV)) : frameV;
         if (frame.type == Type::String) {
             std::string s = frame.string;
             size_t colon = s.rfind(':');
@@ -796,7 +799,10 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x20: {
             Value t = Pop();
-            Object* o = t.type == Type::Object ? t.object : (Str(t).empty() ? f.baseClip : ResolveTarget(Str(t)));
+            std::string path = t.type == Type::Object && t.object->kind == Kind::Clip ? std::string() : Str(t);
+            Object* o = t.type == Type::Object && t.object->kind == Kind::Clip
+                            ? t.object
+                            : (path.empty() ? f.baseClip : ResolveTarget(path));
             f.target = o ? o : f.baseClip;
             break;
         }
@@ -820,9 +826,10 @@ int Interp::Run(size_t start, size_t end) {
             Value v = Pop();
             int idx = GetPropIndex(Pop());
             Object* clip = ClipFromValue(Pop());
-            if (idx < 0 || !clip || !clip->clip)
+            if (idx < 0)
                 break;
-            vm.host.SetProperty(clip->clip, idx, Num(v), Str(v));
+            // The value is converted even when there is no such clip.
+            vm.SetClipProperty(clip ? clip->clip : kNoClip, idx, v);
             break;
         }
         case 0x24: {
@@ -855,8 +862,14 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x27: {
             Object* clip = ClipFromValue(Pop());
-            bool lock = ToBoolean(Pop(), f.version);
-            bool constrain = ToBoolean(Pop(), f.version);
+            // The flags of a drag are read as numbers when they are objects, set only when 1.
+            auto flag = [&](const Value& v) {
+                if (v.type != Type::Object)
+                    return ToBoolean(v, f.version);
+                return Num(v) == 1;
+            };
+            bool lock = flag(Pop());
+            bool constrain = flag(Pop());
             double rect[4];
             if (constrain) {
                 rect[3] = Num(Pop());
@@ -1269,6 +1282,8 @@ int Interp::Run(size_t start, size_t end) {
         case 0x8D: {
             uint8_t skip = r.U8();
             Value frame = Pop();
+            if (frame.type == Type::Object)
+                frame = Value::Str(Str(frame));
             Object* t = f.target;
             bool loaded = true;
             if (t && t->clip) {
@@ -1475,6 +1490,8 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x9E: {
             Value frame = Pop();
+            if (frame.type == Type::Object)
+                frame = Value::Str(Str(frame));
             Object* clip = f.target;
             std::string s = frame.type == Type::String ? frame.string : std::string();
             if (frame.type == Type::String) {

@@ -110,6 +110,22 @@ Object* Vm::Method(Object* o, std::string_view name, NativeFn fn, int magic, uin
     return f;
 }
 
+void Vm::SetClipProperty(ClipId clip, int idx, const Value& v) {
+    // Each property converts the value its own way: texts for the name and quality, nothing for
+    // the read-only paths, a number for the rest.
+    double n = NAN;
+    std::string s;
+    if (idx == kPropName || idx == kPropQuality) {
+        s = ToString(v);
+        n = StringToNumber(s, curVersion);
+    } else if (idx != kPropUrl && idx != kPropTarget && idx != kPropDropTarget) {
+        n = ToNumber(v);
+        s = NumberToString(n);
+    }
+    if (clip != kNoClip)
+        host.SetProperty(clip, idx, n, s);
+}
+
 Object* Vm::ClipObject(ClipId clip) {
     if (clip == kNoClip)
         return nullptr;
@@ -264,9 +280,7 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0) {
-            double n = ToNumber(v);
-            std::string s = ToString(v);
-            host.SetProperty(o->clip, idx, n, s);
+            SetClipProperty(o->clip, idx, v);
             return;
         }
     }
@@ -475,9 +489,10 @@ std::string Vm::ToString(const Value& v) {
         return "[type Object]";
     Value ts = ConversionMethod(o, "toString");
     if (IsFunction(ts)) {
+        // Only a text from toString counts; anything else reads as the object's type.
         Value r = Call(ts, v, {});
-        if (r.type != Type::Object)
-            return PrimitiveToString(r, curVersion);
+        if (r.type == Type::String)
+            return r.string;
         return o->kind == Kind::Function ? "[type Function]" : "[type Object]";
     }
     if (o->kind == Kind::Clip)

@@ -180,5 +180,15 @@ TEST_F(ObjectTest, ConversionsIgnoreResolveAndInstanceOfReadsTheStoredPrototype)
     EXPECT_TRUE(vm.InstanceOf(vm.NewObject(), cls));
 }
 
+TEST_F(ObjectTest, OnlyATextFromToStringIsTheObjectsText) {
+    Object* o = vm.NewObject();
+    vm.SetOf(o, "toString", Value::Obj(vm.NewFunction(ReturnSeven)));
+    EXPECT_EQ(vm.ToString(Value::Obj(o)), "[type Object]");
+    vm.SetOf(
+        o, "toString",
+        Value::Obj(vm.NewFunction([](Vm&, const Value&, std::vector<Value>&, int) { return Value::Str("text"); })));
+    EXPECT_EQ(vm.ToString(Value::Obj(o)), "text");
+}
+
 }  // namespace
 }  // namespace script
