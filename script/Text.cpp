@@ -50,6 +50,11 @@ std::string PrintableText(std::string_view utf8) {
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size(); ++i) {
         auto b = static_cast<unsigned char>(utf8[i]);
+        if (b == '\r') {  // the trace output ends lines with line feeds only
+            if (i + 1 >= utf8.size() || utf8[i + 1] != '\n')
+                out += '\n';
+            continue;
+        }
         if (b == 0xED && i + 2 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0xA0) {
             out += "\xEF\xBF\xBD";
             i += 2;

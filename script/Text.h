@@ -13,7 +13,7 @@ std::string ToUtf8(std::u16string_view utf16);
 void LowerCase(std::u16string& s);
 void UpperCase(std::u16string& s);
 // Text for the trace output: a lone surrogate (kept inside strings so that halves can join
-// again) prints as U+FFFD.
+// again) prints as U+FFFD, a carriage return as a line feed.
 std::string PrintableText(std::string_view utf8);
 // Latin-1 bytes (texts of format 5 and earlier movies) as UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
