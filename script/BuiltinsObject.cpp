@@ -84,6 +84,17 @@ Value ObjectMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m)
         Property& p = o->SetOwn(name, Value(), vm.CaseSensitive());
         p.getter = args[1].object;
         p.setter = vm.IsFunction(setter) ? setter.object : nullptr;
+        // A watcher of the name sees the pair arrive (from the stored value to undefined) and
+        // its answer is kept as the pair's stored value.
+        for (auto& w : o->watchers) {
+            if (w.busy > 0 || !NamesEqual(w.name, name, vm.CaseSensitive()))
+                continue;
+            Value cb = Value::Obj(w.callback), data = w.data;
+            Value r = vm.Call(cb, self, {Value::Str(name), Value(), Value(), data});
+            if (Property* q = o->FindOwn(name, vm.CaseSensitive()))
+                q->value = r;
+            break;
+        }
         return Value::Bool(true);
     }
     case kWatch: {
@@ -103,6 +114,9 @@ Value ObjectMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m)
         if (!o)
             return Value::Bool(false);
         std::string name = vm.ToString(Arg(args, 0));
+        // A watcher of an addProperty pair stays.
+        if (Property* p = o->FindOwn(name, vm.CaseSensitive()); p && p->IsAccessor())
+            return Value::Bool(false);
         for (size_t i = 0; i < o->watchers.size(); ++i)
             if (NamesEqual(o->watchers[i].name, name, vm.CaseSensitive())) {
                 o->watchers.erase(o->watchers.begin() + static_cast<long>(i));

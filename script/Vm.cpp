@@ -294,24 +294,34 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
         if (ParseIndex(name, index) && index >= static_cast<int32_t>(o->length))
             SetArrayLength(o, static_cast<int32_t>(static_cast<uint32_t>(index) + 1u));
     }
-    // Watchers see the old and new value and decide what is stored.
+    // Watchers see the old and new value and decide what is stored. A watcher that sets the
+    // property again is called again, 65 levels deep at most; a set past that stores directly.
+    constexpr int kMaxWatchNesting = 65;
     for (auto& w : o->watchers) {
-        if (w.busy || !NamesEqual(w.name, name, cs))
+        if (w.busy >= kMaxWatchNesting || !NamesEqual(w.name, name, cs))
             continue;
-        Value old = GetOf(o, name);
-        w.busy = true;
+        // The watcher sees the stored value (an addProperty pair keeps one too, without its
+        // getter being asked).
+        Property* slot = o->FindOwn(name, cs);
+        Value old = slot ? slot->value : Value();
+        ++w.busy;
         Object* cb = w.callback;
         Value data = w.data;
+        // The watcher list may change during the call: the count is found again by name.
+        auto release = [&] {
+            for (auto& w2 : o->watchers)
+                if (NamesEqual(w2.name, name, cs) && w2.busy > 0) {
+                    --w2.busy;
+                    break;
+                }
+        };
         try {
             v = Call(Value::Obj(cb), Value::Obj(o), {Value::Str(std::string(name)), old, v, data});
         } catch (...) {
-            w.busy = false;
+            release();
             throw;
         }
-        // The watcher list may have changed during the call.
-        for (auto& w2 : o->watchers)
-            if (NamesEqual(w2.name, name, cs))
-                w2.busy = false;
+        release();
         break;
     }
     Property* own = o->FindOwn(name, cs);
@@ -324,6 +334,8 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
     }
     if (own) {
         if (own->IsAccessor()) {
+            if (!o->watchers.empty())
+                own->value = v;  // what a watcher reads as the old value next time
             if (own->setter)
                 Call(Value::Obj(own->setter), Value::Obj(o), {v});
             return;

@@ -117,7 +117,7 @@ public:
         std::string name;
         Object* callback;
         Value data;
-        bool busy = false;
+        int busy = 0;  // calls of this watcher in progress
     };
     std::vector<Watcher> watchers;
 

@@ -2,6 +2,8 @@
 // mark-sweep heap.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "TestHost.h"
 
 namespace script {
@@ -188,6 +190,30 @@ TEST_F(ObjectTest, OnlyATextFromToStringIsTheObjectsText) {
         o, "toString",
         Value::Obj(vm.NewFunction([](Vm&, const Value&, std::vector<Value>&, int) { return Value::Str("text"); })));
     EXPECT_EQ(vm.ToString(Value::Obj(o)), "text");
+}
+
+Value WatchSetsAgain(Vm& vm, const Value& self, std::vector<Value>& args, int) {
+    vm.SetOf(vm.global, "calls", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "calls")) + 1));
+    vm.SetOf(self.object, "p", Value::Str("again"));  // calls this watcher again
+    return args.at(2);
+}
+
+TEST_F(ObjectTest, WatchersSeeStoredValuesOfPairsAndNestBoundedly) {
+    Object* o = vm.NewObject();
+    Value watch = vm.GetOf(o, "watch");
+    vm.Call(watch, Value::Obj(o), {Value::Str("v"), Value::Obj(vm.NewFunction(WatchAddsOne))});
+    Value add = vm.GetOf(o, "addProperty");
+    vm.Call(add, Value::Obj(o), {Value::Str("v"), Value::Obj(vm.NewFunction(ReturnSeven)), Value::Null()});
+    EXPECT_TRUE(std::isnan(o->FindOwn("v", true)->value.number));  // the watcher saw the pair arrive
+    vm.SetOf(o, "v", Value::Num(10));
+    EXPECT_EQ(o->FindOwn("v", true)->value.number, 11);  // stored for the next watcher call
+    EXPECT_EQ(vm.GetOf(o, "v").number, 7);               // while the getter answers
+    EXPECT_FALSE(vm.Call(vm.GetOf(o, "unwatch"), Value::Obj(o), {Value::Str("v")}).boolean);
+    Object* q = vm.NewObject();
+    vm.SetOf(vm.global, "calls", Value::Num(0));
+    vm.Call(watch, Value::Obj(q), {Value::Str("p"), Value::Obj(vm.NewFunction(WatchSetsAgain))});
+    vm.SetOf(q, "p", Value::Str("first"));
+    EXPECT_EQ(vm.GetOf(vm.global, "calls").number, 65);
 }
 
 }  // namespace
