@@ -67,6 +67,7 @@ void Vm::InitBuiltins() {
     InstallDateBuiltins(*this);
     InstallGlobalFunctions(*this);
     InstallClipBuiltins(*this);
+    InstallGeomBuiltins(*this);
     InstallStubBuiltins(*this);
 }
 

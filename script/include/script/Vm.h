@@ -185,6 +185,7 @@ void InstallMathBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
 void InstallGlobalFunctions(Vm& vm);
 void InstallClipBuiltins(Vm& vm);
+void InstallGeomBuiltins(Vm& vm);
 void InstallStubBuiltins(Vm& vm);  // last: fills in the names nothing else defined
 
 }  // namespace script

@@ -127,5 +127,26 @@ TEST(Globals, ThePlayersClassesArePresentByVersion) {
     EXPECT_TRUE(vm.Construct(bd, {Value::Num(20), Value::Num(30)}).IsObject());
 }
 
+TEST(Globals, PointKeepsItsValuesAndComputesWithNumbers) {
+    TestHost host;
+    Vm vm(host, 8);
+    Value point = vm.Get(vm.Get(vm.Get(Value::Obj(vm.global), "flash"), "geom"), "Point");
+    auto text = [&](const Value& p) { return vm.ToString(p); };
+    EXPECT_EQ(text(vm.Construct(point, {})), "(x=0, y=0)");
+    EXPECT_EQ(text(vm.Construct(point, {Value::Num(1)})), "(x=1, y=undefined)");
+    Value a = vm.Construct(point, {Value::Num(-100), Value::Num(200)});
+    Value b = vm.Construct(point, {Value::Num(100), Value::Num(200)});
+    EXPECT_EQ(vm.CallMethod(point, "distance", {a, b}).number, 200);
+    Object* plain = vm.NewObject();
+    EXPECT_TRUE(vm.CallMethod(point, "distance", {Value::Obj(plain), b}).IsUndefined());
+    EXPECT_EQ(text(vm.CallMethod(point, "interpolate", {a, b, Value::Num(0.5)})), "(x=0, y=200)");
+    EXPECT_TRUE(vm.CallMethod(a, "equals", {vm.CallMethod(a, "clone", {})}).boolean);
+    EXPECT_FALSE(vm.CallMethod(a, "equals", {Value::Obj(plain)}).boolean);
+    Value c = vm.Construct(point, {Value::Num(3), Value::Num(4)});
+    EXPECT_EQ(vm.Get(c, "length").number, 5);
+    vm.CallMethod(c, "normalize", {Value::Num(10)});
+    EXPECT_EQ(text(c), "(x=6, y=8)");
+}
+
 }  // namespace
 }  // namespace script
