@@ -1,4 +1,5 @@
-// flash.geom.Point: a plain object with x and y and the methods movies use on it.
+// flash.geom.Point (a plain object with x and y and the methods movies use on it) and the
+// constructor of flash.geom.Matrix.
 #include <cmath>
 
 #include "script/Vm.h"
@@ -86,6 +87,25 @@ Value PointMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) 
     return Value();
 }
 
+// Matrix(a, b, c, d, tx, ty): the identity without arguments, else the values as given.
+Value MatrixCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
+    if (self.type != Type::Object)
+        return Value();
+    const char* names[] = {"a", "b", "c", "d", "tx", "ty"};
+    const double identity[] = {1, 0, 0, 1, 0, 0};
+    for (size_t i = 0; i < 6; ++i)
+        vm.SetOf(self.object, names[i], args.empty() ? Value::Num(identity[i]) : Arg(args, i));
+    return self;
+}
+
+Value MatrixToString(Vm& vm, const Value& self, std::vector<Value>&, int) {
+    std::string out = "(";
+    const char* names[] = {"a", "b", "c", "d", "tx", "ty"};
+    for (size_t i = 0; i < 6; ++i)
+        out += std::string(i ? ", " : "") + names[i] + "=" + vm.ToString(vm.Get(self, names[i]));
+    return Value::Str(out + ")");
+}
+
 enum PointStatic { kDistance, kInterpolate, kPolar };
 
 Value PointStaticFn(Vm& vm, const Value&, std::vector<Value>& args, int m) {
@@ -131,6 +151,9 @@ void InstallGeomBuiltins(Vm& vm) {
         {"distance", kDistance}, {"interpolate", kInterpolate}, {"polar", kPolar}};
     for (auto& [n, m] : statics)
         vm.Method(ctor, n, PointStaticFn, m);
+    Object* matrixProto = vm.NewObject();
+    geom->SetOwn("Matrix", Value::Obj(vm.NewFunction(MatrixCtor, 0, matrixProto)), true, kDontEnum);
+    vm.Method(matrixProto, "toString", MatrixToString);
 }
 
 }  // namespace script

@@ -148,5 +148,17 @@ TEST(Globals, PointKeepsItsValuesAndComputesWithNumbers) {
     EXPECT_EQ(text(c), "(x=6, y=8)");
 }
 
+TEST(Globals, MatrixIsTheIdentityOrTheValuesGiven) {
+    TestHost host;
+    Vm vm(host, 8);
+    Value matrix = vm.Get(vm.Get(vm.Get(Value::Obj(vm.global), "flash"), "geom"), "Matrix");
+    EXPECT_EQ(vm.ToString(vm.Construct(matrix, {})), "(a=1, b=0, c=0, d=1, tx=0, ty=0)");
+    Object* m = vm.NewObject();
+    vm.CallMethod(matrix, "call", {Value::Obj(m), Value::Num(2), Value::Num(3)});  // as a plain function
+    EXPECT_EQ(vm.GetOf(m, "a").number, 2);
+    EXPECT_EQ(vm.GetOf(m, "b").number, 3);
+    EXPECT_TRUE(vm.GetOf(m, "c").IsUndefined());
+}
+
 }  // namespace
 }  // namespace script
