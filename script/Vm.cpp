@@ -68,6 +68,7 @@ void Vm::InitBuiltins() {
     InstallGlobalFunctions(*this);
     InstallClipBuiltins(*this);
     InstallGeomBuiltins(*this);
+    InstallXmlBuiltins(*this);
     InstallStubBuiltins(*this);
 }
 

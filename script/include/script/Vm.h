@@ -186,6 +186,7 @@ void InstallDateBuiltins(Vm& vm);
 void InstallGlobalFunctions(Vm& vm);
 void InstallClipBuiltins(Vm& vm);
 void InstallGeomBuiltins(Vm& vm);
+void InstallXmlBuiltins(Vm& vm);
 void InstallStubBuiltins(Vm& vm);  // last: fills in the names nothing else defined
 
 }  // namespace script
