@@ -100,18 +100,7 @@ Value IsNaNFn(Vm& vm, const Value&, std::vector<Value>& args, int m) {
 }
 
 Value Escape(Vm& vm, const Value&, std::vector<Value>& args, int) {
-    std::string s = vm.ToString(Arg(args, 0));
-    std::string out;
-    for (unsigned char c : s) {
-        if (isalnum(c))
-            out += static_cast<char>(c);
-        else {
-            char buf[4];
-            std::snprintf(buf, sizeof buf, "%%%02X", c);
-            out += buf;
-        }
-    }
-    return Value::Str(out);
+    return Value::Str(EscapeText(vm.ToString(Arg(args, 0))));
 }
 
 Value Unescape(Vm& vm, const Value&, std::vector<Value>& args, int) {

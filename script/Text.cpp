@@ -65,6 +65,22 @@ std::string PrintableText(std::string_view utf8) {
     return out;
 }
 
+std::string EscapeText(std::string_view utf8) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : utf8) {
+        auto c = static_cast<unsigned char>(ch);
+        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
 std::string Latin1ToUtf8(std::string_view bytes) {
     std::u16string u;
     u.reserve(bytes.size());

@@ -15,6 +15,8 @@ void UpperCase(std::u16string& s);
 // Text for the trace output: a lone surrogate (kept inside strings so that halves can join
 // again) prints as U+FFFD, a carriage return as a line feed.
 std::string PrintableText(std::string_view utf8);
+// escape(): every byte but ASCII letters and digits as %XX.
+std::string EscapeText(std::string_view utf8);
 // Latin-1 bytes (texts of format 5 and earlier movies) as UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
 

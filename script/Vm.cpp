@@ -69,6 +69,7 @@ void Vm::InitBuiltins() {
     InstallClipBuiltins(*this);
     InstallGeomBuiltins(*this);
     InstallXmlBuiltins(*this);
+    InstallLoadVarsBuiltins(*this);
     InstallStubBuiltins(*this);
 }
 
@@ -254,12 +255,8 @@ Value Vm::GetOf(Object* o, std::string_view name) {
     if (!p)
         p = FindProperty(o, name, &holder);
     if (p) {
-        if (p->IsAccessor()) {
-            if (!p->getter)
-                return Value();
-            Object* getter = p->getter;
-            return Call(Value::Obj(getter), Value::Obj(o), {});
-        }
+        if (p->IsAccessor())
+            return GetThroughAccessor(holder ? holder : o, o, name);
         return p->value;
     }
     if (name != "__resolve") {
@@ -336,10 +333,7 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
     }
     if (own) {
         if (own->IsAccessor()) {
-            if (!o->watchers.empty())
-                own->value = v;  // what a watcher reads as the old value next time
-            if (own->setter)
-                Call(Value::Obj(own->setter), Value::Obj(o), {v});
+            SetThroughAccessor(o, o, name, std::move(v));
             return;
         }
         if (own->flags & kReadOnly)
@@ -350,11 +344,69 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
     Object* holder = nullptr;
     Property* inherited = FindProperty(o, name, &holder);
     if (inherited && inherited->IsAccessor()) {
-        if (inherited->setter)
-            Call(Value::Obj(inherited->setter), Value::Obj(o), {v});
+        SetThroughAccessor(holder, o, name, std::move(v));
         return;
     }
     o->SetOwn(name, std::move(v), cs);
+}
+
+// An addProperty pair keeps a stored value: what a getter called too deep inside itself
+// answers, and what a watcher sees. Movies of format 6 may not re-enter a getter or setter;
+// later ones may, 65 calls deep.
+int Vm::AccessorNesting() const {
+    return curVersion >= 7 ? 65 : 1;
+}
+
+Value Vm::GetThroughAccessor(Object* holder, Object* self, std::string_view name) {
+    bool cs = CaseSensitive();
+    Property* p = holder->FindOwn(name, cs);
+    if (!p || !p->IsAccessor())
+        return p ? p->value : Value();
+    if (p->getting >= AccessorNesting() || !p->getter)
+        return p->getter ? p->value : Value();
+    ++p->getting;
+    Object* getter = p->getter;
+    auto release = [&] {
+        if (Property* q = holder->FindOwn(name, cs); q && q->getting)
+            --q->getting;
+    };
+    Value r;
+    try {
+        r = Call(Value::Obj(getter), Value::Obj(self), {});
+    } catch (...) {
+        release();
+        throw;
+    }
+    release();
+    return r;
+}
+
+void Vm::SetThroughAccessor(Object* holder, Object* self, std::string_view name, Value v) {
+    bool cs = CaseSensitive();
+    Property* p = holder->FindOwn(name, cs);
+    if (!p || !p->IsAccessor() || p->setting >= AccessorNesting())
+        return;  // a set too deep inside the setter is dropped
+    if (!p->setter) {
+        p->value = std::move(v);
+        return;
+    }
+    ++p->setting;
+    Object* setter = p->setter;
+    auto release = [&]() -> Property* {
+        Property* q = holder->FindOwn(name, cs);
+        if (q && q->setting)
+            --q->setting;
+        return q;
+    };
+    try {
+        Call(Value::Obj(setter), Value::Obj(self), {v});
+    } catch (...) {
+        release();
+        throw;
+    }
+    // The value is stored once the setter is done (so the outermost set is the one kept).
+    if (Property* q = release(); q && q->IsAccessor())
+        q->value = std::move(v);
 }
 
 bool Vm::DeleteOf(Object* o, std::string_view name) {

@@ -40,6 +40,7 @@ struct Property {
     Object* getter = nullptr;  // addProperty pair; either may be null
     Object* setter = nullptr;
     uint16_t flags = 0;  // PropFlags and the version bits of ASSetPropFlags
+    uint8_t getting = 0, setting = 0;  // getter and setter calls of an addProperty pair in progress
     bool live = true;
     bool IsAccessor() const { return getter || setter; }
 };

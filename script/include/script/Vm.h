@@ -98,6 +98,10 @@ public:
     void SetOf(Object* o, std::string_view name, Value v);
     bool Has(Object* o, std::string_view name);  // own or inherited
     bool DeleteOf(Object* o, std::string_view name);
+    // Getter and setter calls of addProperty pairs, bounded in depth per property.
+    Value GetThroughAccessor(Object* holder, Object* self, std::string_view name);
+    void SetThroughAccessor(Object* holder, Object* self, std::string_view name, Value v);
+    int AccessorNesting() const;
     Property* FindProperty(Object* o, std::string_view name, Object** holder = nullptr);
     Object* ProtoOf(Object* o);
     Object* SuperLevel(Object* sup);  // a super object's level (see Object::superProto)
@@ -187,6 +191,7 @@ void InstallGlobalFunctions(Vm& vm);
 void InstallClipBuiltins(Vm& vm);
 void InstallGeomBuiltins(Vm& vm);
 void InstallXmlBuiltins(Vm& vm);
+void InstallLoadVarsBuiltins(Vm& vm);
 void InstallStubBuiltins(Vm& vm);  // last: fills in the names nothing else defined
 
 }  // namespace script

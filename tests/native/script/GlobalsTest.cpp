@@ -160,5 +160,14 @@ TEST(Globals, MatrixIsTheIdentityOrTheValuesGiven) {
     EXPECT_TRUE(vm.GetOf(m, "c").IsUndefined());
 }
 
+TEST(Globals, LoadVarsPrintsItsVariablesEscapedInLoopOrder) {
+    TestHost host;
+    Vm vm(host, 7);
+    Value lv = vm.Construct(vm.GetOf(vm.global, "LoadVars"), {});
+    vm.SetOf(lv.object, "a b", Value::Str("1&2"));
+    vm.SetOf(lv.object, "c", Value());
+    EXPECT_EQ(vm.ToString(vm.CallMethod(lv, "toString", {})), "c=undefined&a%20b=1%262");
+}
+
 }  // namespace
 }  // namespace script

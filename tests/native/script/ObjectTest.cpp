@@ -216,5 +216,33 @@ TEST_F(ObjectTest, WatchersSeeStoredValuesOfPairsAndNestBoundedly) {
     EXPECT_EQ(vm.GetOf(vm.global, "calls").number, 65);
 }
 
+Value SetterSetsAgain(Vm& vm, const Value& self, std::vector<Value>&, int) {
+    vm.SetOf(vm.global, "calls", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "calls")) + 1));
+    vm.SetOf(self.object, "p", Value::Str("inner"));
+    return Value();
+}
+Value GetterGetsAgain(Vm& vm, const Value& self, std::vector<Value>&, int) {
+    vm.SetOf(vm.global, "calls", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "calls")) + 1));
+    return vm.GetOf(self.object, "p");
+}
+
+TEST(Accessors, ReentryIsBoundedByVersionAndTheOutermostSetIsKept) {
+    for (uint8_t version : {6, 7}) {
+        TestHost host;
+        Vm vm(host, version);
+        Object* o = vm.NewObject();
+        Property& p = o->SetOwn("p", Value(), true);
+        p.getter = vm.NewFunction(GetterGetsAgain);
+        p.setter = vm.NewFunction(SetterSetsAgain);
+        vm.SetOf(vm.global, "calls", Value::Num(0));
+        vm.SetOf(o, "p", Value::Str("outer"));
+        double deep = version >= 7 ? 65 : 1;
+        EXPECT_EQ(vm.GetOf(vm.global, "calls").number, deep) << int(version);
+        vm.SetOf(vm.global, "calls", Value::Num(0));
+        EXPECT_EQ(vm.GetOf(o, "p").string, "outer") << int(version);  // the innermost get reads the stored value
+        EXPECT_EQ(vm.GetOf(vm.global, "calls").number, deep) << int(version);
+    }
+}
+
 }  // namespace
 }  // namespace script
