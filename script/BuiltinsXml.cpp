@@ -428,7 +428,63 @@ void Parse(Vm& vm, Object* doc, const std::string& text) {
 
 // ---- Methods and accessors ----
 
+// Namespaces: an attribute named xmlns:p declares prefix p; any other name starting with xmlns
+// (xmlns, xmlns:, xmlnsX) declares the default one. The nearest element that declares it wins,
+// and within an element the first declaration in document order.
+bool Declares(const std::string& attr, std::string& prefix) {
+    if (attr.compare(0, 5, "xmlns") != 0)
+        return false;
+    prefix = attr.size() > 6 && attr[5] == ':' ? attr.substr(6) : std::string();
+    return true;
+}
+
+template <typename F>
+Value FindDeclaration(Vm& vm, Object* n, const F& match) {
+    for (int d = 0; n && d < 4096; ++d) {
+        Value attrs = Slot(n, kAttrs);
+        if (attrs.IsObject()) {
+            std::vector<std::string> names = vm.EnumerableNames(attrs.object);
+            for (auto it = names.rbegin(); it != names.rend(); ++it) {
+                std::string prefix;
+                if (!Declares(*it, prefix))
+                    continue;
+                std::string uri = vm.ToString(vm.GetOf(attrs.object, *it));
+                if (match(prefix, uri))
+                    return Value::Str(match.result(prefix, uri));
+            }
+        }
+        Value p = Slot(n, kParent);
+        n = p.IsObject() ? p.object : nullptr;
+    }
+    return Value::Null();
+}
+
+struct ByPrefix {
+    std::string want;
+    bool operator()(const std::string& prefix, const std::string&) const { return prefix == want; }
+    std::string result(const std::string&, const std::string& uri) const { return uri; }
+};
+struct ByUri {
+    std::string want;
+    bool operator()(const std::string&, const std::string& uri) const { return uri == want; }
+    std::string result(const std::string& prefix, const std::string&) const { return prefix; }
+};
+
+// The prefix ("" for none) and local part of an element's name; false for nameless nodes.
+bool SplitName(Vm& vm, Object* n, std::string& prefix, std::string& local) {
+    Value name = Slot(n, kName);
+    if (name.IsNullish())
+        return false;
+    std::string s = vm.ToString(name);
+    size_t colon = s.find(':');
+    prefix = colon == std::string::npos ? std::string() : s.substr(0, colon);
+    local = colon == std::string::npos ? s : s.substr(colon + 1);
+    return true;
+}
+
 enum NodeMethod {
+    kGetNamespaceForPrefix,
+    kGetPrefixForNamespace,
     kAppendChild,
     kInsertBefore,
     kRemoveNode,
@@ -462,6 +518,10 @@ Value NodeMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return Value();
     Object* n = self.object;
     switch (m) {
+    case kGetNamespaceForPrefix:
+        return FindDeclaration(vm, n, ByPrefix{vm.ToString(Arg(args, 0))});
+    case kGetPrefixForNamespace:
+        return FindDeclaration(vm, n, ByUri{vm.ToString(Arg(args, 0))});
     case kAppendChild:
         if (IsNode(Arg(args, 0)))
             Insert(vm, n, args[0].object, nullptr);
@@ -514,6 +574,9 @@ enum NodeGetter {
     kGetNodeName,
     kGetNodeValue,
     kGetAttributes,
+    kGetPrefix,
+    kGetLocalName,
+    kGetNamespaceUri,
 };
 
 Value NodeGetterFn(Vm& vm, const Value& self, std::vector<Value>&, int m) {
@@ -557,6 +620,18 @@ Value NodeGetterFn(Vm& vm, const Value& self, std::vector<Value>&, int m) {
         return Slot(n, kValue);
     case kGetAttributes:
         return Slot(n, kAttrs);
+    case kGetPrefix:
+    case kGetLocalName:
+    case kGetNamespaceUri: {
+        std::string prefix, local;
+        if (!SplitName(vm, n, prefix, local))
+            return Value::Null();
+        if (m == kGetPrefix)
+            return Value::Str(prefix);
+        if (m == kGetLocalName)
+            return Value::Str(local);
+        return FindDeclaration(vm, n, ByPrefix{prefix});
+    }
     }
     return Value();
 }
@@ -596,17 +671,29 @@ void InstallXmlBuiltins(Vm& vm) {
     Object* nodeProto = vm.NewObject();
     Object* nodeCtor = vm.NewFunction(XmlNodeCtor, 0, nodeProto);
     vm.global->SetOwn("XMLNode", Value::Obj(nodeCtor), false, kDontEnum);
-    const std::pair<const char*, int> methods[] = {{"appendChild", kAppendChild},     {"insertBefore", kInsertBefore},
-                                                   {"removeNode", kRemoveNode},       {"cloneNode", kCloneNode},
-                                                   {"hasChildNodes", kHasChildNodes}, {"toString", kToString}};
+    const std::pair<const char*, int> methods[] = {{"appendChild", kAppendChild},
+                                                   {"insertBefore", kInsertBefore},
+                                                   {"removeNode", kRemoveNode},
+                                                   {"cloneNode", kCloneNode},
+                                                   {"hasChildNodes", kHasChildNodes},
+                                                   {"toString", kToString},
+                                                   {"getNamespaceForPrefix", kGetNamespaceForPrefix},
+                                                   {"getPrefixForNamespace", kGetPrefixForNamespace}};
     for (auto& [n, m] : methods)
         vm.Method(nodeProto, n, NodeMethodFn, m);
-    const std::pair<const char*, int> getters[] = {
-        {"firstChild", kGetFirstChild},   {"lastChild", kGetLastChild},
-        {"nextSibling", kGetNextSibling}, {"previousSibling", kGetPreviousSibling},
-        {"parentNode", kGetParentNode},   {"childNodes", kGetChildNodes},
-        {"nodeType", kGetNodeType},       {"nodeName", kGetNodeName},
-        {"nodeValue", kGetNodeValue},     {"attributes", kGetAttributes}};
+    const std::pair<const char*, int> getters[] = {{"firstChild", kGetFirstChild},
+                                                   {"lastChild", kGetLastChild},
+                                                   {"nextSibling", kGetNextSibling},
+                                                   {"previousSibling", kGetPreviousSibling},
+                                                   {"parentNode", kGetParentNode},
+                                                   {"childNodes", kGetChildNodes},
+                                                   {"nodeType", kGetNodeType},
+                                                   {"nodeName", kGetNodeName},
+                                                   {"nodeValue", kGetNodeValue},
+                                                   {"attributes", kGetAttributes},
+                                                   {"prefix", kGetPrefix},
+                                                   {"localName", kGetLocalName},
+                                                   {"namespaceURI", kGetNamespaceUri}};
     for (auto& [n, m] : getters) {
         Property& p = nodeProto->SetOwn(n, Value(), false, kDontEnum);
         p.getter = vm.NewFunction(NodeGetterFn, m);

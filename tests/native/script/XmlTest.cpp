@@ -58,5 +58,19 @@ TEST_F(XmlTest, ChildNodesIsOneLiveArrayAndNodesMoveBetweenParents) {
     EXPECT_EQ(vm.ToString(vm.CallMethod(lst, "cloneNode", {Value::Bool(true)})), "<lst><b /><n /></lst>");
 }
 
+TEST_F(XmlTest, NamespacesComeFromTheNearestDeclaration) {
+    Value x = Parse("<p:a xmlns:p='urn:p' xmlnsX='urn:first' xmlns='urn:second'><p:b xmlns:q='urn:q'/></p:a>");
+    Value a = vm.Get(x, "firstChild");
+    Value b = vm.Get(a, "firstChild");
+    EXPECT_EQ(vm.Get(b, "prefix").string, "p");
+    EXPECT_EQ(vm.Get(b, "localName").string, "b");
+    EXPECT_EQ(vm.Get(b, "namespaceURI").string, "urn:p");
+    EXPECT_EQ(vm.CallMethod(b, "getNamespaceForPrefix", {Value::Str("q")}).string, "urn:q");
+    EXPECT_EQ(vm.CallMethod(b, "getNamespaceForPrefix", {Value::Str("")}).string, "urn:first");  // the first one
+    EXPECT_EQ(vm.CallMethod(a, "getPrefixForNamespace", {Value::Str("urn:p")}).string, "p");
+    EXPECT_TRUE(vm.CallMethod(a, "getNamespaceForPrefix", {Value::Str("q")}).IsNull());
+    EXPECT_TRUE(vm.Get(x, "prefix").IsNull());
+}
+
 }  // namespace
 }  // namespace script
