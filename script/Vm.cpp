@@ -150,6 +150,17 @@ void Vm::ClipRemoved(ClipId clip) {
     m_clipObjects.erase(it);
 }
 
+// A super object may be made its own prototype; reading through such a loop ends the script.
+Vm::SuperGuard::SuperGuard(Vm& v) : vm(v) {
+    if (++vm.m_superNesting > 256) {
+        --vm.m_superNesting;
+        throw ScriptAbort{RunEnd::TooDeep};
+    }
+}
+Vm::SuperGuard::~SuperGuard() {
+    --vm.m_superNesting;
+}
+
 Object* Vm::SuperLevel(Object* sup) {
     if (sup->superProto)
         return sup->superProto;
@@ -215,6 +226,7 @@ Value Vm::GetOf(Object* o, std::string_view name) {
     bool cs = CaseSensitive();
     if (o->kind == Kind::Super) {
         Object* base = ProtoOf(o);
+        SuperGuard guard{*this};
         return base && base->kind != Kind::Clip ? GetOf(base, name) : Value();
     }
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
@@ -505,6 +517,7 @@ void Vm::SetArrayLength(Object* o, int32_t n) {
 Value Vm::ConversionMethod(Object* o, std::string_view name) {
     if (o->kind == Kind::Super) {
         Object* base = ProtoOf(o);
+        SuperGuard guard{*this};
         return base && base->kind != Kind::Clip ? ConversionMethod(base, name) : Value();
     }
     Property* p = FindProperty(o, name);

@@ -173,6 +173,12 @@ public:
     int Execute(Frame& f, size_t start, size_t end);
 
 private:
+    struct SuperGuard {
+        Vm& vm;
+        explicit SuperGuard(Vm& v);
+        ~SuperGuard();
+    };
+    int m_superNesting = 0;
     void InitBuiltins();
     std::unordered_map<ClipId, Object*> m_clipObjects;
     std::vector<Value> m_stack;

@@ -244,5 +244,14 @@ TEST(Accessors, ReentryIsBoundedByVersionAndTheOutermostSetIsKept) {
     }
 }
 
+TEST_F(ObjectTest, ASuperObjectMadeItsOwnPrototypeEndsTheScript) {
+    Object* level = vm.NewObject();
+    Object* sup = vm.heap.New(Kind::Super);
+    sup->superProto = level;
+    vm.SetOf(level, "__proto__", Value::Obj(sup));
+    EXPECT_THROW(vm.GetOf(sup, "anything"), ScriptAbort);
+    EXPECT_THROW(vm.ToString(Value::Obj(level)), ScriptAbort);
+}
+
 }  // namespace
 }  // namespace script
