@@ -120,6 +120,18 @@ bool IsAncestor(Object* maybe, Object* node) {
     return false;
 }
 
+// Appends a new node (one without a parent): constant time, for the parser.
+void AppendNew(Vm& vm, Object* parent, Object* child) {
+    Object* kids = Kids(parent);
+    Value view = Slot(parent, kView);
+    if (!kids || !view.IsObject())
+        return;
+    uint32_t n = vm.LengthOf(kids);
+    vm.SetElement(kids, n, Value::Obj(child));
+    vm.SetElement(view.object, vm.LengthOf(view.object), Value::Obj(child));
+    SetSlot(child, kParent, Value::Obj(parent));
+}
+
 // Puts `child` into `parent` before `before` (at the end when null). A node cannot go into
 // itself or its own descendants.
 void Insert(Vm& vm, Object* parent, Object* child, Object* before) {
@@ -277,7 +289,7 @@ struct Parser {
                 return;
         }
         Object* t = NewNode(vm, 3, Value::Null(), Value::Str(raw ? text : Unescape(text)));
-        Insert(vm, parent, t, nullptr);
+        AppendNew(vm, parent, t);
     }
 
     void Run() {
@@ -408,7 +420,7 @@ struct Parser {
             if (!later)
                 vm.SetOf(attrs, it->first, Value::Str(it->second));
         }
-        Insert(vm, open.back(), el, nullptr);
+        AppendNew(vm, open.back(), el);
         if (s[j] == '/') {
             i = j + 2;
         } else {
@@ -509,7 +521,7 @@ Object* Clone(Vm& vm, Object* n, bool deep, int depth) {
     }
     if (deep)
         for (Object* k : Children(vm, n))
-            Insert(vm, c, Clone(vm, k, true, depth + 1), nullptr);
+            AppendNew(vm, c, Clone(vm, k, true, depth + 1));
     return c;
 }
 
