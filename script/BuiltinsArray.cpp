@@ -116,11 +116,7 @@ int CompareByFlags(Vm& vm, const Value& a, const Value& b, int flags) {
                 return -1;
             return x < y ? -1 : (x > y ? 1 : 0);
         }
-        // Numbers before other values; others compare as text.
-        if (a.type == Type::Number)
-            return -1;
-        if (b.type == Type::Number)
-            return 1;
+        // A pair that is not two numbers compares as text.
     }
     return CompareStrings(vm.ToString(a), vm.ToString(b), flags & kCaseInsensitive);
 }
@@ -164,6 +160,18 @@ Value FinishSort(Vm& vm, Object* o, std::vector<Value>& items, std::vector<uint3
         sorted.push_back(items[i]);
     Store(vm, o, sorted);
     return Value::Obj(o);
+}
+
+// The field sortOn compares: an object's own stored value (no prototypes, no getters; the
+// length of a String or Array object); a primitive element stands for itself.
+Value SortKey(Vm& vm, const Value& item, const std::string& field) {
+    if (item.type != Type::Object)
+        return item;
+    Object* o = item.object;
+    if ((o->kind == Kind::String || o->kind == Kind::Array) && NamesEqual(field, "length", vm.CaseSensitive()))
+        return vm.GetOf(o, field);
+    Property* p = o->FindOwn(field, vm.CaseSensitive());
+    return p && !p->IsAccessor() ? p->value : Value();
 }
 
 enum Method { kPush, kPop, kShift, kUnshift, kSplice, kSlice, kConcat, kJoin, kReverse, kSort, kSortOn, kToString };
@@ -303,6 +311,8 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return FinishSort(vm, o, items, order, flags, ok);
     }
     case kSortOn: {
+        if (args.empty())
+            return Value();
         std::vector<Value> items = Items(vm, o);
         std::vector<std::string> fields;
         std::vector<int> flagList;
@@ -320,13 +330,14 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         } else if (!f1.IsUndefined()) {
             flagList.assign(std::max<size_t>(fields.size(), 1), vm.ToInt(f1));
         }
+        // A list of flags that does not match the fields is ignored; one number serves all.
         if (flagList.size() != fields.size())
-            flagList.assign(fields.size(), flagList.empty() ? 0 : flagList[0]);
+            flagList.assign(fields.size(), f1.IsNumber() || f1.IsString() ? vm.ToInt(f1) : 0);
         int first = flagList.empty() ? 0 : flagList[0];
         std::vector<uint32_t> order;
         auto cmp = [&](const Value& a, const Value& b) {
             for (size_t i = 0; i < fields.size(); ++i) {
-                Value x = vm.Get(a, fields[i]), y = vm.Get(b, fields[i]);
+                Value x = SortKey(vm, a, fields[i]), y = SortKey(vm, b, fields[i]);
                 int c = CompareByFlags(vm, x, y, flagList[i]);
                 if (i > 0 && (flagList[i] & kDescending) != (first & kDescending))
                     c = -c;

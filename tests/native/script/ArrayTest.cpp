@@ -91,5 +91,33 @@ TEST_F(ArrayTest, JoinReadsOnlyStoredElements) {
     EXPECT_EQ(vm.ToString(vm.CallMethod(Value::Obj(o), "join", {})), "undefined,undefined");
 }
 
+TEST_F(ArrayTest, SortOnReadsOwnStoredFieldsAndNumericNeedsTwoNumbers) {
+    auto rec = [&](const char* name, Value order, bool inherited) {
+        Object* base = vm.NewObject();
+        Object* o = vm.NewObject(base);
+        vm.SetOf(o, "name", Value::Str(name));
+        vm.SetOf(inherited ? base : o, "order", std::move(order));
+        return Value::Obj(o);
+    };
+    auto names = [&](Object* a) {
+        std::string out;
+        for (uint32_t i = 0; i < vm.LengthOf(a); ++i)
+            out += vm.ToString(vm.Get(vm.Element(a, i), "name"));
+        return out;
+    };
+    Value numeric = vm.GetOf(vm.arrayCtor, "NUMERIC");
+    Object* a = Make({rec("b", Value::Num(2), false), rec("a", Value::Num(1), false)});
+    vm.CallMethod(Value::Obj(a), "sortOn", {Value::Str("order"), numeric});
+    EXPECT_EQ(names(a), "ab");
+    Object* b = Make({rec("b", Value::Num(2), true), rec("a", Value::Num(1), true)});  // from prototypes: not read
+    vm.CallMethod(Value::Obj(b), "sortOn", {Value::Str("order"), numeric});
+    EXPECT_EQ(names(b), "ba");
+    EXPECT_TRUE(vm.CallMethod(Value::Obj(b), "sortOn", {}).IsUndefined());
+    // NUMERIC compares two numbers by value and anything else as text.
+    Object* c = Make({Value::Num(3), Value::Str("22"), Value::Num(4), Value::Num(23)});
+    vm.CallMethod(Value::Obj(c), "sort", {numeric});
+    EXPECT_EQ(vm.ToString(Value::Obj(c)), "22,3,4,23");
+}
+
 }  // namespace
 }  // namespace script
