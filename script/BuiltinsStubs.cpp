@@ -75,6 +75,10 @@ void InstallStubBuiltins(Vm& vm) {
         Define(vm, o, false, 0);
     for (const char* o : {"System.capabilities", "System.IME", "System.security"})
         Define(vm, o, false, 0);
+    // Movies play from local files, which may read other local files.
+    Value security = vm.Get(vm.GetOf(vm.global, "System"), "security");
+    if (security.IsObject() && !security.object->FindOwn("sandboxType", true))
+        security.object->SetOwn("sandboxType", Value::Str("localWithFile"), true, kDontEnum | kDontDelete | kReadOnly);
     Define(vm, "TextField.StyleSheet", true, kVersion7);
     // The flash.* packages appear to format 8 movies.
     const char* const flash8[] = {"flash.display.BitmapData",

@@ -1289,8 +1289,17 @@ int Interp::Run(size_t start, size_t end) {
             if (t && t->clip) {
                 double fl = vm.ToNumber(vm.host.GetProperty(t->clip, kPropFramesLoaded));
                 double total = vm.ToNumber(vm.host.GetProperty(t->clip, kPropTotalFrames));
-                double want = frame.type == Type::String ? vm.host.FrameOfLabel(t->clip, frame.string) : Num(frame);
-                loaded = fl >= total || want <= fl;
+                if (frame.type == Type::String) {
+                    loaded = fl >= total || vm.host.FrameOfLabel(t->clip, frame.string) <= fl;
+                } else {
+                    // A whole frame number whose index (from 0, in 32 bits) is past 16000 is never
+                    // loaded; other values (fractions, NaN, undefined) count as loaded.
+                    double d = Num(frame);
+                    if (std::isfinite(d) && d == std::trunc(d)) {
+                        double index = ToInt32(d - 1);
+                        loaded = fl >= total ? index <= 16000 : index < fl;
+                    }
+                }
             }
             if (!loaded) {
                 for (int i = 0; i < skip && pc < end; ++i)

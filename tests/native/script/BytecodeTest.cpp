@@ -2,6 +2,8 @@
 // pool, Try/Throw, and the limits that end a block without ending the process.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "TestHost.h"
 
 namespace script {
@@ -121,6 +123,23 @@ TEST(Bytecode, ALoneSurrogatePrintsAsTheReplacementCharacter) {
     a.PushStr("a").PushNum(0xDC00).Op(0x37).Op(0x21).Trace();  // "a" + chr(0xDC00)
     EXPECT_EQ(run(a, 8), RunEnd::Completed);
     EXPECT_EQ(run.host.lines, (std::vector<std::string>{"\xEF\xBF\xBD", "a\xEF\xBF\xBD"}));
+}
+
+TEST(Bytecode, WaitForFrame2CountsWholeFramesUpTo16001AsLoaded) {
+    struct Case {
+        double frame;
+        bool loaded;
+    };
+    const Case cases[] = {{16001, true},        {16002, false}, {16002.5, true}, {2147483648.0, false},
+                          {2147483649.0, true}, {-43, true},    {NAN, true}};
+    for (const auto& c : cases) {
+        Runner run(8);
+        Asm a;
+        a.PushNum(c.frame).Record(0x8D, {1}).PushStr("loaded").Trace();  // skips the push when not loaded
+        EXPECT_EQ(run(a, 8), RunEnd::Completed);
+        ASSERT_EQ(run.host.lines.size(), 1u);
+        EXPECT_EQ(run.host.lines[0], c.loaded ? "loaded" : "undefined") << c.frame;
+    }
 }
 
 TEST(Bytecode, ConstantPoolAndVariables) {
