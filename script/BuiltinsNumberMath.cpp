@@ -122,17 +122,12 @@ constexpr int kMathNative[] = {kAbs,  kMin,   kMax,    kSin,   kCos,  kAtan2, kT
                                kSqrt, kRound, kRandom, kFloor, kCeil, kAtan,  kAsin, kAcos, kPow};
 constexpr int kUnknownMath = -1;
 
-Value AsNative(Vm& vm, const Value&, std::vector<Value>& args, int) {
-    double cat = args.empty() ? NAN : vm.ToNumber(args[0]);
-    double idx = args.size() < 2 ? NAN : vm.ToNumber(args[1]);
-    if (cat != 200 || !(idx >= 0))
-        return Value();
-    size_t i = static_cast<size_t>(idx);
-    int fn = i < std::size(kMathNative) ? kMathNative[i] : kUnknownMath;
-    return Value::Obj(vm.NewFunction(MathMethod, fn));
-}
-
 }  // namespace
+
+Object* MathNativeFunction(Vm& vm, int index) {
+    int fn = index >= 0 && static_cast<size_t>(index) < std::size(kMathNative) ? kMathNative[index] : kUnknownMath;
+    return vm.NewFunction(MathMethod, fn);
+}
 
 void InstallNumberBuiltins(Vm& vm) {
     Object* proto = vm.NewObject();
@@ -172,7 +167,6 @@ void InstallMathBuiltins(Vm& vm) {
                                                      {"SQRT2", std::numbers::sqrt2}};
     for (auto& [n, v] : consts)
         math->SetOwn(n, Value::Num(v), false, kDontEnum | kDontDelete | kReadOnly);
-    vm.Method(vm.global, "ASnative", AsNative);
 }
 
 }  // namespace script

@@ -70,6 +70,7 @@ void Vm::InitBuiltins() {
     InstallGeomBuiltins(*this);
     InstallXmlBuiltins(*this);
     InstallLoadVarsBuiltins(*this);
+    InstallNativeTableBuiltins(*this);
     InstallStubBuiltins(*this);
 }
 

@@ -198,6 +198,9 @@ void InstallClipBuiltins(Vm& vm);
 void InstallGeomBuiltins(Vm& vm);
 void InstallXmlBuiltins(Vm& vm);
 void InstallLoadVarsBuiltins(Vm& vm);
-void InstallStubBuiltins(Vm& vm);  // last: fills in the names nothing else defined
+void InstallStubBuiltins(Vm& vm);
+void InstallNativeTableBuiltins(Vm& vm);  // ASnative, ASSetNative, ASSetNativeAccessor
+Object* MathNativeFunction(Vm& vm,
+                           int index);  // ASnative(200, index)  // last: fills in the names nothing else defined
 
 }  // namespace script

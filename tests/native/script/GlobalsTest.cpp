@@ -169,5 +169,26 @@ TEST(Globals, LoadVarsPrintsItsVariablesEscapedInLoopOrder) {
     EXPECT_EQ(vm.ToString(vm.CallMethod(lv, "toString", {})), "c=undefined&a%20b=1%262");
 }
 
+TEST(Globals, ASSetNativeNamesNativesWithVersionPrefixes) {
+    TestHost host;
+    Vm vm(host, 7);
+    Object* o = vm.NewObject();
+    vm.SetOf(o, "h", Value::Str("kept flags"));
+    Value set = vm.GetOf(vm.global, "ASSetNative");
+    vm.Call(set, Value(), {Value::Obj(o), Value::Num(200), Value::Str("1a,,2b,7g,8h,8x,10j,11k")});
+    // Numbers count every name, empty ones too: a is Math 0 (abs), g is Math 3 (sin).
+    EXPECT_EQ(vm.CallMethod(Value::Obj(o), "a", {Value::Num(-3)}).number, 3);
+    EXPECT_EQ(vm.CallMethod(Value::Obj(o), "g", {Value::Num(std::acos(-1.0) / 2)}).number, 1);
+    EXPECT_TRUE(vm.IsFunction(vm.GetOf(o, "2b")));  // 2 is not a version
+    EXPECT_TRUE(vm.IsFunction(vm.GetOf(o, "h")));   // an existing property keeps its attributes
+    EXPECT_TRUE(vm.GetOf(o, "x").IsUndefined());    // format 8 names are hidden from format 7
+    EXPECT_TRUE(vm.GetOf(o, "j").IsUndefined());
+    EXPECT_TRUE(vm.IsFunction(vm.GetOf(o, "1k")));
+    // Date's natives by number: 103, 16 is getTime.
+    Value getTime = vm.Call(vm.GetOf(vm.global, "ASnative"), Value(), {Value::Num(103), Value::Num(16)});
+    Value d = vm.Construct(vm.GetOf(vm.global, "Date"), {Value::Num(1234)});
+    EXPECT_EQ(vm.Call(getTime, d, {}).number, 1234);
+}
+
 }  // namespace
 }  // namespace script
