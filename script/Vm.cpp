@@ -317,15 +317,26 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
         Property* slot = o->FindOwn(name, cs);
         Value old = slot ? slot->value : Value();
         ++w.busy;
+        // A watcher counts as a call of the pair's getter and setter too: at the deepest
+        // watcher they are no longer called.
+        bool pair = slot && slot->IsAccessor();
+        if (pair) {
+            ++slot->getting;
+            ++slot->setting;
+        }
         Object* cb = w.callback;
         Value data = w.data;
-        // The watcher list may change during the call: the count is found again by name.
+        // The watcher list and the property may change during the call: both are found again.
         auto release = [&] {
             for (auto& w2 : o->watchers)
                 if (NamesEqual(w2.name, name, cs) && w2.busy > 0) {
                     --w2.busy;
                     break;
                 }
+            if (Property* q = o->FindOwn(name, cs); pair && q) {
+                q->getting = q->getting ? q->getting - 1 : 0;
+                q->setting = q->setting ? q->setting - 1 : 0;
+            }
         };
         try {
             v = Call(Value::Obj(cb), Value::Obj(o), {Value::Str(std::string(name)), old, v, data});
@@ -397,9 +408,9 @@ Value Vm::GetThroughAccessor(Object* holder, Object* self, std::string_view name
 void Vm::SetThroughAccessor(Object* holder, Object* self, std::string_view name, Value v) {
     bool cs = CaseSensitive();
     Property* p = holder->FindOwn(name, cs);
-    if (!p || !p->IsAccessor() || p->setting >= AccessorNesting())
-        return;  // a set too deep inside the setter is dropped
-    if (!p->setter) {
+    if (!p || !p->IsAccessor())
+        return;
+    if (!p->setter || p->setting >= AccessorNesting()) {  // too deep: only stored
         p->value = std::move(v);
         return;
     }

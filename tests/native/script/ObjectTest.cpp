@@ -253,5 +253,27 @@ TEST_F(ObjectTest, ASuperObjectMadeItsOwnPrototypeEndsTheScript) {
     EXPECT_THROW(vm.ToString(Value::Obj(level)), ScriptAbort);
 }
 
+Value WatchReadsAndSets(Vm& vm, const Value& self, std::vector<Value>& args, int) {
+    vm.SetOf(vm.global, "watched", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "watched")) + 1));
+    vm.SetOf(vm.global, "seen", vm.GetOf(self.object, "p"));  // the getter, while it may be called
+    vm.SetOf(self.object, "p", Value::Str("inner"));
+    return args.at(2);
+}
+
+TEST(Accessors, AtTheDeepestWatcherThePairIsNoLongerCalled) {
+    TestHost host;
+    Vm vm(host, 7);
+    Object* o = vm.NewObject();
+    Property& p = o->SetOwn("p", Value(), true);
+    p.getter = vm.NewFunction(ReturnSeven);
+    vm.SetOf(vm.global, "watched", Value::Num(0));
+    vm.CallMethod(Value::Obj(o), "watch", {Value::Str("p"), Value::Obj(vm.NewFunction(WatchReadsAndSets))});
+    vm.SetOf(o, "p", Value::Str("outer"));
+    EXPECT_EQ(vm.GetOf(vm.global, "watched").number, 65);
+    // The first read happened at the deepest watcher, where the getter is passed over.
+    EXPECT_TRUE(vm.GetOf(vm.global, "seen").IsUndefined());
+    EXPECT_EQ(vm.GetOf(o, "p").number, 7);  // called again once the watchers are done
+}
+
 }  // namespace
 }  // namespace script
