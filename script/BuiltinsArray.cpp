@@ -39,6 +39,13 @@ void Store(Vm& vm, Object* o, const std::vector<Value>& items) {
     vm.SetLength(o, static_cast<uint32_t>(items.size()));
 }
 
+// Deletes element i and sets it again (a property that may not be deleted keeps its place).
+void ReplaceElement(Vm& vm, Object* o, uint32_t i, Value v) {
+    std::string name = std::to_string(i);
+    vm.DeleteOf(o, name);
+    vm.SetOf(o, name, std::move(v));
+}
+
 double RelIndex(Vm& vm, const Value& v, double len, double dflt) {
     if (v.IsUndefined())
         return dflt;
@@ -55,11 +62,7 @@ Value ArrayCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     Object* o = vm.constructing && self.type == Type::Object ? self.object : vm.NewArray();
     o->kind = Kind::Array;
     if (args.size() == 1 && args[0].type == Type::Number) {
-        double n = args[0].number;
-        if (n >= 0 && n <= 4294967295.0 && n == std::trunc(n))
-            o->length = static_cast<uint32_t>(n);
-        else if (n < 0 || n != std::trunc(n))
-            o->length = 0;
+        o->length = static_cast<uint32_t>(ToInt32(args[0].number));
     } else {
         for (uint32_t i = 0; i < args.size(); ++i)
             vm.SetElement(o, i, args[i]);
@@ -80,7 +83,9 @@ std::string Join(Vm& vm, Object* o, const std::string& sep) {
     for (uint32_t i = 0; i < n; ++i) {
         if (i)
             out += sep;
-        Value e = vm.Element(o, i);
+        // join reads the object's own stored elements: neither prototypes nor getters.
+        Property* p = o->FindOwn(std::to_string(i), true);
+        Value e = p && !p->IsAccessor() ? p->value : Value();
         if (e.type == Type::Undefined && vm.curVersion < 7)
             continue;
         out += vm.ToString(e);
@@ -111,11 +116,7 @@ int CompareByFlags(Vm& vm, const Value& a, const Value& b, int flags) {
                 return -1;
             return x < y ? -1 : (x > y ? 1 : 0);
         }
-        // Numbers before other values; others compare as text.
-        if (a.type == Type::Number)
-            return -1;
-        if (b.type == Type::Number)
-            return 1;
+        // A pair that is not two numbers compares as text.
     }
     return CompareStrings(vm.ToString(a), vm.ToString(b), flags & kCaseInsensitive);
 }
@@ -161,6 +162,18 @@ Value FinishSort(Vm& vm, Object* o, std::vector<Value>& items, std::vector<uint3
     return Value::Obj(o);
 }
 
+// The field sortOn compares: an object's own stored value (no prototypes, no getters; the
+// length of a String or Array object); a primitive element stands for itself.
+Value SortKey(Vm& vm, const Value& item, const std::string& field) {
+    if (item.type != Type::Object)
+        return item;
+    Object* o = item.object;
+    if ((o->kind == Kind::String || o->kind == Kind::Array) && NamesEqual(field, "length", vm.CaseSensitive()))
+        return vm.GetOf(o, field);
+    Property* p = o->FindOwn(field, vm.CaseSensitive());
+    return p && !p->IsAccessor() ? p->value : Value();
+}
+
 enum Method { kPush, kPop, kShift, kUnshift, kSplice, kSlice, kConcat, kJoin, kReverse, kSort, kSortOn, kToString };
 
 Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
@@ -185,29 +198,44 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return v;
     }
     case kShift: {
-        std::vector<Value> items = Items(vm, o);
-        if (items.empty())
+        // Each element moves down one (deleted, then set again, so that it becomes the newest
+        // property unless it may not be deleted); the last one is deleted.
+        uint32_t n = vm.LengthOf(o);
+        if (n > vm.limits.maxArrayLength)
+            throw ScriptAbort{RunEnd::TooLarge};
+        if (n == 0)
             return Value();
-        Value v = items.front();
-        items.erase(items.begin());
-        Store(vm, o, items);
+        Value v = vm.Element(o, 0);
+        for (uint32_t i = 1; i < n; ++i)
+            ReplaceElement(vm, o, i - 1, vm.Element(o, i));
+        vm.DeleteOf(o, std::to_string(n - 1));
+        vm.SetLength(o, n - 1);
         return v;
     }
     case kUnshift: {
-        std::vector<Value> items = Items(vm, o);
-        items.insert(items.begin(), args.begin(), args.end());
-        Store(vm, o, items);
-        return Value::Num(static_cast<double>(items.size()));
+        // Elements move up from the last one down, then the new ones are set from the first.
+        uint32_t n = vm.LengthOf(o);
+        uint32_t k = static_cast<uint32_t>(args.size());
+        if (static_cast<uint64_t>(n) + k > vm.limits.maxArrayLength)
+            throw ScriptAbort{RunEnd::TooLarge};
+        for (uint32_t i = n; i-- > 0;)
+            ReplaceElement(vm, o, i + k, vm.Element(o, i));
+        for (uint32_t i = 0; i < k; ++i)
+            ReplaceElement(vm, o, i, args[i]);
+        vm.SetLength(o, n + k);
+        return Value::Num(n + k);
     }
     case kSplice: {
-        if (args.empty() || args[0].IsUndefined())
+        if (args.empty() || args[0].IsUndefined() || (args.size() > 1 && args[1].IsUndefined()))
             return Value();
         std::vector<Value> items = Items(vm, o);
         double len = static_cast<double>(items.size());
         double start = RelIndex(vm, args[0], len, 0);
         double count = args.size() > 1 ? std::trunc(vm.ToNumber(args[1])) : len - start;
-        if (std::isnan(count) || count < 0)
+        if (std::isnan(count))
             count = 0;
+        if (count < 0)
+            return Value();
         count = std::min(count, len - start);
         size_t s = static_cast<size_t>(start), c = static_cast<size_t>(count);
         std::vector<Value> removed(items.begin() + static_cast<long>(s), items.begin() + static_cast<long>(s + c));
@@ -283,6 +311,8 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return FinishSort(vm, o, items, order, flags, ok);
     }
     case kSortOn: {
+        if (args.empty())
+            return Value();
         std::vector<Value> items = Items(vm, o);
         std::vector<std::string> fields;
         std::vector<int> flagList;
@@ -300,13 +330,14 @@ Value ArrayMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         } else if (!f1.IsUndefined()) {
             flagList.assign(std::max<size_t>(fields.size(), 1), vm.ToInt(f1));
         }
+        // A list of flags that does not match the fields is ignored; one number serves all.
         if (flagList.size() != fields.size())
-            flagList.assign(fields.size(), flagList.empty() ? 0 : flagList[0]);
+            flagList.assign(fields.size(), f1.IsNumber() || f1.IsString() ? vm.ToInt(f1) : 0);
         int first = flagList.empty() ? 0 : flagList[0];
         std::vector<uint32_t> order;
         auto cmp = [&](const Value& a, const Value& b) {
             for (size_t i = 0; i < fields.size(); ++i) {
-                Value x = vm.Get(a, fields[i]), y = vm.Get(b, fields[i]);
+                Value x = SortKey(vm, a, fields[i]), y = SortKey(vm, b, fields[i]);
                 int c = CompareByFlags(vm, x, y, flagList[i]);
                 if (i > 0 && (flagList[i] & kDescending) != (first & kDescending))
                     c = -c;

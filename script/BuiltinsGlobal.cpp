@@ -94,23 +94,13 @@ Value ParseFloat(Vm& vm, const Value&, std::vector<Value>& args, int) {
 }
 
 Value IsNaNFn(Vm& vm, const Value&, std::vector<Value>& args, int m) {
-    double d = vm.ToNumber(Arg(args, 0));
+    // No argument at all is NaN (an undefined one converts by the version's rule).
+    double d = args.empty() ? NAN : vm.ToNumber(args[0]);
     return Value::Bool(m == 0 ? std::isnan(d) : std::isfinite(d));
 }
 
 Value Escape(Vm& vm, const Value&, std::vector<Value>& args, int) {
-    std::string s = vm.ToString(Arg(args, 0));
-    std::string out;
-    for (unsigned char c : s) {
-        if (isalnum(c))
-            out += static_cast<char>(c);
-        else {
-            char buf[4];
-            std::snprintf(buf, sizeof buf, "%%%02X", c);
-            out += buf;
-        }
-    }
-    return Value::Str(out);
+    return Value::Str(EscapeText(vm.ToString(Arg(args, 0))));
 }
 
 Value Unescape(Vm& vm, const Value&, std::vector<Value>& args, int) {

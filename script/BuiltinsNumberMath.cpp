@@ -1,7 +1,8 @@
 // Number and Math.
-#include <cfloat>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <iterator>
 #include <random>
 
 #include "script/Vm.h"
@@ -62,7 +63,12 @@ enum MathFn {
 };
 
 Value MathMethod(Vm& vm, const Value&, std::vector<Value>& args, int m) {
-    auto a = [&](size_t i) { return i < args.size() ? vm.ToNumber(args[i]) : NAN; };
+    // The first two arguments are converted, in order, even when the function uses one.
+    std::vector<double> nums;
+    if (m != kMax && m != kMin)
+        for (size_t i = 0; i < args.size() && i < 2; ++i)
+            nums.push_back(vm.ToNumber(args[i]));
+    auto a = [&](size_t i) { return i < nums.size() ? nums[i] : NAN; };
     switch (m) {
     case kAbs:
         return Value::Num(std::fabs(a(0)));
@@ -86,22 +92,14 @@ Value MathMethod(Vm& vm, const Value&, std::vector<Value>& args, int m) {
         return Value::Num(std::log(a(0)));
     case kMax:
     case kMin: {
+        // Only the first two arguments count; one alone is compared with undefined.
         if (args.empty())
             return Value::Num(m == kMax ? -INFINITY : INFINITY);
-        if (args.size() == 1)
-            args.push_back(Value());  // compared with undefined
-        double r = m == kMax ? -INFINITY : INFINITY;
-        bool nan = false;
-        for (size_t i = 0; i < args.size(); ++i) {
-            double x = vm.ToNumber(args[i]);
-            if (std::isnan(x))
-                nan = true;
-            else if (m == kMax ? x > r : x < r)
-                r = x;
-        }
-        if (nan)
+        double x = vm.ToNumber(args[0]);
+        double y = vm.ToNumber(args.size() > 1 ? args[1] : Value());
+        if (std::isnan(x) || std::isnan(y))
             return Value::Num(NAN);
-        return Value::Num(r);
+        return Value::Num(m == kMax ? std::max(x, y) : std::min(x, y));
     }
     case kPow:
         return Value::Num(std::pow(a(0), a(1)));
@@ -116,10 +114,20 @@ Value MathMethod(Vm& vm, const Value&, std::vector<Value>& args, int m) {
     case kTan:
         return Value::Num(std::tan(a(0)));
     }
-    return Value();
+    return Value::Num(NAN);  // a Math number ASnative does not know
 }
 
+// ASnative(200, n): the Math functions by their native numbers.
+constexpr int kMathNative[] = {kAbs,  kMin,   kMax,    kSin,   kCos,  kAtan2, kTan,  kExp,  kLog,
+                               kSqrt, kRound, kRandom, kFloor, kCeil, kAtan,  kAsin, kAcos, kPow};
+constexpr int kUnknownMath = -1;
+
 }  // namespace
+
+Object* MathNativeFunction(Vm& vm, int index) {
+    int fn = index >= 0 && static_cast<size_t>(index) < std::size(kMathNative) ? kMathNative[index] : kUnknownMath;
+    return vm.NewFunction(MathMethod, fn);
+}
 
 void InstallNumberBuiltins(Vm& vm) {
     Object* proto = vm.NewObject();
@@ -131,7 +139,9 @@ void InstallNumberBuiltins(Vm& vm) {
     vm.Method(proto, "toString", NumberMethod, 0);
     vm.Method(proto, "valueOf", NumberMethod, 1);
     const uint8_t k = kDontEnum | kDontDelete | kReadOnly;
-    ctor->SetOwn("MAX_VALUE", Value::Num(DBL_MAX), false, k);
+    // The reference's largest number prints as 1.79769313486231e+308: it is a little below the
+    // largest double.
+    ctor->SetOwn("MAX_VALUE", Value::Num(1.79769313486231e+308), false, k);
     ctor->SetOwn("MIN_VALUE", Value::Num(4.9406564584124654e-324), false, k);
     ctor->SetOwn("NaN", Value::Num(NAN), false, k);
     ctor->SetOwn("NEGATIVE_INFINITY", Value::Num(-INFINITY), false, k);

@@ -84,6 +84,17 @@ Value ObjectMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m)
         Property& p = o->SetOwn(name, Value(), vm.CaseSensitive());
         p.getter = args[1].object;
         p.setter = vm.IsFunction(setter) ? setter.object : nullptr;
+        // A watcher of the name sees the pair arrive (from the stored value to undefined) and
+        // its answer is kept as the pair's stored value.
+        for (auto& w : o->watchers) {
+            if (w.busy > 0 || !NamesEqual(w.name, name, vm.CaseSensitive()))
+                continue;
+            Value cb = Value::Obj(w.callback), data = w.data;
+            Value r = vm.Call(cb, self, {Value::Str(name), Value(), Value(), data});
+            if (Property* q = o->FindOwn(name, vm.CaseSensitive()))
+                q->value = r;
+            break;
+        }
         return Value::Bool(true);
     }
     case kWatch: {
@@ -103,6 +114,9 @@ Value ObjectMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m)
         if (!o)
             return Value::Bool(false);
         std::string name = vm.ToString(Arg(args, 0));
+        // A watcher of an addProperty pair stays.
+        if (Property* p = o->FindOwn(name, vm.CaseSensitive()); p && p->IsAccessor())
+            return Value::Bool(false);
         for (size_t i = 0; i < o->watchers.size(); ++i)
             if (NamesEqual(o->watchers[i].name, name, vm.CaseSensitive())) {
                 o->watchers.erase(o->watchers.begin() + static_cast<long>(i));
@@ -141,14 +155,18 @@ Value FunctionMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int 
         }
     }
     if (thisArg.IsNullish())
-        thisArg = Value::Obj(vm.currentTarget);
-    else if (thisArg.type != Type::Object)
-        thisArg = Value::Obj(vm.ToObject(thisArg));
+        thisArg = Value::Obj(vm.global);
+    else if (thisArg.type != Type::Object) {
+        Object* w = vm.ToObject(thisArg);
+        thisArg = Value::Obj(w ? w : vm.global);
+    }
     return vm.Call(self, thisArg, std::move(rest));
 }
 
 Value BooleanCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     bool b = args.empty() ? false : ToBoolean(args[0], vm.curVersion);
+    if (args.empty() && !vm.constructing)
+        return Value();  // Boolean() called without a value gives nothing
     if (vm.constructing && self.type == Type::Object) {
         self.object->kind = Kind::Boolean;
         self.object->primitive = Value::Bool(b);

@@ -72,12 +72,18 @@ Value StringMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     }
     std::u16string s = ThisText(vm, self);
     double len = static_cast<double>(s.size());
+    // The searching and cutting methods want at least one argument.
+    if (args.empty() && (m == kIndexOf || m == kLastIndexOf || m == kSlice || m == kSubstr || m == kSubstring))
+        return Value();
     switch (m) {
     case kCharAt:
     case kCharCodeAt: {
         double i = IntArg(vm, args, 0, 0);
-        if (i < 0 || i >= len)
-            return m == kCharAt ? Value::Str("") : Value::Num(NAN);
+        if (i < 0 || i >= len) {
+            // Past the end, format 5 reads a code of 0.
+            double none = i >= len && vm.curVersion < 6 ? 0 : NAN;
+            return m == kCharAt ? Value::Str("") : Value::Num(none);
+        }
         char16_t c = s[static_cast<size_t>(i)];
         return m == kCharAt ? Value::Str(ToUtf8(std::u16string(1, c))) : Value::Num(c);
     }
@@ -95,7 +101,7 @@ Value StringMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         if (start < 0)
             start = 0;
         if (start > len)
-            return Value::Num(needle.empty() ? len : -1);
+            return Value::Num(-1);
         size_t p = s.find(needle, static_cast<size_t>(start));
         return Value::Num(p == std::u16string::npos ? -1 : static_cast<double>(p));
     }
@@ -148,6 +154,8 @@ Value StringMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         double limit = args.size() > 1 && !args[1].IsUndefined() ? vm.ToNumber(args[1]) : 4294967295.0;
         if (std::isnan(limit))
             limit = 0;
+        if (sepV.IsUndefined() && vm.curVersion < 6)
+            sepV = Value::Str(",");  // format 5 splits at commas without a separator
         if (sepV.IsUndefined()) {
             vm.SetElement(out, 0, Value::Str(ToUtf8(s)));
             return Value::Obj(out);

@@ -150,7 +150,9 @@ struct Interp {
             if (f.activation && f.activation->FindOwn("this", cs))
                 return false;
             if (f.thisSuppressed) {
-                out = Value::Obj(f.target);
+                // A function that keeps `this` only in a register: the name reads the timeline,
+                // and nothing in format 5 movies.
+                out = f.version < 6 ? Value() : Value::Obj(f.target);
                 return true;
             }
             out = f.thisv.IsUndefined() ? Value::Obj(f.target) : f.thisv;
@@ -288,16 +290,31 @@ struct Interp {
             vm.SetOf(t, name, std::move(v));
     }
 
+    // Outside a function, `var` sets the variable on a With object that holds it itself (not
+    // through its prototypes), else on the timeline.
     void DefineLocal(std::string_view name, Value v) {
-        if (f.activation)
+        if (f.activation) {
             f.activation->SetOwn(name, std::move(v), vm.CaseSensitive());
-        else if (Object* t = Timeline())
+            return;
+        }
+        if (IsPath(name)) {
+            SetVariable(name, std::move(v));
+            return;
+        }
+        for (Scope* s = f.scope.get(); s && !s->timeline; s = s->parent.get()) {
+            if (s->object->FindOwn(name, vm.CaseSensitive())) {
+                vm.SetOf(s->object, name, std::move(v));
+                return;
+            }
+        }
+        if (Object* t = Timeline())
             vm.SetOf(t, name, std::move(v));
     }
 
+    // A clip, or the target path an other value converts to.
     Object* ClipFromValue(const Value& v) {
-        if (v.type == Type::Object)
-            return v.object->kind == Kind::Clip ? v.object : nullptr;
+        if (v.type == Type::Object && v.object->kind == Kind::Clip)
+            return v.object;
         std::string s = Str(v);
         if (s.empty())
             return f.target;
@@ -306,9 +323,11 @@ struct Interp {
     }
 
     // A frame given as a number or text ("label", "12", "path:label").
-    void GotoValue(const Value& frame, bool play, int bias) {
+    void GotoValue(const Value& frameV, bool play, int bias) {
         Object* clip = f.target;
         int n = 0;
+        // An object frame is read as its text.
+        Value frame = frameV.type == Type::Object ? Value::Str(Str(frameV)) : frameV;
         if (frame.type == Type::String) {
             std::string s = frame.string;
             size_t colon = s.rfind(':');
@@ -357,11 +376,26 @@ struct Interp {
         Value pb = vm.ToPrimitive(b);  // the right operand is converted first
         Value pa = vm.ToPrimitive(a);
         if (pa.type == Type::String || pb.type == Type::String) {
-            std::string s = vm.ToString(pa) + vm.ToString(pb);
+            std::string s = OperandText(pa) + OperandText(pb);
             vm.CheckStringSize(s.size());
             return Value::Str(std::move(s));
         }
-        return Value::Num(PrimitiveToNumber(pa, f.version) + PrimitiveToNumber(pb, f.version));
+        // An operand whose valueOf gave an object is asked again (and is NaN).
+        double x = vm.ToNumber(pa);
+        double y = vm.ToNumber(pb);
+        return Value::Num(x + y);
+    }
+
+    // The text of an operand of +: an object whose valueOf gave an object is asked for its
+    // toString, and anything but a text from it reads "[type Object]".
+    std::string OperandText(const Value& v) {
+        if (v.type != Type::Object || v.object->kind == Kind::Clip)
+            return vm.ToString(v);
+        Value ts = vm.ConversionMethod(v.object, "toString");
+        Value r = vm.IsFunction(ts) ? vm.Call(ts, v, {}) : Value();
+        if (r.type == Type::String)
+            return r.string;
+        return v.object->kind == Kind::Function ? "[type Function]" : "[type Object]";
     }
 
     // Abstract "<" of the typed operators: true, false or undefined (NaN).
@@ -371,6 +405,16 @@ struct Interp {
         if (bFirst) {
             pb = vm.ToPrimitive(b);
             pa = vm.ToPrimitive(a);
+        } else if (f.version < 6) {
+            // Format 5 gives false as soon as an operand stays an object (a clip is NaN), before
+            // it converts the other one.
+            auto staysObject = [](const Value& v) { return v.type == Type::Object && v.object->kind != Kind::Clip; };
+            pa = vm.ToPrimitive(a);
+            if (staysObject(pa))
+                return Value::Bool(false);
+            pb = vm.ToPrimitive(b);
+            if (staysObject(pb))
+                return Value::Bool(false);
         } else {
             pa = vm.ToPrimitive(a);
             pb = vm.ToPrimitive(b);
@@ -486,7 +530,8 @@ struct Interp {
         code->start = bodyStart;
         code->end = bodyEnd;
         code->isFunction2 = v2;
-        code->version = f.version;
+        // Functions are a format 5 feature: in a format 4 movie they run by format 5 rules.
+        code->version = std::max<uint8_t>(f.version, 5);
         code->constants = f.constants;
         std::string name = code->name;
         Object* fn = MakeFunction(std::move(code));
@@ -511,8 +556,8 @@ struct Interp {
             Object* holder = FindScope(name);
             if (holder)
                 fn = vm.GetOf(holder, name);
-            // A function found on a With object or clip is called on that object.
-            if (holder && holder != vm.global && holder != f.activation)
+            // A function found on a With object, a clip or a function's locals is called on that object.
+            if (holder && holder != vm.global)
                 self = Value::Obj(holder);
         }
         if (self.IsUndefined())
@@ -522,26 +567,39 @@ struct Interp {
         return vm.Call(fn, self, std::move(args));
     }
 
+    // super() calls the __constructor__ seen from the super object's level (without
+    // __resolve); super.m() calls m found above that level. Either runs with the level it
+    // reached, so that the callee's own super goes one step further up. A clip ends both.
     Value CallSuper(Object* sup, std::string_view name, std::vector<Value> args) {
-        Object* proto = sup->superProto;
-        if (!proto)
+        Object* level = vm.SuperLevel(sup);
+        if (!level || level->kind == Kind::Clip)
             return Value();
+        Value self = Value::Obj(sup->superThis);
+        auto read = [&](Property* p) {
+            if (!p->IsAccessor())
+                return p->value;
+            return p->getter ? vm.Call(Value::Obj(p->getter), self, {}) : Value();
+        };
         if (name.empty()) {
-            Value ctor = vm.GetOf(proto, "__constructor__");
-            if (ctor.IsUndefined())
-                ctor = vm.GetOf(proto, "constructor");
-            Value protoV = ctor.type == Type::Object ? vm.GetOf(ctor.object, "prototype") : Value();
-            return vm.CallWithHolder(ctor, Value::Obj(sup->superThis), std::move(args),
-                                     protoV.type == Type::Object ? protoV.object : nullptr);
+            Property* cp = vm.FindProperty(level, "__constructor__");
+            if (!cp)
+                return Value();
+            Value ctor = read(cp);
+            // A built-in constructor makes `this` one of its kind.
+            if (vm.IsFunction(ctor) && ctor.object->native && !ctor.object->code && sup->superThis)
+                return vm.ConstructNative(ctor.object, self, args);
+            Object* next = vm.ProtoOf(level);
+            return vm.CallWithHolder(ctor, self, std::move(args), next ? next : vm.emptyLevel);
         }
+        Object* base = vm.ProtoOf(level);
+        if (!base || base->kind == Kind::Clip)
+            return Value();
         Object* holder = nullptr;
-        Property* p = vm.FindProperty(proto, name, &holder);
+        Property* p = vm.FindProperty(base, name, &holder);
         if (!p)
             return Value();
-        Value fn = p->IsAccessor()
-                       ? (p->getter ? vm.Call(Value::Obj(p->getter), Value::Obj(sup->superThis), {}) : Value())
-                       : p->value;
-        return vm.CallWithHolder(fn, Value::Obj(sup->superThis), std::move(args), holder);
+        Value fn = read(p);
+        return vm.CallWithHolder(fn, self, std::move(args), holder);
     }
 
     Value CallMethodOn(const Value& obj, const Value& nameV, std::vector<Value> args) {
@@ -569,7 +627,8 @@ struct Interp {
             else
                 fn = vm.GetOf(o, name);  // __resolve
         }
-        return vm.CallWithHolder(fn, obj, std::move(args), holder);
+        (void)holder;
+        return vm.Call(fn, obj, std::move(args));
     }
 
     int GetPropIndex(const Value& v) {
@@ -740,7 +799,10 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x20: {
             Value t = Pop();
-            Object* o = t.type == Type::Object ? t.object : (Str(t).empty() ? f.baseClip : ResolveTarget(Str(t)));
+            std::string path = t.type == Type::Object && t.object->kind == Kind::Clip ? std::string() : Str(t);
+            Object* o = t.type == Type::Object && t.object->kind == Kind::Clip
+                            ? t.object
+                            : (path.empty() ? f.baseClip : ResolveTarget(path));
             f.target = o ? o : f.baseClip;
             break;
         }
@@ -764,9 +826,10 @@ int Interp::Run(size_t start, size_t end) {
             Value v = Pop();
             int idx = GetPropIndex(Pop());
             Object* clip = ClipFromValue(Pop());
-            if (idx < 0 || !clip || !clip->clip)
+            if (idx < 0)
                 break;
-            vm.host.SetProperty(clip->clip, idx, Num(v), Str(v));
+            // The value is converted even when there is no such clip.
+            vm.SetClipProperty(clip ? clip->clip : kNoClip, idx, v);
             break;
         }
         case 0x24: {
@@ -785,13 +848,28 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x26: {
             Value v = Pop();
-            vm.host.Trace(v.IsUndefined() ? "undefined" : Str(v));
+            // A toString that throws still prints "[type Object]" before the throw goes on.
+            std::string text;
+            try {
+                text = v.IsUndefined() ? "undefined" : PrintableText(Str(v));
+            } catch (ScriptThrow&) {
+                vm.host.Trace(v.type == Type::Object && v.object->kind == Kind::Function ? "[type Function]"
+                                                                                         : "[type Object]");
+                throw;
+            }
+            vm.host.Trace(text);
             break;
         }
         case 0x27: {
             Object* clip = ClipFromValue(Pop());
-            bool lock = ToBoolean(Pop(), f.version);
-            bool constrain = ToBoolean(Pop(), f.version);
+            // The flags of a drag are read as numbers when they are objects, set only when 1.
+            auto flag = [&](const Value& v) {
+                if (v.type != Type::Object)
+                    return ToBoolean(v, f.version);
+                return Num(v) == 1;
+            };
+            bool lock = flag(Pop());
+            bool constrain = flag(Pop());
             double rect[4];
             if (constrain) {
                 rect[3] = Num(Pop());
@@ -819,11 +897,15 @@ int Interp::Run(size_t start, size_t end) {
         case 0x2A:
             vm.Throw(Pop());
         case 0x2B: {
+            // A primitive object is wrapped and then fails; a primitive class is wrapped.
             Value obj = Pop(), ctor = Pop();
-            if (obj.type == Type::Object && ctor.type == Type::Object && vm.InstanceOf(obj.object, ctor.object))
-                Push(obj);
-            else
+            if (obj.type != Type::Object) {
+                vm.ToObject(obj);
                 Push(Value::Null());
+                break;
+            }
+            Object* c = vm.ToObject(ctor);
+            Push(c && vm.InstanceOf(obj.object, c) ? obj : Value::Null());
             break;
         }
         case 0x2C: {
@@ -903,9 +985,11 @@ int Interp::Run(size_t start, size_t end) {
             if (f.activation) {
                 if (!f.activation->FindOwn(name, vm.CaseSensitive()))
                     f.activation->SetOwn(name, Value(), vm.CaseSensitive());
-            } else if (Object* t = Timeline()) {
-                if (!vm.Has(t, name))
-                    vm.SetOf(t, name, Value());
+            } else {
+                std::string last = name;
+                Object* t = IsPath(name) ? ResolveVarPath(name, last) : Timeline();
+                if (t && !last.empty() && !vm.Has(t, last))
+                    vm.SetOf(t, last, Value());
             }
             break;
         }
@@ -1034,8 +1118,7 @@ int Interp::Run(size_t start, size_t end) {
             Value obj = Pop();
             std::string name = Str(nameV);
             if (obj.type == Type::Object && obj.object->kind == Kind::Super) {
-                Object* sp = obj.object->superProto;
-                Push(sp ? vm.GetOf(sp, name) : Value());
+                Push(vm.GetOf(obj.object, name));
                 break;
             }
             Push(vm.Get(obj, name));
@@ -1072,8 +1155,14 @@ int Interp::Run(size_t start, size_t end) {
             break;
         }
         case 0x54: {
+            // A primitive is an instance of nothing (and is not wrapped); a primitive class is.
             Value ctor = Pop(), obj = Pop();
-            PushBool(obj.type == Type::Object && ctor.type == Type::Object && vm.InstanceOf(obj.object, ctor.object));
+            if (obj.type != Type::Object) {
+                PushBool(false);
+                break;
+            }
+            Object* c = vm.ToObject(ctor);
+            PushBool(c && vm.InstanceOf(obj.object, c));
             break;
         }
         case 0x60:
@@ -1193,13 +1282,24 @@ int Interp::Run(size_t start, size_t end) {
         case 0x8D: {
             uint8_t skip = r.U8();
             Value frame = Pop();
+            if (frame.type == Type::Object)
+                frame = Value::Str(Str(frame));
             Object* t = f.target;
             bool loaded = true;
             if (t && t->clip) {
                 double fl = vm.ToNumber(vm.host.GetProperty(t->clip, kPropFramesLoaded));
                 double total = vm.ToNumber(vm.host.GetProperty(t->clip, kPropTotalFrames));
-                double want = frame.type == Type::String ? vm.host.FrameOfLabel(t->clip, frame.string) : Num(frame);
-                loaded = fl >= total || want <= fl;
+                if (frame.type == Type::String) {
+                    loaded = fl >= total || vm.host.FrameOfLabel(t->clip, frame.string) <= fl;
+                } else {
+                    // A whole frame number whose index (from 0, in 32 bits) is past 16000 is never
+                    // loaded; other values (fractions, NaN, undefined) count as loaded.
+                    double d = Num(frame);
+                    if (std::isfinite(d) && d == std::trunc(d)) {
+                        double index = ToInt32(d - 1);
+                        loaded = fl >= total ? index <= 16000 : index < fl;
+                    }
+                }
             }
             if (!loaded) {
                 for (int i = 0; i < skip && pc < end; ++i)
@@ -1399,6 +1499,8 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x9E: {
             Value frame = Pop();
+            if (frame.type == Type::Object)
+                frame = Value::Str(Str(frame));
             Object* clip = f.target;
             std::string s = frame.type == Type::String ? frame.string : std::string();
             if (frame.type == Type::String) {
@@ -1500,7 +1602,9 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
         if (!superObj) {
             superObj = heap.New(Kind::Super);
             // super starts above the object the method was found on (none for plain calls).
-            superObj->superProto = holder ? ProtoOf(holder) : nullptr;
+            // Its level: the one a super call passed down, else (left empty) the prototype of
+            // `this` when super is used.
+            superObj->superProto = holder;
             superObj->superThis = f.thisv.type == Type::Object ? f.thisv.object : nullptr;
         }
         return Value::Obj(superObj);
@@ -1514,12 +1618,13 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
                 regs[reg] = std::move(v);
             ++reg;
         };
+        // A register asked for `this` or `super` that is also suppressed stays undefined.
         if (fl & 0x01)
-            put(f.thisv);
+            put(fl & 0x02 ? Value() : f.thisv);
         if (fl & 0x04)
             put(arguments());
         if (fl & 0x10)
-            put(super());
+            put(fl & 0x20 ? Value() : super());
         if (fl & 0x40) {
             Object* root = f.baseClip;
             if (root && root->clip) {

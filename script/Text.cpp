@@ -45,24 +45,40 @@ std::string ToUtf8(std::u16string_view s) {
     return out;
 }
 
-void LowerCase(std::u16string& s) {
-    for (auto& c : s) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3A9) ||
-            (c >= 0x410 && c <= 0x42F))
-            c = static_cast<char16_t>(c + 32);
-        else if (c >= 0x400 && c <= 0x40F)
-            c = static_cast<char16_t>(c + 80);
+std::string PrintableText(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        auto b = static_cast<unsigned char>(utf8[i]);
+        if (b == '\r') {  // the trace output ends lines with line feeds only
+            if (i + 1 >= utf8.size() || utf8[i + 1] != '\n')
+                out += '\n';
+            continue;
+        }
+        if (b == 0xED && i + 2 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0xA0) {
+            out += "\xEF\xBF\xBD";
+            i += 2;
+            continue;
+        }
+        out += utf8[i];
     }
+    return out;
 }
 
-void UpperCase(std::u16string& s) {
-    for (auto& c : s) {
-        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
-            (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F))
-            c = static_cast<char16_t>(c - 32);
-        else if (c >= 0x450 && c <= 0x45F)
-            c = static_cast<char16_t>(c - 80);
+std::string EscapeText(std::string_view utf8) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : utf8) {
+        auto c = static_cast<unsigned char>(ch);
+        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
     }
+    return out;
 }
 
 std::string Latin1ToUtf8(std::string_view bytes) {

@@ -9,9 +9,14 @@ namespace script {
 
 std::u16string ToUtf16(std::string_view utf8);
 std::string ToUtf8(std::u16string_view utf16);
-// Case mapping of Latin-1, Greek and Cyrillic letters (what the string methods map).
+// Case mapping of the string methods (CaseTable.cpp).
 void LowerCase(std::u16string& s);
 void UpperCase(std::u16string& s);
+// Text for the trace output: a lone surrogate (kept inside strings so that halves can join
+// again) prints as U+FFFD, a carriage return as a line feed.
+std::string PrintableText(std::string_view utf8);
+// escape(): every byte but ASCII letters and digits as %XX.
+std::string EscapeText(std::string_view utf8);
 // Latin-1 bytes (texts of format 5 and earlier movies) as UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
 

@@ -2,6 +2,7 @@
 #include "script/Value.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -33,8 +34,18 @@ std::string NumberToString(double n) {
 std::string NumberToRadixString(double n, int radix) {
     if (radix == 10 || radix < 2 || radix > 36)
         return NumberToString(n);
-    if (std::isnan(n))
-        return "NaN";
+    if (std::isnan(n)) {
+        // NaN is the integer 0x80000000 there, whose negation stays negative: the digits come
+        // out as the characters below '0', as the reference prints them.
+        std::string out;
+        int32_t v = INT32_MIN;
+        do {
+            int d = v % radix;
+            out.insert(out.begin(), static_cast<char>('0' + d));
+            v /= radix;
+        } while (v);
+        return "-" + out;
+    }
     if (std::isinf(n))
         return n > 0 ? "Infinity" : "-Infinity";
     int32_t i = ToInt32(n);

@@ -13,20 +13,20 @@ namespace script {
 namespace {
 constexpr int kMaxProtoDepth = 256;  // a prototype cycle ends the walk
 
-bool ParseIndex(std::string_view name, uint32_t& out) {
-    if (name.empty() || name.size() > 10)
+// An element name as arrays read it: decimal digits with an optional minus sign, wrapped to 32
+// bits as the reference's integer parse does ("4294967296" is element 0, "-1" is -1).
+bool ParseIndex(std::string_view name, int32_t& out) {
+    size_t i = name.size() > 1 && name[0] == '-' ? 1 : 0;
+    if (i >= name.size() || (name.size() - i > 1 && name[i] == '0'))
         return false;
-    if (name.size() > 1 && name[0] == '0')
-        return false;
-    uint64_t v = 0;
-    for (char c : name) {
+    uint32_t v = 0;
+    for (; i < name.size(); ++i) {
+        char c = name[i];
         if (c < '0' || c > '9')
             return false;
-        v = v * 10 + static_cast<uint64_t>(c - '0');
+        v = v * 10u + static_cast<uint32_t>(c - '0');
     }
-    if (v >= 0xFFFFFFFFull)
-        return false;
-    out = static_cast<uint32_t>(v);
+    out = static_cast<int32_t>(name[0] == '-' ? 0u - v : v);
     return true;
 }
 }  // namespace
@@ -54,10 +54,10 @@ Vm::~Vm() = default;
 
 void Vm::InitBuiltins() {
     objectProto = heap.New(Kind::Plain);
-    functionProto = heap.New(Kind::Function);
-    functionProto->native = [](Vm&, const Value&, std::vector<Value>&, int) { return Value(); };
+    functionProto = heap.New(Kind::Plain);  // an object, not itself a function
     functionProto->SetOwn("__proto__", Value::Obj(objectProto), false, kDontEnum | kDontDelete);
     global = heap.New(Kind::Plain);  // _global has no prototype
+    emptyLevel = heap.New(Kind::Plain);
     InstallObjectBuiltins(*this);
     InstallFunctionBuiltins(*this);
     InstallArrayBuiltins(*this);
@@ -67,6 +67,11 @@ void Vm::InitBuiltins() {
     InstallDateBuiltins(*this);
     InstallGlobalFunctions(*this);
     InstallClipBuiltins(*this);
+    InstallGeomBuiltins(*this);
+    InstallXmlBuiltins(*this);
+    InstallLoadVarsBuiltins(*this);
+    InstallNativeTableBuiltins(*this);
+    InstallStubBuiltins(*this);
 }
 
 Object* Vm::NewObject(Object* proto) {
@@ -109,6 +114,22 @@ Object* Vm::Method(Object* o, std::string_view name, NativeFn fn, int magic, uin
     return f;
 }
 
+void Vm::SetClipProperty(ClipId clip, int idx, const Value& v) {
+    // Each property converts the value its own way: texts for the name and quality, nothing for
+    // the read-only paths, a number for the rest.
+    double n = NAN;
+    std::string s;
+    if (idx == kPropName || idx == kPropQuality) {
+        s = ToString(v);
+        n = StringToNumber(s, curVersion);
+    } else if (idx != kPropUrl && idx != kPropTarget && idx != kPropDropTarget) {
+        n = ToNumber(v);
+        s = NumberToString(n);
+    }
+    if (clip != kNoClip)
+        host.SetProperty(clip, idx, n, s);
+}
+
 Object* Vm::ClipObject(ClipId clip) {
     if (clip == kNoClip)
         return nullptr;
@@ -130,7 +151,29 @@ void Vm::ClipRemoved(ClipId clip) {
     m_clipObjects.erase(it);
 }
 
+// A super object may be made its own prototype; reading through such a loop ends the script.
+Vm::SuperGuard::SuperGuard(Vm& v) : vm(v) {
+    if (++vm.m_superNesting > 256) {
+        --vm.m_superNesting;
+        throw ScriptAbort{RunEnd::TooDeep};
+    }
+}
+Vm::SuperGuard::~SuperGuard() {
+    --vm.m_superNesting;
+}
+
+Object* Vm::SuperLevel(Object* sup) {
+    if (sup->superProto)
+        return sup->superProto;
+    return sup->superThis ? ProtoOf(sup->superThis) : nullptr;
+}
+
 Object* Vm::ProtoOf(Object* o) {
+    if (o->kind == Kind::Super)  // a super object reads through the prototype above its level
+    {
+        Object* level = SuperLevel(o);
+        return level && level->kind != Kind::Clip ? ProtoOf(level) : nullptr;
+    }
     Property* p = o->FindOwn("__proto__", false);
     if (!p || p->IsAccessor() || p->value.type != Type::Object)
         return nullptr;
@@ -182,8 +225,11 @@ Value Vm::Get(const Value& target, std::string_view name) {
 
 Value Vm::GetOf(Object* o, std::string_view name) {
     bool cs = CaseSensitive();
-    if (o->kind == Kind::Super)
-        return o->superProto ? GetOf(o->superProto, name) : Value();
+    if (o->kind == Kind::Super) {
+        Object* base = ProtoOf(o);
+        SuperGuard guard{*this};
+        return base && base->kind != Kind::Clip ? GetOf(base, name) : Value();
+    }
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0)
@@ -203,7 +249,7 @@ Value Vm::GetOf(Object* o, std::string_view name) {
         }
     }
     if (o->kind == Kind::Array && NamesEqual(name, "length", cs))
-        return Value::Num(o->length);
+        return Value::Num(static_cast<int32_t>(o->length));
     if (o->kind == Kind::String && NamesEqual(name, "length", cs)) {
         std::u16string u = ToUtf16(o->primitive.string);
         return Value::Num(static_cast<double>(u.size()));
@@ -222,12 +268,8 @@ Value Vm::GetOf(Object* o, std::string_view name) {
     if (!p)
         p = FindProperty(o, name, &holder);
     if (p) {
-        if (p->IsAccessor()) {
-            if (!p->getter)
-                return Value();
-            Object* getter = p->getter;
-            return Call(Value::Obj(getter), Value::Obj(o), {});
-        }
+        if (p->IsAccessor())
+            return GetThroughAccessor(holder ? holder : o, o, name);
         return p->value;
     }
     if (name != "__resolve") {
@@ -250,41 +292,59 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0) {
-            double n = ToNumber(v);
-            std::string s = ToString(v);
-            host.SetProperty(o->clip, idx, n, s);
+            SetClipProperty(o->clip, idx, v);
             return;
         }
     }
     if (o->kind == Kind::Array) {
         if (NamesEqual(name, "length", cs)) {
-            double n = ToNumber(v);
-            if (std::isfinite(n) && n >= 0)
-                SetLength(o, static_cast<uint32_t>(std::min(n, 4294967295.0)));
+            SetArrayLength(o, ToInt32(ToNumber(v)));
             return;
         }
-        uint32_t index;
-        if (ParseIndex(name, index) && index >= o->length)
-            o->length = index + 1;
+        // An element at or past the end makes the length one more, in 32-bit arithmetic.
+        int32_t index;
+        if (ParseIndex(name, index) && index >= static_cast<int32_t>(o->length))
+            SetArrayLength(o, static_cast<int32_t>(static_cast<uint32_t>(index) + 1u));
     }
-    // Watchers see the old and new value and decide what is stored.
+    // Watchers see the old and new value and decide what is stored. A watcher that sets the
+    // property again is called again, 65 levels deep at most; a set past that stores directly.
+    constexpr int kMaxWatchNesting = 65;
     for (auto& w : o->watchers) {
-        if (w.busy || !NamesEqual(w.name, name, cs))
+        if (w.busy >= kMaxWatchNesting || !NamesEqual(w.name, name, cs))
             continue;
-        Value old = GetOf(o, name);
-        w.busy = true;
+        // The watcher sees the stored value (an addProperty pair keeps one too, without its
+        // getter being asked).
+        Property* slot = o->FindOwn(name, cs);
+        Value old = slot ? slot->value : Value();
+        ++w.busy;
+        // A watcher counts as a call of the pair's getter and setter too: at the deepest
+        // watcher they are no longer called.
+        bool pair = slot && slot->IsAccessor();
+        if (pair) {
+            ++slot->getting;
+            ++slot->setting;
+        }
         Object* cb = w.callback;
         Value data = w.data;
+        // The watcher list and the property may change during the call: both are found again.
+        auto release = [&] {
+            for (auto& w2 : o->watchers)
+                if (NamesEqual(w2.name, name, cs) && w2.busy > 0) {
+                    --w2.busy;
+                    break;
+                }
+            if (Property* q = o->FindOwn(name, cs); pair && q) {
+                q->getting = q->getting ? q->getting - 1 : 0;
+                q->setting = q->setting ? q->setting - 1 : 0;
+            }
+        };
         try {
             v = Call(Value::Obj(cb), Value::Obj(o), {Value::Str(std::string(name)), old, v, data});
         } catch (...) {
-            w.busy = false;
+            release();
             throw;
         }
-        // The watcher list may have changed during the call.
-        for (auto& w2 : o->watchers)
-            if (NamesEqual(w2.name, name, cs))
-                w2.busy = false;
+        release();
         break;
     }
     Property* own = o->FindOwn(name, cs);
@@ -297,8 +357,7 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
     }
     if (own) {
         if (own->IsAccessor()) {
-            if (own->setter)
-                Call(Value::Obj(own->setter), Value::Obj(o), {v});
+            SetThroughAccessor(o, o, name, std::move(v));
             return;
         }
         if (own->flags & kReadOnly)
@@ -309,11 +368,69 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
     Object* holder = nullptr;
     Property* inherited = FindProperty(o, name, &holder);
     if (inherited && inherited->IsAccessor()) {
-        if (inherited->setter)
-            Call(Value::Obj(inherited->setter), Value::Obj(o), {v});
+        SetThroughAccessor(holder, o, name, std::move(v));
         return;
     }
     o->SetOwn(name, std::move(v), cs);
+}
+
+// An addProperty pair keeps a stored value: what a getter called too deep inside itself
+// answers, and what a watcher sees. Movies of format 6 may not re-enter a getter or setter;
+// later ones may, 65 calls deep.
+int Vm::AccessorNesting() const {
+    return curVersion >= 7 ? 65 : 1;
+}
+
+Value Vm::GetThroughAccessor(Object* holder, Object* self, std::string_view name) {
+    bool cs = CaseSensitive();
+    Property* p = holder->FindOwn(name, cs);
+    if (!p || !p->IsAccessor())
+        return p ? p->value : Value();
+    if (p->getting >= AccessorNesting() || !p->getter)
+        return p->getter ? p->value : Value();
+    ++p->getting;
+    Object* getter = p->getter;
+    auto release = [&] {
+        if (Property* q = holder->FindOwn(name, cs); q && q->getting)
+            --q->getting;
+    };
+    Value r;
+    try {
+        r = Call(Value::Obj(getter), Value::Obj(self), {});
+    } catch (...) {
+        release();
+        throw;
+    }
+    release();
+    return r;
+}
+
+void Vm::SetThroughAccessor(Object* holder, Object* self, std::string_view name, Value v) {
+    bool cs = CaseSensitive();
+    Property* p = holder->FindOwn(name, cs);
+    if (!p || !p->IsAccessor())
+        return;
+    if (!p->setter || p->setting >= AccessorNesting()) {  // too deep: only stored
+        p->value = std::move(v);
+        return;
+    }
+    ++p->setting;
+    Object* setter = p->setter;
+    auto release = [&]() -> Property* {
+        Property* q = holder->FindOwn(name, cs);
+        if (q && q->setting)
+            --q->setting;
+        return q;
+    };
+    try {
+        Call(Value::Obj(setter), Value::Obj(self), {v});
+    } catch (...) {
+        release();
+        throw;
+    }
+    // The value is stored once the setter is done (so the outermost set is the one kept).
+    if (Property* q = release(); q && q->IsAccessor())
+        q->value = std::move(v);
 }
 
 bool Vm::DeleteOf(Object* o, std::string_view name) {
@@ -354,7 +471,7 @@ std::vector<std::string> Vm::EnumerableNames(Object* o) {
 
 uint32_t Vm::LengthOf(Object* o) {
     if (o->kind == Kind::Array)
-        return o->length;
+        return static_cast<int32_t>(o->length) < 0 ? 0 : o->length;
     double n = ToNumber(GetOf(o, "length"));
     if (!std::isfinite(n) || n < 0)
         return 0;
@@ -368,7 +485,7 @@ Value Vm::Element(Object* o, uint32_t i) {
 void Vm::SetElement(Object* o, uint32_t i, Value v) {
     if (o->kind == Kind::Array) {
         o->SetOwn(std::to_string(i), std::move(v), true);
-        if (i >= o->length)
+        if (static_cast<int32_t>(i) >= static_cast<int32_t>(o->length))
             o->length = i + 1;
     } else {
         SetOf(o, std::to_string(i), std::move(v));
@@ -380,22 +497,47 @@ void Vm::SetLength(Object* o, uint32_t n) {
         SetOf(o, "length", Value::Num(n));
         return;
     }
-    if (n < o->length) {
-        if (o->length - n < o->PropertyCount() * 2 + 16) {
-            for (uint32_t i = n; i < o->length; ++i)
-                o->RemoveOwn(std::to_string(i), true);
+    SetArrayLength(o, static_cast<int32_t>(n));
+}
+
+void Vm::SetArrayLength(Object* o, int32_t n) {
+    // A shorter length deletes the elements from max(n, 0) up to the old length (those that
+    // may be deleted); a negative length is kept as it is.
+    const int32_t old = static_cast<int32_t>(o->length);
+    const int32_t from = std::max(n, 0);
+    if (from < old) {
+        if (static_cast<uint32_t>(old - from) < o->PropertyCount() * 2 + 16) {
+            for (int32_t i = from; i < old; ++i)
+                DeleteOf(o, std::to_string(i));
         } else {
             std::vector<std::string> drop;
             o->ForEachProperty([&](Property& p) {
-                uint32_t idx;
-                if (ParseIndex(p.name, idx) && idx >= n)
+                int32_t idx;
+                if (p.name[0] != '-' && ParseIndex(p.name, idx) && idx >= from && idx < old &&
+                    std::to_string(idx) == p.name)
                     drop.push_back(p.name);
             });
             for (auto& d : drop)
-                o->RemoveOwn(d, true);
+                DeleteOf(o, d);
         }
     }
-    o->length = n;
+    o->length = static_cast<uint32_t>(n);
+}
+
+// valueOf and toString for a conversion: found through prototypes and getters, never through
+// __resolve.
+Value Vm::ConversionMethod(Object* o, std::string_view name) {
+    if (o->kind == Kind::Super) {
+        Object* base = ProtoOf(o);
+        SuperGuard guard{*this};
+        return base && base->kind != Kind::Clip ? ConversionMethod(base, name) : Value();
+    }
+    Property* p = FindProperty(o, name);
+    if (!p)
+        return Value();
+    if (!p->IsAccessor())
+        return p->value;
+    return p->getter ? Call(Value::Obj(p->getter), Value::Obj(o), {}) : Value();
 }
 
 Value Vm::ToPrimitive(const Value& v, bool hintString) {
@@ -405,14 +547,16 @@ Value Vm::ToPrimitive(const Value& v, bool hintString) {
     // The reference asks valueOf (toString for dates and string hints). A valueOf that gives an
     // object leaves the object (callers then read it as NaN, or as its text next to a text); a
     // missing method gives undefined.
-    const char* first = hintString || o->kind == Kind::Date ? "toString" : "valueOf";
-    Value fn = GetOf(o, first);
+    // Format 5 gives dates no string preference.
+    bool dateText = o->kind == Kind::Date && curVersion >= 6;
+    const char* first = hintString || dateText ? "toString" : "valueOf";
+    Value fn = ConversionMethod(o, first);
     if (!IsFunction(fn))
         return Value();
     Value r = Call(fn, v, {});
     if (r.type != Type::Object)
         return r;
-    if (hintString || o->kind == Kind::Date)
+    if (hintString || dateText)
         return Value::Str(ToString(v));
     return v;
 }
@@ -434,11 +578,12 @@ std::string Vm::ToString(const Value& v) {
         return TargetPathOf(o->clip, false);
     if (o->kind == Kind::Super)
         return "[type Object]";
-    Value ts = GetOf(o, "toString");
+    Value ts = ConversionMethod(o, "toString");
     if (IsFunction(ts)) {
+        // Only a text from toString counts; anything else reads as the object's type.
         Value r = Call(ts, v, {});
-        if (r.type != Type::Object)
-            return PrimitiveToString(r, curVersion);
+        if (r.type == Type::String)
+            return r.string;
         return o->kind == Kind::Function ? "[type Function]" : "[type Object]";
     }
     if (o->kind == Kind::Clip)
@@ -447,32 +592,33 @@ std::string Vm::ToString(const Value& v) {
 }
 
 Object* Vm::ToObject(const Value& v) {
+    const char* ctorName = nullptr;
     switch (v.type) {
     case Type::Object:
         return v.object;
     case Type::Undefined:
     case Type::Null:
         return nullptr;
-    case Type::Boolean: {
-        Object* o = NewObject(booleanProto);
-        o->kind = Kind::Boolean;
-        o->primitive = v;
-        return o;
+    case Type::Boolean:
+        ctorName = "Boolean";
+        break;
+    case Type::Number:
+        ctorName = "Number";
+        break;
+    case Type::String:
+        ctorName = "String";
+        break;
     }
-    case Type::Number: {
-        Object* o = NewObject(numberProto);
-        o->kind = Kind::Number;
-        o->primitive = v;
-        return o;
-    }
-    case Type::String: {
-        Object* o = NewObject(stringProto);
-        o->kind = Kind::String;
-        o->primitive = v;
-        return o;
-    }
-    }
-    return nullptr;
+    // A primitive is wrapped by whatever _global's Boolean, Number or String is now (a getter
+    // counts, __resolve does not); something that is not a function wraps nothing.
+    Property* p = FindProperty(global, ctorName);
+    Value ctor;
+    if (p)
+        ctor = p->IsAccessor() ? (p->getter ? Call(Value::Obj(p->getter), Value::Obj(global), {}) : Value()) : p->value;
+    if (!IsFunction(ctor))
+        return nullptr;
+    Value r = Construct(ctor, {v});
+    return r.type == Type::Object ? r.object : nullptr;
 }
 
 std::string Vm::TypeOf(const Value& v) {
@@ -498,23 +644,28 @@ std::string Vm::TypeOf(const Value& v) {
 }
 
 bool Vm::InstanceOf(Object* o, Object* ctor) {
-    Value protoV = GetOf(ctor, "prototype");
-    if (protoV.type != Type::Object)
+    // The constructor's own stored "prototype" (no getter, no prototypes, whatever the version
+    // bits); a primitive there is wrapped (and matches nothing).
+    Property* p = ctor->FindOwn("prototype", CaseSensitive());
+    if (!p || p->IsAccessor() || p->value.IsNullish())
         return false;
-    Object* proto = protoV.object;
-    Object* p = ProtoOf(o);
+    Object* proto = ToObject(p->value);
+    if (!proto || p->value.type != Type::Object)
+        return false;
+    return ChainHas(ProtoOf(o), proto, 0);
+}
+
+// Whether `proto` is on the chain from `p`, counting the interfaces each level implements
+// (with their own chains and interfaces).
+bool Vm::ChainHas(Object* p, Object* proto, int nesting) {
+    if (nesting > 16)
+        return false;
     for (int d = 0; p && d < kMaxProtoDepth; ++d) {
         if (p == proto)
             return true;
-        for (Object* i : p->interfaces) {
-            // Interfaces count with their own ancestors.
-            Object* q = i;
-            for (int e = 0; q && e < kMaxProtoDepth; ++e) {
-                if (q == proto)
-                    return true;
-                q = ProtoOf(q);
-            }
-        }
+        for (Object* i : p->interfaces)
+            if (ChainHas(i, proto, nesting + 1))
+                return true;
         p = ProtoOf(p);
     }
     return false;
@@ -525,8 +676,11 @@ Value Vm::Call(const Value& fn, const Value& self, std::vector<Value> args) {
 }
 
 Value Vm::CallWithHolder(const Value& fn, const Value& self, std::vector<Value> args, Object* holder) {
-    if (!IsFunction(fn))
+    if (!IsFunction(fn)) {
+        if (fn.type == Type::Boolean || fn.type == Type::Number || fn.type == Type::String)
+            ToObject(fn);  // calling a primitive wraps it first, then gives nothing
         return Value();
+    }
     Object* f = fn.object;
     if (depth >= limits.maxRecursion)
         throw ScriptAbort{RunEnd::TooDeep};
@@ -555,38 +709,46 @@ Value Vm::CallMethod(const Value& self, std::string_view name, std::vector<Value
 }
 
 Value Vm::Construct(const Value& ctor, std::vector<Value> args) {
-    if (!IsFunction(ctor))
+    if (!IsFunction(ctor)) {
+        if (ctor.type == Type::Boolean || ctor.type == Type::Number || ctor.type == Type::String)
+            ToObject(ctor);
         return Value();
+    }
     Object* c = ctor.object;
     Value protoV = GetOf(c, "prototype");
-    Object* o = NewObject(protoV.type == Type::Object ? protoV.object : objectProto);
-    if (protoV.type != Type::Object)
-        o->RemoveOwn("__proto__", false);
+    // The new object's __proto__ is the constructor's prototype, whatever value that is.
+    Object* o = NewObject();
+    o->SetOwn("__proto__", protoV, false);
     o->SetOwn("__constructor__", ctor, false, kDontEnum);
     if (curVersion < 7)
         o->SetOwn("constructor", ctor, false, kDontEnum);
     if (c->native) {
-        if (depth >= limits.maxRecursion)
-            throw ScriptAbort{RunEnd::TooDeep};
-        ++depth;
-        bool was = constructing;
-        constructing = true;
-        struct Restore {
-            Vm& vm;
-            bool c;
-            ~Restore() {
-                --vm.depth;
-                vm.constructing = c;
-            }
-        } restore{*this, was};
-        NativeFn fn = c->nativeConstruct ? c->nativeConstruct : c->native;
-        Value r = fn(*this, Value::Obj(o), args, c->magic);
+        // A native constructor that refuses its arguments answers null: no object.
+        Value r = ConstructNative(c, Value::Obj(o), args);
         if (r.type == Type::Object)
             return r;
-        return Value::Obj(o);
+        return r.IsNull() ? Value() : Value::Obj(o);
     }
-    CallWithHolder(ctor, Value::Obj(o), std::move(args), protoV.type == Type::Object ? protoV.object : nullptr);
+    CallWithHolder(ctor, Value::Obj(o), std::move(args), nullptr);
     return Value::Obj(o);
+}
+
+Value Vm::ConstructNative(Object* c, const Value& self, std::vector<Value>& args) {
+    if (depth >= limits.maxRecursion)
+        throw ScriptAbort{RunEnd::TooDeep};
+    ++depth;
+    bool was = constructing;
+    constructing = true;
+    struct Restore {
+        Vm& vm;
+        bool c;
+        ~Restore() {
+            --vm.depth;
+            vm.constructing = c;
+        }
+    } restore{*this, was};
+    NativeFn fn = c->nativeConstruct ? c->nativeConstruct : c->native;
+    return fn(*this, self, args, c->magic);
 }
 
 void Vm::CheckStringSize(size_t bytes) {
@@ -701,9 +863,9 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
 }
 
 size_t Vm::CollectGarbage() {
-    std::vector<Object*> roots = {global,         objectProto,  functionProto, arrayProto,   stringProto,
-                                  numberProto,    booleanProto, dateProto,     errorProto,   clipProto,
-                                  broadcasterObj, arrayCtor,    objectCtor,    currentTarget};
+    std::vector<Object*> roots = {global,         objectProto,  functionProto, arrayProto,    stringProto,
+                                  numberProto,    booleanProto, dateProto,     errorProto,    clipProto,
+                                  broadcasterObj, arrayCtor,    objectCtor,    currentTarget, emptyLevel};
     for (auto& [id, o] : m_clipObjects)
         roots.push_back(o);
     for (auto& v : m_stack)

@@ -40,6 +40,7 @@ struct Property {
     Object* getter = nullptr;  // addProperty pair; either may be null
     Object* setter = nullptr;
     uint16_t flags = 0;  // PropFlags and the version bits of ASSetPropFlags
+    uint8_t getting = 0, setting = 0;  // getter and setter calls of an addProperty pair in progress
     bool live = true;
     bool IsAccessor() const { return getter || setter; }
 };
@@ -106,7 +107,8 @@ public:
     uint32_t length = 0;
     // Clip objects stand for a display object of the host.
     ClipId clip = kNoClip;
-    // super: the prototype it starts from and the `this` it calls with.
+    // super: its level (super() calls the level's __constructor__, super.m reads above it; none:
+    // the prototype of `this` at the time of use) and the `this` it calls with.
     Object* superProto = nullptr;
     Object* superThis = nullptr;
     // Interfaces named by ImplementsOp.
@@ -116,7 +118,7 @@ public:
         std::string name;
         Object* callback;
         Value data;
-        bool busy = false;
+        int busy = 0;  // calls of this watcher in progress
     };
     std::vector<Watcher> watchers;
 

@@ -76,6 +76,7 @@ public:
     Object* broadcasterObj = nullptr;
     Object* arrayCtor = nullptr;
     Object* objectCtor = nullptr;
+    Object* emptyLevel = nullptr;  // the super level past the top of a chain (finds nothing)
 
     // The version rules of the running code.
     int curVersion = 0;
@@ -88,6 +89,7 @@ public:
     // Defines a native method on `o` (not enumerable).
     Object* Method(Object* o, std::string_view name, NativeFn fn, int magic = 0, uint16_t flags = kDontEnum);
     Object* ClipObject(ClipId clip);  // the object standing for a clip (made on first use)
+    void SetClipProperty(ClipId clip, int index, const Value& v);
 
     // Properties through prototypes, getters/setters, __resolve, watchers and clip properties.
     Value Get(const Value& target, std::string_view name);
@@ -96,8 +98,13 @@ public:
     void SetOf(Object* o, std::string_view name, Value v);
     bool Has(Object* o, std::string_view name);  // own or inherited
     bool DeleteOf(Object* o, std::string_view name);
+    // Getter and setter calls of addProperty pairs, bounded in depth per property.
+    Value GetThroughAccessor(Object* holder, Object* self, std::string_view name);
+    void SetThroughAccessor(Object* holder, Object* self, std::string_view name, Value v);
+    int AccessorNesting() const;
     Property* FindProperty(Object* o, std::string_view name, Object** holder = nullptr);
     Object* ProtoOf(Object* o);
+    Object* SuperLevel(Object* sup);  // a super object's level (see Object::superProto)
     // Names a for..in visits: own then inherited, enumerable, each once, in the order they were
     // added (Enumerate pushes them in this order, so the loop sees the most recent first).
     std::vector<std::string> EnumerableNames(Object* o);
@@ -106,9 +113,12 @@ public:
     Value Element(Object* o, uint32_t i);
     void SetElement(Object* o, uint32_t i, Value v);
     void SetLength(Object* o, uint32_t n);
+    // An array's length in the reference's signed 32-bit form; shortening deletes elements.
+    void SetArrayLength(Object* o, int32_t n);
 
     // Conversions that may call into the movie's code.
     Value ToPrimitive(const Value& v, bool hintString = false);
+    Value ConversionMethod(Object* o, std::string_view name);
     double ToNumber(const Value& v);
     std::string ToString(const Value& v);
     Object* ToObject(const Value& v);  // wraps primitives; nullptr for undefined/null
@@ -116,11 +126,15 @@ public:
     std::string TypeOf(const Value& v);
     bool IsFunction(const Value& v) const { return v.type == Type::Object && v.object->kind == Kind::Function; }
     bool InstanceOf(Object* o, Object* ctor);
+    bool ChainHas(Object* p, Object* proto, int nesting);
 
     // Calls.
     Value Call(const Value& fn, const Value& self, std::vector<Value> args);
     Value CallMethod(const Value& self, std::string_view name, std::vector<Value> args);
     Value Construct(const Value& ctor, std::vector<Value> args);
+    // Runs a native constructor on an object that already exists (new, or super() in a
+    // subclass of a built-in).
+    Value ConstructNative(Object* ctor, const Value& self, std::vector<Value>& args);
     [[noreturn]] void Throw(Value v) { throw ScriptThrow{std::move(v)}; }
     void CheckStringSize(size_t bytes);
 
@@ -152,13 +166,19 @@ public:
 
     // Executes bytecode [start, end) in a new activation; used for function calls.
     Value RunFunction(Object* fn, const Value& self, std::vector<Value>& args, Object* holder);
-    // Calls with the object in whose prototype chain the method was found (for super).
+    // Calls with the level the callee's super starts from (nullptr: the prototype of `this`).
     Value CallWithHolder(const Value& fn, const Value& self, std::vector<Value> args, Object* holder);
     // Executes a whole block with a scope; used by RunActions.
     struct Frame;
     int Execute(Frame& f, size_t start, size_t end);
 
 private:
+    struct SuperGuard {
+        Vm& vm;
+        explicit SuperGuard(Vm& v);
+        ~SuperGuard();
+    };
+    int m_superNesting = 0;
     void InitBuiltins();
     std::unordered_map<ClipId, Object*> m_clipObjects;
     std::vector<Value> m_stack;
@@ -175,5 +195,12 @@ void InstallMathBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
 void InstallGlobalFunctions(Vm& vm);
 void InstallClipBuiltins(Vm& vm);
+void InstallGeomBuiltins(Vm& vm);
+void InstallXmlBuiltins(Vm& vm);
+void InstallLoadVarsBuiltins(Vm& vm);
+void InstallStubBuiltins(Vm& vm);
+void InstallNativeTableBuiltins(Vm& vm);  // ASnative, ASSetNative, ASSetNativeAccessor
+Object* MathNativeFunction(Vm& vm,
+                           int index);  // ASnative(200, index)  // last: fills in the names nothing else defined
 
 }  // namespace script

@@ -2,6 +2,8 @@
 // pool, Try/Throw, and the limits that end a block without ending the process.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "TestHost.h"
 
 namespace script {
@@ -73,6 +75,71 @@ TEST(Bytecode, Add2KeepsAnObjectWhoseValueOfIsItselfAndJoinsItsTextToTexts) {
     a.PushStr("_root").Op(0x1C).PushStr("!").Op(0x47).Trace();  // a clip joins as its path
     EXPECT_EQ(run(a, 8), RunEnd::Completed);
     EXPECT_EQ(run.host.lines, (std::vector<std::string>{"NaN", "[object Object]", "_level0!"}));
+}
+
+TEST(Bytecode, FunctionsInAFormat4MovieRunByFormat5Rules) {
+    Runner run(4);
+    Asm body;
+    body.PushNum(1).PushNum(1).Op(0x0E).Trace();  // 1 == 1
+    body.PushNum(4).PushNum(0).Op(0x0D).Trace();  // 4 / 0
+    Asm a;
+    DefineFunction(a, "f", body);
+    a.PushNum(1).PushNum(1).Op(0x0E).Trace();
+    a.PushNum(0).PushStr("f").Op(0x3D).Op(0x17);
+    EXPECT_EQ(run(a, 4), RunEnd::Completed);
+    EXPECT_EQ(run.host.lines, (std::vector<std::string>{"1", "true", "Infinity"}));
+}
+
+TEST(Bytecode, Format5LessIsFalseForAnObjectAndNaNForAClip) {
+    for (uint8_t version : {5, 6}) {
+        Runner run(version);
+        Asm a;
+        a.PushStr("o").PushNum(0).Op(0x43).Op(0x1D);              // o = {}
+        a.PushStr("o").Op(0x1C).PushNum(0).Op(0x48).Trace();      // o < 0
+        a.PushNum(0).PushStr("_root").Op(0x1C).Op(0x48).Trace();  // 0 < _root
+        EXPECT_EQ(run(a, version), RunEnd::Completed);
+        EXPECT_EQ(run.host.lines, (std::vector<std::string>{version == 5 ? "false" : "undefined", "undefined"}));
+    }
+}
+
+TEST(Bytecode, VarOutsideAFunctionSetsAWithObjectThatHoldsTheName) {
+    Runner run(8);
+    Asm body;
+    body.PushStr("b").PushNum(10).Op(0x3C);  // var b = 10 (o has b)
+    body.PushStr("c").PushNum(5).Op(0x3C);   // var c = 5 (o does not)
+    Asm a;
+    a.PushStr("o").PushStr("b").PushNum(1).PushNum(1).Op(0x43).Op(0x1D);  // o = {b: 1}
+    a.PushStr("o").Op(0x1C).Record(0x94, U16(static_cast<uint16_t>(body.bytes.size())));
+    a.bytes.insert(a.bytes.end(), body.bytes.begin(), body.bytes.end());
+    a.PushStr("o.b").Op(0x1C).Trace().PushStr("o.c").Op(0x1C).Trace().PushStr("c").Op(0x1C).Trace();
+    EXPECT_EQ(run(a, 8), RunEnd::Completed);
+    EXPECT_EQ(run.host.lines, (std::vector<std::string>{"10", "undefined", "5"}));
+}
+
+TEST(Bytecode, ALoneSurrogatePrintsAsTheReplacementCharacter) {
+    Runner run(8);
+    Asm a;
+    a.PushNum(0xD801).Op(0x37).Trace();                        // chr(0xD801)
+    a.PushStr("a").PushNum(0xDC00).Op(0x37).Op(0x21).Trace();  // "a" + chr(0xDC00)
+    EXPECT_EQ(run(a, 8), RunEnd::Completed);
+    EXPECT_EQ(run.host.lines, (std::vector<std::string>{"\xEF\xBF\xBD", "a\xEF\xBF\xBD"}));
+}
+
+TEST(Bytecode, WaitForFrame2CountsWholeFramesUpTo16001AsLoaded) {
+    struct Case {
+        double frame;
+        bool loaded;
+    };
+    const Case cases[] = {{16001, true},        {16002, false}, {16002.5, true}, {2147483648.0, false},
+                          {2147483649.0, true}, {-43, true},    {NAN, true}};
+    for (const auto& c : cases) {
+        Runner run(8);
+        Asm a;
+        a.PushNum(c.frame).Record(0x8D, {1}).PushStr("loaded").Trace();  // skips the push when not loaded
+        EXPECT_EQ(run(a, 8), RunEnd::Completed);
+        ASSERT_EQ(run.host.lines.size(), 1u);
+        EXPECT_EQ(run.host.lines[0], c.loaded ? "loaded" : "undefined") << c.frame;
+    }
 }
 
 TEST(Bytecode, ConstantPoolAndVariables) {

@@ -2,6 +2,8 @@
 // mark-sweep heap.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "TestHost.h"
 
 namespace script {
@@ -140,6 +142,137 @@ TEST_F(ObjectTest, CollectionFreesUnreachableCyclesAndKeepsReachableOnes) {
     EXPECT_GE(freed, 2u);
     EXPECT_EQ(vm.heap.Count(), before + 1);
     EXPECT_EQ(vm.GetOf(vm.GetOf(vm.global, "kept").object, "self").object, kept);
+}
+
+Value CountCalls(Vm& vm, const Value& self, std::vector<Value>&, int) {
+    vm.SetOf(vm.global, "made", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "made")) + 1));
+    return self;
+}
+
+TEST_F(ObjectTest, PrimitivesAreWrappedByWhatGlobalNamesTheirConstructor) {
+    // A replaced String wraps texts, called as a constructor each time.
+    Object* proto = vm.NewObject();
+    vm.SetOf(proto, "tag", Value::Str("mine"));
+    Object* mine = vm.NewFunction(CountCalls, 0, proto);
+    vm.SetOf(vm.global, "String", Value::Obj(mine));
+    vm.SetOf(vm.global, "made", Value::Num(0));
+    EXPECT_EQ(vm.Get(Value::Str("abc"), "tag").string, "mine");
+    EXPECT_EQ(vm.GetOf(vm.global, "made").number, 1);
+    // Something that is not a function wraps nothing: members of the primitive are undefined.
+    vm.SetOf(vm.global, "String", Value::Num(3));
+    EXPECT_TRUE(vm.Get(Value::Str("abc"), "tag").IsUndefined());
+    EXPECT_EQ(vm.ToObject(Value::Str("abc")), nullptr);
+}
+
+TEST_F(ObjectTest, ConversionsIgnoreResolveAndInstanceOfReadsTheStoredPrototype) {
+    Object* o = vm.NewObject();
+    vm.SetOf(o, "__resolve", Value::Obj(vm.NewFunction(ReturnSeven)));
+    o->RemoveOwn("__proto__", false);
+    EXPECT_TRUE(vm.ToPrimitive(Value::Obj(o)).IsUndefined());  // no valueOf, and __resolve is not asked
+    EXPECT_EQ(vm.ToString(Value::Obj(o)), "[type Object]");
+    Object* cls = vm.NewObject();
+    Object* getter =
+        vm.NewFunction([](Vm& v, const Value&, std::vector<Value>&, int) { return Value::Obj(v.objectProto); });
+    Property& p = cls->SetOwn("prototype", Value(), false);
+    p.getter = getter;
+    EXPECT_FALSE(vm.InstanceOf(vm.NewObject(), cls));  // a getter is not read
+    p.getter = nullptr;
+    p.value = Value::Obj(vm.objectProto);
+    p.flags = kVersion9;  // hidden from this movie, still used
+    EXPECT_TRUE(vm.InstanceOf(vm.NewObject(), cls));
+}
+
+TEST_F(ObjectTest, OnlyATextFromToStringIsTheObjectsText) {
+    Object* o = vm.NewObject();
+    vm.SetOf(o, "toString", Value::Obj(vm.NewFunction(ReturnSeven)));
+    EXPECT_EQ(vm.ToString(Value::Obj(o)), "[type Object]");
+    vm.SetOf(
+        o, "toString",
+        Value::Obj(vm.NewFunction([](Vm&, const Value&, std::vector<Value>&, int) { return Value::Str("text"); })));
+    EXPECT_EQ(vm.ToString(Value::Obj(o)), "text");
+}
+
+Value WatchSetsAgain(Vm& vm, const Value& self, std::vector<Value>& args, int) {
+    vm.SetOf(vm.global, "calls", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "calls")) + 1));
+    vm.SetOf(self.object, "p", Value::Str("again"));  // calls this watcher again
+    return args.at(2);
+}
+
+TEST_F(ObjectTest, WatchersSeeStoredValuesOfPairsAndNestBoundedly) {
+    Object* o = vm.NewObject();
+    Value watch = vm.GetOf(o, "watch");
+    vm.Call(watch, Value::Obj(o), {Value::Str("v"), Value::Obj(vm.NewFunction(WatchAddsOne))});
+    Value add = vm.GetOf(o, "addProperty");
+    vm.Call(add, Value::Obj(o), {Value::Str("v"), Value::Obj(vm.NewFunction(ReturnSeven)), Value::Null()});
+    EXPECT_TRUE(std::isnan(o->FindOwn("v", true)->value.number));  // the watcher saw the pair arrive
+    vm.SetOf(o, "v", Value::Num(10));
+    EXPECT_EQ(o->FindOwn("v", true)->value.number, 11);  // stored for the next watcher call
+    EXPECT_EQ(vm.GetOf(o, "v").number, 7);               // while the getter answers
+    EXPECT_FALSE(vm.Call(vm.GetOf(o, "unwatch"), Value::Obj(o), {Value::Str("v")}).boolean);
+    Object* q = vm.NewObject();
+    vm.SetOf(vm.global, "calls", Value::Num(0));
+    vm.Call(watch, Value::Obj(q), {Value::Str("p"), Value::Obj(vm.NewFunction(WatchSetsAgain))});
+    vm.SetOf(q, "p", Value::Str("first"));
+    EXPECT_EQ(vm.GetOf(vm.global, "calls").number, 65);
+}
+
+Value SetterSetsAgain(Vm& vm, const Value& self, std::vector<Value>&, int) {
+    vm.SetOf(vm.global, "calls", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "calls")) + 1));
+    vm.SetOf(self.object, "p", Value::Str("inner"));
+    return Value();
+}
+Value GetterGetsAgain(Vm& vm, const Value& self, std::vector<Value>&, int) {
+    vm.SetOf(vm.global, "calls", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "calls")) + 1));
+    return vm.GetOf(self.object, "p");
+}
+
+TEST(Accessors, ReentryIsBoundedByVersionAndTheOutermostSetIsKept) {
+    for (uint8_t version : {6, 7}) {
+        TestHost host;
+        Vm vm(host, version);
+        Object* o = vm.NewObject();
+        Property& p = o->SetOwn("p", Value(), true);
+        p.getter = vm.NewFunction(GetterGetsAgain);
+        p.setter = vm.NewFunction(SetterSetsAgain);
+        vm.SetOf(vm.global, "calls", Value::Num(0));
+        vm.SetOf(o, "p", Value::Str("outer"));
+        double deep = version >= 7 ? 65 : 1;
+        EXPECT_EQ(vm.GetOf(vm.global, "calls").number, deep) << int(version);
+        vm.SetOf(vm.global, "calls", Value::Num(0));
+        EXPECT_EQ(vm.GetOf(o, "p").string, "outer") << int(version);  // the innermost get reads the stored value
+        EXPECT_EQ(vm.GetOf(vm.global, "calls").number, deep) << int(version);
+    }
+}
+
+TEST_F(ObjectTest, ASuperObjectMadeItsOwnPrototypeEndsTheScript) {
+    Object* level = vm.NewObject();
+    Object* sup = vm.heap.New(Kind::Super);
+    sup->superProto = level;
+    vm.SetOf(level, "__proto__", Value::Obj(sup));
+    EXPECT_THROW(vm.GetOf(sup, "anything"), ScriptAbort);
+    EXPECT_THROW(vm.ToString(Value::Obj(level)), ScriptAbort);
+}
+
+Value WatchReadsAndSets(Vm& vm, const Value& self, std::vector<Value>& args, int) {
+    vm.SetOf(vm.global, "watched", Value::Num(vm.ToNumber(vm.GetOf(vm.global, "watched")) + 1));
+    vm.SetOf(vm.global, "seen", vm.GetOf(self.object, "p"));  // the getter, while it may be called
+    vm.SetOf(self.object, "p", Value::Str("inner"));
+    return args.at(2);
+}
+
+TEST(Accessors, AtTheDeepestWatcherThePairIsNoLongerCalled) {
+    TestHost host;
+    Vm vm(host, 7);
+    Object* o = vm.NewObject();
+    Property& p = o->SetOwn("p", Value(), true);
+    p.getter = vm.NewFunction(ReturnSeven);
+    vm.SetOf(vm.global, "watched", Value::Num(0));
+    vm.CallMethod(Value::Obj(o), "watch", {Value::Str("p"), Value::Obj(vm.NewFunction(WatchReadsAndSets))});
+    vm.SetOf(o, "p", Value::Str("outer"));
+    EXPECT_EQ(vm.GetOf(vm.global, "watched").number, 65);
+    // The first read happened at the deepest watcher, where the getter is passed over.
+    EXPECT_TRUE(vm.GetOf(vm.global, "seen").IsUndefined());
+    EXPECT_EQ(vm.GetOf(o, "p").number, 7);  // called again once the watchers are done
 }
 
 }  // namespace

@@ -42,6 +42,12 @@ TEST(NumberToString, RadixUsesTwosComplementForNegatives) {
     EXPECT_EQ(NumberToRadixString(35, 36), "z");
 }
 
+TEST(NumberToString, NaNInARadixPrintsTheNegatedSmallestInteger) {
+    EXPECT_EQ(NumberToRadixString(NAN, 16), "-(0000000");
+    EXPECT_EQ(NumberToRadixString(NAN, 2), "-/0000000000000000000000000000000");
+    EXPECT_EQ(NumberToRadixString(NAN, 10), "NaN");
+}
+
 struct TextCase {
     const char* text;
     int version;
