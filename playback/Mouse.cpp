@@ -130,15 +130,37 @@ void Player::Impl::UpdateButtons() {
     }
 }
 
+void Player::Impl::BroadcastClipEvent(DisplayObject& o, uint32_t event) {
+    if (o.removed || o.kind != ObjectKind::Clip)
+        return;
+    RunClipEvents(o, event);
+    // The children as they stand now (handlers may add or remove some).
+    const size_t start = tickScratch.size();
+    for (const auto& c : o.children)
+        if (c->kind == ObjectKind::Clip)
+            tickScratch.push_back(c.get());
+    const size_t end = tickScratch.size();
+    for (size_t i = start; i < end; ++i)
+        BroadcastClipEvent(*tickScratch[i], event);
+    tickScratch.resize(start);
+}
+
 void Player::MouseMove(float x, float y) {
+    const bool moved = x != m_impl->mouseX || y != m_impl->mouseY;
     m_impl->mouseX = x;
     m_impl->mouseY = y;
     m_impl->UpdateButtons();
+    if (moved) {
+        m_impl->BroadcastClipEvent(*m_root, kEventMouseMove);
+        m_impl->Drain();
+    }
 }
 
 void Player::MouseDown(float x, float y) {
     MouseMove(x, y);
     m_impl->mouseDown = true;
+    m_impl->BroadcastClipEvent(*m_root, kEventMouseDown);
+    m_impl->Drain();
     if (m_impl->hovered) {
         m_impl->pressed = m_impl->hovered;
         m_impl->SetButtonMouse(*m_impl->pressed, ButtonMouse::OverDown, movie::kOverUpToOverDown);
@@ -148,6 +170,8 @@ void Player::MouseDown(float x, float y) {
 void Player::MouseUp(float x, float y) {
     MouseMove(x, y);
     m_impl->mouseDown = false;
+    m_impl->BroadcastClipEvent(*m_root, kEventMouseUp);
+    m_impl->Drain();
     DisplayObject* b = m_impl->pressed;
     m_impl->pressed = nullptr;
     if (!b)

@@ -105,6 +105,7 @@ void Player::AdvanceFrame() {
     m_impl->Tick(*m_root);
     m_impl->Drain();
     m_impl->UpdateButtons();
+    m_impl->runner->FrameEnded(*this);
     ++m_framesRun;
     m_impl->removedThisFrame.clear();
     for (auto& lib : m_libraries)
@@ -184,6 +185,10 @@ void Player::Impl::RunClipEvents(DisplayObject& clip, uint32_t event) {
         ++blocksRunThisFrame;
         ActionContext context{player, clip, ActionSource::ClipEvent, event};
         runner->RunClipEvent(context, handler.actions);
+    }
+    if (clip.kind == ObjectKind::Clip && !clip.removed) {
+        ActionContext context{player, clip, ActionSource::ClipEvent, event};
+        runner->ClipEventOccurred(context);
     }
 }
 
@@ -275,6 +280,109 @@ DisplayObject* Player::FindTarget(DisplayObject& from, const std::string& path) 
             at = at->ChildNamed(part);
     }
     return at;
+}
+
+DisplayObject* Player::Impl::PlaceScripted(DisplayObject& parent, std::unique_ptr<DisplayObject> o,
+                                           const std::string& name, int32_t depth) {
+    o->depth = depth;
+    o->name = name;
+    o->placedByScript = true;
+    DisplayObject* placed = o.get();
+    for (size_t i = 0; i < parent.children.size(); ++i) {
+        if (parent.children[i]->depth == depth) {
+            RunClipEvents(*parent.children[i], kEventUnload);
+            RemoveChildAt(parent, i);
+            break;
+        }
+    }
+    InsertChild(parent, std::move(o));
+    return placed;
+}
+
+DisplayObject* Player::PlaceExported(DisplayObject& parent, const std::string& exportName, const std::string& name,
+                                     int32_t depth) {
+    if (parent.kind != ObjectKind::Clip || !parent.library)
+        return nullptr;
+    // The name as the parent's movie exports it, else as the main movie does.
+    for (Library* lib : {parent.library, m_libraries.front().get()}) {
+        for (const auto& [exported, id] : lib->movie->exports) {
+            if (!EqualNoCase(exported, exportName))
+                continue;
+            auto o = m_impl->Instantiate(lib, id, parent);
+            if (!o || o->kind != ObjectKind::Clip)
+                return nullptr;
+            return m_impl->PlaceScripted(parent, std::move(o), name, depth);
+        }
+    }
+    return nullptr;
+}
+
+DisplayObject* Player::CreateEmptyClip(DisplayObject& parent, const std::string& name, int32_t depth) {
+    if (parent.kind != ObjectKind::Clip || m_impl->TreeDepth(parent) >= kMaxTreeDepth ||
+        m_impl->liveObjects >= kMaxObjects)
+        return nullptr;
+    auto o = std::make_unique<DisplayObject>();
+    o->liveCount = &m_impl->liveObjects;
+    ++m_impl->liveObjects;
+    o->kind = ObjectKind::Clip;
+    o->library = parent.library;
+    o->parent = &parent;
+    o->timeline = &m_impl->emptyTimeline;
+    o->firstFramePending = true;
+    return m_impl->PlaceScripted(parent, std::move(o), name, depth);
+}
+
+DisplayObject* Player::DuplicateClip(DisplayObject& clip, const std::string& name, int32_t depth) {
+    DisplayObject* parent = clip.parent;
+    if (!parent || clip.removed || clip.kind != ObjectKind::Clip)
+        return nullptr;
+    DisplayObject* copy = clip.characterId ? nullptr : CreateEmptyClip(*parent, name, depth);
+    if (clip.characterId) {
+        auto o = m_impl->Instantiate(clip.library, clip.characterId, *parent);
+        if (!o)
+            return nullptr;
+        copy = m_impl->PlaceScripted(*parent, std::move(o), name, depth);
+    }
+    if (!copy)
+        return nullptr;
+    copy->matrix = clip.matrix;
+    copy->cxform = clip.cxform;
+    copy->ratio = clip.ratio;
+    copy->blendMode = clip.blendMode;
+    copy->visible = clip.visible;
+    copy->opaqueBackground = clip.opaqueBackground;
+    copy->clipActions = clip.clipActions;
+    return copy;
+}
+
+void Player::RemoveObject(DisplayObject& object) {
+    DisplayObject* parent = object.parent;
+    if (!parent || object.removed)
+        return;
+    for (size_t i = 0; i < parent->children.size(); ++i) {
+        if (parent->children[i].get() == &object) {
+            m_impl->RunClipEvents(object, kEventUnload);
+            m_impl->RemoveChildAt(*parent, i);
+            return;
+        }
+    }
+}
+
+raster::Rect Player::BoundsInParent(const DisplayObject& object) const {
+    raster::Rect r;
+    m_impl->Bounds(object, object.matrix, r);
+    return r;
+}
+
+uint8_t Player::VersionOf(const DisplayObject& object) const {
+    return object.library ? object.library->movie->header.version : MainMovie().header.version;
+}
+
+raster::Point Player::MouseOnStage() const {
+    raster::Matrix toStage = m_impl->stageMatrix;
+    if (!toStage.Invert())
+        return {0, 0};
+    return toStage.Apply({m_impl->mouseX, m_impl->mouseY});
 }
 
 void Player::FsCommand(const std::string& command, const std::string& args) {

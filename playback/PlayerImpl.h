@@ -61,6 +61,9 @@ struct Player::Impl {
     DisplayObject* hovered = nullptr;  // the button under the pointer
     DisplayObject* pressed = nullptr;  // the button the press began on
 
+    // The timeline of clips scripts create empty: one frame with nothing in it.
+    movie::Timeline emptyTimeline{std::vector<movie::Frame>(1), {}};
+
     explicit Impl(Player& p) : player(p) {}
 
     // Timeline.cpp
@@ -73,6 +76,9 @@ struct Player::Impl {
     void InsertChild(DisplayObject& parent, std::unique_ptr<DisplayObject> child);
     void RemoveChildAt(DisplayObject& parent, size_t index);
     void BuildButtonChildren(DisplayObject& button);
+    // Puts a script-made object at `depth` of `parent`, replacing what is there.
+    DisplayObject* PlaceScripted(DisplayObject& parent, std::unique_ptr<DisplayObject> object, const std::string& name,
+                                 int32_t depth);
 
     // Player.cpp
     void Tick(DisplayObject& object);
@@ -100,6 +106,8 @@ struct Player::Impl {
     DisplayObject* ButtonAt(raster::Point stagePoint);
     void UpdateButtons();
     void SetButtonMouse(DisplayObject& button, ButtonMouse state, uint16_t condition);
+    // A mouse clip event to every clip of the tree, from the top of the tree down.
+    void BroadcastClipEvent(DisplayObject& object, uint32_t event);
 };
 
 }  // namespace playback

@@ -104,6 +104,7 @@ void Player::Impl::RemoveChildAt(DisplayObject& parent, size_t index) {
     std::unique_ptr<DisplayObject> gone = std::move(parent.children[index]);
     parent.children.erase(parent.children.begin() + long(index));
     gone->removed = true;
+    runner->ObjectRemoved(*gone);
     if (hovered && hovered->removed)
         hovered = nullptr;
     // Freed at the end of the frame: actions queued for it, and the tick's list, still name it.
@@ -206,6 +207,8 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
     // timelines go on); the others go, and what is missing is placed anew.
     for (size_t i = clip.children.size(); i-- > 0;) {
         DisplayObject& child = *clip.children[i];
+        if (child.placedByScript)
+            continue;
         auto want =
             std::find_if(replay.begin(), replay.end(), [&](const DepthState& s) { return s.depth == child.depth; });
         if (want == replay.end() || want->characterId != child.characterId) {

@@ -10,6 +10,7 @@
 #include "movie/Movie.h"
 #include "playback/Player.h"
 #include "raster/Renderer.h"
+#include "script/PlayerScripts.h"
 
 #include <algorithm>
 #include <chrono>
@@ -260,6 +261,19 @@ int main(int argc, char** argv) {
     if (size_t(width) * size_t(height) > (size_t(1) << 26))
         return Usage("the image would be too large");
     player.SetWindowSize(width, height);
+
+    // Trace lines go to the --trace file ("-": standard output), or nowhere.
+    std::ofstream traceFile;
+    if (!o.trace.empty() && o.trace != "-") {
+        traceFile.open(o.trace, std::ios::binary);
+        if (!traceFile)
+            return Usage("cannot write the trace file " + o.trace);
+    }
+    std::ostream* traceOut = o.trace.empty() ? nullptr : o.trace == "-" ? &std::cout : &traceFile;
+    script::PlayerScripts scripts(player, [traceOut](const std::string& line) {
+        if (traceOut)
+            *traceOut << line << '\n';
+    });
 
     std::vector<std::string> captures;
     player.SetFsCommandHandler([&captures](const std::string& command, const std::string& args) {

@@ -64,6 +64,7 @@ public:
     bool playing = true;
     bool firstFramePending = false;  // placed, its first frame's actions not run yet
     bool removed = false;            // taken off the tree this frame, freed at its end
+    bool placedByScript = false;     // made by a script: its parent's timeline never removes it
 
     // Buttons.
     const movie::ButtonDef* button = nullptr;

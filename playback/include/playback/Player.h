@@ -80,6 +80,21 @@ public:
     DisplayObject* FindTarget(DisplayObject& from, const std::string& path);
     // Scripts that change objects' properties directly say so here (the mouse is tested again).
     void TreeChanged();
+    // Objects scripts make and remove, at display-list depths (an object already at the depth
+    // goes). Null when nothing can be placed there (limits, unknown names, no clip).
+    DisplayObject* PlaceExported(DisplayObject& parent, const std::string& exportName, const std::string& name,
+                                 int32_t depth);
+    DisplayObject* CreateEmptyClip(DisplayObject& parent, const std::string& name, int32_t depth);
+    // A copy of a clip beside it (same parent), with its properties and placed handlers.
+    DisplayObject* DuplicateClip(DisplayObject& clip, const std::string& name, int32_t depth);
+    // Takes an object off the tree (its unload event runs); the stage stays.
+    void RemoveObject(DisplayObject& object);
+    // The bounds of what an object draws, in its parent's space (twips); empty when nothing.
+    raster::Rect BoundsInParent(const DisplayObject& object) const;
+    // The format version of the movie an object comes from (its code runs by that version's rules).
+    uint8_t VersionOf(const DisplayObject& object) const;
+    // The pointer in stage twips.
+    raster::Point MouseOnStage() const;
     void FsCommand(const std::string& command, const std::string& args);
     void OpenUrl(const std::string& url, const std::string& target);
     void ToggleQuality();

@@ -88,6 +88,7 @@ public:
     // Defines a native method on `o` (not enumerable).
     Object* Method(Object* o, std::string_view name, NativeFn fn, int magic = 0, uint16_t flags = kDontEnum);
     Object* ClipObject(ClipId clip);  // the object standing for a clip (made on first use)
+    bool HasClipObject(ClipId clip) const { return m_clipObjects.count(clip) != 0; }
 
     // Properties through prototypes, getters/setters, __resolve, watchers and clip properties.
     Value Get(const Value& target, std::string_view name);

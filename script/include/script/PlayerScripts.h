@@ -1,0 +1,37 @@
+// The interpreter plugged into playback: a movie's action code (frames, init actions, clip
+// events, buttons) runs in one script::Vm over the player's display tree. A host (the control,
+// dovetta-render) makes one after the Player and drops it before; fscommand calls reach the
+// player's own FSCommand handler (Player::SetFsCommandHandler), trace lines the callback here.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace playback {
+class Player;
+}
+
+namespace script {
+
+class PlayerScripts {
+public:
+    using TraceSink = std::function<void(const std::string& line)>;
+    // Becomes `player`'s script runner until destroyed.
+    PlayerScripts(playback::Player& player, TraceSink trace);
+    ~PlayerScripts();
+    PlayerScripts(const PlayerScripts&) = delete;
+    PlayerScripts& operator=(const PlayerScripts&) = delete;
+
+    // Why action blocks were abandoned (limits, uncaught throws), oldest first; kept to the
+    // last 100.
+    const std::vector<std::string>& AbortMessages() const;
+
+    class Impl;
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace script
