@@ -472,6 +472,7 @@ struct Reader {
             BitReader r(body, len);
             InitActionDef init;
             init.spriteId = r.U16();
+            init.frame = movie.root.frames.empty() ? 0 : uint32_t(movie.root.frames.size() - 1);
             if (!r.Ok())
                 return BrokenTag();
             init.actions.bytes.assign(r.Here(), r.Here() + r.Remaining());

@@ -121,6 +121,8 @@ void Player::Impl::Tick(DisplayObject& o) {
             RunInitActions(o);
             RunClipEvents(o, kEventLoad);
             QueueFrameActions(o, 0);
+        } else if (o.enteredEarlyIn == player.m_framesRun + 1) {
+            // Its first frame ran earlier in this frame, through a goto.
         } else {
             StepForward(o);
             RunClipEvents(o, kEventEnterFrame);
@@ -161,6 +163,8 @@ void Player::Impl::StepForward(DisplayObject& clip) {
 void Player::Impl::QueueFrameActions(DisplayObject& clip, uint32_t frame) {
     if (!clip.timeline || frame >= clip.timeline->frames.size())
         return;
+    if (&clip == player.m_root.get())
+        RunFrameInitActions(frame);
     for (const movie::ActionBlock& block : clip.timeline->frames[frame].actions)
         queue.push_back({&clip, &block});
 }
@@ -192,6 +196,22 @@ void Player::Impl::RunClipEvents(DisplayObject& clip, uint32_t event) {
     }
 }
 
+void Player::Impl::RunFrameInitActions(uint32_t frame) {
+    // The main movie's init actions of this frame, once each, whether or not the sprite is placed.
+    Library* lib = player.m_libraries.front().get();
+    for (const movie::InitActionDef& init : lib->movie->initActions) {
+        if (init.frame != frame || lib->initActionsRun.count(init.spriteId))
+            continue;
+        lib->initActionsRun.insert(init.spriteId);
+        for (const movie::InitActionDef& same : lib->movie->initActions) {
+            if (same.spriteId != init.spriteId)
+                continue;
+            ActionContext context{player, *player.m_root, ActionSource::Init};
+            runner->RunInitActions(context, same.actions);
+        }
+    }
+}
+
 void Player::Impl::RunInitActions(DisplayObject& sprite) {
     Library* lib = sprite.library;
     if (!lib || lib->initActionsRun.count(sprite.characterId))
@@ -219,6 +239,7 @@ void Player::GotoFrame(DisplayObject& clip, uint32_t frame, bool play) {
     if (clip.firstFramePending) {
         // Placed this frame and not run yet: its first frame comes first, then the target.
         clip.firstFramePending = false;
+        clip.enteredEarlyIn = m_framesRun + 1;
         m_impl->RunInitActions(clip);
         m_impl->RunClipEvents(clip, kEventLoad);
         m_impl->QueueFrameActions(clip, 0);

@@ -87,6 +87,7 @@ struct Player::Impl {
     void Drain();
     void RunClipEvents(DisplayObject& clip, uint32_t event);
     void RunInitActions(DisplayObject& sprite);
+    void RunFrameInitActions(uint32_t frame);
     int TreeDepth(const DisplayObject& object) const;
 
     // DrawListBuilder.cpp

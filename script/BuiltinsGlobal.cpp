@@ -363,6 +363,10 @@ void Vm::AdvanceClock(double ms) {
         } else {
             timers.erase(it);
         }
+        // A method timer on a clip that has gone calls nothing (the clip's methods went with it).
+        if (!t.method.empty() && t.fn.type == Type::Object && t.fn.object->kind == Kind::Clip &&
+            t.fn.object->clip == kNoClip)
+            continue;
         blockStart = std::chrono::steady_clock::now();
         try {
             if (t.method.empty())

@@ -254,7 +254,6 @@ private:
         if (aborts.size() >= kMaxAbortMessages)
             aborts.erase(aborts.begin());
         aborts.push_back(m_vm->lastAbortMessage);
-        Trace(m_vm->lastAbortMessage);
     }
 
     playback::Player& m_player;

@@ -356,6 +356,8 @@ int main(int argc, char** argv) {
     }
     if (captureFailed)
         std::cerr << "dovetta-render: a captured image could not be written\n";
+    for (const std::string& why : scripts.AbortMessages())
+        std::cerr << "dovetta-render: " << why << "\n";
     if (o.bench) {
         std::string name;  // the movie as given, escaped for JSON
         for (char c : o.movie) {

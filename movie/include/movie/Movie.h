@@ -134,6 +134,7 @@ struct ImportDef {
 
 struct InitActionDef {
     uint16_t spriteId = 0;
+    uint32_t frame = 0;  // the main timeline's frame (0-based) whose tags hold it
     ActionBlock actions;
 };
 

@@ -63,8 +63,11 @@ public:
     uint32_t currentFrame = 0;  // 0-based
     bool playing = true;
     bool firstFramePending = false;  // placed, its first frame's actions not run yet
-    bool removed = false;            // taken off the tree this frame, freed at its end
-    bool placedByScript = false;     // made by a script: its parent's timeline never removes it
+    // The frame (counted from 1) in which a goto ran its first frame before its turn: it does
+    // not step again in that frame.
+    uint32_t enteredEarlyIn = 0;
+    bool removed = false;         // taken off the tree this frame, freed at its end
+    bool placedByScript = false;  // made by a script: its parent's timeline never removes it
 
     // Buttons.
     const movie::ButtonDef* button = nullptr;
