@@ -1,0 +1,210 @@
+// The interpreter plugged into playback: frame scripts that move and drive named clips, clip
+// events placed with a clip and set by scripts, clips scripts make and remove, init actions,
+// fscommand reaching the player's handler and trace lines reaching the sink, on movies made by
+// hand.
+#include <gtest/gtest.h>
+
+#include "MovieBytes.h"
+#include "TestHost.h"
+#include "playback/Player.h"
+#include "script/PlayerScripts.h"
+
+namespace script {
+namespace {
+
+using moviebytes::Bytes;
+using test::Asm;
+
+struct Played {
+    std::unique_ptr<playback::Player> player;
+    std::unique_ptr<PlayerScripts> scripts;
+    std::vector<std::string> lines;     // trace lines
+    std::vector<std::string> commands;  // fscommand texts
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i)
+            player->AdvanceFrame();
+    }
+    playback::DisplayObject* Child(const std::string& name) { return player->Stage().ChildNamed(name); }
+};
+
+std::unique_ptr<Played> Play(const Bytes& file) {
+    auto m = movie::ReadMovie(file.data(), file.size());
+    EXPECT_TRUE(m);
+    auto p = std::make_unique<Played>();
+    p->player = std::make_unique<playback::Player>(std::make_shared<const movie::Movie>(std::move(*m)));
+    p->player->SetFsCommandHandler(
+        [c = &p->commands](const std::string& cmd, const std::string& args) { c->push_back(cmd + ":" + args); });
+    p->scripts =
+        std::make_unique<PlayerScripts>(*p->player, [l = &p->lines](const std::string& s) { l->push_back(s); });
+    return p;
+}
+
+Bytes Code(const Asm& a) {
+    return a.bytes;
+}
+
+// An anonymous function (pushed as a value) whose body is `body`.
+Asm& Function(Asm& a, const Asm& body) {
+    const uint16_t size = uint16_t(body.bytes.size());
+    a.Record(0x9B, {0, 0, 0, uint8_t(size), uint8_t(size >> 8)});
+    a.bytes.insert(a.bytes.end(), body.bytes.begin(), body.bytes.end());
+    return a;
+}
+
+// name.member = value (a number).
+Asm& SetMember(Asm& a, const std::string& name, const std::string& member, double value) {
+    return a.PushStr(name).Op(0x1C).PushStr(member).PushNum(value).Op(0x4F);
+}
+// trace(name.member)
+Asm& TraceMember(Asm& a, const std::string& name, const std::string& member) {
+    return a.PushStr(name).Op(0x1C).PushStr(member).Op(0x4E).Trace();
+}
+// name.method(arg) with one text argument, result dropped.
+Asm& CallMethod(Asm& a, const std::string& name, const std::string& method, const std::string& arg) {
+    return a.PushStr(arg).PushNum(1).PushStr(name).Op(0x1C).PushStr(method).Op(0x52).Op(0x17);
+}
+Asm Traced(const std::string& text) {
+    Asm a;
+    a.PushStr(text).Trace();
+    return a;
+}
+
+// PlaceObject2 of a named sprite with clip event handlers (format 6 event words).
+Bytes PlaceWithEvents(uint16_t depth, uint16_t id, const std::string& name,
+                      const std::vector<std::pair<uint32_t, Asm>>& handlers) {
+    moviebytes::BitWriter w;
+    w.U8(0x80 | 0x20 | 0x02);
+    w.U16(depth);
+    w.U16(id);
+    w.Str(name);
+    w.U16(0);
+    uint32_t all = 0;
+    for (const auto& h : handlers)
+        all |= h.first;
+    w.U32(all);
+    for (const auto& [events, code] : handlers) {
+        w.U32(events);
+        w.U32(uint32_t(code.bytes.size() + 1));
+        w.Raw(code.bytes);
+        w.U8(0);
+    }
+    w.U32(0);
+    return moviebytes::Tag(26, w.out);
+}
+
+Bytes DoInitAction(uint16_t sprite, const Asm& code) {
+    moviebytes::BitWriter w;
+    w.U16(sprite);
+    w.Raw(code.bytes);
+    w.U8(0);
+    return moviebytes::Tag(59, w.out);
+}
+
+const Bytes kBoxShape = moviebytes::RectShape(1, {{0, 0, 200, 200, 255, 0, 0}});
+Bytes BoxSprite(uint16_t id = 2) {
+    return moviebytes::DefineSprite(id, 1, {moviebytes::Place(1, 1), moviebytes::ShowFrame()});
+}
+
+TEST(PlayerScripts, AFrameScriptMovesANamedClipAndReadsItBack) {
+    Asm a;
+    SetMember(a, "box", "_x", 50);
+    SetMember(a, "box", "_alpha", 50);
+    TraceMember(a, "box", "_x");
+    TraceMember(a, "box", "_width");
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    ASSERT_NE(p->Child("box"), nullptr);
+    EXPECT_EQ(p->Child("box")->matrix.tx, 1000);  // 50 pixels in twips
+    EXPECT_EQ(p->Child("box")->cxform.aMul, 128);
+    // _width: the shape's bounds as the file declares them (200 pixels).
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"50", "200"}));
+    // The draw list draws it where the script put it.
+    raster::DrawList list;
+    p->player->BuildDrawList(list, 100, 100);
+    ASSERT_FALSE(list.Commands().empty());
+    EXPECT_DOUBLE_EQ(list.Commands().front().matrix.tx, 50);
+}
+
+TEST(PlayerScripts, GotoAndStopByLabelRunsThatFrameAndStops) {
+    const Bytes sprite = moviebytes::DefineSprite(
+        2, 3,
+        {moviebytes::DoAction(Code(Traced("one"))), moviebytes::ShowFrame(), moviebytes::DoAction(Code(Traced("two"))),
+         moviebytes::ShowFrame(), moviebytes::Label("end"), moviebytes::DoAction(Code(Traced("three"))),
+         moviebytes::ShowFrame()});
+    Asm a;
+    CallMethod(a, "box", "gotoAndStop", "end");
+    TraceMember(a, "box", "_currentframe");
+    auto p = Play(moviebytes::Movie(
+        {sprite, moviebytes::Place(1, 2, 0, 0, "box"), moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(3);
+    ASSERT_NE(p->Child("box"), nullptr);
+    EXPECT_EQ(p->Child("box")->currentFrame, 2u);
+    EXPECT_FALSE(p->Child("box")->playing);
+    // The clip's own first frame, then the frame gone to; stopped, nothing more.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"3", "one", "three"}));
+}
+
+TEST(PlayerScripts, PlacedClipEventsAndScriptHandlersRunInOrder) {
+    Asm setHandler;  // box.onEnterFrame = function () { trace("method"); }
+    setHandler.PushStr("box").Op(0x1C).PushStr("onEnterFrame");
+    Function(setHandler, Traced("method"));
+    setHandler.Op(0x4F);
+    auto p = Play(moviebytes::Movie(
+        {kBoxShape, BoxSprite(),
+         PlaceWithEvents(1, 2, "box",
+                         {{playback::kEventLoad, Traced("load")}, {playback::kEventEnterFrame, Traced("enter")}}),
+         moviebytes::DoAction(Code(setHandler)), moviebytes::ShowFrame()}));
+    p->Frames(3);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"load", "enter", "method", "enter", "method"}));
+}
+
+TEST(PlayerScripts, ClipsScriptsMakeAreKeptAndTheirRemovalReachesTheInterpreter) {
+    Asm make;  // r = createEmptyMovieClip("made", 3); r.onEnterFrame = function () { trace("alive"); }
+    make.PushStr("r").PushNum(3).PushStr("made").PushNum(2).PushStr("_root").Op(0x1C);
+    make.PushStr("createEmptyMovieClip").Op(0x52).Op(0x1D);
+    make.PushStr("r").Op(0x1C).PushStr("onEnterFrame");
+    Function(make, Traced("alive"));
+    make.Op(0x4F);
+    Asm remove;  // r.removeMovieClip(); trace(r._x);
+    remove.PushNum(0).PushStr("r").Op(0x1C).PushStr("removeMovieClip").Op(0x52).Op(0x17);
+    TraceMember(remove, "r", "_x");
+    auto p = Play(moviebytes::Movie(
+        {moviebytes::DoAction(Code(make)), moviebytes::ShowFrame(), moviebytes::ShowFrame(),
+         moviebytes::DoAction(Code(remove)), moviebytes::DoAction(Code(Asm().Op(0x07))), moviebytes::ShowFrame()},
+        100, 100, 6, 3));
+    p->Frames(2);
+    ASSERT_NE(p->Child("made"), nullptr);
+    EXPECT_EQ(p->Child("made")->depth, 3 + 16384);
+    EXPECT_EQ(p->Child("made")->FrameCount(), 1u);
+    p->Frames(3);
+    EXPECT_EQ(p->Child("made"), nullptr);
+    // Its handler ran while it stood (frame 2; on frame 3 the main timeline removes it before
+    // the clips' turn) and never after; the script's reference no longer reaches a clip.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"alive", "undefined"}));
+}
+
+TEST(PlayerScripts, InitActionsOfAnUnplacedSpriteRunBeforeTheFrameActions) {
+    auto p = Play(moviebytes::Movie({BoxSprite(5), DoInitAction(5, Traced("init")),
+                                     moviebytes::DoAction(Code(Traced("frame"))), moviebytes::ShowFrame()}));
+    p->Frames(2);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"init", "frame"}));
+}
+
+TEST(PlayerScripts, FsCommandReachesThePlayerAndAThrowDoesNotStopTheMovie) {
+    Asm capture;  // fscommand("captureImage", "shot") as GetURL2 builds it
+    capture.PushStr("FSCommand:captureImage").PushStr("shot").Record(0x9A, {0});
+    Asm thrower;
+    thrower.PushStr("oops").Op(0x2A).PushStr("never").Trace();
+    auto p = Play(moviebytes::Movie(
+        {moviebytes::DoAction(Code(thrower)), moviebytes::DoAction(Code(capture)), moviebytes::ShowFrame(),
+         moviebytes::DoAction(moviebytes::ActionGetUrl("FSCommand:quit", "")), moviebytes::ShowFrame()},
+        100, 100, 6, 2));
+    p->Frames(2);
+    EXPECT_EQ(p->commands, (std::vector<std::string>{"captureImage:shot", "quit:"}));
+    EXPECT_TRUE(p->player->QuitRequested());
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"Warning: Uncaught exception, oops"}));
+}
+
+}  // namespace
+}  // namespace script
