@@ -290,7 +290,10 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         break;
     case kAttach: {
         ClipId k = h.Attach(c, vm.ToString(Arg(args, 0)), vm.ToString(Arg(args, 1)), vm.ToInt(Arg(args, 2)));
-        return k ? Value::Obj(vm.ClipObject(k)) : Value();
+        if (!k)
+            return Value();
+        vm.ClipPlaced(k);
+        return Value::Obj(vm.ClipObject(k));
     }
     case kGetDepth:
         return Value::Num(-16384);

@@ -91,6 +91,8 @@ public:
         m_inButton = was;
     }
     void ClipEventOccurred(const playback::ActionContext& c) override {
+        if (c.trigger == playback::kEventLoad && !m_vm->registeredClasses.empty())
+            m_vm->ClipPlaced(Id(&c.self));
         const char* method = EventMethod(c.trigger);
         if (!method)
             return;
@@ -218,6 +220,16 @@ public:
         if (m_inButton && !loadTarget && !loadVariables)
             m_player.OpenUrl(a.url, a.target);
     }
+    std::string SymbolOfClip(ClipId clip) override {
+        playback::DisplayObject* o = Object(clip);
+        return o && o->characterId ? SymbolKey(o->library, o->characterId) : std::string();
+    }
+    std::string SymbolOfExport(std::string_view exportName) override {
+        for (const auto& [name, id] : m_player.MainMovie().exports)
+            if (NamesEqual(name, exportName, false))
+                return SymbolKey(m_player.Stage().library, id);
+        return {};
+    }
     void Trace(std::string_view line) override {
         if (m_trace)
             m_trace(std::string(line));
@@ -233,6 +245,9 @@ private:
     playback::DisplayObject* Object(ClipId id) const {
         auto it = m_objects.find(id);
         return it == m_objects.end() ? nullptr : it->second;
+    }
+    static std::string SymbolKey(const void* library, uint16_t id) {
+        return std::to_string(reinterpret_cast<uintptr_t>(library)) + ":" + std::to_string(id);
     }
     int VersionOf(const playback::DisplayObject& o) const { return m_player.VersionOf(o); }
     void Forget(playback::DisplayObject& o) {

@@ -115,11 +115,44 @@ Object* Vm::ClipObject(ClipId clip) {
     auto it = m_clipObjects.find(clip);
     if (it != m_clipObjects.end())
         return it->second;
-    Object* o = NewObject(clipProto);
+    Object* proto = clipProto;
+    if (!registeredClasses.empty()) {
+        auto cls = registeredClasses.find(host.SymbolOfClip(clip));
+        if (cls != registeredClasses.end()) {
+            Value p = GetOf(cls->second, "prototype");
+            if (p.type == Type::Object)
+                proto = p.object;
+        }
+    }
+    Object* o = NewObject(proto);
     o->kind = Kind::Clip;
     o->clip = clip;
     m_clipObjects[clip] = o;
     return o;
+}
+
+void Vm::ClipPlaced(ClipId clip) {
+    if (registeredClasses.empty() || m_constructed.count(clip))
+        return;
+    auto cls = registeredClasses.find(host.SymbolOfClip(clip));
+    if (cls == registeredClasses.end())
+        return;
+    m_constructed[clip] = true;
+    Object* o = ClipObject(clip);
+    if (!o)
+        return;
+    const bool outer = depth == 0;
+    if (outer)
+        blockStart = std::chrono::steady_clock::now();
+    try {
+        Call(Value::Obj(cls->second), Value::Obj(o), {});
+    } catch (ScriptThrow&) {
+    } catch (ScriptAbort&) {
+        if (!outer)
+            throw;
+        depth = 0;
+        m_stack.clear();
+    }
 }
 
 void Vm::ClipRemoved(ClipId clip) {
@@ -128,6 +161,7 @@ void Vm::ClipRemoved(ClipId clip) {
         return;
     it->second->clip = kNoClip;
     m_clipObjects.erase(it);
+    m_constructed.erase(clip);
 }
 
 Object* Vm::ProtoOf(Object* o) {
@@ -706,6 +740,8 @@ size_t Vm::CollectGarbage() {
                                   broadcasterObj, arrayCtor,    objectCtor,    currentTarget};
     for (auto& [id, o] : m_clipObjects)
         roots.push_back(o);
+    for (auto& [key, ctor] : registeredClasses)
+        roots.push_back(ctor);
     for (auto& v : m_stack)
         if (v.type == Type::Object)
             roots.push_back(v.object);

@@ -84,6 +84,15 @@ public:
     virtual void GetUrl(ClipId from, std::string_view url, std::string_view target, int method, bool loadTarget,
                         bool loadVariables) = 0;
     virtual void Trace(std::string_view line) = 0;
+
+    // The symbol a clip was made from, and the symbol an export name stands for, as one key
+    // (Object.registerClass ties a class to a symbol, whichever of its names it was given).
+    // Empty when there is none; hosts without symbols keep these.
+    virtual std::string SymbolOfClip(ClipId clip) {
+        (void)clip;
+        return {};
+    }
+    virtual std::string SymbolOfExport(std::string_view exportName) { return std::string(exportName); }
 };
 
 }  // namespace script

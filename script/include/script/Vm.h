@@ -89,6 +89,11 @@ public:
     Object* Method(Object* o, std::string_view name, NativeFn fn, int magic = 0, uint16_t flags = kDontEnum);
     Object* ClipObject(ClipId clip);  // the object standing for a clip (made on first use)
     bool HasClipObject(ClipId clip) const { return m_clipObjects.count(clip) != 0; }
+    // A clip has been placed: the constructor of the class registered for its symbol runs on its
+    // object, once.
+    void ClipPlaced(ClipId clip);
+    // Object.registerClass: symbol key (DisplayHost::SymbolOfExport) to constructor.
+    std::unordered_map<std::string, Object*> registeredClasses;
 
     // Properties through prototypes, getters/setters, __resolve, watchers and clip properties.
     Value Get(const Value& target, std::string_view name);
@@ -162,6 +167,7 @@ public:
 private:
     void InitBuiltins();
     std::unordered_map<ClipId, Object*> m_clipObjects;
+    std::unordered_map<ClipId, bool> m_constructed;
     std::vector<Value> m_stack;
     friend struct Interp;
 };
