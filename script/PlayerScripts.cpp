@@ -230,6 +230,22 @@ public:
                 return SymbolKey(m_player.Stage().library, id);
         return {};
     }
+    bool GetColorTransform(ClipId clip, int32_t out[8]) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o)
+            return false;
+        const raster::ColorTransform& c = o->cxform;
+        const int32_t values[8] = {c.rMul, c.gMul, c.bMul, c.aMul, c.rAdd, c.gAdd, c.bAdd, c.aAdd};
+        std::copy(values, values + 8, out);
+        return true;
+    }
+    void SetColorTransform(ClipId clip, const int32_t in[8]) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o)
+            return;
+        o->cxform = {in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]};
+        m_player.TreeChanged();
+    }
     void Trace(std::string_view line) override {
         if (m_trace)
             m_trace(std::string(line));

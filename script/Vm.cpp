@@ -67,6 +67,7 @@ void Vm::InitBuiltins() {
     InstallDateBuiltins(*this);
     InstallGlobalFunctions(*this);
     InstallClipBuiltins(*this);
+    InstallColorBuiltins(*this);
 }
 
 Object* Vm::NewObject(Object* proto) {

@@ -4,6 +4,7 @@
 // the host tells it when one goes (Vm::ClipRemoved).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,6 +94,18 @@ public:
         return {};
     }
     virtual std::string SymbolOfExport(std::string_view exportName) { return std::string(exportName); }
+
+    // A clip's colour transform as multipliers (256 is 1) and offsets: r, g, b, a multipliers,
+    // then r, g, b, a offsets. False when the clip has none to give (gone, or no such host).
+    virtual bool GetColorTransform(ClipId clip, int32_t out[8]) {
+        (void)clip;
+        (void)out;
+        return false;
+    }
+    virtual void SetColorTransform(ClipId clip, const int32_t in[8]) {
+        (void)clip;
+        (void)in;
+    }
 };
 
 }  // namespace script

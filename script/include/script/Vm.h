@@ -182,5 +182,6 @@ void InstallMathBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
 void InstallGlobalFunctions(Vm& vm);
 void InstallClipBuiltins(Vm& vm);
+void InstallColorBuiltins(Vm& vm);
 
 }  // namespace script

@@ -126,6 +126,29 @@ TEST(PlayerScripts, AFrameScriptMovesANamedClipAndReadsItBack) {
     EXPECT_DOUBLE_EQ(list.Commands().front().matrix.tx, 50);
 }
 
+TEST(PlayerScripts, ColorSetsTheClipsColourTransformFromItsOwnFieldsOnly) {
+    Asm a;  // c = new Color("box"); c.setRGB(0x336699); Object.prototype.aa = 10;
+            // o = {rb: 7}; c.setTransform(o); trace(c.getRGB());
+    a.PushStr("c").PushStr("box").PushNum(1).PushStr("Color").Op(0x40).Op(0x1D);
+    a.PushNum(0x336699).PushNum(1).PushStr("c").Op(0x1C).PushStr("setRGB").Op(0x52).Op(0x17);
+    a.PushStr("Object").Op(0x1C).PushStr("prototype").Op(0x4E).PushStr("aa").PushNum(10).Op(0x4F);
+    a.PushStr("o").PushStr("rb").PushNum(7).PushNum(1).Op(0x43).Op(0x1D);
+    a.PushStr("o").Op(0x1C).PushNum(1).PushStr("c").Op(0x1C).PushStr("setTransform").Op(0x52).Op(0x17);
+    a.PushNum(0).PushStr("c").Op(0x1C).PushStr("getRGB").Op(0x52).Trace();
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    ASSERT_NE(p->Child("box"), nullptr);
+    const raster::ColorTransform& c = p->Child("box")->cxform;
+    EXPECT_EQ(c.rMul, 0);
+    EXPECT_EQ(c.bMul, 0);
+    EXPECT_EQ(c.aMul, 256);  // the inherited "aa" is not the object's own
+    EXPECT_EQ(c.rAdd, 7);
+    EXPECT_EQ(c.gAdd, 0x66);
+    EXPECT_EQ(c.bAdd, 0x99);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{std::to_string(0x076699)}));
+}
+
 TEST(PlayerScripts, GotoAndStopByLabelRunsThatFrameAndStops) {
     const Bytes sprite = moviebytes::DefineSprite(
         2, 3,
