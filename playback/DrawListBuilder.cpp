@@ -47,6 +47,8 @@ const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {
         return o.shape;
     if (o.kind == ObjectKind::Morph && o.morph)
         return o.library->MorphAt(*o.morph, o.ratio);
+    if (o.drawing && !o.drawing->shape.draws.empty())
+        return &o.drawing->shape;
     return nullptr;
 }
 

@@ -234,8 +234,50 @@ enum ClipMethod {
     kRemove,
     kAttach,
     kGetDepth,
+    kClear,
+    kLineStyle,
+    kBeginFill,
+    kEndFill,
+    kMoveTo,
+    kLineTo,
+    kCurveTo,
     kNoop
 };
+
+// The drawing API's arguments as DisplayHost::Draw takes them; false when the call draws nothing.
+bool DrawArguments(Vm& vm, int m, std::vector<Value>& args, double out[4]) {
+    auto number = [&](size_t i, double fallback) {
+        return i < args.size() && !args[i].IsUndefined() ? vm.ToNumber(args[i]) : fallback;
+    };
+    switch (m) {
+    case kLineStyle:
+        out[0] = args.empty() || args[0].IsUndefined() ? -1 : std::clamp(number(0, 0), 0.0, 255.0);
+        if (std::isnan(out[0]))
+            out[0] = 0;
+        out[1] = double(uint32_t(ToInt32(number(1, 0))) & 0xFFFFFF);
+        out[2] = std::clamp(number(2, 100), 0.0, 100.0);
+        return true;
+    case kBeginFill:
+        out[0] = args.empty() || args[0].IsUndefined() ? -1 : double(uint32_t(ToInt32(number(0, 0))) & 0xFFFFFF);
+        out[1] = std::clamp(number(1, 100), 0.0, 100.0);
+        if (std::isnan(out[1]))
+            out[1] = 0;
+        return true;
+    case kMoveTo:
+    case kLineTo:
+    case kCurveTo: {
+        const int n = m == kCurveTo ? 4 : 2;
+        for (int i = 0; i < n; ++i) {
+            out[i] = number(size_t(i), NAN);
+            if (!std::isfinite(out[i]))
+                return false;
+        }
+        return true;
+    }
+    default:
+        return true;
+    }
+}
 
 Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     ClipId c = ClipOf(self);
@@ -297,6 +339,21 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     }
     case kGetDepth:
         return Value::Num(-16384);
+    case kClear:
+    case kLineStyle:
+    case kBeginFill:
+    case kEndFill:
+    case kMoveTo:
+    case kLineTo:
+    case kCurveTo: {
+        static constexpr DrawCall kCalls[] = {DrawCall::Clear,   DrawCall::LineStyle, DrawCall::BeginFill,
+                                              DrawCall::EndFill, DrawCall::MoveTo,    DrawCall::LineTo,
+                                              DrawCall::CurveTo};
+        double drawArgs[4] = {};
+        if (DrawArguments(vm, m, args, drawArgs))
+            h.Draw(c, kCalls[m - kClear], drawArgs);
+        break;
+    }
     default:
         break;
     }
@@ -342,7 +399,14 @@ void InstallClipBuiltins(Vm& vm) {
                                                    {"duplicateMovieClip", kDuplicate},
                                                    {"removeMovieClip", kRemove},
                                                    {"attachMovie", kAttach},
-                                                   {"getDepth", kGetDepth}};
+                                                   {"getDepth", kGetDepth},
+                                                   {"clear", kClear},
+                                                   {"lineStyle", kLineStyle},
+                                                   {"beginFill", kBeginFill},
+                                                   {"endFill", kEndFill},
+                                                   {"moveTo", kMoveTo},
+                                                   {"lineTo", kLineTo},
+                                                   {"curveTo", kCurveTo}};
     for (auto& [n, m] : methods)
         vm.Method(proto, n, ClipMethodFn, m);
 }

@@ -246,6 +246,43 @@ public:
         o->cxform = {in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]};
         m_player.TreeChanged();
     }
+    void Draw(ClipId clip, DrawCall call, const double* a) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o || o->kind != playback::ObjectKind::Clip)
+            return;
+        auto colour = [](double rgb, double alpha) {
+            const uint32_t c = uint32_t(rgb);
+            return raster::Color{uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c),
+                                 uint8_t(std::lround(alpha * 255.0 / 100.0))};
+        };
+        auto twips = [](double x, double y) { return raster::Point{float(x * 20), float(y * 20)}; };
+        switch (call) {
+        case DrawCall::Clear:
+            m_player.DrawClear(*o);
+            break;
+        case DrawCall::LineStyle:
+            m_player.DrawLineStyle(*o, a[0] < 0 ? -1.0f : float(a[0] * 20), colour(a[1], a[2]));
+            break;
+        case DrawCall::BeginFill:
+            if (a[0] < 0)
+                m_player.DrawEndFill(*o);
+            else
+                m_player.DrawBeginFill(*o, colour(a[0], a[1]));
+            break;
+        case DrawCall::EndFill:
+            m_player.DrawEndFill(*o);
+            break;
+        case DrawCall::MoveTo:
+            m_player.DrawMoveTo(*o, twips(a[0], a[1]));
+            break;
+        case DrawCall::LineTo:
+            m_player.DrawLineTo(*o, twips(a[0], a[1]));
+            break;
+        case DrawCall::CurveTo:
+            m_player.DrawCurveTo(*o, twips(a[0], a[1]), twips(a[2], a[3]));
+            break;
+        }
+    }
     void Trace(std::string_view line) override {
         if (m_trace)
             m_trace(std::string(line));

@@ -18,6 +18,7 @@ namespace playback {
 
 struct Library;
 struct CachedShape;
+struct ScriptDrawing;
 
 enum class ObjectKind : uint8_t { Shape, Morph, Clip, Button };
 
@@ -57,6 +58,8 @@ public:
     // in the library's cache).
     const CachedShape* shape = nullptr;
     const movie::MorphShapeDef* morph = nullptr;
+    // Clips: what scripts drew into them (the drawing API), beneath their children.
+    std::shared_ptr<ScriptDrawing> drawing;
 
     // Clips.
     const movie::Timeline* timeline = nullptr;

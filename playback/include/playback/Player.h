@@ -91,6 +91,15 @@ public:
     void RemoveObject(DisplayObject& object);
     // The bounds of what an object draws, in its parent's space (twips); empty when nothing.
     raster::Rect BoundsInParent(const DisplayObject& object) const;
+    // The drawing API of clips, in the clip's twips: a line style (width < 0: no line), fills
+    // opened and closed, and the pen's moves, lines and curves. Clear forgets all of it.
+    void DrawClear(DisplayObject& clip);
+    void DrawLineStyle(DisplayObject& clip, float width, raster::Color color);
+    void DrawBeginFill(DisplayObject& clip, raster::Color color);
+    void DrawEndFill(DisplayObject& clip);
+    void DrawMoveTo(DisplayObject& clip, raster::Point to);
+    void DrawLineTo(DisplayObject& clip, raster::Point to);
+    void DrawCurveTo(DisplayObject& clip, raster::Point control, raster::Point to);
     // The format version of the movie an object comes from (its code runs by that version's rules).
     uint8_t VersionOf(const DisplayObject& object) const;
     // The pointer in stage twips.

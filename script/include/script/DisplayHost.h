@@ -43,6 +43,11 @@ enum ClipProperty : int {
 // "_x" -> kPropX, ... (names in any case); -1 when the name is not a clip property.
 int ClipPropertyIndex(std::string_view name);
 
+// The drawing API of clips, and its arguments (pixels, 0xRRGGBB colours, alpha 0 to 100):
+// LineStyle width (negative: no line), colour, alpha; BeginFill colour (negative: no fill),
+// alpha; MoveTo and LineTo x, y; CurveTo control x, y, end x, y.
+enum class DrawCall { Clear, LineStyle, BeginFill, EndFill, MoveTo, LineTo, CurveTo };
+
 class DisplayHost {
 public:
     virtual ~DisplayHost() = default;
@@ -105,6 +110,11 @@ public:
     virtual void SetColorTransform(ClipId clip, const int32_t in[8]) {
         (void)clip;
         (void)in;
+    }
+    virtual void Draw(ClipId clip, DrawCall call, const double* args) {
+        (void)clip;
+        (void)call;
+        (void)args;
     }
 };
 

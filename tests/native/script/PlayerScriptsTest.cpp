@@ -149,6 +149,35 @@ TEST(PlayerScripts, ColorSetsTheClipsColourTransformFromItsOwnFieldsOnly) {
     EXPECT_EQ(p->lines, (std::vector<std::string>{std::to_string(0x076699)}));
 }
 
+// this.method(x, y) with two numbers, result dropped.
+Asm& CallXY(Asm& a, const std::string& method, std::vector<double> values) {
+    for (size_t i = values.size(); i-- > 0;)
+        a.PushNum(values[i]);
+    return a.PushNum(double(values.size())).PushStr("this").Op(0x1C).PushStr(method).Op(0x52).Op(0x17);
+}
+
+TEST(PlayerScripts, TheDrawingApiDrawsAFillBeneathItsLines) {
+    Asm a;  // lineStyle(2, 0xFF0000); beginFill(0x00FF00, 50); moveTo(10, 10); lineTo(30, 10); lineTo(30, 30); endFill()
+    CallXY(a, "lineStyle", {2, 0xFF0000});
+    CallXY(a, "beginFill", {0x00FF00, 50});
+    CallXY(a, "moveTo", {10, 10});
+    CallXY(a, "lineTo", {30, 10});
+    CallXY(a, "lineTo", {30, 30});
+    CallXY(a, "endFill", {});
+    TraceMember(a, "this", "_width");
+    auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    raster::DrawList list;
+    p->player->BuildDrawList(list, 100, 100);
+    ASSERT_EQ(list.Commands().size(), 2u);
+    EXPECT_EQ(list.Commands()[0].kind, raster::DrawCommand::Kind::Fill);
+    EXPECT_EQ(list.Commands()[0].paint.color, (raster::Color{0, 255, 0, 128}));
+    EXPECT_EQ(list.Commands()[1].kind, raster::DrawCommand::Kind::Stroke);
+    EXPECT_EQ(list.Commands()[1].paint.color, (raster::Color{255, 0, 0, 255}));
+    // 20 pixels of lines and half the 2-pixel line on each side.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"22"}));
+}
+
 TEST(PlayerScripts, GotoAndStopByLabelRunsThatFrameAndStops) {
     const Bytes sprite = moviebytes::DefineSprite(
         2, 3,
