@@ -34,6 +34,7 @@ enum TagCode : uint16_t {
     kExportAssets = 56,
     kImportAssets = 57,
     kDoInitAction = 59,
+    kScriptLimits = 65,
     kFileAttributes = 69,
     kPlaceObject3 = 70,
     kImportAssets2 = 71,
@@ -479,6 +480,12 @@ struct Reader {
             movie.initActions.push_back(std::move(init));
             break;
         }
+        case kScriptLimits:
+            if (len < 4)
+                return BrokenTag();
+            movie.scriptLimits =
+                Movie::ScriptLimits{uint16_t(body[0] | body[1] << 8), uint16_t(body[2] | body[3] << 8)};
+            break;
         case kFileAttributes:
             if (len >= 1)
                 movie.actionScript3 = body[0] & 0x08;

@@ -65,6 +65,10 @@ public:
     Impl(playback::Player& player, TraceSink trace)
         : m_player(player), m_trace(std::move(trace)), m_version(player.MainMovie().header.version) {
         m_vm = std::make_unique<Vm>(*this, m_version);
+        if (const auto& limits = player.MainMovie().scriptLimits) {
+            m_vm->limits.maxRecursion = limits->maxRecursion;
+            m_vm->limits.timeoutSeconds = limits->timeoutSeconds;
+        }
         const double fps = player.MainMovie().header.FramesPerSecond();
         m_frameMs = fps > 0 ? 1000.0 / fps : 1000.0 / 12;
         m_player.SetScriptRunner(this);
@@ -72,6 +76,7 @@ public:
     ~Impl() override { m_player.SetScriptRunner(nullptr); }
 
     std::vector<std::string> aborts;
+    void LimitTimeout(double seconds) { m_vm->limits.timeoutSeconds = std::min(m_vm->limits.timeoutSeconds, seconds); }
 
     // ---- playback::ScriptRunner ----
     void RunFrameActions(const playback::ActionContext& c, const movie::ActionBlock& block) override {
@@ -498,6 +503,10 @@ void PlayerScripts::Impl::SetProperty(ClipId clip, int index, double v, const st
 PlayerScripts::PlayerScripts(playback::Player& player, TraceSink trace)
     : m_impl(std::make_unique<Impl>(player, std::move(trace))) {}
 PlayerScripts::~PlayerScripts() = default;
+
+void PlayerScripts::LimitTimeout(double seconds) {
+    m_impl->LimitTimeout(seconds);
+}
 
 const std::vector<std::string>& PlayerScripts::AbortMessages() const {
     return m_impl->aborts;

@@ -24,6 +24,10 @@ public:
     PlayerScripts(const PlayerScripts&) = delete;
     PlayerScripts& operator=(const PlayerScripts&) = delete;
 
+    // Lowers the time one action block may run (the movie's ScriptLimits, or 15 s) to at most
+    // `seconds`: hosts that must not wait so long (a fuzzer) set it.
+    void LimitTimeout(double seconds);
+
     // Why action blocks were abandoned (limits, uncaught throws), oldest first; kept to the
     // last 100.
     const std::vector<std::string>& AbortMessages() const;
