@@ -119,8 +119,15 @@ void Player::Impl::Tick(DisplayObject& o) {
         if (o.firstFramePending) {
             o.firstFramePending = false;
             RunInitActions(o);
-            RunClipEvents(o, kEventLoad);
+            // The main timeline loads after its first frame's actions (they may set onLoad).
+            const bool root = &o == player.m_root.get();
+            if (!root)
+                RunClipEvents(o, kEventLoad);
             QueueFrameActions(o, 0);
+            if (root) {
+                Drain();
+                RunClipEvents(o, kEventLoad);
+            }
         } else if (o.enteredEarlyIn == player.m_framesRun + 1) {
             // Its first frame ran earlier in this frame, through a goto.
         } else {
@@ -194,6 +201,22 @@ void Player::Impl::RunClipEvents(DisplayObject& clip, uint32_t event) {
         ActionContext context{player, clip, ActionSource::ClipEvent, event};
         runner->ClipEventOccurred(context);
     }
+}
+
+void Player::Impl::RunUnloadEvents(DisplayObject& o) {
+    if (o.kind != ObjectKind::Clip)
+        return;
+    for (size_t i = 0; i < o.children.size(); ++i)
+        RunUnloadEvents(*o.children[i]);
+    RunClipEvents(o, kEventUnload);
+}
+
+void Player::Impl::RunPlacementEvents(DisplayObject& o, uint32_t event) {
+    if (o.kind != ObjectKind::Clip || o.removed)
+        return;
+    RunClipEvents(o, event);
+    for (size_t i = 0; i < o.children.size(); ++i)
+        RunPlacementEvents(*o.children[i], event);
 }
 
 void Player::Impl::RunFrameInitActions(uint32_t frame) {
@@ -311,7 +334,7 @@ DisplayObject* Player::Impl::PlaceScripted(DisplayObject& parent, std::unique_pt
     DisplayObject* placed = o.get();
     for (size_t i = 0; i < parent.children.size(); ++i) {
         if (parent.children[i]->depth == depth) {
-            RunClipEvents(*parent.children[i], kEventUnload);
+            RunUnloadEvents(*parent.children[i]);
             RemoveChildAt(parent, i);
             break;
         }
@@ -382,7 +405,7 @@ void Player::RemoveObject(DisplayObject& object) {
         return;
     for (size_t i = 0; i < parent->children.size(); ++i) {
         if (parent->children[i].get() == &object) {
-            m_impl->RunClipEvents(object, kEventUnload);
+            m_impl->RunUnloadEvents(object);
             m_impl->RemoveChildAt(*parent, i);
             return;
         }

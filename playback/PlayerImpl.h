@@ -40,6 +40,7 @@ struct Player::Impl {
     std::vector<PendingActions> queue;
     size_t queueHead = 0;
     uint32_t blocksRunThisFrame = 0;
+    int instantiating = 0;  // inside Instantiate: the objects it places are not on the tree yet
 
     // Timeline replay for going back: the state each depth ends up in.
     struct DepthState {
@@ -88,6 +89,10 @@ struct Player::Impl {
     void RunClipEvents(DisplayObject& clip, uint32_t event);
     void RunInitActions(DisplayObject& sprite);
     void RunFrameInitActions(uint32_t frame);
+    // Unload events of an object leaving the tree: the objects inside it first, then its own.
+    void RunUnloadEvents(DisplayObject& object);
+    // Initialize, then construct events of a subtree just placed, each from the top down.
+    void RunPlacementEvents(DisplayObject& object, uint32_t event);
     int TreeDepth(const DisplayObject& object) const;
 
     // DrawListBuilder.cpp

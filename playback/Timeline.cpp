@@ -80,7 +80,9 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
         o->kind = ObjectKind::Clip;
         o->timeline = &(*s)->timeline;
         o->firstFramePending = true;
+        ++instantiating;
         ApplyFrameOps(*o, 0);
+        --instantiating;
     } else if (auto* b = std::get_if<std::shared_ptr<const movie::ButtonDef>>(c)) {
         o->kind = ObjectKind::Button;
         o->button = b->get();
@@ -124,7 +126,7 @@ void Player::Impl::ApplyRemove(DisplayObject& clip, uint16_t depth) {
     auto& kids = clip.children;
     for (size_t i = 0; i < kids.size(); ++i) {
         if (kids[i]->depth == depth) {
-            RunClipEvents(*kids[i], kEventUnload);
+            RunUnloadEvents(*kids[i]);
             RemoveChildAt(clip, i);
             return;
         }
@@ -162,7 +164,12 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
     o->clipActions = p.clipActions;
     if (existing)
         ApplyRemove(clip, p.depth);
+    DisplayObject* placed = o.get();
     InsertChild(clip, std::move(o));
+    if (instantiating == 0 && placed->kind == ObjectKind::Clip) {
+        RunPlacementEvents(*placed, kEventInitialize);
+        RunPlacementEvents(*placed, kEventConstruct);
+    }
 }
 
 void Player::Impl::ApplyFrameOps(DisplayObject& clip, uint32_t frame) {
@@ -212,7 +219,7 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
         auto want =
             std::find_if(replay.begin(), replay.end(), [&](const DepthState& s) { return s.depth == child.depth; });
         if (want == replay.end() || want->characterId != child.characterId) {
-            RunClipEvents(child, kEventUnload);
+            RunUnloadEvents(child);
             RemoveChildAt(clip, i);
             continue;
         }

@@ -236,6 +236,31 @@ TEST(PlayerScripts, ClipsScriptsMakeAreKeptAndTheirRemovalReachesTheInterpreter)
     EXPECT_EQ(p->lines, (std::vector<std::string>{"alive", "undefined"}));
 }
 
+TEST(PlayerScripts, TheMainTimelineLoadsAfterItsFirstFrameActions) {
+    Asm a;  // _root.onLoad = function () { trace("loaded"); }; trace("frame");
+    a.PushStr("_root").Op(0x1C).PushStr("onLoad");
+    Function(a, Traced("loaded"));
+    a.Op(0x4F).PushStr("frame").Trace();
+    auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(2);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"frame", "loaded"}));
+}
+
+TEST(PlayerScripts, UnloadRunsForTheClipsInsideARemovedClipFirst) {
+    // The outer clip holds the inner one; the main timeline removes the outer on frame 2.
+    const Bytes inner = moviebytes::DefineSprite(3, 1, {moviebytes::ShowFrame()});
+    const Bytes outer = moviebytes::DefineSprite(
+        4, 1, {PlaceWithEvents(1, 3, "in", {{playback::kEventUnload, Traced("inner")}}), moviebytes::ShowFrame()});
+    auto p =
+        Play(moviebytes::Movie({inner, outer, PlaceWithEvents(1, 4, "out", {{playback::kEventUnload, Traced("outer")}}),
+                                moviebytes::ShowFrame(), moviebytes::Remove(1),
+                                moviebytes::DoAction(Code(Asm().Op(0x07))), moviebytes::ShowFrame()},
+                               100, 100, 6, 2));
+    p->Frames(2);
+    EXPECT_EQ(p->Child("out"), nullptr);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"inner", "outer"}));
+}
+
 TEST(PlayerScripts, InitActionsOfAnUnplacedSpriteRunBeforeTheFrameActions) {
     auto p = Play(moviebytes::Movie({BoxSprite(5), DoInitAction(5, Traced("init")),
                                      moviebytes::DoAction(Code(Traced("frame"))), moviebytes::ShowFrame()}));
