@@ -184,6 +184,11 @@ void Player::MouseUp(float x, float y) {
     }
 }
 
+void Player::KeyEvent(uint32_t event) {
+    m_impl->BroadcastClipEvent(*m_root, event);
+    m_impl->Drain();
+}
+
 bool Player::HandCursor() const {
     return m_impl->hovered != nullptr;
 }

@@ -37,10 +37,6 @@ const char* EventMethod(uint32_t event) {
         return "onMouseDown";
     case playback::kEventMouseUp:
         return "onMouseUp";
-    case playback::kEventKeyDown:
-        return "onKeyDown";
-    case playback::kEventKeyUp:
-        return "onKeyUp";
     default:
         return nullptr;
     }
@@ -76,6 +72,10 @@ public:
     ~Impl() override { m_player.SetScriptRunner(nullptr); }
 
     std::vector<std::string> aborts;
+    void Key(bool down, int code, int ascii) {
+        m_vm->KeyEvent(down, code, ascii);
+        m_player.KeyEvent(down ? playback::kEventKeyDown : playback::kEventKeyUp);
+    }
     void LimitTimeout(double seconds) { m_vm->limits.timeoutSeconds = std::min(m_vm->limits.timeoutSeconds, seconds); }
 
     // ---- playback::ScriptRunner ----
@@ -503,6 +503,13 @@ void PlayerScripts::Impl::SetProperty(ClipId clip, int index, double v, const st
 PlayerScripts::PlayerScripts(playback::Player& player, TraceSink trace)
     : m_impl(std::make_unique<Impl>(player, std::move(trace))) {}
 PlayerScripts::~PlayerScripts() = default;
+
+void PlayerScripts::KeyDown(int code, int ascii) {
+    m_impl->Key(true, code, ascii);
+}
+void PlayerScripts::KeyUp(int code) {
+    m_impl->Key(false, code, 0);
+}
 
 void PlayerScripts::LimitTimeout(double seconds) {
     m_impl->LimitTimeout(seconds);

@@ -68,6 +68,7 @@ void Vm::InitBuiltins() {
     InstallGlobalFunctions(*this);
     InstallClipBuiltins(*this);
     InstallColorBuiltins(*this);
+    InstallKeyBuiltins(*this);
 }
 
 Object* Vm::NewObject(Object* proto) {
@@ -219,6 +220,9 @@ Value Vm::GetOf(Object* o, std::string_view name) {
     bool cs = CaseSensitive();
     if (o->kind == Kind::Super)
         return o->superProto ? GetOf(o->superProto, name) : Value();
+    // A clip that has gone takes its properties with it: scripts holding it find nothing.
+    if (o->kind == Kind::Clip && o->clip == kNoClip)
+        return Value();
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0)
@@ -736,9 +740,9 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
 }
 
 size_t Vm::CollectGarbage() {
-    std::vector<Object*> roots = {global,         objectProto,  functionProto, arrayProto,   stringProto,
-                                  numberProto,    booleanProto, dateProto,     errorProto,   clipProto,
-                                  broadcasterObj, arrayCtor,    objectCtor,    currentTarget};
+    std::vector<Object*> roots = {global,         objectProto,  functionProto, arrayProto,    stringProto,
+                                  numberProto,    booleanProto, dateProto,     errorProto,    clipProto,
+                                  broadcasterObj, arrayCtor,    objectCtor,    currentTarget, keyObj};
     for (auto& [id, o] : m_clipObjects)
         roots.push_back(o);
     for (auto& [key, ctor] : registeredClasses)

@@ -68,6 +68,9 @@ def run_case(runner, folder, timeout):
         swf = os.path.join(folder, "test.swf")
         if os.path.basename(runner).startswith("dovetta-render"):
             command = [runner, swf, "--frames", str(frames), "--trace", "-"]
+            replay = os.path.join(folder, "input.json")
+            if os.path.isfile(replay):
+                command += ["--input", replay]
         else:
             command = [runner, swf, str(frames)]
         proc = subprocess.run(command, capture_output=True, timeout=timeout)

@@ -303,6 +303,13 @@ int main(int argc, char** argv) {
                 player.MouseDown(e.x, e.y);
             else if (e.kind == InputEvent::Kind::MouseUp && e.button != "Right" && e.button != "Middle")
                 player.MouseUp(e.x, e.y);
+            else if (e.kind == InputEvent::Kind::KeyDown || e.kind == InputEvent::Kind::KeyUp) {
+                const KeyCode k = KeyCodeOf(e.key);
+                if (k.code && e.kind == InputEvent::Kind::KeyDown)
+                    scripts.KeyDown(k.code, k.ascii);
+                else if (k.code)
+                    scripts.KeyUp(k.code);
+            }
         }
     };
 

@@ -63,6 +63,8 @@ public:
     void MouseMove(float x, float y);
     void MouseDown(float x, float y);
     void MouseUp(float x, float y);
+    // A key event (kEventKeyDown or kEventKeyUp) for every clip's key handlers.
+    void KeyEvent(uint32_t event);
     // Whether the pointer is over a button (the hand cursor shows).
     bool HandCursor() const;
 

@@ -24,6 +24,11 @@ public:
     PlayerScripts(const PlayerScripts&) = delete;
     PlayerScripts& operator=(const PlayerScripts&) = delete;
 
+    // A key pressed or released (virtual key code, and the character typed or 0): the Key
+    // object and its listeners hear it, and the clips' key events run.
+    void KeyDown(int code, int ascii);
+    void KeyUp(int code);
+
     // Lowers the time one action block may run (the movie's ScriptLimits, or 15 s) to at most
     // `seconds`: hosts that must not wait so long (a fuzzer) set it.
     void LimitTimeout(double seconds);

@@ -3,6 +3,7 @@
 // timer clock; the interpreter drives clips through the DisplayHost.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -76,6 +77,14 @@ public:
     Object* broadcasterObj = nullptr;
     Object* arrayCtor = nullptr;
     Object* objectCtor = nullptr;
+    Object* keyObj = nullptr;
+
+    // The keyboard: the host reports each key (virtual key codes as the Key object numbers
+    // them, the character it types or 0); Key's listeners hear onKeyDown / onKeyUp.
+    void KeyEvent(bool down, int code, int ascii);
+    std::array<bool, 256> keysDown{};
+    int lastKeyCode = 0;
+    int lastKeyAscii = 0;
 
     // The version rules of the running code.
     int curVersion = 0;
@@ -183,5 +192,6 @@ void InstallDateBuiltins(Vm& vm);
 void InstallGlobalFunctions(Vm& vm);
 void InstallClipBuiltins(Vm& vm);
 void InstallColorBuiltins(Vm& vm);
+void InstallKeyBuiltins(Vm& vm);
 
 }  // namespace script

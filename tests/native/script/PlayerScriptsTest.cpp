@@ -261,6 +261,27 @@ TEST(PlayerScripts, UnloadRunsForTheClipsInsideARemovedClipFirst) {
     EXPECT_EQ(p->lines, (std::vector<std::string>{"inner", "outer"}));
 }
 
+TEST(PlayerScripts, KeysReachKeyListenersKeyIsDownAndClipKeyEvents) {
+    Asm listen;  // l = {}; l.onKeyDown = function () { trace(Key.getCode()); trace(Key.isDown(32)); }; Key.addListener(l)
+    Asm body;
+    body.PushNum(0).PushStr("Key").Op(0x1C).PushStr("getCode").Op(0x52).Trace();
+    body.PushNum(32).PushNum(1).PushStr("Key").Op(0x1C).PushStr("isDown").Op(0x52).Trace();
+    listen.PushStr("l").PushNum(0).Op(0x43).Op(0x1D);
+    listen.PushStr("l").Op(0x1C).PushStr("onKeyDown");
+    Function(listen, body);
+    listen.Op(0x4F);
+    listen.PushStr("l").Op(0x1C).PushNum(1).PushStr("Key").Op(0x1C).PushStr("addListener").Op(0x52).Op(0x17);
+    auto p = Play(moviebytes::Movie(
+        {kBoxShape, BoxSprite(),
+         PlaceWithEvents(1, 2, "box",
+                         {{playback::kEventKeyDown, Traced("clip down")}, {playback::kEventKeyUp, Traced("clip up")}}),
+         moviebytes::DoAction(Code(listen)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    p->scripts->KeyDown(32, ' ');
+    p->scripts->KeyUp(32);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"32", "true", "clip down", "clip up"}));
+}
+
 TEST(PlayerScripts, InitActionsOfAnUnplacedSpriteRunBeforeTheFrameActions) {
     auto p = Play(moviebytes::Movie({BoxSprite(5), DoInitAction(5, Traced("init")),
                                      moviebytes::DoAction(Code(Traced("frame"))), moviebytes::ShowFrame()}));
