@@ -41,6 +41,39 @@ bool Covers(const Player::Impl& impl, const DisplayObject& o, const raster::Matr
     return false;
 }
 
+constexpr uint32_t kButtonEvents = kEventPress | kEventRelease | kEventReleaseOutside | kEventRollOver |
+                                   kEventRollOut | kEventDragOver | kEventDragOut;
+
+// A clip with button events of its own (on(press) and the like, or script handlers) is a button.
+bool ClipIsButton(const Player::Impl& impl, DisplayObject& o) {
+    for (const movie::ClipActionDef& a : o.clipActions)
+        if (a.events & kButtonEvents)
+            return true;
+    return impl.runner->HandlesMouse(o);
+}
+
+// The clip event a button transition stands for.
+uint32_t ClipEventOf(uint16_t condition) {
+    switch (condition) {
+    case movie::kIdleToOverUp:
+        return kEventRollOver;
+    case movie::kOverUpToIdle:
+        return kEventRollOut;
+    case movie::kOverUpToOverDown:
+        return kEventPress;
+    case movie::kOverDownToOverUp:
+        return kEventRelease;
+    case movie::kOutDownToIdle:
+        return kEventReleaseOutside;
+    case movie::kOverDownToOutDown:
+        return kEventDragOut;
+    case movie::kOutDownToOverDown:
+        return kEventDragOver;
+    default:
+        return 0;
+    }
+}
+
 DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const raster::Matrix& parentWorld,
                           raster::Point stage) {
     if (!o.visible)
@@ -50,6 +83,8 @@ DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const rast
         return Covers(impl, o, parentWorld, stage) ? &o : nullptr;
     if (o.kind != ObjectKind::Clip)
         return nullptr;
+    if (o.parent && ClipIsButton(impl, o))
+        return Covers(impl, o, parentWorld, stage) ? &o : nullptr;
     for (size_t i = o.children.size(); i-- > 0;) {
         DisplayObject& c = *o.children[i];
         if (c.clipDepth)
@@ -83,6 +118,13 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
     if (b.buttonMouse == state)
         return;
     b.buttonMouse = state;
+    const uint32_t event = ClipEventOf(condition);
+    if (b.kind == ObjectKind::Clip) {
+        if (event)
+            RunClipEvents(b, event);
+        Drain();
+        return;
+    }
     const ButtonState visible = VisibleState(state);
     if (visible != b.buttonState) {
         b.buttonState = visible;
@@ -97,6 +139,11 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
             continue;
         ActionContext context{player, *holder, ActionSource::Button, condition, &b};
         runner->RunButtonActions(context, a.actions);
+    }
+    if (event && !b.removed) {
+        // Handlers scripts gave the button itself (onRelease and the like).
+        ActionContext context{player, b, ActionSource::ClipEvent, event, &b};
+        runner->ClipEventOccurred(context);
     }
     Drain();
 }

@@ -37,10 +37,27 @@ const char* EventMethod(uint32_t event) {
         return "onMouseDown";
     case playback::kEventMouseUp:
         return "onMouseUp";
+    case playback::kEventPress:
+        return "onPress";
+    case playback::kEventRelease:
+        return "onRelease";
+    case playback::kEventReleaseOutside:
+        return "onReleaseOutside";
+    case playback::kEventRollOver:
+        return "onRollOver";
+    case playback::kEventRollOut:
+        return "onRollOut";
+    case playback::kEventDragOver:
+        return "onDragOver";
+    case playback::kEventDragOut:
+        return "onDragOut";
     default:
         return nullptr;
     }
 }
+
+constexpr const char* kMouseHandlers[] = {"onPress",   "onRelease",  "onReleaseOutside", "onRollOver",
+                                          "onRollOut", "onDragOver", "onDragOut"};
 
 // The code of a block, shared with the movie that owns it (which outlives the interpreter).
 std::shared_ptr<const std::vector<uint8_t>> Code(const movie::ActionBlock& block) {
@@ -108,6 +125,23 @@ public:
         Record(m_vm->CallClipMethod(it->second, method));
     }
     void ObjectRemoved(playback::DisplayObject& object) override { Forget(object); }
+    bool HandlesMouse(playback::DisplayObject& clip) override {
+        auto it = m_ids.find(&clip);
+        if (it == m_ids.end() || !m_vm->HasClipObject(it->second))
+            return false;
+        script::Object* o = m_vm->ClipObject(it->second);
+        try {
+            // Plain properties only: asking must not run the movie's getters.
+            for (const char* name : kMouseHandlers) {
+                Property* p = m_vm->FindProperty(o, name);
+                if (p && !p->IsAccessor() && m_vm->IsFunction(p->value))
+                    return true;
+            }
+        } catch (const ScriptAbort&) {
+            // A prototype chain too deep to follow: no handler.
+        }
+        return false;
+    }
     void FrameEnded(playback::Player&) override {
         m_vm->AdvanceClock(m_frameMs);
         m_vm->CollectGarbage();

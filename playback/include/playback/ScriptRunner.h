@@ -70,6 +70,12 @@ public:
     // An object leaves the display tree, with everything under it; it is freed at the end of the
     // frame, so a runner that names objects must forget it and its descendants now.
     virtual void ObjectRemoved(DisplayObject& object) { (void)object; }
+    // Whether a clip takes the mouse as a button does (its scripts gave it press, release or
+    // roll handlers); clips whose placed handlers include such events do without asking.
+    virtual bool HandlesMouse(DisplayObject& clip) {
+        (void)clip;
+        return false;
+    }
     // A frame of the movie has run completely (timers and housekeeping go here).
     virtual void FrameEnded(Player& player) { (void)player; }
 };

@@ -282,6 +282,28 @@ TEST(PlayerScripts, KeysReachKeyListenersKeyIsDownAndClipKeyEvents) {
     EXPECT_EQ(p->lines, (std::vector<std::string>{"32", "true", "clip down", "clip up"}));
 }
 
+TEST(PlayerScripts, ClipsWithPressOrReleaseHandlersTakeTheMouseAsButtons) {
+    Asm a;  // box.onRelease = function () { trace("released"); }
+    a.PushStr("box").Op(0x1C).PushStr("onRelease");
+    Function(a, Traced("released"));
+    a.Op(0x4F);
+    // "box" has a script handler; "pad" (beside it, 50 pixels right) an on(press) placed with it.
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     PlaceWithEvents(2, 2, "pad", {{playback::kEventPress, Traced("pressed")}}),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()},
+                                    400, 100));
+    p->Frames(1);
+    // "pad" is placed at the origin: move it right of the box.
+    p->player->Stage().ChildNamed("pad")->matrix.tx = 250 * 20;
+    p->player->TreeChanged();
+    p->player->MouseDown(5, 5);
+    p->player->MouseUp(5, 5);
+    EXPECT_TRUE(p->player->HandCursor());
+    p->player->MouseDown(255, 5);
+    p->player->MouseUp(255, 5);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"released", "pressed"}));
+}
+
 TEST(PlayerScripts, InitActionsOfAnUnplacedSpriteRunBeforeTheFrameActions) {
     auto p = Play(moviebytes::Movie({BoxSprite(5), DoInitAction(5, Traced("init")),
                                      moviebytes::DoAction(Code(Traced("frame"))), moviebytes::ShowFrame()}));
