@@ -234,6 +234,7 @@ enum ClipMethod {
     kRemove,
     kAttach,
     kGetDepth,
+    kNextHighestDepth,
     kClear,
     kLineStyle,
     kBeginFill,
@@ -338,7 +339,9 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return Value::Obj(vm.ClipObject(k));
     }
     case kGetDepth:
-        return Value::Num(-16384);
+        return Value::Num(h.Depth(c));
+    case kNextHighestDepth:
+        return Value::Num(h.NextHighestDepth(c));
     case kClear:
     case kLineStyle:
     case kBeginFill:
@@ -400,6 +403,7 @@ void InstallClipBuiltins(Vm& vm) {
                                                    {"removeMovieClip", kRemove},
                                                    {"attachMovie", kAttach},
                                                    {"getDepth", kGetDepth},
+                                                   {"getNextHighestDepth", kNextHighestDepth},
                                                    {"clear", kClear},
                                                    {"lineStyle", kLineStyle},
                                                    {"beginFill", kBeginFill},

@@ -285,6 +285,16 @@ public:
         o->cxform = {in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]};
         m_player.TreeChanged();
     }
+    int Depth(ClipId clip) override {
+        playback::DisplayObject* o = Object(clip);
+        return o ? o->depth - kDepthOffset : -kDepthOffset;
+    }
+    int NextHighestDepth(ClipId clip) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o || o->children.empty())
+            return 0;
+        return std::max(0, o->children.back()->depth + 1 - kDepthOffset);
+    }
     void Draw(ClipId clip, DrawCall call, const double* a) override {
         playback::DisplayObject* o = Object(clip);
         if (!o || o->kind != playback::ObjectKind::Clip)

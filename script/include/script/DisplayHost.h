@@ -111,6 +111,16 @@ public:
         (void)clip;
         (void)in;
     }
+    // Depths as scripts number them (the timeline's first depth is -16384); the next depth
+    // above every child of a clip, at least 0.
+    virtual int Depth(ClipId clip) {
+        (void)clip;
+        return -16384;
+    }
+    virtual int NextHighestDepth(ClipId clip) {
+        (void)clip;
+        return 0;
+    }
     virtual void Draw(ClipId clip, DrawCall call, const double* args) {
         (void)clip;
         (void)call;

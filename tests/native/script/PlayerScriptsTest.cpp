@@ -304,6 +304,23 @@ TEST(PlayerScripts, ClipsWithPressOrReleaseHandlersTakeTheMouseAsButtons) {
     EXPECT_EQ(p->lines, (std::vector<std::string>{"released", "pressed"}));
 }
 
+TEST(PlayerScripts, GetNextHighestDepthStacksNewClipsAboveTheOthers) {
+    Asm a;  // twice: createEmptyMovieClip(name, getNextHighestDepth()); then trace(b.getDepth())
+    for (const char* name : {"a", "b"}) {
+        a.PushNum(0).PushStr("_root").Op(0x1C).PushStr("getNextHighestDepth").Op(0x52);
+        a.PushStr(name).PushNum(2).PushStr("_root").Op(0x1C).PushStr("createEmptyMovieClip").Op(0x52).Op(0x17);
+    }
+    a.PushNum(0).PushStr("b").Op(0x1C).PushStr("getDepth").Op(0x52).Trace();
+    auto p = Play(moviebytes::Movie(
+        {kBoxShape, moviebytes::Place(1, 1), moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    ASSERT_NE(p->Child("a"), nullptr);
+    ASSERT_NE(p->Child("b"), nullptr);
+    EXPECT_EQ(p->Child("a")->depth, 16384);
+    EXPECT_EQ(p->Child("b")->depth, 16385);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"1"}));
+}
+
 TEST(PlayerScripts, InitActionsOfAnUnplacedSpriteRunBeforeTheFrameActions) {
     auto p = Play(moviebytes::Movie({BoxSprite(5), DoInitAction(5, Traced("init")),
                                      moviebytes::DoAction(Code(Traced("frame"))), moviebytes::ShowFrame()}));
