@@ -41,8 +41,8 @@ bool Covers(const Player::Impl& impl, const DisplayObject& o, const raster::Matr
     return false;
 }
 
-constexpr uint32_t kButtonEvents = kEventPress | kEventRelease | kEventReleaseOutside | kEventRollOver |
-                                   kEventRollOut | kEventDragOver | kEventDragOut;
+constexpr uint32_t kButtonEvents = kEventPress | kEventRelease | kEventReleaseOutside | kEventRollOver | kEventRollOut |
+                                   kEventDragOver | kEventDragOut;
 
 // A clip with button events of its own (on(press) and the like, or script handlers) is a button.
 bool ClipIsButton(const Player::Impl& impl, DisplayObject& o) {

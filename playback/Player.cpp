@@ -399,6 +399,23 @@ DisplayObject* Player::DuplicateClip(DisplayObject& clip, const std::string& nam
     return copy;
 }
 
+void Player::SetDepth(DisplayObject& object, int32_t depth) {
+    DisplayObject* parent = object.parent;
+    if (!parent || object.removed || object.depth == depth)
+        return;
+    if (DisplayObject* other = parent->ChildAtDepth(depth)) {
+        other->depth = object.depth;
+        other->placedByScript = true;
+    }
+    object.depth = depth;
+    object.placedByScript = true;
+    std::stable_sort(parent->children.begin(), parent->children.end(),
+                     [](const std::unique_ptr<DisplayObject>& a, const std::unique_ptr<DisplayObject>& b) {
+                         return a->depth < b->depth;
+                     });
+    TreeChanged();
+}
+
 void Player::RemoveObject(DisplayObject& object) {
     DisplayObject* parent = object.parent;
     if (!parent || object.removed)

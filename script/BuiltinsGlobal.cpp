@@ -235,6 +235,7 @@ enum ClipMethod {
     kAttach,
     kGetDepth,
     kNextHighestDepth,
+    kSwapDepths,
     kClear,
     kLineStyle,
     kBeginFill,
@@ -342,6 +343,18 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return Value::Num(h.Depth(c));
     case kNextHighestDepth:
         return Value::Num(h.NextHighestDepth(c));
+    case kSwapDepths: {
+        const Value target = args.empty() ? Value() : args[0];
+        if (target.type == Type::Object && target.object->kind == Kind::Clip) {
+            if (target.object->clip)
+                h.SwapDepths(c, target.object->clip, 0);
+            break;
+        }
+        const double d = vm.ToNumber(target);
+        if (std::isfinite(d))
+            h.SwapDepths(c, kNoClip, ToInt32(d));
+        break;
+    }
     case kClear:
     case kLineStyle:
     case kBeginFill:
@@ -404,6 +417,7 @@ void InstallClipBuiltins(Vm& vm) {
                                                    {"attachMovie", kAttach},
                                                    {"getDepth", kGetDepth},
                                                    {"getNextHighestDepth", kNextHighestDepth},
+                                                   {"swapDepths", kSwapDepths},
                                                    {"clear", kClear},
                                                    {"lineStyle", kLineStyle},
                                                    {"beginFill", kBeginFill},

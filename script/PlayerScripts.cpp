@@ -295,6 +295,19 @@ public:
             return 0;
         return std::max(0, o->children.back()->depth + 1 - kDepthOffset);
     }
+    void SwapDepths(ClipId clip, ClipId other, int depth) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o || o == &m_player.Stage())
+            return;
+        if (other) {
+            playback::DisplayObject* with = Object(other);
+            if (with && with->parent == o->parent)
+                m_player.SetDepth(*o, with->depth);
+            return;
+        }
+        // Script depths stay within the range the reference allows.
+        m_player.SetDepth(*o, std::clamp(depth, -16384, 2130690045) + kDepthOffset);
+    }
     void Draw(ClipId clip, DrawCall call, const double* a) override {
         playback::DisplayObject* o = Object(clip);
         if (!o || o->kind != playback::ObjectKind::Clip)

@@ -89,6 +89,9 @@ public:
     DisplayObject* CreateEmptyClip(DisplayObject& parent, const std::string& name, int32_t depth);
     // A copy of a clip beside it (same parent), with its properties and placed handlers.
     DisplayObject* DuplicateClip(DisplayObject& clip, const std::string& name, int32_t depth);
+    // Moves an object to another depth of its parent, swapping with the one there; from then on
+    // its parent's timeline no longer moves or removes it.
+    void SetDepth(DisplayObject& object, int32_t depth);
     // Takes an object off the tree (its unload event runs); the stage stays.
     void RemoveObject(DisplayObject& object);
     // The bounds of what an object draws, in its parent's space (twips); empty when nothing.

@@ -121,6 +121,12 @@ public:
         (void)clip;
         return 0;
     }
+    // swapDepths: to a script depth, or to the depth of `other` (kNoClip: use `depth`).
+    virtual void SwapDepths(ClipId clip, ClipId other, int depth) {
+        (void)clip;
+        (void)other;
+        (void)depth;
+    }
     virtual void Draw(ClipId clip, DrawCall call, const double* args) {
         (void)clip;
         (void)call;

@@ -304,21 +304,25 @@ TEST(PlayerScripts, ClipsWithPressOrReleaseHandlersTakeTheMouseAsButtons) {
     EXPECT_EQ(p->lines, (std::vector<std::string>{"released", "pressed"}));
 }
 
-TEST(PlayerScripts, GetNextHighestDepthStacksNewClipsAboveTheOthers) {
+TEST(PlayerScripts, GetNextHighestDepthStacksNewClipsAndSwapDepthsReordersThem) {
     Asm a;  // twice: createEmptyMovieClip(name, getNextHighestDepth()); then trace(b.getDepth())
     for (const char* name : {"a", "b"}) {
         a.PushNum(0).PushStr("_root").Op(0x1C).PushStr("getNextHighestDepth").Op(0x52);
         a.PushStr(name).PushNum(2).PushStr("_root").Op(0x1C).PushStr("createEmptyMovieClip").Op(0x52).Op(0x17);
     }
     a.PushNum(0).PushStr("b").Op(0x1C).PushStr("getDepth").Op(0x52).Trace();
+    // a.swapDepths(b); trace(a.getDepth())
+    a.PushStr("b").Op(0x1C).PushNum(1).PushStr("a").Op(0x1C).PushStr("swapDepths").Op(0x52).Op(0x17);
+    a.PushNum(0).PushStr("a").Op(0x1C).PushStr("getDepth").Op(0x52).Trace();
     auto p = Play(moviebytes::Movie(
         {kBoxShape, moviebytes::Place(1, 1), moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
     p->Frames(1);
     ASSERT_NE(p->Child("a"), nullptr);
     ASSERT_NE(p->Child("b"), nullptr);
-    EXPECT_EQ(p->Child("a")->depth, 16384);
-    EXPECT_EQ(p->Child("b")->depth, 16385);
-    EXPECT_EQ(p->lines, (std::vector<std::string>{"1"}));
+    EXPECT_EQ(p->Child("a")->depth, 16385);
+    EXPECT_EQ(p->Child("b")->depth, 16384);
+    EXPECT_EQ(p->player->Stage().children.back()->name, "a");  // drawn on top after the swap
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"1", "1"}));
 }
 
 TEST(PlayerScripts, InitActionsOfAnUnplacedSpriteRunBeforeTheFrameActions) {
