@@ -236,6 +236,14 @@ void Player::KeyEvent(uint32_t event) {
     m_impl->Drain();
 }
 
+bool Player::HitTest(const DisplayObject& object, raster::Point stage, bool shapes) const {
+    const raster::Matrix parentWorld = object.parent ? object.parent->WorldMatrix() : raster::Matrix{};
+    if (shapes)
+        return Covers(*m_impl, object, parentWorld, stage);
+    const raster::Rect r = BoundsUnder(object, parentWorld * object.matrix);
+    return !r.Empty() && stage.x >= r.xMin && stage.x <= r.xMax && stage.y >= r.yMin && stage.y <= r.yMax;
+}
+
 bool Player::HandCursor() const {
     return m_impl->hovered != nullptr;
 }

@@ -439,6 +439,12 @@ uint8_t Player::VersionOf(const DisplayObject& object) const {
     return object.library ? object.library->movie->header.version : MainMovie().header.version;
 }
 
+raster::Rect Player::BoundsUnder(const DisplayObject& object, const raster::Matrix& m) const {
+    raster::Rect r;
+    m_impl->Bounds(object, m, r);
+    return r;
+}
+
 raster::Point Player::MouseOnStage() const {
     raster::Matrix toStage = m_impl->stageMatrix;
     if (!toStage.Invert())

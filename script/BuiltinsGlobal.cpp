@@ -236,6 +236,10 @@ enum ClipMethod {
     kGetDepth,
     kNextHighestDepth,
     kSwapDepths,
+    kGetBounds,
+    kLocalToGlobal,
+    kGlobalToLocal,
+    kHitTest,
     kClear,
     kLineStyle,
     kBeginFill,
@@ -343,6 +347,47 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return Value::Num(h.Depth(c));
     case kNextHighestDepth:
         return Value::Num(h.NextHighestDepth(c));
+    case kGetBounds: {
+        ClipId space = c;
+        if (!args.empty() && args[0].type == Type::Object && args[0].object->kind == Kind::Clip)
+            space = args[0].object->clip;
+        double b[4] = {};
+        if (!space || !h.Bounds(c, space, b))
+            return Value();
+        Object* r = vm.NewObject();
+        const char* names[4] = {"xMin", "xMax", "yMin", "yMax"};
+        for (int i = 0; i < 4; ++i)
+            r->SetOwn(names[i], Value::Num(b[i]), false);
+        return Value::Obj(r);
+    }
+    case kLocalToGlobal:
+    case kGlobalToLocal: {
+        if (args.empty() || args[0].type != Type::Object)
+            break;
+        Object* pt = args[0].object;
+        double x = vm.ToNumber(vm.GetOf(pt, "x")), y = vm.ToNumber(vm.GetOf(pt, "y"));
+        if (!std::isfinite(x) || !std::isfinite(y) || !h.MapPoint(c, m == kLocalToGlobal, x, y))
+            break;
+        vm.SetOf(pt, "x", Value::Num(x));
+        vm.SetOf(pt, "y", Value::Num(y));
+        break;
+    }
+    case kHitTest: {
+        if (!args.empty() && args[0].type == Type::Object && args[0].object->kind == Kind::Clip) {
+            // Two clips: whether the boxes around them meet on the stage.
+            const ClipId other = args[0].object->clip;
+            const ClipId root = h.Level(0);
+            double a[4] = {}, b[4] = {};
+            if (!other || !h.Bounds(c, root, a) || !h.Bounds(other, root, b))
+                return Value::Bool(false);
+            return Value::Bool(a[0] <= b[1] && b[0] <= a[1] && a[2] <= b[3] && b[2] <= a[3]);
+        }
+        if (args.size() < 2)
+            return Value::Bool(false);
+        const double x = vm.ToNumber(args[0]), y = vm.ToNumber(args[1]);
+        const bool shapes = args.size() > 2 && ToBoolean(args[2], vm.curVersion);
+        return Value::Bool(std::isfinite(x) && std::isfinite(y) && h.HitTest(c, x, y, shapes));
+    }
     case kSwapDepths: {
         const Value target = args.empty() ? Value() : args[0];
         if (target.type == Type::Object && target.object->kind == Kind::Clip) {
@@ -418,6 +463,10 @@ void InstallClipBuiltins(Vm& vm) {
                                                    {"getDepth", kGetDepth},
                                                    {"getNextHighestDepth", kNextHighestDepth},
                                                    {"swapDepths", kSwapDepths},
+                                                   {"getBounds", kGetBounds},
+                                                   {"localToGlobal", kLocalToGlobal},
+                                                   {"globalToLocal", kGlobalToLocal},
+                                                   {"hitTest", kHitTest},
                                                    {"clear", kClear},
                                                    {"lineStyle", kLineStyle},
                                                    {"beginFill", kBeginFill},

@@ -295,6 +295,38 @@ public:
             return 0;
         return std::max(0, o->children.back()->depth + 1 - kDepthOffset);
     }
+    bool Bounds(ClipId clip, ClipId space, double out[4]) override {
+        playback::DisplayObject* o = Object(clip);
+        playback::DisplayObject* s = space ? Object(space) : o;
+        if (!o || !s)
+            return false;
+        raster::Matrix toSpace = s->WorldMatrix();
+        if (!toSpace.Invert())
+            return false;
+        const raster::Rect r = m_player.BoundsUnder(*o, toSpace * o->WorldMatrix());
+        if (r.Empty())
+            return false;
+        const double values[4] = {r.xMin / 20.0, r.xMax / 20.0, r.yMin / 20.0, r.yMax / 20.0};
+        std::copy(values, values + 4, out);
+        return true;
+    }
+    bool MapPoint(ClipId clip, bool toStage, double& x, double& y) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o)
+            return false;
+        raster::Matrix m = o->WorldMatrix();
+        if (!toStage && !m.Invert())
+            return false;
+        // Results in whole twips, as the reference gives them.
+        const double px = x * 20, py = y * 20;
+        x = std::round(m.a * px + m.c * py + m.tx) / 20.0;
+        y = std::round(m.b * px + m.d * py + m.ty) / 20.0;
+        return true;
+    }
+    bool HitTest(ClipId clip, double x, double y, bool shapes) override {
+        playback::DisplayObject* o = Object(clip);
+        return o && m_player.HitTest(*o, {float(x * 20), float(y * 20)}, shapes);
+    }
     void SwapDepths(ClipId clip, ClipId other, int depth) override {
         playback::DisplayObject* o = Object(clip);
         if (!o || o == &m_player.Stage())

@@ -96,6 +96,11 @@ public:
     void RemoveObject(DisplayObject& object);
     // The bounds of what an object draws, in its parent's space (twips); empty when nothing.
     raster::Rect BoundsInParent(const DisplayObject& object) const;
+    // The same through `m` (the object's own space to the wanted one).
+    raster::Rect BoundsUnder(const DisplayObject& object, const raster::Matrix& m) const;
+    // Whether an object covers a point of the stage (twips): its drawing's shapes, or only the
+    // box around them.
+    bool HitTest(const DisplayObject& object, raster::Point stage, bool shapes) const;
     // The drawing API of clips, in the clip's twips: a line style (width < 0: no line), fills
     // opened and closed, and the pen's moves, lines and curves. Clear forgets all of it.
     void DrawClear(DisplayObject& clip);

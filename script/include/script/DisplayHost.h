@@ -121,6 +121,29 @@ public:
         (void)clip;
         return 0;
     }
+    // Geometry in pixels. Bounds of what a clip draws in the space of `space` (xMin, xMax, yMin,
+    // yMax); a point between a clip's space and the stage's; whether a clip covers a stage point
+    // (its shapes, or the box around them). False when the host cannot tell.
+    virtual bool Bounds(ClipId clip, ClipId space, double out[4]) {
+        (void)clip;
+        (void)space;
+        (void)out;
+        return false;
+    }
+    virtual bool MapPoint(ClipId clip, bool toStage, double& x, double& y) {
+        (void)clip;
+        (void)toStage;
+        (void)x;
+        (void)y;
+        return false;
+    }
+    virtual bool HitTest(ClipId clip, double x, double y, bool shapes) {
+        (void)clip;
+        (void)x;
+        (void)y;
+        (void)shapes;
+        return false;
+    }
     // swapDepths: to a script depth, or to the depth of `other` (kNoClip: use `depth`).
     virtual void SwapDepths(ClipId clip, ClipId other, int depth) {
         (void)clip;

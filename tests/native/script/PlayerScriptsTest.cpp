@@ -325,6 +325,32 @@ TEST(PlayerScripts, GetNextHighestDepthStacksNewClipsAndSwapDepthsReordersThem) 
     EXPECT_EQ(p->lines, (std::vector<std::string>{"1", "1"}));
 }
 
+TEST(PlayerScripts, GeometryOfAMovedClipGlobalPointsBoundsAndHitTests) {
+    Asm a;  // box._x = 20; p = {x: 1, y: 2}; box.localToGlobal(p); trace(p.x); trace(p.y);
+    SetMember(a, "box", "_x", 20);
+    a.PushStr("p").PushStr("x").PushNum(1).PushStr("y").PushNum(2).PushNum(2).Op(0x43).Op(0x1D);
+    a.PushStr("p").Op(0x1C).PushNum(1).PushStr("box").Op(0x1C).PushStr("localToGlobal").Op(0x52).Op(0x17);
+    TraceMember(a, "p", "x");
+    TraceMember(a, "p", "y");
+    // trace(box.getBounds(_root).xMin); trace(box.hitTest(25, 5, true)); trace(box.hitTest(5, 5, true))
+    a.PushStr("_root").Op(0x1C).PushNum(1).PushStr("box").Op(0x1C).PushStr("getBounds").Op(0x52);
+    a.PushStr("xMin").Op(0x4E).Trace();
+    for (double x : {25.0, 5.0})
+        a.Record(0x96, {5, 1})
+            .PushNum(5)
+            .PushNum(x)
+            .PushNum(3)
+            .PushStr("box")
+            .Op(0x1C)
+            .PushStr("hitTest")
+            .Op(0x52)
+            .Trace();
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"21", "2", "20", "true", "false"}));
+}
+
 TEST(PlayerScripts, InitActionsOfAnUnplacedSpriteRunBeforeTheFrameActions) {
     auto p = Play(moviebytes::Movie({BoxSprite(5), DoInitAction(5, Traced("init")),
                                      moviebytes::DoAction(Code(Traced("frame"))), moviebytes::ShowFrame()}));
