@@ -76,6 +76,7 @@ struct Player::Impl {
     void SeekFrame(DisplayObject& clip, uint32_t frame);  // display list only; actions queued
     void InsertChild(DisplayObject& parent, std::unique_ptr<DisplayObject> child);
     void RemoveChildAt(DisplayObject& parent, size_t index);
+    void MarkRemoved(DisplayObject& object);
     void BuildButtonChildren(DisplayObject& button);
     // Puts a script-made object at `depth` of `parent`, replacing what is there.
     DisplayObject* PlaceScripted(DisplayObject& parent, std::unique_ptr<DisplayObject> object, const std::string& name,

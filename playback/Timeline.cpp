@@ -101,11 +101,20 @@ void Player::Impl::InsertChild(DisplayObject& parent, std::unique_ptr<DisplayObj
     kids.insert(at, std::move(child));
 }
 
+void Player::Impl::MarkRemoved(DisplayObject& object) {
+    // The whole subtree: nothing inside a removed object runs or is named again.
+    object.removed = true;
+    for (const auto& c : object.children)
+        MarkRemoved(*c);
+    for (const auto& c : object.hitChildren)
+        MarkRemoved(*c);
+}
+
 void Player::Impl::RemoveChildAt(DisplayObject& parent, size_t index) {
     ++treeVersion;
     std::unique_ptr<DisplayObject> gone = std::move(parent.children[index]);
     parent.children.erase(parent.children.begin() + long(index));
-    gone->removed = true;
+    MarkRemoved(*gone);
     runner->ObjectRemoved(*gone);
     if (hovered && hovered->removed)
         hovered = nullptr;

@@ -408,6 +408,8 @@ private:
             Forget(*c);
     }
     void Run(playback::DisplayObject& self, const movie::ActionBlock& block) {
+        if (self.removed)
+            return;  // going at the end of the frame: the interpreter no longer knows it
         Record(m_vm->RunActions(Id(&self), Code(block), uint8_t(VersionOf(self))));
     }
     void Record(RunEnd end) {

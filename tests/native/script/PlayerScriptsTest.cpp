@@ -351,6 +351,29 @@ TEST(PlayerScripts, GeometryOfAMovedClipGlobalPointsBoundsAndHitTests) {
     EXPECT_EQ(p->lines, (std::vector<std::string>{"21", "2", "20", "true", "false"}));
 }
 
+TEST(PlayerScripts, CodeQueuedInsideARemovedClipDoesNotRun) {
+    // "outer" (exported) holds "in", whose second frame traces. One block sends "in" to that
+    // frame and removes "outer": the queued frame belongs to a clip that has gone.
+    const Bytes inner = moviebytes::DefineSprite(
+        3, 2, {moviebytes::ShowFrame(), moviebytes::DoAction(Code(Traced("never"))), moviebytes::ShowFrame()});
+    const Bytes outer = moviebytes::DefineSprite(4, 1, {moviebytes::Place(1, 3, 0, 0, "in"), moviebytes::ShowFrame()});
+    moviebytes::BitWriter exports;
+    exports.U16(1);
+    exports.U16(4);
+    exports.Str("outer");
+    Asm a;  // o = attachMovie("outer", "o", 1); o.in.gotoAndStop(2); o.removeMovieClip(); trace("done")
+    a.PushStr("o").PushNum(1).PushStr("o").PushStr("outer").PushNum(3).PushStr("_root").Op(0x1C);
+    a.PushStr("attachMovie").Op(0x52).Op(0x1D);
+    a.PushNum(2).PushNum(1).PushStr("o").Op(0x1C).PushStr("in").Op(0x4E).PushStr("gotoAndStop").Op(0x52).Op(0x17);
+    a.PushNum(0).PushStr("o").Op(0x1C).PushStr("removeMovieClip").Op(0x52).Op(0x17);
+    a.PushStr("done").Trace();
+    auto p = Play(moviebytes::Movie(
+        {inner, outer, moviebytes::Tag(56, exports.out), moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(3);
+    EXPECT_EQ(p->Child("o"), nullptr);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"done"}));
+}
+
 TEST(PlayerScripts, InitActionsOfAnUnplacedSpriteRunBeforeTheFrameActions) {
     auto p = Play(moviebytes::Movie({BoxSprite(5), DoInitAction(5, Traced("init")),
                                      moviebytes::DoAction(Code(Traced("frame"))), moviebytes::ShowFrame()}));
