@@ -40,6 +40,7 @@ enum TagCode : uint16_t {
     kDoInitAction = 59,
     kDefineVideoStream = 60,
     kVideoFrame = 61,
+    kScriptLimits = 65,
     kFileAttributes = 69,
     kPlaceObject3 = 70,
     kImportAssets2 = 71,
@@ -499,6 +500,7 @@ struct Reader {
             BitReader r(body, len);
             InitActionDef init;
             init.spriteId = r.U16();
+            init.frame = movie.root.frames.empty() ? 0 : uint32_t(movie.root.frames.size() - 1);
             if (!r.Ok())
                 return BrokenTag();
             init.actions.bytes.assign(r.Here(), r.Here() + r.Remaining());
@@ -548,6 +550,12 @@ struct Reader {
             Define(id, std::move(stream));
             break;
         }
+        case kScriptLimits:
+            if (len < 4)
+                return BrokenTag();
+            movie.scriptLimits =
+                Movie::ScriptLimits{uint16_t(body[0] | body[1] << 8), uint16_t(body[2] | body[3] << 8)};
+            break;
         case kFileAttributes:
             if (len >= 1)
                 movie.actionScript3 = movie.actionScript3 || (body[0] & 0x08) != 0;

@@ -50,6 +50,8 @@ const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {
         return o.library->MorphAt(*o.morph, o.ratio);
     if (o.kind == ObjectKind::Video && o.video)
         return o.video->Shape();
+    if (o.drawing && !o.drawing->shape.draws.empty())
+        return &o.drawing->shape;
     return nullptr;
 }
 

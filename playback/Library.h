@@ -28,6 +28,21 @@ struct CachedShape {
     raster::Rect bounds;  // twips, strokes included (the shape's stored bounds)
 };
 
+// What scripts draw into a clip with the drawing API: fills and lines as draws, in the order
+// drawn (a fill beneath the lines drawn while it is open), and the pen.
+struct ScriptDrawing {
+    static constexpr size_t kNone = size_t(-1);
+    CachedShape shape;
+    raster::Point pen{0, 0};
+    size_t fill = kNone;  // the open fill's draw
+    raster::Point fillStart{0, 0};
+    bool lining = false;  // a line style is set
+    raster::StrokeStyle lineStyle;
+    raster::Color lineColor;
+    size_t line = kNone;  // the draw the current line goes into
+    size_t points = 0;    // added to the paths so far
+};
+
 struct Library {
     std::shared_ptr<const movie::Movie> movie;
     // Ids this movie imports: where the character really lives.

@@ -41,6 +41,39 @@ bool Covers(const Player::Impl& impl, const DisplayObject& o, const raster::Matr
     return false;
 }
 
+constexpr uint32_t kButtonEvents = kEventPress | kEventRelease | kEventReleaseOutside | kEventRollOver | kEventRollOut |
+                                   kEventDragOver | kEventDragOut;
+
+// A clip with button events of its own (on(press) and the like, or script handlers) is a button.
+bool ClipIsButton(const Player::Impl& impl, DisplayObject& o) {
+    for (const movie::ClipActionDef& a : o.clipActions)
+        if (a.events & kButtonEvents)
+            return true;
+    return impl.runner->HandlesMouse(o);
+}
+
+// The clip event a button transition stands for.
+uint32_t ClipEventOf(uint16_t condition) {
+    switch (condition) {
+    case movie::kIdleToOverUp:
+        return kEventRollOver;
+    case movie::kOverUpToIdle:
+        return kEventRollOut;
+    case movie::kOverUpToOverDown:
+        return kEventPress;
+    case movie::kOverDownToOverUp:
+        return kEventRelease;
+    case movie::kOutDownToIdle:
+        return kEventReleaseOutside;
+    case movie::kOverDownToOutDown:
+        return kEventDragOut;
+    case movie::kOutDownToOverDown:
+        return kEventDragOver;
+    default:
+        return 0;
+    }
+}
+
 DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const raster::Matrix& parentWorld,
                           raster::Point stage) {
     if (!o.visible)
@@ -50,6 +83,8 @@ DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const rast
         return Covers(impl, o, parentWorld, stage) ? &o : nullptr;
     if (o.kind != ObjectKind::Clip)
         return nullptr;
+    if (o.parent && ClipIsButton(impl, o))
+        return Covers(impl, o, parentWorld, stage) ? &o : nullptr;
     for (size_t i = o.children.size(); i-- > 0;) {
         DisplayObject& c = *o.children[i];
         if (c.clipDepth)
@@ -83,6 +118,13 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
     if (b.buttonMouse == state)
         return;
     b.buttonMouse = state;
+    const uint32_t event = ClipEventOf(condition);
+    if (b.kind == ObjectKind::Clip) {
+        if (event)
+            RunClipEvents(b, event);
+        Drain();
+        return;
+    }
     const ButtonState visible = VisibleState(state);
     if (visible != b.buttonState) {
         b.buttonState = visible;
@@ -97,6 +139,11 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
             continue;
         ActionContext context{player, *holder, ActionSource::Button, condition, &b};
         runner->RunButtonActions(context, a.actions);
+    }
+    if (event && !b.removed) {
+        // Handlers scripts gave the button itself (onRelease and the like).
+        ActionContext context{player, b, ActionSource::ClipEvent, event, &b};
+        runner->ClipEventOccurred(context);
     }
     Drain();
 }
@@ -130,15 +177,37 @@ void Player::Impl::UpdateButtons() {
     }
 }
 
+void Player::Impl::BroadcastClipEvent(DisplayObject& o, uint32_t event) {
+    if (o.removed || o.kind != ObjectKind::Clip)
+        return;
+    RunClipEvents(o, event);
+    // The children as they stand now (handlers may add or remove some).
+    const size_t start = tickScratch.size();
+    for (const auto& c : o.children)
+        if (c->kind == ObjectKind::Clip)
+            tickScratch.push_back(c.get());
+    const size_t end = tickScratch.size();
+    for (size_t i = start; i < end; ++i)
+        BroadcastClipEvent(*tickScratch[i], event);
+    tickScratch.resize(start);
+}
+
 void Player::MouseMove(float x, float y) {
+    const bool moved = x != m_impl->mouseX || y != m_impl->mouseY;
     m_impl->mouseX = x;
     m_impl->mouseY = y;
     m_impl->UpdateButtons();
+    if (moved) {
+        m_impl->BroadcastClipEvent(*m_root, kEventMouseMove);
+        m_impl->Drain();
+    }
 }
 
 void Player::MouseDown(float x, float y) {
     MouseMove(x, y);
     m_impl->mouseDown = true;
+    m_impl->BroadcastClipEvent(*m_root, kEventMouseDown);
+    m_impl->Drain();
     if (m_impl->hovered) {
         m_impl->pressed = m_impl->hovered;
         m_impl->SetButtonMouse(*m_impl->pressed, ButtonMouse::OverDown, movie::kOverUpToOverDown);
@@ -148,6 +217,8 @@ void Player::MouseDown(float x, float y) {
 void Player::MouseUp(float x, float y) {
     MouseMove(x, y);
     m_impl->mouseDown = false;
+    m_impl->BroadcastClipEvent(*m_root, kEventMouseUp);
+    m_impl->Drain();
     DisplayObject* b = m_impl->pressed;
     m_impl->pressed = nullptr;
     if (!b)
@@ -158,6 +229,19 @@ void Player::MouseUp(float x, float y) {
         m_impl->SetButtonMouse(*b, ButtonMouse::Idle, movie::kOutDownToIdle);
         m_impl->UpdateButtons();
     }
+}
+
+void Player::KeyEvent(uint32_t event) {
+    m_impl->BroadcastClipEvent(*m_root, event);
+    m_impl->Drain();
+}
+
+bool Player::HitTest(const DisplayObject& object, raster::Point stage, bool shapes) const {
+    const raster::Matrix parentWorld = object.parent ? object.parent->WorldMatrix() : raster::Matrix{};
+    if (shapes)
+        return Covers(*m_impl, object, parentWorld, stage);
+    const raster::Rect r = BoundsUnder(object, parentWorld * object.matrix);
+    return !r.Empty() && stage.x >= r.xMin && stage.x <= r.xMax && stage.y >= r.yMin && stage.y <= r.yMax;
 }
 
 bool Player::HandCursor() const {

@@ -105,6 +105,7 @@ void Player::AdvanceFrame() {
     m_impl->Tick(*m_root);
     m_impl->Drain();
     m_impl->UpdateButtons();
+    m_impl->runner->FrameEnded(*this);
     ++m_framesRun;
     m_impl->removedThisFrame.clear();
     for (auto& lib : m_libraries)
@@ -118,8 +119,17 @@ void Player::Impl::Tick(DisplayObject& o) {
         if (o.firstFramePending) {
             o.firstFramePending = false;
             RunInitActions(o);
-            RunClipEvents(o, kEventLoad);
+            // The main timeline loads after its first frame's actions (they may set onLoad).
+            const bool root = &o == player.m_root.get();
+            if (!root)
+                RunClipEvents(o, kEventLoad);
             QueueFrameActions(o, 0);
+            if (root) {
+                Drain();
+                RunClipEvents(o, kEventLoad);
+            }
+        } else if (o.enteredEarlyIn == player.m_framesRun + 1) {
+            // Its first frame ran earlier in this frame, through a goto.
         } else {
             StepForward(o);
             RunClipEvents(o, kEventEnterFrame);
@@ -160,6 +170,8 @@ void Player::Impl::StepForward(DisplayObject& clip) {
 void Player::Impl::QueueFrameActions(DisplayObject& clip, uint32_t frame) {
     if (!clip.timeline || frame >= clip.timeline->frames.size())
         return;
+    if (&clip == player.m_root.get())
+        RunFrameInitActions(frame);
     for (const movie::ActionBlock& block : clip.timeline->frames[frame].actions)
         queue.push_back({&clip, &block});
 }
@@ -184,6 +196,42 @@ void Player::Impl::RunClipEvents(DisplayObject& clip, uint32_t event) {
         ++blocksRunThisFrame;
         ActionContext context{player, clip, ActionSource::ClipEvent, event};
         runner->RunClipEvent(context, handler.actions);
+    }
+    if (clip.kind == ObjectKind::Clip && !clip.removed) {
+        ActionContext context{player, clip, ActionSource::ClipEvent, event};
+        runner->ClipEventOccurred(context);
+    }
+}
+
+void Player::Impl::RunUnloadEvents(DisplayObject& o) {
+    if (o.kind != ObjectKind::Clip)
+        return;
+    for (size_t i = 0; i < o.children.size(); ++i)
+        RunUnloadEvents(*o.children[i]);
+    RunClipEvents(o, kEventUnload);
+}
+
+void Player::Impl::RunPlacementEvents(DisplayObject& o, uint32_t event) {
+    if (o.kind != ObjectKind::Clip || o.removed)
+        return;
+    RunClipEvents(o, event);
+    for (size_t i = 0; i < o.children.size(); ++i)
+        RunPlacementEvents(*o.children[i], event);
+}
+
+void Player::Impl::RunFrameInitActions(uint32_t frame) {
+    // The main movie's init actions of this frame, once each, whether or not the sprite is placed.
+    Library* lib = player.m_libraries.front().get();
+    for (const movie::InitActionDef& init : lib->movie->initActions) {
+        if (init.frame != frame || lib->initActionsRun.count(init.spriteId))
+            continue;
+        lib->initActionsRun.insert(init.spriteId);
+        for (const movie::InitActionDef& same : lib->movie->initActions) {
+            if (same.spriteId != init.spriteId)
+                continue;
+            ActionContext context{player, *player.m_root, ActionSource::Init};
+            runner->RunInitActions(context, same.actions);
+        }
     }
 }
 
@@ -214,6 +262,7 @@ void Player::GotoFrame(DisplayObject& clip, uint32_t frame, bool play) {
     if (clip.firstFramePending) {
         // Placed this frame and not run yet: its first frame comes first, then the target.
         clip.firstFramePending = false;
+        clip.enteredEarlyIn = m_framesRun + 1;
         m_impl->RunInitActions(clip);
         m_impl->RunClipEvents(clip, kEventLoad);
         m_impl->QueueFrameActions(clip, 0);
@@ -275,6 +324,132 @@ DisplayObject* Player::FindTarget(DisplayObject& from, const std::string& path) 
             at = at->ChildNamed(part);
     }
     return at;
+}
+
+DisplayObject* Player::Impl::PlaceScripted(DisplayObject& parent, std::unique_ptr<DisplayObject> o,
+                                           const std::string& name, int32_t depth) {
+    o->depth = depth;
+    o->name = name;
+    o->placedByScript = true;
+    DisplayObject* placed = o.get();
+    for (size_t i = 0; i < parent.children.size(); ++i) {
+        if (parent.children[i]->depth == depth) {
+            RunUnloadEvents(*parent.children[i]);
+            RemoveChildAt(parent, i);
+            break;
+        }
+    }
+    InsertChild(parent, std::move(o));
+    return placed;
+}
+
+DisplayObject* Player::PlaceExported(DisplayObject& parent, const std::string& exportName, const std::string& name,
+                                     int32_t depth) {
+    if (parent.kind != ObjectKind::Clip || !parent.library)
+        return nullptr;
+    // The name as the parent's movie exports it, else as the main movie does.
+    for (Library* lib : {parent.library, m_libraries.front().get()}) {
+        for (const auto& [exported, id] : lib->movie->exports) {
+            if (!EqualNoCase(exported, exportName))
+                continue;
+            auto o = m_impl->Instantiate(lib, id, parent);
+            if (!o || o->kind != ObjectKind::Clip)
+                return nullptr;
+            return m_impl->PlaceScripted(parent, std::move(o), name, depth);
+        }
+    }
+    return nullptr;
+}
+
+DisplayObject* Player::CreateEmptyClip(DisplayObject& parent, const std::string& name, int32_t depth) {
+    if (parent.kind != ObjectKind::Clip || m_impl->TreeDepth(parent) >= kMaxTreeDepth ||
+        m_impl->liveObjects >= kMaxObjects)
+        return nullptr;
+    auto o = std::make_unique<DisplayObject>();
+    o->liveCount = &m_impl->liveObjects;
+    ++m_impl->liveObjects;
+    o->kind = ObjectKind::Clip;
+    o->library = parent.library;
+    o->parent = &parent;
+    o->timeline = &m_impl->emptyTimeline;
+    o->firstFramePending = true;
+    return m_impl->PlaceScripted(parent, std::move(o), name, depth);
+}
+
+DisplayObject* Player::DuplicateClip(DisplayObject& clip, const std::string& name, int32_t depth) {
+    DisplayObject* parent = clip.parent;
+    if (!parent || clip.removed || clip.kind != ObjectKind::Clip)
+        return nullptr;
+    DisplayObject* copy = clip.characterId ? nullptr : CreateEmptyClip(*parent, name, depth);
+    if (clip.characterId) {
+        auto o = m_impl->Instantiate(clip.library, clip.characterId, *parent);
+        if (!o)
+            return nullptr;
+        copy = m_impl->PlaceScripted(*parent, std::move(o), name, depth);
+    }
+    if (!copy)
+        return nullptr;
+    copy->matrix = clip.matrix;
+    copy->cxform = clip.cxform;
+    copy->ratio = clip.ratio;
+    copy->blendMode = clip.blendMode;
+    copy->visible = clip.visible;
+    copy->opaqueBackground = clip.opaqueBackground;
+    copy->clipActions = clip.clipActions;
+    return copy;
+}
+
+void Player::SetDepth(DisplayObject& object, int32_t depth) {
+    DisplayObject* parent = object.parent;
+    if (!parent || object.removed || object.depth == depth)
+        return;
+    if (DisplayObject* other = parent->ChildAtDepth(depth)) {
+        other->depth = object.depth;
+        other->placedByScript = true;
+    }
+    object.depth = depth;
+    object.placedByScript = true;
+    std::stable_sort(parent->children.begin(), parent->children.end(),
+                     [](const std::unique_ptr<DisplayObject>& a, const std::unique_ptr<DisplayObject>& b) {
+                         return a->depth < b->depth;
+                     });
+    TreeChanged();
+}
+
+void Player::RemoveObject(DisplayObject& object) {
+    DisplayObject* parent = object.parent;
+    if (!parent || object.removed)
+        return;
+    for (size_t i = 0; i < parent->children.size(); ++i) {
+        if (parent->children[i].get() == &object) {
+            m_impl->RunUnloadEvents(object);
+            m_impl->RemoveChildAt(*parent, i);
+            return;
+        }
+    }
+}
+
+raster::Rect Player::BoundsInParent(const DisplayObject& object) const {
+    raster::Rect r;
+    m_impl->Bounds(object, object.matrix, r);
+    return r;
+}
+
+uint8_t Player::VersionOf(const DisplayObject& object) const {
+    return object.library ? object.library->movie->header.version : MainMovie().header.version;
+}
+
+raster::Rect Player::BoundsUnder(const DisplayObject& object, const raster::Matrix& m) const {
+    raster::Rect r;
+    m_impl->Bounds(object, m, r);
+    return r;
+}
+
+raster::Point Player::MouseOnStage() const {
+    raster::Matrix toStage = m_impl->stageMatrix;
+    if (!toStage.Invert())
+        return {0, 0};
+    return toStage.Apply({m_impl->mouseX, m_impl->mouseY});
 }
 
 void Player::FsCommand(const std::string& command, const std::string& args) {

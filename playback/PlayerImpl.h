@@ -40,6 +40,7 @@ struct Player::Impl {
     std::vector<PendingActions> queue;
     size_t queueHead = 0;
     uint32_t blocksRunThisFrame = 0;
+    int instantiating = 0;  // inside Instantiate: the objects it places are not on the tree yet
 
     // Timeline replay for going back: the state each depth ends up in.
     struct DepthState {
@@ -61,6 +62,9 @@ struct Player::Impl {
     DisplayObject* hovered = nullptr;  // the button under the pointer
     DisplayObject* pressed = nullptr;  // the button the press began on
 
+    // The timeline of clips scripts create empty: one frame with nothing in it.
+    movie::Timeline emptyTimeline{std::vector<movie::Frame>(1), {}};
+
     explicit Impl(Player& p) : player(p) {}
 
     // Timeline.cpp
@@ -72,7 +76,11 @@ struct Player::Impl {
     void SeekFrame(DisplayObject& clip, uint32_t frame);  // display list only; actions queued
     void InsertChild(DisplayObject& parent, std::unique_ptr<DisplayObject> child);
     void RemoveChildAt(DisplayObject& parent, size_t index);
+    void MarkRemoved(DisplayObject& object);
     void BuildButtonChildren(DisplayObject& button);
+    // Puts a script-made object at `depth` of `parent`, replacing what is there.
+    DisplayObject* PlaceScripted(DisplayObject& parent, std::unique_ptr<DisplayObject> object, const std::string& name,
+                                 int32_t depth);
 
     // Player.cpp
     void Tick(DisplayObject& object);
@@ -81,6 +89,11 @@ struct Player::Impl {
     void Drain();
     void RunClipEvents(DisplayObject& clip, uint32_t event);
     void RunInitActions(DisplayObject& sprite);
+    void RunFrameInitActions(uint32_t frame);
+    // Unload events of an object leaving the tree: the objects inside it first, then its own.
+    void RunUnloadEvents(DisplayObject& object);
+    // Initialize, then construct events of a subtree just placed, each from the top down.
+    void RunPlacementEvents(DisplayObject& object, uint32_t event);
     int TreeDepth(const DisplayObject& object) const;
 
     // DrawListBuilder.cpp
@@ -100,6 +113,8 @@ struct Player::Impl {
     DisplayObject* ButtonAt(raster::Point stagePoint);
     void UpdateButtons();
     void SetButtonMouse(DisplayObject& button, ButtonMouse state, uint16_t condition);
+    // A mouse clip event to every clip of the tree, from the top of the tree down.
+    void BroadcastClipEvent(DisplayObject& object, uint32_t event);
 };
 
 }  // namespace playback

@@ -82,7 +82,9 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
         o->kind = ObjectKind::Clip;
         o->timeline = &(*s)->timeline;
         o->firstFramePending = true;
+        ++instantiating;
         ApplyFrameOps(*o, 0);
+        --instantiating;
     } else if (auto* b = std::get_if<std::shared_ptr<const movie::ButtonDef>>(c)) {
         o->kind = ObjectKind::Button;
         o->button = b->get();
@@ -104,11 +106,21 @@ void Player::Impl::InsertChild(DisplayObject& parent, std::unique_ptr<DisplayObj
     kids.insert(at, std::move(child));
 }
 
+void Player::Impl::MarkRemoved(DisplayObject& object) {
+    // The whole subtree: nothing inside a removed object runs or is named again.
+    object.removed = true;
+    for (const auto& c : object.children)
+        MarkRemoved(*c);
+    for (const auto& c : object.hitChildren)
+        MarkRemoved(*c);
+}
+
 void Player::Impl::RemoveChildAt(DisplayObject& parent, size_t index) {
     ++treeVersion;
     std::unique_ptr<DisplayObject> gone = std::move(parent.children[index]);
     parent.children.erase(parent.children.begin() + long(index));
-    gone->removed = true;
+    MarkRemoved(*gone);
+    runner->ObjectRemoved(*gone);
     if (hovered && hovered->removed)
         hovered = nullptr;
     // Freed at the end of the frame: actions queued for it, and the tick's list, still name it.
@@ -128,7 +140,7 @@ void Player::Impl::ApplyRemove(DisplayObject& clip, uint16_t depth) {
     auto& kids = clip.children;
     for (size_t i = 0; i < kids.size(); ++i) {
         if (kids[i]->depth == depth) {
-            RunClipEvents(*kids[i], kEventUnload);
+            RunUnloadEvents(*kids[i]);
             RemoveChildAt(clip, i);
             return;
         }
@@ -166,7 +178,12 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
     o->clipActions = p.clipActions;
     if (existing)
         ApplyRemove(clip, p.depth);
+    DisplayObject* placed = o.get();
     InsertChild(clip, std::move(o));
+    if (instantiating == 0 && placed->kind == ObjectKind::Clip) {
+        RunPlacementEvents(*placed, kEventInitialize);
+        RunPlacementEvents(*placed, kEventConstruct);
+    }
 }
 
 void Player::Impl::ApplyFrameOps(DisplayObject& clip, uint32_t frame) {
@@ -211,10 +228,12 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
     // timelines go on); the others go, and what is missing is placed anew.
     for (size_t i = clip.children.size(); i-- > 0;) {
         DisplayObject& child = *clip.children[i];
+        if (child.placedByScript)
+            continue;
         auto want =
             std::find_if(replay.begin(), replay.end(), [&](const DepthState& s) { return s.depth == child.depth; });
         if (want == replay.end() || want->characterId != child.characterId) {
-            RunClipEvents(child, kEventUnload);
+            RunUnloadEvents(child);
             RemoveChildAt(clip, i);
             continue;
         }

@@ -224,8 +224,56 @@ enum ClipMethod {
     kRemove,
     kAttach,
     kGetDepth,
+    kNextHighestDepth,
+    kSwapDepths,
+    kGetBounds,
+    kLocalToGlobal,
+    kGlobalToLocal,
+    kHitTest,
+    kClear,
+    kLineStyle,
+    kBeginFill,
+    kEndFill,
+    kMoveTo,
+    kLineTo,
+    kCurveTo,
     kNoop
 };
+
+// The drawing API's arguments as DisplayHost::Draw takes them; false when the call draws nothing.
+bool DrawArguments(Vm& vm, int m, std::vector<Value>& args, double out[4]) {
+    auto number = [&](size_t i, double fallback) {
+        return i < args.size() && !args[i].IsUndefined() ? vm.ToNumber(args[i]) : fallback;
+    };
+    switch (m) {
+    case kLineStyle:
+        out[0] = args.empty() || args[0].IsUndefined() ? -1 : std::clamp(number(0, 0), 0.0, 255.0);
+        if (std::isnan(out[0]))
+            out[0] = 0;
+        out[1] = double(uint32_t(ToInt32(number(1, 0))) & 0xFFFFFF);
+        out[2] = std::clamp(number(2, 100), 0.0, 100.0);
+        return true;
+    case kBeginFill:
+        out[0] = args.empty() || args[0].IsUndefined() ? -1 : double(uint32_t(ToInt32(number(0, 0))) & 0xFFFFFF);
+        out[1] = std::clamp(number(1, 100), 0.0, 100.0);
+        if (std::isnan(out[1]))
+            out[1] = 0;
+        return true;
+    case kMoveTo:
+    case kLineTo:
+    case kCurveTo: {
+        const int n = m == kCurveTo ? 4 : 2;
+        for (int i = 0; i < n; ++i) {
+            out[i] = number(size_t(i), NAN);
+            if (!std::isfinite(out[i]))
+                return false;
+        }
+        return true;
+    }
+    default:
+        return true;
+    }
+}
 
 Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     ClipId c = ClipOf(self);
@@ -280,10 +328,83 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         break;
     case kAttach: {
         ClipId k = h.Attach(c, vm.ToString(Arg(args, 0)), vm.ToString(Arg(args, 1)), vm.ToInt(Arg(args, 2)));
-        return k ? Value::Obj(vm.ClipObject(k)) : Value();
+        if (!k)
+            return Value();
+        vm.ClipPlaced(k);
+        return Value::Obj(vm.ClipObject(k));
     }
     case kGetDepth:
-        return Value::Num(-16384);
+        return Value::Num(h.Depth(c));
+    case kNextHighestDepth:
+        return Value::Num(h.NextHighestDepth(c));
+    case kGetBounds: {
+        ClipId space = c;
+        if (!args.empty() && args[0].type == Type::Object && args[0].object->kind == Kind::Clip)
+            space = args[0].object->clip;
+        double b[4] = {};
+        if (!space || !h.Bounds(c, space, b))
+            return Value();
+        Object* r = vm.NewObject();
+        const char* names[4] = {"xMin", "xMax", "yMin", "yMax"};
+        for (int i = 0; i < 4; ++i)
+            r->SetOwn(names[i], Value::Num(b[i]), false);
+        return Value::Obj(r);
+    }
+    case kLocalToGlobal:
+    case kGlobalToLocal: {
+        if (args.empty() || args[0].type != Type::Object)
+            break;
+        Object* pt = args[0].object;
+        double x = vm.ToNumber(vm.GetOf(pt, "x")), y = vm.ToNumber(vm.GetOf(pt, "y"));
+        if (!std::isfinite(x) || !std::isfinite(y) || !h.MapPoint(c, m == kLocalToGlobal, x, y))
+            break;
+        vm.SetOf(pt, "x", Value::Num(x));
+        vm.SetOf(pt, "y", Value::Num(y));
+        break;
+    }
+    case kHitTest: {
+        if (!args.empty() && args[0].type == Type::Object && args[0].object->kind == Kind::Clip) {
+            // Two clips: whether the boxes around them meet on the stage.
+            const ClipId other = args[0].object->clip;
+            const ClipId root = h.Level(0);
+            double a[4] = {}, b[4] = {};
+            if (!other || !h.Bounds(c, root, a) || !h.Bounds(other, root, b))
+                return Value::Bool(false);
+            return Value::Bool(a[0] <= b[1] && b[0] <= a[1] && a[2] <= b[3] && b[2] <= a[3]);
+        }
+        if (args.size() < 2)
+            return Value::Bool(false);
+        const double x = vm.ToNumber(args[0]), y = vm.ToNumber(args[1]);
+        const bool shapes = args.size() > 2 && ToBoolean(args[2], vm.curVersion);
+        return Value::Bool(std::isfinite(x) && std::isfinite(y) && h.HitTest(c, x, y, shapes));
+    }
+    case kSwapDepths: {
+        const Value target = args.empty() ? Value() : args[0];
+        if (target.type == Type::Object && target.object->kind == Kind::Clip) {
+            if (target.object->clip)
+                h.SwapDepths(c, target.object->clip, 0);
+            break;
+        }
+        const double d = vm.ToNumber(target);
+        if (std::isfinite(d))
+            h.SwapDepths(c, kNoClip, ToInt32(d));
+        break;
+    }
+    case kClear:
+    case kLineStyle:
+    case kBeginFill:
+    case kEndFill:
+    case kMoveTo:
+    case kLineTo:
+    case kCurveTo: {
+        static constexpr DrawCall kCalls[] = {DrawCall::Clear,   DrawCall::LineStyle, DrawCall::BeginFill,
+                                              DrawCall::EndFill, DrawCall::MoveTo,    DrawCall::LineTo,
+                                              DrawCall::CurveTo};
+        double drawArgs[4] = {};
+        if (DrawArguments(vm, m, args, drawArgs))
+            h.Draw(c, kCalls[m - kClear], drawArgs);
+        break;
+    }
     default:
         break;
     }
@@ -329,7 +450,20 @@ void InstallClipBuiltins(Vm& vm) {
                                                    {"duplicateMovieClip", kDuplicate},
                                                    {"removeMovieClip", kRemove},
                                                    {"attachMovie", kAttach},
-                                                   {"getDepth", kGetDepth}};
+                                                   {"getDepth", kGetDepth},
+                                                   {"getNextHighestDepth", kNextHighestDepth},
+                                                   {"swapDepths", kSwapDepths},
+                                                   {"getBounds", kGetBounds},
+                                                   {"localToGlobal", kLocalToGlobal},
+                                                   {"globalToLocal", kGlobalToLocal},
+                                                   {"hitTest", kHitTest},
+                                                   {"clear", kClear},
+                                                   {"lineStyle", kLineStyle},
+                                                   {"beginFill", kBeginFill},
+                                                   {"endFill", kEndFill},
+                                                   {"moveTo", kMoveTo},
+                                                   {"lineTo", kLineTo},
+                                                   {"curveTo", kCurveTo}};
     for (auto& [n, m] : methods)
         vm.Method(proto, n, ClipMethodFn, m);
 }
@@ -353,6 +487,10 @@ void Vm::AdvanceClock(double ms) {
         } else {
             timers.erase(it);
         }
+        // A method timer on a clip that has gone calls nothing (the clip's methods went with it).
+        if (!t.method.empty() && t.fn.type == Type::Object && t.fn.object->kind == Kind::Clip &&
+            t.fn.object->clip == kNoClip)
+            continue;
         blockStart = std::chrono::steady_clock::now();
         try {
             if (t.method.empty())

@@ -129,8 +129,15 @@ Value ObjectMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m)
 }
 
 Value RegisterClass(Vm& vm, const Value&, std::vector<Value>& args, int) {
-    (void)vm;
-    (void)args;
+    if (args.size() < 2)
+        return Value::Bool(false);
+    const std::string key = vm.host.SymbolOfExport(vm.ToString(args[0]));
+    if (key.empty())
+        return Value::Bool(false);
+    if (vm.IsFunction(args[1]))
+        vm.registeredClasses[key] = args[1].object;
+    else
+        vm.registeredClasses.erase(key);
     return Value::Bool(true);
 }
 

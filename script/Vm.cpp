@@ -71,6 +71,8 @@ void Vm::InitBuiltins() {
     InstallXmlBuiltins(*this);
     InstallLoadVarsBuiltins(*this);
     InstallNativeTableBuiltins(*this);
+    InstallColorBuiltins(*this);
+    InstallKeyBuiltins(*this);
     InstallStubBuiltins(*this);
 }
 
@@ -136,11 +138,44 @@ Object* Vm::ClipObject(ClipId clip) {
     auto it = m_clipObjects.find(clip);
     if (it != m_clipObjects.end())
         return it->second;
-    Object* o = NewObject(clipProto);
+    Object* proto = clipProto;
+    if (!registeredClasses.empty()) {
+        auto cls = registeredClasses.find(host.SymbolOfClip(clip));
+        if (cls != registeredClasses.end()) {
+            Value p = GetOf(cls->second, "prototype");
+            if (p.type == Type::Object)
+                proto = p.object;
+        }
+    }
+    Object* o = NewObject(proto);
     o->kind = Kind::Clip;
     o->clip = clip;
     m_clipObjects[clip] = o;
     return o;
+}
+
+void Vm::ClipPlaced(ClipId clip) {
+    if (registeredClasses.empty() || m_constructed.count(clip))
+        return;
+    auto cls = registeredClasses.find(host.SymbolOfClip(clip));
+    if (cls == registeredClasses.end())
+        return;
+    m_constructed[clip] = true;
+    Object* o = ClipObject(clip);
+    if (!o)
+        return;
+    const bool outer = depth == 0;
+    if (outer)
+        blockStart = std::chrono::steady_clock::now();
+    try {
+        Call(Value::Obj(cls->second), Value::Obj(o), {});
+    } catch (ScriptThrow&) {
+    } catch (ScriptAbort&) {
+        if (!outer)
+            throw;
+        depth = 0;
+        m_stack.clear();
+    }
 }
 
 void Vm::ClipRemoved(ClipId clip) {
@@ -149,6 +184,7 @@ void Vm::ClipRemoved(ClipId clip) {
         return;
     it->second->clip = kNoClip;
     m_clipObjects.erase(it);
+    m_constructed.erase(clip);
 }
 
 // A super object may be made its own prototype; reading through such a loop ends the script.
@@ -230,6 +266,9 @@ Value Vm::GetOf(Object* o, std::string_view name) {
         SuperGuard guard{*this};
         return base && base->kind != Kind::Clip ? GetOf(base, name) : Value();
     }
+    // A clip that has gone takes its properties with it: scripts holding it find nothing.
+    if (o->kind == Kind::Clip && o->clip == kNoClip)
+        return Value();
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0)
@@ -863,11 +902,13 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
 }
 
 size_t Vm::CollectGarbage() {
-    std::vector<Object*> roots = {global,         objectProto,  functionProto, arrayProto,    stringProto,
-                                  numberProto,    booleanProto, dateProto,     errorProto,    clipProto,
-                                  broadcasterObj, arrayCtor,    objectCtor,    currentTarget, emptyLevel};
+    std::vector<Object*> roots = {global,       objectProto,   functionProto, arrayProto, stringProto,    numberProto,
+                                  booleanProto, dateProto,     errorProto,    clipProto,  broadcasterObj, arrayCtor,
+                                  objectCtor,   currentTarget, emptyLevel,    keyObj};
     for (auto& [id, o] : m_clipObjects)
         roots.push_back(o);
+    for (auto& [key, ctor] : registeredClasses)
+        roots.push_back(ctor);
     for (auto& v : m_stack)
         if (v.type == Type::Object)
             roots.push_back(v.object);

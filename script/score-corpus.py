@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Scores the script corpus: runs every case with dovetta-script-run for its num_frames (or
-num_ticks) and compares the trace lines with output.txt exactly; numbers may differ by the case's
+"""Scores the script corpus: runs every case with dovetta-render (the engine with the interpreter;
+--runner dovetta-script-run runs the main timeline alone) for its num_frames (or num_ticks) and compares the trace lines with output.txt exactly; numbers may differ by the case's
 [approximations] epsilon (bare numbers, or those matched by number_patterns). Prints a line per
 case and the total."""
 import argparse
@@ -65,8 +65,15 @@ def run_case(runner, folder, timeout):
     with open(os.path.join(folder, "output.txt"), encoding="utf-8", errors="replace") as f:
         want = f.read().replace("\r\n", "\n")
     try:
-        proc = subprocess.run([runner, os.path.join(folder, "test.swf"), str(frames)],
-                              capture_output=True, timeout=timeout)
+        swf = os.path.join(folder, "test.swf")
+        if os.path.basename(runner).startswith("dovetta-render"):
+            command = [runner, swf, "--frames", str(frames), "--trace", "-"]
+            replay = os.path.join(folder, "input.json")
+            if os.path.isfile(replay):
+                command += ["--input", replay]
+        else:
+            command = [runner, swf, str(frames)]
+        proc = subprocess.run(command, capture_output=True, timeout=timeout)
         got = proc.stdout.decode("utf-8", errors="replace")
         status = "crash" if proc.returncode < 0 else None
     except subprocess.TimeoutExpired:
@@ -91,7 +98,7 @@ def run_case(runner, folder, timeout):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     ap = argparse.ArgumentParser()
-    ap.add_argument("--runner", default=os.path.join(here, "..", "build", "native", "script", "dovetta-script-run"))
+    ap.add_argument("--runner", default=os.path.join(here, "..", "build", "native", "tools", "render", "dovetta-render"))
     beside = os.path.join(here, "..", "..", "shared", "script-corpus", "cases", "avm1")
     ap.add_argument("--corpus", default=beside if os.path.isdir(beside) else "/work/shared/script-corpus/cases/avm1")
     ap.add_argument("--timeout", type=float, default=30)

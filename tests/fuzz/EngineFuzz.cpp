@@ -1,8 +1,9 @@
-// Fuzz target over the whole engine: read a movie, play ten frames with a mouse move and click
-// in between, and draw each at a small size.
+// Fuzz target over the whole engine: read a movie, play ten frames (its action code in the
+// interpreter) with a mouse move and click in between, and draw each at a small size.
 #include "movie/Movie.h"
 #include "playback/Player.h"
 #include "raster/Renderer.h"
+#include "script/PlayerScripts.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!read)
         return 0;
     playback::Player player(std::make_shared<const movie::Movie>(std::move(*read)));
+    script::PlayerScripts scripts(player, {});
+    scripts.LimitTimeout(0.05);  // a runaway loop ends fast
     constexpr int32_t kSide = 64;
     std::vector<uint32_t> pixels(kSide * kSide);
     raster::Surface surface{pixels.data(), kSide, kSide, kSide};

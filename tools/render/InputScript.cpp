@@ -186,6 +186,13 @@ std::optional<std::vector<InputEvent>> ParseInputScript(const std::string& json,
             e.kind = InputEvent::Kind::MouseUp;
         else if (t == "Wait")
             e.kind = InputEvent::Kind::Wait;
+        else if (t == "KeyDown")
+            e.kind = InputEvent::Kind::KeyDown;
+        else if (t == "KeyUp")
+            e.kind = InputEvent::Kind::KeyUp;
+        auto key = item.fields.find("key");
+        if (key != item.fields.end() && key->second.type == Value::Type::String)
+            e.key = key->second.text;
         auto pos = item.fields.find("pos");
         if (pos != item.fields.end() && pos->second.items.size() >= 2) {
             e.x = float(pos->second.items[0].number);
@@ -197,4 +204,31 @@ std::optional<std::vector<InputEvent>> ParseInputScript(const std::string& json,
         events.push_back(std::move(e));
     }
     return events;
+}
+
+KeyCode KeyCodeOf(const std::string& name) {
+    struct Named {
+        const char* name;
+        KeyCode key;
+    };
+    static const Named kNamed[] = {
+        {"Backspace", {8, 8}},   {"Tab", {9, 9}},          {"Enter", {13, 13}},       {"LeftShift", {16, 0}},
+        {"RightShift", {16, 0}}, {"LeftControl", {17, 0}}, {"RightControl", {17, 0}}, {"LeftAlt", {18, 0}},
+        {"CapsLock", {20, 0}},   {"Escape", {27, 27}},     {"Space", {32, 32}},       {"PageUp", {33, 0}},
+        {"PageDown", {34, 0}},   {"End", {35, 0}},         {"Home", {36, 0}},         {"Left", {37, 0}},
+        {"Up", {38, 0}},         {"Right", {39, 0}},       {"Down", {40, 0}},         {"Insert", {45, 0}},
+        {"Delete", {46, 127}},
+    };
+    for (const Named& n : kNamed)
+        if (name == n.name)
+            return n.key;
+    // A letter or digit by itself: its upper-case code, the character as named.
+    if (name.size() == 1) {
+        const char c = name[0];
+        if (c >= 'a' && c <= 'z')
+            return {c - 'a' + 'A', c};
+        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+            return {c, c};
+    }
+    return {};
 }

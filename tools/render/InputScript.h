@@ -1,6 +1,6 @@
-// The mouse events of an input.json: a JSON list of {"type": ...} objects. Events after each
-// frame are applied up to the next "Wait"; each Wait lets one frame pass. Keys and text are read
-// and kept for the interpreter issue.
+// The mouse and key events of an input.json: a JSON list of {"type": ...} objects. Events after
+// each frame are applied up to the next "Wait"; each Wait lets one frame pass. Text input is read
+// and skipped.
 #pragma once
 
 #include <optional>
@@ -8,11 +8,20 @@
 #include <vector>
 
 struct InputEvent {
-    enum class Kind { MouseMove, MouseDown, MouseUp, Wait, Other };
+    enum class Kind { MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, Wait, Other };
     Kind kind = Kind::Other;
     float x = 0, y = 0;
     std::string button;  // "Left", "Right", "Middle"
+    std::string key;     // keys: "Tab", "Enter", "Space", "A", ...
 };
+
+// A key's name as input.json writes it to its virtual key code and the character it types (0
+// for none); code 0 when the name is not known.
+struct KeyCode {
+    int code = 0;
+    int ascii = 0;
+};
+KeyCode KeyCodeOf(const std::string& name);
 
 // nullopt with a reason when the text is not such a list.
 std::optional<std::vector<InputEvent>> ParseInputScript(const std::string& json, std::string* error);

@@ -10,6 +10,7 @@
 #include "movie/Movie.h"
 #include "playback/Player.h"
 #include "raster/Renderer.h"
+#include "script/PlayerScripts.h"
 
 #include <algorithm>
 #include <chrono>
@@ -261,6 +262,19 @@ int main(int argc, char** argv) {
         return Usage("the image would be too large");
     player.SetWindowSize(width, height);
 
+    // Trace lines go to the --trace file ("-": standard output), or nowhere.
+    std::ofstream traceFile;
+    if (!o.trace.empty() && o.trace != "-") {
+        traceFile.open(o.trace, std::ios::binary);
+        if (!traceFile)
+            return Usage("cannot write the trace file " + o.trace);
+    }
+    std::ostream* traceOut = o.trace.empty() ? nullptr : o.trace == "-" ? &std::cout : &traceFile;
+    script::PlayerScripts scripts(player, [traceOut](const std::string& line) {
+        if (traceOut)
+            *traceOut << line << '\n';
+    });
+
     std::vector<std::string> captures;
     player.SetFsCommandHandler([&captures](const std::string& command, const std::string& args) {
         if (command == "captureImage")
@@ -289,6 +303,13 @@ int main(int argc, char** argv) {
                 player.MouseDown(e.x, e.y);
             else if (e.kind == InputEvent::Kind::MouseUp && e.button != "Right" && e.button != "Middle")
                 player.MouseUp(e.x, e.y);
+            else if (e.kind == InputEvent::Kind::KeyDown || e.kind == InputEvent::Kind::KeyUp) {
+                const KeyCode k = KeyCodeOf(e.key);
+                if (k.code && e.kind == InputEvent::Kind::KeyDown)
+                    scripts.KeyDown(k.code, k.ascii);
+                else if (k.code)
+                    scripts.KeyUp(k.code);
+            }
         }
     };
 
@@ -342,6 +363,8 @@ int main(int argc, char** argv) {
     }
     if (captureFailed)
         std::cerr << "dovetta-render: a captured image could not be written\n";
+    for (const std::string& why : scripts.AbortMessages())
+        std::cerr << "dovetta-render: " << why << "\n";
     if (o.bench) {
         std::string name;  // the movie as given, escaped for JSON
         for (char c : o.movie) {

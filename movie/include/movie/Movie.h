@@ -148,6 +148,7 @@ struct ImportDef {
 
 struct InitActionDef {
     uint16_t spriteId = 0;
+    uint32_t frame = 0;  // the main timeline's frame (0-based) whose tags hold it
     ActionBlock actions;
 };
 
@@ -160,8 +161,15 @@ struct Movie {
     std::map<std::string, uint16_t> exports;
     std::vector<ImportDef> imports;
     std::vector<InitActionDef> initActions;  // in file order
-    uint32_t brokenTags = 0;                 // tags skipped because they could not be read
-    bool truncated = false;                  // the tag list ended inside a tag
+    // ScriptLimits: how deep scripts may recurse and how long a block may run; absent, the
+    // player's defaults hold.
+    struct ScriptLimits {
+        uint16_t maxRecursion = 256;
+        uint16_t timeoutSeconds = 15;
+    };
+    std::optional<ScriptLimits> scriptLimits;
+    uint32_t brokenTags = 0;  // tags skipped because they could not be read
+    bool truncated = false;   // the tag list ended inside a tag
 };
 
 // Reads a movie file (plain or zlib-compressed). nullopt, with a reason, when not even the

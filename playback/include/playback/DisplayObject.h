@@ -19,6 +19,7 @@ namespace playback {
 struct Library;
 struct CachedShape;
 class VideoPlayback;
+struct ScriptDrawing;
 
 enum class ObjectKind : uint8_t { Shape, Morph, Clip, Button, Video };
 
@@ -58,6 +59,8 @@ public:
     // in the library's cache).
     const CachedShape* shape = nullptr;
     const movie::MorphShapeDef* morph = nullptr;
+    // Clips: what scripts drew into them (the drawing API), beneath their children.
+    std::shared_ptr<ScriptDrawing> drawing;
 
     // Videos: the stream's decoder and picture (the ratio is the frame shown).
     std::shared_ptr<VideoPlayback> video;
@@ -67,7 +70,11 @@ public:
     uint32_t currentFrame = 0;  // 0-based
     bool playing = true;
     bool firstFramePending = false;  // placed, its first frame's actions not run yet
-    bool removed = false;            // taken off the tree this frame, freed at its end
+    // The frame (counted from 1) in which a goto ran its first frame before its turn: it does
+    // not step again in that frame.
+    uint32_t enteredEarlyIn = 0;
+    bool removed = false;         // taken off the tree this frame, freed at its end
+    bool placedByScript = false;  // made by a script: its parent's timeline never removes it
 
     // Buttons.
     const movie::ButtonDef* button = nullptr;

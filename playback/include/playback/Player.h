@@ -69,6 +69,8 @@ public:
     void MouseMove(float x, float y);
     void MouseDown(float x, float y);
     void MouseUp(float x, float y);
+    // A key event (kEventKeyDown or kEventKeyUp) for every clip's key handlers.
+    void KeyEvent(uint32_t event);
     // Whether the pointer is over a button (the hand cursor shows).
     bool HandCursor() const;
 
@@ -86,6 +88,38 @@ public:
     DisplayObject* FindTarget(DisplayObject& from, const std::string& path);
     // Scripts that change objects' properties directly say so here (the mouse is tested again).
     void TreeChanged();
+    // Objects scripts make and remove, at display-list depths (an object already at the depth
+    // goes). Null when nothing can be placed there (limits, unknown names, no clip).
+    DisplayObject* PlaceExported(DisplayObject& parent, const std::string& exportName, const std::string& name,
+                                 int32_t depth);
+    DisplayObject* CreateEmptyClip(DisplayObject& parent, const std::string& name, int32_t depth);
+    // A copy of a clip beside it (same parent), with its properties and placed handlers.
+    DisplayObject* DuplicateClip(DisplayObject& clip, const std::string& name, int32_t depth);
+    // Moves an object to another depth of its parent, swapping with the one there; from then on
+    // its parent's timeline no longer moves or removes it.
+    void SetDepth(DisplayObject& object, int32_t depth);
+    // Takes an object off the tree (its unload event runs); the stage stays.
+    void RemoveObject(DisplayObject& object);
+    // The bounds of what an object draws, in its parent's space (twips); empty when nothing.
+    raster::Rect BoundsInParent(const DisplayObject& object) const;
+    // The same through `m` (the object's own space to the wanted one).
+    raster::Rect BoundsUnder(const DisplayObject& object, const raster::Matrix& m) const;
+    // Whether an object covers a point of the stage (twips): its drawing's shapes, or only the
+    // box around them.
+    bool HitTest(const DisplayObject& object, raster::Point stage, bool shapes) const;
+    // The drawing API of clips, in the clip's twips: a line style (width < 0: no line), fills
+    // opened and closed, and the pen's moves, lines and curves. Clear forgets all of it.
+    void DrawClear(DisplayObject& clip);
+    void DrawLineStyle(DisplayObject& clip, float width, raster::Color color);
+    void DrawBeginFill(DisplayObject& clip, raster::Color color);
+    void DrawEndFill(DisplayObject& clip);
+    void DrawMoveTo(DisplayObject& clip, raster::Point to);
+    void DrawLineTo(DisplayObject& clip, raster::Point to);
+    void DrawCurveTo(DisplayObject& clip, raster::Point control, raster::Point to);
+    // The format version of the movie an object comes from (its code runs by that version's rules).
+    uint8_t VersionOf(const DisplayObject& object) const;
+    // The pointer in stage twips.
+    raster::Point MouseOnStage() const;
     void FsCommand(const std::string& command, const std::string& args);
     void OpenUrl(const std::string& url, const std::string& target);
     void ToggleQuality();

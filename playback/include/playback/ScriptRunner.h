@@ -63,6 +63,21 @@ public:
     virtual void RunClipEvent(const ActionContext& context, const movie::ActionBlock& block) = 0;
     // The actions of a button transition whose conditions matched.
     virtual void RunButtonActions(const ActionContext& context, const movie::ActionBlock& block) = 0;
+
+    // Every clip event a clip receives (context.trigger), after its placed handlers ran, whether
+    // or not it has any: a runner whose scripts set handlers at run time calls them here.
+    virtual void ClipEventOccurred(const ActionContext& context) { (void)context; }
+    // An object leaves the display tree, with everything under it; it is freed at the end of the
+    // frame, so a runner that names objects must forget it and its descendants now.
+    virtual void ObjectRemoved(DisplayObject& object) { (void)object; }
+    // Whether a clip takes the mouse as a button does (its scripts gave it press, release or
+    // roll handlers); clips whose placed handlers include such events do without asking.
+    virtual bool HandlesMouse(DisplayObject& clip) {
+        (void)clip;
+        return false;
+    }
+    // A frame of the movie has run completely (timers and housekeeping go here).
+    virtual void FrameEnded(Player& player) { (void)player; }
 };
 
 }  // namespace playback

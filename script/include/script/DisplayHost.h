@@ -4,6 +4,7 @@
 // the host tells it when one goes (Vm::ClipRemoved).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,11 @@ enum ClipProperty : int {
 };
 // "_x" -> kPropX, ... (names in any case); -1 when the name is not a clip property.
 int ClipPropertyIndex(std::string_view name);
+
+// The drawing API of clips, and its arguments (pixels, 0xRRGGBB colours, alpha 0 to 100):
+// LineStyle width (negative: no line), colour, alpha; BeginFill colour (negative: no fill),
+// alpha; MoveTo and LineTo x, y; CurveTo control x, y, end x, y.
+enum class DrawCall { Clear, LineStyle, BeginFill, EndFill, MoveTo, LineTo, CurveTo };
 
 class DisplayHost {
 public:
@@ -84,6 +90,71 @@ public:
     virtual void GetUrl(ClipId from, std::string_view url, std::string_view target, int method, bool loadTarget,
                         bool loadVariables) = 0;
     virtual void Trace(std::string_view line) = 0;
+
+    // The symbol a clip was made from, and the symbol an export name stands for, as one key
+    // (Object.registerClass ties a class to a symbol, whichever of its names it was given).
+    // Empty when there is none; hosts without symbols keep these.
+    virtual std::string SymbolOfClip(ClipId clip) {
+        (void)clip;
+        return {};
+    }
+    virtual std::string SymbolOfExport(std::string_view exportName) { return std::string(exportName); }
+
+    // A clip's colour transform as multipliers (256 is 1) and offsets: r, g, b, a multipliers,
+    // then r, g, b, a offsets. False when the clip has none to give (gone, or no such host).
+    virtual bool GetColorTransform(ClipId clip, int32_t out[8]) {
+        (void)clip;
+        (void)out;
+        return false;
+    }
+    virtual void SetColorTransform(ClipId clip, const int32_t in[8]) {
+        (void)clip;
+        (void)in;
+    }
+    // Depths as scripts number them (the timeline's first depth is -16384); the next depth
+    // above every child of a clip, at least 0.
+    virtual int Depth(ClipId clip) {
+        (void)clip;
+        return -16384;
+    }
+    virtual int NextHighestDepth(ClipId clip) {
+        (void)clip;
+        return 0;
+    }
+    // Geometry in pixels. Bounds of what a clip draws in the space of `space` (xMin, xMax, yMin,
+    // yMax); a point between a clip's space and the stage's; whether a clip covers a stage point
+    // (its shapes, or the box around them). False when the host cannot tell.
+    virtual bool Bounds(ClipId clip, ClipId space, double out[4]) {
+        (void)clip;
+        (void)space;
+        (void)out;
+        return false;
+    }
+    virtual bool MapPoint(ClipId clip, bool toStage, double& x, double& y) {
+        (void)clip;
+        (void)toStage;
+        (void)x;
+        (void)y;
+        return false;
+    }
+    virtual bool HitTest(ClipId clip, double x, double y, bool shapes) {
+        (void)clip;
+        (void)x;
+        (void)y;
+        (void)shapes;
+        return false;
+    }
+    // swapDepths: to a script depth, or to the depth of `other` (kNoClip: use `depth`).
+    virtual void SwapDepths(ClipId clip, ClipId other, int depth) {
+        (void)clip;
+        (void)other;
+        (void)depth;
+    }
+    virtual void Draw(ClipId clip, DrawCall call, const double* args) {
+        (void)clip;
+        (void)call;
+        (void)args;
+    }
 };
 
 }  // namespace script

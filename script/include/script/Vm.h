@@ -3,6 +3,7 @@
 // timer clock; the interpreter drives clips through the DisplayHost.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -77,6 +78,14 @@ public:
     Object* arrayCtor = nullptr;
     Object* objectCtor = nullptr;
     Object* emptyLevel = nullptr;  // the super level past the top of a chain (finds nothing)
+    Object* keyObj = nullptr;
+
+    // The keyboard: the host reports each key (virtual key codes as the Key object numbers
+    // them, the character it types or 0); Key's listeners hear onKeyDown / onKeyUp.
+    void KeyEvent(bool down, int code, int ascii);
+    std::array<bool, 256> keysDown{};
+    int lastKeyCode = 0;
+    int lastKeyAscii = 0;
 
     // The version rules of the running code.
     int curVersion = 0;
@@ -90,6 +99,12 @@ public:
     Object* Method(Object* o, std::string_view name, NativeFn fn, int magic = 0, uint16_t flags = kDontEnum);
     Object* ClipObject(ClipId clip);  // the object standing for a clip (made on first use)
     void SetClipProperty(ClipId clip, int index, const Value& v);
+    bool HasClipObject(ClipId clip) const { return m_clipObjects.count(clip) != 0; }
+    // A clip has been placed: the constructor of the class registered for its symbol runs on its
+    // object, once.
+    void ClipPlaced(ClipId clip);
+    // Object.registerClass: symbol key (DisplayHost::SymbolOfExport) to constructor.
+    std::unordered_map<std::string, Object*> registeredClasses;
 
     // Properties through prototypes, getters/setters, __resolve, watchers and clip properties.
     Value Get(const Value& target, std::string_view name);
@@ -181,6 +196,7 @@ private:
     int m_superNesting = 0;
     void InitBuiltins();
     std::unordered_map<ClipId, Object*> m_clipObjects;
+    std::unordered_map<ClipId, bool> m_constructed;
     std::vector<Value> m_stack;
     friend struct Interp;
 };
@@ -202,5 +218,7 @@ void InstallStubBuiltins(Vm& vm);
 void InstallNativeTableBuiltins(Vm& vm);  // ASnative, ASSetNative, ASSetNativeAccessor
 Object* MathNativeFunction(Vm& vm,
                            int index);  // ASnative(200, index)  // last: fills in the names nothing else defined
+void InstallColorBuiltins(Vm& vm);
+void InstallKeyBuiltins(Vm& vm);
 
 }  // namespace script

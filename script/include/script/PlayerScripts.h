@@ -1,0 +1,46 @@
+// The interpreter plugged into playback: a movie's action code (frames, init actions, clip
+// events, buttons) runs in one script::Vm over the player's display tree. A host (the control,
+// dovetta-render) makes one after the Player and drops it before; fscommand calls reach the
+// player's own FSCommand handler (Player::SetFsCommandHandler), trace lines the callback here.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace playback {
+class Player;
+}
+
+namespace script {
+
+class PlayerScripts {
+public:
+    using TraceSink = std::function<void(const std::string& line)>;
+    // Becomes `player`'s script runner until destroyed.
+    PlayerScripts(playback::Player& player, TraceSink trace);
+    ~PlayerScripts();
+    PlayerScripts(const PlayerScripts&) = delete;
+    PlayerScripts& operator=(const PlayerScripts&) = delete;
+
+    // A key pressed or released (virtual key code, and the character typed or 0): the Key
+    // object and its listeners hear it, and the clips' key events run.
+    void KeyDown(int code, int ascii);
+    void KeyUp(int code);
+
+    // Lowers the time one action block may run (the movie's ScriptLimits, or 15 s) to at most
+    // `seconds`: hosts that must not wait so long (a fuzzer) set it.
+    void LimitTimeout(double seconds);
+
+    // Why action blocks were abandoned (limits, uncaught throws), oldest first; kept to the
+    // last 100.
+    const std::vector<std::string>& AbortMessages() const;
+
+    class Impl;
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace script

@@ -1,0 +1,400 @@
+// The interpreter plugged into playback: frame scripts that move and drive named clips, clip
+// events placed with a clip and set by scripts, clips scripts make and remove, init actions,
+// fscommand reaching the player's handler and trace lines reaching the sink, on movies made by
+// hand.
+#include <gtest/gtest.h>
+
+#include "MovieBytes.h"
+#include "TestHost.h"
+#include "playback/Player.h"
+#include "script/PlayerScripts.h"
+
+namespace script {
+namespace {
+
+using moviebytes::Bytes;
+using test::Asm;
+
+struct Played {
+    std::unique_ptr<playback::Player> player;
+    std::unique_ptr<PlayerScripts> scripts;
+    std::vector<std::string> lines;     // trace lines
+    std::vector<std::string> commands;  // fscommand texts
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i)
+            player->AdvanceFrame();
+    }
+    playback::DisplayObject* Child(const std::string& name) { return player->Stage().ChildNamed(name); }
+};
+
+std::unique_ptr<Played> Play(const Bytes& file) {
+    auto m = movie::ReadMovie(file.data(), file.size());
+    EXPECT_TRUE(m);
+    auto p = std::make_unique<Played>();
+    p->player = std::make_unique<playback::Player>(std::make_shared<const movie::Movie>(std::move(*m)));
+    p->player->SetFsCommandHandler(
+        [c = &p->commands](const std::string& cmd, const std::string& args) { c->push_back(cmd + ":" + args); });
+    p->scripts =
+        std::make_unique<PlayerScripts>(*p->player, [l = &p->lines](const std::string& s) { l->push_back(s); });
+    return p;
+}
+
+Bytes Code(const Asm& a) {
+    return a.bytes;
+}
+
+// An anonymous function (pushed as a value) whose body is `body`.
+Asm& Function(Asm& a, const Asm& body) {
+    const uint16_t size = uint16_t(body.bytes.size());
+    a.Record(0x9B, {0, 0, 0, uint8_t(size), uint8_t(size >> 8)});
+    a.bytes.insert(a.bytes.end(), body.bytes.begin(), body.bytes.end());
+    return a;
+}
+
+// name.member = value (a number).
+Asm& SetMember(Asm& a, const std::string& name, const std::string& member, double value) {
+    return a.PushStr(name).Op(0x1C).PushStr(member).PushNum(value).Op(0x4F);
+}
+// trace(name.member)
+Asm& TraceMember(Asm& a, const std::string& name, const std::string& member) {
+    return a.PushStr(name).Op(0x1C).PushStr(member).Op(0x4E).Trace();
+}
+// name.method(arg) with one text argument, result dropped.
+Asm& CallMethod(Asm& a, const std::string& name, const std::string& method, const std::string& arg) {
+    return a.PushStr(arg).PushNum(1).PushStr(name).Op(0x1C).PushStr(method).Op(0x52).Op(0x17);
+}
+Asm Traced(const std::string& text) {
+    Asm a;
+    a.PushStr(text).Trace();
+    return a;
+}
+
+// PlaceObject2 of a named sprite with clip event handlers (format 6 event words).
+Bytes PlaceWithEvents(uint16_t depth, uint16_t id, const std::string& name,
+                      const std::vector<std::pair<uint32_t, Asm>>& handlers) {
+    moviebytes::BitWriter w;
+    w.U8(0x80 | 0x20 | 0x02);
+    w.U16(depth);
+    w.U16(id);
+    w.Str(name);
+    w.U16(0);
+    uint32_t all = 0;
+    for (const auto& h : handlers)
+        all |= h.first;
+    w.U32(all);
+    for (const auto& [events, code] : handlers) {
+        w.U32(events);
+        w.U32(uint32_t(code.bytes.size() + 1));
+        w.Raw(code.bytes);
+        w.U8(0);
+    }
+    w.U32(0);
+    return moviebytes::Tag(26, w.out);
+}
+
+Bytes DoInitAction(uint16_t sprite, const Asm& code) {
+    moviebytes::BitWriter w;
+    w.U16(sprite);
+    w.Raw(code.bytes);
+    w.U8(0);
+    return moviebytes::Tag(59, w.out);
+}
+
+const Bytes kBoxShape = moviebytes::RectShape(1, {{0, 0, 200, 200, 255, 0, 0}});
+Bytes BoxSprite(uint16_t id = 2) {
+    return moviebytes::DefineSprite(id, 1, {moviebytes::Place(1, 1), moviebytes::ShowFrame()});
+}
+
+TEST(PlayerScripts, AFrameScriptMovesANamedClipAndReadsItBack) {
+    Asm a;
+    SetMember(a, "box", "_x", 50);
+    SetMember(a, "box", "_alpha", 50);
+    TraceMember(a, "box", "_x");
+    TraceMember(a, "box", "_width");
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    ASSERT_NE(p->Child("box"), nullptr);
+    EXPECT_EQ(p->Child("box")->matrix.tx, 1000);  // 50 pixels in twips
+    EXPECT_EQ(p->Child("box")->cxform.aMul, 128);
+    // _width: the shape's bounds as the file declares them (200 pixels).
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"50", "200"}));
+    // The draw list draws it where the script put it.
+    raster::DrawList list;
+    p->player->BuildDrawList(list, 100, 100);
+    ASSERT_FALSE(list.Commands().empty());
+    EXPECT_DOUBLE_EQ(list.Commands().front().matrix.tx, 50);
+}
+
+TEST(PlayerScripts, ColorSetsTheClipsColourTransformFromItsOwnFieldsOnly) {
+    Asm a;  // c = new Color("box"); c.setRGB(0x336699); Object.prototype.aa = 10;
+            // o = {rb: 7}; c.setTransform(o); trace(c.getRGB());
+    a.PushStr("c").PushStr("box").PushNum(1).PushStr("Color").Op(0x40).Op(0x1D);
+    a.PushNum(0x336699).PushNum(1).PushStr("c").Op(0x1C).PushStr("setRGB").Op(0x52).Op(0x17);
+    a.PushStr("Object").Op(0x1C).PushStr("prototype").Op(0x4E).PushStr("aa").PushNum(10).Op(0x4F);
+    a.PushStr("o").PushStr("rb").PushNum(7).PushNum(1).Op(0x43).Op(0x1D);
+    a.PushStr("o").Op(0x1C).PushNum(1).PushStr("c").Op(0x1C).PushStr("setTransform").Op(0x52).Op(0x17);
+    a.PushNum(0).PushStr("c").Op(0x1C).PushStr("getRGB").Op(0x52).Trace();
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    ASSERT_NE(p->Child("box"), nullptr);
+    const raster::ColorTransform& c = p->Child("box")->cxform;
+    EXPECT_EQ(c.rMul, 0);
+    EXPECT_EQ(c.bMul, 0);
+    EXPECT_EQ(c.aMul, 256);  // the inherited "aa" is not the object's own
+    EXPECT_EQ(c.rAdd, 7);
+    EXPECT_EQ(c.gAdd, 0x66);
+    EXPECT_EQ(c.bAdd, 0x99);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{std::to_string(0x076699)}));
+}
+
+// this.method(x, y) with two numbers, result dropped.
+Asm& CallXY(Asm& a, const std::string& method, std::vector<double> values) {
+    for (size_t i = values.size(); i-- > 0;)
+        a.PushNum(values[i]);
+    return a.PushNum(double(values.size())).PushStr("this").Op(0x1C).PushStr(method).Op(0x52).Op(0x17);
+}
+
+TEST(PlayerScripts, TheDrawingApiDrawsAFillBeneathItsLines) {
+    Asm a;  // lineStyle(2, 0xFF0000); beginFill(0x00FF00, 50); moveTo(10, 10); lineTo(30, 10); lineTo(30, 30); endFill()
+    CallXY(a, "lineStyle", {2, 0xFF0000});
+    CallXY(a, "beginFill", {0x00FF00, 50});
+    CallXY(a, "moveTo", {10, 10});
+    CallXY(a, "lineTo", {30, 10});
+    CallXY(a, "lineTo", {30, 30});
+    CallXY(a, "endFill", {});
+    TraceMember(a, "this", "_width");
+    auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    raster::DrawList list;
+    p->player->BuildDrawList(list, 100, 100);
+    ASSERT_EQ(list.Commands().size(), 2u);
+    EXPECT_EQ(list.Commands()[0].kind, raster::DrawCommand::Kind::Fill);
+    EXPECT_EQ(list.Commands()[0].paint.color, (raster::Color{0, 255, 0, 128}));
+    EXPECT_EQ(list.Commands()[1].kind, raster::DrawCommand::Kind::Stroke);
+    EXPECT_EQ(list.Commands()[1].paint.color, (raster::Color{255, 0, 0, 255}));
+    // 20 pixels of lines and half the 2-pixel line on each side.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"22"}));
+}
+
+TEST(PlayerScripts, GotoAndStopByLabelRunsThatFrameAndStops) {
+    const Bytes sprite = moviebytes::DefineSprite(
+        2, 3,
+        {moviebytes::DoAction(Code(Traced("one"))), moviebytes::ShowFrame(), moviebytes::DoAction(Code(Traced("two"))),
+         moviebytes::ShowFrame(), moviebytes::Label("end"), moviebytes::DoAction(Code(Traced("three"))),
+         moviebytes::ShowFrame()});
+    Asm a;
+    CallMethod(a, "box", "gotoAndStop", "end");
+    TraceMember(a, "box", "_currentframe");
+    auto p = Play(moviebytes::Movie(
+        {sprite, moviebytes::Place(1, 2, 0, 0, "box"), moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(3);
+    ASSERT_NE(p->Child("box"), nullptr);
+    EXPECT_EQ(p->Child("box")->currentFrame, 2u);
+    EXPECT_FALSE(p->Child("box")->playing);
+    // The clip's own first frame, then the frame gone to; stopped, nothing more.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"3", "one", "three"}));
+}
+
+TEST(PlayerScripts, PlacedClipEventsAndScriptHandlersRunInOrder) {
+    Asm setHandler;  // box.onEnterFrame = function () { trace("method"); }
+    setHandler.PushStr("box").Op(0x1C).PushStr("onEnterFrame");
+    Function(setHandler, Traced("method"));
+    setHandler.Op(0x4F);
+    auto p = Play(moviebytes::Movie(
+        {kBoxShape, BoxSprite(),
+         PlaceWithEvents(1, 2, "box",
+                         {{playback::kEventLoad, Traced("load")}, {playback::kEventEnterFrame, Traced("enter")}}),
+         moviebytes::DoAction(Code(setHandler)), moviebytes::ShowFrame()}));
+    p->Frames(3);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"load", "enter", "method", "enter", "method"}));
+}
+
+TEST(PlayerScripts, ClipsScriptsMakeAreKeptAndTheirRemovalReachesTheInterpreter) {
+    Asm make;  // r = createEmptyMovieClip("made", 3); r.onEnterFrame = function () { trace("alive"); }
+    make.PushStr("r").PushNum(3).PushStr("made").PushNum(2).PushStr("_root").Op(0x1C);
+    make.PushStr("createEmptyMovieClip").Op(0x52).Op(0x1D);
+    make.PushStr("r").Op(0x1C).PushStr("onEnterFrame");
+    Function(make, Traced("alive"));
+    make.Op(0x4F);
+    Asm remove;  // r.removeMovieClip(); trace(r._x);
+    remove.PushNum(0).PushStr("r").Op(0x1C).PushStr("removeMovieClip").Op(0x52).Op(0x17);
+    TraceMember(remove, "r", "_x");
+    auto p = Play(moviebytes::Movie(
+        {moviebytes::DoAction(Code(make)), moviebytes::ShowFrame(), moviebytes::ShowFrame(),
+         moviebytes::DoAction(Code(remove)), moviebytes::DoAction(Code(Asm().Op(0x07))), moviebytes::ShowFrame()},
+        100, 100, 6, 3));
+    p->Frames(2);
+    ASSERT_NE(p->Child("made"), nullptr);
+    EXPECT_EQ(p->Child("made")->depth, 3 + 16384);
+    EXPECT_EQ(p->Child("made")->FrameCount(), 1u);
+    p->Frames(3);
+    EXPECT_EQ(p->Child("made"), nullptr);
+    // Its handler ran while it stood (frame 2; on frame 3 the main timeline removes it before
+    // the clips' turn) and never after; the script's reference no longer reaches a clip.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"alive", "undefined"}));
+}
+
+TEST(PlayerScripts, TheMainTimelineLoadsAfterItsFirstFrameActions) {
+    Asm a;  // _root.onLoad = function () { trace("loaded"); }; trace("frame");
+    a.PushStr("_root").Op(0x1C).PushStr("onLoad");
+    Function(a, Traced("loaded"));
+    a.Op(0x4F).PushStr("frame").Trace();
+    auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(2);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"frame", "loaded"}));
+}
+
+TEST(PlayerScripts, UnloadRunsForTheClipsInsideARemovedClipFirst) {
+    // The outer clip holds the inner one; the main timeline removes the outer on frame 2.
+    const Bytes inner = moviebytes::DefineSprite(3, 1, {moviebytes::ShowFrame()});
+    const Bytes outer = moviebytes::DefineSprite(
+        4, 1, {PlaceWithEvents(1, 3, "in", {{playback::kEventUnload, Traced("inner")}}), moviebytes::ShowFrame()});
+    auto p =
+        Play(moviebytes::Movie({inner, outer, PlaceWithEvents(1, 4, "out", {{playback::kEventUnload, Traced("outer")}}),
+                                moviebytes::ShowFrame(), moviebytes::Remove(1),
+                                moviebytes::DoAction(Code(Asm().Op(0x07))), moviebytes::ShowFrame()},
+                               100, 100, 6, 2));
+    p->Frames(2);
+    EXPECT_EQ(p->Child("out"), nullptr);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"inner", "outer"}));
+}
+
+TEST(PlayerScripts, KeysReachKeyListenersKeyIsDownAndClipKeyEvents) {
+    Asm listen;  // l = {}; l.onKeyDown = function () { trace(Key.getCode()); trace(Key.isDown(32)); }; Key.addListener(l)
+    Asm body;
+    body.PushNum(0).PushStr("Key").Op(0x1C).PushStr("getCode").Op(0x52).Trace();
+    body.PushNum(32).PushNum(1).PushStr("Key").Op(0x1C).PushStr("isDown").Op(0x52).Trace();
+    listen.PushStr("l").PushNum(0).Op(0x43).Op(0x1D);
+    listen.PushStr("l").Op(0x1C).PushStr("onKeyDown");
+    Function(listen, body);
+    listen.Op(0x4F);
+    listen.PushStr("l").Op(0x1C).PushNum(1).PushStr("Key").Op(0x1C).PushStr("addListener").Op(0x52).Op(0x17);
+    auto p = Play(moviebytes::Movie(
+        {kBoxShape, BoxSprite(),
+         PlaceWithEvents(1, 2, "box",
+                         {{playback::kEventKeyDown, Traced("clip down")}, {playback::kEventKeyUp, Traced("clip up")}}),
+         moviebytes::DoAction(Code(listen)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    p->scripts->KeyDown(32, ' ');
+    p->scripts->KeyUp(32);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"32", "true", "clip down", "clip up"}));
+}
+
+TEST(PlayerScripts, ClipsWithPressOrReleaseHandlersTakeTheMouseAsButtons) {
+    Asm a;  // box.onRelease = function () { trace("released"); }
+    a.PushStr("box").Op(0x1C).PushStr("onRelease");
+    Function(a, Traced("released"));
+    a.Op(0x4F);
+    // "box" has a script handler; "pad" (beside it, 50 pixels right) an on(press) placed with it.
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     PlaceWithEvents(2, 2, "pad", {{playback::kEventPress, Traced("pressed")}}),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()},
+                                    400, 100));
+    p->Frames(1);
+    // "pad" is placed at the origin: move it right of the box.
+    p->player->Stage().ChildNamed("pad")->matrix.tx = 250 * 20;
+    p->player->TreeChanged();
+    p->player->MouseDown(5, 5);
+    p->player->MouseUp(5, 5);
+    EXPECT_TRUE(p->player->HandCursor());
+    p->player->MouseDown(255, 5);
+    p->player->MouseUp(255, 5);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"released", "pressed"}));
+}
+
+TEST(PlayerScripts, GetNextHighestDepthStacksNewClipsAndSwapDepthsReordersThem) {
+    Asm a;  // twice: createEmptyMovieClip(name, getNextHighestDepth()); then trace(b.getDepth())
+    for (const char* name : {"a", "b"}) {
+        a.PushNum(0).PushStr("_root").Op(0x1C).PushStr("getNextHighestDepth").Op(0x52);
+        a.PushStr(name).PushNum(2).PushStr("_root").Op(0x1C).PushStr("createEmptyMovieClip").Op(0x52).Op(0x17);
+    }
+    a.PushNum(0).PushStr("b").Op(0x1C).PushStr("getDepth").Op(0x52).Trace();
+    // a.swapDepths(b); trace(a.getDepth())
+    a.PushStr("b").Op(0x1C).PushNum(1).PushStr("a").Op(0x1C).PushStr("swapDepths").Op(0x52).Op(0x17);
+    a.PushNum(0).PushStr("a").Op(0x1C).PushStr("getDepth").Op(0x52).Trace();
+    auto p = Play(moviebytes::Movie(
+        {kBoxShape, moviebytes::Place(1, 1), moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    ASSERT_NE(p->Child("a"), nullptr);
+    ASSERT_NE(p->Child("b"), nullptr);
+    EXPECT_EQ(p->Child("a")->depth, 16385);
+    EXPECT_EQ(p->Child("b")->depth, 16384);
+    EXPECT_EQ(p->player->Stage().children.back()->name, "a");  // drawn on top after the swap
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"1", "1"}));
+}
+
+TEST(PlayerScripts, GeometryOfAMovedClipGlobalPointsBoundsAndHitTests) {
+    Asm a;  // box._x = 20; p = {x: 1, y: 2}; box.localToGlobal(p); trace(p.x); trace(p.y);
+    SetMember(a, "box", "_x", 20);
+    a.PushStr("p").PushStr("x").PushNum(1).PushStr("y").PushNum(2).PushNum(2).Op(0x43).Op(0x1D);
+    a.PushStr("p").Op(0x1C).PushNum(1).PushStr("box").Op(0x1C).PushStr("localToGlobal").Op(0x52).Op(0x17);
+    TraceMember(a, "p", "x");
+    TraceMember(a, "p", "y");
+    // trace(box.getBounds(_root).xMin); trace(box.hitTest(25, 5, true)); trace(box.hitTest(5, 5, true))
+    a.PushStr("_root").Op(0x1C).PushNum(1).PushStr("box").Op(0x1C).PushStr("getBounds").Op(0x52);
+    a.PushStr("xMin").Op(0x4E).Trace();
+    for (double x : {25.0, 5.0})
+        a.Record(0x96, {5, 1})
+            .PushNum(5)
+            .PushNum(x)
+            .PushNum(3)
+            .PushStr("box")
+            .Op(0x1C)
+            .PushStr("hitTest")
+            .Op(0x52)
+            .Trace();
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"21", "2", "20", "true", "false"}));
+}
+
+TEST(PlayerScripts, CodeQueuedInsideARemovedClipDoesNotRun) {
+    // "outer" (exported) holds "in", whose second frame traces. One block sends "in" to that
+    // frame and removes "outer": the queued frame belongs to a clip that has gone.
+    const Bytes inner = moviebytes::DefineSprite(
+        3, 2, {moviebytes::ShowFrame(), moviebytes::DoAction(Code(Traced("never"))), moviebytes::ShowFrame()});
+    const Bytes outer = moviebytes::DefineSprite(4, 1, {moviebytes::Place(1, 3, 0, 0, "in"), moviebytes::ShowFrame()});
+    moviebytes::BitWriter exports;
+    exports.U16(1);
+    exports.U16(4);
+    exports.Str("outer");
+    Asm a;  // o = attachMovie("outer", "o", 1); o.in.gotoAndStop(2); o.removeMovieClip(); trace("done")
+    a.PushStr("o").PushNum(1).PushStr("o").PushStr("outer").PushNum(3).PushStr("_root").Op(0x1C);
+    a.PushStr("attachMovie").Op(0x52).Op(0x1D);
+    a.PushNum(2).PushNum(1).PushStr("o").Op(0x1C).PushStr("in").Op(0x4E).PushStr("gotoAndStop").Op(0x52).Op(0x17);
+    a.PushNum(0).PushStr("o").Op(0x1C).PushStr("removeMovieClip").Op(0x52).Op(0x17);
+    a.PushStr("done").Trace();
+    auto p = Play(moviebytes::Movie(
+        {inner, outer, moviebytes::Tag(56, exports.out), moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(3);
+    EXPECT_EQ(p->Child("o"), nullptr);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"done"}));
+}
+
+TEST(PlayerScripts, InitActionsOfAnUnplacedSpriteRunBeforeTheFrameActions) {
+    auto p = Play(moviebytes::Movie({BoxSprite(5), DoInitAction(5, Traced("init")),
+                                     moviebytes::DoAction(Code(Traced("frame"))), moviebytes::ShowFrame()}));
+    p->Frames(2);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"init", "frame"}));
+}
+
+TEST(PlayerScripts, FsCommandReachesThePlayerAndAThrowDoesNotStopTheMovie) {
+    Asm capture;  // fscommand("captureImage", "shot") as GetURL2 builds it
+    capture.PushStr("FSCommand:captureImage").PushStr("shot").Record(0x9A, {0});
+    Asm thrower;
+    thrower.PushStr("oops").Op(0x2A).PushStr("never").Trace();
+    auto p = Play(moviebytes::Movie(
+        {moviebytes::DoAction(Code(thrower)), moviebytes::DoAction(Code(capture)), moviebytes::ShowFrame(),
+         moviebytes::DoAction(moviebytes::ActionGetUrl("FSCommand:quit", "")), moviebytes::ShowFrame()},
+        100, 100, 6, 2));
+    p->Frames(2);
+    EXPECT_EQ(p->commands, (std::vector<std::string>{"captureImage:shot", "quit:"}));
+    EXPECT_TRUE(p->player->QuitRequested());
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"Warning: Uncaught exception, oops"}));
+}
+
+}  // namespace
+}  // namespace script
