@@ -86,6 +86,8 @@ public:
     DisplayObject* FindTarget(DisplayObject& from, const std::string& path);
     // Scripts that change objects' properties directly say so here (the mouse is tested again).
     void TreeChanged();
+    // A script's `filters`: the object draws through these from the next frame on.
+    void SetFilters(DisplayObject& object, std::vector<movie::FilterDef> filters);
     void FsCommand(const std::string& command, const std::string& args);
     void OpenUrl(const std::string& url, const std::string& target);
     void ToggleQuality();

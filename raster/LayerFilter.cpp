@@ -1,0 +1,366 @@
+// The filters: box blurs repeated once per pass over premultiplied pixels (or an alpha plane),
+// shadows, glows and bevels made from the blurred alpha, colour matrices and convolutions.
+#include "LayerFilter.h"
+
+#include "PixelMath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace raster {
+
+BoxSpan BoxSpanOf(float blur) {
+    if (!(blur > 0))
+        return {};
+    blur = std::min(blur, 1024.0f);
+    const int half = static_cast<int>(blur / 2.0f);
+    return {half, half};
+}
+
+namespace {
+
+int Reach(float blur, int passes) {
+    const BoxSpan s = BoxSpanOf(blur);
+    return std::max(s.before, s.after) * std::max(passes, 0);
+}
+
+int Offset(float d) {
+    if (!(std::fabs(d) < 4096.0f))
+        return 0;
+    return static_cast<int>(std::lround(d));
+}
+
+// Sliding box sums along each row: out[x] = mean of in[x - before .. x + after], zero outside.
+template <int C>
+void BoxRows(const uint8_t* in, uint8_t* out, int w, int h, BoxSpan s) {
+    const uint32_t n = static_cast<uint32_t>(s.before + s.after + 1);
+    const uint32_t mul = (65536u + n / 2) / n;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* src = in + static_cast<size_t>(y) * w * C;
+        uint8_t* dst = out + static_cast<size_t>(y) * w * C;
+        uint32_t sum[C] = {};
+        for (int x = 0; x < std::min(s.after, w); ++x)
+            for (int c = 0; c < C; ++c)
+                sum[c] += src[x * C + c];
+        for (int x = 0; x < w; ++x) {
+            if (x + s.after < w)
+                for (int c = 0; c < C; ++c)
+                    sum[c] += src[(x + s.after) * C + c];
+            for (int c = 0; c < C; ++c)
+                dst[x * C + c] = static_cast<uint8_t>((sum[c] * mul + 32768u) >> 16);
+            if (x - s.before >= 0)
+                for (int c = 0; c < C; ++c)
+                    sum[c] -= src[(x - s.before) * C + c];
+        }
+    }
+}
+
+// The same down each column, with one row of running sums.
+template <int C>
+void BoxColumns(const uint8_t* in, uint8_t* out, int w, int h, BoxSpan s, std::vector<uint32_t>& sums) {
+    const size_t rowLen = static_cast<size_t>(w) * C;
+    const uint32_t n = static_cast<uint32_t>(s.before + s.after + 1);
+    const uint32_t mul = (65536u + n / 2) / n;
+    sums.assign(rowLen, 0);
+    uint32_t* sum = sums.data();
+    for (int y = 0; y < std::min(s.after, h); ++y) {
+        const uint8_t* src = in + y * rowLen;
+        for (size_t i = 0; i < rowLen; ++i)
+            sum[i] += src[i];
+    }
+    for (int y = 0; y < h; ++y) {
+        if (y + s.after < h) {
+            const uint8_t* add = in + (y + s.after) * rowLen;
+            for (size_t i = 0; i < rowLen; ++i)
+                sum[i] += add[i];
+        }
+        uint8_t* dst = out + y * rowLen;
+        for (size_t i = 0; i < rowLen; ++i)
+            dst[i] = static_cast<uint8_t>((sum[i] * mul + 32768u) >> 16);
+        if (y - s.before >= 0) {
+            const uint8_t* drop = in + (y - s.before) * rowLen;
+            for (size_t i = 0; i < rowLen; ++i)
+                sum[i] -= drop[i];
+        }
+    }
+}
+
+uint8_t ClampByte(float v) {
+    if (!(v > 0))
+        return 0;
+    if (v >= 255)
+        return 255;
+    return static_cast<uint8_t>(v + 0.5f);
+}
+
+}  // namespace
+
+float Filter::GrowX() const {
+    switch (kind) {
+    case FilterKind::Blur:
+        return static_cast<float>(Reach(blurX, passes));
+    case FilterKind::Shadow:
+    case FilterKind::Bevel:
+        if (inner && !onTop)
+            return 0;
+        return static_cast<float>(Reach(blurX, passes) + std::abs(Offset(dx)));
+    default:
+        return 0;
+    }
+}
+
+float Filter::GrowY() const {
+    switch (kind) {
+    case FilterKind::Blur:
+        return static_cast<float>(Reach(blurY, passes));
+    case FilterKind::Shadow:
+    case FilterKind::Bevel:
+        if (inner && !onTop)
+            return 0;
+        return static_cast<float>(Reach(blurY, passes) + std::abs(Offset(dy)));
+    default:
+        return 0;
+    }
+}
+
+IntRect LayerFilter::Reach(const IntRect& content, const FilterList& filters, const IntRect& limit) {
+    if (content.Empty())
+        return {};
+    float gx = 0, gy = 0;
+    for (int i = 0; i < filters.count; ++i) {
+        gx += filters.filters[i].GrowX();
+        gy += filters.filters[i].GrowY();
+    }
+    const int ix = static_cast<int>(std::min(gx, 8192.0f)), iy = static_cast<int>(std::min(gy, 8192.0f));
+    return IntRect{content.x0 - ix, content.y0 - iy, content.x1 + ix, content.y1 + iy}.Intersect(limit);
+}
+
+void LayerFilter::Apply(uint32_t* pixels, int stride, const IntRect& area, const FilterList& filters) {
+    if (area.Empty())
+        return;
+    m_area = area;
+    m_w = area.Width();
+    m_h = area.Height();
+    uint32_t* origin = pixels + static_cast<size_t>(area.y0) * stride + area.x0;
+    for (int i = 0; i < filters.count; ++i) {
+        const Filter& f = filters.filters[i];
+        switch (f.kind) {
+        case FilterKind::Blur: {
+            const size_t rowBytes = static_cast<size_t>(m_w) * 4;
+            m_plane.resize(rowBytes * m_h);
+            for (int y = 0; y < m_h; ++y)
+                std::memcpy(m_plane.data() + y * rowBytes, origin + static_cast<size_t>(y) * stride, rowBytes);
+            Blur(m_plane.data(), 4, f);
+            for (int y = 0; y < m_h; ++y)
+                std::memcpy(origin + static_cast<size_t>(y) * stride, m_plane.data() + y * rowBytes, rowBytes);
+            break;
+        }
+        case FilterKind::Shadow:
+            Shadow(origin, stride, f);
+            break;
+        case FilterKind::Bevel:
+            Bevel(origin, stride, f);
+            break;
+        case FilterKind::ColorMatrix:
+            Matrix(origin, stride, f);
+            break;
+        case FilterKind::Convolution:
+            Convolve(origin, stride, f);
+            break;
+        }
+    }
+}
+
+void LayerFilter::Blur(uint8_t* plane, int channels, const Filter& f) {
+    const BoxSpan sx = BoxSpanOf(f.blurX), sy = BoxSpanOf(f.blurY);
+    const bool across = sx.before + sx.after > 0, down = sy.before + sy.after > 0;
+    if (!across && !down)
+        return;
+    m_temp.resize(static_cast<size_t>(m_w) * m_h * channels);
+    for (int pass = 0; pass < f.passes; ++pass) {
+        if (channels == 4) {
+            if (across) {
+                BoxRows<4>(plane, m_temp.data(), m_w, m_h, sx);
+                std::memcpy(plane, m_temp.data(), m_temp.size());
+            }
+            if (down) {
+                BoxColumns<4>(plane, m_temp.data(), m_w, m_h, sy, m_sums);
+                std::memcpy(plane, m_temp.data(), m_temp.size());
+            }
+        } else {
+            if (across) {
+                BoxRows<1>(plane, m_temp.data(), m_w, m_h, sx);
+                std::memcpy(plane, m_temp.data(), m_temp.size());
+            }
+            if (down) {
+                BoxColumns<1>(plane, m_temp.data(), m_w, m_h, sy, m_sums);
+                std::memcpy(plane, m_temp.data(), m_temp.size());
+            }
+        }
+    }
+}
+
+void LayerFilter::TakeAlpha(const uint32_t* pixels, int stride) {
+    const size_t n = static_cast<size_t>(m_w) * m_h;
+    m_source.resize(n);
+    for (int y = 0; y < m_h; ++y) {
+        const uint32_t* row = pixels + static_cast<size_t>(y) * stride;
+        uint8_t* out = m_source.data() + static_cast<size_t>(y) * m_w;
+        for (int x = 0; x < m_w; ++x)
+            out[x] = static_cast<uint8_t>(AlphaOf(row[x]));
+    }
+    m_plane.assign(m_source.begin(), m_source.end());
+}
+
+void LayerFilter::BuildPalette(const Filter& f) {
+    uint32_t stops[Filter::kMaxStops];
+    const int count = std::clamp(f.stopCount, 0, Filter::kMaxStops);
+    for (int i = 0; i < count; ++i)
+        stops[i] = Premultiply(f.colors[i]);
+    for (int v = 0; v < 256; ++v) {
+        if (count == 0) {
+            m_palette[v] = 0;
+            continue;
+        }
+        int hi = 0;
+        while (hi < count && f.ratios[hi] < v)
+            ++hi;
+        if (hi == 0 || hi == count) {
+            m_palette[v] = stops[hi == 0 ? 0 : count - 1];
+            continue;
+        }
+        const int r0 = f.ratios[hi - 1], r1 = f.ratios[hi];
+        const uint32_t t = r1 > r0 ? static_cast<uint32_t>((v - r0) * 255 / (r1 - r0)) : 255;
+        m_palette[v] = ScalePixel(stops[hi - 1], 255 - t) + ScalePixel(stops[hi], t);
+    }
+}
+
+void LayerFilter::Shadow(uint32_t* pixels, int stride, const Filter& f) {
+    TakeAlpha(pixels, stride);
+    Blur(m_plane.data(), 1, f);
+    BuildPalette(f);
+    const int ox = Offset(f.dx), oy = Offset(f.dy);
+    const uint32_t strength = static_cast<uint32_t>(std::clamp(f.strength, 0.0f, 255.0f) * 256.0f + 0.5f);
+    for (int y = 0; y < m_h; ++y) {
+        uint32_t* row = pixels + static_cast<size_t>(y) * stride;
+        const uint8_t* alpha = m_source.data() + static_cast<size_t>(y) * m_w;
+        const int sy = y - oy;
+        const bool rowIn = sy >= 0 && sy < m_h;
+        const uint8_t* blurred = rowIn ? m_plane.data() + static_cast<size_t>(sy) * m_w : nullptr;
+        for (int x = 0; x < m_w; ++x) {
+            const int sx = x - ox;
+            uint32_t b = rowIn && sx >= 0 && sx < m_w ? blurred[sx] : 0;
+            if (f.inner)
+                b = 255 - b;
+            const uint32_t amount = std::min<uint32_t>(255, (b * strength) >> 8);
+            const uint32_t sa = alpha[x];
+            uint32_t shadow = m_palette[amount];
+            if (f.inner) {
+                shadow = ScalePixel(shadow, sa);
+                row[x] = f.knockout || !f.compositeSource ? shadow : SourceOver(shadow, row[x]);
+            } else if (f.knockout) {
+                row[x] = ScalePixel(shadow, 255 - sa);
+            } else if (!f.compositeSource) {
+                row[x] = shadow;
+            } else {
+                row[x] = SourceOver(row[x], shadow);
+            }
+        }
+    }
+}
+
+void LayerFilter::Bevel(uint32_t* pixels, int stride, const Filter& f) {
+    TakeAlpha(pixels, stride);
+    Blur(m_plane.data(), 1, f);
+    BuildPalette(f);
+    const int ox = Offset(f.dx), oy = Offset(f.dy);
+    const int strength = static_cast<int>(std::clamp(f.strength, 0.0f, 255.0f) * 256.0f + 0.5f);
+    auto at = [&](int x, int y) -> int {
+        return x >= 0 && x < m_w && y >= 0 && y < m_h ? m_plane[static_cast<size_t>(y) * m_w + x] : 0;
+    };
+    for (int y = 0; y < m_h; ++y) {
+        uint32_t* row = pixels + static_cast<size_t>(y) * stride;
+        const uint8_t* alpha = m_source.data() + static_cast<size_t>(y) * m_w;
+        for (int x = 0; x < m_w; ++x) {
+            // Positive on the side away from the light (the shadow), negative towards it.
+            const int diff = at(x - ox, y - oy) - at(x + ox, y + oy);
+            const int v = std::clamp((diff * strength) / 256, -255, 255);
+            uint32_t bevel = m_palette[(v + 256) / 2];
+            const uint32_t sa = alpha[x];
+            if (f.onTop) {
+                // inner and outer both
+            } else if (f.inner) {
+                bevel = ScalePixel(bevel, sa);
+            } else {
+                bevel = ScalePixel(bevel, 255 - sa);
+            }
+            if (f.knockout || !f.compositeSource)
+                row[x] = f.onTop && f.knockout ? ScalePixel(bevel, 255 - sa) : bevel;
+            else
+                row[x] = f.inner || f.onTop ? SourceOver(bevel, row[x]) : SourceOver(row[x], bevel);
+        }
+    }
+}
+
+void LayerFilter::Matrix(uint32_t* pixels, int stride, const Filter& f) {
+    const float* m = f.colorMatrix.data();
+    for (int y = 0; y < m_h; ++y) {
+        uint32_t* row = pixels + static_cast<size_t>(y) * stride;
+        for (int x = 0; x < m_w; ++x) {
+            const Color c = Unpremultiply(row[x]);
+            const float r = c.r, g = c.g, b = c.b, a = c.a;
+            const Color out{ClampByte(m[0] * r + m[1] * g + m[2] * b + m[3] * a + m[4]),
+                            ClampByte(m[5] * r + m[6] * g + m[7] * b + m[8] * a + m[9]),
+                            ClampByte(m[10] * r + m[11] * g + m[12] * b + m[13] * a + m[14]),
+                            ClampByte(m[15] * r + m[16] * g + m[17] * b + m[18] * a + m[19])};
+            row[x] = Premultiply(out);
+        }
+    }
+}
+
+void LayerFilter::Convolve(uint32_t* pixels, int stride, const Filter& f) {
+    if (f.matrix == nullptr || f.matrixX <= 0 || f.matrixY <= 0)
+        return;
+    // The unfiltered area, straight colour, as the convolution reads it.
+    const size_t n = static_cast<size_t>(m_w) * m_h;
+    m_row.resize(n);
+    for (int y = 0; y < m_h; ++y)
+        for (int x = 0; x < m_w; ++x) {
+            const Color c = Unpremultiply(pixels[static_cast<size_t>(y) * stride + x]);
+            m_row[static_cast<size_t>(y) * m_w + x] = Pack(c.a, c.r, c.g, c.b);
+        }
+    const uint32_t outside = Pack(f.defaultColor.a, f.defaultColor.r, f.defaultColor.g, f.defaultColor.b);
+    const float scale = f.divisor != 0 ? 1.0f / f.divisor : 1.0f;
+    const int cx = f.matrixX / 2, cy = f.matrixY / 2;
+    for (int y = 0; y < m_h; ++y) {
+        for (int x = 0; x < m_w; ++x) {
+            float r = 0, g = 0, b = 0, a = 0;
+            for (int j = 0; j < f.matrixY; ++j) {
+                int sy = y + j - cy;
+                for (int i = 0; i < f.matrixX; ++i) {
+                    int sx = x + i - cx;
+                    uint32_t p;
+                    if (sx >= 0 && sx < m_w && sy >= 0 && sy < m_h) {
+                        p = m_row[static_cast<size_t>(sy) * m_w + sx];
+                    } else if (f.clamp) {
+                        p = m_row[static_cast<size_t>(std::clamp(sy, 0, m_h - 1)) * m_w + std::clamp(sx, 0, m_w - 1)];
+                    } else {
+                        p = outside;
+                    }
+                    const float k = f.matrix[j * f.matrixX + i];
+                    r += k * static_cast<float>(RedOf(p));
+                    g += k * static_cast<float>(GreenOf(p));
+                    b += k * static_cast<float>(BlueOf(p));
+                    a += k * static_cast<float>(AlphaOf(p));
+                }
+            }
+            const uint32_t self = m_row[static_cast<size_t>(y) * m_w + x];
+            const Color out{ClampByte(r * scale + f.bias), ClampByte(g * scale + f.bias), ClampByte(b * scale + f.bias),
+                            f.preserveAlpha ? static_cast<uint8_t>(AlphaOf(self)) : ClampByte(a * scale + f.bias)};
+            pixels[static_cast<size_t>(y) * stride + x] = Premultiply(out);
+        }
+    }
+}
+
+}  // namespace raster
