@@ -11,18 +11,18 @@
 namespace raster {
 
 BoxSpan BoxSpanOf(float blur) {
-    if (!(blur > 0))
+    if (!(blur > 1))
         return {};
-    blur = std::min(blur, 1024.0f);
-    const int half = static_cast<int>(blur / 2.0f);
-    return {half, half};
+    const float half = std::min(blur, 2048.0f) / 2.0f;
+    const int whole = static_cast<int>(half - 0.5f);
+    const float part = half - (static_cast<float>(whole) + 0.5f);
+    return {whole, static_cast<uint32_t>(part * 256.0f + 0.5f)};
 }
 
 namespace {
 
 int Reach(float blur, int passes) {
-    const BoxSpan s = BoxSpanOf(blur);
-    return std::max(s.before, s.after) * std::max(passes, 0);
+    return BoxSpanOf(blur).Reach() * std::max(passes, 0);
 }
 
 int Offset(float d) {
@@ -31,55 +31,71 @@ int Offset(float d) {
     return static_cast<int>(std::lround(d));
 }
 
-// Sliding box sums along each row: out[x] = mean of in[x - before .. x + after], zero outside.
+// The weights of a box in 1/256 and the factor that divides by their total (24.40 fixed point).
+struct BoxWeights {
+    uint32_t edge;
+    uint64_t scale;
+    explicit BoxWeights(BoxSpan s)
+        : edge(s.edge), scale(Reciprocal(256u * (2u * uint32_t(s.whole) + 1u) + 2u * s.edge)) {}
+    // Rounded up, so that a box of equal values keeps their value.
+    static uint64_t Reciprocal(uint32_t total) { return ((uint64_t(1) << 40) + total - 1) / total; }
+    uint8_t Mean(uint32_t whole, uint32_t parts) const {
+        const uint64_t v = (uint64_t(whole) * 256u + uint64_t(parts) * edge) * scale;
+        return static_cast<uint8_t>(std::min<uint64_t>(v >> 40, 255));
+    }
+};
+
+// One box pass along each row: out[x] = the weighted mean of in[x - reach .. x + reach], zero
+// outside. The whole pixels' sum slides; the two part-covered pixels are added each time.
 template <int C>
 void BoxRows(const uint8_t* in, uint8_t* out, int w, int h, BoxSpan s) {
-    const uint32_t n = static_cast<uint32_t>(s.before + s.after + 1);
-    const uint32_t mul = (65536u + n / 2) / n;
+    const BoxWeights k(s);
+    const int r = s.whole;
+    auto at = [w](const uint8_t* row, int x, int c) -> uint32_t { return x >= 0 && x < w ? row[x * C + c] : 0; };
     for (int y = 0; y < h; ++y) {
         const uint8_t* src = in + static_cast<size_t>(y) * w * C;
         uint8_t* dst = out + static_cast<size_t>(y) * w * C;
         uint32_t sum[C] = {};
-        for (int x = 0; x < std::min(s.after, w); ++x)
+        for (int x = 0; x < std::min(r, w); ++x)
             for (int c = 0; c < C; ++c)
                 sum[c] += src[x * C + c];
         for (int x = 0; x < w; ++x) {
-            if (x + s.after < w)
-                for (int c = 0; c < C; ++c)
-                    sum[c] += src[(x + s.after) * C + c];
-            for (int c = 0; c < C; ++c)
-                dst[x * C + c] = static_cast<uint8_t>((sum[c] * mul + 32768u) >> 16);
-            if (x - s.before >= 0)
-                for (int c = 0; c < C; ++c)
-                    sum[c] -= src[(x - s.before) * C + c];
+            for (int c = 0; c < C; ++c) {
+                sum[c] += at(src, x + r, c);
+                const uint32_t parts = s.edge ? at(src, x - r - 1, c) + at(src, x + r + 1, c) : 0;
+                dst[x * C + c] = k.Mean(sum[c], parts);
+                sum[c] -= at(src, x - r, c);
+            }
         }
     }
 }
 
-// The same down each column, with one row of running sums.
+// The same down each column, with rows of running sums.
 template <int C>
 void BoxColumns(const uint8_t* in, uint8_t* out, int w, int h, BoxSpan s, std::vector<uint32_t>& sums) {
+    const BoxWeights k(s);
+    const int r = s.whole;
     const size_t rowLen = static_cast<size_t>(w) * C;
-    const uint32_t n = static_cast<uint32_t>(s.before + s.after + 1);
-    const uint32_t mul = (65536u + n / 2) / n;
     sums.assign(rowLen, 0);
     uint32_t* sum = sums.data();
-    for (int y = 0; y < std::min(s.after, h); ++y) {
+    for (int y = 0; y < std::min(r, h); ++y) {
         const uint8_t* src = in + y * rowLen;
         for (size_t i = 0; i < rowLen; ++i)
             sum[i] += src[i];
     }
     for (int y = 0; y < h; ++y) {
-        if (y + s.after < h) {
-            const uint8_t* add = in + (y + s.after) * rowLen;
+        if (y + r < h) {
+            const uint8_t* add = in + (y + r) * rowLen;
             for (size_t i = 0; i < rowLen; ++i)
                 sum[i] += add[i];
         }
         uint8_t* dst = out + y * rowLen;
+        const uint8_t* above = s.edge && y - r - 1 >= 0 ? in + (y - r - 1) * rowLen : nullptr;
+        const uint8_t* below = s.edge && y + r + 1 < h ? in + (y + r + 1) * rowLen : nullptr;
         for (size_t i = 0; i < rowLen; ++i)
-            dst[i] = static_cast<uint8_t>((sum[i] * mul + 32768u) >> 16);
-        if (y - s.before >= 0) {
-            const uint8_t* drop = in + (y - s.before) * rowLen;
+            dst[i] = k.Mean(sum[i], (above ? above[i] : 0u) + (below ? below[i] : 0u));
+        if (y - r >= 0) {
+            const uint8_t* drop = in + (y - r) * rowLen;
             for (size_t i = 0; i < rowLen; ++i)
                 sum[i] -= drop[i];
         }
@@ -174,7 +190,7 @@ void LayerFilter::Apply(uint32_t* pixels, int stride, const IntRect& area, const
 
 void LayerFilter::Blur(uint8_t* plane, int channels, const Filter& f) {
     const BoxSpan sx = BoxSpanOf(f.blurX), sy = BoxSpanOf(f.blurY);
-    const bool across = sx.before + sx.after > 0, down = sy.before + sy.after > 0;
+    const bool across = !sx.Empty(), down = !sy.Empty();
     if (!across && !down)
         return;
     m_temp.resize(static_cast<size_t>(m_w) * m_h * channels);

@@ -10,9 +10,13 @@
 
 namespace raster {
 
-// A filter's blur as one box per pass: the pixels taken before and after the centre.
+// A filter's blur as one box per pass, `blur` pixels wide and centred on the pixel: the pixels
+// it covers whole on each side, and the weight (of 256) of the pixel it covers in part beyond.
 struct BoxSpan {
-    int before = 0, after = 0;
+    int whole = 0;
+    uint32_t edge = 0;
+    bool Empty() const { return whole == 0 && edge == 0; }
+    int Reach() const { return whole + (edge ? 1 : 0); }
 };
 BoxSpan BoxSpanOf(float blur);
 
