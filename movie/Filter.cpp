@@ -55,10 +55,10 @@ std::optional<FilterDef> ReadFilter(BitReader& r) {
         f.passes = r.U8() >> 3;
         break;
     }
-    case 3: {  // bevel: the shadow colour, then the highlight's
+    case 3: {  // bevel: the highlight colour comes first (the reference reads it so)
         f.kind = FilterKind::Bevel;
-        const Rgba shadow = ReadRgba(r);
         const Rgba highlight = ReadRgba(r);
+        const Rgba shadow = ReadRgba(r);
         f.colors = {{highlight, 0}, {shadow, 255}};
         f.blurX = r.Fixed16();
         f.blurY = r.Fixed16();

@@ -62,8 +62,8 @@ TEST(FilterRecord, DropShadowFields) {
 TEST(FilterRecord, BevelTakesOneBitOfThePassesForOnTop) {
     BitWriter w;
     w.U8(3);
-    Rgba(w, 0, 0, 0, 255);        // shadow
     Rgba(w, 255, 255, 255, 255);  // highlight
+    Rgba(w, 0, 0, 0, 255);        // shadow
     for (int i = 0; i < 4; ++i)
         w.U32(0x40000);
     w.U16(0x100);
