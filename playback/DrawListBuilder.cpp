@@ -204,7 +204,12 @@ void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const ra
         return;
     if (o.kind == ObjectKind::Video && o.video)
         o.video->ShowFrame(o.ratio);
-    const raster::Matrix m = parentM * o.matrix;
+    raster::Matrix m = parentM * o.matrix;
+    if (!inMask && !o.filters.empty()) {
+        // A filtered object is drawn into a bitmap of its own, placed at whole pixels.
+        m.tx = std::floor(m.tx);
+        m.ty = std::floor(m.ty);
+    }
     const raster::ColorTransform cx = parentCx * o.cxform;
     const raster::FilterList filters =
         inMask || o.filters.empty() ? raster::FilterList{} : DeviceFilters(o, stageMatrix);
