@@ -46,25 +46,29 @@ struct BoxWeights {
 };
 
 // One box pass along each row: out[x] = the weighted mean of in[x - reach .. x + reach], zero
-// outside. The whole pixels' sum slides; the two part-covered pixels are added each time.
+// outside. Each row is read from a copy with zeros either side, so the loop needs no bounds;
+// the whole pixels' sum slides and the two part-covered pixels are added each time.
 template <int C>
-void BoxRows(const uint8_t* in, uint8_t* out, int w, int h, BoxSpan s) {
+void BoxRows(const uint8_t* in, uint8_t* out, int w, int h, BoxSpan s, std::vector<uint8_t>& line) {
     const BoxWeights k(s);
     const int r = s.whole;
-    auto at = [w](const uint8_t* row, int x, int c) -> uint32_t { return x >= 0 && x < w ? row[x * C + c] : 0; };
+    const size_t pad = static_cast<size_t>(r + 1) * C;
+    const size_t rowLen = static_cast<size_t>(w) * C;
+    line.assign(rowLen + 2 * pad, 0);
+    const uint8_t* p = line.data() + pad;  // p[i] for i in [-pad, rowLen + pad)
     for (int y = 0; y < h; ++y) {
-        const uint8_t* src = in + static_cast<size_t>(y) * w * C;
-        uint8_t* dst = out + static_cast<size_t>(y) * w * C;
+        std::memcpy(line.data() + pad, in + y * rowLen, rowLen);
+        uint8_t* dst = out + y * rowLen;
         uint32_t sum[C] = {};
-        for (int x = 0; x < std::min(r, w); ++x)
+        for (int x = -r; x < r; ++x)
             for (int c = 0; c < C; ++c)
-                sum[c] += src[x * C + c];
+                sum[c] += p[x * C + c];
         for (int x = 0; x < w; ++x) {
+            const uint8_t* at = p + x * C;
             for (int c = 0; c < C; ++c) {
-                sum[c] += at(src, x + r, c);
-                const uint32_t parts = s.edge ? at(src, x - r - 1, c) + at(src, x + r + 1, c) : 0;
-                dst[x * C + c] = k.Mean(sum[c], parts);
-                sum[c] -= at(src, x - r, c);
+                sum[c] += at[r * C + c];
+                dst[x * C + c] = k.Mean(sum[c], uint32_t(at[(-r - 1) * C + c]) + at[(r + 1) * C + c]);
+                sum[c] -= at[-r * C + c];
             }
         }
     }
@@ -197,7 +201,7 @@ void LayerFilter::Blur(uint8_t* plane, int channels, const Filter& f) {
     for (int pass = 0; pass < f.passes; ++pass) {
         if (channels == 4) {
             if (across) {
-                BoxRows<4>(plane, m_temp.data(), m_w, m_h, sx);
+                BoxRows<4>(plane, m_temp.data(), m_w, m_h, sx, m_line);
                 std::memcpy(plane, m_temp.data(), m_temp.size());
             }
             if (down) {
@@ -206,7 +210,7 @@ void LayerFilter::Blur(uint8_t* plane, int channels, const Filter& f) {
             }
         } else {
             if (across) {
-                BoxRows<1>(plane, m_temp.data(), m_w, m_h, sx);
+                BoxRows<1>(plane, m_temp.data(), m_w, m_h, sx, m_line);
                 std::memcpy(plane, m_temp.data(), m_temp.size());
             }
             if (down) {

@@ -44,6 +44,7 @@ private:
     std::vector<uint8_t> m_temp;    // the other half of each blur pass
     std::vector<uint8_t> m_source;  // the layer's own alpha over the area
     std::vector<uint32_t> m_sums;   // one row of column sums
+    std::vector<uint8_t> m_line;    // one row with zeros either side
     std::vector<uint32_t> m_row;    // one row of unfiltered pixels (convolution)
     uint32_t m_palette[256] = {};
 };
