@@ -37,7 +37,7 @@ struct Filter {
     int stopCount = 0;
     // Colour matrix: rows R, G, B, A of [r g b a offset], values 0..255.
     std::array<float, 20> colorMatrix{};
-    // Convolution: matrixX * matrixY values, row by row.
+    // Convolution: matrixX * matrixY values, row by row (at most 15 x 15; wider does nothing).
     const float* matrix = nullptr;
     int matrixX = 0, matrixY = 0;
     float divisor = 1, bias = 0;
