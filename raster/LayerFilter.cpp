@@ -203,33 +203,37 @@ void LayerFilter::Apply(uint32_t* pixels, int stride, const IntRect& area, const
     }
 }
 
+namespace {
+
+// The passes of one box blur: rows from `plane` into `temp`, columns back into `plane` (a
+// direction without blur is skipped, its pass copied through).
+template <int C>
+void BoxPasses(uint8_t* plane, std::vector<uint8_t>& temp, int w, int h, BoxSpan sx, BoxSpan sy, int passes,
+               std::vector<uint8_t>& line, std::vector<uint32_t>& sums) {
+    const size_t bytes = static_cast<size_t>(w) * h * C;
+    temp.resize(bytes);
+    for (int pass = 0; pass < passes; ++pass) {
+        if (sx.Empty())
+            std::memcpy(temp.data(), plane, bytes);
+        else
+            BoxRows<C>(plane, temp.data(), w, h, sx, line);
+        if (sy.Empty())
+            std::memcpy(plane, temp.data(), bytes);
+        else
+            BoxColumns<C>(temp.data(), plane, w, h, sy, sums);
+    }
+}
+
+}  // namespace
+
 void LayerFilter::Blur(uint8_t* plane, int channels, const Filter& f) {
     const BoxSpan sx = BoxSpanOf(f.blurX), sy = BoxSpanOf(f.blurY);
-    const bool across = !sx.Empty(), down = !sy.Empty();
-    if (!across && !down)
+    if (sx.Empty() && sy.Empty())
         return;
-    m_temp.resize(static_cast<size_t>(m_w) * m_h * channels);
-    for (int pass = 0; pass < f.passes; ++pass) {
-        if (channels == 4) {
-            if (across) {
-                BoxRows<4>(plane, m_temp.data(), m_w, m_h, sx, m_line);
-                std::memcpy(plane, m_temp.data(), m_temp.size());
-            }
-            if (down) {
-                BoxColumns<4>(plane, m_temp.data(), m_w, m_h, sy, m_sums);
-                std::memcpy(plane, m_temp.data(), m_temp.size());
-            }
-        } else {
-            if (across) {
-                BoxRows<1>(plane, m_temp.data(), m_w, m_h, sx, m_line);
-                std::memcpy(plane, m_temp.data(), m_temp.size());
-            }
-            if (down) {
-                BoxColumns<1>(plane, m_temp.data(), m_w, m_h, sy, m_sums);
-                std::memcpy(plane, m_temp.data(), m_temp.size());
-            }
-        }
-    }
+    if (channels == 4)
+        BoxPasses<4>(plane, m_temp, m_w, m_h, sx, sy, f.passes, m_line, m_sums);
+    else
+        BoxPasses<1>(plane, m_temp, m_w, m_h, sx, sy, f.passes, m_line, m_sums);
 }
 
 void LayerFilter::TakeAlpha(const uint32_t* pixels, int stride) {
