@@ -1,5 +1,7 @@
 #include "movie/Movie.h"
 
+#include "movie/Filter.h"
+
 #include "movie/BitReader.h"
 #include "movie/SwfTags.h"
 
@@ -52,54 +54,6 @@ enum TagCode : uint16_t {
     kDefineBitsJpeg4 = 90,
     kPlaceObject4 = 94,
 };
-
-// Skips one filter record; false when its type is unknown or it runs short.
-bool SkipFilter(BitReader& r) {
-    const uint8_t type = r.U8();
-    switch (type) {
-    case 0:
-        r.Skip(23);
-        break;  // drop shadow
-    case 1:
-        r.Skip(9);
-        break;  // blur
-    case 2:
-        r.Skip(15);
-        break;  // glow
-    case 3:
-        r.Skip(27);
-        break;  // bevel
-    case 4:     // gradient glow
-    case 7: {   // gradient bevel
-        const uint8_t colors = r.U8();
-        r.Skip(size_t(colors) * 5 + 19);
-        break;
-    }
-    case 5: {  // convolution
-        const uint8_t mx = r.U8(), my = r.U8();
-        r.Skip(8 + size_t(mx) * my * 4 + 5);
-        break;
-    }
-    case 6:
-        r.Skip(80);
-        break;  // colour matrix
-    default:
-        r.Fail();
-        break;
-    }
-    return r.Ok();
-}
-
-std::vector<uint8_t> ReadFilterList(BitReader& r) {
-    const uint8_t* start = r.Here();
-    const size_t at = r.Position();
-    const uint8_t count = r.U8();
-    for (uint8_t i = 0; i < count && r.Ok(); ++i)
-        SkipFilter(r);
-    if (!r.Ok())
-        return {};
-    return std::vector<uint8_t>(start, start + (r.Position() - at));
-}
 
 std::vector<ClipActionDef> ReadClipActions(BitReader& r, uint8_t swfVersion) {
     std::vector<ClipActionDef> out;
@@ -164,8 +118,10 @@ std::optional<PlaceObjectDef> ReadPlaceObject(int version, const uint8_t* body, 
     if (flags & 0x40)
         p.clipDepth = r.U16();
     if (version >= 3) {
-        if (flags2 & 0x01)
+        if (flags2 & 0x01) {
             p.filters = ReadFilterList(r);
+            p.hasFilters = true;
+        }
         if (flags2 & 0x02)
             p.blendMode = r.U8();
         if (flags2 & 0x04)

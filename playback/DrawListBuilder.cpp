@@ -6,6 +6,7 @@
 #include "VideoPlayback.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace playback {
 namespace {
@@ -33,6 +34,106 @@ void Unite(raster::Rect& into, const raster::Rect& r) {
     into.yMin = std::min(into.yMin, r.yMin);
     into.xMax = std::max(into.xMax, r.xMax);
     into.yMax = std::max(into.yMax, r.yMax);
+}
+
+raster::Color DeviceColor(const movie::Rgba& c) {
+    return {c.r, c.g, c.b, c.a};
+}
+
+// The stops of a glow's colour by amount (transparent to the colour) or of a bevel's
+// (highlight, transparent, shadow), or the gradient filters' own.
+void SetStops(raster::Filter& out, const movie::FilterDef& f) {
+    out.stopCount = 0;
+    auto add = [&out](raster::Color c, uint8_t ratio) {
+        if (out.stopCount < raster::Filter::kMaxStops) {
+            out.colors[out.stopCount] = c;
+            out.ratios[out.stopCount++] = ratio;
+        }
+    };
+    const raster::Color none{0, 0, 0, 0};
+    switch (f.kind) {
+    case movie::FilterKind::DropShadow:
+    case movie::FilterKind::Glow:
+        add(none, 0);
+        add(f.colors.empty() ? raster::Color{} : DeviceColor(f.colors[0].color), 255);
+        break;
+    case movie::FilterKind::Bevel:
+        add(f.colors.size() > 0 ? DeviceColor(f.colors[0].color) : none, 0);
+        add(none, 128);
+        add(f.colors.size() > 1 ? DeviceColor(f.colors[1].color) : none, 255);
+        break;
+    default:
+        for (const movie::GradientStop& s : f.colors)
+            add(DeviceColor(s.color), s.ratio);
+        break;
+    }
+}
+
+// A filter in device pixels: its sizes follow the object's scale on the stage.
+bool ToDevice(const movie::FilterDef& f, float sx, float sy, raster::Filter& out) {
+    out = raster::Filter{};
+    out.blurX = static_cast<float>(f.blurX) * sx;
+    out.blurY = static_cast<float>(f.blurY) * sy;
+    out.passes = f.passes;
+    out.strength = static_cast<float>(f.strength);
+    out.inner = f.inner;
+    out.knockout = f.knockout;
+    out.compositeSource = f.compositeSource;
+    out.onTop = f.onTop;
+    out.dx = static_cast<float>(std::cos(f.angle) * f.distance) * sx;
+    out.dy = static_cast<float>(std::sin(f.angle) * f.distance) * sy;
+    switch (f.kind) {
+    case movie::FilterKind::Blur:
+        out.kind = raster::FilterKind::Blur;
+        return true;
+    case movie::FilterKind::DropShadow:
+    case movie::FilterKind::Glow:
+    case movie::FilterKind::GradientGlow:
+        out.kind = raster::FilterKind::Shadow;
+        SetStops(out, f);
+        return true;
+    case movie::FilterKind::Bevel:
+    case movie::FilterKind::GradientBevel:
+        out.kind = raster::FilterKind::Bevel;
+        SetStops(out, f);
+        return true;
+    case movie::FilterKind::ColorMatrix:
+        if (f.matrix.size() < 20)
+            return false;
+        out.kind = raster::FilterKind::ColorMatrix;
+        std::copy(f.matrix.begin(), f.matrix.begin() + 20, out.colorMatrix.begin());
+        return true;
+    case movie::FilterKind::Convolution:
+        if (f.matrix.size() < size_t(f.matrixX) * f.matrixY)
+            return false;
+        out.kind = raster::FilterKind::Convolution;
+        out.matrix = f.matrix.data();
+        out.matrixX = f.matrixX;
+        out.matrixY = f.matrixY;
+        out.divisor = f.divisor;
+        out.bias = f.bias;
+        out.defaultColor = DeviceColor(f.defaultColor);
+        out.clamp = f.clamp;
+        out.preserveAlpha = f.preserveAlpha;
+        return true;
+    case movie::FilterKind::DisplacementMap:
+        return false;  // needs the script's map bitmap
+    }
+    return false;
+}
+
+// The object's filters in device pixels, into its own list (kept between frames). Filter sizes
+// are stage pixels: they follow the stage's scale, not the object's own.
+raster::FilterList DeviceFilters(const DisplayObject& o, const raster::Matrix& m) {
+    // The matrix maps twips to device pixels.
+    const float sx = static_cast<float>(std::hypot(m.a, m.b) * 20.0);
+    const float sy = static_cast<float>(std::hypot(m.c, m.d) * 20.0);
+    o.deviceFilters.resize(o.filters.size());
+    int n = 0;
+    for (const movie::FilterDef& f : o.filters)
+        if (ToDevice(f, sx, sy, o.deviceFilters[size_t(n)]))
+            ++n;
+    return {o.deviceFilters.data(), n};
 }
 
 }  // namespace
@@ -105,19 +206,33 @@ void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const ra
         return;
     if (o.kind == ObjectKind::Video && o.video)
         o.video->ShowFrame(o.ratio);
-    const raster::Matrix m = parentM * o.matrix;
+    raster::Matrix m = parentM * o.matrix;
+    if (!inMask && !o.filters.empty()) {
+        // A filtered object is drawn into a bitmap of its own, placed at whole pixels.
+        m.tx = std::floor(m.tx);
+        m.ty = std::floor(m.ty);
+    }
     const raster::ColorTransform cx = parentCx * o.cxform;
-    const bool layer = !inMask && o.blendMode >= kBlendLayer && o.blendMode <= kBlendLast;
+    const raster::FilterList filters =
+        inMask || o.filters.empty() ? raster::FilterList{} : DeviceFilters(o, stageMatrix);
+    const bool layer = !inMask && ((o.blendMode >= kBlendLayer && o.blendMode <= kBlendLast) || !filters.Empty());
     if (layer) {
         raster::LayerOptions options;
         options.blend = ToBlend(o.blendMode);
         options.cxform = cx;
+        options.filters = filters;
         Bounds(o, m, options.bounds);
         if (options.bounds.Empty())
             return;  // draws nothing
         // Whole pixels, no wider: alpha and erase layers act on every pixel of their bounds.
-        options.bounds = {std::floor(options.bounds.xMin), std::floor(options.bounds.yMin),
-                          std::ceil(options.bounds.xMax), std::ceil(options.bounds.yMax)};
+        // Filters reach further by what they add.
+        float gx = 0, gy = 0;
+        for (int i = 0; i < filters.count; ++i) {
+            gx += filters.filters[i].GrowX();
+            gy += filters.filters[i].GrowY();
+        }
+        options.bounds = {std::floor(options.bounds.xMin - gx), std::floor(options.bounds.yMin - gy),
+                          std::ceil(options.bounds.xMax + gx), std::ceil(options.bounds.yMax + gy)};
         list.PushLayer(options);
     }
     // A layer's contents draw untransformed; the layer takes the colour transform as a whole.

@@ -477,6 +477,11 @@ void Player::TreeChanged() {
     ++m_impl->treeVersion;
 }
 
+void Player::SetFilters(DisplayObject& object, std::vector<movie::FilterDef> filters) {
+    object.filters = std::move(filters);
+    TreeChanged();
+}
+
 void Player::SetWindowSize(int32_t w, int32_t h) {
     if (w != m_impl->windowWidth || h != m_impl->windowHeight)
         ++m_impl->treeVersion;

@@ -22,6 +22,8 @@ void ApplyProperties(DisplayObject& o, const movie::PlaceObjectDef& p) {
         o.clipDepth = *p.clipDepth;
     if (p.blendMode)
         o.blendMode = *p.blendMode;
+    if (p.hasFilters)
+        o.filters = p.filters;
     if (p.visible)
         o.visible = *p.visible;
     if (p.background)
@@ -42,6 +44,10 @@ void Accumulate(movie::PlaceObjectDef& into, const movie::PlaceObjectDef& p) {
         into.clipDepth = p.clipDepth;
     if (p.blendMode)
         into.blendMode = p.blendMode;
+    if (p.hasFilters) {
+        into.filters = p.filters;
+        into.hasFilters = true;
+    }
     if (p.visible)
         into.visible = p.visible;
     if (p.background)
@@ -171,6 +177,7 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
         o->name = existing->name;
         o->clipDepth = existing->clipDepth;
         o->blendMode = existing->blendMode;
+        o->filters = existing->filters;
         o->visible = existing->visible;
         o->opaqueBackground = existing->opaqueBackground;
     }
@@ -242,6 +249,7 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
         child.ratio = want->place.ratio.value_or(0);
         child.clipDepth = want->place.clipDepth.value_or(0);
         child.blendMode = want->place.blendMode.value_or(0);
+        child.filters = want->place.filters;
         child.visible = want->place.visible.value_or(true);
         if (want->place.background) {
             const movie::Rgba& bg = *want->place.background;
@@ -305,6 +313,7 @@ void Player::Impl::BuildButtonChildren(DisplayObject& b) {
             o->matrix = ToRaster(rec.matrix);
             o->cxform = ToRaster(rec.cxform);
             o->blendMode = rec.blendMode;
+            o->filters = rec.filters;
             if (pass == 0) {
                 InsertChild(b, std::move(o));
             } else {

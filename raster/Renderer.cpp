@@ -7,6 +7,7 @@
 #include "Flatten.h"
 #include "GradientRamp.h"
 #include "LayerBlend.h"
+#include "LayerFilter.h"
 #include "PaintFetch.h"
 #include "PixelMath.h"
 #include "SpanBlit.h"
@@ -58,6 +59,7 @@ struct LayerFrame {
     PoolBuffer<uint32_t>* buffer = nullptr;  // null for the target surface itself
     BlendMode blend = BlendMode::Normal;
     ColorTransform cxform;  // applied to the layer when it is composited
+    FilterList filters;     // applied before the colour transform
     IntRect clip;           // where draws into this layer may land
     IntRect dirty;          // what has been drawn into it
     size_t maskDepth = 0;
@@ -81,6 +83,7 @@ struct Renderer::State {
     std::vector<uint8_t> maskedRow;
     BufferPool<uint32_t> layerPool;
     BufferPool<uint8_t> maskPool;
+    LayerFilter filter;
     std::vector<LayerFrame> layers;
     std::vector<MaskFrame> masks;
 
@@ -298,6 +301,7 @@ void Renderer::State::PushLayer(const LayerOptions& o) {
     f.stride = target.width;
     f.blend = o.blend;
     f.cxform = o.cxform;
+    f.filters = o.filters;
     f.clip = layers.back().clip;
     if (const MaskFrame* outer = ActiveMask(layers.back().maskDepth))
         f.clip = f.clip.Intersect(outer->bounds);
@@ -315,6 +319,11 @@ void Renderer::State::PopLayer() {
         PopMask();
     LayerFrame top = layers.back();
     layers.pop_back();
+    if (!top.filters.Empty()) {
+        const IntRect area = LayerFilter::Reach(top.dirty, top.filters, top.clip);
+        filter.Apply(top.pixels, top.stride, area, top.filters);
+        top.dirty = area;
+    }
     LayerFrame& below = layers.back();
     const bool belowIsLayer = layers.size() > 1;
     const MaskFrame* mask = ActiveMask(below.maskDepth);

@@ -227,6 +227,23 @@ inline Bytes PlaceBlend(uint16_t depth, uint16_t id, uint8_t blend) {
     return Tag(70, w.out);
 }
 
+// PlaceObject3 with one glow filter (blue, blur 4 x 4, strength 1, one pass).
+inline Bytes PlaceGlow(uint16_t depth, uint16_t id) {
+    BitWriter w;
+    w.U8(0x02);
+    w.U8(0x01);
+    w.U16(depth);
+    w.U16(id);
+    w.U8(1);
+    w.U8(2);
+    w.Raw({0, 0, 255, 255});
+    w.U32(0x40000);
+    w.U32(0x40000);
+    w.U16(0x100);
+    w.U8(0x20 | 1);
+    return Tag(70, w.out);
+}
+
 inline Bytes Remove(uint16_t depth) {
     BitWriter w;
     w.U16(depth);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "movie/Bitmap.h"
+#include "movie/Filter.h"
 #include "movie/Font.h"
 #include "movie/Records.h"
 #include "movie/Shape.h"
@@ -53,7 +54,8 @@ struct PlaceObjectDef {
     std::optional<bool> visible;
     std::optional<Rgba> background;
     std::optional<std::string> className;
-    std::vector<uint8_t> filters;  // the raw filter list (count byte and records)
+    std::vector<FilterDef> filters;  // empty: none (a move keeps the object's own)
+    bool hasFilters = false;         // the record carries a filter list
     std::vector<ClipActionDef> clipActions;
 };
 
@@ -89,7 +91,7 @@ struct ButtonRecordDef {
     Matrix2D matrix;
     CxForm cxform;
     uint8_t blendMode = 0;
-    std::vector<uint8_t> filters;
+    std::vector<FilterDef> filters;
 };
 
 // Button transitions, as the conditions of DefineButton2 name them.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "movie/Movie.h"
+#include "raster/Filter.h"
 #include "raster/Geometry.h"
 #include "raster/Paint.h"
 #include "raster/Path.h"
@@ -50,6 +51,8 @@ public:
     uint16_t clipDepth = 0;  // non-zero: a mask over the depths above it up to this one
     uint8_t blendMode = 0;   // as PlaceObject3 stores it (0/1 normal, 2 layer, ...)
     bool visible = true;
+    // The filters, as the file or a script gives them (Player::SetFilters from scripts).
+    std::vector<movie::FilterDef> filters;
     // PlaceObject3's opaque background: the object's bounds filled with this colour beneath it.
     std::optional<raster::Color> opaqueBackground;
     std::string name;
@@ -86,6 +89,8 @@ public:
     std::vector<std::unique_ptr<DisplayObject>> children;
     // The rectangle the opaque background fills, rebuilt in place as the bounds change.
     mutable raster::Path backgroundPath;
+    // The filters in device pixels for the frame being drawn, rebuilt in place.
+    mutable std::vector<raster::Filter> deviceFilters;
 
     bool IsContainer() const { return kind == ObjectKind::Clip || kind == ObjectKind::Button; }
     uint32_t FrameCount() const { return timeline ? uint32_t(timeline->frames.size()) : 1; }

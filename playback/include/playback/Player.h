@@ -120,6 +120,8 @@ public:
     uint8_t VersionOf(const DisplayObject& object) const;
     // The pointer in stage twips.
     raster::Point MouseOnStage() const;
+    // A script's `filters`: the object draws through these from the next frame on.
+    void SetFilters(DisplayObject& object, std::vector<movie::FilterDef> filters);
     void FsCommand(const std::string& command, const std::string& args);
     void OpenUrl(const std::string& url, const std::string& target);
     void ToggleQuality();

@@ -4,6 +4,7 @@
 // across Clear(), so a steady scene allocates nothing per frame.
 #pragma once
 
+#include "raster/Filter.h"
 #include "raster/Geometry.h"
 #include "raster/Paint.h"
 #include "raster/Path.h"
@@ -40,6 +41,9 @@ struct LayerOptions {
     // Applied to the finished layer before it is composited: the group is drawn opaque and
     // fades (or tints) as one, so its own overlaps do not show through each other.
     ColorTransform cxform;
+    // Applied in order to the finished layer, before the colour transform; the bounds must
+    // already hold what the filters add.
+    FilterList filters{};
 };
 
 struct DrawCommand {

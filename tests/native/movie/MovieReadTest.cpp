@@ -189,17 +189,18 @@ TEST(ReadMovie, CompressedMovieReadsLikeThePlainOne) {
     EXPECT_EQ(m->dictionary.size(), 2u);
 }
 
-TEST(ReadMovie, PlaceObject3FieldsAndFilterListKeptRaw) {
+TEST(ReadMovie, PlaceObject3FieldsAndFilterList) {
     BitWriter w;
     w.U8(0x02 | 0x08);                // character, colour transform
     w.U8(0x01 | 0x02 | 0x20 | 0x40);  // filters, blend mode, visible, background
     w.U16(4);
     w.U16(9);
     w.U8(0);  // colour transform with no fields
-    w.U8(1);  // one filter: blur
+    w.U8(1);  // one filter: blur 2.5 x 4, 3 passes
     w.U8(1);
-    for (int i = 0; i < 9; ++i)
-        w.U8(uint8_t(i));
+    w.U32(0x28000);
+    w.U32(0x40000);
+    w.U8(3 << 3);
     w.U8(3);  // multiply
     w.U8(0);  // invisible
     w.U8(10);
@@ -210,7 +211,12 @@ TEST(ReadMovie, PlaceObject3FieldsAndFilterListKeptRaw) {
     ASSERT_TRUE(p);
     EXPECT_EQ(p->depth, 4);
     EXPECT_EQ(p->characterId, 9);
-    EXPECT_EQ(p->filters.size(), 11u);
+    EXPECT_TRUE(p->hasFilters);
+    ASSERT_EQ(p->filters.size(), 1u);
+    EXPECT_EQ(p->filters[0].kind, movie::FilterKind::Blur);
+    EXPECT_EQ(p->filters[0].blurX, 2.5);
+    EXPECT_EQ(p->filters[0].blurY, 4.0);
+    EXPECT_EQ(p->filters[0].passes, 3);
     EXPECT_EQ(p->blendMode, 3);
     EXPECT_EQ(p->visible, false);
     ASSERT_TRUE(p->background);

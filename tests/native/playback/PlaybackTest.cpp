@@ -206,6 +206,47 @@ TEST(DrawList, BlendModeBecomesALayerAndMatricesMultiply) {
     EXPECT_EQ(list.Commands()[3].paint.color, (raster::Color{255, 0, 0, 255}));
 }
 
+TEST(DrawList, FiltersMakeALayerInStagePixelsAtWholePixels) {
+    // A 10 x 10 pixel square at (1.75, 1.75) pixels, scaled 3 times by its own matrix, on a
+    // stage shown at twice its size.
+    Played p =
+        Play(Movie({RectShape(1, {{0, 0, 200, 200, 255, 0, 0}}), Place(1, 1, 35, 35, "box"), ShowFrame()}, 50, 50));
+    p.player->AdvanceFrame();
+    playback::DisplayObject* box = p.player->FindTarget(p.player->Stage(), "box");
+    ASSERT_TRUE(box);
+    box->matrix.a = box->matrix.d = 3;
+    movie::FilterDef glow;
+    glow.kind = movie::FilterKind::Glow;
+    glow.blurX = 4;
+    glow.blurY = 2;
+    glow.colors = {{{0, 0, 255, 255}, 255}};
+    const uint64_t before = p.player->SceneVersion();
+    p.player->SetFilters(*box, {glow});
+    EXPECT_NE(p.player->SceneVersion(), before) << "a new filter list is a new scene";
+
+    raster::DrawList list;
+    p.player->BuildDrawList(list, 100, 100);
+    ASSERT_EQ(Kinds(list), (std::vector<Kind>{Kind::PushLayer, Kind::Fill, Kind::PopLayer}));
+    const raster::LayerOptions& layer = list.Commands()[0].layer;
+    ASSERT_EQ(layer.filters.count, 1);
+    const raster::Filter& f = layer.filters.filters[0];
+    EXPECT_EQ(f.kind, raster::FilterKind::Shadow);
+    EXPECT_FLOAT_EQ(f.blurX, 8) << "the stage's scale, not the object's";
+    EXPECT_FLOAT_EQ(f.blurY, 4);
+    EXPECT_EQ(f.colors[f.stopCount - 1], (raster::Color{0, 0, 255, 255}));
+    // The square lands at 3.5 device pixels, floored to 3, and spans 60; the layer reaches as
+    // far as the blur adds.
+    const raster::Matrix& m = list.Commands()[1].matrix;
+    EXPECT_DOUBLE_EQ(m.tx, 3);
+    EXPECT_DOUBLE_EQ(m.a, 0.3);
+    EXPECT_LT(layer.bounds.xMin, 3.0f);
+    EXPECT_GT(layer.bounds.xMax, 63.0f);
+
+    p.player->SetFilters(*box, {});
+    p.player->BuildDrawList(list, 100, 100);
+    EXPECT_EQ(Kinds(list), (std::vector<Kind>{Kind::Fill})) << "no filters, no layer";
+}
+
 TEST(DrawList, SteadySceneKeepsTheSameCommands) {
     Played p = Play(Movie({RectShape(1, {{0, 0, 100, 100, 1, 2, 3}}), Place(1, 1), ShowFrame()}));
     p.player->AdvanceFrame();

@@ -37,7 +37,8 @@ namespace {
 using namespace moviebytes;
 
 TEST(SteadyScene, AdvancingAndDrawingAllocateNothing) {
-    // Shapes, a masked one, a clip of one frame and a button: nothing changes after frame 1.
+    // Shapes, a masked one, a clip of one frame, a button and a filtered shape: nothing changes
+    // after frame 1.
     const Bytes file = Movie({
         RectShape(1, {{0, 0, 1000, 1000, 255, 0, 0}}),
         RectShape(2, {{0, 0, 500, 500, 0, 255, 0}, {500, 500, 900, 900, 0, 0, 255}}),
@@ -47,6 +48,7 @@ TEST(SteadyScene, AdvancingAndDrawingAllocateNothing) {
         Place(2, 3),
         PlaceBlend(3, 2, 3),
         Place(4, 4, 400, 400),
+        PlaceGlow(5, 2),
         ShowFrame(),
     });
     auto m = movie::ReadMovie(file.data(), file.size());

@@ -89,3 +89,36 @@ TEST(Renderer, SteadySceneAllocatesNothingPerFrame) {
     counting = false;
     EXPECT_EQ(allocations.load(), 0);
 }
+
+TEST(Renderer, FilteredLayerAllocatesNothingPerFrame) {
+    const Path square = rastertest::RectPath(20, 20, 60, 60);
+    Filter filters[3];
+    filters[0].kind = FilterKind::Blur;
+    filters[0].blurX = filters[0].blurY = 6;
+    filters[0].passes = 2;
+    filters[1].kind = FilterKind::Shadow;
+    filters[1].blurX = filters[1].blurY = 5;
+    filters[1].dx = 4;
+    filters[1].dy = 4;
+    filters[1].colors[0] = {0, 0, 0, 0};
+    filters[1].colors[1] = {0, 0, 0, 255};
+    filters[1].ratios[1] = 255;
+    filters[1].stopCount = 2;
+    filters[2] = filters[1];
+    filters[2].kind = FilterKind::Bevel;
+    LayerOptions options;
+    options.filters = {filters, 3};
+    DrawList list;
+    list.PushLayer(options);
+    list.Fill(square, {}, FillRule::NonZero, Paint::Solid({200, 0, 0, 255}), ColorTransform{});
+    list.PopLayer();
+
+    rastertest::Canvas c(100, 100);
+    c.Render(list, Quality::High);  // grows the buffers
+    allocations = 0;
+    counting = true;
+    c.Render(list, Quality::High);
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_NE(c.At(70, 70), 0xFFFFFFFFu) << "the shadow falls beyond the square";
+}
