@@ -25,9 +25,9 @@ MovieSession::MovieSession(std::shared_ptr<const movie::Movie> movie, std::wstri
     : m_movie(std::move(movie)), m_folder(std::move(folder)) {
     m_player =
         std::make_unique<playback::Player>(m_movie, [this](const std::string& url) { return LoadResource(url); });
-    // Every action block of the movie runs through this one runner; without one the engine runs
-    // the timeline actions of format 3 itself and skips later code safely.
-    m_player->SetScriptRunner(m_scripts.get());
+    // Every action block of the movie runs in the interpreter, which sets itself as the player's
+    // script runner. A projector shows no trace output, so trace lines go nowhere.
+    m_scripts = std::make_unique<script::PlayerScripts>(*m_player, [](const std::string&) {});
     m_player->SetFsCommandHandler([this](const std::string& command, const std::string& args) {
         Request(MovieRequest::Kind::FsCommand, command, args);
     });

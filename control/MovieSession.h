@@ -4,7 +4,7 @@
 
 #include "movie/Movie.h"
 #include "playback/Player.h"
-#include "playback/ScriptRunner.h"
+#include "script/PlayerScripts.h"
 
 #include <cstdint>
 #include <memory>
@@ -64,10 +64,9 @@ private:
 
     std::shared_ptr<const movie::Movie> m_movie;
     std::wstring m_folder;  // the movie's folder: relative names the movie loads start there
-    // The runner of the movie's action code, set on the player in one place (the constructor).
-    // Null: the engine's own runner of the timeline actions.
-    std::unique_ptr<playback::ScriptRunner> m_scripts;
     std::unique_ptr<playback::Player> m_player;
+    // The interpreter that runs the movie's action code, made after the player and gone before it.
+    std::unique_ptr<script::PlayerScripts> m_scripts;
     std::vector<MovieRequest> m_requests;
 };
 

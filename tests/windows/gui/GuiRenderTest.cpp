@@ -238,12 +238,15 @@ TEST_F(GuiRenderTest, AnActionScript3MovieShowsTheNoticeOnItsStage) {
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
 }
 
-// Still movies of one frame that pass at high quality, the control's setting. winding_rule is of
-// format 30: the album asks for player 19.0, which the installed control must satisfy.
+// Still movies that pass at high quality, the control's setting. winding_rule is of format 30:
+// the album asks for player 19.0, which the installed control must satisfy. In
+// display_object_properties the first frame's script moves, scales, turns and fades clips: the
+// interpreter runs in the control as in dovetta-render.
 INSTANTIATE_TEST_SUITE_P(Corpus, GuiRenderTest,
                          ::testing::Values(CorpusCase{"visual/bmd_draw_with_msaa_issue_10579", {{0, 0}}},
                                            CorpusCase{"visual/gradient_radial_same_ratios", {{35, 3860}}},
-                                           CorpusCase{"visual/simple_shapes/winding_rule", {{0, 0}}}),
+                                           CorpusCase{"visual/simple_shapes/winding_rule", {{0, 0}}},
+                                           CorpusCase{"avm1/display_object_properties", {{90, 0}}}),
                          [](const ::testing::TestParamInfo<CorpusCase>& info) {
                              std::string name = info.param.name;
                              name = name.substr(name.rfind('/') + 1);
