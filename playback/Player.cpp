@@ -393,6 +393,7 @@ DisplayObject* Player::DuplicateClip(DisplayObject& clip, const std::string& nam
     copy->cxform = clip.cxform;
     copy->ratio = clip.ratio;
     copy->blendMode = clip.blendMode;
+    copy->cacheAsBitmap = clip.cacheAsBitmap;
     copy->visible = clip.visible;
     copy->opaqueBackground = clip.opaqueBackground;
     copy->clipActions = clip.clipActions;

@@ -180,6 +180,8 @@ public:
     }
     Value GetProperty(ClipId clip, int index) override;
     void SetProperty(ClipId clip, int index, double number, const std::string& text) override;
+    bool GetLook(ClipId clip, ClipLook which, double& out) override;
+    void SetLook(ClipId clip, ClipLook which, double value) override;
 
     void GotoFrame(ClipId clip, int frame) override {
         if (playback::DisplayObject* o = Object(clip))
@@ -587,6 +589,49 @@ void PlayerScripts::Impl::SetProperty(ClipId clip, int index, double v, const st
     }
     default:
         return;
+    }
+    m_player.TreeChanged();
+}
+
+bool PlayerScripts::Impl::GetLook(ClipId clip, ClipLook which, double& out) {
+    const playback::DisplayObject* o = Object(clip);
+    if (!o)
+        return false;
+    switch (which) {
+    case ClipLook::OpaqueBackground:
+        out = o->opaqueBackground ? double((uint32_t(o->opaqueBackground->r) << 16) |
+                                           (uint32_t(o->opaqueBackground->g) << 8) | o->opaqueBackground->b)
+                                  : -1.0;
+        return true;
+    case ClipLook::BlendMode:
+        out = o->blendMode ? o->blendMode : 1;  // 0 as the file stores it is normal too
+        return true;
+    case ClipLook::CacheAsBitmap:
+        out = o->cacheAsBitmap ? 1 : 0;
+        return true;
+    }
+    return false;
+}
+
+void PlayerScripts::Impl::SetLook(ClipId clip, ClipLook which, double value) {
+    playback::DisplayObject* o = Object(clip);
+    if (!o)
+        return;
+    switch (which) {
+    case ClipLook::OpaqueBackground:
+        if (value < 0) {
+            o->opaqueBackground.reset();
+        } else {
+            const uint32_t rgb = uint32_t(value);
+            o->opaqueBackground = raster::Color{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255};
+        }
+        break;
+    case ClipLook::BlendMode:
+        o->blendMode = uint8_t(value);
+        break;
+    case ClipLook::CacheAsBitmap:
+        o->cacheAsBitmap = value != 0;
+        break;
     }
     m_player.TreeChanged();
 }

@@ -67,6 +67,7 @@ void Vm::InitBuiltins() {
     InstallDateBuiltins(*this);
     InstallGlobalFunctions(*this);
     InstallClipBuiltins(*this);
+    InstallClipLookBuiltins(*this);
     InstallGeomBuiltins(*this);
     InstallXmlBuiltins(*this);
     InstallLoadVarsBuiltins(*this);

@@ -51,6 +51,7 @@ public:
     uint16_t clipDepth = 0;  // non-zero: a mask over the depths above it up to this one
     uint8_t blendMode = 0;   // as PlaceObject3 stores it (0/1 normal, 2 layer, ...)
     bool visible = true;
+    bool cacheAsBitmap = false;  // as scripts set it; drawn as any other object
     // The filters, as the file or a script gives them (Player::SetFilters from scripts).
     std::vector<movie::FilterDef> filters;
     // PlaceObject3's opaque background: the object's bounds filled with this colour beneath it.

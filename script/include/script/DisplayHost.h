@@ -48,6 +48,11 @@ int ClipPropertyIndex(std::string_view name);
 // alpha; MoveTo and LineTo x, y; CurveTo control x, y, end x, y.
 enum class DrawCall { Clear, LineStyle, BeginFill, EndFill, MoveTo, LineTo, CurveTo };
 
+// How a clip is composited, as format 8 movies set it on clips and buttons, each as one number:
+// the opaque background 0xRRGGBB (-1: none), the blend mode 1 to 14 (1 normal, 2 layer, ...
+// 14 hardlight), whether the clip caches itself as a bitmap (0 or 1).
+enum class ClipLook { OpaqueBackground, BlendMode, CacheAsBitmap };
+
 class DisplayHost {
 public:
     virtual ~DisplayHost() = default;
@@ -149,6 +154,18 @@ public:
         (void)clip;
         (void)other;
         (void)depth;
+    }
+    // A clip's look; false when the host cannot tell (gone, or no such host).
+    virtual bool GetLook(ClipId clip, ClipLook which, double& out) {
+        (void)clip;
+        (void)which;
+        (void)out;
+        return false;
+    }
+    virtual void SetLook(ClipId clip, ClipLook which, double value) {
+        (void)clip;
+        (void)which;
+        (void)value;
     }
     virtual void Draw(ClipId clip, DrawCall call, const double* args) {
         (void)clip;

@@ -211,6 +211,7 @@ void InstallMathBuiltins(Vm& vm);
 void InstallDateBuiltins(Vm& vm);
 void InstallGlobalFunctions(Vm& vm);
 void InstallClipBuiltins(Vm& vm);
+void InstallClipLookBuiltins(Vm& vm);  // after InstallClipBuiltins: opaqueBackground, blendMode, ...
 void InstallGeomBuiltins(Vm& vm);
 void InstallXmlBuiltins(Vm& vm);
 void InstallLoadVarsBuiltins(Vm& vm);

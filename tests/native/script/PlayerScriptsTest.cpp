@@ -4,6 +4,8 @@
 // hand.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "MovieBytes.h"
 #include "TestHost.h"
 #include "playback/Player.h"
@@ -394,6 +396,122 @@ TEST(PlayerScripts, FsCommandReachesThePlayerAndAThrowDoesNotStopTheMovie) {
     EXPECT_EQ(p->commands, (std::vector<std::string>{"captureImage:shot", "quit:"}));
     EXPECT_TRUE(p->player->QuitRequested());
     EXPECT_EQ(p->lines, (std::vector<std::string>{"Warning: Uncaught exception, oops"}));
+}
+
+// A format 8 movie with the box clip and a frame script `code`, played for one frame.
+std::unique_ptr<Played> PlayLook(const Asm& code, uint8_t version = 8) {
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(code)), moviebytes::ShowFrame()},
+                                    100, 100, version));
+    p->Frames(1);
+    return p;
+}
+
+TEST(PlayerScripts, BlendModeTakesNamesAndNumbersAndIgnoresOtherValues) {
+    struct Case {
+        const char* what;
+        std::function<void(Asm&)> push;
+        const char* read;
+        uint8_t stored;
+    };
+    const Case cases[] = {
+        {"a name", [](Asm& a) { a.PushStr("multiply"); }, "multiply", 3},
+        {"the last name", [](Asm& a) { a.PushStr("hardlight"); }, "hardlight", 14},
+        {"a number", [](Asm& a) { a.PushNum(5); }, "lighten", 5},
+        {"a number's low byte", [](Asm& a) { a.PushNum(256 + 3); }, "multiply", 3},
+        {"a fraction", [](Asm& a) { a.PushNum(2.5); }, "layer", 2},
+        {"null", [](Asm& a) { a.Record(0x96, {2}); }, "normal", 1},
+        {"undefined", [](Asm& a) { a.PushUndefined(); }, "normal", 1},
+        {"a name in other case", [](Asm& a) { a.PushStr("LAYER"); }, "invert", 10},
+        {"an unknown name", [](Asm& a) { a.PushStr("burn"); }, "invert", 10},
+        {"a number out of range", [](Asm& a) { a.PushNum(-1); }, "invert", 10},
+        {"a boolean",
+         [](Asm& a) {
+             a.Record(0x96, {5, 1});
+         },
+         "invert", 10},
+    };
+    for (const Case& c : cases) {
+        Asm a;  // box.blendMode = "invert"; box.blendMode = value; trace(box.blendMode)
+        a.PushStr("box").Op(0x1C).PushStr("blendMode").PushStr("invert").Op(0x4F);
+        a.PushStr("box").Op(0x1C).PushStr("blendMode");
+        c.push(a);
+        a.Op(0x4F);
+        TraceMember(a, "box", "blendMode");
+        auto p = PlayLook(a);
+        ASSERT_NE(p->Child("box"), nullptr);
+        EXPECT_EQ(p->lines, (std::vector<std::string>{c.read})) << c.what;
+        EXPECT_EQ(p->Child("box")->blendMode, c.stored) << c.what;
+    }
+}
+
+bool DrawsSolid(playback::Player& player, raster::Color color) {
+    raster::DrawList list;
+    player.BuildDrawList(list, 100, 100);
+    for (const raster::DrawCommand& c : list.Commands())
+        if (c.kind == raster::DrawCommand::Kind::Fill && c.paint.kind == raster::Paint::Kind::Solid &&
+            c.paint.color == color)
+            return true;
+    return false;
+}
+
+TEST(PlayerScripts, OpaqueBackgroundFillsBeneathTheClipUntilSetToNull) {
+    const raster::Color green{0, 255, 0, 255};
+    Asm a;
+    SetMember(a, "box", "opaqueBackground", 0x100FF00);  // above 24 bits: the low 24 are the colour
+    TraceMember(a, "box", "opaqueBackground");
+    auto p = PlayLook(a);
+    ASSERT_NE(p->Child("box"), nullptr);
+    EXPECT_EQ(p->Child("box")->opaqueBackground, green);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"65280"}));
+    EXPECT_TRUE(DrawsSolid(*p->player, green));
+
+    Asm none = a;  // then box.opaqueBackground = null
+    none.PushStr("box").Op(0x1C).PushStr("opaqueBackground").Record(0x96, {2}).Op(0x4F);
+    TraceMember(none, "box", "opaqueBackground");
+    auto q = PlayLook(none);
+    ASSERT_NE(q->Child("box"), nullptr);
+    EXPECT_FALSE(q->Child("box")->opaqueBackground.has_value());
+    EXPECT_EQ(q->lines, (std::vector<std::string>{"65280", "null"}));
+    EXPECT_FALSE(DrawsSolid(*q->player, green));
+}
+
+TEST(PlayerScripts, CacheAsBitmapIsKeptAsABooleanAndTheLookIsOnlyThereFromFormat8) {
+    Asm a;
+    SetMember(a, "box", "cacheAsBitmap", 2);
+    TraceMember(a, "box", "cacheAsBitmap");
+    SetMember(a, "box", "blendMode", 3);
+    auto p = PlayLook(a);
+    ASSERT_NE(p->Child("box"), nullptr);
+    EXPECT_TRUE(p->Child("box")->cacheAsBitmap);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"true"}));
+    // A format 7 movie has no such properties: the values are plain variables of the clip.
+    auto old = PlayLook(a, 7);
+    ASSERT_NE(old->Child("box"), nullptr);
+    EXPECT_FALSE(old->Child("box")->cacheAsBitmap);
+    EXPECT_EQ(old->Child("box")->blendMode, 0);
+    EXPECT_EQ(old->lines, (std::vector<std::string>{"2"}));
+}
+
+// How far the scene version moves in a frame whose only change is the script `code`.
+uint64_t SceneVersionStepOf(const Asm& code) {
+    auto p =
+        Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"), moviebytes::ShowFrame(),
+                                moviebytes::DoAction(Code(code)), moviebytes::ShowFrame()},
+                               100, 100, 8));
+    p->Frames(1);
+    const uint64_t before = p->player->SceneVersion();
+    p->Frames(1);
+    return p->player->SceneVersion() - before;
+}
+
+TEST(PlayerScripts, SettingTheLookOfAClipRedrawsTheScene) {
+    const uint64_t still = SceneVersionStepOf(Traced("nothing changes"));
+    for (const char* property : {"blendMode", "opaqueBackground", "cacheAsBitmap"}) {
+        Asm a;
+        SetMember(a, "box", property, 3);
+        EXPECT_GT(SceneVersionStepOf(a), still) << property;
+    }
 }
 
 }  // namespace
