@@ -23,19 +23,6 @@ raster::BlendMode ToBlend(uint8_t mode) {
     return raster::BlendMode(mode - 1);
 }
 
-void Unite(raster::Rect& into, const raster::Rect& r) {
-    if (r.Empty())
-        return;
-    if (into.Empty()) {
-        into = r;
-        return;
-    }
-    into.xMin = std::min(into.xMin, r.xMin);
-    into.yMin = std::min(into.yMin, r.yMin);
-    into.xMax = std::max(into.xMax, r.xMax);
-    into.yMax = std::max(into.yMax, r.yMax);
-}
-
 raster::Color DeviceColor(const movie::Rgba& c) {
     return {c.r, c.g, c.b, c.a};
 }
@@ -158,7 +145,7 @@ const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {
 
 void Player::Impl::Bounds(const DisplayObject& o, const raster::Matrix& m, raster::Rect& out) const {
     if (const CachedShape* shape = ShapeOf(o))
-        Unite(out, raster::TransformRect(m, shape->bounds));
+        out = out.Union(raster::TransformRect(m, shape->bounds));
     if (!o.IsContainer())
         return;
     for (const auto& c : o.children) {

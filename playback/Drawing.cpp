@@ -19,16 +19,7 @@ ScriptDrawing& DrawingOf(DisplayObject& clip) {
 }
 
 void Grow(ScriptDrawing& d, raster::Point p, float halfWidth) {
-    raster::Rect& b = d.shape.bounds;
-    const raster::Rect r{p.x - halfWidth, p.y - halfWidth, p.x + halfWidth, p.y + halfWidth};
-    if (b.Empty()) {
-        b = r;
-        return;
-    }
-    b.xMin = std::min(b.xMin, r.xMin);
-    b.yMin = std::min(b.yMin, r.yMin);
-    b.xMax = std::max(b.xMax, r.xMax);
-    b.yMax = std::max(b.yMax, r.yMax);
+    d.shape.bounds = d.shape.bounds.Union({p.x - halfWidth, p.y - halfWidth, p.x + halfWidth, p.y + halfWidth});
 }
 
 bool Full(const ScriptDrawing& d) {

@@ -13,6 +13,15 @@ struct Point {
 struct Rect {
     float xMin = 0, yMin = 0, xMax = -1, yMax = -1;
     bool Empty() const { return xMin > xMax || yMin > yMax; }
+    // The smallest rectangle holding both; an empty one adds nothing.
+    Rect Union(const Rect& o) const {
+        if (Empty())
+            return o;
+        if (o.Empty())
+            return *this;
+        return {xMin < o.xMin ? xMin : o.xMin, yMin < o.yMin ? yMin : o.yMin, xMax > o.xMax ? xMax : o.xMax,
+                yMax > o.yMax ? yMax : o.yMax};
+    }
 };
 
 // An affine map in the movie format's layout:
