@@ -79,7 +79,7 @@ public:
         : m_player(player), m_trace(std::move(trace)), m_version(player.MainMovie().header.version) {
         m_vm = std::make_unique<Vm>(*this, m_version);
         if (const auto& limits = player.MainMovie().scriptLimits) {
-            m_vm->limits.maxRecursion = limits->maxRecursion;
+            m_vm->limits.maxRecursion = std::min<int>(limits->maxRecursion, kMaxScriptRecursion);
             m_vm->limits.timeoutSeconds = limits->timeoutSeconds;
         }
         const double fps = player.MainMovie().header.FramesPerSecond();

@@ -55,7 +55,7 @@ std::unique_ptr<TimelineHost> TimelineHost::Load(const std::vector<uint8_t>& fil
         }
         case kTagScriptLimits:
             if (tag->length >= 4) {
-                limits.maxRecursion = body[0] | (body[1] << 8);
+                limits.maxRecursion = std::min(body[0] | (body[1] << 8), kMaxScriptRecursion);
                 limits.timeoutSeconds = body[2] | (body[3] << 8);
             }
             break;

@@ -12,6 +12,8 @@ seconds=${1:-300}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" >/dev/null
 status=0
+# The sanitizers make every interpreter frame several times larger (see tests/fuzz/CMakeLists.txt).
+ulimit -s 65536 2>/dev/null || true
 for target in album_walk_fuzz movie_fuzz engine_fuzz; do
   corpus=build/fuzz/corpus-$target
   mkdir -p "$corpus"

@@ -18,6 +18,11 @@
 
 namespace script {
 
+// The deepest a movie's ScriptLimits may let scripts recurse: a movie may ask for up to 65535,
+// but the player's thread has a 2 MB stack, which holds about a thousand levels of the
+// interpreter; past this ceiling a runaway recursion would take the whole program down.
+constexpr int kMaxScriptRecursion = 512;
+
 struct Limits {
     double timeoutSeconds = 15;               // ScriptLimits tag, or 15 s
     int maxRecursion = 256;                   // ScriptLimits tag, or 256

@@ -398,6 +398,29 @@ TEST(PlayerScripts, FsCommandReachesThePlayerAndAThrowDoesNotStopTheMovie) {
     EXPECT_EQ(p->lines, (std::vector<std::string>{"Warning: Uncaught exception, oops"}));
 }
 
+// A movie may raise the recursion limit (ScriptLimits) as far as 65535; the interpreter keeps to
+// what the stack holds, so a runaway recursion ends its block at the ceiling and the movie goes on.
+TEST(PlayerScripts, ARecursionLimitBeyondTheStackIsCappedAndTheMovieGoesOn) {
+    Asm body;  // n = n + 1; f();
+    body.PushStr("n").PushStr("n").Op(0x1C).PushNum(1).Op(0x47).Op(0x1D);
+    body.PushNum(0).PushStr("f").Op(0x3D).Op(0x17);
+    Asm define;  // n = 0; f = function() { ... }; f();
+    define.PushStr("n").PushNum(0).Op(0x1D).PushStr("f");
+    Function(define, body);
+    define.Op(0x1D);
+    define.PushNum(0).PushStr("f").Op(0x3D).Op(0x17);
+    Asm report;  // trace(n)
+    report.PushStr("n").Op(0x1C).Trace();
+    moviebytes::BitWriter limits;
+    limits.U16(65535);
+    limits.U16(5);
+    auto p = Play(moviebytes::Movie({moviebytes::Tag(65, limits.out), moviebytes::DoAction(Code(define)),
+                                     moviebytes::DoAction(Code(report)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    ASSERT_EQ(p->lines.size(), 1u);
+    EXPECT_EQ(p->lines[0], std::to_string(script::kMaxScriptRecursion));  // levels entered
+}
+
 // A format 8 movie with the box clip and a frame script `code`, played for one frame.
 std::unique_ptr<Played> PlayLook(const Asm& code, uint8_t version = 8) {
     auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
