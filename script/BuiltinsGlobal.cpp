@@ -299,10 +299,10 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         int n = 0;
         if (f.type == Type::String) {
             double d = StringToNumber(f.string, vm.curVersion);
-            n = std::isfinite(d) ? static_cast<int>(d) : h.FrameOfLabel(c, f.string);
+            n = std::isfinite(d) ? ToInt32(d) : h.FrameOfLabel(c, f.string);
         } else {
             double d = vm.ToNumber(f);
-            n = std::isfinite(d) ? static_cast<int>(d) : 0;
+            n = std::isfinite(d) ? ToInt32(d) : 0;
         }
         if (n > 0)
             h.GotoFrame(c, n);

@@ -339,7 +339,7 @@ struct Interp {
                 return;
             double d = StringToNumber(s, f.version);
             if (std::isfinite(d))
-                n = static_cast<int>(d);
+                n = ToInt32(d);
             else
                 n = vm.host.FrameOfLabel(clip->clip, s);
             if (n <= 0)
@@ -348,7 +348,7 @@ struct Interp {
             double d = Num(frame);
             if (!std::isfinite(d))
                 return;
-            n = static_cast<int>(d);
+            n = ToInt32(d);
         }
         if (!clip || clip->kind != Kind::Clip || !clip->clip)
             return;
@@ -635,7 +635,7 @@ struct Interp {
         double d = Num(v);
         if (!std::isfinite(d))
             return -1;
-        int i = static_cast<int>(d);
+        int i = ToInt32(d);
         return i >= 0 && i < kPropCount ? i : -1;
     }
 
@@ -1515,9 +1515,9 @@ int Interp::Run(size_t start, size_t end) {
             int n;
             if (frame.type == Type::String) {
                 double d = StringToNumber(s, f.version);
-                n = std::isfinite(d) ? static_cast<int>(d) : vm.host.FrameOfLabel(clip->clip, s);
+                n = std::isfinite(d) ? ToInt32(d) : vm.host.FrameOfLabel(clip->clip, s);
             } else {
-                n = static_cast<int>(Num(frame));
+                n = ToInt32(Num(frame));  // NaN and numbers past an int wrap as the format's integers do
             }
             if (n > 0)
                 vm.host.CallFrame(clip->clip, n);

@@ -4,6 +4,8 @@
 // hand.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <functional>
 
 #include "MovieBytes.h"
@@ -419,6 +421,18 @@ TEST(PlayerScripts, ARecursionLimitBeyondTheStackIsCappedAndTheMovieGoesOn) {
     p->Frames(1);
     ASSERT_EQ(p->lines.size(), 1u);
     EXPECT_EQ(p->lines[0], std::to_string(script::kMaxScriptRecursion));  // levels entered
+}
+
+// Frame numbers that are not numbers, or past any integer, name no frame: the code goes on.
+TEST(PlayerScripts, FrameNumbersOutOfRangeNameNoFrame) {
+    Asm code;
+    code.PushNum(std::nan("")).Record(0x9E, {});  // call(NaN)
+    code.PushNum(1e300).Record(0x9E, {});         // call(1e300)
+    code.PushNum(-1e300).Record(0x9F, {0});       // gotoAndStop(-1e300)
+    code.PushStr("after").Trace();
+    auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(code)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"after"}));
 }
 
 // A format 8 movie with the box clip and a frame script `code`, played for one frame.
