@@ -175,7 +175,7 @@ std::string Escape(std::string_view s, bool attribute) {
 void Print(Vm& vm, Object* n, std::string& out, int depth) {
     if (depth > 256)
         throw ScriptAbort{RunEnd::TooDeep};
-    int type = static_cast<int>(vm.ToNumber(Slot(n, kType)));
+    int type = ToInt32(vm.ToNumber(Slot(n, kType)));
     if (type == 3) {
         out += Escape(vm.ToString(Slot(n, kValue)), false);
         return;
@@ -511,7 +511,7 @@ enum NodeMethod {
 Object* Clone(Vm& vm, Object* n, bool deep, int depth) {
     if (depth > 256)
         throw ScriptAbort{RunEnd::TooDeep};
-    Object* c = NewNode(vm, static_cast<int>(vm.ToNumber(Slot(n, kType))), Slot(n, kName), Slot(n, kValue));
+    Object* c = NewNode(vm, ToInt32(vm.ToNumber(Slot(n, kType))), Slot(n, kName), Slot(n, kValue));
     Value attrs = Slot(n, kAttrs);
     if (attrs.IsObject()) {
         Object* to = Slot(c, kAttrs).object;

@@ -837,7 +837,8 @@ int Interp::Run(size_t start, size_t end) {
             std::string name = Str(Pop());
             Object* src = ClipFromValue(Pop());
             if (src && src->clip)
-                vm.host.Duplicate(src->clip, name, static_cast<int>(depthV) - 16384);
+                vm.host.Duplicate(src->clip, name,
+                                  static_cast<int>(std::max<int64_t>(int64_t(ToInt32(depthV)) - 16384, INT32_MIN)));
             break;
         }
         case 0x25: {
