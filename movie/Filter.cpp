@@ -14,9 +14,17 @@ float ReadFloat(BitReader& r) {
     return f;
 }
 
-// The flag byte that ends the shadow, glow and bevel records. Bevels keep one bit of the
+// What follows the colours of the shadow, glow and bevel records: the blur, the offset (all
+// but the plain glow have one), the strength and the flag byte. Bevels keep one bit of the
 // passes for onTop.
-void ReadShadowFlags(BitReader& r, FilterDef& f, bool bevel) {
+void ReadShadowParameters(BitReader& r, FilterDef& f, bool offset, bool bevel) {
+    f.blurX = r.Fixed16();
+    f.blurY = r.Fixed16();
+    if (offset) {
+        f.angle = r.Fixed16();
+        f.distance = r.Fixed16();
+    }
+    f.strength = r.Fixed8();
     const uint8_t flags = r.U8();
     f.inner = flags & 0x80;
     f.knockout = flags & 0x40;
@@ -39,14 +47,7 @@ std::optional<FilterDef> ReadFilter(BitReader& r) {
     case 2:  // glow
         f.kind = type == 0 ? FilterKind::DropShadow : FilterKind::Glow;
         f.colors.push_back({ReadRgba(r), 255});
-        f.blurX = r.Fixed16();
-        f.blurY = r.Fixed16();
-        if (type == 0) {
-            f.angle = r.Fixed16();
-            f.distance = r.Fixed16();
-        }
-        f.strength = r.Fixed8();
-        ReadShadowFlags(r, f, false);
+        ReadShadowParameters(r, f, type == 0, false);
         break;
     case 1: {  // blur
         f.kind = FilterKind::Blur;
@@ -60,12 +61,7 @@ std::optional<FilterDef> ReadFilter(BitReader& r) {
         const Rgba highlight = ReadRgba(r);
         const Rgba shadow = ReadRgba(r);
         f.colors = {{highlight, 0}, {shadow, 255}};
-        f.blurX = r.Fixed16();
-        f.blurY = r.Fixed16();
-        f.angle = r.Fixed16();
-        f.distance = r.Fixed16();
-        f.strength = r.Fixed8();
-        ReadShadowFlags(r, f, true);
+        ReadShadowParameters(r, f, true, true);
         break;
     }
     case 4:    // gradient glow
@@ -81,12 +77,7 @@ std::optional<FilterDef> ReadFilter(BitReader& r) {
             s.color = ReadRgba(r);
         for (GradientStop& s : f.colors)
             s.ratio = r.U8();
-        f.blurX = r.Fixed16();
-        f.blurY = r.Fixed16();
-        f.angle = r.Fixed16();
-        f.distance = r.Fixed16();
-        f.strength = r.Fixed8();
-        ReadShadowFlags(r, f, true);
+        ReadShadowParameters(r, f, true, true);
         break;
     }
     case 5: {  // convolution

@@ -24,21 +24,6 @@ std::vector<uint8_t> StageRect(int32_t widthPx, int32_t heightPx) {
     return writer.Finish();
 }
 
-std::vector<uint8_t> DoActionBody(const SwfFsCommand& call) {
-    SwfBitWriter payload;
-    payload.String("FSCommand:" + call.command);
-    payload.String(call.args);
-    const std::vector<uint8_t> fields = payload.Finish();
-    if (fields.size() > 0xFFFF)
-        throw std::invalid_argument("fscommand text too long for one action");
-    SwfBitWriter body;
-    body.U8(kActionGetUrl);
-    body.U16(uint16_t(fields.size()));
-    body.Append(fields);
-    body.U8(0);  // end of actions
-    return body.Finish();
-}
-
 std::vector<uint8_t> Compress(const uint8_t* data, size_t size) {
     uLongf length = compressBound(uLong(size));
     std::vector<uint8_t> out(length);
@@ -107,6 +92,21 @@ void SwfBitWriter::Flush() {
     m_used = 0;
 }
 
+std::vector<uint8_t> FsCommandActions(const std::string& command, const std::string& args) {
+    SwfBitWriter payload;
+    payload.String("FSCommand:" + command);
+    payload.String(args);
+    const std::vector<uint8_t> fields = payload.Finish();
+    if (fields.size() > 0xFFFF)
+        throw std::invalid_argument("fscommand text too long for one action");
+    SwfBitWriter body;
+    body.U8(kActionGetUrl);
+    body.U16(uint16_t(fields.size()));
+    body.Append(fields);
+    body.U8(0);  // end of actions
+    return body.Finish();
+}
+
 unsigned SignedFieldBits(std::initializer_list<int64_t> values) {
     unsigned bits = 1;
     for (int64_t value : values)
@@ -152,7 +152,7 @@ std::vector<uint8_t> BuildSwf(const SwfSpecimen& specimen) {
     for (uint32_t frame = 0; frame < specimen.frameCount; ++frame) {
         for (const SwfFsCommand& call : specimen.fsCommands) {
             if (call.frame == frame)
-                AppendSwfTag(tags, kDoAction, DoActionBody(call));
+                AppendSwfTag(tags, kDoAction, FsCommandActions(call.command, call.args));
         }
         AppendSwfTag(tags, kShowFrame, {});
     }

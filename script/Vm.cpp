@@ -711,6 +711,25 @@ bool Vm::ChainHas(Object* p, Object* proto, int nesting) {
     return false;
 }
 
+namespace {
+
+// One call of a native function: a level of depth, and whether it runs as a constructor, both
+// undone on the way out, a throw included.
+struct NativeCallScope {
+    Vm& vm;
+    bool wasConstructing;
+    NativeCallScope(Vm& v, bool constructing) : vm(v), wasConstructing(v.constructing) {
+        ++vm.depth;
+        vm.constructing = constructing;
+    }
+    ~NativeCallScope() {
+        --vm.depth;
+        vm.constructing = wasConstructing;
+    }
+};
+
+}  // namespace
+
 Value Vm::Call(const Value& fn, const Value& self, std::vector<Value> args) {
     return CallWithHolder(fn, self, std::move(args), nullptr);
 }
@@ -727,17 +746,7 @@ Value Vm::CallWithHolder(const Value& fn, const Value& self, std::vector<Value> 
     if (f->code)
         return RunFunction(f, self, args, holder);
     if (f->native) {
-        ++depth;
-        bool wasConstructing = constructing;
-        constructing = false;
-        struct Restore {
-            Vm& vm;
-            bool c;
-            ~Restore() {
-                --vm.depth;
-                vm.constructing = c;
-            }
-        } restore{*this, wasConstructing};
+        NativeCallScope scope{*this, false};
         return f->native(*this, self, args, f->magic);
     }
     return Value();
@@ -776,17 +785,7 @@ Value Vm::Construct(const Value& ctor, std::vector<Value> args) {
 Value Vm::ConstructNative(Object* c, const Value& self, std::vector<Value>& args) {
     if (depth >= limits.maxRecursion)
         throw ScriptAbort{RunEnd::TooDeep};
-    ++depth;
-    bool was = constructing;
-    constructing = true;
-    struct Restore {
-        Vm& vm;
-        bool c;
-        ~Restore() {
-            --vm.depth;
-            vm.constructing = c;
-        }
-    } restore{*this, was};
+    NativeCallScope scope{*this, true};
     NativeFn fn = c->nativeConstruct ? c->nativeConstruct : c->native;
     return fn(*this, self, args, c->magic);
 }

@@ -416,19 +416,6 @@ Bytes ButtonGlyph() {
                         s.Finish());
 }
 
-Bytes FsCommandAction(const std::string& command, const std::string& args) {
-    SwfBitWriter fields;
-    fields.String("FSCommand:" + command);
-    fields.String(args);
-    const Bytes text = fields.Finish();
-    SwfBitWriter w;
-    w.U8(0x83);  // GetURL
-    w.U16(uint16_t(text.size()));
-    w.Append(text);
-    w.U8(0);  // end of actions
-    return w.Finish();
-}
-
 Bytes Button() {
     SwfBitWriter w;
     w.U16(kButton);
@@ -460,7 +447,7 @@ Bytes Button() {
     w.U16(0);    // the last (only) condition
     w.U8(0x08);  // over-down to over-up: a click released on the button
     w.U8(0x00);
-    w.Append(FsCommandAction("dovetta", "clicked"));
+    w.Append(movie::FsCommandActions("dovetta", "clicked"));
     return TagBytes(kDefineButton2, w.Finish());
 }
 
@@ -555,9 +542,9 @@ std::vector<uint8_t> BuildDemoMovie(int32_t width, int32_t height) {
             tags.insert(tags.end(), moved.begin(), moved.end());
         }
         if (frame == 0)
-            Add(tags, kDoAction, FsCommandAction("dovetta", "started"));
+            Add(tags, kDoAction, movie::FsCommandActions("dovetta", "started"));
         if (frame == kDemoFrames - 1)
-            Add(tags, kDoAction, FsCommandAction("dovetta", "looped"));
+            Add(tags, kDoAction, movie::FsCommandActions("dovetta", "looped"));
         Add(tags, kShowFrame, {});
     }
 

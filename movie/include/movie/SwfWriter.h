@@ -61,6 +61,11 @@ private:
     unsigned m_used = 0;
 };
 
+// A DoAction body calling fscommand(command, args): one ActionGetURL of "FSCommand:command"
+// with target `args`, then the end of actions. Throws std::invalid_argument when the texts do
+// not fit one action.
+std::vector<uint8_t> FsCommandActions(const std::string& command, const std::string& args);
+
 // Bits a signed field needs to hold every one of `values` (sign bit included).
 unsigned SignedFieldBits(std::initializer_list<int64_t> values);
 

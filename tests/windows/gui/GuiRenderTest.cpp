@@ -152,6 +152,13 @@ struct CorpusCase {
     std::vector<Check> checks;  // as its test.toml gives them
 };
 
+// Keeps a picture of the player's window as build/windows/screenshots/NAME.bmp.
+void SaveScreenshot(HWND player, const std::wstring& name) {
+    const std::wstring shots = ProgramFolder() + L"\\..\\screenshots";
+    ::CreateDirectoryW(shots.c_str(), nullptr);
+    SaveWindowImage(player, shots + L"\\" + name + L".bmp");
+}
+
 void PrintTo(const CorpusCase& c, std::ostream* out) {
     *out << c.name;
 }
@@ -196,11 +203,9 @@ TEST_P(GuiRenderTest, TheControlShowsWhatTheEngineDrawsAndTheReferenceImage) {
             return Passes(*engine, shown, {{0, 0}}, &report);
         },
         10000);
-    const std::wstring shots = ProgramFolder() + L"\\..\\screenshots";
-    ::CreateDirectoryW(shots.c_str(), nullptr);
     std::wstring shot = utf::WideFromUtf8(GetParam().name);
     std::replace(shot.begin(), shot.end(), L'/', L'-');
-    SaveWindowImage(player, shots + L"\\corpus-" + shot + L".bmp");
+    SaveScreenshot(player, L"corpus-" + shot);
     EXPECT_TRUE(same) << "the control's pixels are not dovetta-render's: " << report;
     EXPECT_TRUE(Passes(*expected, shown, GetParam().checks, &report)) << report;
 
@@ -231,9 +236,7 @@ TEST_F(GuiRenderTest, AnActionScript3MovieShowsTheNoticeOnItsStage) {
         << "no notice on the stage";
     EXPECT_EQ(shown.width, 550);
     EXPECT_EQ(DarkPixels(shown, 0, 0, shown.width / 2, shown.height / 3), 0u) << "the timeline was drawn";
-    const std::wstring shots = ProgramFolder() + L"\\..\\screenshots";
-    ::CreateDirectoryW(shots.c_str(), nullptr);
-    SaveWindowImage(player, shots + L"\\actionscript3-notice.bmp");
+    SaveScreenshot(player, L"actionscript3-notice");
     ::PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
 }
