@@ -1,6 +1,7 @@
 #include "movie/Font.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace movie {
 namespace {
@@ -140,7 +141,9 @@ std::optional<StaticTextDef> ReadDefineText(const uint8_t* body, size_t size, in
         for (TextGlyph& glyph : record.glyphs) {
             glyph.index = r.UBits(glyphBits);
             glyph.advance = r.SBits(advanceBits);
-            style.x += glyph.advance;
+            // Advances of up to 32 bits add up past an int in a broken record: hold at the edge.
+            const int64_t x = int64_t{style.x} + glyph.advance;
+            style.x = static_cast<int32_t>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX));
         }
         r.Align();
         if (!r.Ok()) {
