@@ -491,7 +491,7 @@ void Vm::AdvanceClock(double ms) {
         if (!t.method.empty() && t.fn.type == Type::Object && t.fn.object->kind == Kind::Clip &&
             t.fn.object->clip == kNoClip)
             continue;
-        blockStart = std::chrono::steady_clock::now();
+        StartBlock();
         try {
             if (t.method.empty())
                 Call(t.fn, Value::Obj(currentTarget), t.args);

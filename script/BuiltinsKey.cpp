@@ -54,7 +54,7 @@ void Vm::KeyEvent(bool down, int code, int ascii) {
         return;
     const bool outer = depth == 0;
     if (outer)
-        blockStart = std::chrono::steady_clock::now();
+        StartBlock();
     try {
         CallMethod(Value::Obj(keyObj), "broadcastMessage", {Value::Str(down ? "onKeyDown" : "onKeyUp")});
     } catch (ScriptThrow&) {

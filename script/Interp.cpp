@@ -651,6 +651,8 @@ int Interp::Run(size_t start, size_t end) {
             double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - vm.blockStart).count();
             if (secs > vm.limits.timeoutSeconds)
                 throw ScriptAbort{RunEnd::TimedOut};
+            if (vm.limits.maxActionsPerBlock && vm.opCounter - vm.blockStartOps > vm.limits.maxActionsPerBlock)
+                throw ScriptAbort{RunEnd::TimedOut};
         }
         uint8_t op = code[pc];
         size_t payload = pc + 1;
@@ -1704,7 +1706,7 @@ RunEnd Vm::RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> b
     currentTarget = o;
     bool outer = depth == 0;
     if (outer)
-        blockStart = std::chrono::steady_clock::now();
+        StartBlock();
     RunEnd end = RunEnd::Completed;
     try {
         Execute(f, 0, f.bytes->size());
@@ -1753,7 +1755,7 @@ RunEnd Vm::CallClipMethod(ClipId clip, std::string_view name, std::vector<Value>
     currentTarget = o;
     bool outer = depth == 0;
     if (outer)
-        blockStart = std::chrono::steady_clock::now();
+        StartBlock();
     RunEnd end = RunEnd::Completed;
     try {
         Value fn = GetOf(o, name);

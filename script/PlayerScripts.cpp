@@ -94,6 +94,7 @@ public:
         m_player.KeyEvent(down ? playback::kEventKeyDown : playback::kEventKeyUp);
     }
     void LimitTimeout(double seconds) { m_vm->limits.timeoutSeconds = std::min(m_vm->limits.timeoutSeconds, seconds); }
+    void LimitActions(uint64_t count) { m_vm->limits.maxActionsPerBlock = count; }
 
     // ---- playback::ScriptRunner ----
     void RunFrameActions(const playback::ActionContext& c, const movie::ActionBlock& block) override {
@@ -649,6 +650,10 @@ void PlayerScripts::KeyUp(int code) {
 
 void PlayerScripts::LimitTimeout(double seconds) {
     m_impl->LimitTimeout(seconds);
+}
+
+void PlayerScripts::LimitActions(uint64_t count) {
+    m_impl->LimitActions(count);
 }
 
 const std::vector<std::string>& PlayerScripts::AbortMessages() const {

@@ -167,7 +167,7 @@ void Vm::ClipPlaced(ClipId clip) {
         return;
     const bool outer = depth == 0;
     if (outer)
-        blockStart = std::chrono::steady_clock::now();
+        StartBlock();
     try {
         Call(Value::Obj(cls->second), Value::Obj(o), {});
     } catch (ScriptThrow&) {

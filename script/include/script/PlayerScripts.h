@@ -4,6 +4,7 @@
 // player's own FSCommand handler (Player::SetFsCommandHandler), trace lines the callback here.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,6 +33,9 @@ public:
     // Lowers the time one action block may run (the movie's ScriptLimits, or 15 s) to at most
     // `seconds`: hosts that must not wait so long (a fuzzer) set it.
     void LimitTimeout(double seconds);
+    // Ends an action block after `count` actions as well: unlike time, a count ends a runaway
+    // loop at the same place on every run (a fuzzer needs its runs to repeat).
+    void LimitActions(uint64_t count);
 
     // Why action blocks were abandoned (limits, uncaught throws), oldest first; kept to the
     // last 100.

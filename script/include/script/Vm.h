@@ -28,6 +28,7 @@ struct Limits {
     int maxRecursion = 256;                   // ScriptLimits tag, or 256
     size_t maxStringBytes = size_t{1} << 27;  // longer texts end the script
     uint32_t maxArrayLength = 1u << 24;       // arrays that must be filled beyond this end it too
+    uint64_t maxActionsPerBlock = 0;          // 0: none; a count ends runaway loops the same way every run
 };
 
 // How an action block ended.
@@ -182,6 +183,12 @@ public:
     Value globalRegisters[4];
     std::chrono::steady_clock::time_point blockStart;
     uint64_t opCounter = 0;
+    uint64_t blockStartOps = 0;
+    // Marks the start of an outermost action block, from which its time and action limits count.
+    void StartBlock() {
+        blockStart = std::chrono::steady_clock::now();
+        blockStartOps = opCounter;
+    }
     std::vector<Object*> extraRoots;  // objects in use by running code (kept across a collection)
 
     // Executes bytecode [start, end) in a new activation; used for function calls.

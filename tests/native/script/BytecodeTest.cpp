@@ -226,6 +226,21 @@ TEST(Bytecode, ARunawayLoopTimesOutAndTheNextBlockRuns) {
     EXPECT_EQ(run.host.lines, (std::vector<std::string>{"still running"}));
 }
 
+TEST(Bytecode, AnActionCountEndsARunawayLoopAndCountsPerBlock) {
+    Runner run(8);
+    run.vm->limits.maxActionsPerBlock = 6000;  // the 15 s timeout stays: only the count can end it
+    Asm straight;
+    for (int i = 0; i < 2500; ++i)
+        straight.PushNum(i).Op(0x17);  // 5000 actions, under the limit
+    straight.PushStr("done").Trace();
+    EXPECT_EQ(run(straight, 8), RunEnd::Completed);
+    EXPECT_EQ(run(straight, 8), RunEnd::Completed);  // the count starts again with each block
+    Asm loop;
+    loop.Branch(0x99, 0);
+    EXPECT_EQ(run(loop, 8), RunEnd::TimedOut);
+    EXPECT_EQ(run.host.lines, (std::vector<std::string>{"done", "done"}));
+}
+
 TEST(Bytecode, DeepRecursionEndsTheBlockAtTheLimit) {
     Runner run(8);
     Asm body;
