@@ -145,7 +145,7 @@ public:
     }
     void FrameEnded(playback::Player&) override {
         m_vm->AdvanceClock(m_frameMs);
-        m_vm->CollectGarbage();
+        m_vm->CollectGarbageWhenGrown();
     }
 
     // ---- DisplayHost ----

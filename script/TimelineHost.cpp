@@ -129,7 +129,7 @@ void TimelineHost::Run(int count) {
             }
         }
         m_vm->AdvanceClock(m_frameMs);
-        m_vm->CollectGarbage();
+        m_vm->CollectGarbageWhenGrown();
     }
 }
 

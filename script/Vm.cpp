@@ -925,7 +925,16 @@ size_t Vm::CollectGarbage() {
     for (Object* o : extraRoots)
         roots.push_back(o);
     roots.erase(std::remove(roots.begin(), roots.end(), nullptr), roots.end());
-    return heap.Collect(roots);
+    const size_t freed = heap.Collect(roots);
+    m_liveAfterCollect = heap.Count();
+    return freed;
+}
+
+size_t Vm::CollectGarbageWhenGrown() {
+    const size_t live = m_liveAfterCollect;
+    if (heap.Count() < std::max(live * 2, live + kCollectSlack))
+        return 0;
+    return CollectGarbage();
 }
 
 }  // namespace script

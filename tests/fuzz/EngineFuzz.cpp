@@ -20,8 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr int32_t kSide = 64;
     std::vector<uint32_t> pixels(kSide * kSide);
     raster::Surface surface{pixels.data(), kSide, kSide, kSide};
-    raster::Renderer renderer;
-    raster::DrawList list;
+    // One renderer and draw list for the whole run, as the control keeps them: their buffers and
+    // gradient cache then carry over from one movie to the next.
+    static raster::Renderer renderer;
+    static raster::DrawList list;
     for (int frame = 0; frame < 10 && !player.QuitRequested(); ++frame) {
         player.AdvanceFrame();
         if (frame == 3)

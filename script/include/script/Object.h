@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "script/Value.h"
@@ -39,7 +38,8 @@ struct Property {
     Value value;
     Object* getter = nullptr;  // addProperty pair; either may be null
     Object* setter = nullptr;
-    uint16_t flags = 0;  // PropFlags and the version bits of ASSetPropFlags
+    uint32_t foldedHash = 0;  // of the name with ASCII letters folded to lower case
+    uint16_t flags = 0;       // PropFlags and the version bits of ASSetPropFlags
     uint8_t getting = 0, setting = 0;  // getter and setter calls of an addProperty pair in progress
     bool live = true;
     bool IsAccessor() const { return getter || setter; }
@@ -138,9 +138,14 @@ public:
     bool marked = false;
 
 private:
-    void Reindex();
+    void Compact();
+    void RebuildTable();
+    void InsertIntoTable(uint32_t slot);
     std::vector<Property> m_props;
-    std::unordered_map<std::string, std::vector<uint32_t>> m_index;  // folded name -> slots
+    // Open addressing over m_props by folded name (slot + 1; 0 is empty), kept only once an
+    // object has more than a few properties: small objects are searched in order. Removed
+    // properties stay in the table, skipped, until the next compaction.
+    std::vector<uint32_t> m_table;
     size_t m_liveCount = 0;
 };
 

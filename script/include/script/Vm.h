@@ -62,6 +62,11 @@ public:
     double ClockMs() const { return m_clockMs; }
     // Frees unreachable objects. Called by the host between blocks; returns objects freed.
     size_t CollectGarbage();
+    // Collects only once the heap has grown well past what the last collection left (twice as
+    // many objects, and at least kCollectSlack more), so a frame that allocates little does not
+    // walk every built-in object. Called by the hosts at the end of each frame.
+    size_t CollectGarbageWhenGrown();
+    static constexpr size_t kCollectSlack = 1024;
 
     Limits limits;
     uint8_t version;  // of the movie; code of other versions carries its own
@@ -171,6 +176,7 @@ public:
     };
     std::vector<Timer> timers;
     int nextTimerId = 1;
+    size_t m_liveAfterCollect = 0;
     double m_clockMs = 0;
 
     // Path resolution ("/a/b", "_root.a", "../x", "_level1").

@@ -111,6 +111,48 @@ TEST_F(ObjectTest, NamesAreCaseInsensitiveUpToVersion6) {
     EXPECT_EQ(vm.GetOf(o, "Score").number, 3);
 }
 
+// Small objects are searched in order, large ones through a hash table: both must find the
+// first of same-named properties, skip removed ones and keep the order properties were added.
+TEST(PropertyTable, FindsRemovesAndKeepsOrderAtEverySize) {
+    auto name = [](const char* prefix, int i) {
+        std::string s = prefix;
+        s += std::to_string(i);
+        return s;
+    };
+    for (int count : {3, 8, 9, 40, 300}) {
+        SCOPED_TRACE(count);
+        Object o(Kind::Plain);
+        for (int i = 0; i < count; ++i)
+            o.SetOwn(name("p", i), Value::Num(i), true);
+        o.SetOwn("Name", Value::Num(-1), true);
+        o.SetOwn("name", Value::Num(-2), true);  // differs only in case: a second property
+        ASSERT_NE(o.FindOwn("NAME", false), nullptr);
+        EXPECT_EQ(o.FindOwn("NAME", false)->value.number, -1);  // the first added
+        EXPECT_EQ(o.FindOwn("name", true)->value.number, -2);
+        EXPECT_EQ(o.FindOwn("NAME", true), nullptr);
+        for (int i = 0; i < count; i += 2)
+            EXPECT_TRUE(o.RemoveOwn(name("P", i), false));
+        EXPECT_FALSE(o.RemoveOwn("p0", false));
+        o.SetOwn("p0", Value::Num(100), true);  // back, now the last
+        for (int i = 0; i < count; ++i) {
+            const Property* p = o.FindOwn(name("p", i), true);
+            const double want = i == 0 ? 100 : i;
+            if (i % 2 == 0 && i != 0) {
+                EXPECT_EQ(p, nullptr) << i;
+            } else {
+                ASSERT_NE(p, nullptr) << i;
+                EXPECT_EQ(p->value.number, want) << i;
+            }
+        }
+        std::vector<std::string> order;
+        o.ForEachProperty([&](Property& p) { order.push_back(p.name); });
+        ASSERT_EQ(order.size(), o.PropertyCount());
+        EXPECT_EQ(order.back(), "p0");
+        EXPECT_EQ(order[order.size() - 3], "Name");
+        EXPECT_EQ(order.front(), "p1");
+    }
+}
+
 TEST_F(ObjectTest, WatchSeesOldAndNewValueAndDecidesWhatIsStored) {
     Object* o = vm.NewObject();
     vm.CallMethod(Value::Obj(o), "watch", {Value::Str("n"), Value::Obj(vm.NewFunction(WatchAddsOne))});
@@ -142,6 +184,19 @@ TEST_F(ObjectTest, CollectionFreesUnreachableCyclesAndKeepsReachableOnes) {
     EXPECT_GE(freed, 2u);
     EXPECT_EQ(vm.heap.Count(), before + 1);
     EXPECT_EQ(vm.GetOf(vm.GetOf(vm.global, "kept").object, "self").object, kept);
+}
+
+TEST_F(ObjectTest, FrameEndCollectionWaitsUntilTheHeapHasGrown) {
+    vm.CollectGarbage();
+    const size_t live = vm.heap.Count();
+    vm.NewObject();  // garbage, but too little to be worth a walk of every object
+    EXPECT_EQ(vm.CollectGarbageWhenGrown(), 0u);
+    EXPECT_EQ(vm.heap.Count(), live + 1);
+    const size_t grow = std::max(live, Vm::kCollectSlack);
+    for (size_t i = 0; i < grow; ++i)
+        vm.NewObject();
+    EXPECT_EQ(vm.CollectGarbageWhenGrown(), grow + 1);
+    EXPECT_EQ(vm.heap.Count(), live);
 }
 
 Value CountCalls(Vm& vm, const Value& self, std::vector<Value>&, int) {
