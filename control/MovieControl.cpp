@@ -214,6 +214,19 @@ void MovieControl::OnMouse(StageMouse event, int x, int y) noexcept {
     Release();
 }
 
+void MovieControl::OnKey(bool down, int virtualKey, int character) noexcept {
+    const std::shared_ptr<MovieSession> session = m_session;
+    if (!session || session->NeedsActionScript3())
+        return;
+    AddRef();  // a key's script may send an FSCommand, whose sink may release the control
+    if (down)
+        session->KeyDown(virtualKey, character);
+    else
+        session->KeyUp(virtualKey);
+    FinishEngineStep(session);
+    Release();
+}
+
 bool MovieControl::OverButton() noexcept {
     return m_session && !m_session->NeedsActionScript3() && m_session->Player().HandCursor();
 }

@@ -111,6 +111,7 @@ private:
     void PaintStage(HDC dc, const RECT& client) noexcept override;
     void OnMouse(StageMouse event, int x, int y) noexcept override;
     bool OverButton() noexcept override;
+    void OnKey(bool down, int virtualKey, int character) noexcept override;
 
     HRESULT InPlaceActivate() noexcept;
     void ApplyState(ControlState state) noexcept;

@@ -112,6 +112,20 @@ void MovieSession::PrevFrame() noexcept {
     }
 }
 
+void MovieSession::KeyDown(int code, int character) noexcept {
+    try {
+        m_scripts->KeyDown(code, character);
+    } catch (...) {
+    }
+}
+
+void MovieSession::KeyUp(int code) noexcept {
+    try {
+        m_scripts->KeyUp(code);
+    } catch (...) {
+    }
+}
+
 std::vector<MovieRequest> MovieSession::TakeRequests() noexcept {
     std::vector<MovieRequest> taken;
     taken.swap(m_requests);

@@ -54,6 +54,11 @@ public:
     void NextFrame() noexcept;
     void PrevFrame() noexcept;
 
+    // A key went down (virtual key code, and the character it typed or 0) or up: the movie's
+    // Key object, its listeners and its clips' key events hear it.
+    void KeyDown(int code, int character) noexcept;
+    void KeyUp(int code) noexcept;
+
     // The requests made since the last call, in the order the movie made them.
     std::vector<MovieRequest> TakeRequests() noexcept;
 

@@ -60,7 +60,7 @@ bool StageWindow::Create(HWND parent, const RECT& position) noexcept {
     if (!RegisterWindowClassOnce(&StageWindow::WindowProc))
         return false;
     // The window is born visible with the site's rectangle; the host never sees it elsewhere.
-    HWND window = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, position.left,
+    HWND window = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, position.left,
                                   position.top, position.right - position.left, position.bottom - position.top, parent,
                                   nullptr, CodeModule(), this);
     m_window.reset(window);
@@ -133,7 +133,10 @@ LRESULT StageWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        // Held until the button comes up, so a release outside the window still reaches the movie.
+        // A click gives the movie the keyboard. Held until the button comes up, so a release
+        // outside the window still reaches the movie.
+        if (GetFocus() != window)
+            SetFocus(window);
         SetCapture(window);
         m_host.OnMouse(StageMouse::Down, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
@@ -153,6 +156,18 @@ LRESULT StageWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         if (GetCapture() != window)
             m_host.OnMouse(StageMouse::Leave, 0, 0);
         return 0;
+    case WM_GETDLGCODE:
+        // In a dialog, arrows, Tab and characters reach the movie; Enter and Escape stay the
+        // dialog's, which ends on them.
+        return DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+        m_host.OnKey(true, static_cast<int>(wParam), TakeTypedCharacter(window));
+        return 0;
+    case WM_KEYUP:
+        m_host.OnKey(false, static_cast<int>(wParam), 0);
+        return 0;
+    case WM_CHAR:
+        return 0;  // each character went with its key
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT) {
             SetCursor(LoadCursorW(nullptr, m_host.OverButton() ? IDC_HAND : IDC_ARROW));
@@ -184,6 +199,15 @@ void StageWindow::PaintWindow(HWND window) noexcept {
     GetClientRect(window, &client);
     // The host draws off screen and copies its frame in one step: nothing flickers.
     m_host.PaintStage(paint.dc(), client);
+}
+
+// The movie hears a key and its character together, as one event. TranslateMessage posts the
+// character before the key's message is handled, so it is waiting in the queue now.
+int StageWindow::TakeTypedCharacter(HWND window) noexcept {
+    MSG typed{};
+    if (PeekMessageW(&typed, window, WM_CHAR, WM_CHAR, PM_REMOVE))
+        return static_cast<int>(typed.wParam);
+    return 0;
 }
 
 void StageWindow::TrackLeave(HWND window) noexcept {

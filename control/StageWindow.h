@@ -23,6 +23,8 @@ public:
     virtual void OnMouse(StageMouse event, int x, int y) noexcept = 0;
     // Whether the pointer is over something clickable (the hand cursor shows).
     virtual bool OverButton() noexcept = 0;
+    // A key went down (with the character it typed, or 0) or up, while the stage had the focus.
+    virtual void OnKey(bool down, int virtualKey, int character) noexcept = 0;
 
 protected:
     ~StageWindowHost() = default;
@@ -55,6 +57,7 @@ private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void PaintWindow(HWND window) noexcept;
     void TrackLeave(HWND window) noexcept;
+    static int TakeTypedCharacter(HWND window) noexcept;
 
     StageWindowHost& m_host;
     UniqueWindow m_window;

@@ -308,6 +308,62 @@ inline Bytes Concat(std::initializer_list<Bytes> parts) {
         out.insert(out.end(), p.begin(), p.end());
     return out;
 }
+inline Bytes ActionPushString(const std::string& s) {
+    BitWriter w;
+    w.U8(0x96);
+    w.U16(uint16_t(s.size() + 2));
+    w.U8(0);
+    w.Str(s);
+    return w.out;
+}
+inline Bytes ActionPushInt(int32_t v) {
+    BitWriter w;
+    w.U8(0x96);
+    w.U16(5);
+    w.U8(7);
+    w.U32(uint32_t(v));
+    return w.out;
+}
+// object.method() of a global object, without arguments; leaves the result on the stack.
+inline Bytes ActionCallMethod(const std::string& object, const std::string& method) {
+    return Concat({ActionPushInt(0), ActionPushString(object), {0x1C}, ActionPushString(method), {0x52}});
+}
+inline Bytes ActionAdd() {
+    return {0x47};
+}
+// GetURL2 of the URL and target on the stack (pushed in that order).
+inline Bytes ActionGetUrlFromStack() {
+    return {0x9A, 1, 0, 0};
+}
+
+// PlaceObject2 of a new character, optionally named, with clip event handlers (the 32-bit event flags of format 6
+// and later: 0x01 load, 0x02 enterFrame, 0x40 keyDown, 0x80 keyUp, ...).
+struct ClipEvent {
+    uint32_t flags;
+    Bytes code;
+};
+inline Bytes PlaceWithClipEvents(uint16_t depth, uint16_t id, const std::vector<ClipEvent>& events,
+                                 const std::string& name = "") {
+    BitWriter w;
+    w.U8(uint8_t(0x80 | 0x02 | (name.empty() ? 0 : 0x20)));
+    w.U16(depth);
+    w.U16(id);
+    if (!name.empty())
+        w.Str(name);
+    w.U16(0);
+    uint32_t all = 0;
+    for (const ClipEvent& e : events)
+        all |= e.flags;
+    w.U32(all);
+    for (const ClipEvent& e : events) {
+        w.U32(e.flags);
+        w.U32(uint32_t(e.code.size() + 1));
+        w.Raw(e.code);
+        w.U8(0);
+    }
+    w.U32(0);
+    return Tag(26, w.out);
+}
 
 // DefineButton2 with one record per state list (up/over/down/hit bits) and condition actions.
 struct ButtonRecord {

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "MovieBytes.h"
+#include "ScriptedSample.h"
 #include "TestHost.h"
 #include "playback/Player.h"
 #include "script/PlayerScripts.h"
@@ -76,24 +77,10 @@ Asm Traced(const std::string& text) {
 // PlaceObject2 of a named sprite with clip event handlers (format 6 event words).
 Bytes PlaceWithEvents(uint16_t depth, uint16_t id, const std::string& name,
                       const std::vector<std::pair<uint32_t, Asm>>& handlers) {
-    moviebytes::BitWriter w;
-    w.U8(0x80 | 0x20 | 0x02);
-    w.U16(depth);
-    w.U16(id);
-    w.Str(name);
-    w.U16(0);
-    uint32_t all = 0;
-    for (const auto& h : handlers)
-        all |= h.first;
-    w.U32(all);
-    for (const auto& [events, code] : handlers) {
-        w.U32(events);
-        w.U32(uint32_t(code.bytes.size() + 1));
-        w.Raw(code.bytes);
-        w.U8(0);
-    }
-    w.U32(0);
-    return moviebytes::Tag(26, w.out);
+    std::vector<moviebytes::ClipEvent> events;
+    for (const auto& [flags, code] : handlers)
+        events.push_back({flags, code.bytes});
+    return moviebytes::PlaceWithClipEvents(depth, id, events, name);
 }
 
 Bytes DoInitAction(uint16_t sprite, const Asm& code) {
@@ -549,6 +536,36 @@ TEST(PlayerScripts, SettingTheLookOfAClipRedrawsTheScene) {
         SetMember(a, "box", property, 3);
         EXPECT_GT(SceneVersionStepOf(a), still) << property;
     }
+}
+
+}  // namespace
+}  // namespace script
+
+namespace script {
+namespace {
+
+// The sample the GUI test plays in the real player: the same movie, driven here in process.
+TEST(ScriptedSample, TheFollowerTracksTheMouseAndTheButtonAndKeysDriveTheTimeline) {
+    auto p = Play(moviebytes::ScriptedSampleMovie());
+    p->Frames(2);
+    playback::DisplayObject* follower = p->Child("follower");
+    ASSERT_NE(follower, nullptr);
+    p->player->MouseMove(300, 200);
+    EXPECT_DOUBLE_EQ(follower->matrix.tx, 300 * 20);
+    EXPECT_DOUBLE_EQ(follower->matrix.ty, 200 * 20);
+    EXPECT_EQ(p->player->Stage().currentFrame, 0u);  // stopped on the first frame
+
+    p->player->MouseMove(50, 50);
+    p->player->MouseDown(50, 50);
+    p->player->MouseUp(50, 50);
+    p->Frames(1);
+    EXPECT_EQ(p->player->Stage().currentFrame, 1u);
+    EXPECT_NE(p->player->Stage().ChildAtDepth(4), nullptr);
+
+    p->scripts->KeyDown(32, 32);
+    p->Frames(1);
+    EXPECT_EQ(p->player->Stage().currentFrame, 2u);
+    EXPECT_NE(p->player->Stage().ChildAtDepth(5), nullptr);
 }
 
 }  // namespace

@@ -302,6 +302,48 @@ TEST(Mouse, ASinkMayDeactivateTheControlFromAClick) {
     controltest::PumpFor(100);  // messages still posted to the window go nowhere
 }
 
+// A red square and a clip whose key events send fscommand("down", Key.getCode() + "," +
+// Key.getAscii()) and fscommand("up", Key.getCode()).
+std::vector<uint8_t> KeyMovie() {
+    using namespace moviebytes;
+    const Bytes down = Concat({ActionPushString("FSCommand:down"), ActionCallMethod("Key", "getCode"),
+                               ActionPushString(","), ActionAdd(), ActionCallMethod("Key", "getAscii"), ActionAdd(),
+                               ActionGetUrlFromStack()});
+    const Bytes up =
+        Concat({ActionPushString("FSCommand:up"), ActionCallMethod("Key", "getCode"), ActionGetUrlFromStack()});
+    return Movie({BackgroundTag(), RectShape(1, {{0, 0, 1000, 1000, 0xFF, 0, 0}}), DefineSprite(2, 1, {ShowFrame()}),
+                  Place(1, 1), PlaceWithClipEvents(2, 2, {{0x40, down}, {0x80, up}}), ShowFrame()});
+}
+
+TEST(Keys, KeysReachTheMovieWithTheCharacterTheyTyped) {
+    ScratchFolder folder;
+    auto hosted = Host(100, 100);
+    ASSERT_TRUE(hosted);
+    ASSERT_EQ(hosted->PutMovie(folder.Write(L"keys.swf", KeyMovie())), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return hosted->StagePixel(20, 20) == kRed; }, kWaitMs));
+    HWND stage = hosted->StageWindow();
+
+    // TranslateMessage posts the character before the key's message is handled.
+    PostMessageW(stage, WM_CHAR, 'a', 1);
+    SendMessageW(stage, WM_KEYDOWN, 'A', 1);
+    SendMessageW(stage, WM_KEYUP, 'A', 0xC0000001);
+    SendMessageW(stage, WM_KEYDOWN, VK_LEFT, 1);  // types nothing
+    const auto& events = hosted->Events();
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].command, L"down");
+    EXPECT_EQ(events[0].args, L"65,97");
+    EXPECT_EQ(events[1].command, L"up");
+    EXPECT_EQ(events[1].args, L"65");
+    EXPECT_EQ(events[2].args, L"37,0");
+    MSG left{};
+    EXPECT_FALSE(PeekMessageW(&left, stage, WM_CHAR, WM_CHAR, PM_NOREMOVE));  // taken with its key
+
+    // In a dialog the movie gets arrows, Tab and characters; Enter and Escape end the dialog.
+    const LRESULT wants = SendMessageW(stage, WM_GETDLGCODE, 0, 0);
+    EXPECT_EQ(wants & (DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS), DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS);
+    EXPECT_EQ(wants & DLGC_WANTALLKEYS, 0);
+}
+
 // Movies with ActionScript 3 code: marked by FileAttributes, or carrying DoABC code only.
 struct ScriptCase {
     const char* name;

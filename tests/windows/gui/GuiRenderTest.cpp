@@ -4,6 +4,7 @@
 #include "GuiAlbum.h"
 
 #include "tests/support/MovieBytes.h"
+#include "tests/support/ScriptedSample.h"
 #include "utf/Utf.h"
 
 #include <gtest/gtest.h>
@@ -269,16 +270,31 @@ std::vector<uint8_t> ButtonMovie() {
                  400, 300, 6, 2);
 }
 
+void WriteMovie(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// Waits until (x, y) of the control's window shows `colour`, with the mouse at (mouseX, mouseY)
+// of it; `shown` is the last capture. The move is sent again while waiting: under Wine a
+// pointer event of the X server's own (the window appearing under the pointer) may come after
+// it and put the pointer elsewhere.
+bool ShowsAt(HWND control, Image& shown, int x, int y, COLORREF colour, int mouseX, int mouseY) {
+    return WaitUntil(
+        [&] {
+            MoveMouseTo(control, mouseX, mouseY);
+            shown = CaptureScreen(WindowRect(control));
+            return PixelAt(shown, x, y) == colour;
+        },
+        10000);
+}
+
 // The mouse over the player's window reaches the movie: a button shows its over state and its
 // click runs its action.
 TEST_F(GuiRenderTest, AButtonFollowsTheMouseAndItsClickRunsItsAction) {
     TestFolder movies;
     const std::wstring movie = movies / L"button.swf";
-    {
-        const std::vector<uint8_t> bytes = ButtonMovie();
-        std::ofstream out(movie.c_str(), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
+    WriteMovie(movie, ButtonMovie());
     AlbumOptions options;
     options.movieFile = movie;
     PlayerRun run(options);
@@ -287,27 +303,49 @@ TEST_F(GuiRenderTest, AButtonFollowsTheMouseAndItsClickRunsItsAction) {
     HWND control = ::GetDlgItem(player, kMovieControlId);
     ASSERT_TRUE(control);
     Image shown;
-    // Until (x, y) of the stage shows `colour`, with the mouse at (mouseX, mouseY) of the window.
-    // The move is sent again while waiting: under Wine a pointer event of the X server's own
-    // (the window appearing under the pointer) may come after it and put the pointer elsewhere.
-    auto showsAt = [&](int x, int y, COLORREF colour, int mouseX, int mouseY) {
-        return WaitUntil(
-            [&] {
-                MoveMouseTo(control, mouseX, mouseY);
-                shown = CaptureScreen(WindowRect(control));
-                return PixelAt(shown, x, y) == colour;
-            },
-            10000);
-    };
     const COLORREF red = RGB(0xFF, 0, 0), blue = RGB(0, 0, 0xFF), green = RGB(0, 0xFF, 0);
-    EXPECT_TRUE(showsAt(100, 150, red, 300, 150)) << "the button is not up with the mouse away from it";
+    EXPECT_TRUE(ShowsAt(control, shown, 100, 150, red, 300, 150)) << "the button is not up with the mouse away from it";
     EXPECT_EQ(PixelAt(shown, 300, 150), RGB(0xFF, 0xFF, 0xFF));
-    EXPECT_TRUE(showsAt(100, 150, blue, 100, 150)) << "the button did not show its over state";
+    EXPECT_TRUE(ShowsAt(control, shown, 100, 150, blue, 100, 150)) << "the button did not show its over state";
     // (The hand cursor is checked inside the control's own tests: under Wine another process
     // does not see the cursor a window chose.)
     ClickAt(control, 100, 150);
-    EXPECT_TRUE(showsAt(300, 150, green, 100, 150)) << "the click did not run the button's action";
-    EXPECT_TRUE(showsAt(100, 150, red, 300, 150)) << "the button did not go back to up";
+    EXPECT_TRUE(ShowsAt(control, shown, 300, 150, green, 100, 150)) << "the click did not run the button's action";
+    EXPECT_TRUE(ShowsAt(control, shown, 100, 150, red, 300, 150)) << "the button did not go back to up";
+    ::PostMessageW(player, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
+}
+
+// The scripted sample: a clip's mouse handler keeps a square under the pointer, a button's
+// script and a key's script move the timeline.
+TEST_F(GuiRenderTest, TheScriptedSampleFollowsTheMouseAndItsButtonAndAKeyDriveTheTimeline) {
+    TestFolder movies;
+    const std::wstring movie = movies / L"scripted.swf";
+    WriteMovie(movie, moviebytes::ScriptedSampleMovie());
+    AlbumOptions options;
+    options.movieFile = movie;
+    PlayerRun run(options);
+    HWND player = run.OpenPlayer();
+    ASSERT_TRUE(player);
+    HWND control = ::GetDlgItem(player, kMovieControlId);
+    ASSERT_TRUE(control);
+    Image shown;
+    const COLORREF green = RGB(0, 0xFF, 0), blue = RGB(0, 0, 0xFF), yellow = RGB(0xFF, 0xFF, 0);
+    const COLORREF white = RGB(0xFF, 0xFF, 0xFF);
+    EXPECT_TRUE(ShowsAt(control, shown, 200, 150, green, 200, 150)) << "the square does not follow the mouse";
+    EXPECT_TRUE(ShowsAt(control, shown, 250, 120, green, 250, 120)) << "the square did not follow the mouse on";
+    EXPECT_EQ(PixelAt(shown, 200, 150), white) << "the square was left behind";
+    SaveScreenshot(player, L"scripted-sample-follow");
+
+    ClickAt(control, 50, 50);
+    EXPECT_TRUE(ShowsAt(control, shown, 350, 50, blue, 50, 50)) << "the button's script did not go to frame 2";
+    EXPECT_EQ(PixelAt(shown, 350, 250), white);
+
+    // A key typed into the player's window (the stage has the keyboard after the click).
+    ::PostMessageW(control, WM_KEYDOWN, VK_SPACE, 1);
+    ::PostMessageW(control, WM_KEYUP, VK_SPACE, 0xC0000001);
+    EXPECT_TRUE(ShowsAt(control, shown, 350, 250, yellow, 50, 50)) << "the key's script did not go to frame 3";
+    SaveScreenshot(player, L"scripted-sample-keys");
     ::PostMessageW(player, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Program().WaitForExit(kExitTimeoutMs), 0u);
 }
