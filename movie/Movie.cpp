@@ -33,6 +33,7 @@ enum TagCode : uint16_t {
     kDefineButton2 = 34,
     kDefineBitsJpeg3 = 35,
     kDefineBitsLossless2 = 36,
+    kDefineEditText = 37,
     kDefineSprite = 39,
     kFrameLabel = 43,
     kDefineFont2 = 48,
@@ -484,6 +485,14 @@ struct Reader {
                 BrokenTag();
             const uint16_t id = text->id;
             Define(id, std::make_shared<StaticTextDef>(std::move(*text)));
+            break;
+        }
+        case kDefineEditText: {
+            auto field = ReadDefineEditText(body, len);
+            if (!field)
+                return BrokenTag();
+            const uint16_t id = field->id;
+            Define(id, std::make_shared<EditTextDef>(std::move(*field)));
             break;
         }
         case kDefineVideoStream: {
