@@ -2,6 +2,8 @@
 
 #include "movie/BitReader.h"
 
+#include <cstring>
+
 namespace movie {
 
 std::optional<EditTextDef> ReadDefineEditText(const uint8_t* body, size_t size) {
@@ -50,6 +52,22 @@ std::optional<EditTextDef> ReadDefineEditText(const uint8_t* body, size_t size) 
     if (!r.Ok() && !hasText)
         return std::nullopt;
     return t;
+}
+
+std::optional<std::pair<uint16_t, EditTextDef::Rendering>> ReadCsmTextSettings(const uint8_t* body, size_t size) {
+    BitReader r(body, size);
+    const uint16_t id = r.U16();
+    EditTextDef::Rendering s;
+    s.antiAlias = uint8_t(r.UBits(2));
+    s.gridFit = uint8_t(r.UBits(3));
+    r.Align();
+    r.U8();  // the rest of the flags byte is reserved
+    const uint32_t thickness = r.U32(), sharpness = r.U32();
+    std::memcpy(&s.thickness, &thickness, 4);
+    std::memcpy(&s.sharpness, &sharpness, 4);
+    if (!r.Ok())
+        return std::nullopt;
+    return std::make_pair(id, s);
 }
 
 }  // namespace movie

@@ -120,6 +120,12 @@ TextField MakeTextField(const movie::EditTextDef* def, const movie::Movie* movie
     t.autoSize = def->autoSize ? 1 : 0;
     t.maxChars = def->maxLength ? *def->maxLength : 0;
     t.variable = def->variableName;
+    if (def->rendering) {
+        t.antiAliasType = def->rendering->antiAlias == 1 ? "advanced" : "normal";
+        t.gridFitType = def->rendering->gridFit == 0 ? "none" : def->rendering->gridFit == 2 ? "subpixel" : "pixel";
+        t.thickness = def->rendering->thickness;
+        t.sharpness = def->rendering->sharpness;
+    }
     return t;
 }
 
@@ -384,7 +390,8 @@ void SetHtmlText(TextField& field, std::u16string_view s) {
             const std::string& n = tag.name;
             if (tag.closing) {
                 if (n == "p" || n == "li") {
-                    AppendChar(field, '\r', stack.back());
+                    // The paragraph's end takes the format of the text before it.
+                    AppendChar(field, '\r', field.formats.empty() ? stack.back() : field.formats.back());
                     paragraphOpen = false;
                 }
                 pop(n);

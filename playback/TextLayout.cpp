@@ -49,25 +49,29 @@ Face FaceOf(const movie::Movie* movie, const TextFormatSpec& f, bool embedded) {
     face.size = std::max(0.0, f.size.value_or(12));
     face.letterSpacing = f.letterSpacing.value_or(0);
     face.font = embedded ? FindEmbeddedFont(movie, f) : nullptr;
+    // Measures are whole twips, cut toward zero, as the reference keeps them.
     if (face.font && face.font->hasLayout) {
-        const double scale = face.size / face.font->EmSquare();
-        face.metrics = {face.font->ascent * scale, face.font->descent * scale};
+        const double scale = face.size * 20 / face.font->EmSquare();
+        face.metrics = {std::trunc(face.font->ascent * scale), std::trunc(face.font->descent * scale)};
     } else {
-        face.metrics = {kDeviceAscent * face.size, kDeviceDescent * face.size};
+        face.metrics = {std::trunc(kDeviceAscent * face.size * 20), std::trunc(kDeviceDescent * face.size * 20)};
     }
     return face;
 }
 
+// A character's advance, twips.
 double Advance(const Face& face, char16_t c) {
+    const double spacing = std::trunc(face.letterSpacing * 20);
     if (face.font) {
         const movie::FontDef& font = *face.font;
         for (size_t i = 0; i < font.codes.size(); ++i)
             if (font.codes[i] == c)
-                return (i < font.advances.size() ? font.advances[i] : 0) * face.size / font.EmSquare() +
-                       face.letterSpacing;
-        return face.letterSpacing;  // a character the font lacks shows nothing
+                return std::trunc((i < font.advances.size() ? font.advances[i] : 0) * face.size * 20 /
+                                  font.EmSquare()) +
+                       spacing;
+        return spacing;  // a character the font lacks shows nothing
     }
-    return DeviceAdvance(c) * face.size + face.letterSpacing;
+    return std::trunc(DeviceAdvance(c) * face.size * 20) + spacing;
 }
 
 struct Line {
@@ -117,12 +121,7 @@ std::vector<Line> LayOut(std::u16string_view text, std::optional<double> wrapWid
             line.ascent = face.metrics.ascent;
             line.descent = face.metrics.descent;
         }
-        // Spaces at the end of a line take no width.
-        size_t end = j;
-        while (end > i && text[end - 1] == ' ' && !hard && j < n) {
-            --end;
-        }
-        line.width = j == n || hard ? width : width;
+        line.width = width;
         line.leading = leadingAt(i < n ? i : (n ? n - 1 : 0));
         lines.push_back(line);
         if (hard) {
@@ -164,18 +163,20 @@ const movie::FontDef* FindEmbeddedFont(const movie::Movie* movie, const TextForm
 TextExtent MeasureExtent(const movie::Movie* movie, const TextFormatSpec& format, std::u16string_view text,
                          std::optional<double> width) {
     const Face face = FaceOf(movie, format, true);
-    const double leading = format.leading.value_or(0);
+    const double leading = format.leading.value_or(0) * 20;
+    if (width)
+        *width *= 20;
     auto lines = LayOut(
         text, width, [&](size_t) -> const Face& { return face; }, [&](size_t) { return leading; });
     TextExtent e;
-    e.ascent = std::round(face.metrics.ascent);
-    e.descent = std::round(face.metrics.descent);
+    e.ascent = std::round(face.metrics.ascent / 20);
+    e.descent = std::round(face.metrics.descent / 20);
     double w = 0, h = 0;
     for (const Line& l : lines) {
         w = std::max(w, l.width);
-        h += std::round(l.ascent) + std::round(l.descent) + l.leading;
+        h += std::round(l.ascent / 20) + std::round(l.descent / 20) + l.leading / 20;
     }
-    e.width = std::round(w);
+    e.width = std::round(w / 20);
     e.height = h;
     return e;
 }
@@ -188,13 +189,15 @@ FieldMeasures MeasureField(const TextField& field) {
     const Face fallback = FaceOf(field.movie, field.newFormat, field.embedFonts);
     auto faceAt = [&](size_t i) -> const Face& { return i < faces.size() ? faces[i] : fallback; };
     auto leadingAt = [&](size_t i) {
-        return i < field.formats.size() ? field.formats[i].leading.value_or(0) : field.newFormat.leading.value_or(0);
+        return 20 *
+               (i < field.formats.size() ? field.formats[i].leading.value_or(0) : field.newFormat.leading.value_or(0));
     };
     std::optional<double> wrap;
     if (field.wordWrap) {
         const TextFormatSpec& first = field.formats.empty() ? field.newFormat : field.formats[0];
-        wrap = field.width / 20.0 - 4 - first.leftMargin.value_or(0) - first.rightMargin.value_or(0) -
-               first.indent.value_or(0) - first.blockIndent.value_or(0);
+        wrap = field.width - 80 -
+               20 * (first.leftMargin.value_or(0) + first.rightMargin.value_or(0) + first.indent.value_or(0) +
+                     first.blockIndent.value_or(0));
     }
     FieldMeasures m;
     if (field.text.empty())
@@ -203,10 +206,11 @@ FieldMeasures MeasureField(const TextField& field) {
     double w = 0, h = 0;
     for (const Line& l : lines) {
         w = std::max(w, l.width);
-        h += std::round(l.ascent) + std::round(l.descent) + l.leading;
+        h += l.ascent + l.descent + l.leading;
     }
-    m.textWidth = std::round(w);
-    m.textHeight = h;
+    // Whole pixels, cut toward zero.
+    m.textWidth = std::trunc(w / 20);
+    m.textHeight = std::trunc(h / 20);
     m.lines = int(lines.size());
     return m;
 }

@@ -346,18 +346,12 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
             f->gridFitType = s;
         break;
     }
-    case kSharpness: {
-        const double n = vm.ToNumber(v);
-        if (std::isfinite(n))
-            f->sharpness = std::clamp(n, -400.0, 400.0);
+    case kSharpness:
+        f->sharpness = vm.ToNumber(v);
         break;
-    }
-    case kThickness: {
-        const double n = vm.ToNumber(v);
-        if (std::isfinite(n))
-            f->thickness = std::clamp(n, -200.0, 200.0);
+    case kThickness:
+        f->thickness = vm.ToNumber(v);
         break;
-    }
     case kStyleSheet:
         self.object->SetOwn("__styleSheet", v, true, kDontEnum);
         break;

@@ -158,8 +158,10 @@ void SetPart(Vm& vm, TextFormatSpec& f, int part, const Value& v, bool fromConst
         return;
     }
     if (part == kAlign) {
+        // A setter given anything but a known name keeps the alignment.
         if (unset) {
-            f.align.reset();
+            if (fromConstructor)
+                f.align.reset();
             return;
         }
         std::string a;
@@ -249,7 +251,9 @@ Value GetTextExtent(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     TextFormatSpec full = playback::DefaultFormat(nullptr, nullptr);
     playback::MergeFormat(full, *f);
     const playback::TextExtent e = playback::MeasureExtent(vm.host.FontMovie(), full, ToUtf16(text), width);
+    // A bare object: no prototype, so it prints as [type Object].
     Object* o = vm.NewObject();
+    o->RemoveOwn("__proto__", false);
     o->SetOwn("ascent", Value::Num(e.ascent), true);
     o->SetOwn("descent", Value::Num(e.descent), true);
     o->SetOwn("width", Value::Num(e.width), true);

@@ -29,11 +29,20 @@ struct EditTextDef {
         int16_t leading = 0;
     };
     std::optional<Layout> layout;
+    // CSMTextSettings: how the field's glyphs are rendered (0 normal, 1 advanced; grid fit 0
+    // none, 1 pixel, 2 subpixel).
+    struct Rendering {
+        uint8_t antiAlias = 0, gridFit = 0;
+        float thickness = 0, sharpness = 0;
+    };
+    std::optional<Rendering> rendering;
     std::string variableName;
     std::optional<std::string> initialText;
 };
 
 // nullopt when the tag ends before its fixed fields.
 std::optional<EditTextDef> ReadDefineEditText(const uint8_t* body, size_t size);
+// CSMTextSettings: the id of the text it applies to and its settings; nullopt when short.
+std::optional<std::pair<uint16_t, EditTextDef::Rendering>> ReadCsmTextSettings(const uint8_t* body, size_t size);
 
 }  // namespace movie
