@@ -378,7 +378,7 @@ DisplayObject* Player::CreateEmptyClip(DisplayObject& parent, const std::string&
 }
 
 DisplayObject* Player::CreateTextField(DisplayObject& parent, const std::string& name, int32_t depth, double x,
-                                      double y, double width, double height) {
+                                       double y, double width, double height) {
     if (parent.kind != ObjectKind::Clip || m_impl->TreeDepth(parent) >= kMaxTreeDepth ||
         m_impl->liveObjects >= kMaxObjects)
         return nullptr;
@@ -398,6 +398,16 @@ DisplayObject* Player::CreateTextField(DisplayObject& parent, const std::string&
 
 DisplayObject* Player::DuplicateClip(DisplayObject& clip, const std::string& name, int32_t depth) {
     DisplayObject* parent = clip.parent;
+    if (parent && !clip.removed && clip.kind == ObjectKind::Text && clip.textField) {
+        // A copy of a field is a new empty one in the same place, of the same type.
+        DisplayObject* copy = CreateTextField(*parent, name, depth, 0, 0, 0, 0);
+        if (!copy)
+            return nullptr;
+        copy->matrix = clip.matrix;
+        copy->cxform = clip.cxform;
+        copy->textField->editable = clip.textField->editable;
+        return copy;
+    }
     if (!parent || clip.removed || clip.kind != ObjectKind::Clip)
         return nullptr;
     DisplayObject* copy = clip.characterId ? nullptr : CreateEmptyClip(*parent, name, depth);

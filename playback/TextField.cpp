@@ -257,6 +257,31 @@ double ParseNumber(const std::u16string& s, double fallback) {
     return end == a.c_str() ? fallback : v;
 }
 
+// "#RRGGBB" as fields read it: spaces may follow the '#', then hex digits up to the first other
+// character, the last six of them counting; none is no colour.
+std::optional<double> ParseHtmlColor(std::u16string_view s) {
+    if (s.empty() || s[0] != '#')
+        return std::nullopt;
+    size_t i = 1;
+    while (i < s.size() && IsSpace(s[i]))
+        ++i;
+    uint32_t v = 0;
+    size_t digits = 0;
+    for (; i < s.size(); ++i, ++digits) {
+        const char16_t c = s[i];
+        int d = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : -1;
+        if (d < 0)
+            break;
+        v = ((v << 4) | uint32_t(d)) & 0xFFFFFFu;
+    }
+    if (!digits)
+        return std::nullopt;
+    return double(v);
+}
+
 void AppendChar(TextField& f, char16_t c, const TextFormatSpec& format) {
     f.text.push_back(c);
     f.formats.push_back(format);
@@ -389,7 +414,7 @@ void SetHtmlText(TextField& field, std::u16string_view s) {
             TextFormatSpec f = stack.back();
             const std::string& n = tag.name;
             if (tag.closing) {
-                if (n == "p" || n == "li") {
+                if ((n == "p" || n == "li") && field.multiline) {
                     // The paragraph's end takes the format of the text before it.
                     AppendChar(field, '\r', field.formats.empty() ? stack.back() : field.formats.back());
                     paragraphOpen = false;
@@ -397,12 +422,14 @@ void SetHtmlText(TextField& field, std::u16string_view s) {
                 pop(n);
                 continue;
             }
+            // A single-line field keeps no line breaks.
             if (n == "br" || n == "sbr") {
-                AppendChar(field, '\r', f);
+                if (field.multiline)
+                    AppendChar(field, '\r', f);
                 continue;
             }
             if (n == "p") {
-                if (paragraphOpen)
+                if (paragraphOpen && field.multiline)
                     AppendChar(field, '\r', f);
                 paragraphOpen = true;
                 if (auto* a = tag.Attr("align"))
@@ -417,8 +444,8 @@ void SetHtmlText(TextField& field, std::u16string_view s) {
                     f.size = v;
                 }
                 if (auto* a = tag.Attr("color"))
-                    if (a->size() == 7 && (*a)[0] == '#')
-                        f.color = double(std::strtoul(Ascii(a->substr(1)).c_str(), nullptr, 16));
+                    if (auto colour = ParseHtmlColor(*a))
+                        f.color = *colour;
                 if (auto* a = tag.Attr("letterspacing"))
                     f.letterSpacing = ParseNumber(*a, 0);
                 if (auto* a = tag.Attr("kerning"))

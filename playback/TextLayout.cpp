@@ -41,6 +41,7 @@ struct Face {
     const movie::FontDef* font = nullptr;
     double size = 12;
     double letterSpacing = 0;
+    bool missing = false;  // embedded glyphs asked for, and the movie has no such font: nothing shows
     FontMetrics metrics;
 };
 
@@ -49,8 +50,11 @@ Face FaceOf(const movie::Movie* movie, const TextFormatSpec& f, bool embedded) {
     face.size = std::max(0.0, f.size.value_or(12));
     face.letterSpacing = f.letterSpacing.value_or(0);
     face.font = embedded ? FindEmbeddedFont(movie, f) : nullptr;
+    face.missing = embedded && !face.font;
     // Measures are whole twips, cut toward zero, as the reference keeps them.
-    if (face.font && face.font->hasLayout) {
+    if (face.missing) {
+        face.metrics = {};
+    } else if (face.font && face.font->hasLayout) {
         const double scale = face.size * 20 / face.font->EmSquare();
         face.metrics = {std::trunc(face.font->ascent * scale), std::trunc(face.font->descent * scale)};
     } else {
@@ -62,6 +66,8 @@ Face FaceOf(const movie::Movie* movie, const TextFormatSpec& f, bool embedded) {
 // A character's advance, twips.
 double Advance(const Face& face, char16_t c) {
     const double spacing = std::trunc(face.letterSpacing * 20);
+    if (face.missing)
+        return 0;
     if (face.font) {
         const movie::FontDef& font = *face.font;
         for (size_t i = 0; i < font.codes.size(); ++i)

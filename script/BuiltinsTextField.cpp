@@ -239,9 +239,14 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
             playback::SetPlainText(*f, ToUtf16(vm.ToString(v)));
         FitBox(*f);
         break;
-    case kHtml:
-        f->html = flag();
+    case kHtml: {
+        const bool html = flag();
+        // A field leaving HTML drops its paragraph alignment back to the default.
+        if (f->html && !html)
+            f->newFormat.align = "left";
+        f->html = html;
         break;
+    }
     case kAutoSize: {
         int mode = 0;
         if (v.type == Type::Boolean) {

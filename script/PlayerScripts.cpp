@@ -573,10 +573,8 @@ void PlayerScripts::Impl::SetProperty(ClipId clip, int index, double v, const st
         if (!finite || v < 0)
             break;
         if (o->textField) {
-            // A field's box takes the size; its scale stays.
-            const double sx = index == kPropWidth ? ScaleX(m) : ScaleY(m);
-            if (sx > 0)
-                (index == kPropWidth ? o->textField->width : o->textField->height) = std::trunc(v * 20.0 / sx);
+            // A field's box takes the size as it is, before its scale; the scale stays.
+            (index == kPropWidth ? o->textField->width : o->textField->height) = std::trunc(v * 20.0);
             break;
         }
         const raster::Rect r = m_player.BoundsInParent(*o);
