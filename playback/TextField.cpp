@@ -104,7 +104,7 @@ TextField MakeTextField(const movie::EditTextDef* def, const movie::Movie* movie
     t.newFormat = DefaultFormat(def, movie);
     if (!def)
         return t;
-    t.xMin = def->bounds.xMin;
+    t.xMin = t.originX = def->bounds.xMin;
     t.yMin = def->bounds.yMin;
     t.width = double(def->bounds.xMax) - def->bounds.xMin;
     t.height = double(def->bounds.yMax) - def->bounds.yMin;

@@ -215,10 +215,27 @@ FieldMeasures MeasureField(const TextField& field) {
         h += l.ascent + l.descent + l.leading;
     }
     // Whole pixels, cut toward zero.
+    m.widthTwips = w;
+    m.heightTwips = h;
     m.textWidth = std::trunc(w / 20);
     m.textHeight = std::trunc(h / 20);
     m.lines = int(lines.size());
     return m;
+}
+
+void FitAutoSize(TextField& f) {
+    if (f.autoSize == 0)
+        return;
+    const FieldMeasures m = MeasureField(f);
+    f.height = m.heightTwips + 80;
+    if (f.wordWrap)
+        return;
+    const double oldWidth = f.width;
+    f.width = m.widthTwips + 80;
+    if (f.autoSize == 2)
+        f.xMin += std::trunc((oldWidth - f.width) / 2);
+    else if (f.autoSize == 3)
+        f.xMin += oldWidth - f.width;
 }
 
 }  // namespace playback

@@ -60,6 +60,7 @@ enum Prop : int {
     kSharpness,
     kThickness,
     kStyleSheet,
+    kFilters,
     kFieldPropCount
 };
 
@@ -101,6 +102,7 @@ constexpr PropInfo kProps[kFieldPropCount] = {
     {"sharpness", kVersion8},
     {"thickness", kVersion8},
     {"styleSheet", kVersion7},
+    {"filters", kVersion8},
 };
 
 constexpr const char* kAutoSizeNames[] = {"none", "left", "center", "right"};
@@ -114,22 +116,6 @@ std::string Lower(std::string s) {
 // A colour as fields take it: the low 24 bits of the number.
 uint32_t ColorOf(Vm& vm, const Value& v) {
     return ToUint32(vm.ToNumber(v)) & 0xFFFFFFu;
-}
-
-// A field's text changed from a script: its box follows when it sizes itself.
-void FitBox(TextField& f) {
-    if (f.autoSize == 0)
-        return;
-    const playback::FieldMeasures m = playback::MeasureField(f);
-    const double oldWidth = f.width;
-    if (!f.wordWrap) {
-        f.width = (m.textWidth + 4) * 20;
-        if (f.autoSize == 2)
-            f.xMin += (oldWidth - f.width) / 2;
-        else if (f.autoSize == 3)
-            f.xMin += oldWidth - f.width;
-    }
-    f.height = (m.textHeight + 4) * 20;
 }
 
 Value GetProp(Vm& vm, const Value& self, std::vector<Value>&, int prop) {
@@ -217,6 +203,15 @@ Value GetProp(Vm& vm, const Value& self, std::vector<Value>&, int prop) {
         Property* p = self.object->FindOwn("__styleSheet", true);
         return p ? p->value : Value();
     }
+    case kFilters: {
+        // A copy of the list set last (none: an empty list).
+        Property* p = self.object->FindOwn("__filters", true);
+        std::vector<Value> items;
+        if (p && p->value.type == Type::Object)
+            for (uint32_t i = 0, n = vm.LengthOf(p->value.object); i < n; ++i)
+                items.push_back(vm.Element(p->value.object, i));
+        return Value::Obj(vm.NewArray(items));
+    }
     }
     return Value();
 }
@@ -230,14 +225,14 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
     switch (prop) {
     case kText:
         playback::SetPlainText(*f, ToUtf16(vm.ToString(v)));
-        FitBox(*f);
+        playback::FitAutoSize(*f);
         break;
     case kHtmlText:
         if (f->html)
             playback::SetHtmlText(*f, ToUtf16(vm.ToString(v)));
         else
             playback::SetPlainText(*f, ToUtf16(vm.ToString(v)));
-        FitBox(*f);
+        playback::FitAutoSize(*f);
         break;
     case kHtml: {
         const bool html = flag();
@@ -256,7 +251,7 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
             mode = s == "left" ? 1 : s == "center" ? 2 : s == "right" ? 3 : 0;
         }
         f->autoSize = mode;
-        FitBox(*f);
+        playback::FitAutoSize(*f);
         break;
     }
     case kMaxChars: {
@@ -360,6 +355,10 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
     case kStyleSheet:
         self.object->SetOwn("__styleSheet", v, true, kDontEnum);
         break;
+    case kFilters:
+        if (v.type == Type::Object)
+            self.object->SetOwn("__filters", v, true, kDontEnum);
+        break;
     default:
         break;
     }
@@ -417,7 +416,7 @@ Value FieldMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         RangeOf(vm, *f, args, args.size() - 1, b, e);
         for (size_t i = b; i < e && i < f->formats.size(); ++i)
             playback::MergeFormat(f->formats[i], *spec);
-        FitBox(*f);
+        playback::FitAutoSize(*f);
         return Value();
     }
     case kGetNewTextFormat:
@@ -438,7 +437,7 @@ Value FieldMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         f->text.replace(b, e - b, with);
         f->formats.erase(f->formats.begin() + long(b), f->formats.begin() + long(e));
         f->formats.insert(f->formats.begin() + long(b), with.size(), fmt);
-        FitBox(*f);
+        playback::FitAutoSize(*f);
         return Value();
     }
     case kReplaceSel:

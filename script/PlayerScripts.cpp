@@ -10,6 +10,7 @@
 
 #include "playback/Player.h"
 #include "playback/TextField.h"
+#include "playback/TextLayout.h"
 #include "movie/SwfTags.h"
 #include "playback/ScriptRunner.h"
 #include "script/DisplayHost.h"
@@ -457,7 +458,7 @@ Value PlayerScripts::Impl::GetProperty(ClipId clip, int index) {
     const bool typed = VersionOf(*o) >= 5;
     switch (index) {
     case kPropX:
-        return Value::Num(m.tx / 20.0);
+        return Value::Num((m.tx + (o->textField ? o->textField->xMin - o->textField->originX : 0)) / 20.0);
     case kPropY:
         return Value::Num(m.ty / 20.0);
     case kPropXScale:
@@ -535,7 +536,7 @@ void PlayerScripts::Impl::SetProperty(ClipId clip, int index, double v, const st
     switch (index) {
     case kPropX:
         if (finite)
-            m.tx = std::trunc(v * 20.0);
+            m.tx = std::trunc(v * 20.0) - (o->textField ? o->textField->xMin - o->textField->originX : 0);
         break;
     case kPropY:
         if (finite)
@@ -575,6 +576,7 @@ void PlayerScripts::Impl::SetProperty(ClipId clip, int index, double v, const st
         if (o->textField) {
             // A field's box takes the size as it is, before its scale; the scale stays.
             (index == kPropWidth ? o->textField->width : o->textField->height) = std::trunc(v * 20.0);
+            playback::FitAutoSize(*o->textField);
             break;
         }
         const raster::Rect r = m_player.BoundsInParent(*o);

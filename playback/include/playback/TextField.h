@@ -30,8 +30,10 @@ void IntersectFormat(TextFormatSpec& a, const TextFormatSpec& b);
 struct TextField {
     const movie::Movie* movie = nullptr;  // where its fonts are found
     const movie::EditTextDef* def = nullptr;
-    // The box, twips, in the object's own space.
+    // The box, twips, in the object's own space; originX is where its left edge began (a field
+    // that sizes itself about its centre or right edge moves its box, and its _x with it).
     double xMin = 0, yMin = 0, width = 0, height = 0;
+    double originX = 0;
     std::u16string text;
     std::vector<TextFormatSpec> formats;  // one per character of text
     TextFormatSpec newFormat;             // what text set from now on takes

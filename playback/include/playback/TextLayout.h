@@ -29,9 +29,14 @@ TextExtent MeasureExtent(const movie::Movie* movie, const TextFormatSpec& format
 
 // A field's textWidth and textHeight, and how many lines it lays out in.
 struct FieldMeasures {
-    double textWidth = 0, textHeight = 0;
+    double textWidth = 0, textHeight = 0;    // whole pixels
+    double widthTwips = 0, heightTwips = 0;  // as laid out
     int lines = 1;
 };
 FieldMeasures MeasureField(const TextField& field);
+
+// A field that sizes itself takes the size of its text (and 2 pixels about it), keeping its left
+// edge, centre or right edge where it was. Fields that wrap keep their width.
+void FitAutoSize(TextField& field);
 
 }  // namespace playback
