@@ -491,16 +491,15 @@ void SetHtmlText(TextField& field, std::u16string_view s) {
             }
         }
         if (c == '\n' || c == '\r') {
-            ++i;  // line breaks of the source are not text in HTML
+            // A line break written out in the source stays one (CR LF as one).
+            if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
+                ++i;
+            AppendChar(field, '\r', stack.back());
+            ++i;
             continue;
         }
         AppendChar(field, c, stack.back());
         ++i;
-    }
-    // A final paragraph's end is implied, not kept.
-    if (!field.text.empty() && field.text.back() == '\r') {
-        field.text.pop_back();
-        field.formats.pop_back();
     }
 }
 
@@ -547,7 +546,8 @@ std::u16string HtmlTextOf(const TextField& field) {
             k = runEnd;
         } while (k < end);
         out += u"</P>";
-        if (end >= n)
+        // A text that ends a paragraph has no empty one after it.
+        if (end + 1 >= n)
             break;
         i = end + 1;
     }

@@ -61,48 +61,52 @@ enum Prop : int {
     kThickness,
     kStyleSheet,
     kFilters,
+    kTabIndex,
     kFieldPropCount
 };
 
 struct PropInfo {
     const char* name;
+    Prop prop;
     uint16_t flags;
 };
-constexpr PropInfo kProps[kFieldPropCount] = {
-    {"text", 0},
-    {"htmlText", 0},
-    {"html", 0},
-    {"length", 0},
-    {"autoSize", 0},
-    {"maxChars", 0},
-    {"restrict", 0},
-    {"type", 0},
-    {"variable", 0},
-    {"border", 0},
-    {"borderColor", 0},
-    {"background", 0},
-    {"backgroundColor", 0},
-    {"textColor", 0},
-    {"multiline", 0},
-    {"wordWrap", 0},
-    {"password", 0},
-    {"selectable", 0},
-    {"embedFonts", 0},
-    {"condenseWhite", 0},
-    {"mouseWheelEnabled", 0},
-    {"scroll", 0},
-    {"hscroll", 0},
-    {"maxscroll", 0},
-    {"maxhscroll", 0},
-    {"bottomScroll", 0},
-    {"textWidth", 0},
-    {"textHeight", 0},
-    {"antiAliasType", kVersion8},
-    {"gridFitType", kVersion8},
-    {"sharpness", kVersion8},
-    {"thickness", kVersion8},
-    {"styleSheet", kVersion7},
-    {"filters", kVersion8},
+// In the order the reference defines them (a for..in over the prototype lists them backwards).
+constexpr PropInfo kProps[] = {
+    {"gridFitType", kGridFitType, kVersion8},
+    {"antiAliasType", kAntiAliasType, kVersion8},
+    {"thickness", kThickness, kVersion8},
+    {"sharpness", kSharpness, kVersion8},
+    {"filters", kFilters, kVersion8},
+    {"scroll", kScroll, 0},
+    {"maxscroll", kMaxScroll, 0},
+    {"borderColor", kBorderColor, 0},
+    {"backgroundColor", kBackgroundColor, 0},
+    {"textColor", kTextColor, 0},
+    {"tabIndex", kTabIndex, 0},
+    {"autoSize", kAutoSize, 0},
+    {"text", kText, 0},
+    {"type", kType, 0},
+    {"htmlText", kHtmlText, 0},
+    {"variable", kVariable, 0},
+    {"hscroll", kHScroll, 0},
+    {"maxhscroll", kMaxHScroll, 0},
+    {"maxChars", kMaxChars, 0},
+    {"embedFonts", kEmbedFonts, 0},
+    {"html", kHtml, 0},
+    {"border", kBorder, 0},
+    {"background", kBackground, 0},
+    {"wordWrap", kWordWrap, 0},
+    {"password", kPassword, 0},
+    {"multiline", kMultiline, 0},
+    {"selectable", kSelectable, 0},
+    {"length", kLength, 0},
+    {"bottomScroll", kBottomScroll, 0},
+    {"textWidth", kTextWidth, 0},
+    {"textHeight", kTextHeight, 0},
+    {"restrict", kRestrict, 0},
+    {"condenseWhite", kCondenseWhite, 0},
+    {"mouseWheelEnabled", kMouseWheelEnabled, 0},
+    {"styleSheet", kStyleSheet, kVersion7},
 };
 
 constexpr const char* kAutoSizeNames[] = {"none", "left", "center", "right"};
@@ -201,6 +205,10 @@ Value GetProp(Vm& vm, const Value& self, std::vector<Value>&, int prop) {
         return Value::Num(f->thickness);
     case kStyleSheet: {
         Property* p = self.object->FindOwn("__styleSheet", true);
+        return p ? p->value : Value();
+    }
+    case kTabIndex: {
+        Property* p = self.object->FindOwn("__tabIndex", true);
         return p ? p->value : Value();
     }
     case kFilters: {
@@ -355,6 +363,9 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
     case kStyleSheet:
         self.object->SetOwn("__styleSheet", v, true, kDontEnum);
         break;
+    case kTabIndex:
+        self.object->SetOwn("__tabIndex", v, true, kDontEnum);
+        break;
     case kFilters:
         if (v.type == Type::Object)
             self.object->SetOwn("__filters", v, true, kDontEnum);
@@ -488,10 +499,10 @@ void InstallTextFieldBuiltins(Vm& vm) {
     vm.textFieldProto = proto;
     Object* ctor = vm.NewFunction(TextFieldCtor, 0, proto);
     vm.global->SetOwn("TextField", Value::Obj(ctor), false, kDontEnum);
-    for (int i = 0; i < kFieldPropCount; ++i) {
-        Property& p = proto->SetOwn(kProps[i].name, Value(), false, kDontEnum | kDontDelete | kProps[i].flags);
-        p.getter = vm.NewFunction(GetProp, i);
-        p.setter = vm.NewFunction(SetProp, i);
+    for (const PropInfo& info : kProps) {
+        Property& p = proto->SetOwn(info.name, Value(), false, info.flags);
+        p.getter = vm.NewFunction(GetProp, info.prop);
+        p.setter = vm.NewFunction(SetProp, info.prop);
     }
     const std::pair<const char*, int> methods[] = {
         {"getTextFormat", kGetTextFormat},       {"setTextFormat", kSetTextFormat},
