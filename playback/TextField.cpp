@@ -522,6 +522,24 @@ std::u16string HtmlTextOf(const TextField& field) {
         if (end == std::u16string::npos)
             end = n;
         const TextFormatSpec& pf = i < n ? field.formats[i] : field.newFormat;
+        // Paragraph parts other than the alignment show in a TEXTFORMAT around the paragraph.
+        std::string block;
+        const std::pair<const char*, const std::optional<double>*> parts[] = {{"LEFTMARGIN", &pf.leftMargin},
+                                                                              {"RIGHTMARGIN", &pf.rightMargin},
+                                                                              {"INDENT", &pf.indent},
+                                                                              {"BLOCKINDENT", &pf.blockIndent},
+                                                                              {"LEADING", &pf.leading}};
+        for (const auto& [name, value] : parts)
+            if (value->value_or(0) != 0)
+                block += std::string(" ") + name + "=\"" + NumberText(**value) + "\"";
+        if (pf.tabStops && !pf.tabStops->empty()) {
+            std::string stops;
+            for (double t : *pf.tabStops)
+                stops += (stops.empty() ? "" : ",") + NumberText(t);
+            block += " TABSTOPS=\"" + stops + "\"";
+        }
+        if (!block.empty())
+            out += Wide("<TEXTFORMAT" + block + ">");
         out += u"<P ALIGN=\"" + Wide(Upper(pf.align.value_or("left"))) + u"\">";
         size_t k = i;
         do {
@@ -546,6 +564,8 @@ std::u16string HtmlTextOf(const TextField& field) {
             k = runEnd;
         } while (k < end);
         out += u"</P>";
+        if (!block.empty())
+            out += u"</TEXTFORMAT>";
         // A text that ends a paragraph has no empty one after it.
         if (end + 1 >= n)
             break;
