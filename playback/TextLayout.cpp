@@ -210,9 +210,11 @@ FieldMeasures MeasureField(const TextField& field) {
         return m;
     auto lines = LayOut(field.text, wrap, faceAt, leadingAt);
     double w = 0, h = 0;
-    for (const Line& l : lines) {
+    // Leading goes between lines: the last line of several has none (a single line keeps it).
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const Line& l = lines[i];
         w = std::max(w, l.width);
-        h += l.ascent + l.descent + l.leading;
+        h += l.ascent + l.descent + (i + 1 < lines.size() || lines.size() == 1 ? l.leading : 0);
     }
     // Whole pixels, cut toward zero.
     m.widthTwips = w;
