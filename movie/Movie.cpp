@@ -33,6 +33,8 @@ enum TagCode : uint16_t {
     kDefineButton2 = 34,
     kDefineBitsJpeg3 = 35,
     kDefineBitsLossless2 = 36,
+    kDefineEditText = 37,
+    kCsmTextSettings = 74,
     kDefineSprite = 39,
     kFrameLabel = 43,
     kDefineFont2 = 48,
@@ -484,6 +486,28 @@ struct Reader {
                 BrokenTag();
             const uint16_t id = text->id;
             Define(id, std::make_shared<StaticTextDef>(std::move(*text)));
+            break;
+        }
+        case kDefineEditText: {
+            auto field = ReadDefineEditText(body, len);
+            if (!field)
+                return BrokenTag();
+            const uint16_t id = field->id;
+            Define(id, std::make_shared<EditTextDef>(std::move(*field)));
+            break;
+        }
+        case kCsmTextSettings: {
+            auto settings = ReadCsmTextSettings(body, len);
+            if (!settings)
+                return BrokenTag();
+            auto it = movie.dictionary.find(settings->first);
+            if (it == movie.dictionary.end())
+                break;
+            if (auto* field = std::get_if<std::shared_ptr<const EditTextDef>>(&it->second)) {
+                auto copy = std::make_shared<EditTextDef>(**field);
+                copy->rendering = settings->second;
+                it->second = std::move(copy);
+            }
             break;
         }
         case kDefineVideoStream: {

@@ -2,6 +2,7 @@
 // multiplied down, masks by clip depth (a mask's own drawing between BeginMask and
 // EndMaskShape, PopMask after the last depth it covers), blend modes as layers over the
 // object's bounds, and opaque backgrounds beneath their objects.
+#include "playback/TextField.h"
 #include "PlayerImpl.h"
 #include "VideoPlayback.h"
 
@@ -146,6 +147,11 @@ const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {
 void Player::Impl::Bounds(const DisplayObject& o, const raster::Matrix& m, raster::Rect& out) const {
     if (const CachedShape* shape = ShapeOf(o))
         out = out.Union(raster::TransformRect(m, shape->bounds));
+    if (o.textField) {
+        const TextField& t = *o.textField;
+        const raster::Rect box{float(t.xMin), float(t.yMin), float(t.xMin + t.width), float(t.yMin + t.height)};
+        out = out.Union(raster::TransformRect(m, box));
+    }
     if (!o.IsContainer())
         return;
     for (const auto& c : o.children) {

@@ -1,4 +1,5 @@
 // The frame loop, the libraries of a movie and its imports, and the timeline calls.
+#include "playback/TextField.h"
 #include "PlayerImpl.h"
 
 #include <algorithm>
@@ -376,8 +377,37 @@ DisplayObject* Player::CreateEmptyClip(DisplayObject& parent, const std::string&
     return m_impl->PlaceScripted(parent, std::move(o), name, depth);
 }
 
+DisplayObject* Player::CreateTextField(DisplayObject& parent, const std::string& name, int32_t depth, double x,
+                                       double y, double width, double height) {
+    if (parent.kind != ObjectKind::Clip || m_impl->TreeDepth(parent) >= kMaxTreeDepth ||
+        m_impl->liveObjects >= kMaxObjects)
+        return nullptr;
+    auto o = std::make_unique<DisplayObject>();
+    o->liveCount = &m_impl->liveObjects;
+    ++m_impl->liveObjects;
+    o->kind = ObjectKind::Text;
+    o->library = parent.library;
+    o->parent = &parent;
+    o->textField = NewTextField(nullptr, parent.library ? parent.library->movie.get() : nullptr);
+    o->matrix.tx = float(x);
+    o->matrix.ty = float(y);
+    o->textField->width = width;
+    o->textField->height = height;
+    return m_impl->PlaceScripted(parent, std::move(o), name, depth);
+}
+
 DisplayObject* Player::DuplicateClip(DisplayObject& clip, const std::string& name, int32_t depth) {
     DisplayObject* parent = clip.parent;
+    if (parent && !clip.removed && clip.kind == ObjectKind::Text && clip.textField) {
+        // A copy of a field is a new empty one in the same place, of the same type.
+        DisplayObject* copy = CreateTextField(*parent, name, depth, 0, 0, 0, 0);
+        if (!copy)
+            return nullptr;
+        copy->matrix = clip.matrix;
+        copy->cxform = clip.cxform;
+        copy->textField->editable = clip.textField->editable;
+        return copy;
+    }
     if (!parent || clip.removed || clip.kind != ObjectKind::Clip)
         return nullptr;
     DisplayObject* copy = clip.characterId ? nullptr : CreateEmptyClip(*parent, name, depth);

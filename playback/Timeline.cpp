@@ -1,6 +1,7 @@
 // Display-list changes: placing, moving, replacing and removing objects, and seeking a timeline
 // to a frame (forwards by applying the frames in between, backwards by replaying from the first
 // frame and keeping the objects that are still the same).
+#include "playback/TextField.h"
 #include "PlayerImpl.h"
 #include "VideoPlayback.h"
 
@@ -95,6 +96,9 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
         o->kind = ObjectKind::Button;
         o->button = b->get();
         BuildButtonChildren(*o);
+    } else if (auto* e = std::get_if<std::shared_ptr<const movie::EditTextDef>>(c)) {
+        o->kind = ObjectKind::Text;
+        o->textField = NewTextField(e->get(), owner->movie.get());
     } else if (auto* v = std::get_if<std::shared_ptr<const movie::VideoStreamDef>>(c)) {
         o->kind = ObjectKind::Video;
         o->video = std::make_shared<VideoPlayback>(**v);

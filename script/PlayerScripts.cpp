@@ -9,6 +9,8 @@
 #include <unordered_map>
 
 #include "playback/Player.h"
+#include "playback/TextField.h"
+#include "playback/TextLayout.h"
 #include "movie/SwfTags.h"
 #include "playback/ScriptRunner.h"
 #include "script/DisplayHost.h"
@@ -380,6 +382,20 @@ public:
             break;
         }
     }
+    playback::TextField* TextFieldOf(ClipId clip) override {
+        playback::DisplayObject* o = Object(clip);
+        return o ? o->textField.get() : nullptr;
+    }
+    ClipId CreateTextField(ClipId parent, std::string_view name, int depth, double x, double y, double width,
+                           double height) override {
+        playback::DisplayObject* o = Object(parent);
+        if (!o)
+            return kNoClip;
+        playback::DisplayObject* made = m_player.CreateTextField(*o, std::string(name), depth + kDepthOffset, x * 20,
+                                                                 y * 20, width * 20, height * 20);
+        return made ? Id(made) : kNoClip;
+    }
+    const movie::Movie* FontMovie() override { return &m_player.MainMovie(); }
     void Trace(std::string_view line) override {
         if (m_trace)
             m_trace(std::string(line));
@@ -442,7 +458,7 @@ Value PlayerScripts::Impl::GetProperty(ClipId clip, int index) {
     const bool typed = VersionOf(*o) >= 5;
     switch (index) {
     case kPropX:
-        return Value::Num(m.tx / 20.0);
+        return Value::Num((m.tx + (o->textField ? o->textField->xMin - o->textField->originX : 0)) / 20.0);
     case kPropY:
         return Value::Num(m.ty / 20.0);
     case kPropXScale:
@@ -520,7 +536,7 @@ void PlayerScripts::Impl::SetProperty(ClipId clip, int index, double v, const st
     switch (index) {
     case kPropX:
         if (finite)
-            m.tx = std::trunc(v * 20.0);
+            m.tx = std::trunc(v * 20.0) - (o->textField ? o->textField->xMin - o->textField->originX : 0);
         break;
     case kPropY:
         if (finite)
@@ -557,6 +573,12 @@ void PlayerScripts::Impl::SetProperty(ClipId clip, int index, double v, const st
     case kPropHeight: {
         if (!finite || v < 0)
             break;
+        if (o->textField) {
+            // A field's box takes the size as it is, before its scale; the scale stays.
+            (index == kPropWidth ? o->textField->width : o->textField->height) = std::trunc(v * 20.0);
+            playback::FitAutoSize(*o->textField);
+            break;
+        }
         const raster::Rect r = m_player.BoundsInParent(*o);
         const double size = r.Empty() ? 0 : (index == kPropWidth ? r.xMax - r.xMin : r.yMax - r.yMin) / 20.0;
         if (size <= 0)

@@ -74,6 +74,7 @@ void Vm::InitBuiltins() {
     InstallNativeTableBuiltins(*this);
     InstallColorBuiltins(*this);
     InstallKeyBuiltins(*this);
+    InstallTextFieldBuiltins(*this);
     InstallStubBuiltins(*this);
 }
 
@@ -139,7 +140,7 @@ Object* Vm::ClipObject(ClipId clip) {
     auto it = m_clipObjects.find(clip);
     if (it != m_clipObjects.end())
         return it->second;
-    Object* proto = clipProto;
+    Object* proto = textFieldProto && host.TextFieldOf(clip) ? textFieldProto : clipProto;
     if (!registeredClasses.empty()) {
         auto cls = registeredClasses.find(host.SymbolOfClip(clip));
         if (cls != registeredClasses.end()) {

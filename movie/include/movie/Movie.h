@@ -4,6 +4,7 @@
 #pragma once
 
 #include "movie/Bitmap.h"
+#include "movie/EditText.h"
 #include "movie/Filter.h"
 #include "movie/Font.h"
 #include "movie/Records.h"
@@ -141,7 +142,8 @@ struct VideoStreamDef {
 using Character = std::variant<std::shared_ptr<const ShapeDef>, std::shared_ptr<const MorphShapeDef>,
                                std::shared_ptr<const DecodedBitmap>, std::shared_ptr<const SpriteDef>,
                                std::shared_ptr<const ButtonDef>, std::shared_ptr<const VideoStreamDef>,
-                               std::shared_ptr<const FontDef>, std::shared_ptr<const StaticTextDef>>;
+                               std::shared_ptr<const FontDef>, std::shared_ptr<const StaticTextDef>,
+                               std::shared_ptr<const EditTextDef>>;
 
 struct ImportDef {
     std::string url;

@@ -21,8 +21,9 @@ struct Library;
 struct CachedShape;
 class VideoPlayback;
 struct ScriptDrawing;
+struct TextField;
 
-enum class ObjectKind : uint8_t { Shape, Morph, Clip, Button, Video };
+enum class ObjectKind : uint8_t { Shape, Morph, Clip, Button, Video, Text };
 
 // The visible states of a button and the mouse state it is in.
 enum class ButtonState : uint8_t { Up, Over, Down };
@@ -68,6 +69,9 @@ public:
 
     // Videos: the stream's decoder and picture (the ratio is the frame shown).
     std::shared_ptr<VideoPlayback> video;
+
+    // Text fields: the field's text, formats and options.
+    std::shared_ptr<TextField> textField;
 
     // Clips.
     const movie::Timeline* timeline = nullptr;

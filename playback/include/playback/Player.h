@@ -93,6 +93,9 @@ public:
     DisplayObject* PlaceExported(DisplayObject& parent, const std::string& exportName, const std::string& name,
                                  int32_t depth);
     DisplayObject* CreateEmptyClip(DisplayObject& parent, const std::string& name, int32_t depth);
+    // A text field with the box x, y, width, height (twips), as createTextField makes it.
+    DisplayObject* CreateTextField(DisplayObject& parent, const std::string& name, int32_t depth, double x,
+                                   double y, double width, double height);
     // A copy of a clip beside it (same parent), with its properties and placed handlers.
     DisplayObject* DuplicateClip(DisplayObject& clip, const std::string& name, int32_t depth);
     // Moves an object to another depth of its parent, swapping with the one there; from then on

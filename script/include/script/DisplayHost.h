@@ -12,6 +12,13 @@
 #include "script/Object.h"
 #include "script/Value.h"
 
+namespace playback {
+struct TextField;
+}
+namespace movie {
+struct Movie;
+}
+
 namespace script {
 
 // Clip properties by number, as GetProperty/SetProperty and the "_x"... names use them.
@@ -167,6 +174,25 @@ public:
         (void)which;
         (void)value;
     }
+    // Text fields: the field a clip id names (null when it is no text field), and making one
+    // (createTextField: pixels).
+    virtual playback::TextField* TextFieldOf(ClipId clip) {
+        (void)clip;
+        return nullptr;
+    }
+    virtual ClipId CreateTextField(ClipId parent, std::string_view name, int depth, double x, double y, double width,
+                                   double height) {
+        (void)parent;
+        (void)name;
+        (void)depth;
+        (void)x;
+        (void)y;
+        (void)width;
+        (void)height;
+        return kNoClip;
+    }
+    // The movie whose embedded fonts text is measured with (null: device fonts only).
+    virtual const movie::Movie* FontMovie() { return nullptr; }
     virtual void Draw(ClipId clip, DrawCall call, const double* args) {
         (void)clip;
         (void)call;

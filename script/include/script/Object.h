@@ -121,6 +121,8 @@ public:
         int busy = 0;  // calls of this watcher in progress
     };
     std::vector<Watcher> watchers;
+    // Native data of a built-in class's instances (a TextFormat's parts).
+    std::shared_ptr<void> nativeData;
 
     Property* FindOwn(std::string_view name, bool caseSensitive);
     // Creates the property when missing; returns it.

@@ -85,6 +85,8 @@ public:
     Object* dateProto = nullptr;
     Object* errorProto = nullptr;
     Object* clipProto = nullptr;
+    Object* textFieldProto = nullptr;
+    Object* textFormatProto = nullptr;
     Object* broadcasterObj = nullptr;
     Object* arrayCtor = nullptr;
     Object* objectCtor = nullptr;
@@ -239,5 +241,6 @@ Object* MathNativeFunction(Vm& vm,
                            int index);  // ASnative(200, index)  // last: fills in the names nothing else defined
 void InstallColorBuiltins(Vm& vm);
 void InstallKeyBuiltins(Vm& vm);
+void InstallTextFieldBuiltins(Vm& vm);  // after InstallClipBuiltins: TextField, TextFormat
 
 }  // namespace script

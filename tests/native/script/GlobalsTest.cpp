@@ -192,3 +192,51 @@ TEST(Globals, ASSetNativeNamesNativesWithVersionPrefixes) {
 
 }  // namespace
 }  // namespace script
+
+namespace script {
+namespace {
+
+// TextFormat: the constructor takes numbers toward zero; setters round halves to even from
+// format 8 (truncate before), keep margins at 0 or more and, before format 8, indents too.
+TEST(Globals, TextFormatPartsByConstructorAndSetterAndVersion) {
+    struct Case {
+        uint8_t version;
+        const char* part;
+        double value;
+        const char* fromConstructor;  // null: the part is not a constructor argument checked here
+        const char* fromSetter;
+    };
+    const Case cases[] = {
+        {8, "size", -10.5, "-10", "-10"}, {8, "size", -9.5, "-9", "-10"}, {8, "size", 2.5, "2", "2"},
+        {8, "size", 1.5, "1", "2"},       {7, "size", 1.5, "1", "1"},     {8, "leftMargin", -3, "-3", "0"},
+        {8, "indent", -3, "-3", "-3"},    {7, "indent", -3, "-3", "0"},   {8, "color", -1, "4294967295", "4294967295"},
+    };
+    const char* const order[] = {"font",   "size",  "color",      "bold",        "italic", "underline", "url",
+                                 "target", "align", "leftMargin", "rightMargin", "indent", "leading"};
+    for (const Case& c : cases) {
+        TestHost host;
+        Vm vm(host, c.version);
+        vm.curVersion = c.version;
+        std::vector<Value> args;
+        for (const char* name : order)
+            args.push_back(std::string(name) == c.part ? Value::Num(c.value) : Value::Null());
+        Value made = vm.Construct(vm.GetOf(vm.global, "TextFormat"), args);
+        EXPECT_EQ(vm.ToString(vm.Get(made, c.part)), c.fromConstructor) << c.part << " " << c.value;
+        vm.Set(made, c.part, Value::Num(c.value));
+        EXPECT_EQ(vm.ToString(vm.Get(made, c.part)), c.fromSetter)
+            << c.part << " " << c.value << " v" << int(c.version);
+    }
+    // Alignment: a setter given no known name keeps what was there.
+    TestHost host;
+    Vm vm(host, 8);
+    vm.curVersion = 8;
+    Value tf = vm.Construct(vm.GetOf(vm.global, "TextFormat"), {});
+    EXPECT_TRUE(vm.Get(tf, "align").IsNull());
+    vm.Set(tf, "align", Value::Str("RIGHT"));
+    vm.Set(tf, "align", Value::Str("middle"));
+    vm.Set(tf, "align", Value::Null());
+    EXPECT_EQ(vm.ToString(vm.Get(tf, "align")), "right");
+}
+
+}  // namespace
+}  // namespace script

@@ -1,0 +1,17 @@
+// TextFormat objects and the text measures both TextField and TextFormat give. Private to the
+// library.
+#pragma once
+
+#include "playback/TextField.h"
+#include "script/Vm.h"
+
+namespace script {
+
+// The format an object holds; null when it is no TextFormat.
+playback::TextFormatSpec* FormatOf(const Value& v);
+// A new TextFormat object holding `spec`.
+Object* NewTextFormatObject(Vm& vm, const playback::TextFormatSpec& spec);
+// The TextFormat class (its constructor, with the prototype's parts and methods).
+Object* MakeTextFormatClass(Vm& vm);
+
+}  // namespace script
