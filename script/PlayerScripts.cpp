@@ -97,6 +97,7 @@ public:
     }
     void LimitTimeout(double seconds) { m_vm->limits.timeoutSeconds = std::min(m_vm->limits.timeoutSeconds, seconds); }
     void LimitActions(uint64_t count) { m_vm->limits.maxActionsPerBlock = count; }
+    uint64_t ActionsRun() const { return m_vm->opCounter; }
 
     // ---- playback::ScriptRunner ----
     void RunFrameActions(const playback::ActionContext& c, const movie::ActionBlock& block) override {
@@ -676,6 +677,10 @@ void PlayerScripts::LimitTimeout(double seconds) {
 
 void PlayerScripts::LimitActions(uint64_t count) {
     m_impl->LimitActions(count);
+}
+
+uint64_t PlayerScripts::ActionsRun() const {
+    return m_impl->ActionsRun();
 }
 
 const std::vector<std::string>& PlayerScripts::AbortMessages() const {

@@ -37,6 +37,9 @@ public:
     // loop at the same place on every run (a fuzzer needs its runs to repeat).
     void LimitActions(uint64_t count);
 
+    // Actions run so far, over every block: with a clock, a measure of the interpreter's speed.
+    uint64_t ActionsRun() const;
+
     // Why action blocks were abandoned (limits, uncaught throws), oldest first; kept to the
     // last 100.
     const std::vector<std::string>& AbortMessages() const;

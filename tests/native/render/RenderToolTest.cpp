@@ -163,6 +163,10 @@ TEST_F(RenderTool, BenchPrintsOneJsonLine) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\"frames\":2"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"median_ms\":"), std::string::npos);
+    EXPECT_NE(r.out.find("\"advance_max_ms\":"), std::string::npos);
+    // The movie's frames call fscommand: the interpreter ran their actions.
+    EXPECT_NE(r.out.find("\"actions\":"), std::string::npos);
+    EXPECT_EQ(r.out.find("\"actions\":0,"), std::string::npos) << r.out;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);
 }
 
