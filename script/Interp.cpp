@@ -127,11 +127,18 @@ struct Interp {
 
     Object* Timeline() {
         if (f.target && f.target != f.baseClip)
-            return f.target;
+            return InScope(f.target);
         for (Scope* s = f.scope.get(); s; s = s->parent.get())
             if (s->timeline)
-                return s->object;
-        return f.target;
+                return InScope(s->object);
+        return InScope(f.target);
+    }
+    // A gone clip in the scope chain stands for the clip now at its path, or for _level0.
+    Object* InScope(Object* o) {
+        if (!o || o->kind != Kind::Clip || o->clip != kNoClip)
+            return o;
+        Object* now = vm.LiveClip(o);
+        return now ? now : vm.ClipObject(vm.host.Level(0));
     }
     Object* RootOf(Object* o) {
         if (o && o->kind == Kind::Clip && o->clip) {
@@ -180,7 +187,7 @@ struct Interp {
         for (Scope* s = f.scope.get(); s; s = s->parent.get()) {
             Object* o = s->timeline ? Timeline() : s->object;
             if (s->timeline && s->object != f.baseClip)
-                o = s->object;
+                o = InScope(s->object);
             if (o && vm.Has(o, name))
                 return o;
         }
@@ -240,7 +247,7 @@ struct Interp {
         }
         if (!start)
             return nullptr;
-        return rest.empty() ? start : vm.ResolvePath(start, rest);
+        return rest.empty() ? start : vm.ResolvePath(start, rest, path[j] == '/');
     }
 
     Value GetVariable(std::string_view name) {

@@ -161,7 +161,7 @@ public:
             return kNoClip;
         for (const auto& c : o->children)
             if (!c->name.empty() && NamesEqual(c->name, name, caseSensitive))
-                return Id(c.get());
+                return IsScriptable(*c) ? Id(c.get()) : parent;  // a named shape stands for its clip
         return kNoClip;
     }
     void Children(ClipId parent, std::vector<ClipId>& out) override {
@@ -399,16 +399,21 @@ private:
     static std::string SymbolKey(const void* library, uint16_t id) {
         return std::to_string(reinterpret_cast<uintptr_t>(library)) + ":" + std::to_string(id);
     }
+    // Shapes and morphs have no object of their own in scripts.
+    static bool IsScriptable(const playback::DisplayObject& o) {
+        return o.kind != playback::ObjectKind::Shape && o.kind != playback::ObjectKind::Morph;
+    }
     int VersionOf(const playback::DisplayObject& o) const { return m_player.VersionOf(o); }
+    // Children first: each gone clip's path is read while its parents are still known.
     void Forget(playback::DisplayObject& o) {
+        for (const auto& c : o.children)
+            Forget(*c);
         auto it = m_ids.find(&o);
         if (it != m_ids.end()) {
             m_vm->ClipRemoved(it->second);
             m_objects.erase(it->second);
             m_ids.erase(it);
         }
-        for (const auto& c : o.children)
-            Forget(*c);
     }
     void Run(playback::DisplayObject& self, const movie::ActionBlock& block) {
         if (self.removed)

@@ -183,9 +183,19 @@ void Vm::ClipRemoved(ClipId clip) {
     auto it = m_clipObjects.find(clip);
     if (it == m_clipObjects.end())
         return;
+    it->second->clipPath = TargetPathOf(clip, false);
     it->second->clip = kNoClip;
     m_clipObjects.erase(it);
     m_constructed.erase(clip);
+}
+
+Object* Vm::LiveClip(Object* o) {
+    if (!o || o->kind != Kind::Clip || o->clip != kNoClip)
+        return o;
+    if (o->clipPath.empty())
+        return nullptr;
+    Object* found = ResolvePath(ClipObject(host.Level(0)), o->clipPath);
+    return found && found->kind == Kind::Clip && found->clip != kNoClip ? found : nullptr;
 }
 
 // A super object may be made its own prototype; reading through such a loop ends the script.
@@ -267,9 +277,12 @@ Value Vm::GetOf(Object* o, std::string_view name) {
         SuperGuard guard{*this};
         return base && base->kind != Kind::Clip ? GetOf(base, name) : Value();
     }
-    // A clip that has gone takes its properties with it: scripts holding it find nothing.
-    if (o->kind == Kind::Clip && o->clip == kNoClip)
-        return Value();
+    // A clip that has gone takes its properties with it: scripts holding it find those of the
+    // clip now at its path, or nothing.
+    if (o->kind == Kind::Clip && o->clip == kNoClip) {
+        Object* now = LiveClip(o);
+        return now ? GetOf(now, name) : Value();
+    }
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0)
@@ -329,6 +342,11 @@ void Vm::Set(const Value& target, std::string_view name, Value v) {
 
 void Vm::SetOf(Object* o, std::string_view name, Value v) {
     bool cs = CaseSensitive();
+    if (o->kind == Kind::Clip && o->clip == kNoClip) {
+        if (Object* now = LiveClip(o))
+            SetOf(now, name, std::move(v));
+        return;
+    }
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0) {
@@ -614,8 +632,10 @@ std::string Vm::ToString(const Value& v) {
     if (v.type != Type::Object)
         return PrimitiveToString(v, curVersion);
     Object* o = v.object;
-    if (o->kind == Kind::Clip)
-        return TargetPathOf(o->clip, false);
+    if (o->kind == Kind::Clip) {
+        Object* now = LiveClip(o);
+        return now ? TargetPathOf(now->clip, false) : std::string();
+    }
     if (o->kind == Kind::Super)
         return "[type Object]";
     Value ts = ConversionMethod(o, "toString");
@@ -826,7 +846,7 @@ std::string Vm::TargetPathOf(ClipId clip, bool slash) {
     return out;
 }
 
-Object* Vm::ResolvePath(Object* start, std::string_view path) {
+Object* Vm::ResolvePath(Object* start, std::string_view path, bool slashes) {
     if (!start)
         return nullptr;
     Object* cur = start;
@@ -846,15 +866,13 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
         i = 1;
     }
     bool cs = CaseSensitive();
+    // Once a slash has been read, a dot no longer separates names (it is part of one).
+    slashes = slashes || path[0] == '/';
     while (i < path.size() && cur) {
         size_t j = i;
-        while (j < path.size() && path[j] != '/' && path[j] != '.' && path[j] != ':')
-            ++j;
         // ".." in slash paths is the parent.
-        if (j == i && path.compare(i, 2, "..") == 0) {
+        if (path.compare(i, 2, "..") == 0 && (i + 2 == path.size() || path[i + 2] == '/' || path[i + 2] == ':')) {
             j = i + 2;
-            std::string_view seg = "..";
-            (void)seg;
             if (cur->kind == Kind::Clip && cur->clip) {
                 ClipId p = host.Parent(cur->clip);
                 cur = p ? ClipObject(p) : nullptr;
@@ -862,10 +880,14 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
                 cur = nullptr;
             }
             i = j;
-            if (i < path.size() && (path[i] == '/' || path[i] == '.' || path[i] == ':'))
+            if (i < path.size()) {
+                slashes = slashes || path[i] == '/';
                 ++i;
+            }
             continue;
         }
+        while (j < path.size() && path[j] != '/' && path[j] != ':' && (slashes || path[j] != '.'))
+            ++j;
         std::string_view seg = path.substr(i, j - i);
         if (seg.empty()) {
             i = j + 1;
@@ -895,8 +917,10 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
             cur = v.type == Type::Object ? v.object : nullptr;
         }
         i = j;
-        if (i < path.size())
+        if (i < path.size()) {
+            slashes = slashes || path[i] == '/';
             ++i;
+        }
     }
     return cur;
 }
