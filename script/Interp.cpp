@@ -133,6 +133,8 @@ struct Interp {
                 return InScope(s->object);
         return InScope(f.target);
     }
+    // A tellTarget to a path that names no clip: the movie's root stands in for it.
+    Object* MissingTarget() { return RootOf(f.baseClip); }
     // A gone clip in the scope chain stands for the clip now at its path, or for _level0.
     Object* InScope(Object* o) {
         if (!o || o->kind != Kind::Clip || o->clip != kNoClip)
@@ -225,8 +227,8 @@ struct Interp {
     Object* ResolveTarget(std::string_view path) {
         if (path.empty())
             return f.target;
-        if (path[0] == '/')
-            return vm.ResolvePath(f.target, path);
+        if (path[0] == '/' || (path.compare(0, 2, "..") == 0 && (path.size() == 2 || path[2] == '/')))
+            return vm.ResolvePath(f.target, path, true);
         size_t j = path.find_first_of("/.:");
         std::string_view first = path.substr(0, j);
         std::string_view rest = j == std::string_view::npos ? std::string_view() : path.substr(j + 1);
@@ -812,7 +814,7 @@ int Interp::Run(size_t start, size_t end) {
             Object* o = t.type == Type::Object && t.object->kind == Kind::Clip
                             ? t.object
                             : (path.empty() ? f.baseClip : ResolveTarget(path));
-            f.target = o ? o : f.baseClip;
+            f.target = o ? o : MissingTarget();
             break;
         }
         case 0x21: {
@@ -1274,9 +1276,7 @@ int Interp::Run(size_t start, size_t end) {
                 break;
             }
             Object* o = ResolveTarget(t);
-            f.target = o ? o : nullptr;
-            if (!f.target)
-                f.target = f.baseClip;
+            f.target = o ? o : MissingTarget();
             break;
         }
         case 0x8C: {

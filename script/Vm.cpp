@@ -890,6 +890,9 @@ Object* Vm::ResolvePath(Object* start, std::string_view path, bool slashes) {
             ++j;
         std::string_view seg = path.substr(i, j - i);
         if (seg.empty()) {
+            // A name left out between two separators names nothing; one at the end is the clip.
+            if (j < path.size())
+                return nullptr;
             i = j + 1;
             continue;
         }
