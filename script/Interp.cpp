@@ -1580,8 +1580,17 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
     scope->parent = fn->scope;
     f.scope = scope;
     Object* base = fn->definingClip;
-    if (base && base->kind == Kind::Clip && !base->clip && self.type == Type::Object && self.object->kind == Kind::Clip)
+    const bool selfIsClip = self.type == Type::Object && self.object->kind == Kind::Clip;
+    if (base && base->kind == Kind::Clip && !base->clip && selfIsClip)
         base = self.object;
+    // Format 5 functions keep no scope of their own: called on a clip, they run on its timeline.
+    if (code.version < 6 && selfIsClip && self.object->clip) {
+        base = self.object;
+        auto timeline = std::make_shared<Scope>();
+        timeline->object = base;
+        timeline->timeline = true;
+        scope->parent = timeline;
+    }
     f.baseClip = base ? base : currentTarget;
     f.target = f.baseClip;
     f.thisv = self.type == Type::Object ? self : Value::Obj(f.baseClip);
