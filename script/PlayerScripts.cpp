@@ -564,12 +564,17 @@ void PlayerScripts::Impl::SetProperty(ClipId clip, int index, double v, const st
             break;
         const raster::Rect r = m_player.BoundsInParent(*o);
         const double size = r.Empty() ? 0 : (index == kPropWidth ? r.xMax - r.xMin : r.yMax - r.yMin) / 20.0;
-        if (size <= 0)
+        // A clip with nothing in it yet shrinks to nothing on both axes, as the reference does
+        // (what it gets later stays unseen).
+        if (size <= 0) {
+            setScales(0, 0, rx, ry);
             break;
+        }
+        const double factor = v / size;
         if (index == kPropWidth)
-            setScales(ScaleX(m) * v / size, ScaleY(m), rx, ry);
+            setScales(ScaleX(m) * factor, ScaleY(m), rx, ry);
         else
-            setScales(ScaleX(m), ScaleY(m) * v / size, rx, ry);
+            setScales(ScaleX(m), ScaleY(m) * factor, rx, ry);
         break;
     }
     case kPropName:

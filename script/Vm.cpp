@@ -706,11 +706,18 @@ std::string Vm::TypeOf(const Value& v) {
 bool Vm::InstanceOf(Object* o, Object* ctor) {
     // The constructor's own stored "prototype" (no getter, no prototypes, whatever the version
     // bits); a primitive there is wrapped (and matches nothing).
+    // A clip reference reads through to the clip it names now (a gone one has no properties).
+    ctor = LiveClip(ctor);
+    if (!ctor)
+        return false;
     Property* p = ctor->FindOwn("prototype", CaseSensitive());
-    if (!p || p->IsAccessor() || p->value.IsNullish())
+    // A clip as a prototype matches nothing.
+    if (!p || p->IsAccessor() || p->value.IsNullish() ||
+        (p->value.type == Type::Object && p->value.object->kind == Kind::Clip))
         return false;
     Object* proto = ToObject(p->value);
-    if (!proto || p->value.type != Type::Object)
+    o = LiveClip(o);
+    if (!proto || !o || p->value.type != Type::Object)
         return false;
     return ChainHas(ProtoOf(o), proto, 0);
 }
