@@ -353,7 +353,7 @@ DisplayObject* Player::PlaceExported(DisplayObject& parent, const std::string& e
         for (const auto& [exported, id] : lib->movie->exports) {
             if (!EqualNoCase(exported, exportName))
                 continue;
-            auto o = m_impl->Instantiate(lib, id, parent);
+            auto o = m_impl->Instantiate(lib, id, parent, true);
             if (!o || o->kind != ObjectKind::Clip)
                 return nullptr;
             return m_impl->PlaceScripted(parent, std::move(o), name, depth);
@@ -412,7 +412,7 @@ DisplayObject* Player::DuplicateClip(DisplayObject& clip, const std::string& nam
         return nullptr;
     DisplayObject* copy = clip.characterId ? nullptr : CreateEmptyClip(*parent, name, depth);
     if (clip.characterId) {
-        auto o = m_impl->Instantiate(clip.library, clip.characterId, *parent);
+        auto o = m_impl->Instantiate(clip.library, clip.characterId, *parent, true);
         if (!o)
             return nullptr;
         copy = m_impl->PlaceScripted(*parent, std::move(o), name, depth);

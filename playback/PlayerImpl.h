@@ -68,7 +68,12 @@ struct Player::Impl {
     explicit Impl(Player& p) : player(p) {}
 
     // Timeline.cpp
-    std::unique_ptr<DisplayObject> Instantiate(Library* library, uint16_t id, DisplayObject& parent);
+    // `named`: the object gets a name from its placement; a clip or button that gets none is
+    // named "instanceN", N counting such objects from 1 over the player's life.
+    std::unique_ptr<DisplayObject> Instantiate(Library* library, uint16_t id, DisplayObject& parent,
+                                               bool named = false);
+    uint32_t unnamedInstances = 0;
+    void NameUnnamed(DisplayObject& o, bool named);
     void ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& place);
     void ApplyRemove(DisplayObject& clip, uint16_t depth);
     void ApplyFrameOps(DisplayObject& clip, uint32_t frame);

@@ -64,7 +64,8 @@ int Player::Impl::TreeDepth(const DisplayObject& object) const {
     return n;
 }
 
-std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint16_t id, DisplayObject& parent) {
+std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint16_t id, DisplayObject& parent,
+                                                         bool named) {
     if (TreeDepth(parent) >= kMaxTreeDepth || liveObjects >= kMaxObjects)
         return nullptr;
     Library* owner = nullptr;
@@ -87,6 +88,7 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
         o->morph = m->get();
     } else if (auto* s = std::get_if<std::shared_ptr<const movie::SpriteDef>>(c)) {
         o->kind = ObjectKind::Clip;
+        NameUnnamed(*o, named);
         o->timeline = &(*s)->timeline;
         o->firstFramePending = true;
         ++instantiating;
@@ -95,6 +97,7 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
     } else if (auto* b = std::get_if<std::shared_ptr<const movie::ButtonDef>>(c)) {
         o->kind = ObjectKind::Button;
         o->button = b->get();
+        NameUnnamed(*o, named);
         BuildButtonChildren(*o);
     } else if (auto* e = std::get_if<std::shared_ptr<const movie::EditTextDef>>(c)) {
         o->kind = ObjectKind::Text;
@@ -106,6 +109,11 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
         return nullptr;  // bitmaps are drawn through shapes' fills, not placed
     }
     return o;
+}
+
+void Player::Impl::NameUnnamed(DisplayObject& o, bool named) {
+    if (!named)
+        o.name = "instance" + std::to_string(++unnamedInstances);
 }
 
 void Player::Impl::InsertChild(DisplayObject& parent, std::unique_ptr<DisplayObject> child) {
@@ -169,7 +177,7 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
     }
     if (!replaceCharacter)
         return;
-    auto o = Instantiate(clip.library, *p.characterId, clip);
+    auto o = Instantiate(clip.library, *p.characterId, clip, p.name || (existing && p.move));
     if (!o)
         return;
     o->depth = p.depth;
@@ -265,7 +273,7 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
     for (const DepthState& s : replay) {
         if (clip.ChildAtDepth(s.depth))
             continue;
-        auto o = Instantiate(clip.library, s.characterId, clip);
+        auto o = Instantiate(clip.library, s.characterId, clip, s.place.name.has_value());
         if (!o)
             continue;
         o->depth = s.depth;
@@ -310,7 +318,7 @@ void Player::Impl::BuildButtonChildren(DisplayObject& b) {
                 continue;
             if (pass == 1 && !hit)
                 continue;
-            auto o = Instantiate(b.library, rec.characterId, b);
+            auto o = Instantiate(b.library, rec.characterId, b, pass == 1);  // the hit state's are never named
             if (!o)
                 break;
             o->depth = rec.depth;

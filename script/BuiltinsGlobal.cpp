@@ -11,6 +11,15 @@ namespace script {
 
 namespace {
 
+// The initObject of attachMovie and duplicateMovieClip: its enumerable properties are set on
+// the new clip (setters run) in the order they were made, before the clip's class constructor.
+void CopyInitObject(Vm& vm, Object* clip, const Value& init) {
+    if (!clip || init.type != Type::Object)
+        return;
+    for (const std::string& name : vm.EnumerableNames(init.object))
+        vm.SetOf(clip, name, vm.GetOf(init.object, name));
+}
+
 Value Arg(std::vector<Value>& a, size_t i) {
     return i < a.size() ? a[i] : Value();
 }
@@ -321,7 +330,10 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     }
     case kDuplicate: {
         ClipId k = h.Duplicate(c, vm.ToString(Arg(args, 0)), vm.ToInt(Arg(args, 1)));
-        return k ? Value::Obj(vm.ClipObject(k)) : Value();
+        if (!k)
+            return Value();
+        CopyInitObject(vm, vm.ClipObject(k), Arg(args, 2));
+        return Value::Obj(vm.ClipObject(k));
     }
     case kRemove:
         h.Remove(c);
@@ -330,6 +342,7 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         ClipId k = h.Attach(c, vm.ToString(Arg(args, 0)), vm.ToString(Arg(args, 1)), vm.ToInt(Arg(args, 2)));
         if (!k)
             return Value();
+        CopyInitObject(vm, vm.ClipObject(k), Arg(args, 3));
         vm.ClipPlaced(k);
         return Value::Obj(vm.ClipObject(k));
     }

@@ -127,11 +127,20 @@ struct Interp {
 
     Object* Timeline() {
         if (f.target && f.target != f.baseClip)
-            return f.target;
+            return InScope(f.target);
         for (Scope* s = f.scope.get(); s; s = s->parent.get())
             if (s->timeline)
-                return s->object;
-        return f.target;
+                return InScope(s->object);
+        return InScope(f.target);
+    }
+    // A tellTarget to a path that names no clip: the movie's root stands in for it.
+    Object* MissingTarget() { return RootOf(f.baseClip); }
+    // A gone clip in the scope chain stands for the clip now at its path, or for _level0.
+    Object* InScope(Object* o) {
+        if (!o || o->kind != Kind::Clip || o->clip != kNoClip)
+            return o;
+        Object* now = vm.LiveClip(o);
+        return now ? now : vm.ClipObject(vm.host.Level(0));
     }
     Object* RootOf(Object* o) {
         if (o && o->kind == Kind::Clip && o->clip) {
@@ -180,7 +189,7 @@ struct Interp {
         for (Scope* s = f.scope.get(); s; s = s->parent.get()) {
             Object* o = s->timeline ? Timeline() : s->object;
             if (s->timeline && s->object != f.baseClip)
-                o = s->object;
+                o = InScope(s->object);
             if (o && vm.Has(o, name))
                 return o;
         }
@@ -218,8 +227,8 @@ struct Interp {
     Object* ResolveTarget(std::string_view path) {
         if (path.empty())
             return f.target;
-        if (path[0] == '/')
-            return vm.ResolvePath(f.target, path);
+        if (path[0] == '/' || (path.compare(0, 2, "..") == 0 && (path.size() == 2 || path[2] == '/')))
+            return vm.ResolvePath(f.target, path, true);
         size_t j = path.find_first_of("/.:");
         std::string_view first = path.substr(0, j);
         std::string_view rest = j == std::string_view::npos ? std::string_view() : path.substr(j + 1);
@@ -240,7 +249,7 @@ struct Interp {
         }
         if (!start)
             return nullptr;
-        return rest.empty() ? start : vm.ResolvePath(start, rest);
+        return rest.empty() ? start : vm.ResolvePath(start, rest, path[j] == '/');
     }
 
     Value GetVariable(std::string_view name) {
@@ -805,7 +814,7 @@ int Interp::Run(size_t start, size_t end) {
             Object* o = t.type == Type::Object && t.object->kind == Kind::Clip
                             ? t.object
                             : (path.empty() ? f.baseClip : ResolveTarget(path));
-            f.target = o ? o : f.baseClip;
+            f.target = o ? o : MissingTarget();
             break;
         }
         case 0x21: {
@@ -1267,9 +1276,7 @@ int Interp::Run(size_t start, size_t end) {
                 break;
             }
             Object* o = ResolveTarget(t);
-            f.target = o ? o : nullptr;
-            if (!f.target)
-                f.target = f.baseClip;
+            f.target = o ? o : MissingTarget();
             break;
         }
         case 0x8C: {
@@ -1573,8 +1580,17 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
     scope->parent = fn->scope;
     f.scope = scope;
     Object* base = fn->definingClip;
-    if (base && base->kind == Kind::Clip && !base->clip && self.type == Type::Object && self.object->kind == Kind::Clip)
+    const bool selfIsClip = self.type == Type::Object && self.object->kind == Kind::Clip;
+    if (base && base->kind == Kind::Clip && !base->clip && selfIsClip)
         base = self.object;
+    // Format 5 functions keep no scope of their own: called on a clip, they run on its timeline.
+    if (code.version < 6 && selfIsClip && self.object->clip) {
+        base = self.object;
+        auto timeline = std::make_shared<Scope>();
+        timeline->object = base;
+        timeline->timeline = true;
+        scope->parent = timeline;
+    }
     f.baseClip = base ? base : currentTarget;
     f.target = f.baseClip;
     f.thisv = self.type == Type::Object ? self : Value::Obj(f.baseClip);

@@ -164,7 +164,7 @@ public:
             return kNoClip;
         for (const auto& c : o->children)
             if (!c->name.empty() && NamesEqual(c->name, name, caseSensitive))
-                return Id(c.get());
+                return IsScriptable(*c) ? Id(c.get()) : parent;  // a named shape stands for its clip
         return kNoClip;
     }
     void Children(ClipId parent, std::vector<ClipId>& out) override {
@@ -416,16 +416,21 @@ private:
     static std::string SymbolKey(const void* library, uint16_t id) {
         return std::to_string(reinterpret_cast<uintptr_t>(library)) + ":" + std::to_string(id);
     }
+    // Shapes and morphs have no object of their own in scripts.
+    static bool IsScriptable(const playback::DisplayObject& o) {
+        return o.kind != playback::ObjectKind::Shape && o.kind != playback::ObjectKind::Morph;
+    }
     int VersionOf(const playback::DisplayObject& o) const { return m_player.VersionOf(o); }
+    // Children first: each gone clip's path is read while its parents are still known.
     void Forget(playback::DisplayObject& o) {
+        for (const auto& c : o.children)
+            Forget(*c);
         auto it = m_ids.find(&o);
         if (it != m_ids.end()) {
             m_vm->ClipRemoved(it->second);
             m_objects.erase(it->second);
             m_ids.erase(it);
         }
-        for (const auto& c : o.children)
-            Forget(*c);
     }
     void Run(playback::DisplayObject& self, const movie::ActionBlock& block) {
         if (self.removed)
@@ -582,12 +587,17 @@ void PlayerScripts::Impl::SetProperty(ClipId clip, int index, double v, const st
         }
         const raster::Rect r = m_player.BoundsInParent(*o);
         const double size = r.Empty() ? 0 : (index == kPropWidth ? r.xMax - r.xMin : r.yMax - r.yMin) / 20.0;
-        if (size <= 0)
+        // A clip with nothing in it yet shrinks to nothing on both axes, as the reference does
+        // (what it gets later stays unseen).
+        if (size <= 0) {
+            setScales(0, 0, rx, ry);
             break;
+        }
+        const double factor = v / size;
         if (index == kPropWidth)
-            setScales(ScaleX(m) * v / size, ScaleY(m), rx, ry);
+            setScales(ScaleX(m) * factor, ScaleY(m), rx, ry);
         else
-            setScales(ScaleX(m), ScaleY(m) * v / size, rx, ry);
+            setScales(ScaleX(m), ScaleY(m) * factor, rx, ry);
         break;
     }
     case kPropName:

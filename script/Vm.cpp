@@ -184,9 +184,19 @@ void Vm::ClipRemoved(ClipId clip) {
     auto it = m_clipObjects.find(clip);
     if (it == m_clipObjects.end())
         return;
+    it->second->clipPath = TargetPathOf(clip, false);
     it->second->clip = kNoClip;
     m_clipObjects.erase(it);
     m_constructed.erase(clip);
+}
+
+Object* Vm::LiveClip(Object* o) {
+    if (!o || o->kind != Kind::Clip || o->clip != kNoClip)
+        return o;
+    if (o->clipPath.empty())
+        return nullptr;
+    Object* found = ResolvePath(ClipObject(host.Level(0)), o->clipPath);
+    return found && found->kind == Kind::Clip && found->clip != kNoClip ? found : nullptr;
 }
 
 // A super object may be made its own prototype; reading through such a loop ends the script.
@@ -268,9 +278,12 @@ Value Vm::GetOf(Object* o, std::string_view name) {
         SuperGuard guard{*this};
         return base && base->kind != Kind::Clip ? GetOf(base, name) : Value();
     }
-    // A clip that has gone takes its properties with it: scripts holding it find nothing.
-    if (o->kind == Kind::Clip && o->clip == kNoClip)
-        return Value();
+    // A clip that has gone takes its properties with it: scripts holding it find those of the
+    // clip now at its path, or nothing.
+    if (o->kind == Kind::Clip && o->clip == kNoClip) {
+        Object* now = LiveClip(o);
+        return now ? GetOf(now, name) : Value();
+    }
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0)
@@ -330,6 +343,11 @@ void Vm::Set(const Value& target, std::string_view name, Value v) {
 
 void Vm::SetOf(Object* o, std::string_view name, Value v) {
     bool cs = CaseSensitive();
+    if (o->kind == Kind::Clip && o->clip == kNoClip) {
+        if (Object* now = LiveClip(o))
+            SetOf(now, name, std::move(v));
+        return;
+    }
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0) {
@@ -615,8 +633,10 @@ std::string Vm::ToString(const Value& v) {
     if (v.type != Type::Object)
         return PrimitiveToString(v, curVersion);
     Object* o = v.object;
-    if (o->kind == Kind::Clip)
-        return TargetPathOf(o->clip, false);
+    if (o->kind == Kind::Clip) {
+        Object* now = LiveClip(o);
+        return now ? TargetPathOf(now->clip, false) : std::string();
+    }
     if (o->kind == Kind::Super)
         return "[type Object]";
     Value ts = ConversionMethod(o, "toString");
@@ -687,11 +707,18 @@ std::string Vm::TypeOf(const Value& v) {
 bool Vm::InstanceOf(Object* o, Object* ctor) {
     // The constructor's own stored "prototype" (no getter, no prototypes, whatever the version
     // bits); a primitive there is wrapped (and matches nothing).
+    // A clip reference reads through to the clip it names now (a gone one has no properties).
+    ctor = LiveClip(ctor);
+    if (!ctor)
+        return false;
     Property* p = ctor->FindOwn("prototype", CaseSensitive());
-    if (!p || p->IsAccessor() || p->value.IsNullish())
+    // A clip as a prototype matches nothing.
+    if (!p || p->IsAccessor() || p->value.IsNullish() ||
+        (p->value.type == Type::Object && p->value.object->kind == Kind::Clip))
         return false;
     Object* proto = ToObject(p->value);
-    if (!proto || p->value.type != Type::Object)
+    o = LiveClip(o);
+    if (!proto || !o || p->value.type != Type::Object)
         return false;
     return ChainHas(ProtoOf(o), proto, 0);
 }
@@ -827,7 +854,7 @@ std::string Vm::TargetPathOf(ClipId clip, bool slash) {
     return out;
 }
 
-Object* Vm::ResolvePath(Object* start, std::string_view path) {
+Object* Vm::ResolvePath(Object* start, std::string_view path, bool slashes) {
     if (!start)
         return nullptr;
     Object* cur = start;
@@ -847,15 +874,13 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
         i = 1;
     }
     bool cs = CaseSensitive();
+    // Once a slash has been read, a dot no longer separates names (it is part of one).
+    slashes = slashes || path[0] == '/';
     while (i < path.size() && cur) {
         size_t j = i;
-        while (j < path.size() && path[j] != '/' && path[j] != '.' && path[j] != ':')
-            ++j;
         // ".." in slash paths is the parent.
-        if (j == i && path.compare(i, 2, "..") == 0) {
+        if (path.compare(i, 2, "..") == 0 && (i + 2 == path.size() || path[i + 2] == '/' || path[i + 2] == ':')) {
             j = i + 2;
-            std::string_view seg = "..";
-            (void)seg;
             if (cur->kind == Kind::Clip && cur->clip) {
                 ClipId p = host.Parent(cur->clip);
                 cur = p ? ClipObject(p) : nullptr;
@@ -863,12 +888,19 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
                 cur = nullptr;
             }
             i = j;
-            if (i < path.size() && (path[i] == '/' || path[i] == '.' || path[i] == ':'))
+            if (i < path.size()) {
+                slashes = slashes || path[i] == '/';
                 ++i;
+            }
             continue;
         }
+        while (j < path.size() && path[j] != '/' && path[j] != ':' && (slashes || path[j] != '.'))
+            ++j;
         std::string_view seg = path.substr(i, j - i);
         if (seg.empty()) {
+            // A name left out between two separators names nothing; one at the end is the clip.
+            if (j < path.size())
+                return nullptr;
             i = j + 1;
             continue;
         }
@@ -896,8 +928,10 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
             cur = v.type == Type::Object ? v.object : nullptr;
         }
         i = j;
-        if (i < path.size())
+        if (i < path.size()) {
+            slashes = slashes || path[i] == '/';
             ++i;
+        }
     }
     return cur;
 }

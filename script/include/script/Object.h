@@ -105,8 +105,10 @@ public:
     Value primitive;
     // Array length (elements are the properties "0", "1", ...).
     uint32_t length = 0;
-    // Clip objects stand for a display object of the host.
+    // Clip objects stand for a display object of the host. One whose clip has gone keeps the
+    // clip's dot path: the reference finds whatever clip is at that path when it is used.
     ClipId clip = kNoClip;
+    std::string clipPath;
     // super: its level (super() calls the level's __constructor__, super.m reads above it; none:
     // the prototype of `this` at the time of use) and the `this` it calls with.
     Object* superProto = nullptr;

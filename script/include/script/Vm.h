@@ -113,6 +113,9 @@ public:
     Object* ClipObject(ClipId clip);  // the object standing for a clip (made on first use)
     void SetClipProperty(ClipId clip, int index, const Value& v);
     bool HasClipObject(ClipId clip) const { return m_clipObjects.count(clip) != 0; }
+    // The object of the clip a clip object stands for now: itself while its clip lives, the
+    // object of the clip found at a gone clip's path, or nullptr when there is none.
+    Object* LiveClip(Object* o);
     // A clip has been placed: the constructor of the class registered for its symbol runs on its
     // object, once.
     void ClipPlaced(ClipId clip);
@@ -182,7 +185,8 @@ public:
     double m_clockMs = 0;
 
     // Path resolution ("/a/b", "_root.a", "../x", "_level1").
-    Object* ResolvePath(Object* start, std::string_view path);
+    // `slashes`: the path follows a slash already read (dots no longer separate names).
+    Object* ResolvePath(Object* start, std::string_view path, bool slashes = false);
     std::string TargetPathOf(ClipId clip, bool slash);
     // Execution state the built-ins may need (the clip that runs the current block).
     Object* currentTarget = nullptr;

@@ -538,6 +538,67 @@ TEST(PlayerScripts, SettingTheLookOfAClipRedrawsTheScene) {
     }
 }
 
+// Sprite 3 holds sprite 2 as "b" and the box shape as "s"; the root holds sprite 3 as "a" and an
+// unnamed sprite 2.
+std::vector<Bytes> PathTree(const Asm& script) {
+    const Bytes outer = moviebytes::DefineSprite(
+        3, 1, {moviebytes::Place(1, 2, 0, 0, "b"), moviebytes::Place(2, 1, 0, 0, "s"), moviebytes::ShowFrame()});
+    return {kBoxShape,
+            BoxSprite(),
+            outer,
+            moviebytes::Place(1, 3, 0, 0, "a"),
+            moviebytes::Place(2, 2),
+            moviebytes::DoAction(Code(script)),
+            moviebytes::ShowFrame()};
+}
+
+TEST(PlayerScripts, PathsNameClipsByDotsSlashesAndColons) {
+    struct Case {
+        const char* path;
+        const char* traced;
+    } cases[] = {
+        {"a.b", "_level0.a.b"},
+        {"a/b", "_level0.a.b"},
+        {"a.s", "_level0.a"},  // a named shape stands for its clip
+        {"_root.a.b:x", "7"},
+        {"_root/a.b:x", "undefined"},        // after a slash a dot is part of a name
+        {"a/b/:x", "7"},                     // a slash at the end names the clip itself
+        {"a/b//:x", "undefined"},            // an empty name between two separators names nothing
+        {"instance1", "_level0.instance1"},  // an unnamed clip gets a name of its own
+    };
+    Asm a;
+    SetMember(a, "a.b", "x", 7);
+    for (const Case& c : cases)
+        a.PushStr(c.path).Op(0x1C).Trace();
+    auto p = Play(moviebytes::Movie(PathTree(a)));
+    p->Frames(1);
+    ASSERT_EQ(p->lines.size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(p->lines[i], cases[i].traced) << cases[i].path;
+}
+
+TEST(PlayerScripts, AReferenceToAGoneClipFindsTheClipNowAtItsPath) {
+    // v = createEmptyMovieClip("c", 5); v.removeMovieClip(); trace(v); trace(v._name);
+    // createEmptyMovieClip("c", 6); trace(v); tellTarget("nowhere") trace(n) with n set on the root.
+    Asm a;
+    a.PushStr("n").PushStr("root n").Op(0x1D);
+    a.PushStr("v").PushNum(5).PushStr("c").PushNum(2).PushStr("this").Op(0x1C).PushStr("createEmptyMovieClip");
+    a.Op(0x52).Op(0x1D);
+    a.PushNum(0).PushStr("v").Op(0x1C).PushStr("removeMovieClip").Op(0x52).Op(0x17);
+    a.PushStr("v").Op(0x1C).Trace();
+    TraceMember(a, "v", "_name");
+    a.PushNum(6).PushStr("c").PushNum(2).PushStr("this").Op(0x1C).PushStr("createEmptyMovieClip").Op(0x52).Op(0x17);
+    a.PushStr("v").Op(0x1C).Trace();
+    a.Record(0x8B, Asm::Str("a/b"));
+    a.PushStr("n").PushStr("b n").Op(0x1D);
+    a.Record(0x8B, Asm::Str("nowhere"));
+    a.PushStr("n").Op(0x1C).Trace();  // a target that names no clip stands at the root
+    a.Record(0x8B, Asm::Str(""));
+    auto p = Play(moviebytes::Movie(PathTree(a)));
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"", "undefined", "_level0.c", "root n"}));
+}
+
 }  // namespace
 }  // namespace script
 
