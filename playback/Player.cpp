@@ -107,6 +107,9 @@ void Player::AdvanceFrame() {
     m_impl->UpdateButtons();
     m_impl->runner->FrameEnded(*this);
     ++m_framesRun;
+    auto& starts = m_impl->scriptedStarts;
+    starts.erase(std::remove_if(starts.begin(), starts.end(), [](DisplayObject* o) { return o->removed; }),
+                 starts.end());
     m_impl->removedThisFrame.clear();
     for (auto& lib : m_libraries)
         lib->TrimCaches();
@@ -176,7 +179,25 @@ void Player::Impl::QueueFrameActions(DisplayObject& clip, uint32_t frame) {
         queue.push_back({&clip, &block});
 }
 
+void Player::Impl::StartScriptedClips() {
+    while (!scriptedStarts.empty()) {
+        DisplayObject* clip = scriptedStarts.front();
+        scriptedStarts.erase(scriptedStarts.begin());
+        if (!clip->removed && clip->firstFramePending)
+            EnterFirstFrame(*clip);
+    }
+}
+
+void Player::Impl::EnterFirstFrame(DisplayObject& clip) {
+    clip.firstFramePending = false;
+    clip.enteredEarlyIn = player.m_framesRun + 1;
+    RunInitActions(clip);
+    RunClipEvents(clip, kEventLoad);
+    QueueFrameActions(clip, 0);
+}
+
 void Player::Impl::Drain() {
+    StartScriptedClips();
     while (queueHead < queue.size()) {
         const PendingActions next = queue[queueHead++];
         if (next.clip->removed || blocksRunThisFrame >= kMaxActionBlocksPerFrame)
@@ -184,6 +205,7 @@ void Player::Impl::Drain() {
         ++blocksRunThisFrame;
         ActionContext context{player, *next.clip, ActionSource::Frame};
         runner->RunFrameActions(context, *next.block);
+        StartScriptedClips();
     }
     queue.clear();
     queueHead = 0;
@@ -261,11 +283,7 @@ void Player::GotoFrame(DisplayObject& clip, uint32_t frame, bool play) {
     clip.playing = play;
     if (clip.firstFramePending) {
         // Placed this frame and not run yet: its first frame comes first, then the target.
-        clip.firstFramePending = false;
-        clip.enteredEarlyIn = m_framesRun + 1;
-        m_impl->RunInitActions(clip);
-        m_impl->RunClipEvents(clip, kEventLoad);
-        m_impl->QueueFrameActions(clip, 0);
+        m_impl->EnterFirstFrame(clip);
     }
     m_impl->SeekFrame(clip, frame);
 }
@@ -340,6 +358,8 @@ DisplayObject* Player::Impl::PlaceScripted(DisplayObject& parent, std::unique_pt
         }
     }
     InsertChild(parent, std::move(o));
+    if (placed->kind == ObjectKind::Clip && placed->firstFramePending)
+        scriptedStarts.push_back(placed);
     return placed;
 }
 

@@ -39,6 +39,9 @@ struct Player::Impl {
     std::vector<DisplayObject*> tickScratch;
     std::vector<PendingActions> queue;
     size_t queueHead = 0;
+    // Clips scripts placed whose first frame has not run: it runs as soon as the action block
+    // that placed them ends, in the same frame.
+    std::vector<DisplayObject*> scriptedStarts;
     uint32_t blocksRunThisFrame = 0;
     int instantiating = 0;  // inside Instantiate: the objects it places are not on the tree yet
 
@@ -87,6 +90,9 @@ struct Player::Impl {
     void StepForward(DisplayObject& clip);
     void QueueFrameActions(DisplayObject& clip, uint32_t frame);
     void Drain();
+    void StartScriptedClips();
+    // The first frame of a clip placed now: its init actions, load event, and frame actions queued.
+    void EnterFirstFrame(DisplayObject& clip);
     void RunClipEvents(DisplayObject& clip, uint32_t event);
     void RunInitActions(DisplayObject& sprite);
     void RunFrameInitActions(uint32_t frame);
