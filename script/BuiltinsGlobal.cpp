@@ -275,6 +275,16 @@ bool DrawArguments(Vm& vm, int m, std::vector<Value>& args, double out[4]) {
     }
 }
 
+// attachMovie's and duplicateMovieClip's init object: its enumerable properties are set on the
+// new clip before its class constructor runs.
+void CopyInitObject(Vm& vm, ClipId clip, const Value& init) {
+    if (init.type != Type::Object)
+        return;
+    Object* o = vm.ClipObject(clip);
+    for (const std::string& name : vm.EnumerableNames(init.object))
+        vm.SetOf(o, name, vm.GetOf(init.object, name));
+}
+
 Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     ClipId c = ClipOf(self);
     if (!c)
@@ -321,7 +331,10 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     }
     case kDuplicate: {
         ClipId k = h.Duplicate(c, vm.ToString(Arg(args, 0)), vm.ToInt(Arg(args, 1)));
-        return k ? Value::Obj(vm.ClipObject(k)) : Value();
+        if (!k)
+            return Value();
+        CopyInitObject(vm, k, Arg(args, 2));
+        return Value::Obj(vm.ClipObject(k));
     }
     case kRemove:
         h.Remove(c);
@@ -330,6 +343,7 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         ClipId k = h.Attach(c, vm.ToString(Arg(args, 0)), vm.ToString(Arg(args, 1)), vm.ToInt(Arg(args, 2)));
         if (!k)
             return Value();
+        CopyInitObject(vm, k, Arg(args, 3));
         vm.ClipPlaced(k);
         return Value::Obj(vm.ClipObject(k));
     }

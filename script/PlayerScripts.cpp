@@ -159,9 +159,10 @@ public:
         playback::DisplayObject* o = Object(parent);
         if (!o)
             return kNoClip;
+        // A named shape or morph has no object of its own: its name stands for its parent.
         for (const auto& c : o->children)
             if (!c->name.empty() && NamesEqual(c->name, name, caseSensitive))
-                return Id(c.get());
+                return Id(c->IsContainer() || c->kind == playback::ObjectKind::Video ? c.get() : o);
         return kNoClip;
     }
     void Children(ClipId parent, std::vector<ClipId>& out) override {

@@ -42,6 +42,8 @@ enum ClipProperty : int {
 };
 // "_x" -> kPropX, ... (names in any case); -1 when the name is not a clip property.
 int ClipPropertyIndex(std::string_view name);
+// "_level3" -> 3 (names in any case); false when the name is not a level's.
+bool LevelNumberOf(std::string_view name, int& level);
 
 // The drawing API of clips, and its arguments (pixels, 0xRRGGBB colours, alpha 0 to 100):
 // LineStyle width (negative: no line), colour, alpha; BeginFill colour (negative: no fill),
