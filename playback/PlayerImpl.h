@@ -18,6 +18,9 @@ constexpr int kMaxTreeDepth = 64;
 constexpr size_t kMaxObjects = 100000;
 // Action blocks one frame may run (actions that keep jumping between frames stop here).
 constexpr uint32_t kMaxActionBlocksPerFrame = 20000;
+// Where the depths scripts use for their own objects start (their depth 0): a timeline that
+// goes back replaces what sits below it, and leaves what sits here.
+constexpr int32_t kFirstScriptDepth = 16384;
 // Masks open at once in one container.
 constexpr size_t kMaxOpenMasks = 64;
 
@@ -43,7 +46,9 @@ struct Player::Impl {
     // that placed them ends, in the same frame.
     std::vector<DisplayObject*> scriptedStarts;
     uint32_t blocksRunThisFrame = 0;
-    int instantiating = 0;  // inside Instantiate: the objects it places are not on the tree yet
+    int instantiating = 0;
+    uint32_t instanceCount =
+        0;  // clips and buttons the timelines placed without a name so far  // inside Instantiate: the objects it places are not on the tree yet
 
     // Timeline replay for going back: the state each depth ends up in.
     struct DepthState {
@@ -73,6 +78,8 @@ struct Player::Impl {
     // Timeline.cpp
     std::unique_ptr<DisplayObject> Instantiate(Library* library, uint16_t id, DisplayObject& parent);
     void ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& place);
+    // A clip or button a timeline places without a name is named "instanceN" (N counts them).
+    void NameInstance(DisplayObject& object);
     void ApplyRemove(DisplayObject& clip, uint16_t depth);
     void ApplyFrameOps(DisplayObject& clip, uint32_t frame);
     void RebuildTo(DisplayObject& clip, uint32_t frame);

@@ -5,6 +5,7 @@
 #include "VideoPlayback.h"
 
 #include <algorithm>
+#include <string>
 
 namespace playback {
 namespace {
@@ -153,6 +154,11 @@ void Player::Impl::ApplyRemove(DisplayObject& clip, uint16_t depth) {
     }
 }
 
+void Player::Impl::NameInstance(DisplayObject& object) {
+    if (object.IsContainer() && object.name.empty())
+        object.name = "instance" + std::to_string(++instanceCount);
+}
+
 void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& p) {
     ++treeVersion;
     DisplayObject* existing = clip.ChildAtDepth(p.depth);
@@ -182,6 +188,7 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
         o->opaqueBackground = existing->opaqueBackground;
     }
     ApplyProperties(*o, p);
+    NameInstance(*o);
     o->clipActions = p.clipActions;
     if (existing)
         ApplyRemove(clip, p.depth);
@@ -232,10 +239,11 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
         }
     }
     // Objects still standing as the same character at the same depth stay (their own
-    // timelines go on); the others go, and what is missing is placed anew.
+    // timelines go on); the others go, and what is missing is placed anew. Objects at the
+    // scripts' depths stay whatever they are.
     for (size_t i = clip.children.size(); i-- > 0;) {
         DisplayObject& child = *clip.children[i];
-        if (child.placedByScript)
+        if (child.placedByScript && child.depth >= kFirstScriptDepth)
             continue;
         auto want =
             std::find_if(replay.begin(), replay.end(), [&](const DepthState& s) { return s.depth == child.depth; });
@@ -266,6 +274,7 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
             continue;
         o->depth = s.depth;
         ApplyProperties(*o, s.place);
+        NameInstance(*o);
         o->clipActions = s.place.clipActions;
         InsertChild(clip, std::move(o));
     }

@@ -225,6 +225,7 @@ enum ClipMethod {
     kAttach,
     kGetDepth,
     kNextHighestDepth,
+    kInstanceAtDepth,
     kSwapDepths,
     kGetBounds,
     kLocalToGlobal,
@@ -351,6 +352,13 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return Value::Num(h.Depth(c));
     case kNextHighestDepth:
         return Value::Num(h.NextHighestDepth(c));
+    case kInstanceAtDepth: {
+        if (args.empty())
+            return Value();
+        const double d = vm.ToNumber(args[0]);
+        const ClipId k = std::isfinite(d) ? h.ChildAtDepth(c, ToInt32(d)) : kNoClip;
+        return k ? Value::Obj(vm.ClipObject(k)) : Value();
+    }
     case kGetBounds: {
         ClipId space = c;
         if (!args.empty() && args[0].type == Type::Object && args[0].object->kind == Kind::Clip)
@@ -466,6 +474,7 @@ void InstallClipBuiltins(Vm& vm) {
                                                    {"attachMovie", kAttach},
                                                    {"getDepth", kGetDepth},
                                                    {"getNextHighestDepth", kNextHighestDepth},
+                                                   {"getInstanceAtDepth", kInstanceAtDepth},
                                                    {"swapDepths", kSwapDepths},
                                                    {"getBounds", kGetBounds},
                                                    {"localToGlobal", kLocalToGlobal},

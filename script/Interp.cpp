@@ -462,7 +462,15 @@ struct Interp {
         return false;
     }
 
-    static bool StrictEq(const Value& a, const Value& b) {
+    // Two clips are the same when their target paths are: a clip reference is found again by
+    // its path, as the reference player does.
+    bool SameClip(const Object* a, const Object* b) {
+        if (a->kind != Kind::Clip || b->kind != Kind::Clip || !a->clip || !b->clip)
+            return false;
+        return vm.TargetPathOf(a->clip, false) == vm.TargetPathOf(b->clip, false);
+    }
+
+    bool StrictEq(const Value& a, const Value& b) {
         if (a.type != b.type)
             return false;
         switch (a.type) {
@@ -476,7 +484,7 @@ struct Interp {
         case Type::String:
             return a.string == b.string;
         case Type::Object:
-            return a.object == b.object;
+            return a.object == b.object || SameClip(a.object, b.object);
         }
         return false;
     }

@@ -159,10 +159,9 @@ public:
         playback::DisplayObject* o = Object(parent);
         if (!o)
             return kNoClip;
-        // A named shape or morph has no object of its own: its name stands for its parent.
         for (const auto& c : o->children)
             if (!c->name.empty() && NamesEqual(c->name, name, caseSensitive))
-                return Id(c->IsContainer() || c->kind == playback::ObjectKind::Video ? c.get() : o);
+                return ScriptObjectOf(*c);
         return kNoClip;
     }
     void Children(ClipId parent, std::vector<ClipId>& out) override {
@@ -293,6 +292,14 @@ public:
         playback::DisplayObject* o = Object(clip);
         return o ? o->depth - kDepthOffset : -kDepthOffset;
     }
+    ClipId ChildAtDepth(ClipId parent, int depth) override {
+        playback::DisplayObject* o = Object(parent);
+        if (!o)
+            return kNoClip;
+        playback::DisplayObject* c =
+            o->ChildAtDepth(int32_t(std::clamp<int64_t>(int64_t(depth) + kDepthOffset, INT32_MIN, INT32_MAX)));
+        return c ? ScriptObjectOf(*c) : kNoClip;
+    }
     int NextHighestDepth(ClipId clip) override {
         playback::DisplayObject* o = Object(clip);
         if (!o || o->children.empty())
@@ -387,6 +394,11 @@ public:
     }
 
 private:
+    // Shapes and morphs have no object of their own: scripts that name one reach its parent.
+    ClipId ScriptObjectOf(playback::DisplayObject& child) {
+        const bool own = child.IsContainer() || child.kind == playback::ObjectKind::Video;
+        return Id(own || !child.parent ? &child : child.parent);
+    }
     ClipId Id(playback::DisplayObject* o) {
         auto [it, added] = m_ids.try_emplace(o, m_nextId);
         if (added)

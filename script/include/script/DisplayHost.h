@@ -124,6 +124,12 @@ public:
         (void)clip;
         return -16384;
     }
+    // The object at a script depth of a clip (a shape there stands for the clip); kNoClip if none.
+    virtual ClipId ChildAtDepth(ClipId parent, int depth) {
+        (void)parent;
+        (void)depth;
+        return kNoClip;
+    }
     virtual int NextHighestDepth(ClipId clip) {
         (void)clip;
         return 0;
