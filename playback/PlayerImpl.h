@@ -54,6 +54,7 @@ struct Player::Impl {
     struct DepthState {
         uint16_t depth = 0;
         uint16_t characterId = 0;
+        uint32_t frame = 0;           // the frame that placed this character here
         movie::PlaceObjectDef place;  // accumulated properties
     };
     std::vector<DepthState> replay;
@@ -77,7 +78,7 @@ struct Player::Impl {
 
     // Timeline.cpp
     std::unique_ptr<DisplayObject> Instantiate(Library* library, uint16_t id, DisplayObject& parent);
-    void ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& place);
+    void ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& place, uint32_t frame);
     // A clip or button a timeline places without a name is named "instanceN" (N counts them).
     void NameInstance(DisplayObject& object);
     void ApplyRemove(DisplayObject& clip, uint16_t depth);

@@ -159,7 +159,7 @@ void Player::Impl::NameInstance(DisplayObject& object) {
         object.name = "instance" + std::to_string(++instanceCount);
 }
 
-void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& p) {
+void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& p, uint32_t frame) {
     ++treeVersion;
     DisplayObject* existing = clip.ChildAtDepth(p.depth);
     const bool replaceCharacter =
@@ -175,6 +175,7 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
     if (!o)
         return;
     o->depth = p.depth;
+    o->placedInFrame = frame;
     if (existing && p.move) {
         // The new character takes the old one's place and properties.
         o->matrix = existing->matrix;
@@ -207,7 +208,7 @@ void Player::Impl::ApplyFrameOps(DisplayObject& clip, uint32_t frame) {
         if (op.kind == movie::DisplayOp::Kind::Remove)
             ApplyRemove(clip, op.depth);
         else
-            ApplyPlace(clip, op.place);
+            ApplyPlace(clip, op.place, frame);
     }
 }
 
@@ -228,12 +229,14 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
             if (at == replay.end()) {
                 if (!p.characterId)
                     continue;
-                replay.push_back({op.depth, *p.characterId, p});
+                replay.push_back({op.depth, *p.characterId, f, p});
             } else if (p.characterId && (p.version == 1 || !p.move)) {
-                *at = {op.depth, *p.characterId, p};
+                *at = {op.depth, *p.characterId, f, p};
             } else {
-                if (p.characterId)
+                if (p.characterId && *p.characterId != at->characterId) {
                     at->characterId = *p.characterId;
+                    at->frame = f;
+                }
                 Accumulate(at->place, p);
             }
         }
@@ -247,7 +250,8 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
             continue;
         auto want =
             std::find_if(replay.begin(), replay.end(), [&](const DepthState& s) { return s.depth == child.depth; });
-        if (want == replay.end() || want->characterId != child.characterId) {
+        // The same character placed by another frame is another object.
+        if (want == replay.end() || want->characterId != child.characterId || want->frame != child.placedInFrame) {
             RunUnloadEvents(child);
             RemoveChildAt(clip, i);
             continue;
@@ -273,6 +277,7 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
         if (!o)
             continue;
         o->depth = s.depth;
+        o->placedInFrame = s.frame;
         ApplyProperties(*o, s.place);
         NameInstance(*o);
         o->clipActions = s.place.clipActions;
@@ -295,6 +300,12 @@ void Player::Impl::SeekFrame(DisplayObject& clip, uint32_t frame) {
             ApplyFrameOps(clip, f);
     }
     clip.currentFrame = frame;
+    // Clips the jump placed run their first frame before the frame jumped to.
+    for (size_t i = 0; i < clip.children.size(); ++i) {
+        DisplayObject& child = *clip.children[i];
+        if (child.kind == ObjectKind::Clip && child.firstFramePending && !child.placedByScript)
+            EnterFirstFrame(child);
+    }
     QueueFrameActions(clip, frame);
 }
 

@@ -79,6 +79,7 @@ public:
     uint32_t enteredEarlyIn = 0;
     bool removed = false;         // taken off the tree this frame, freed at its end
     bool placedByScript = false;  // made by a script: its parent's timeline never removes it
+    uint32_t placedInFrame = 0;   // the frame of its parent's timeline that placed it (0-based)
 
     // Buttons.
     const movie::ButtonDef* button = nullptr;
