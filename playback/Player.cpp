@@ -104,6 +104,7 @@ void Player::AdvanceFrame() {
         m_impl->ApplyFrameOps(*m_root, 0);
     m_impl->Tick(*m_root);
     m_impl->Drain();
+    m_impl->StartScriptedClips();
     m_impl->UpdateButtons();
     m_impl->runner->FrameEnded(*this);
     ++m_framesRun;
@@ -132,8 +133,16 @@ void Player::Impl::Tick(DisplayObject& o) {
                 RunClipEvents(o, kEventLoad);
             }
         } else if (o.enteredEarlyIn == player.m_framesRun + 1) {
-            // Its first frame ran earlier in this frame, through a goto.
+            // Its first frame ran earlier in this frame, through a goto; it loads in its turn.
+            if (o.loadPending) {
+                o.loadPending = false;
+                RunClipEvents(o, kEventLoad);
+            }
         } else {
+            if (o.loadPending) {  // entered by a goto after its turn in that frame
+                o.loadPending = false;
+                RunClipEvents(o, kEventLoad);
+            }
             StepForward(o);
             RunClipEvents(o, kEventEnterFrame);
         }
@@ -143,8 +152,9 @@ void Player::Impl::Tick(DisplayObject& o) {
         return;
     // The children as they stand now; ones placed while they run wait for the next frame.
     const size_t start = tickScratch.size();
+    // Clips scripts placed and not started yet come after the whole tree (StartScriptedClips).
     for (const auto& c : o.children)
-        if (c->IsContainer())
+        if (c->IsContainer() && !(c->placedByScript && c->firstFramePending))
             tickScratch.push_back(c.get());
     const size_t end = tickScratch.size();
     for (size_t i = start; i < end; ++i)
@@ -180,24 +190,27 @@ void Player::Impl::QueueFrameActions(DisplayObject& clip, uint32_t frame) {
 }
 
 void Player::Impl::StartScriptedClips() {
-    while (!scriptedStarts.empty()) {
-        DisplayObject* clip = scriptedStarts.front();
-        scriptedStarts.erase(scriptedStarts.begin());
+    // Clips placed while these run join the end of the list.
+    for (size_t i = 0; i < scriptedStarts.size(); ++i) {
+        DisplayObject* clip = scriptedStarts[i];
         if (!clip->removed && clip->firstFramePending)
-            EnterFirstFrame(*clip);
+            Tick(*clip);
     }
+    scriptedStarts.clear();
 }
 
-void Player::Impl::EnterFirstFrame(DisplayObject& clip) {
+void Player::Impl::EnterFirstFrame(DisplayObject& clip, bool loadNow) {
     clip.firstFramePending = false;
     clip.enteredEarlyIn = player.m_framesRun + 1;
     RunInitActions(clip);
-    RunClipEvents(clip, kEventLoad);
+    if (loadNow)
+        RunClipEvents(clip, kEventLoad);
+    else
+        clip.loadPending = true;
     QueueFrameActions(clip, 0);
 }
 
 void Player::Impl::Drain() {
-    StartScriptedClips();
     while (queueHead < queue.size()) {
         const PendingActions next = queue[queueHead++];
         if (next.clip->removed || blocksRunThisFrame >= kMaxActionBlocksPerFrame)
@@ -205,7 +218,6 @@ void Player::Impl::Drain() {
         ++blocksRunThisFrame;
         ActionContext context{player, *next.clip, ActionSource::Frame};
         runner->RunFrameActions(context, *next.block);
-        StartScriptedClips();
     }
     queue.clear();
     queueHead = 0;
@@ -283,7 +295,7 @@ void Player::GotoFrame(DisplayObject& clip, uint32_t frame, bool play) {
     clip.playing = play;
     if (clip.firstFramePending) {
         // Placed this frame and not run yet: its first frame comes first, then the target.
-        m_impl->EnterFirstFrame(clip);
+        m_impl->EnterFirstFrame(clip, false);
     }
     m_impl->SeekFrame(clip, frame);
 }

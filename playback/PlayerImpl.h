@@ -42,8 +42,8 @@ struct Player::Impl {
     std::vector<DisplayObject*> tickScratch;
     std::vector<PendingActions> queue;
     size_t queueHead = 0;
-    // Clips scripts placed whose first frame has not run: it runs as soon as the action block
-    // that placed them ends, in the same frame.
+    // Clips scripts placed whose first frame has not run: they run it in the same frame, after
+    // the tree's other clips, in the order they were placed.
     std::vector<DisplayObject*> scriptedStarts;
     uint32_t blocksRunThisFrame = 0;
     int instantiating = 0;
@@ -100,7 +100,8 @@ struct Player::Impl {
     void Drain();
     void StartScriptedClips();
     // The first frame of a clip placed now: its init actions, load event, and frame actions queued.
-    void EnterFirstFrame(DisplayObject& clip);
+    // A goto on a clip that has not run yet leaves its load event for its turn (`loadNow` false).
+    void EnterFirstFrame(DisplayObject& clip, bool loadNow);
     void RunClipEvents(DisplayObject& clip, uint32_t event);
     void RunInitActions(DisplayObject& sprite);
     void RunFrameInitActions(uint32_t frame);

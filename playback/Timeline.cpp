@@ -304,7 +304,7 @@ void Player::Impl::SeekFrame(DisplayObject& clip, uint32_t frame) {
     for (size_t i = 0; i < clip.children.size(); ++i) {
         DisplayObject& child = *clip.children[i];
         if (child.kind == ObjectKind::Clip && child.firstFramePending && !child.placedByScript)
-            EnterFirstFrame(child);
+            EnterFirstFrame(child, true);
     }
     QueueFrameActions(clip, frame);
 }

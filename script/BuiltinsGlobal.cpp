@@ -327,11 +327,14 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     case kBytesTotal:
         return Value::Num(1);
     case kCreateEmpty: {
-        ClipId k = h.CreateEmpty(c, vm.ToString(Arg(args, 0)), vm.ToInt(Arg(args, 1)));
+        // Arguments convert in order: the name, then the depth.
+        const std::string name = vm.ToString(Arg(args, 0));
+        ClipId k = h.CreateEmpty(c, name, vm.ToInt(Arg(args, 1)));
         return k ? Value::Obj(vm.ClipObject(k)) : Value();
     }
     case kDuplicate: {
-        ClipId k = h.Duplicate(c, vm.ToString(Arg(args, 0)), vm.ToInt(Arg(args, 1)));
+        const std::string name = vm.ToString(Arg(args, 0));
+        ClipId k = h.Duplicate(c, name, vm.ToInt(Arg(args, 1)));
         if (!k)
             return Value();
         CopyInitObject(vm, k, Arg(args, 2));
@@ -341,7 +344,9 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         h.Remove(c);
         break;
     case kAttach: {
-        ClipId k = h.Attach(c, vm.ToString(Arg(args, 0)), vm.ToString(Arg(args, 1)), vm.ToInt(Arg(args, 2)));
+        const std::string linkage = vm.ToString(Arg(args, 0));
+        const std::string name = vm.ToString(Arg(args, 1));
+        ClipId k = h.Attach(c, linkage, name, vm.ToInt(Arg(args, 2)));
         if (!k)
             return Value();
         CopyInitObject(vm, k, Arg(args, 3));

@@ -20,6 +20,7 @@ namespace {
 
 // Scripts count depths from -16384 (the timeline's depth 0); their own objects sit at 0 and up.
 constexpr int32_t kDepthOffset = 16384;
+constexpr int32_t kLastCopyDepth = 2130690044;
 constexpr double kPi = 3.14159265358979323846;
 constexpr size_t kMaxAbortMessages = 100;
 
@@ -223,7 +224,8 @@ public:
 
     ClipId Duplicate(ClipId clip, std::string_view name, int depth) override {
         playback::DisplayObject* o = Object(clip);
-        if (!o)
+        // Copies go at script depths up to the reference's last one.
+        if (!o || depth < -kDepthOffset || depth > kLastCopyDepth)
             return kNoClip;
         playback::DisplayObject* copy = m_player.DuplicateClip(*o, std::string(name), depth + kDepthOffset);
         return copy ? Id(copy) : kNoClip;
