@@ -40,6 +40,7 @@ struct Player::Impl {
     size_t liveObjects = 0;  // declared before every owner of objects: it outlives them
     std::vector<std::unique_ptr<DisplayObject>> removedThisFrame;
     std::vector<DisplayObject*> tickScratch;
+    std::vector<DisplayObject*> placedScratch;  // clips a frame placed, waiting for their construct events
     std::vector<PendingActions> queue;
     size_t queueHead = 0;
     // Clips scripts placed whose first frame has not run: they run it in the same frame, after
@@ -78,7 +79,9 @@ struct Player::Impl {
 
     // Timeline.cpp
     std::unique_ptr<DisplayObject> Instantiate(Library* library, uint16_t id, DisplayObject& parent);
-    void ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& place, uint32_t frame);
+    // Places or moves an object and runs the initialize events of a clip it places; returns
+    // that clip (its construct events are the caller's), else null.
+    DisplayObject* ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& place, uint32_t frame);
     // A clip or button a timeline places without a name is named "instanceN" (N counts them).
     void NameInstance(DisplayObject& object);
     void ApplyRemove(DisplayObject& clip, uint16_t depth);

@@ -159,7 +159,7 @@ void Player::Impl::NameInstance(DisplayObject& object) {
         object.name = "instance" + std::to_string(++instanceCount);
 }
 
-void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& p, uint32_t frame) {
+DisplayObject* Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& p, uint32_t frame) {
     ++treeVersion;
     DisplayObject* existing = clip.ChildAtDepth(p.depth);
     const bool replaceCharacter =
@@ -167,13 +167,13 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
     if (!p.characterId || (p.move && existing && existing->characterId == *p.characterId)) {
         if (existing)
             ApplyProperties(*existing, p);  // a move of what is there
-        return;
+        return nullptr;
     }
     if (!replaceCharacter)
-        return;
+        return nullptr;
     auto o = Instantiate(clip.library, *p.characterId, clip);
     if (!o)
-        return;
+        return nullptr;
     o->depth = p.depth;
     o->placedInFrame = frame;
     if (existing && p.move) {
@@ -197,19 +197,26 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
     InsertChild(clip, std::move(o));
     if (instantiating == 0 && placed->kind == ObjectKind::Clip) {
         RunPlacementEvents(*placed, kEventInitialize);
-        RunPlacementEvents(*placed, kEventConstruct);
+        return placed;
     }
+    return nullptr;
 }
 
 void Player::Impl::ApplyFrameOps(DisplayObject& clip, uint32_t frame) {
     if (!clip.timeline || frame >= clip.timeline->frames.size())
         return;
+    // Every clip the frame places is initialized, then every one is constructed.
+    const size_t start = placedScratch.size();
     for (const movie::DisplayOp& op : clip.timeline->frames[frame].ops) {
         if (op.kind == movie::DisplayOp::Kind::Remove)
             ApplyRemove(clip, op.depth);
-        else
-            ApplyPlace(clip, op.place, frame);
+        else if (DisplayObject* o = ApplyPlace(clip, op.place, frame))
+            placedScratch.push_back(o);
     }
+    // The events may place more (a goto): each call handles its own part of the list.
+    for (size_t i = start; i < placedScratch.size(); ++i)
+        RunPlacementEvents(*placedScratch[i], kEventConstruct);
+    placedScratch.resize(start);
 }
 
 void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
