@@ -61,16 +61,14 @@ std::vector<ClipActionDef> ReadClipActions(BitReader& r, uint8_t swfVersion) {
     std::vector<ClipActionDef> out;
     const bool wide = swfVersion >= 6;
     r.U16();  // reserved
-    if (wide)
-        r.U32();
-    else
-        r.U16();  // all event flags
+    // The events of all the records: a record's own events count only where this lists them too.
+    const uint32_t allEvents = wide ? r.U32() : r.U16();
     while (r.Ok()) {
         const uint32_t events = wide ? r.U32() : r.U16();
         if (events == 0 || !r.Ok())
             break;
         ClipActionDef def;
-        def.events = events;
+        def.events = events & allEvents;
         uint32_t size = r.U32();
         if (events & 0x00020000) {  // key press carries its key code first
             def.keyCode = r.U8();

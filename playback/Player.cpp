@@ -105,9 +105,13 @@ void Player::AdvanceFrame() {
         m_impl->ApplyFrameOps(*m_root, 0);
     m_impl->Tick(*m_root);
     m_impl->Drain();
+    m_impl->StartScriptedClips();
     m_impl->UpdateButtons();
     m_impl->runner->FrameEnded(*this);
     ++m_framesRun;
+    auto& starts = m_impl->scriptedStarts;
+    starts.erase(std::remove_if(starts.begin(), starts.end(), [](DisplayObject* o) { return o->removed; }),
+                 starts.end());
     m_impl->removedThisFrame.clear();
     for (auto& lib : m_libraries)
         lib->TrimCaches();
@@ -130,8 +134,16 @@ void Player::Impl::Tick(DisplayObject& o) {
                 RunClipEvents(o, kEventLoad);
             }
         } else if (o.enteredEarlyIn == player.m_framesRun + 1) {
-            // Its first frame ran earlier in this frame, through a goto.
+            // Its first frame ran earlier in this frame, through a goto; it loads in its turn.
+            if (o.loadPending) {
+                o.loadPending = false;
+                RunClipEvents(o, kEventLoad);
+            }
         } else {
+            if (o.loadPending) {  // entered by a goto after its turn in that frame
+                o.loadPending = false;
+                RunClipEvents(o, kEventLoad);
+            }
             StepForward(o);
             RunClipEvents(o, kEventEnterFrame);
         }
@@ -141,8 +153,9 @@ void Player::Impl::Tick(DisplayObject& o) {
         return;
     // The children as they stand now; ones placed while they run wait for the next frame.
     const size_t start = tickScratch.size();
+    // Clips scripts placed and not started yet come after the whole tree (StartScriptedClips).
     for (const auto& c : o.children)
-        if (c->IsContainer())
+        if (c->IsContainer() && !(c->placedByScript && c->firstFramePending))
             tickScratch.push_back(c.get());
     const size_t end = tickScratch.size();
     for (size_t i = start; i < end; ++i)
@@ -175,6 +188,27 @@ void Player::Impl::QueueFrameActions(DisplayObject& clip, uint32_t frame) {
         RunFrameInitActions(frame);
     for (const movie::ActionBlock& block : clip.timeline->frames[frame].actions)
         queue.push_back({&clip, &block});
+}
+
+void Player::Impl::StartScriptedClips() {
+    // Clips placed while these run join the end of the list.
+    for (size_t i = 0; i < scriptedStarts.size(); ++i) {
+        DisplayObject* clip = scriptedStarts[i];
+        if (!clip->removed && clip->firstFramePending)
+            Tick(*clip);
+    }
+    scriptedStarts.clear();
+}
+
+void Player::Impl::EnterFirstFrame(DisplayObject& clip, bool loadNow) {
+    clip.firstFramePending = false;
+    clip.enteredEarlyIn = player.m_framesRun + 1;
+    RunInitActions(clip);
+    if (loadNow)
+        RunClipEvents(clip, kEventLoad);
+    else
+        clip.loadPending = true;
+    QueueFrameActions(clip, 0);
 }
 
 void Player::Impl::Drain() {
@@ -262,11 +296,7 @@ void Player::GotoFrame(DisplayObject& clip, uint32_t frame, bool play) {
     clip.playing = play;
     if (clip.firstFramePending) {
         // Placed this frame and not run yet: its first frame comes first, then the target.
-        clip.firstFramePending = false;
-        clip.enteredEarlyIn = m_framesRun + 1;
-        m_impl->RunInitActions(clip);
-        m_impl->RunClipEvents(clip, kEventLoad);
-        m_impl->QueueFrameActions(clip, 0);
+        m_impl->EnterFirstFrame(clip, false);
     }
     m_impl->SeekFrame(clip, frame);
 }
@@ -341,6 +371,8 @@ DisplayObject* Player::Impl::PlaceScripted(DisplayObject& parent, std::unique_pt
         }
     }
     InsertChild(parent, std::move(o));
+    if (placed->kind == ObjectKind::Clip && placed->firstFramePending)
+        scriptedStarts.push_back(placed);
     return placed;
 }
 

@@ -18,6 +18,9 @@ constexpr int kMaxTreeDepth = 64;
 constexpr size_t kMaxObjects = 100000;
 // Action blocks one frame may run (actions that keep jumping between frames stop here).
 constexpr uint32_t kMaxActionBlocksPerFrame = 20000;
+// Where the depths scripts use for their own objects start (their depth 0): a timeline that
+// goes back replaces what sits below it, and leaves what sits here.
+constexpr int32_t kFirstScriptDepth = 16384;
 // Masks open at once in one container.
 constexpr size_t kMaxOpenMasks = 64;
 
@@ -37,8 +40,12 @@ struct Player::Impl {
     size_t liveObjects = 0;  // declared before every owner of objects: it outlives them
     std::vector<std::unique_ptr<DisplayObject>> removedThisFrame;
     std::vector<DisplayObject*> tickScratch;
+    std::vector<DisplayObject*> placedScratch;  // clips a frame placed, waiting for their construct events
     std::vector<PendingActions> queue;
     size_t queueHead = 0;
+    // Clips scripts placed whose first frame has not run: they run it in the same frame, after
+    // the tree's other clips, in the order they were placed.
+    std::vector<DisplayObject*> scriptedStarts;
     uint32_t blocksRunThisFrame = 0;
     int instantiating = 0;  // inside Instantiate: the objects it places are not on the tree yet
 
@@ -46,6 +53,7 @@ struct Player::Impl {
     struct DepthState {
         uint16_t depth = 0;
         uint16_t characterId = 0;
+        uint32_t frame = 0;           // the frame that placed this character here
         movie::PlaceObjectDef place;  // accumulated properties
     };
     std::vector<DepthState> replay;
@@ -74,7 +82,9 @@ struct Player::Impl {
                                                bool named = false);
     uint32_t unnamedInstances = 0;
     void NameUnnamed(DisplayObject& o, bool named);
-    void ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& place);
+    // Places or moves an object and runs the initialize events of a clip it places; returns
+    // that clip (its construct events are the caller's), else null.
+    DisplayObject* ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& place, uint32_t frame);
     void ApplyRemove(DisplayObject& clip, uint16_t depth);
     void ApplyFrameOps(DisplayObject& clip, uint32_t frame);
     void RebuildTo(DisplayObject& clip, uint32_t frame);
@@ -92,6 +102,10 @@ struct Player::Impl {
     void StepForward(DisplayObject& clip);
     void QueueFrameActions(DisplayObject& clip, uint32_t frame);
     void Drain();
+    void StartScriptedClips();
+    // The first frame of a clip placed now: its init actions, load event, and frame actions queued.
+    // A goto on a clip that has not run yet leaves its load event for its turn (`loadNow` false).
+    void EnterFirstFrame(DisplayObject& clip, bool loadNow);
     void RunClipEvents(DisplayObject& clip, uint32_t event);
     void RunInitActions(DisplayObject& sprite);
     void RunFrameInitActions(uint32_t frame);

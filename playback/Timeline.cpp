@@ -6,6 +6,7 @@
 #include "VideoPlayback.h"
 
 #include <algorithm>
+#include <string>
 
 namespace playback {
 namespace {
@@ -165,7 +166,7 @@ void Player::Impl::ApplyRemove(DisplayObject& clip, uint16_t depth) {
     }
 }
 
-void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& p) {
+DisplayObject* Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& p, uint32_t frame) {
     ++treeVersion;
     DisplayObject* existing = clip.ChildAtDepth(p.depth);
     const bool replaceCharacter =
@@ -173,14 +174,15 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
     if (!p.characterId || (p.move && existing && existing->characterId == *p.characterId)) {
         if (existing)
             ApplyProperties(*existing, p);  // a move of what is there
-        return;
+        return nullptr;
     }
     if (!replaceCharacter)
-        return;
+        return nullptr;
     auto o = Instantiate(clip.library, *p.characterId, clip, p.name || (existing && p.move));
     if (!o)
-        return;
+        return nullptr;
     o->depth = p.depth;
+    o->placedInFrame = frame;
     if (existing && p.move) {
         // The new character takes the old one's place and properties.
         o->matrix = existing->matrix;
@@ -201,19 +203,26 @@ void Player::Impl::ApplyPlace(DisplayObject& clip, const movie::PlaceObjectDef& 
     InsertChild(clip, std::move(o));
     if (instantiating == 0 && placed->kind == ObjectKind::Clip) {
         RunPlacementEvents(*placed, kEventInitialize);
-        RunPlacementEvents(*placed, kEventConstruct);
+        return placed;
     }
+    return nullptr;
 }
 
 void Player::Impl::ApplyFrameOps(DisplayObject& clip, uint32_t frame) {
     if (!clip.timeline || frame >= clip.timeline->frames.size())
         return;
+    // Every clip the frame places is initialized, then every one is constructed.
+    const size_t start = placedScratch.size();
     for (const movie::DisplayOp& op : clip.timeline->frames[frame].ops) {
         if (op.kind == movie::DisplayOp::Kind::Remove)
             ApplyRemove(clip, op.depth);
-        else
-            ApplyPlace(clip, op.place);
+        else if (DisplayObject* o = ApplyPlace(clip, op.place, frame))
+            placedScratch.push_back(o);
     }
+    // The events may place more (a goto): each call handles its own part of the list.
+    for (size_t i = start; i < placedScratch.size(); ++i)
+        RunPlacementEvents(*placedScratch[i], kEventConstruct);
+    placedScratch.resize(start);
 }
 
 void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
@@ -233,25 +242,29 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
             if (at == replay.end()) {
                 if (!p.characterId)
                     continue;
-                replay.push_back({op.depth, *p.characterId, p});
+                replay.push_back({op.depth, *p.characterId, f, p});
             } else if (p.characterId && (p.version == 1 || !p.move)) {
-                *at = {op.depth, *p.characterId, p};
+                *at = {op.depth, *p.characterId, f, p};
             } else {
-                if (p.characterId)
+                if (p.characterId && *p.characterId != at->characterId) {
                     at->characterId = *p.characterId;
+                    at->frame = f;
+                }
                 Accumulate(at->place, p);
             }
         }
     }
     // Objects still standing as the same character at the same depth stay (their own
-    // timelines go on); the others go, and what is missing is placed anew.
+    // timelines go on); the others go, and what is missing is placed anew. Objects at the
+    // scripts' depths stay whatever they are.
     for (size_t i = clip.children.size(); i-- > 0;) {
         DisplayObject& child = *clip.children[i];
-        if (child.placedByScript)
+        if (child.placedByScript && child.depth >= kFirstScriptDepth)
             continue;
         auto want =
             std::find_if(replay.begin(), replay.end(), [&](const DepthState& s) { return s.depth == child.depth; });
-        if (want == replay.end() || want->characterId != child.characterId) {
+        // The same character placed by another frame is another object.
+        if (want == replay.end() || want->characterId != child.characterId || want->frame != child.placedInFrame) {
             RunUnloadEvents(child);
             RemoveChildAt(clip, i);
             continue;
@@ -277,8 +290,9 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
         if (!o)
             continue;
         o->depth = s.depth;
+        o->placedInFrame = s.frame;
         ApplyProperties(*o, s.place);
-        o->clipActions = s.place.clipActions;
+            o->clipActions = s.place.clipActions;
         InsertChild(clip, std::move(o));
     }
 }
@@ -298,6 +312,12 @@ void Player::Impl::SeekFrame(DisplayObject& clip, uint32_t frame) {
             ApplyFrameOps(clip, f);
     }
     clip.currentFrame = frame;
+    // Clips the jump placed run their first frame before the frame jumped to.
+    for (size_t i = 0; i < clip.children.size(); ++i) {
+        DisplayObject& child = *clip.children[i];
+        if (child.kind == ObjectKind::Clip && child.firstFramePending && !child.placedByScript)
+            EnterFirstFrame(child, true);
+    }
     QueueFrameActions(clip, frame);
 }
 

@@ -234,6 +234,7 @@ enum ClipMethod {
     kAttach,
     kGetDepth,
     kNextHighestDepth,
+    kInstanceAtDepth,
     kSwapDepths,
     kGetBounds,
     kLocalToGlobal,
@@ -284,6 +285,8 @@ bool DrawArguments(Vm& vm, int m, std::vector<Value>& args, double out[4]) {
     }
 }
 
+// attachMovie's and duplicateMovieClip's init object: its enumerable properties are set on the
+// new clip before its class constructor runs.
 Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     ClipId c = ClipOf(self);
     if (!c)
@@ -325,11 +328,14 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     case kBytesTotal:
         return Value::Num(1);
     case kCreateEmpty: {
-        ClipId k = h.CreateEmpty(c, vm.ToString(Arg(args, 0)), vm.ToInt(Arg(args, 1)));
+        // Arguments convert in order: the name, then the depth.
+        const std::string name = vm.ToString(Arg(args, 0));
+        ClipId k = h.CreateEmpty(c, name, vm.ToInt(Arg(args, 1)));
         return k ? Value::Obj(vm.ClipObject(k)) : Value();
     }
     case kDuplicate: {
-        ClipId k = h.Duplicate(c, vm.ToString(Arg(args, 0)), vm.ToInt(Arg(args, 1)));
+        const std::string name = vm.ToString(Arg(args, 0));
+        ClipId k = h.Duplicate(c, name, vm.ToInt(Arg(args, 1)));
         if (!k)
             return Value();
         CopyInitObject(vm, vm.ClipObject(k), Arg(args, 2));
@@ -339,7 +345,9 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         h.Remove(c);
         break;
     case kAttach: {
-        ClipId k = h.Attach(c, vm.ToString(Arg(args, 0)), vm.ToString(Arg(args, 1)), vm.ToInt(Arg(args, 2)));
+        const std::string linkage = vm.ToString(Arg(args, 0));
+        const std::string name = vm.ToString(Arg(args, 1));
+        ClipId k = h.Attach(c, linkage, name, vm.ToInt(Arg(args, 2)));
         if (!k)
             return Value();
         CopyInitObject(vm, vm.ClipObject(k), Arg(args, 3));
@@ -350,6 +358,13 @@ Value ClipMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return Value::Num(h.Depth(c));
     case kNextHighestDepth:
         return Value::Num(h.NextHighestDepth(c));
+    case kInstanceAtDepth: {
+        if (args.empty())
+            return Value();
+        const double d = vm.ToNumber(args[0]);
+        const ClipId k = std::isfinite(d) ? h.ChildAtDepth(c, ToInt32(d)) : kNoClip;
+        return k ? Value::Obj(vm.ClipObject(k)) : Value();
+    }
     case kGetBounds: {
         ClipId space = c;
         if (!args.empty() && args[0].type == Type::Object && args[0].object->kind == Kind::Clip)
@@ -465,6 +480,7 @@ void InstallClipBuiltins(Vm& vm) {
                                                    {"attachMovie", kAttach},
                                                    {"getDepth", kGetDepth},
                                                    {"getNextHighestDepth", kNextHighestDepth},
+                                                   {"getInstanceAtDepth", kInstanceAtDepth},
                                                    {"swapDepths", kSwapDepths},
                                                    {"getBounds", kGetBounds},
                                                    {"localToGlobal", kLocalToGlobal},

@@ -26,6 +26,7 @@ struct Vm::Frame {
     size_t jumpTarget = 0;
     Object* callee = nullptr;
     bool thisSuppressed = false;  // DefineFunction2 without `this`
+    bool baseAlive = false;       // the base clip was on the stage when the code started
     Value localRegs[4];
 };
 
@@ -84,21 +85,6 @@ struct Reader {
 std::mt19937& Rng() {
     static std::mt19937 rng(12345);
     return rng;
-}
-
-bool ParseLevel(std::string_view name, int& level) {
-    if (name.size() <= 6 || !NamesEqual(name.substr(0, 6), "_level", false))
-        return false;
-    int n = 0;
-    for (char c : name.substr(6)) {
-        if (c < '0' || c > '9')
-            return false;
-        n = n * 10 + (c - '0');
-        if (n > 100000)
-            return false;
-    }
-    level = n;
-    return true;
 }
 
 }  // namespace
@@ -176,7 +162,7 @@ struct Interp {
             return true;
         }
         int level;
-        if (ParseLevel(name, level)) {
+        if (LevelNumberOf(name, level)) {
             ClipId c = vm.host.Level(level);
             out = c ? Value::Obj(vm.ClipObject(c)) : Value();
             return true;
@@ -185,7 +171,7 @@ struct Interp {
     }
 
     // The object of the scope chain that holds `name`, or nullptr.
-    Object* FindScope(std::string_view name) {
+    Object* FindScope(std::string_view name, bool withGlobal = true) {
         for (Scope* s = f.scope.get(); s; s = s->parent.get()) {
             Object* o = s->timeline ? Timeline() : s->object;
             if (s->timeline && s->object != f.baseClip)
@@ -193,7 +179,7 @@ struct Interp {
             if (o && vm.Has(o, name))
                 return o;
         }
-        if (vm.Has(vm.global, name))
+        if (withGlobal && vm.Has(vm.global, name))
             return vm.global;
         return nullptr;
     }
@@ -223,8 +209,9 @@ struct Interp {
         return nullptr;
     }
 
-    // A target path: slash or dot syntax; its first name may be a variable.
-    Object* ResolveTarget(std::string_view path) {
+    // A target path: slash or dot syntax; its first name may be a variable (of _global too
+    // unless `withGlobal` is false, as for the clip a property action names).
+    Object* ResolveTarget(std::string_view path, bool withGlobal = true) {
         if (path.empty())
             return f.target;
         if (path[0] == '/' || (path.compare(0, 2, "..") == 0 && (path.size() == 2 || path[2] == '/')))
@@ -241,7 +228,7 @@ struct Interp {
         } else if (NamesEqual(first, "_parent", vm.CaseSensitive())) {
             start = vm.ResolvePath(f.target, "_parent");
         } else {
-            Object* holder = FindScope(first);
+            Object* holder = FindScope(first, withGlobal);
             if (holder) {
                 v = vm.GetOf(holder, first);
                 start = v.type == Type::Object ? v.object : nullptr;
@@ -320,14 +307,20 @@ struct Interp {
             vm.SetOf(t, name, std::move(v));
     }
 
-    // A clip, or the target path an other value converts to.
+    // A clip, or the target path an other value converts to: relative to the target, or to
+    // the clip the code belongs to when the target has left the stage; _global's variables are
+    // no clips here.
     Object* ClipFromValue(const Value& v) {
         if (v.type == Type::Object && v.object->kind == Kind::Clip)
             return v.object;
         std::string s = Str(v);
+        Object* saved = f.target;
+        if (f.target && f.target->kind == Kind::Clip && f.target->clip == kNoClip)
+            f.target = f.baseClip;
+        Object* o = s.empty() ? f.target : ResolveTarget(s, false);
+        f.target = saved;
         if (s.empty())
-            return f.target;
-        Object* o = ResolveTarget(s);
+            return o;
         return o && o->kind == Kind::Clip ? o : nullptr;
     }
 
@@ -478,7 +471,15 @@ struct Interp {
         return false;
     }
 
-    static bool StrictEq(const Value& a, const Value& b) {
+    // Two clips are the same when their target paths are: a clip reference is found again by
+    // its path, as the reference player does.
+    bool SameClip(const Object* a, const Object* b) {
+        if (a->kind != Kind::Clip || b->kind != Kind::Clip || !a->clip || !b->clip)
+            return false;
+        return vm.TargetPathOf(a->clip, false) == vm.TargetPathOf(b->clip, false);
+    }
+
+    bool StrictEq(const Value& a, const Value& b) {
         if (a.type != b.type)
             return false;
         switch (a.type) {
@@ -492,7 +493,7 @@ struct Interp {
         case Type::String:
             return a.string == b.string;
         case Type::Object:
-            return a.object == b.object;
+            return a.object == b.object || SameClip(a.object, b.object);
         }
         return false;
     }
@@ -646,6 +647,15 @@ struct Interp {
             return -1;
         int i = ToInt32(d);
         return i >= 0 && i < kPropCount ? i : -1;
+    }
+
+    // Whether the clip the code belongs to left the stage while it ran: the reference ends the
+    // code at the next call it makes (a call of a missing function or of a method of nothing
+    // but undefined included, of a method of undefined not).
+    bool BaseClipGone() const { return f.baseAlive && f.baseClip && f.baseClip->clip == kNoClip; }
+    int Halt() {
+        f.retval = Value();
+        return kReturn;
     }
 
     int Run(size_t start, size_t end);
@@ -1009,6 +1019,8 @@ int Interp::Run(size_t start, size_t end) {
             std::string name = Str(Pop());
             std::vector<Value> args = PopArgs();
             Push(CallNamed(name, std::move(args)));
+            if (BaseClipGone())
+                return Halt();
             break;
         }
         case 0x3E:
@@ -1025,6 +1037,8 @@ int Interp::Run(size_t start, size_t end) {
             std::vector<Value> args = PopArgs();
             Value ctor = GetVariable(name);
             Push(vm.Construct(ctor, std::move(args)));
+            if (BaseClipGone())
+                return Halt();
             break;
         }
         case 0x42: {
@@ -1154,7 +1168,10 @@ int Interp::Run(size_t start, size_t end) {
             Value nameV = Pop();
             Value obj = Pop();
             std::vector<Value> args = PopArgs();
+            const bool onSomething = !obj.IsNullish();
             Push(CallMethodOn(obj, nameV, std::move(args)));
+            if (onSomething && BaseClipGone())
+                return Halt();
             break;
         }
         case 0x53: {
@@ -1164,6 +1181,8 @@ int Interp::Run(size_t start, size_t end) {
             bool noName = nameV.IsUndefined() || (nameV.type == Type::String && nameV.string.empty());
             Value ctor = noName ? obj : vm.Get(obj, Str(nameV));
             Push(vm.Construct(ctor, std::move(args)));
+            if (!obj.IsNullish() && BaseClipGone())
+                return Halt();
             break;
         }
         case 0x54: {
@@ -1581,8 +1600,9 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
     f.scope = scope;
     Object* base = fn->definingClip;
     const bool selfIsClip = self.type == Type::Object && self.object->kind == Kind::Clip;
-    if (base && base->kind == Kind::Clip && !base->clip && selfIsClip)
-        base = self.object;
+    // A function whose clip has gone runs on the clip it is called on, else on the root.
+    if (base && base->kind == Kind::Clip && !base->clip)
+        base = selfIsClip && self.object->clip ? self.object : ClipObject(host.Level(0));
     // Format 5 functions keep no scope of their own: called on a clip, they run on its timeline.
     if (code.version < 6 && selfIsClip && self.object->clip) {
         base = self.object;
@@ -1592,6 +1612,7 @@ Value Vm::RunFunction(Object* fn, const Value& self, std::vector<Value>& args, O
         scope->parent = timeline;
     }
     f.baseClip = base ? base : currentTarget;
+    f.baseAlive = f.baseClip && f.baseClip->kind == Kind::Clip && f.baseClip->clip != kNoClip;
     f.target = f.baseClip;
     f.thisv = self.type == Type::Object ? self : Value::Obj(f.baseClip);
     int savedVersion = curVersion;
@@ -1713,6 +1734,7 @@ RunEnd Vm::RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> b
     scope->timeline = true;
     f.scope = scope;
     f.baseClip = o;
+    f.baseAlive = o != nullptr;
     f.target = o;
     f.thisv = Value::Obj(o);
     f.regs = f.localRegs;

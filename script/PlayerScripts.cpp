@@ -22,6 +22,7 @@ namespace {
 
 // Scripts count depths from -16384 (the timeline's depth 0); their own objects sit at 0 and up.
 constexpr int32_t kDepthOffset = 16384;
+constexpr int32_t kLastCopyDepth = 2130690044;
 constexpr double kPi = 3.14159265358979323846;
 constexpr size_t kMaxAbortMessages = 100;
 
@@ -164,7 +165,7 @@ public:
             return kNoClip;
         for (const auto& c : o->children)
             if (!c->name.empty() && NamesEqual(c->name, name, caseSensitive))
-                return IsScriptable(*c) ? Id(c.get()) : parent;  // a named shape stands for its clip
+                return ScriptObjectOf(*c);
         return kNoClip;
     }
     void Children(ClipId parent, std::vector<ClipId>& out) override {
@@ -226,7 +227,8 @@ public:
 
     ClipId Duplicate(ClipId clip, std::string_view name, int depth) override {
         playback::DisplayObject* o = Object(clip);
-        if (!o)
+        // Copies go at script depths up to the reference's last one.
+        if (!o || depth < -kDepthOffset || depth > kLastCopyDepth)
             return kNoClip;
         playback::DisplayObject* copy = m_player.DuplicateClip(*o, std::string(name), depth + kDepthOffset);
         return copy ? Id(copy) : kNoClip;
@@ -294,6 +296,14 @@ public:
     int Depth(ClipId clip) override {
         playback::DisplayObject* o = Object(clip);
         return o ? o->depth - kDepthOffset : -kDepthOffset;
+    }
+    ClipId ChildAtDepth(ClipId parent, int depth) override {
+        playback::DisplayObject* o = Object(parent);
+        if (!o)
+            return kNoClip;
+        playback::DisplayObject* c =
+            o->ChildAtDepth(int32_t(std::clamp<int64_t>(int64_t(depth) + kDepthOffset, INT32_MIN, INT32_MAX)));
+        return c ? ScriptObjectOf(*c) : kNoClip;
     }
     int NextHighestDepth(ClipId clip) override {
         playback::DisplayObject* o = Object(clip);
@@ -403,6 +413,11 @@ public:
     }
 
 private:
+    // Shapes and morphs have no object of their own: scripts that name one reach its parent.
+    // A shape or morph has no object of its own in scripts: its clip stands for it.
+    ClipId ScriptObjectOf(playback::DisplayObject& child) {
+        return Id(IsScriptable(child) || !child.parent ? &child : child.parent);
+    }
     ClipId Id(playback::DisplayObject* o) {
         auto [it, added] = m_ids.try_emplace(o, m_nextId);
         if (added)

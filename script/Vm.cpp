@@ -31,6 +31,21 @@ bool ParseIndex(std::string_view name, int32_t& out) {
 }
 }  // namespace
 
+bool LevelNumberOf(std::string_view name, int& level) {
+    if (name.size() <= 6 || !NamesEqual(name.substr(0, 6), "_level", false))
+        return false;
+    int n = 0;
+    for (char c : name.substr(6)) {
+        if (c < '0' || c > '9')
+            return false;
+        n = n * 10 + (c - '0');
+        if (n > 100000)
+            return false;
+    }
+    level = n;
+    return true;
+}
+
 int ClipPropertyIndex(std::string_view name) {
     static const char* const kNames[kPropCount] = {
         "_x",          "_y",     "_xscale",      "_yscale",    "_currentframe", "_totalframes",  "_alpha",
@@ -254,12 +269,42 @@ bool Vm::Has(Object* o, std::string_view name) {
             return true;
         if (host.ChildByName(o->clip, name, CaseSensitive()) != kNoClip)
             return true;
+        if (Value v; ClipPathName(o->clip, name, v) && !v.IsUndefined())
+            return true;
     }
     if (o->kind == Kind::Array && NamesEqual(name, "length", CaseSensitive()))
         return true;
     if (o->kind == Kind::String && NamesEqual(name, "length", CaseSensitive()))
         return true;
     return FindProperty(o, name) != nullptr;
+}
+
+bool Vm::ClipPathName(ClipId clip, std::string_view name, Value& out) {
+    if (name.size() < 2 || name[0] != '_')
+        return false;
+    bool cs = CaseSensitive();
+    if (NamesEqual(name, "_parent", cs)) {
+        ClipId p = host.Parent(clip);
+        out = p ? Value::Obj(ClipObject(p)) : Value();
+        return true;
+    }
+    if (NamesEqual(name, "_root", cs)) {
+        ClipId c = clip;
+        while (ClipId p = host.Parent(c))
+            c = p;
+        out = Value::Obj(ClipObject(c));
+        return true;
+    }
+    if (curVersion >= 6 && NamesEqual(name, "_global", cs)) {
+        out = Value::Obj(global);
+        return true;
+    }
+    if (int level; LevelNumberOf(name, level)) {
+        ClipId l = host.Level(level);
+        out = l ? Value::Obj(ClipObject(l)) : Value();
+        return true;
+    }
+    return false;
 }
 
 Value Vm::Get(const Value& target, std::string_view name) {
@@ -291,16 +336,8 @@ Value Vm::GetOf(Object* o, std::string_view name) {
         if (Property* own = o->FindOwn(name, cs); own && !own->IsAccessor() && name.size() && name[0] == '_') {
             return own->value;  // a variable named like a clip reference wins
         }
-        if (NamesEqual(name, "_parent", cs)) {
-            ClipId p = host.Parent(o->clip);
-            return p ? Value::Obj(ClipObject(p)) : Value();
-        }
-        if (NamesEqual(name, "_root", cs)) {
-            ClipId c = o->clip;
-            while (ClipId p = host.Parent(c))
-                c = p;
-            return Value::Obj(ClipObject(c));
-        }
+        if (Value v; ClipPathName(o->clip, name, v))
+            return v;
     }
     if (o->kind == Kind::Array && NamesEqual(name, "length", cs))
         return Value::Num(static_cast<int32_t>(o->length));

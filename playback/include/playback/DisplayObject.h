@@ -81,8 +81,10 @@ public:
     // The frame (counted from 1) in which a goto ran its first frame before its turn: it does
     // not step again in that frame.
     uint32_t enteredEarlyIn = 0;
+    bool loadPending = false;     // entered early by a goto: its load event waits for its turn
     bool removed = false;         // taken off the tree this frame, freed at its end
     bool placedByScript = false;  // made by a script: its parent's timeline never removes it
+    uint32_t placedInFrame = 0;   // the frame of its parent's timeline that placed it (0-based)
 
     // Buttons.
     const movie::ButtonDef* button = nullptr;

@@ -49,6 +49,8 @@ enum ClipProperty : int {
 };
 // "_x" -> kPropX, ... (names in any case); -1 when the name is not a clip property.
 int ClipPropertyIndex(std::string_view name);
+// "_level3" -> 3 (names in any case); false when the name is not a level's.
+bool LevelNumberOf(std::string_view name, int& level);
 
 // The drawing API of clips, and its arguments (pixels, 0xRRGGBB colours, alpha 0 to 100):
 // LineStyle width (negative: no line), colour, alpha; BeginFill colour (negative: no fill),
@@ -128,6 +130,12 @@ public:
     virtual int Depth(ClipId clip) {
         (void)clip;
         return -16384;
+    }
+    // The object at a script depth of a clip (a shape there stands for the clip); kNoClip if none.
+    virtual ClipId ChildAtDepth(ClipId parent, int depth) {
+        (void)parent;
+        (void)depth;
+        return kNoClip;
     }
     virtual int NextHighestDepth(ClipId clip) {
         (void)clip;

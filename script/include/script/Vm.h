@@ -128,6 +128,8 @@ public:
     void Set(const Value& target, std::string_view name, Value v);
     void SetOf(Object* o, std::string_view name, Value v);
     bool Has(Object* o, std::string_view name);  // own or inherited
+    // The names a clip answers with other clips and objects: _parent, _root, _global, _levelN.
+    bool ClipPathName(ClipId clip, std::string_view name, Value& out);
     bool DeleteOf(Object* o, std::string_view name);
     // Getter and setter calls of addProperty pairs, bounded in depth per property.
     Value GetThroughAccessor(Object* holder, Object* self, std::string_view name);

@@ -391,3 +391,32 @@ TEST(Bitmaps, PngInsideJpegTwoAndJpegWithTables) {
 }
 
 }  // namespace jpegtest
+
+TEST(ReadMovie, ClipActionRecordsKeepOnlyTheEventsTheAllEventsWordLists) {
+    struct Case {
+        uint32_t allEvents;
+        uint32_t recordEvents;
+        uint32_t kept;
+    };
+    const Case cases[] = {
+        {0x40202, 0x40200, 0x40200},  // listed: kept whole
+        {0x00200, 0x40200, 0x00200},  // construct not listed: initialize only
+        {0x00000, 0x00002, 0x00000},  // nothing listed: the record runs for nothing
+    };
+    for (const Case& c : cases) {
+        BitWriter w;
+        w.U8(0x80 | 0x02);  // clip actions, character
+        w.U16(1);
+        w.U16(7);
+        w.U16(0);  // reserved
+        w.U32(c.allEvents);
+        w.U32(c.recordEvents);
+        w.U32(1);
+        w.U8(0);  // the record's actions: End
+        w.U32(0);
+        const auto p = movie::ReadPlaceObject(2, w.out.data(), w.out.size(), 8);
+        ASSERT_TRUE(p);
+        ASSERT_EQ(p->clipActions.size(), 1u);
+        EXPECT_EQ(p->clipActions[0].events, c.kept) << std::hex << c.allEvents;
+    }
+}

@@ -316,6 +316,54 @@ TEST(PlayerScripts, GetNextHighestDepthStacksNewClipsAndSwapDepthsReordersThem) 
     EXPECT_EQ(p->lines, (std::vector<std::string>{"1", "1"}));
 }
 
+// trace(_root.getInstanceAtDepth(depth))
+Asm& TraceAtDepth(Asm& a, double depth) {
+    return a.PushNum(depth).PushNum(1).PushStr("_root").Op(0x1C).PushStr("getInstanceAtDepth").Op(0x52).Trace();
+}
+
+TEST(PlayerScripts, ShapesStandForTheirParentAndUnnamedClipsAreNamedInstanceN) {
+    Asm a;
+    TraceMember(a, "_root", "empty");  // a named shape
+    TraceAtDepth(a, -16383);           // the shape again, by depth
+    TraceAtDepth(a, -16382);           // the sprite the timeline placed without a name
+    TraceAtDepth(a, -16381);           // nothing
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 1, 0, 0, "empty"),
+                                     moviebytes::Place(2, 2), moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"_level0", "_level0", "_level0.instance1", "undefined"}));
+}
+
+TEST(PlayerScripts, CodeStopsAtItsNextCallOnceItsClipHasLeftTheStage) {
+    // The sprite's first frame removes itself (removeMovieClip(this), no call), then calls a
+    // method of undefined (that goes on) and a missing function (that stops it).
+    Asm inner;
+    inner.PushStr("this").Op(0x25);
+    inner.PushStr("after removal").Trace();
+    inner.PushNum(0).PushStr("nothing").Op(0x1C).PushStr("f").Op(0x52).Op(0x17);
+    inner.PushStr("after a method of undefined").Trace();
+    inner.PushNum(0).PushStr("missing").Op(0x3D).Op(0x17);
+    inner.PushStr("never").Trace();
+    const Bytes sprite = moviebytes::DefineSprite(2, 1, {moviebytes::DoAction(Code(inner)), moviebytes::ShowFrame()});
+    Asm root;  // attachMovie("clip", "c", 1): script depths are removable
+    root.PushNum(1)
+        .PushStr("c")
+        .PushStr("clip")
+        .PushNum(3)
+        .PushStr("_root")
+        .Op(0x1C)
+        .PushStr("attachMovie")
+        .Op(0x52)
+        .Op(0x17);
+    moviebytes::BitWriter exports;  // ExportAssets: sprite 2 as "clip"
+    exports.U16(1);
+    exports.U16(2);
+    exports.Str("clip");
+    auto p = Play(moviebytes::Movie({kBoxShape, sprite, moviebytes::Tag(56, exports.out),
+                                     moviebytes::DoAction(Code(root)), moviebytes::ShowFrame()}));
+    p->Frames(2);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"after removal", "after a method of undefined"}));
+}
+
 TEST(PlayerScripts, GeometryOfAMovedClipGlobalPointsBoundsAndHitTests) {
     Asm a;  // box._x = 20; p = {x: 1, y: 2}; box.localToGlobal(p); trace(p.x); trace(p.y);
     SetMember(a, "box", "_x", 20);
