@@ -104,6 +104,15 @@ void Player::AdvanceFrame() {
         m_impl->ApplyFrameOps(*m_root, 0);
     m_impl->Tick(*m_root);
     m_impl->Drain();
+    // Levels above the stage, each from its own root, those made while they run next frame.
+    for (int level = 1;;) {
+        auto next = m_impl->levels.lower_bound(level);
+        if (next == m_impl->levels.end())
+            break;
+        level = next->first + 1;
+        m_impl->Tick(*next->second);
+        m_impl->Drain();
+    }
     m_impl->UpdateButtons();
     m_impl->runner->FrameEnded(*this);
     ++m_framesRun;
@@ -119,8 +128,8 @@ void Player::Impl::Tick(DisplayObject& o) {
         if (o.firstFramePending) {
             o.firstFramePending = false;
             RunInitActions(o);
-            // The main timeline loads after its first frame's actions (they may set onLoad).
-            const bool root = &o == player.m_root.get();
+            // A level's timeline loads after its first frame's actions (they may set onLoad).
+            const bool root = o.parent == nullptr;
             if (!root)
                 RunClipEvents(o, kEventLoad);
             QueueFrameActions(o, 0);
@@ -170,8 +179,8 @@ void Player::Impl::StepForward(DisplayObject& clip) {
 void Player::Impl::QueueFrameActions(DisplayObject& clip, uint32_t frame) {
     if (!clip.timeline || frame >= clip.timeline->frames.size())
         return;
-    if (&clip == player.m_root.get())
-        RunFrameInitActions(frame);
+    if (clip.library && clip.timeline == &clip.library->movie->root)
+        RunFrameInitActions(clip, frame);
     for (const movie::ActionBlock& block : clip.timeline->frames[frame].actions)
         queue.push_back({&clip, &block});
 }
@@ -219,9 +228,9 @@ void Player::Impl::RunPlacementEvents(DisplayObject& o, uint32_t event) {
         RunPlacementEvents(*o.children[i], event);
 }
 
-void Player::Impl::RunFrameInitActions(uint32_t frame) {
-    // The main movie's init actions of this frame, once each, whether or not the sprite is placed.
-    Library* lib = player.m_libraries.front().get();
+void Player::Impl::RunFrameInitActions(DisplayObject& movieRoot, uint32_t frame) {
+    // The movie's init actions of this frame, once each, whether or not the sprite is placed.
+    Library* lib = movieRoot.library;
     for (const movie::InitActionDef& init : lib->movie->initActions) {
         if (init.frame != frame || lib->initActionsRun.count(init.spriteId))
             continue;
@@ -229,7 +238,7 @@ void Player::Impl::RunFrameInitActions(uint32_t frame) {
         for (const movie::InitActionDef& same : lib->movie->initActions) {
             if (same.spriteId != init.spriteId)
                 continue;
-            ActionContext context{player, *player.m_root, ActionSource::Init};
+            ActionContext context{player, movieRoot, ActionSource::Init};
             runner->RunInitActions(context, same.actions);
         }
     }

@@ -71,6 +71,7 @@ void Vm::InitBuiltins() {
     InstallGeomBuiltins(*this);
     InstallXmlBuiltins(*this);
     InstallLoadVarsBuiltins(*this);
+    InstallClipLoaderBuiltins(*this);
     InstallNativeTableBuiltins(*this);
     InstallColorBuiltins(*this);
     InstallKeyBuiltins(*this);
@@ -281,12 +282,8 @@ Value Vm::GetOf(Object* o, std::string_view name) {
             ClipId p = host.Parent(o->clip);
             return p ? Value::Obj(ClipObject(p)) : Value();
         }
-        if (NamesEqual(name, "_root", cs)) {
-            ClipId c = o->clip;
-            while (ClipId p = host.Parent(c))
-                c = p;
-            return Value::Obj(ClipObject(c));
-        }
+        if (NamesEqual(name, "_root", cs))
+            return Value::Obj(ClipObject(RootClipOf(o->clip)));
     }
     if (o->kind == Kind::Array && NamesEqual(name, "length", cs))
         return Value::Num(static_cast<int32_t>(o->length));
@@ -836,10 +833,7 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
     auto rootOf = [&](Object* o) -> Object* {
         if (!o || o->kind != Kind::Clip || !o->clip)
             return ClipObject(host.Level(0));
-        ClipId c = o->clip;
-        while (ClipId p = host.Parent(c))
-            c = p;
-        return ClipObject(c);
+        return ClipObject(RootClipOf(o->clip));
     };
     if (path[0] == '/') {
         cur = rootOf(cur);
@@ -924,6 +918,10 @@ size_t Vm::CollectGarbage() {
     }
     for (Object* o : extraRoots)
         roots.push_back(o);
+    for (const PendingLoad& l : pendingLoads)
+        roots.insert(roots.end(), {l.receiver, l.clipLoader});
+    for (const PendingInit& i : pendingInits)
+        roots.push_back(i.clipLoader);
     roots.erase(std::remove(roots.begin(), roots.end(), nullptr), roots.end());
     return heap.Collect(roots);
 }
