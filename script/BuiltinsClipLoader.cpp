@@ -76,7 +76,7 @@ Value ClipLoaderMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, in
         int level;
         if (args.empty() || !LoadTarget(vm, args[0], clip, level) || !clip)
             return Value::Bool(false);
-        vm.host.UnloadMovie(clip);
+        vm.UnloadClip(clip);
         return Value::Bool(true);
     }
     default:
@@ -88,13 +88,9 @@ Value ClipLoadMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int 
     if (!self.IsObject() || self.object->kind != Kind::Clip || !self.object->clip)
         return Value();
     const ClipId clip = self.object->clip;
-    if (m == kUnloadMovie) {
-        vm.host.UnloadMovie(clip);
-        return Value();
-    }
-    const std::string url = vm.ToString(Arg(args, 0));
-    if (url.empty() && m == kLoadMovie) {
-        vm.host.UnloadMovie(clip);
+    const std::string url = m == kUnloadMovie ? std::string() : vm.ToString(Arg(args, 0));
+    if (url.empty() && m != kLoadVariables) {
+        vm.UnloadClip(clip);
         return Value();
     }
     Vm::PendingLoad load;

@@ -61,6 +61,12 @@ void Broadcast(Vm& vm, Object* clipLoader, std::vector<Value> args) {
 void CompleteMovie(Vm& vm, const Vm::PendingLoad& load) {
     if (load.clip && !vm.host.IsAlive(load.clip))
         return;
+    if (load.cancelled) {
+        // The request had gone out: the loader hears it start, and nothing more.
+        if (load.clip)
+            Broadcast(vm, load.clipLoader, {Value::Str("onLoadStart"), Value::Obj(vm.ClipObject(load.clip))});
+        return;
+    }
     const std::string url(FilePart(load.url));
     auto bytes = url.empty() ? std::nullopt : vm.host.ReadFile(url);
     if (!bytes) {
@@ -115,8 +121,9 @@ void CompleteText(Vm& vm, const Vm::PendingLoad& load) {
     Value text;
     if (bytes) {
         const Value size = Value::Num(double(bytes->size()));
-        o->SetOwn("_bytesLoaded", size, vm.CaseSensitive(), kDontEnum);
-        o->SetOwn("_bytesTotal", size, vm.CaseSensitive(), kDontEnum);
+        // The counts stay through onData, whatever it deletes.
+        for (const char* name : {"_bytesLoaded", "_bytesTotal"})
+            o->SetOwn(name, size, vm.CaseSensitive()).flags |= kDontEnum | kDontDelete;
         text = Value::Str(vm.TextOfFile(*bytes));
     }
     RunOutside(vm, [&] { vm.CallMethod(Value::Obj(o), "onData", {text}); });
@@ -152,7 +159,7 @@ void Vm::RequestUrl(Object* from, const std::string& url, const std::string& tar
     } else if (url.empty()) {
         // loadMovie of nothing: unloadMovie, at once.
         if (load.clip)
-            host.UnloadMovie(load.clip);
+            UnloadClip(load.clip);
         return;
     }
     pendingLoads.push_back(std::move(load));
@@ -190,6 +197,13 @@ void Vm::CompleteLoads() {
         }
     }
     extraRoots.resize(rootsBefore);
+}
+
+void Vm::UnloadClip(ClipId clip) {
+    for (PendingLoad& load : pendingLoads)
+        if (load.kind == PendingLoad::Kind::Movie && load.clip == clip)
+            load.cancelled = true;
+    host.UnloadMovie(clip);
 }
 
 void Vm::DecodeVariables(Object* o, std::string_view text) {

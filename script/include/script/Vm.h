@@ -188,6 +188,7 @@ public:
         int level = -1;
         Object* receiver = nullptr;    // Text: the object whose onData hears the text
         Object* clipLoader = nullptr;  // Movie: the MovieClipLoader that asked, or null
+        bool cancelled = false;        // Movie: the clip was unloaded since (its loader hears the start only)
     };
     std::vector<PendingLoad> pendingLoads;
     struct PendingInit {
@@ -200,6 +201,8 @@ public:
                     bool loadVariables);
     // Runs the loads asked for so far (the host calls this once each frame has run).
     void CompleteLoads();
+    // Empties a clip of its movie now, cancelling the movie loads still waiting for it.
+    void UnloadClip(ClipId clip);
     // Sets the variables of "a=1&b=2" (form encoding) on `o`.
     void DecodeVariables(Object* o, std::string_view text);
     // A loaded file's bytes as a script string (UTF-8, or Latin-1 in movies before format 6).
