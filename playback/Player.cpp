@@ -102,17 +102,11 @@ void Player::AdvanceFrame() {
     m_impl->blocksRunThisFrame = 0;
     if (m_framesRun == 0)
         m_impl->ApplyFrameOps(*m_root, 0);
-    m_impl->Tick(*m_root);
-    m_impl->Drain();
-    // Levels above the stage, each from its own root, those made while they run next frame.
-    for (int level = 1;;) {
-        auto next = m_impl->levels.lower_bound(level);
-        if (next == m_impl->levels.end())
-            break;
-        level = next->first + 1;
-        m_impl->Tick(*next->second);
+    // The stage, then the levels above it, each from its own root.
+    m_impl->ForEachLevel([this](DisplayObject& root) {
+        m_impl->Tick(root);
         m_impl->Drain();
-    }
+    });
     m_impl->UpdateButtons();
     m_impl->runner->FrameEnded(*this);
     ++m_framesRun;

@@ -65,6 +65,19 @@ struct Player::Impl {
 
     // Roots of the levels above the stage, by number.
     std::map<int, std::unique_ptr<DisplayObject>> levels;
+    // Calls `f` with the stage, then each level's root upward; levels that `f` adds wait for
+    // the next call, those it removes are skipped.
+    template <typename F>
+    void ForEachLevel(F&& f) {
+        f(*player.m_root);
+        for (int level = 1;;) {
+            auto next = levels.lower_bound(level);
+            if (next == levels.end())
+                return;
+            level = next->first + 1;
+            f(*next->second);
+        }
+    }
 
     // The timeline of clips scripts create empty: one frame with nothing in it.
     movie::Timeline emptyTimeline{std::vector<movie::Frame>(1), {}};

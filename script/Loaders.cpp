@@ -136,7 +136,8 @@ void Vm::RequestUrl(Object* from, const std::string& url, const std::string& tar
     (void)method;  // files beside the movie are read the same way whichever method is asked for
     const ClipId fromClip = from && from->kind == Kind::Clip ? from->clip : kNoClip;
     const int level = LevelNamed(target);
-    if (!loadTarget && !loadVariables && level < 0) {
+    const bool fsCommand = url.size() >= 10 && NamesEqual(std::string_view(url).substr(0, 10), "FSCommand:", false);
+    if (fsCommand || (!loadTarget && !loadVariables && level < 0)) {
         host.GetUrl(fromClip, url, target, method, loadTarget, loadVariables);
         return;
     }
