@@ -3,6 +3,7 @@
 #include "MovieFile.h"
 #include "control/Timeline.h"
 #include "movie/SwfTags.h"
+#include "playback/LocalFile.h"
 #include "utf/Utf.h"
 
 #include <algorithm>
@@ -13,10 +14,6 @@ namespace {
 std::wstring FolderOf(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
-}
-
-bool IsAbsolute(const std::wstring& path) {
-    return (path.size() >= 2 && path[1] == L':') || (!path.empty() && (path[0] == L'\\' || path[0] == L'/'));
 }
 
 }  // namespace
@@ -138,19 +135,18 @@ void MovieSession::Request(MovieRequest::Kind kind, const std::string& first, co
         {kind, utf::ToWide(movie::DecodeSwfText(first, version)), utf::ToWide(movie::DecodeSwfText(second, version))});
 }
 
-// Files the movie loads (imported assets) come from beside the movie; web addresses are not
-// fetched.
+// Files the movie loads (imported assets, loaded movies and texts) come from the movie's folder
+// only; web and file addresses, and paths out of the folder, load nothing.
 std::optional<std::vector<uint8_t>> MovieSession::LoadResource(const std::string& url) const {
-    std::wstring name = utf::ToWide(movie::DecodeSwfText(url, m_movie->header.version));
-    if (name.rfind(L"file:///", 0) == 0)
-        name.erase(0, 8);
-    if (name.empty() || name.find(L"://") != std::wstring::npos)
+    const auto relative = playback::LocalFilePath(url);
+    if (!relative)
         return std::nullopt;
+    std::wstring name = utf::ToWide(movie::DecodeSwfText(*relative, m_movie->header.version));
     for (wchar_t& c : name) {
         if (c == L'/')
             c = L'\\';
     }
-    return ReadFileBytes(IsAbsolute(name) ? name : m_folder + L"\\" + name, movie::kMaxMovieBytes);
+    return ReadFileBytes(m_folder + L"\\" + name, movie::kMaxMovieBytes);
 }
 
 }  // namespace control

@@ -425,7 +425,7 @@ struct Reader {
                 const uint16_t id = r.U16();
                 std::string name = r.CString();
                 if (r.Ok())
-                    movie.exports.emplace(std::move(name), id);
+                    movie.exports.insert_or_assign(std::move(name), id);  // a later export of a name wins
             }
             if (!r.Ok())
                 BrokenTag();

@@ -130,6 +130,8 @@ void Player::BuildDrawList(raster::DrawList& list, int32_t w, int32_t h) {
     list.Clear();
     SetWindowSize(w, h);
     m_impl->Emit(list, *m_root, m_impl->stageMatrix, raster::ColorTransform{}, false, false);
+    for (const auto& [level, root] : m_impl->levels)
+        m_impl->Emit(list, *root, m_impl->stageMatrix, raster::ColorTransform{}, false, false);
 }
 
 const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {

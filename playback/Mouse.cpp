@@ -111,6 +111,10 @@ ButtonState VisibleState(ButtonMouse m) {
 }  // namespace
 
 DisplayObject* Player::Impl::ButtonAt(raster::Point stagePoint) {
+    // The highest level first: it lies on top.
+    for (auto it = levels.rbegin(); it != levels.rend(); ++it)
+        if (DisplayObject* b = FindButton(*this, *it->second, raster::Matrix{}, stagePoint))
+            return b;
     return FindButton(*this, *player.m_root, raster::Matrix{}, stagePoint);
 }
 
@@ -198,7 +202,7 @@ void Player::MouseMove(float x, float y) {
     m_impl->mouseY = y;
     m_impl->UpdateButtons();
     if (moved) {
-        m_impl->BroadcastClipEvent(*m_root, kEventMouseMove);
+        m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, kEventMouseMove); });
         m_impl->Drain();
     }
 }
@@ -206,7 +210,7 @@ void Player::MouseMove(float x, float y) {
 void Player::MouseDown(float x, float y) {
     MouseMove(x, y);
     m_impl->mouseDown = true;
-    m_impl->BroadcastClipEvent(*m_root, kEventMouseDown);
+    m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, kEventMouseDown); });
     m_impl->Drain();
     if (m_impl->hovered) {
         m_impl->pressed = m_impl->hovered;
@@ -217,7 +221,7 @@ void Player::MouseDown(float x, float y) {
 void Player::MouseUp(float x, float y) {
     MouseMove(x, y);
     m_impl->mouseDown = false;
-    m_impl->BroadcastClipEvent(*m_root, kEventMouseUp);
+    m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, kEventMouseUp); });
     m_impl->Drain();
     DisplayObject* b = m_impl->pressed;
     m_impl->pressed = nullptr;
@@ -232,7 +236,7 @@ void Player::MouseUp(float x, float y) {
 }
 
 void Player::KeyEvent(uint32_t event) {
-    m_impl->BroadcastClipEvent(*m_root, event);
+    m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, event); });
     m_impl->Drain();
 }
 

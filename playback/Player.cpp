@@ -103,8 +103,11 @@ void Player::AdvanceFrame() {
     m_impl->blocksRunThisFrame = 0;
     if (m_framesRun == 0)
         m_impl->ApplyFrameOps(*m_root, 0);
-    m_impl->Tick(*m_root);
-    m_impl->Drain();
+    // The stage, then the levels above it, each from its own root.
+    m_impl->ForEachLevel([this](DisplayObject& root) {
+        m_impl->Tick(root);
+        m_impl->Drain();
+    });
     m_impl->StartScriptedClips();
     m_impl->UpdateButtons();
     m_impl->runner->FrameEnded(*this);
@@ -124,8 +127,8 @@ void Player::Impl::Tick(DisplayObject& o) {
         if (o.firstFramePending) {
             o.firstFramePending = false;
             RunInitActions(o);
-            // The main timeline loads after its first frame's actions (they may set onLoad).
-            const bool root = &o == player.m_root.get();
+            // A level's timeline loads after its first frame's actions (they may set onLoad).
+            const bool root = o.parent == nullptr;
             if (!root)
                 RunClipEvents(o, kEventLoad);
             QueueFrameActions(o, 0);
@@ -184,8 +187,8 @@ void Player::Impl::StepForward(DisplayObject& clip) {
 void Player::Impl::QueueFrameActions(DisplayObject& clip, uint32_t frame) {
     if (!clip.timeline || frame >= clip.timeline->frames.size())
         return;
-    if (&clip == player.m_root.get())
-        RunFrameInitActions(frame);
+    if (clip.library && clip.timeline == &clip.library->movie->root)
+        RunFrameInitActions(clip, frame);
     for (const movie::ActionBlock& block : clip.timeline->frames[frame].actions)
         queue.push_back({&clip, &block});
 }
@@ -254,9 +257,9 @@ void Player::Impl::RunPlacementEvents(DisplayObject& o, uint32_t event) {
         RunPlacementEvents(*o.children[i], event);
 }
 
-void Player::Impl::RunFrameInitActions(uint32_t frame) {
-    // The main movie's init actions of this frame, once each, whether or not the sprite is placed.
-    Library* lib = player.m_libraries.front().get();
+void Player::Impl::RunFrameInitActions(DisplayObject& movieRoot, uint32_t frame) {
+    // The movie's init actions of this frame, once each, whether or not the sprite is placed.
+    Library* lib = movieRoot.library;
     for (const movie::InitActionDef& init : lib->movie->initActions) {
         if (init.frame != frame || lib->initActionsRun.count(init.spriteId))
             continue;
@@ -264,7 +267,7 @@ void Player::Impl::RunFrameInitActions(uint32_t frame) {
         for (const movie::InitActionDef& same : lib->movie->initActions) {
             if (same.spriteId != init.spriteId)
                 continue;
-            ActionContext context{player, *player.m_root, ActionSource::Init};
+            ActionContext context{player, movieRoot, ActionSource::Init};
             runner->RunInitActions(context, same.actions);
         }
     }

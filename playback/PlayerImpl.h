@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <map>
 
 namespace playback {
 
@@ -70,6 +71,22 @@ struct Player::Impl {
     DisplayObject* hovered = nullptr;  // the button under the pointer
     DisplayObject* pressed = nullptr;  // the button the press began on
 
+    // Roots of the levels above the stage, by number.
+    std::map<int, std::unique_ptr<DisplayObject>> levels;
+    // Calls `f` with the stage, then each level's root upward; levels that `f` adds wait for
+    // the next call, those it removes are skipped.
+    template <typename F>
+    void ForEachLevel(F&& f) {
+        f(*player.m_root);
+        for (int level = 1;;) {
+            auto next = levels.lower_bound(level);
+            if (next == levels.end())
+                return;
+            level = next->first + 1;
+            f(*next->second);
+        }
+    }
+
     // The timeline of clips scripts create empty: one frame with nothing in it.
     movie::Timeline emptyTimeline{std::vector<movie::Frame>(1), {}};
 
@@ -108,7 +125,10 @@ struct Player::Impl {
     void EnterFirstFrame(DisplayObject& clip, bool loadNow);
     void RunClipEvents(DisplayObject& clip, uint32_t event);
     void RunInitActions(DisplayObject& sprite);
-    void RunFrameInitActions(uint32_t frame);
+    // The init actions of a movie's frame, for the clip that plays the movie's main timeline.
+    void RunFrameInitActions(DisplayObject& movieRoot, uint32_t frame);
+    // Loading.cpp: unloads and removes everything a clip holds.
+    void ClearContent(DisplayObject& clip);
     // Unload events of an object leaving the tree: the objects inside it first, then its own.
     void RunUnloadEvents(DisplayObject& object);
     // Initialize, then construct events of a subtree just placed, each from the top down.

@@ -113,23 +113,7 @@ Value Escape(Vm& vm, const Value&, std::vector<Value>& args, int) {
 }
 
 Value Unescape(Vm& vm, const Value&, std::vector<Value>& args, int) {
-    std::string s = vm.ToString(Arg(args, 0));
-    std::string out;
-    auto hex = [](char c) {
-        return c >= '0' && c <= '9'
-                   ? c - '0'
-                   : (c >= 'a' && c <= 'f' ? c - 'a' + 10 : (c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1));
-    };
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && hex(s[i + 1]) >= 0 && hex(s[i + 2]) >= 0) {
-            out += static_cast<char>(hex(s[i + 1]) * 16 + hex(s[i + 2]));
-            i += 2;
-        } else if (s[i] == '+') {
-            out += ' ';
-        } else {
-            out += s[i];
-        }
-    }
+    std::string out = UnescapeText(vm.ToString(Arg(args, 0)));
     if (vm.curVersion < 6)
         out = Latin1ToUtf8(out);
     return Value::Str(out);

@@ -48,27 +48,10 @@ void Define(Vm& vm, std::string_view path, bool isClass, uint16_t flags) {
 }  // namespace
 
 void InstallStubBuiltins(Vm& vm) {
-    const char* const classes[] = {"Button",
-                                   "Camera",
-                                   "Color",
-                                   "ContextMenu",
-                                   "ContextMenuItem",
-                                   "LoadVars",
-                                   "LocalConnection",
-                                   "Microphone",
-                                   "MovieClipLoader",
-                                   "NetConnection",
-                                   "NetStream",
-                                   "PrintJob",
-                                   "SharedObject",
-                                   "Sound",
-                                   "TextField",
-                                   "TextFormat",
-                                   "TextSnapshot",
-                                   "Video",
-                                   "XML",
-                                   "XMLNode",
-                                   "XMLSocket"};
+    const char* const classes[] = {"Button",          "Camera",     "Color",         "ContextMenu", "ContextMenuItem",
+                                   "LocalConnection", "Microphone", "NetConnection", "NetStream",   "PrintJob",
+                                   "SharedObject",    "Sound",      "TextField",     "TextFormat",  "TextSnapshot",
+                                   "Video",           "XML",        "XMLNode",       "XMLSocket"};
     for (const char* c : classes)
         Define(vm, c, true, 0);
     for (const char* o : {"Accessibility", "Key", "Mouse", "Selection", "Stage", "System"})

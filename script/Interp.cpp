@@ -129,12 +129,8 @@ struct Interp {
         return now ? now : vm.ClipObject(vm.host.Level(0));
     }
     Object* RootOf(Object* o) {
-        if (o && o->kind == Kind::Clip && o->clip) {
-            ClipId c = o->clip;
-            while (ClipId p = vm.host.Parent(c))
-                c = p;
-            return vm.ClipObject(c);
-        }
+        if (o && o->kind == Kind::Clip && o->clip)
+            return vm.ClipObject(vm.RootClipOf(o->clip));
         return vm.ClipObject(vm.host.Level(0));
     }
 
@@ -1252,7 +1248,7 @@ int Interp::Run(size_t start, size_t end) {
         }
         case 0x83: {
             std::string url = r.Str(f.version), target = r.Str(f.version);
-            vm.host.GetUrl(f.target ? f.target->clip : kNoClip, url, target, 0, false, false);
+            vm.RequestUrl(f.target, url, target, 0, false, false);
             break;
         }
         case 0x87: {
@@ -1523,7 +1519,7 @@ int Interp::Run(size_t start, size_t end) {
             std::string url = Str(Pop());
             int method = flags & 3;
             bool loadTarget = flags & 0x40, loadVars = flags & 0x80;
-            vm.host.GetUrl(f.target ? f.target->clip : kNoClip, url, target, method, loadTarget, loadVars);
+            vm.RequestUrl(f.target, url, target, method, loadTarget, loadVars);
             break;
         }
         case 0x9E: {

@@ -34,6 +34,8 @@ const char* EventMethod(uint32_t event) {
         return "onEnterFrame";
     case playback::kEventUnload:
         return "onUnload";
+    case playback::kEventData:
+        return "onData";
     case playback::kEventMouseMove:
         return "onMouseMove";
     case playback::kEventMouseDown:
@@ -130,6 +132,10 @@ public:
         Record(m_vm->CallClipMethod(it->second, method));
     }
     void ObjectRemoved(playback::DisplayObject& object) override { Forget(object); }
+    void ContentReplaced(playback::DisplayObject& clip) override {
+        if (auto it = m_ids.find(&clip); it != m_ids.end())
+            m_vm->ClipReloaded(it->second);
+    }
     bool HandlesMouse(playback::DisplayObject& clip) override {
         auto it = m_ids.find(&clip);
         if (it == m_ids.end() || !m_vm->HasClipObject(it->second))
@@ -148,13 +154,20 @@ public:
         return false;
     }
     void FrameEnded(playback::Player&) override {
+        m_vm->CompleteLoads();
         m_vm->AdvanceClock(m_frameMs);
         m_vm->CollectGarbageWhenGrown();
     }
 
     // ---- DisplayHost ----
-    ClipId Level(int level) override { return level == 0 ? Id(&m_player.Stage()) : kNoClip; }
-    int LevelNumber(ClipId root) override { return Object(root) == &m_player.Stage() ? 0 : -1; }
+    ClipId Level(int level) override {
+        playback::DisplayObject* root = level >= 0 ? m_player.Level(level) : nullptr;
+        return root ? Id(root) : kNoClip;
+    }
+    int LevelNumber(ClipId root) override {
+        playback::DisplayObject* o = Object(root);
+        return o ? m_player.LevelOf(*o) : -1;
+    }
     ClipId Parent(ClipId clip) override {
         playback::DisplayObject* o = Object(clip);
         return o && o->parent ? Id(o->parent) : kNoClip;
@@ -266,6 +279,28 @@ public:
         }
         if (m_inButton && !loadTarget && !loadVariables)
             m_player.OpenUrl(a.url, a.target);
+    }
+    std::optional<std::vector<uint8_t>> ReadFile(std::string_view url) override {
+        return m_player.LoadResource(std::string(url));
+    }
+    ClipId LoadMovie(ClipId clip, int level, const std::vector<uint8_t>& bytes) override {
+        playback::DisplayObject* o = clip ? Object(clip) : nullptr;
+        if (clip && !o)
+            return kNoClip;
+        auto read = movie::ReadMovie(bytes.data(), bytes.size());
+        if (!read)
+            return kNoClip;
+        playback::DisplayObject* into =
+            m_player.LoadMovieInto(o, level, std::make_shared<const movie::Movie>(std::move(*read)));
+        return into ? Id(into) : kNoClip;
+    }
+    void UnloadMovie(ClipId clip) override {
+        if (playback::DisplayObject* o = Object(clip))
+            m_player.UnloadMovie(*o);
+    }
+    void DataLoaded(ClipId clip) override {
+        if (playback::DisplayObject* o = Object(clip))
+            m_player.RunDataEvent(*o);
     }
     std::string SymbolOfClip(ClipId clip) override {
         playback::DisplayObject* o = Object(clip);

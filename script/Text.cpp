@@ -81,6 +81,26 @@ std::string EscapeText(std::string_view utf8) {
     return out;
 }
 
+std::string UnescapeText(std::string_view s) {
+    auto hex = [](char c) {
+        return c >= '0' && c <= '9'
+                   ? c - '0'
+                   : (c >= 'a' && c <= 'f' ? c - 'a' + 10 : (c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1));
+    };
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && hex(s[i + 1]) >= 0 && hex(s[i + 2]) >= 0) {
+            out += static_cast<char>(hex(s[i + 1]) * 16 + hex(s[i + 2]));
+            i += 2;
+        } else if (s[i] == '+') {
+            out += ' ';
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
 std::string Latin1ToUtf8(std::string_view bytes) {
     std::u16string u;
     u.reserve(bytes.size());

@@ -17,6 +17,8 @@ void UpperCase(std::u16string& s);
 std::string PrintableText(std::string_view utf8);
 // escape(): every byte but ASCII letters and digits as %XX.
 std::string EscapeText(std::string_view utf8);
+// unescape() and form decoding: %XX as the byte it names, '+' as a space.
+std::string UnescapeText(std::string_view text);
 // Latin-1 bytes (texts of format 5 and earlier movies) as UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
 

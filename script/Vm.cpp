@@ -86,6 +86,7 @@ void Vm::InitBuiltins() {
     InstallGeomBuiltins(*this);
     InstallXmlBuiltins(*this);
     InstallLoadVarsBuiltins(*this);
+    InstallClipLoaderBuiltins(*this);
     InstallNativeTableBuiltins(*this);
     InstallColorBuiltins(*this);
     InstallKeyBuiltins(*this);
@@ -289,10 +290,7 @@ bool Vm::ClipPathName(ClipId clip, std::string_view name, Value& out) {
         return true;
     }
     if (NamesEqual(name, "_root", cs)) {
-        ClipId c = clip;
-        while (ClipId p = host.Parent(c))
-            c = p;
-        out = Value::Obj(ClipObject(c));
+        out = Value::Obj(ClipObject(RootClipOf(clip)));
         return true;
     }
     if (curVersion >= 6 && NamesEqual(name, "_global", cs)) {
@@ -901,10 +899,7 @@ Object* Vm::ResolvePath(Object* start, std::string_view path, bool slashes) {
     auto rootOf = [&](Object* o) -> Object* {
         if (!o || o->kind != Kind::Clip || !o->clip)
             return ClipObject(host.Level(0));
-        ClipId c = o->clip;
-        while (ClipId p = host.Parent(c))
-            c = p;
-        return ClipObject(c);
+        return ClipObject(RootClipOf(o->clip));
     };
     if (path[0] == '/') {
         cur = rootOf(cur);
@@ -996,6 +991,10 @@ size_t Vm::CollectGarbage() {
     }
     for (Object* o : extraRoots)
         roots.push_back(o);
+    for (const PendingLoad& l : pendingLoads)
+        roots.insert(roots.end(), {l.receiver, l.clipLoader});
+    for (const PendingInit& i : pendingInits)
+        roots.push_back(i.clipLoader);
     roots.erase(std::remove(roots.begin(), roots.end(), nullptr), roots.end());
     const size_t freed = heap.Collect(roots);
     m_liveAfterCollect = heap.Count();

@@ -8,6 +8,7 @@
 // Exit 0 done, 1 movie unreadable (message on stderr), 2 wrong usage.
 #include "InputScript.h"
 #include "movie/Movie.h"
+#include "playback/LocalFile.h"
 #include "playback/Player.h"
 #include "raster/Renderer.h"
 #include "script/PlayerScripts.h"
@@ -242,15 +243,12 @@ int main(int argc, char** argv) {
         events = std::move(*parsed);
     }
 
-    // Files the movie loads are looked up beside it; web addresses are not fetched.
+    // Files the movie loads are looked up in its folder only; web addresses are not fetched.
     playback::ResourceLoader loader = [movieFolder](const std::string& url) -> std::optional<std::vector<uint8_t>> {
-        std::string name = url;
-        if (name.rfind("file:///", 0) == 0)
-            name = name.substr(8);
-        if (name.find("://") != std::string::npos || name.empty())
+        const auto name = playback::LocalFilePath(url);
+        if (!name)
             return std::nullopt;
-        const fs::path p = fs::path(name).is_absolute() ? fs::path(name) : movieFolder / name;
-        return ReadFile(p);
+        return ReadFile(movieFolder / fs::u8path(*name));
     };
     playback::Player player(movieData, loader);
     player.SetQuality(o.quality);

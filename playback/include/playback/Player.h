@@ -125,6 +125,21 @@ public:
     raster::Point MouseOnStage() const;
     // A script's `filters`: the object draws through these from the next frame on.
     void SetFilters(DisplayObject& object, std::vector<movie::FilterDef> filters);
+    // Movies loaded beside the main one. The bytes of a file the movie names, through the host's
+    // loader (nullopt when there is none or no loader).
+    std::optional<std::vector<uint8_t>> LoadResource(const std::string& url);
+    // The root of level `n` (0: the stage), null when nothing is loaded there; which level a
+    // root is (-1: `object` is no level's root).
+    DisplayObject* Level(int n);
+    int LevelOf(const DisplayObject& object) const;
+    // Puts `movie`'s main timeline into `clip` (what it held unloads, what scripts set on it goes),
+    // or, with no clip, into level `level` (made when missing). The content enters its first
+    // frame in the next frame. Returns the clip, or null when nothing could be loaded.
+    DisplayObject* LoadMovieInto(DisplayObject* clip, int level, std::shared_ptr<const movie::Movie> movie);
+    // Empties a clip of what it loaded (a level above 0 goes away; the stage stays).
+    void UnloadMovie(DisplayObject& clip);
+    // Variables have loaded into `clip`: its data events run.
+    void RunDataEvent(DisplayObject& clip);
     void FsCommand(const std::string& command, const std::string& args);
     void OpenUrl(const std::string& url, const std::string& target);
     void ToggleQuality();

@@ -70,6 +70,9 @@ public:
     // An object leaves the display tree, with everything under it; it is freed at the end of the
     // frame, so a runner that names objects must forget it and its descendants now.
     virtual void ObjectRemoved(DisplayObject& object) { (void)object; }
+    // A clip's content has been replaced by a loaded movie (or emptied): it stays on the tree,
+    // but what its scripts had set on it goes with the old content.
+    virtual void ContentReplaced(DisplayObject& clip) { (void)clip; }
     // Whether a clip takes the mouse as a button does (its scripts gave it press, release or
     // roll handlers); clips whose placed handlers include such events do without asking.
     virtual bool HandlesMouse(DisplayObject& clip) {

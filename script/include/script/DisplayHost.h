@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,6 +105,25 @@ public:
     virtual void GetUrl(ClipId from, std::string_view url, std::string_view target, int method, bool loadTarget,
                         bool loadVariables) = 0;
     virtual void Trace(std::string_view line) = 0;
+
+    // Files beside the movie, and movies loaded from them. ReadFile gives the bytes of the file a
+    // script names (nullopt when there is none); LoadMovie puts the movie in `bytes` into
+    // `clip`, or into level `level` when clip is kNoClip, and returns the clip that plays it
+    // (kNoClip when the bytes hold no movie); UnloadMovie
+    // empties a clip of what it loaded (a level above 0 goes); DataLoaded runs a clip's data
+    // events (variables have loaded into it).
+    virtual std::optional<std::vector<uint8_t>> ReadFile(std::string_view url) {
+        (void)url;
+        return std::nullopt;
+    }
+    virtual ClipId LoadMovie(ClipId clip, int level, const std::vector<uint8_t>& bytes) {
+        (void)clip;
+        (void)level;
+        (void)bytes;
+        return kNoClip;
+    }
+    virtual void UnloadMovie(ClipId clip) { (void)clip; }
+    virtual void DataLoaded(ClipId clip) { (void)clip; }
 
     // The symbol a clip was made from, and the symbol an export name stands for, as one key
     // (Object.registerClass ties a class to a symbol, whichever of its names it was given).

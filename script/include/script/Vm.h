@@ -57,6 +57,9 @@ public:
     RunEnd CallClipMethod(ClipId clip, std::string_view name, std::vector<Value> args = {});
     // The host says a clip is gone; its object stays (scripts may hold it) but loses its clip.
     void ClipRemoved(ClipId clip);
+    // The host has loaded a movie into a clip (or emptied it): its object, which scripts may
+    // hold, keeps standing for it, but loses what scripts set on it.
+    void ClipReloaded(ClipId clip);
     // Advances the interval/timeout clock by `ms`, running the timers that fall due.
     void AdvanceClock(double ms);
     double ClockMs() const { return m_clockMs; }
@@ -186,6 +189,42 @@ public:
     size_t m_liveAfterCollect = 0;
     double m_clockMs = 0;
 
+    // Files loaded beside the movie (Loaders.cpp). Requests wait until the frame that made them
+    // has run; then each file is read and goes where it was asked to: a movie into a clip or a
+    // level, variables onto a clip, a text to the onData of a LoadVars or XML object. A
+    // MovieClipLoader hears the steps of its loads (its init a frame later, once the loaded
+    // movie's first frame has run).
+    struct PendingLoad {
+        enum class Kind { Movie, Variables, Text } kind = Kind::Movie;
+        std::string url;
+        ClipId clip = kNoClip;  // Movie, Variables: where it goes (kNoClip: level `level`)
+        int level = -1;
+        Object* receiver = nullptr;    // Text: the object whose onData hears the text
+        Object* clipLoader = nullptr;  // Movie: the MovieClipLoader that asked, or null
+        bool cancelled = false;        // Movie: the clip was unloaded since (its loader hears the start only)
+    };
+    std::vector<PendingLoad> pendingLoads;
+    struct PendingInit {
+        Object* clipLoader;
+        ClipId clip;
+    };
+    std::vector<PendingInit> pendingInits;
+    // A GetURL of the movie's code: a load into a clip or level, variables, or a web address.
+    void RequestUrl(Object* from, const std::string& url, const std::string& target, int method, bool loadTarget,
+                    bool loadVariables);
+    // Runs the loads asked for so far (the host calls this once each frame has run).
+    void CompleteLoads();
+    // Empties a clip of its movie now, cancelling the movie loads still waiting for it.
+    void UnloadClip(ClipId clip);
+    // Sets the variables of "a=1&b=2" (form encoding) on `o`.
+    void DecodeVariables(Object* o, std::string_view text);
+    // A loaded file's bytes as a script string (UTF-8, or Latin-1 in movies before format 6).
+    std::string TextOfFile(const std::vector<uint8_t>& bytes) const;
+
+    // The clip `_root` names from `clip`: its level's root, or the nearest clip above it (itself
+    // included) whose _lockroot is true.
+    ClipId RootClipOf(ClipId clip);
+
     // Path resolution ("/a/b", "_root.a", "../x", "_level1").
     // `slashes`: the path follows a slash already read (dots no longer separate names).
     Object* ResolvePath(Object* start, std::string_view path, bool slashes = false);
@@ -241,6 +280,7 @@ void InstallClipLookBuiltins(Vm& vm);  // after InstallClipBuiltins: opaqueBackg
 void InstallGeomBuiltins(Vm& vm);
 void InstallXmlBuiltins(Vm& vm);
 void InstallLoadVarsBuiltins(Vm& vm);
+void InstallClipLoaderBuiltins(Vm& vm);
 void InstallStubBuiltins(Vm& vm);
 void InstallNativeTableBuiltins(Vm& vm);  // ASnative, ASSetNative, ASSetNativeAccessor
 Object* MathNativeFunction(Vm& vm,

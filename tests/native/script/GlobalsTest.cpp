@@ -169,6 +169,28 @@ TEST(Globals, LoadVarsPrintsItsVariablesEscapedInLoopOrder) {
     EXPECT_EQ(vm.ToString(vm.CallMethod(lv, "toString", {})), "c=undefined&a%20b=1%262");
 }
 
+TEST(Globals, LoadVarsDecodesFormTextAndItsLoadsWaitUntilTheFrameHasRun) {
+    TestHost host;  // reads no files
+    Vm vm(host, 7);
+    Value lv = vm.Construct(vm.GetOf(vm.global, "LoadVars"), {});
+    vm.CallMethod(lv, "decode", {Value::Str("a=1&b=x+y%21&=skip&c&&d=%E7%89%87")});
+    const std::pair<const char*, const char*> decoded[] = {{"a", "1"}, {"b", "x y!"}, {"c", ""}, {"d", "\xE7\x89\x87"}};
+    for (const auto& [name, value] : decoded)
+        EXPECT_EQ(vm.ToString(vm.GetOf(lv.object, name)), value) << name;
+    static std::vector<std::string> heard;
+    heard.clear();
+    vm.SetOf(lv.object, "onLoad", Value::Obj(vm.NewFunction([](Vm& v, const Value&, std::vector<Value>& args, int) {
+                 heard.push_back(v.ToString(args.empty() ? Value() : args[0]));
+                 return Value();
+             })));
+    EXPECT_TRUE(vm.CallMethod(lv, "load", {Value::Str("missing.txt")}).boolean);
+    EXPECT_FALSE(vm.CallMethod(lv, "load", {}).boolean);
+    EXPECT_EQ(vm.ToString(vm.GetOf(lv.object, "loaded")), "false");
+    EXPECT_TRUE(heard.empty());
+    vm.CompleteLoads();  // the file is not there: onData hears nothing, onLoad false
+    EXPECT_EQ(heard, (std::vector<std::string>{"false"}));
+}
+
 TEST(Globals, ASSetNativeNamesNativesWithVersionPrefixes) {
     TestHost host;
     Vm vm(host, 7);

@@ -7,6 +7,8 @@
 #include <cmath>
 
 #include <functional>
+#include <map>
+#include <optional>
 
 #include "MovieBytes.h"
 #include "ScriptedSample.h"
@@ -32,11 +34,16 @@ struct Played {
     playback::DisplayObject* Child(const std::string& name) { return player->Stage().ChildNamed(name); }
 };
 
-std::unique_ptr<Played> Play(const Bytes& file) {
+// Plays `file`; the files it may load are `beside` (name to bytes).
+std::unique_ptr<Played> Play(const Bytes& file, std::map<std::string, Bytes> beside = {}) {
     auto m = movie::ReadMovie(file.data(), file.size());
     EXPECT_TRUE(m);
     auto p = std::make_unique<Played>();
-    p->player = std::make_unique<playback::Player>(std::make_shared<const movie::Movie>(std::move(*m)));
+    playback::ResourceLoader loader = [files = std::move(beside)](const std::string& url) -> std::optional<Bytes> {
+        auto it = files.find(url);
+        return it == files.end() ? std::nullopt : std::optional<Bytes>(it->second);
+    };
+    p->player = std::make_unique<playback::Player>(std::make_shared<const movie::Movie>(std::move(*m)), loader);
     p->player->SetFsCommandHandler(
         [c = &p->commands](const std::string& cmd, const std::string& args) { c->push_back(cmd + ":" + args); });
     p->scripts =
@@ -235,6 +242,67 @@ TEST(PlayerScripts, TheMainTimelineLoadsAfterItsFirstFrameActions) {
     auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
     p->Frames(2);
     EXPECT_EQ(p->lines, (std::vector<std::string>{"frame", "loaded"}));
+}
+
+// _root.createEmptyMovieClip(name, depth)
+Asm& CreateEmpty(Asm& a, const std::string& name, double depth) {
+    return a.PushNum(depth)
+        .PushStr(name)
+        .PushNum(2)
+        .PushStr("_root")
+        .Op(0x1C)
+        .PushStr("createEmptyMovieClip")
+        .Op(0x52)
+        .Op(0x17);
+}
+
+// A movie of one frame that traces the variable `v` and _root.
+Bytes ChildMovie() {
+    Asm a;
+    a.PushStr("v").Op(0x1C).Trace().PushStr("_root").Op(0x1C).Trace();
+    return moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()});
+}
+
+TEST(PlayerScripts, ALoadedMovieEntersItsFirstFrameInTheFrameAfterTheLoad) {
+    Asm a;  // createEmptyMovieClip("c", 1); loadMovie("child.swf?v=hi", "c"); trace("asked")
+    CreateEmpty(a, "c", 1);
+    a.PushStr("child.swf?v=hi").PushStr("c").Record(0x9A, {0x40}).PushStr("asked").Trace();
+    auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}),
+                  {{"child.swf", ChildMovie()}});
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"asked"}));
+    p->Frames(1);
+    // The variables after "?" are the child's; its _root is the level's.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"asked", "hi", "_level0"}));
+    // Into a level: loadMovieNum("child.swf", 2) makes _level2.
+    Asm b;
+    b.PushStr("child.swf").PushStr("_level2").Record(0x9A, {0x40});
+    auto q = Play(moviebytes::Movie({moviebytes::DoAction(Code(b)), moviebytes::ShowFrame()}),
+                  {{"child.swf", ChildMovie()}});
+    q->Frames(2);
+    EXPECT_EQ(q->lines, (std::vector<std::string>{"undefined", "_level2"}));
+    EXPECT_NE(q->player->Level(2), nullptr);
+}
+
+TEST(PlayerScripts, AClipLoaderHearsTheStartAtTheLoadAndTheInitAfterTheFirstFrame) {
+    Asm a;  // mcl = new MovieClipLoader(); mcl.onLoadStart/onLoadInit trace; mcl.loadClip("child.swf", "c")
+    a.PushStr("mcl").PushNum(0).PushStr("MovieClipLoader").Op(0x40).Op(0x1D);
+    for (const char* event : {"onLoadStart", "onLoadInit"}) {
+        a.PushStr("mcl").Op(0x1C).PushStr(event);
+        Function(a, Traced(event));
+        a.Op(0x4F);
+    }
+    CreateEmpty(a, "c", 1);
+    a.PushStr("c").PushStr("child.swf").PushNum(2).PushStr("mcl").Op(0x1C).PushStr("loadClip").Op(0x52).Op(0x17);
+    // A second load of a file that is not there reaches no listener.
+    CreateEmpty(a, "d", 2);
+    a.PushStr("d").PushStr("missing.swf").PushNum(2).PushStr("mcl").Op(0x1C).PushStr("loadClip").Op(0x52).Op(0x17);
+    auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}),
+                  {{"child.swf", ChildMovie()}});
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"onLoadStart"}));
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"onLoadStart", "undefined", "_level0", "onLoadInit"}));
 }
 
 TEST(PlayerScripts, UnloadRunsForTheClipsInsideARemovedClipFirst) {
