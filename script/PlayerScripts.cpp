@@ -288,6 +288,23 @@ public:
         o->cxform = {in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]};
         m_player.TreeChanged();
     }
+    bool GetSoundTransform(ClipId clip, int32_t out[5]) override {
+        const playback::SoundTransform* t = SoundTransformOf(clip);
+        if (!t)
+            return false;
+        const int32_t values[5] = {t->volume, t->leftToLeft, t->leftToRight, t->rightToLeft, t->rightToRight};
+        std::copy(values, values + 5, out);
+        return true;
+    }
+    void SetSoundTransform(ClipId clip, const int32_t in[5]) override {
+        if (playback::SoundTransform* t = SoundTransformOf(clip))
+            *t = {in[0], in[1], in[2], in[3], in[4]};
+    }
+    double ExportedSoundLength(ClipId clip, std::string_view name) override {
+        const playback::DisplayObject* o = clip ? Object(clip) : &m_player.Stage();
+        const movie::SoundDef* sound = o ? m_player.ExportedSound(*o, std::string(name)) : nullptr;
+        return sound ? sound->DurationMs() : -1;
+    }
     int Depth(ClipId clip) override {
         playback::DisplayObject* o = Object(clip);
         return o ? o->depth - kDepthOffset : -kDepthOffset;
@@ -391,6 +408,13 @@ private:
         if (added)
             m_objects[m_nextId++] = o;
         return it->second;
+    }
+    // kNoClip: the movie's own.
+    playback::SoundTransform* SoundTransformOf(ClipId clip) {
+        if (!clip)
+            return &m_player.GlobalSound();
+        playback::DisplayObject* o = Object(clip);
+        return o ? &o->sound : nullptr;
     }
     playback::DisplayObject* Object(ClipId id) const {
         auto it = m_objects.find(id);

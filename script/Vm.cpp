@@ -74,6 +74,7 @@ void Vm::InitBuiltins() {
     InstallNativeTableBuiltins(*this);
     InstallColorBuiltins(*this);
     InstallKeyBuiltins(*this);
+    InstallSoundBuiltins(*this);
     InstallStubBuiltins(*this);
 }
 

@@ -172,6 +172,26 @@ public:
         (void)call;
         (void)args;
     }
+
+    // The sound transform of a clip's sounds (kNoClip: of the whole movie): volume, then the
+    // left-to-left, left-to-right, right-to-left and right-to-right gains, percentages. False
+    // when the clip is gone or the host keeps none.
+    virtual bool GetSoundTransform(ClipId clip, int32_t out[5]) {
+        (void)clip;
+        (void)out;
+        return false;
+    }
+    virtual void SetSoundTransform(ClipId clip, const int32_t in[5]) {
+        (void)clip;
+        (void)in;
+    }
+    // The length in milliseconds of the embedded sound exported under `name` by the movie
+    // `clip` comes from (else by the main movie); negative when there is no such sound.
+    virtual double ExportedSoundLength(ClipId clip, std::string_view name) {
+        (void)clip;
+        (void)name;
+        return -1;
+    }
 };
 
 }  // namespace script

@@ -233,5 +233,6 @@ Object* MathNativeFunction(Vm& vm,
                            int index);  // ASnative(200, index)  // last: fills in the names nothing else defined
 void InstallColorBuiltins(Vm& vm);
 void InstallKeyBuiltins(Vm& vm);
+void InstallSoundBuiltins(Vm& vm);
 
 }  // namespace script
