@@ -76,6 +76,7 @@ void Vm::InitBuiltins() {
     InstallKeyBuiltins(*this);
     InstallSoundBuiltins(*this);
     InstallStubBuiltins(*this);
+    InstallExternalInterfaceBuiltins(*this);
 }
 
 Object* Vm::NewObject(Object* proto) {

@@ -234,5 +234,6 @@ Object* MathNativeFunction(Vm& vm,
 void InstallColorBuiltins(Vm& vm);
 void InstallKeyBuiltins(Vm& vm);
 void InstallSoundBuiltins(Vm& vm);
+void InstallExternalInterfaceBuiltins(Vm& vm);  // after InstallStubBuiltins: fills in its class
 
 }  // namespace script
