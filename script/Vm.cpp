@@ -77,6 +77,7 @@ void Vm::InitBuiltins() {
     InstallSoundBuiltins(*this);
     InstallStubBuiltins(*this);
     InstallExternalInterfaceBuiltins(*this);
+    InstallConnectionBuiltins(*this);
 }
 
 Object* Vm::NewObject(Object* proto) {
@@ -924,6 +925,16 @@ size_t Vm::CollectGarbage() {
             if (a.type == Type::Object)
                 roots.push_back(a.object);
     }
+    for (auto& c : deferredCalls)
+        for (const Value* v : {&c.fn, &c.self})
+            if (v->type == Type::Object)
+                roots.push_back(v->object);
+    for (auto& c : deferredCalls)
+        for (auto& a : c.args)
+            if (a.type == Type::Object)
+                roots.push_back(a.object);
+    for (auto& [name, o] : localConnections)
+        roots.push_back(o);
     for (Object* o : extraRoots)
         roots.push_back(o);
     roots.erase(std::remove(roots.begin(), roots.end(), nullptr), roots.end());

@@ -170,6 +170,17 @@ public:
         bool repeat;
     };
     std::vector<Timer> timers;
+    // Calls the player makes at the end of the frame, before the timers, in the order asked
+    // (a local connection's message, for one).
+    struct DeferredCall {
+        Value fn;
+        Value self;
+        std::vector<Value> args;
+    };
+    std::vector<DeferredCall> deferredCalls;
+    void RunDeferredCalls();
+    // LocalConnection objects by the (folded) name they listen on.
+    std::unordered_map<std::string, Object*> localConnections;
     int nextTimerId = 1;
     double m_clockMs = 0;
 
@@ -235,5 +246,6 @@ void InstallColorBuiltins(Vm& vm);
 void InstallKeyBuiltins(Vm& vm);
 void InstallSoundBuiltins(Vm& vm);
 void InstallExternalInterfaceBuiltins(Vm& vm);  // after InstallStubBuiltins: fills in its class
+void InstallConnectionBuiltins(Vm& vm);         // after InstallStubBuiltins too
 
 }  // namespace script
