@@ -27,7 +27,7 @@ enum Marker : uint8_t {
 };
 
 // Nesting deeper than this writes undefined and reads as undefined: the native stack stays small.
-constexpr int kMaxNesting = 256;
+constexpr int kMaxNesting = 256;  // the reader takes one level more: what the writer cut off
 // Arrays longer than this (sparse ones, mostly) are written with names, not element by element.
 constexpr uint32_t kMaxDenseLength = 1u << 20;
 
@@ -77,7 +77,7 @@ bool IsIndexName(const std::string& name, uint32_t length) {
 
 class Writer {
 public:
-    Writer(Vm& vm, std::vector<uint8_t>& out) : m_vm(vm), m_out(out) {
+    Writer(Vm& vm, std::vector<uint8_t>& out, Amf0Options options) : m_vm(vm), m_out(out), m_options(options) {
         const Value xml = vm.GetOf(vm.global, "XML");
         m_xmlCtor = xml.IsObject() ? xml.object : nullptr;
     }
@@ -112,6 +112,16 @@ public:
         Write(v, nesting);
     }
 
+    void WriteEntries(Object* o) {
+        for (const std::string& n : OwnEnumerableNames(o)) {
+            const Value v = m_vm.GetOf(o, n);
+            if (m_vm.IsFunction(v))
+                continue;
+            WriteProperty(n, v, 1);
+            m_out.push_back(0);
+        }
+    }
+
 private:
     void WriteObject(Object* o, int nesting) {
         if (o->kind == Kind::Clip || nesting >= kMaxNesting) {
@@ -131,7 +141,7 @@ private:
             m_out.insert(m_out.end(), text.begin(), text.end());
             return;
         }
-        for (size_t i = 0; i < m_seen.size(); ++i)
+        for (size_t i = 0; m_options.references && i < m_seen.size(); ++i)
             if (m_seen[i] == o) {
                 m_out.push_back(kReference);
                 PutU16(m_out, uint32_t(std::min<size_t>(i, 0xFFFF)));
@@ -141,7 +151,7 @@ private:
         const std::vector<std::string> names = OwnEnumerableNames(o);
         if (o->kind == Kind::Array) {
             const uint32_t length = m_vm.LengthOf(o);
-            bool dense = length <= kMaxDenseLength;
+            bool dense = m_options.denseArrays && length <= kMaxDenseLength;
             for (const std::string& n : names)
                 dense = dense && IsIndexName(n, length);
             if (dense) {
@@ -156,8 +166,11 @@ private:
         } else {
             m_out.push_back(kObject);
         }
-        for (const std::string& n : names)
-            WriteProperty(n, m_vm.GetOf(o, n), nesting + 1);
+        for (const std::string& n : names) {
+            const Value v = m_vm.GetOf(o, n);
+            if (!m_vm.IsFunction(v))
+                WriteProperty(n, v, nesting + 1);
+        }
         PutU16(m_out, 0);
         m_out.push_back(kObjectEnd);
     }
@@ -174,6 +187,7 @@ private:
 
     Vm& m_vm;
     std::vector<uint8_t>& m_out;
+    Amf0Options m_options;
     Object* m_xmlCtor = nullptr;
     std::vector<Object*> m_seen;
 };
@@ -183,7 +197,7 @@ public:
     Reader(Vm& vm, const uint8_t* data, size_t size, size_t& pos) : m_vm(vm), m_data(data), m_size(size), m_pos(pos) {}
 
     Value Read(int nesting) {
-        if (!Has(1) || nesting >= kMaxNesting)
+        if (!Has(1) || nesting > kMaxNesting)
             return Broken();
         const uint8_t marker = m_data[m_pos++];
         switch (marker) {
@@ -249,6 +263,16 @@ public:
         }
     }
 
+    void ReadEntries(Object* into) {
+        while (Has(3)) {
+            const std::string name = TakeText(TakeU16());
+            const Value v = Read(1);
+            if (Has(1))
+                ++m_pos;  // the zero byte after each entry
+            m_vm.SetOf(into, name, v);
+        }
+    }
+
 private:
     void ReadProperties(Object* o, int nesting) {
         while (Has(3)) {
@@ -309,21 +333,25 @@ private:
 
 }  // namespace
 
-void WriteAmf0(Vm& vm, const Value& v, std::vector<uint8_t>& out) {
-    Writer(vm, out).Write(v, 0);
+void WriteAmf0(Vm& vm, const Value& v, std::vector<uint8_t>& out, Amf0Options options) {
+    Writer(vm, out, options).Write(v, 0);
 }
 
-void WriteAmf0Property(Vm& vm, const std::string& name, const Value& v, std::vector<uint8_t>& out) {
-    Writer(vm, out).WriteProperty(name, v, 0);
+void WriteAmf0Entries(Vm& vm, Object* o, std::vector<uint8_t>& out) {
+    Writer(vm, out, {}).WriteEntries(o);
+}
+
+void ReadAmf0Entries(Vm& vm, const uint8_t* data, size_t size, size_t pos, Object* into) {
+    Reader(vm, data, size, pos).ReadEntries(into);
 }
 
 Value ReadAmf0(Vm& vm, const uint8_t* data, size_t size, size_t& pos) {
     return Reader(vm, data, size, pos).Read(0);
 }
 
-Value CopyThroughAmf0(Vm& vm, const Value& v) {
+Value CopyThroughAmf0(Vm& vm, const Value& v, Amf0Options options) {
     std::vector<uint8_t> bytes;
-    WriteAmf0(vm, v, bytes);
+    WriteAmf0(vm, v, bytes, options);
     size_t pos = 0;
     return ReadAmf0(vm, bytes.data(), bytes.size(), pos);
 }

@@ -85,7 +85,7 @@ Value LocalConnectionFn(Vm& vm, const Value& self, std::vector<Value>& args, int
             return Value::Bool(false);
         std::vector<Value> message{name, method};
         for (size_t i = 2; i < args.size(); ++i)
-            message.push_back(CopyThroughAmf0(vm, args[i]));
+            message.push_back(CopyThroughAmf0(vm, args[i], Amf0Options{false, false}));
         vm.deferredCalls.push_back({Value::Obj(vm.NewFunction(DeliverLocalMessage)), self, std::move(message)});
         return Value::Bool(true);
     }

@@ -12,6 +12,7 @@
 #include "movie/SwfTags.h"
 #include "playback/ScriptRunner.h"
 #include "script/DisplayHost.h"
+#include "script/SharedObjectStore.h"
 #include "script/Vm.h"
 
 namespace script {
@@ -86,7 +87,11 @@ public:
         m_frameMs = fps > 0 ? 1000.0 / fps : 1000.0 / 12;
         m_player.SetScriptRunner(this);
     }
-    ~Impl() override { m_player.SetScriptRunner(nullptr); }
+    ~Impl() override {
+        FlushSharedObjects(*m_vm);
+        m_player.SetScriptRunner(nullptr);
+    }
+    void SetSharedObjectStore(SharedObjectStore* store) { m_store = store ? store : &m_memoryStore; }
 
     std::vector<std::string> aborts;
     void Key(bool down, int code, int ascii) {
@@ -300,6 +305,17 @@ public:
         if (playback::SoundTransform* t = SoundTransformOf(clip))
             *t = {in[0], in[1], in[2], in[3], in[4]};
     }
+    bool LoadSharedObject(const std::string& key, std::vector<uint8_t>& out) override {
+        auto bytes = m_store->Load(key);
+        if (!bytes)
+            return false;
+        out = std::move(*bytes);
+        return true;
+    }
+    bool SaveSharedObject(const std::string& key, const std::vector<uint8_t>& bytes) override {
+        return m_store->Save(key, bytes);
+    }
+    void RemoveSharedObject(const std::string& key) override { m_store->Remove(key); }
     double ExportedSoundLength(ClipId clip, std::string_view name) override {
         const playback::DisplayObject* o = clip ? Object(clip) : &m_player.Stage();
         const movie::SoundDef* sound = o ? m_player.ExportedSound(*o, std::string(name)) : nullptr;
@@ -451,6 +467,8 @@ private:
     TraceSink m_trace;
     uint8_t m_version;
     double m_frameMs;
+    MemorySharedObjectStore m_memoryStore;
+    SharedObjectStore* m_store = &m_memoryStore;
     std::unique_ptr<Vm> m_vm;
     std::unordered_map<playback::DisplayObject*, ClipId> m_ids;
     std::unordered_map<ClipId, playback::DisplayObject*> m_objects;
@@ -678,6 +696,10 @@ void PlayerScripts::LimitTimeout(double seconds) {
 
 void PlayerScripts::LimitActions(uint64_t count) {
     m_impl->LimitActions(count);
+}
+
+void PlayerScripts::SetSharedObjectStore(SharedObjectStore* store) {
+    m_impl->SetSharedObjectStore(store);
 }
 
 const std::vector<std::string>& PlayerScripts::AbortMessages() const {

@@ -75,6 +75,7 @@ void Vm::InitBuiltins() {
     InstallColorBuiltins(*this);
     InstallKeyBuiltins(*this);
     InstallSoundBuiltins(*this);
+    InstallSharedObjectBuiltins(*this);
     InstallStubBuiltins(*this);
     InstallExternalInterfaceBuiltins(*this);
     InstallConnectionBuiltins(*this);
@@ -934,6 +935,8 @@ size_t Vm::CollectGarbage() {
             if (a.type == Type::Object)
                 roots.push_back(a.object);
     for (auto& [name, o] : localConnections)
+        roots.push_back(o);
+    for (auto& [key, o] : sharedObjects)
         roots.push_back(o);
     for (Object* o : extraRoots)
         roots.push_back(o);

@@ -16,6 +16,8 @@ class Player;
 
 namespace script {
 
+class SharedObjectStore;
+
 class PlayerScripts {
 public:
     using TraceSink = std::function<void(const std::string& line)>;
@@ -36,6 +38,11 @@ public:
     // Ends an action block after `count` actions as well: unlike time, a count ends a runaway
     // loop at the same place on every run (a fuzzer needs its runs to repeat).
     void LimitActions(uint64_t count);
+
+    // Where the movie's shared objects are kept (not owned; it must outlive this object). Until
+    // a host sets one they live in memory for the run. Every shared object the movie opened is
+    // written to it again when this object goes.
+    void SetSharedObjectStore(SharedObjectStore* store);
 
     // Why action blocks were abandoned (limits, uncaught throws), oldest first; kept to the
     // last 100.

@@ -181,6 +181,8 @@ public:
     void RunDeferredCalls();
     // LocalConnection objects by the (folded) name they listen on.
     std::unordered_map<std::string, Object*> localConnections;
+    // SharedObject.getLocal's objects by key, one each for the movie's run.
+    std::unordered_map<std::string, Object*> sharedObjects;
     int nextTimerId = 1;
     double m_clockMs = 0;
 
@@ -247,5 +249,8 @@ void InstallKeyBuiltins(Vm& vm);
 void InstallSoundBuiltins(Vm& vm);
 void InstallExternalInterfaceBuiltins(Vm& vm);  // after InstallStubBuiltins: fills in its class
 void InstallConnectionBuiltins(Vm& vm);         // after InstallStubBuiltins too
+void InstallSharedObjectBuiltins(Vm& vm);
+// Writes every shared object the movie opened to the host's store (the movie is ending).
+void FlushSharedObjects(Vm& vm);
 
 }  // namespace script
