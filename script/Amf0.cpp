@@ -27,7 +27,8 @@ enum Marker : uint8_t {
 };
 
 // Nesting deeper than this writes undefined and reads as undefined: the native stack stays small.
-constexpr int kMaxNesting = 256;  // the reader takes one level more: what the writer cut off
+// The reader takes one level more, for the undefined the writer put where it stopped.
+constexpr int kMaxNesting = 256;
 // Arrays longer than this (sparse ones, mostly) are written with names, not element by element.
 constexpr uint32_t kMaxDenseLength = 1u << 20;
 

@@ -5,6 +5,7 @@
 // transform). attachSound takes an embedded sound by its export name; its length is reported
 // by getDuration and the duration property. Playing the sound is the audio output's job.
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "script/Vm.h"
