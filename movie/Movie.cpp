@@ -22,6 +22,7 @@ enum TagCode : uint16_t {
     kDefineFont = 10,
     kDefineText = 11,
     kDoAction = 12,
+    kDefineSound = 14,
     kDefineBitsLossless = 20,
     kDefineBitsJpeg2 = 21,
     kDefineShape2 = 22,
@@ -362,6 +363,14 @@ struct Reader {
                 BrokenTag();
             const uint16_t id = morph->id;
             Define(id, std::make_shared<MorphShapeDef>(std::move(*morph)));
+            break;
+        }
+        case kDefineSound: {
+            auto sound = ReadDefineSound(body, len);
+            if (!sound)
+                return BrokenTag();
+            const uint16_t id = sound->id;
+            movie.sounds.emplace(id, std::make_shared<const SoundDef>(std::move(*sound)));
             break;
         }
         case kJpegTables:

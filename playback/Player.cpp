@@ -397,6 +397,20 @@ DisplayObject* Player::PlaceExported(DisplayObject& parent, const std::string& e
     return nullptr;
 }
 
+const movie::SoundDef* Player::ExportedSound(const DisplayObject& from, const std::string& exportName) const {
+    for (const Library* lib : {from.library, m_libraries.front().get()}) {
+        if (!lib)
+            continue;
+        for (const auto& [exported, id] : lib->movie->exports) {
+            if (!EqualNoCase(exported, exportName))
+                continue;
+            auto it = lib->movie->sounds.find(id);
+            return it == lib->movie->sounds.end() ? nullptr : it->second.get();
+        }
+    }
+    return nullptr;
+}
+
 DisplayObject* Player::CreateEmptyClip(DisplayObject& parent, const std::string& name, int32_t depth) {
     if (parent.kind != ObjectKind::Clip || m_impl->TreeDepth(parent) >= kMaxTreeDepth ||
         m_impl->liveObjects >= kMaxObjects)

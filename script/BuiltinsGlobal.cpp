@@ -481,7 +481,23 @@ void InstallClipBuiltins(Vm& vm) {
         vm.Method(proto, n, ClipMethodFn, m);
 }
 
+void Vm::RunDeferredCalls() {
+    std::vector<DeferredCall> calls;
+    calls.swap(deferredCalls);
+    for (DeferredCall& c : calls) {
+        StartBlock();
+        try {
+            Call(c.fn, c.self, std::move(c.args));
+        } catch (ScriptThrow&) {
+        } catch (ScriptAbort&) {
+            depth = 0;
+            m_stack.clear();
+        }
+    }
+}
+
 void Vm::AdvanceClock(double ms) {
+    RunDeferredCalls();
     m_clockMs += ms;
     // Timers due by now run once each, in the order they were set.
     std::vector<int> due;

@@ -15,6 +15,11 @@ namespace {
 
 using playback::TextFormatSpec;
 
+// What a TextFormat object holds: its parts, any of them unset.
+struct TextFormatData final : NativeData {
+    TextFormatSpec spec;
+};
+
 enum Part : int {
     kFont,
     kSize,
@@ -227,11 +232,11 @@ Value PartSetter(Vm& vm, const Value& self, std::vector<Value>& args, int part) 
 Value TextFormatCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     if (self.type != Type::Object)
         return Value();
-    auto spec = std::make_shared<TextFormatSpec>();
-    spec->display = "block";
+    auto data = std::make_unique<TextFormatData>();
+    data->spec.display = "block";
     for (int i = 0; i <= kLeading && size_t(i) < args.size(); ++i)
-        SetPart(vm, *spec, i, args[size_t(i)], true);
-    self.object->nativeData = spec;
+        SetPart(vm, data->spec, i, args[size_t(i)], true);
+    self.object->nativeData = std::move(data);
     return self;
 }
 
@@ -266,14 +271,17 @@ Value GetTextExtent(Vm& vm, const Value& self, std::vector<Value>& args, int) {
 }  // namespace
 
 playback::TextFormatSpec* FormatOf(const Value& v) {
-    if (v.type != Type::Object || !v.object->nativeData)
+    if (v.type != Type::Object)
         return nullptr;
-    return static_cast<playback::TextFormatSpec*>(v.object->nativeData.get());
+    TextFormatData* data = v.object->NativeAs<TextFormatData>();
+    return data ? &data->spec : nullptr;
 }
 
 Object* NewTextFormatObject(Vm& vm, const playback::TextFormatSpec& spec) {
     Object* o = vm.NewObject(vm.textFormatProto);
-    o->nativeData = std::make_shared<TextFormatSpec>(spec);
+    auto data = std::make_unique<TextFormatData>();
+    data->spec = spec;
+    o->nativeData = std::move(data);
     return o;
 }
 

@@ -144,6 +144,9 @@ size_t Heap::Collect(const std::vector<Object*>& roots) {
             push(w.callback);
             pushValue(w.data);
         }
+        if (o->nativeData)
+            o->nativeData->ForEachObject(
+                [](Object* held, void* context) { (*static_cast<decltype(push)*>(context))(held); }, &push);
     }
     size_t freed = 0;
     size_t keep = 0;

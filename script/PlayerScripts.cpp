@@ -14,6 +14,7 @@
 #include "movie/SwfTags.h"
 #include "playback/ScriptRunner.h"
 #include "script/DisplayHost.h"
+#include "script/SharedObjectStore.h"
 #include "script/Vm.h"
 
 namespace script {
@@ -91,7 +92,11 @@ public:
         m_frameMs = fps > 0 ? 1000.0 / fps : 1000.0 / 12;
         m_player.SetScriptRunner(this);
     }
-    ~Impl() override { m_player.SetScriptRunner(nullptr); }
+    ~Impl() override {
+        FlushSharedObjects(*m_vm);
+        m_player.SetScriptRunner(nullptr);
+    }
+    void SetSharedObjectStore(SharedObjectStore* store) { m_store = store ? store : &m_memoryStore; }
 
     std::vector<std::string> aborts;
     void Key(bool down, int code, int ascii) {
@@ -328,6 +333,34 @@ public:
         o->cxform = {in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]};
         m_player.TreeChanged();
     }
+    bool GetSoundTransform(ClipId clip, int32_t out[5]) override {
+        const playback::SoundTransform* t = SoundTransformOf(clip);
+        if (!t)
+            return false;
+        const int32_t values[5] = {t->volume, t->leftToLeft, t->leftToRight, t->rightToLeft, t->rightToRight};
+        std::copy(values, values + 5, out);
+        return true;
+    }
+    void SetSoundTransform(ClipId clip, const int32_t in[5]) override {
+        if (playback::SoundTransform* t = SoundTransformOf(clip))
+            *t = {in[0], in[1], in[2], in[3], in[4]};
+    }
+    bool LoadSharedObject(const std::string& key, std::vector<uint8_t>& out) override {
+        auto bytes = m_store->Load(key);
+        if (!bytes)
+            return false;
+        out = std::move(*bytes);
+        return true;
+    }
+    bool SaveSharedObject(const std::string& key, const std::vector<uint8_t>& bytes) override {
+        return m_store->Save(key, bytes);
+    }
+    void RemoveSharedObject(const std::string& key) override { m_store->Remove(key); }
+    double ExportedSoundLength(ClipId clip, std::string_view name) override {
+        const playback::DisplayObject* o = clip ? Object(clip) : &m_player.Stage();
+        const movie::SoundDef* sound = o ? m_player.ExportedSound(*o, std::string(name)) : nullptr;
+        return sound ? sound->DurationMs() : -1;
+    }
     int Depth(ClipId clip) override {
         playback::DisplayObject* o = Object(clip);
         return o ? o->depth - kDepthOffset : -kDepthOffset;
@@ -459,6 +492,13 @@ private:
             m_objects[m_nextId++] = o;
         return it->second;
     }
+    // kNoClip: the movie's own.
+    playback::SoundTransform* SoundTransformOf(ClipId clip) {
+        if (!clip)
+            return &m_player.GlobalSound();
+        playback::DisplayObject* o = Object(clip);
+        return o ? &o->sound : nullptr;
+    }
     playback::DisplayObject* Object(ClipId id) const {
         auto it = m_objects.find(id);
         return it == m_objects.end() ? nullptr : it->second;
@@ -499,6 +539,8 @@ private:
     TraceSink m_trace;
     uint8_t m_version;
     double m_frameMs;
+    MemorySharedObjectStore m_memoryStore;
+    SharedObjectStore* m_store = &m_memoryStore;
     std::unique_ptr<Vm> m_vm;
     std::unordered_map<playback::DisplayObject*, ClipId> m_ids;
     std::unordered_map<ClipId, playback::DisplayObject*> m_objects;
@@ -741,6 +783,10 @@ void PlayerScripts::LimitActions(uint64_t count) {
 
 uint64_t PlayerScripts::ActionsRun() const {
     return m_impl->ActionsRun();
+}
+
+void PlayerScripts::SetSharedObjectStore(SharedObjectStore* store) {
+    m_impl->SetSharedObjectStore(store);
 }
 
 const std::vector<std::string>& PlayerScripts::AbortMessages() const {

@@ -91,7 +91,11 @@ void Vm::InitBuiltins() {
     InstallColorBuiltins(*this);
     InstallKeyBuiltins(*this);
     InstallTextFieldBuiltins(*this);
+    InstallSoundBuiltins(*this);
+    InstallSharedObjectBuiltins(*this);
     InstallStubBuiltins(*this);
+    InstallExternalInterfaceBuiltins(*this);
+    InstallConnectionBuiltins(*this);
 }
 
 Object* Vm::NewObject(Object* proto) {
@@ -989,6 +993,18 @@ size_t Vm::CollectGarbage() {
             if (a.type == Type::Object)
                 roots.push_back(a.object);
     }
+    for (auto& c : deferredCalls)
+        for (const Value* v : {&c.fn, &c.self})
+            if (v->type == Type::Object)
+                roots.push_back(v->object);
+    for (auto& c : deferredCalls)
+        for (auto& a : c.args)
+            if (a.type == Type::Object)
+                roots.push_back(a.object);
+    for (auto& [name, o] : localConnections)
+        roots.push_back(o);
+    for (auto& [key, o] : sharedObjects)
+        roots.push_back(o);
     for (Object* o : extraRoots)
         roots.push_back(o);
     for (const PendingLoad& l : pendingLoads)

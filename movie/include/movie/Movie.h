@@ -9,6 +9,7 @@
 #include "movie/Font.h"
 #include "movie/Records.h"
 #include "movie/Shape.h"
+#include "movie/Sound.h"
 #include "movie/SwfHeader.h"
 
 #include <cstdint>
@@ -162,6 +163,8 @@ struct Movie {
     bool actionScript3 = false;  // FileAttributes says so, or the movie carries DoABC code
     Timeline root;
     std::map<uint16_t, Character> dictionary;
+    // Embedded sounds by id (they are never placed, so they stay out of the dictionary).
+    std::map<uint16_t, std::shared_ptr<const SoundDef>> sounds;
     std::map<std::string, uint16_t> exports;
     std::vector<ImportDef> imports;
     std::vector<InitActionDef> initActions;  // in file order

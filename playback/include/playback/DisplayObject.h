@@ -4,6 +4,7 @@
 #pragma once
 
 #include "movie/Movie.h"
+#include "playback/SoundTransform.h"
 #include "raster/Filter.h"
 #include "raster/Geometry.h"
 #include "raster/Paint.h"
@@ -59,6 +60,8 @@ public:
     std::optional<raster::Color> opaqueBackground;
     std::string name;
     std::vector<movie::ClipActionDef> clipActions;
+    // The transform of the sounds this clip and those under it play.
+    SoundTransform sound;
 
     // Shapes: the character's cached paths. Morphs: the morph definition (paths per ratio live
     // in the library's cache).

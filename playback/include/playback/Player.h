@@ -144,6 +144,11 @@ public:
     void OpenUrl(const std::string& url, const std::string& target);
     void ToggleQuality();
     void StopSounds() {}
+    // The transform every sound of the movie plays through.
+    SoundTransform& GlobalSound() { return m_globalSound; }
+    // The embedded sound a movie exports under a name (case-insensitive): the name as `from`'s
+    // movie exports it, else as the main movie does; null when there is none.
+    const movie::SoundDef* ExportedSound(const DisplayObject& from, const std::string& exportName) const;
 
     // Whether the movie asked to end (fscommand "quit" is also reported to the handler).
     bool QuitRequested() const { return m_quit; }
@@ -161,6 +166,7 @@ private:
     bool m_quit = false;
     ScaleMode m_scaleMode = ScaleMode::ShowAll;
     uint8_t m_align = kAlignCentre;
+    SoundTransform m_globalSound;
     raster::Quality m_quality = raster::Quality::High;
 };
 

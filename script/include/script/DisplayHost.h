@@ -226,6 +226,39 @@ public:
         (void)call;
         (void)args;
     }
+
+    // The sound transform of a clip's sounds (kNoClip: of the whole movie): volume, then the
+    // left-to-left, left-to-right, right-to-left and right-to-right gains, percentages. False
+    // when the clip is gone or the host keeps none.
+    virtual bool GetSoundTransform(ClipId clip, int32_t out[5]) {
+        (void)clip;
+        (void)out;
+        return false;
+    }
+    virtual void SetSoundTransform(ClipId clip, const int32_t in[5]) {
+        (void)clip;
+        (void)in;
+    }
+    // Shared objects' files by key ("<local path>/<name>"; see SharedObjectStore.h). Hosts
+    // without a store keep nothing: loads find nothing, saves fail.
+    virtual bool LoadSharedObject(const std::string& key, std::vector<uint8_t>& out) {
+        (void)key;
+        (void)out;
+        return false;
+    }
+    virtual bool SaveSharedObject(const std::string& key, const std::vector<uint8_t>& bytes) {
+        (void)key;
+        (void)bytes;
+        return false;
+    }
+    virtual void RemoveSharedObject(const std::string& key) { (void)key; }
+    // The length in milliseconds of the embedded sound exported under `name` by the movie
+    // `clip` comes from (else by the main movie); negative when there is no such sound.
+    virtual double ExportedSoundLength(ClipId clip, std::string_view name) {
+        (void)clip;
+        (void)name;
+        return -1;
+    }
 };
 
 }  // namespace script

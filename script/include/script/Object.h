@@ -89,6 +89,16 @@ struct Scope {
     bool timeline = false;  // the clip at the bottom of a chain (tellTarget may stand in for it)
 };
 
+// What an instance of a built-in class keeps out of the movie's sight (a Sound's target, a
+// SharedObject's name). Objects it holds are named to the collector by ForEachObject.
+struct NativeData {
+    virtual ~NativeData() = default;
+    virtual void ForEachObject(void (*visit)(Object*, void*), void* context) {
+        (void)visit;
+        (void)context;
+    }
+};
+
 class Object {
 public:
     explicit Object(Kind k) : kind(k) {}
@@ -123,8 +133,12 @@ public:
         int busy = 0;  // calls of this watcher in progress
     };
     std::vector<Watcher> watchers;
-    // Native data of a built-in class's instances (a TextFormat's parts).
-    std::shared_ptr<void> nativeData;
+    // The built-in class data of an instance, if any (see NativeData).
+    std::unique_ptr<NativeData> nativeData;
+    template <typename T>
+    T* NativeAs() {
+        return dynamic_cast<T*>(nativeData.get());
+    }
 
     Property* FindOwn(std::string_view name, bool caseSensitive);
     // Creates the property when missing; returns it.

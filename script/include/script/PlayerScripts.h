@@ -16,6 +16,8 @@ class Player;
 
 namespace script {
 
+class SharedObjectStore;
+
 class PlayerScripts {
 public:
     using TraceSink = std::function<void(const std::string& line)>;
@@ -39,6 +41,11 @@ public:
 
     // Actions run so far, over every block: with a clock, a measure of the interpreter's speed.
     uint64_t ActionsRun() const;
+
+    // Where the movie's shared objects are kept (not owned; it must outlive this object). Until
+    // a host sets one they live in memory for the run. Every shared object the movie opened is
+    // written to it again when this object goes.
+    void SetSharedObjectStore(SharedObjectStore* store);
 
     // Why action blocks were abandoned (limits, uncaught throws), oldest first; kept to the
     // last 100.

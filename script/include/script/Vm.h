@@ -185,6 +185,19 @@ public:
         bool repeat;
     };
     std::vector<Timer> timers;
+    // Calls the player makes at the end of the frame, before the timers, in the order asked
+    // (a local connection's message, for one).
+    struct DeferredCall {
+        Value fn;
+        Value self;
+        std::vector<Value> args;
+    };
+    std::vector<DeferredCall> deferredCalls;
+    void RunDeferredCalls();
+    // LocalConnection objects by the (folded) name they listen on.
+    std::unordered_map<std::string, Object*> localConnections;
+    // SharedObject.getLocal's objects by key, one each for the movie's run.
+    std::unordered_map<std::string, Object*> sharedObjects;
     int nextTimerId = 1;
     size_t m_liveAfterCollect = 0;
     double m_clockMs = 0;
@@ -288,5 +301,11 @@ Object* MathNativeFunction(Vm& vm,
 void InstallColorBuiltins(Vm& vm);
 void InstallKeyBuiltins(Vm& vm);
 void InstallTextFieldBuiltins(Vm& vm);  // after InstallClipBuiltins: TextField, TextFormat
+void InstallSoundBuiltins(Vm& vm);
+void InstallExternalInterfaceBuiltins(Vm& vm);  // after InstallStubBuiltins: fills in its class
+void InstallConnectionBuiltins(Vm& vm);         // after InstallStubBuiltins too
+void InstallSharedObjectBuiltins(Vm& vm);
+// Writes every shared object the movie opened to the host's store (the movie is ending).
+void FlushSharedObjects(Vm& vm);
 
 }  // namespace script

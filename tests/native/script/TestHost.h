@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,32 @@ public:
     void StopDrag() override {}
     void GetUrl(ClipId, std::string_view, std::string_view, int, bool, bool) override {}
     void Trace(std::string_view line) override { lines.emplace_back(line); }
+
+    // The movie's sound transform (the root has none of its own) and shared objects' files.
+    int32_t sound[5] = {100, 100, 0, 0, 100};
+    std::map<std::string, std::vector<uint8_t>> sharedFiles;
+    bool GetSoundTransform(ClipId c, int32_t out[5]) override {
+        if (c != kNoClip)
+            return false;
+        std::memcpy(out, sound, sizeof sound);
+        return true;
+    }
+    void SetSoundTransform(ClipId c, const int32_t in[5]) override {
+        if (c == kNoClip)
+            std::memcpy(sound, in, sizeof sound);
+    }
+    bool LoadSharedObject(const std::string& key, std::vector<uint8_t>& out) override {
+        auto it = sharedFiles.find(key);
+        if (it == sharedFiles.end())
+            return false;
+        out = it->second;
+        return true;
+    }
+    bool SaveSharedObject(const std::string& key, const std::vector<uint8_t>& bytes) override {
+        sharedFiles[key] = bytes;
+        return true;
+    }
+    void RemoveSharedObject(const std::string& key) override { sharedFiles.erase(key); }
 };
 
 // Builds an action block: Op() for plain actions, Push*() for one-value pushes, Record() for
