@@ -118,6 +118,18 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
     if (b.buttonMouse == state)
         return;
     b.buttonMouse = state;
+    if (b.kind == ObjectKind::Button) {
+        const ButtonState visible = VisibleState(state);
+        if (visible != b.buttonState) {
+            b.buttonState = visible;
+            ++treeVersion;
+            BuildButtonChildren(b);
+        }
+    }
+    RunButtonTransition(b, condition);
+}
+
+void Player::Impl::RunButtonTransition(DisplayObject& b, uint16_t condition) {
     const uint32_t event = ClipEventOf(condition);
     if (b.kind == ObjectKind::Clip) {
         if (event)
@@ -125,14 +137,8 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
         Drain();
         return;
     }
-    const ButtonState visible = VisibleState(state);
-    if (visible != b.buttonState) {
-        b.buttonState = visible;
-        ++treeVersion;
-        BuildButtonChildren(b);
-    }
     DisplayObject* holder = b.parent;
-    if (!holder)
+    if (!holder || !b.button)
         return;
     for (const movie::ButtonActionDef& a : b.button->actions) {
         if (!(a.conditions & condition))
@@ -146,6 +152,42 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
         runner->ClipEventOccurred(context);
     }
     Drain();
+}
+
+bool Player::Impl::RunKeyPress(DisplayObject& o, uint8_t code) {
+    if (o.removed || !o.visible)
+        return false;
+    bool ran = false;
+    if (o.kind == ObjectKind::Button && o.button && o.parent) {
+        for (const movie::ButtonActionDef& a : o.button->actions) {
+            if (a.keyCode != code || o.removed)
+                continue;
+            ActionContext context{player, *o.parent, ActionSource::Button, 0, &o};
+            runner->RunButtonActions(context, a.actions);
+            ran = true;
+        }
+        return ran;  // the first button whose key it is takes the press
+    }
+    if (o.kind != ObjectKind::Clip)
+        return false;
+    for (const movie::ClipActionDef& a : o.clipActions) {
+        if (!(a.events & kEventKeyPress) || a.keyCode != code || o.removed)
+            continue;
+        ActionContext context{player, o, ActionSource::ClipEvent, kEventKeyPress};
+        runner->RunClipEvent(context, a.actions);
+        ran = true;
+    }
+    if (ran)
+        return true;
+    // The children as they stand now (actions may add or remove some).
+    const size_t start = tickScratch.size();
+    for (const auto& c : o.children)
+        tickScratch.push_back(c.get());
+    const size_t end = tickScratch.size();
+    for (size_t i = start; i < end && !ran; ++i)
+        ran = RunKeyPress(*tickScratch[i], code);
+    tickScratch.resize(start);
+    return ran;
 }
 
 void Player::Impl::UpdateButtons() {
@@ -234,6 +276,20 @@ void Player::MouseUp(float x, float y) {
 void Player::KeyEvent(uint32_t event) {
     m_impl->BroadcastClipEvent(*m_root, event);
     m_impl->Drain();
+}
+
+bool Player::KeyPress(uint8_t code) {
+    const bool ran = code && m_impl->RunKeyPress(*m_root, code);
+    m_impl->Drain();
+    return ran;
+}
+
+void Player::ClickButton(DisplayObject& button) {
+    if (button.removed || !button.IsContainer())
+        return;
+    m_impl->RunButtonTransition(button, movie::kOverUpToOverDown);
+    if (!button.removed)
+        m_impl->RunButtonTransition(button, movie::kOverDownToOverUp);
 }
 
 bool Player::HitTest(const DisplayObject& object, raster::Point stage, bool shapes) const {

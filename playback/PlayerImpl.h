@@ -113,6 +113,11 @@ struct Player::Impl {
     DisplayObject* ButtonAt(raster::Point stagePoint);
     void UpdateButtons();
     void SetButtonMouse(DisplayObject& button, ButtonMouse state, uint16_t condition);
+    // A button's (or button-like clip's) actions for a transition and its scripts' handler, the
+    // mouse state left as it is.
+    void RunButtonTransition(DisplayObject& button, uint16_t condition);
+    // The key-press actions of the buttons and clips under `object` whose key is `code`.
+    bool RunKeyPress(DisplayObject& object, uint8_t code);
     // A mouse clip event to every clip of the tree, from the top of the tree down.
     void BroadcastClipEvent(DisplayObject& object, uint32_t event);
 };

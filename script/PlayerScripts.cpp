@@ -56,6 +56,48 @@ const char* EventMethod(uint32_t event) {
     }
 }
 
+constexpr int kTabKey = 9, kShiftKey = 16, kSpaceKey = 32;
+constexpr uint32_t kButtonEvents = playback::kEventPress | playback::kEventRelease | playback::kEventReleaseOutside |
+                                   playback::kEventRollOver | playback::kEventRollOut | playback::kEventDragOver |
+                                   playback::kEventDragOut;
+
+// A key as key-press conditions number it: the character it types, or a code of its own for
+// the keys that type none (and for enter, tab, escape and backspace).
+uint8_t KeyPressCode(int code, int ascii) {
+    switch (code) {
+    case 37:
+        return 1;  // left
+    case 39:
+        return 2;  // right
+    case 36:
+        return 3;  // home
+    case 35:
+        return 4;  // end
+    case 45:
+        return 5;  // insert
+    case 46:
+        return 6;  // delete
+    case 8:
+        return 8;  // backspace
+    case 13:
+        return 13;  // enter
+    case 38:
+        return 14;  // up
+    case 40:
+        return 15;  // down
+    case 33:
+        return 16;  // page up
+    case 34:
+        return 17;  // page down
+    case 9:
+        return 18;  // tab
+    case 27:
+        return 19;  // escape
+    default:
+        return ascii >= 32 && ascii < 256 ? uint8_t(ascii) : 0;
+    }
+}
+
 constexpr const char* kMouseHandlers[] = {"onPress",   "onRelease",  "onReleaseOutside", "onRollOver",
                                           "onRollOut", "onDragOver", "onDragOut"};
 
@@ -89,10 +131,25 @@ public:
     ~Impl() override { m_player.SetScriptRunner(nullptr); }
 
     std::vector<std::string> aborts;
+    // A key: the focused object and Key's listeners hear it, then the clips' key events run;
+    // a press then runs the key-press actions of buttons and clips, and a key none of them took
+    // moves the focus (tab) or presses the focused button (space).
     void Key(bool down, int code, int ascii) {
         m_vm->KeyEvent(down, code, ascii);
         m_player.KeyEvent(down ? playback::kEventKeyDown : playback::kEventKeyUp);
+        if (!down)
+            return;
+        if (m_player.KeyPress(KeyPressCode(code, ascii)))
+            return;
+        if (code == kTabKey) {
+            m_vm->MoveFocus(m_vm->keysDown[kShiftKey]);
+        } else if (code == kSpaceKey) {
+            playback::DisplayObject* focused = Object(m_vm->focus);
+            if (focused && focused->visible)
+                m_player.ClickButton(*focused);
+        }
     }
+    void MouseButton(int code, bool down) { m_vm->SetKeyState(code, down); }
     void LimitTimeout(double seconds) { m_vm->limits.timeoutSeconds = std::min(m_vm->limits.timeoutSeconds, seconds); }
     void LimitActions(uint64_t count) { m_vm->limits.maxActionsPerBlock = count; }
 
@@ -126,6 +183,19 @@ public:
         Record(m_vm->CallClipMethod(it->second, method));
     }
     void ObjectRemoved(playback::DisplayObject& object) override { Forget(object); }
+    bool IsButton(ClipId clip) override {
+        playback::DisplayObject* o = Object(clip);
+        return o && o->kind == playback::ObjectKind::Button;
+    }
+    bool TakesMouse(ClipId clip) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o || o->kind != playback::ObjectKind::Clip)
+            return false;
+        for (const movie::ClipActionDef& a : o->clipActions)
+            if (a.events & kButtonEvents)
+                return true;
+        return HandlesMouse(*o);
+    }
     bool HandlesMouse(playback::DisplayObject& clip) override {
         auto it = m_ids.find(&clip);
         if (it == m_ids.end() || !m_vm->HasClipObject(it->second))
@@ -646,6 +716,10 @@ void PlayerScripts::KeyDown(int code, int ascii) {
 }
 void PlayerScripts::KeyUp(int code) {
     m_impl->Key(false, code, 0);
+}
+
+void PlayerScripts::MouseButton(int code, bool down) {
+    m_impl->MouseButton(code, down);
 }
 
 void PlayerScripts::LimitTimeout(double seconds) {

@@ -74,6 +74,8 @@ void Vm::InitBuiltins() {
     InstallNativeTableBuiltins(*this);
     InstallColorBuiltins(*this);
     InstallKeyBuiltins(*this);
+    InstallSelectionBuiltins(*this);
+    InstallButtonBuiltins(*this);
     InstallStubBuiltins(*this);
 }
 
@@ -131,6 +133,9 @@ void Vm::SetClipProperty(ClipId clip, int idx, const Value& v) {
     }
     if (clip != kNoClip)
         host.SetProperty(clip, idx, n, s);
+    // An object made invisible loses the keyboard focus.
+    if (idx == kPropVisible && clip != kNoClip && clip == focus && n == 0)
+        ChangeFocus(kNoClip);
 }
 
 Object* Vm::ClipObject(ClipId clip) {
@@ -139,7 +144,7 @@ Object* Vm::ClipObject(ClipId clip) {
     auto it = m_clipObjects.find(clip);
     if (it != m_clipObjects.end())
         return it->second;
-    Object* proto = clipProto;
+    Object* proto = buttonProto && host.IsButton(clip) ? buttonProto : clipProto;
     if (!registeredClasses.empty()) {
         auto cls = registeredClasses.find(host.SymbolOfClip(clip));
         if (cls != registeredClasses.end()) {
@@ -180,6 +185,8 @@ void Vm::ClipPlaced(ClipId clip) {
 }
 
 void Vm::ClipRemoved(ClipId clip) {
+    if (clip == focus)
+        focus = kNoClip;
     auto it = m_clipObjects.find(clip);
     if (it == m_clipObjects.end())
         return;
@@ -904,7 +911,7 @@ Object* Vm::ResolvePath(Object* start, std::string_view path) {
 size_t Vm::CollectGarbage() {
     std::vector<Object*> roots = {global,       objectProto,   functionProto, arrayProto, stringProto,    numberProto,
                                   booleanProto, dateProto,     errorProto,    clipProto,  broadcasterObj, arrayCtor,
-                                  objectCtor,   currentTarget, emptyLevel,    keyObj};
+                                  objectCtor,   currentTarget, emptyLevel,    keyObj,     selectionObj,   buttonProto};
     for (auto& [id, o] : m_clipObjects)
         roots.push_back(o);
     for (auto& [key, ctor] : registeredClasses)

@@ -167,6 +167,16 @@ public:
         (void)which;
         (void)value;
     }
+    // Whether a clip is a button, and whether a clip takes the mouse as buttons do (it has press,
+    // release or roll handlers): both may take the keyboard focus.
+    virtual bool IsButton(ClipId clip) {
+        (void)clip;
+        return false;
+    }
+    virtual bool TakesMouse(ClipId clip) {
+        (void)clip;
+        return false;
+    }
     virtual void Draw(ClipId clip, DrawCall call, const double* args) {
         (void)clip;
         (void)call;
