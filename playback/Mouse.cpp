@@ -68,7 +68,10 @@ uint32_t ClipEventOf(uint16_t condition) {
     case movie::kOverDownToOutDown:
         return kEventDragOut;
     case movie::kOutDownToOverDown:
+    case movie::kIdleToOverDown:
         return kEventDragOver;
+    case movie::kOverDownToIdle:
+        return kEventDragOut;
     default:
         return 0;
     }
@@ -210,13 +213,27 @@ void Player::Impl::UpdateButtons() {
         hovered = under;
         return;
     }
-    if (under != hovered) {
-        if (hovered && !hovered->removed)
-            SetButtonMouse(*hovered, ButtonMouse::Idle, movie::kOverUpToIdle);
-        hovered = under;
-        if (hovered)
-            SetButtonMouse(*hovered, ButtonMouse::OverUp, movie::kIdleToOverUp);
+    if (mouseDown) {
+        // A press begun elsewhere: only buttons that track as menus take it as the pointer
+        // comes over them, and give it up as it leaves.
+        if (under != hovered) {
+            if (hovered && !hovered->removed && hovered->buttonMouse == ButtonMouse::OverDown)
+                SetButtonMouse(*hovered, ButtonMouse::Idle, movie::kOverDownToIdle);
+            hovered = under;
+            if (hovered && TracksAsMenu(*hovered))
+                SetButtonMouse(*hovered, ButtonMouse::OverDown, movie::kIdleToOverDown);
+        }
+        return;
     }
+    if (under != hovered && hovered && !hovered->removed)
+        SetButtonMouse(*hovered, ButtonMouse::Idle, movie::kOverUpToIdle);
+    hovered = under;
+    if (hovered && hovered->buttonMouse == ButtonMouse::Idle)
+        SetButtonMouse(*hovered, ButtonMouse::OverUp, movie::kIdleToOverUp);
+}
+
+bool Player::Impl::TracksAsMenu(DisplayObject& o) {
+    return (o.button && o.button->trackAsMenu) || runner->TracksAsMenu(o);
 }
 
 void Player::Impl::BroadcastClipEvent(DisplayObject& o, uint32_t event) {
@@ -263,8 +280,15 @@ void Player::MouseUp(float x, float y) {
     m_impl->Drain();
     DisplayObject* b = m_impl->pressed;
     m_impl->pressed = nullptr;
-    if (!b)
+    if (!b) {
+        // Released over a menu that took the press on the way: its release runs.
+        DisplayObject* menu = m_impl->hovered;
+        if (menu && !menu->removed && menu->buttonMouse == ButtonMouse::OverDown)
+            m_impl->SetButtonMouse(*menu, ButtonMouse::OverUp, movie::kOverDownToOverUp);
+        m_impl->testedVersion = 0;
+        m_impl->UpdateButtons();
         return;
+    }
     if (b->buttonMouse == ButtonMouse::OverDown) {
         m_impl->SetButtonMouse(*b, ButtonMouse::OverUp, movie::kOverDownToOverUp);
     } else {

@@ -112,6 +112,7 @@ struct Player::Impl {
     // Mouse.cpp
     DisplayObject* ButtonAt(raster::Point stagePoint);
     void UpdateButtons();
+    bool TracksAsMenu(DisplayObject& button);
     void SetButtonMouse(DisplayObject& button, ButtonMouse state, uint16_t condition);
     // A button's (or button-like clip's) actions for a transition and its scripts' handler, the
     // mouse state left as it is.

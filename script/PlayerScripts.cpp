@@ -183,6 +183,14 @@ public:
         Record(m_vm->CallClipMethod(it->second, method));
     }
     void ObjectRemoved(playback::DisplayObject& object) override { Forget(object); }
+    bool TracksAsMenu(playback::DisplayObject& o) override {
+        auto it = m_ids.find(&o);
+        if (it == m_ids.end() || !m_vm->HasClipObject(it->second))
+            return false;
+        // A plain property only: asking must not run the movie's getters.
+        Property* p = m_vm->ClipObject(it->second)->FindOwn("trackAsMenu", m_vm->CaseSensitive());
+        return p && !p->IsAccessor() && ToBoolean(p->value, m_version);
+    }
     bool IsButton(ClipId clip) override {
         playback::DisplayObject* o = Object(clip);
         return o && o->kind == playback::ObjectKind::Button;
