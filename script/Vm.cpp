@@ -250,6 +250,8 @@ bool Vm::Has(Object* o, std::string_view name) {
             return true;
         if (host.ChildByName(o->clip, name, CaseSensitive()) != kNoClip)
             return true;
+        if (NamesEqual(name, "_parent", CaseSensitive()) && host.Parent(o->clip) != kNoClip)
+            return true;
     }
     if (o->kind == Kind::Array && NamesEqual(name, "length", CaseSensitive()))
         return true;
@@ -683,9 +685,9 @@ std::string Vm::TypeOf(const Value& v) {
     case Type::Object:
         if (v.object->kind == Kind::Function)
             return "function";
-        if (v.object->kind == Kind::Clip)
+        if (v.object->kind == Kind::Clip && !(v.object->clip != kNoClip && host.IsButton(v.object->clip)))
             return "movieclip";
-        return "object";
+        return "object";  // buttons too
     }
     return "undefined";
 }
