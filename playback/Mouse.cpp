@@ -82,8 +82,16 @@ DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const rast
     if (!o.visible)
         return nullptr;
     const raster::Matrix world = parentWorld * o.matrix;
-    if (o.kind == ObjectKind::Button)
+    if (o.kind == ObjectKind::Button) {
+        // A button among the ones it shows takes the mouse before it.
+        for (size_t i = o.children.size(); i-- > 0;) {
+            DisplayObject& c = *o.children[i];
+            if (c.kind == ObjectKind::Button && !c.clipDepth)
+                if (DisplayObject* b = FindButton(impl, c, world, stage))
+                    return b;
+        }
         return Covers(impl, o, parentWorld, stage) ? &o : nullptr;
+    }
     if (o.kind != ObjectKind::Clip)
         return nullptr;
     if (o.parent && ClipIsButton(impl, o))
