@@ -259,19 +259,24 @@ void Player::Impl::BroadcastClipEvent(DisplayObject& o, uint32_t event) {
     tickScratch.resize(start);
 }
 
-void Player::MouseMove(float x, float y) {
-    const bool moved = x != m_impl->mouseX || y != m_impl->mouseY;
-    m_impl->mouseX = x;
-    m_impl->mouseY = y;
-    m_impl->UpdateButtons();
-    if (moved) {
-        m_impl->BroadcastClipEvent(*m_root, kEventMouseMove);
-        m_impl->Drain();
+void Player::Impl::PointerAt(float x, float y, bool reported) {
+    const bool moved = x != mouseX || y != mouseY;
+    mouseX = x;
+    mouseY = y;
+    UpdateButtons();
+    if (moved || reported) {
+        BroadcastClipEvent(*player.m_root, kEventMouseMove);
+        Drain();
     }
 }
 
+// A move the host reports is a mouse move event even when the pointer stays where it was.
+void Player::MouseMove(float x, float y) {
+    m_impl->PointerAt(x, y, true);
+}
+
 void Player::MouseDown(float x, float y) {
-    MouseMove(x, y);
+    m_impl->PointerAt(x, y, false);
     m_impl->mouseDown = true;
     m_impl->BroadcastClipEvent(*m_root, kEventMouseDown);
     m_impl->Drain();
@@ -282,7 +287,7 @@ void Player::MouseDown(float x, float y) {
 }
 
 void Player::MouseUp(float x, float y) {
-    MouseMove(x, y);
+    m_impl->PointerAt(x, y, false);
     m_impl->mouseDown = false;
     m_impl->BroadcastClipEvent(*m_root, kEventMouseUp);
     m_impl->Drain();

@@ -113,6 +113,9 @@ struct Player::Impl {
     // Mouse.cpp
     DisplayObject* ButtonAt(raster::Point stagePoint);
     void UpdateButtons();
+    // The pointer at a window point: buttons follow it, and clips hear a mouse move if it moved
+    // or the host reported a move.
+    void PointerAt(float x, float y, bool reported);
     bool TracksAsMenu(DisplayObject& button);
     void SetButtonMouse(DisplayObject& button, ButtonMouse state, uint16_t condition);
     // A button's (or button-like clip's) actions for a transition and its scripts' handler, the

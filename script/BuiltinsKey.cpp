@@ -60,7 +60,7 @@ void Vm::KeyEvent(bool down, int code, int ascii) {
     if (down)
         lastKeyAscii = ascii;
     const char* event = down ? "onKeyDown" : "onKeyUp";
-    if (focus != kNoClip && host.IsAlive(focus))
+    if (focus != kNoClip && focusTakesKeys && host.IsAlive(focus))
         CallClipMethod(focus, event);
     if (keyObj)
         Broadcast(keyObj, event, {});

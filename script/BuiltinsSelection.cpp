@@ -55,7 +55,8 @@ void InstallSelectionBuiltins(Vm& vm) {
     vm.CallMethod(Value::Obj(vm.broadcasterObj), "initialize", target);
 }
 
-// Buttons' objects share Button.prototype; buttons and clips show the hand cursor by default.
+// Buttons' objects share Button.prototype; buttons and clips show the hand cursor and are
+// enabled by default (a button's `enabled` is among the names for..in visits).
 void InstallButtonBuiltins(Vm& vm) {
     Object* proto = vm.NewObject();
     vm.buttonProto = proto;
@@ -64,6 +65,9 @@ void InstallButtonBuiltins(Vm& vm) {
     for (Object* o : {proto, vm.clipProto})
         if (o)
             o->SetOwn("useHandCursor", Value::Bool(true), false, kDontEnum);
+    proto->SetOwn("enabled", Value::Bool(true), false, 0);
+    if (vm.clipProto)
+        vm.clipProto->SetOwn("enabled", Value::Bool(true), false, kDontEnum);
 }
 
 }  // namespace script

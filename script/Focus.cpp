@@ -82,6 +82,7 @@ void Vm::ChangeFocus(ClipId clip) {
         return;
     const ClipId old = focus;
     focus = clip;
+    focusTakesKeys = true;
     const Value oldObj = ObjectOrNull(*this, old), newObj = ObjectOrNull(*this, clip);
     if (!oldObj.IsNull())
         CallClipMethod(old, "onKillFocus", {newObj});

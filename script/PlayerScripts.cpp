@@ -56,7 +56,7 @@ const char* EventMethod(uint32_t event) {
     }
 }
 
-constexpr int kTabKey = 9, kShiftKey = 16, kSpaceKey = 32;
+constexpr int kTabKey = 9, kEnterKey = 13, kShiftKey = 16, kSpaceKey = 32;
 constexpr uint32_t kButtonEvents = playback::kEventPress | playback::kEventRelease | playback::kEventReleaseOutside |
                                    playback::kEventRollOver | playback::kEventRollOut | playback::kEventDragOver |
                                    playback::kEventDragOut;
@@ -133,7 +133,7 @@ public:
     std::vector<std::string> aborts;
     // A key: the focused object and Key's listeners hear it, then the clips' key events run;
     // a press then runs the key-press actions of buttons and clips, and a key none of them took
-    // moves the focus (tab) or presses the focused button (space).
+    // moves the focus (tab) or presses the focused button (space, enter).
     void Key(bool down, int code, int ascii) {
         m_vm->KeyEvent(down, code, ascii);
         m_player.KeyEvent(down ? playback::kEventKeyDown : playback::kEventKeyUp);
@@ -143,8 +143,8 @@ public:
             return;
         if (code == kTabKey) {
             m_vm->MoveFocus(m_vm->keysDown[kShiftKey]);
-        } else if (code == kSpaceKey) {
-            playback::DisplayObject* focused = Object(m_vm->focus);
+        } else if (code == kSpaceKey || code == kEnterKey) {
+            playback::DisplayObject* focused = m_vm->focusTakesKeys ? Object(m_vm->focus) : nullptr;
             if (focused && focused->visible)
                 m_player.ClickButton(*focused);
         }
@@ -171,6 +171,9 @@ public:
         m_inButton = was;
     }
     void ClipEventOccurred(const playback::ActionContext& c) override {
+        // The pointer moving (the event starts at the stage) takes the keys from the focus.
+        if (c.trigger == playback::kEventMouseMove && &c.self == &m_player.Stage())
+            m_vm->focusTakesKeys = false;
         if (c.trigger == playback::kEventLoad && !m_vm->registeredClasses.empty())
             m_vm->ClipPlaced(Id(&c.self));
         const char* method = EventMethod(c.trigger);

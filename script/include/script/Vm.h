@@ -103,6 +103,8 @@ public:
     // losing it (onKillFocus), the one gaining it (onSetFocus) and Selection's listeners; it
     // refuses objects that cannot take the focus (false).
     ClipId focus = kNoClip;
+    // Whether keys reach the focused object: not after the pointer moves, until the focus changes.
+    bool focusTakesKeys = true;
     bool CanFocus(ClipId clip);
     bool SetFocus(ClipId clip);
     void ChangeFocus(ClipId clip);  // without asking whether the object may take it
