@@ -41,7 +41,7 @@ struct Player::Impl {
     size_t queueHead = 0;
     uint32_t blocksRunThisFrame = 0;
     uint32_t instancesMade = 0;  // clips and buttons made, for the names of unnamed ones
-    int instantiating = 0;  // inside Instantiate: the objects it places are not on the tree yet
+    int instantiating = 0;       // inside Instantiate: the objects it places are not on the tree yet
 
     // Timeline replay for going back: the state each depth ends up in.
     struct DepthState {

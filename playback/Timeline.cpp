@@ -79,7 +79,8 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
     o->parent = &parent;
     // Clips and buttons scripts can reach are named "instanceN", counting every one made (before
     // what is inside them), until a name is given.
-    if (std::get_if<std::shared_ptr<const movie::SpriteDef>>(c) || std::get_if<std::shared_ptr<const movie::ButtonDef>>(c))
+    if (std::get_if<std::shared_ptr<const movie::SpriteDef>>(c) ||
+        std::get_if<std::shared_ptr<const movie::ButtonDef>>(c))
         o->name = "instance" + std::to_string(++instancesMade);
     if (std::get_if<std::shared_ptr<const movie::ShapeDef>>(c) ||
         std::get_if<std::shared_ptr<const movie::StaticTextDef>>(c)) {
