@@ -233,11 +233,19 @@ void Player::Impl::UpdateButtons() {
         }
         return;
     }
-    if (under != hovered && hovered && !hovered->removed)
-        SetButtonMouse(*hovered, ButtonMouse::Idle, movie::kOverUpToIdle);
-    hovered = under;
-    if (hovered && hovered->buttonMouse == ButtonMouse::Idle)
-        SetButtonMouse(*hovered, ButtonMouse::OverUp, movie::kIdleToOverUp);
+    if (under != hovered) {
+        if (hovered && !hovered->removed)
+            SetButtonMouse(*hovered, ButtonMouse::Idle, movie::kOverUpToIdle);
+        hovered = under;
+        if (hovered)
+            SetButtonMouse(*hovered, ButtonMouse::OverUp, movie::kIdleToOverUp);
+    }
+}
+
+void Player::Impl::RetestIdleHover() {
+    if (hovered && !mouseDown && hovered->buttonMouse == ButtonMouse::Idle)
+        hovered = nullptr;
+    testedVersion = 0;
 }
 
 bool Player::Impl::TracksAsMenu(DisplayObject& o) {
@@ -263,6 +271,19 @@ void Player::Impl::PointerAt(float x, float y, bool reported) {
     const bool moved = x != mouseX || y != mouseY;
     mouseX = x;
     mouseY = y;
+    if (moved && highlighted) {
+        // The button the keyboard showed goes back to the mouse: out, unless the pointer is on it.
+        DisplayObject* b = highlighted;
+        highlighted = nullptr;
+        raster::Matrix toStage = stageMatrix;
+        const bool under = toStage.Invert() && ButtonAt(toStage.Apply({mouseX, mouseY})) == b;
+        if (under)
+            hovered = b;
+        else if (!b->removed)
+            SetButtonMouse(*b, ButtonMouse::Idle, movie::kOverUpToIdle);
+    }
+    if (moved)
+        RetestIdleHover();
     UpdateButtons();
     if (moved || reported) {
         BroadcastClipEvent(*player.m_root, kEventMouseMove);
@@ -298,7 +319,7 @@ void Player::MouseUp(float x, float y) {
         DisplayObject* menu = m_impl->hovered;
         if (menu && !menu->removed && menu->buttonMouse == ButtonMouse::OverDown)
             m_impl->SetButtonMouse(*menu, ButtonMouse::OverUp, movie::kOverDownToOverUp);
-        m_impl->testedVersion = 0;
+        m_impl->RetestIdleHover();
         m_impl->UpdateButtons();
         return;
     }
@@ -335,6 +356,20 @@ bool Player::HitTest(const DisplayObject& object, raster::Point stage, bool shap
         return Covers(*m_impl, object, parentWorld, stage);
     const raster::Rect r = BoundsUnder(object, parentWorld * object.matrix);
     return !r.Empty() && stage.x >= r.xMin && stage.x <= r.xMax && stage.y >= r.yMin && stage.y <= r.yMax;
+}
+
+void Player::HighlightButton(DisplayObject* button) {
+    Impl& m = *m_impl;
+    DisplayObject* shown = m.highlighted;
+    if (!shown && m.hovered && !m.hovered->removed && m.hovered->buttonMouse == ButtonMouse::OverUp)
+        shown = m.hovered;
+    m.highlighted = nullptr;
+    if (shown && !shown->removed)  // even when it is the one coming: out, then over again
+        m.SetButtonMouse(*shown, ButtonMouse::Idle, movie::kOverUpToIdle);
+    if (button && !button->removed && button->kind == ObjectKind::Button) {
+        m.highlighted = button;
+        m.SetButtonMouse(*button, ButtonMouse::OverUp, movie::kIdleToOverUp);
+    }
 }
 
 bool Player::HandCursor() const {

@@ -60,8 +60,9 @@ struct Player::Impl {
     uint64_t treeVersion = 1;
     uint64_t testedVersion = 0;
     float testedX = 0, testedY = 0;
-    DisplayObject* hovered = nullptr;  // the button under the pointer
-    DisplayObject* pressed = nullptr;  // the button the press began on
+    DisplayObject* hovered = nullptr;      // the button under the pointer
+    DisplayObject* pressed = nullptr;      // the button the press began on
+    DisplayObject* highlighted = nullptr;  // the button the keyboard focus shows as under the pointer
 
     // The timeline of clips scripts create empty: one frame with nothing in it.
     movie::Timeline emptyTimeline{std::vector<movie::Frame>(1), {}};
@@ -117,6 +118,9 @@ struct Player::Impl {
     // or the host reported a move.
     void PointerAt(float x, float y, bool reported);
     bool TracksAsMenu(DisplayObject& button);
+    // A button under the pointer that is not shown so (its press went elsewhere, or the keyboard
+    // focus left it) rolls over at the next test: after the pointer moves or the mouse is released.
+    void RetestIdleHover();
     void SetButtonMouse(DisplayObject& button, ButtonMouse state, uint16_t condition);
     // A button's (or button-like clip's) actions for a transition and its scripts' handler, the
     // mouse state left as it is.

@@ -136,8 +136,8 @@ void Player::Impl::RemoveChildAt(DisplayObject& parent, size_t index) {
         hovered = nullptr;
     // Freed at the end of the frame: actions queued for it, and the tick's list, still name it.
     removedThisFrame.push_back(std::move(gone));
-    // A removed button under the pointer is no longer hovered or pressed.
-    for (DisplayObject** b : {&hovered, &pressed}) {
+    // A removed button under the pointer is no longer hovered, pressed or highlighted.
+    for (DisplayObject** b : {&hovered, &pressed, &highlighted}) {
         for (DisplayObject* o = *b; o; o = o->parent) {
             if (o->removed) {
                 *b = nullptr;

@@ -125,6 +125,9 @@ void Vm::MoveFocus(bool backwards) {
         next = at == order.begin() ? order.size() - 1 : size_t(at - order.begin()) - 1;
     else
         next = (size_t(at - order.begin()) + 1) % order.size();
+    if (order[next] == focus)
+        return;
+    host.TabFocusMoving(focus, order[next]);
     ChangeFocus(order[next]);  // a tab stop takes the focus whatever its focusEnabled
 }
 

@@ -194,6 +194,10 @@ public:
         Property* p = m_vm->ClipObject(it->second)->FindOwn("trackAsMenu", m_vm->CaseSensitive());
         return p && !p->IsAccessor() && ToBoolean(p->value, m_version);
     }
+    void TabFocusMoving(ClipId, ClipId to) override {
+        playback::DisplayObject* o = Object(to);
+        m_player.HighlightButton(o && o->kind == playback::ObjectKind::Button ? o : nullptr);
+    }
     bool IsButton(ClipId clip) override {
         playback::DisplayObject* o = Object(clip);
         return o && o->kind == playback::ObjectKind::Button;

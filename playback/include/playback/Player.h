@@ -79,6 +79,9 @@ public:
     // A button (or button-like clip) pressed and released from the keyboard: its press and
     // release actions run, the mouse aside.
     void ClickButton(DisplayObject& button);
+    // The button the keyboard focus has come to shows as under the pointer (its roll-over runs,
+    // and the roll-out of the button shown so before); null: none. The pointer moving ends it.
+    void HighlightButton(DisplayObject* button);
     // Whether the pointer is over a button (the hand cursor shows).
     bool HandCursor() const;
 

@@ -177,6 +177,12 @@ public:
         (void)clip;
         return false;
     }
+    // Tab is moving the keyboard focus from one object to another (kNoClip: none), before the
+    // objects hear of it: a host shows the button that gets it as under the pointer.
+    virtual void TabFocusMoving(ClipId from, ClipId to) {
+        (void)from;
+        (void)to;
+    }
     virtual void Draw(ClipId clip, DrawCall call, const double* args) {
         (void)clip;
         (void)call;
