@@ -68,7 +68,10 @@ uint32_t ClipEventOf(uint16_t condition) {
     case movie::kOverDownToOutDown:
         return kEventDragOut;
     case movie::kOutDownToOverDown:
+    case movie::kIdleToOverDown:
         return kEventDragOver;
+    case movie::kOverDownToIdle:
+        return kEventDragOut;
     default:
         return 0;
     }
@@ -79,8 +82,16 @@ DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const rast
     if (!o.visible)
         return nullptr;
     const raster::Matrix world = parentWorld * o.matrix;
-    if (o.kind == ObjectKind::Button)
+    if (o.kind == ObjectKind::Button) {
+        // A button among the ones it shows takes the mouse before it.
+        for (size_t i = o.children.size(); i-- > 0;) {
+            DisplayObject& c = *o.children[i];
+            if (c.kind == ObjectKind::Button && !c.clipDepth)
+                if (DisplayObject* b = FindButton(impl, c, world, stage))
+                    return b;
+        }
         return Covers(impl, o, parentWorld, stage) ? &o : nullptr;
+    }
     if (o.kind != ObjectKind::Clip)
         return nullptr;
     if (o.parent && ClipIsButton(impl, o))
@@ -122,6 +133,18 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
     if (b.buttonMouse == state)
         return;
     b.buttonMouse = state;
+    if (b.kind == ObjectKind::Button) {
+        const ButtonState visible = VisibleState(state);
+        if (visible != b.buttonState) {
+            b.buttonState = visible;
+            ++treeVersion;
+            BuildButtonChildren(b);
+        }
+    }
+    RunButtonTransition(b, condition);
+}
+
+void Player::Impl::RunButtonTransition(DisplayObject& b, uint16_t condition) {
     const uint32_t event = ClipEventOf(condition);
     if (b.kind == ObjectKind::Clip) {
         if (event)
@@ -129,14 +152,8 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
         Drain();
         return;
     }
-    const ButtonState visible = VisibleState(state);
-    if (visible != b.buttonState) {
-        b.buttonState = visible;
-        ++treeVersion;
-        BuildButtonChildren(b);
-    }
     DisplayObject* holder = b.parent;
-    if (!holder)
+    if (!holder || !b.button)
         return;
     for (const movie::ButtonActionDef& a : b.button->actions) {
         if (!(a.conditions & condition))
@@ -150,6 +167,42 @@ void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t 
         runner->ClipEventOccurred(context);
     }
     Drain();
+}
+
+bool Player::Impl::RunKeyPress(DisplayObject& o, uint8_t code) {
+    if (o.removed || !o.visible)
+        return false;
+    bool ran = false;
+    if (o.kind == ObjectKind::Button && o.button && o.parent) {
+        for (const movie::ButtonActionDef& a : o.button->actions) {
+            if (a.keyCode != code || o.removed)
+                continue;
+            ActionContext context{player, *o.parent, ActionSource::Button, 0, &o};
+            runner->RunButtonActions(context, a.actions);
+            ran = true;
+        }
+        return ran;  // the first button whose key it is takes the press
+    }
+    if (o.kind != ObjectKind::Clip)
+        return false;
+    for (const movie::ClipActionDef& a : o.clipActions) {
+        if (!(a.events & kEventKeyPress) || a.keyCode != code || o.removed)
+            continue;
+        ActionContext context{player, o, ActionSource::ClipEvent, kEventKeyPress};
+        runner->RunClipEvent(context, a.actions);
+        ran = true;
+    }
+    if (ran)
+        return true;
+    // The children as they stand now (actions may add or remove some).
+    const size_t start = tickScratch.size();
+    for (const auto& c : o.children)
+        tickScratch.push_back(c.get());
+    const size_t end = tickScratch.size();
+    for (size_t i = start; i < end && !ran; ++i)
+        ran = RunKeyPress(*tickScratch[i], code);
+    tickScratch.resize(start);
+    return ran;
 }
 
 void Player::Impl::UpdateButtons() {
@@ -172,6 +225,18 @@ void Player::Impl::UpdateButtons() {
         hovered = under;
         return;
     }
+    if (mouseDown) {
+        // A press begun elsewhere: only buttons that track as menus take it as the pointer
+        // comes over them, and give it up as it leaves.
+        if (under != hovered) {
+            if (hovered && !hovered->removed && hovered->buttonMouse == ButtonMouse::OverDown)
+                SetButtonMouse(*hovered, ButtonMouse::Idle, movie::kOverDownToIdle);
+            hovered = under;
+            if (hovered && TracksAsMenu(*hovered))
+                SetButtonMouse(*hovered, ButtonMouse::OverDown, movie::kIdleToOverDown);
+        }
+        return;
+    }
     if (under != hovered) {
         if (hovered && !hovered->removed)
             SetButtonMouse(*hovered, ButtonMouse::Idle, movie::kOverUpToIdle);
@@ -179,6 +244,16 @@ void Player::Impl::UpdateButtons() {
         if (hovered)
             SetButtonMouse(*hovered, ButtonMouse::OverUp, movie::kIdleToOverUp);
     }
+}
+
+void Player::Impl::RetestIdleHover() {
+    if (hovered && !mouseDown && hovered->buttonMouse == ButtonMouse::Idle)
+        hovered = nullptr;
+    testedVersion = 0;
+}
+
+bool Player::Impl::TracksAsMenu(DisplayObject& o) {
+    return (o.button && o.button->trackAsMenu) || runner->TracksAsMenu(o);
 }
 
 void Player::Impl::BroadcastClipEvent(DisplayObject& o, uint32_t event) {
@@ -196,19 +271,37 @@ void Player::Impl::BroadcastClipEvent(DisplayObject& o, uint32_t event) {
     tickScratch.resize(start);
 }
 
-void Player::MouseMove(float x, float y) {
-    const bool moved = x != m_impl->mouseX || y != m_impl->mouseY;
-    m_impl->mouseX = x;
-    m_impl->mouseY = y;
-    m_impl->UpdateButtons();
-    if (moved) {
-        m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, kEventMouseMove); });
-        m_impl->Drain();
+void Player::Impl::PointerAt(float x, float y, bool reported) {
+    const bool moved = x != mouseX || y != mouseY;
+    mouseX = x;
+    mouseY = y;
+    if (moved && highlighted) {
+        // The button the keyboard showed goes back to the mouse: out, unless the pointer is on it.
+        DisplayObject* b = highlighted;
+        highlighted = nullptr;
+        raster::Matrix toStage = stageMatrix;
+        const bool under = toStage.Invert() && ButtonAt(toStage.Apply({mouseX, mouseY})) == b;
+        if (under)
+            hovered = b;
+        else if (!b->removed)
+            SetButtonMouse(*b, ButtonMouse::Idle, movie::kOverUpToIdle);
+    }
+    if (moved)
+        RetestIdleHover();
+    UpdateButtons();
+    if (moved || reported) {
+        ForEachLevel([&](DisplayObject& root) { BroadcastClipEvent(root, kEventMouseMove); });
+        Drain();
     }
 }
 
+// A move the host reports is a mouse move event even when the pointer stays where it was.
+void Player::MouseMove(float x, float y) {
+    m_impl->PointerAt(x, y, true);
+}
+
 void Player::MouseDown(float x, float y) {
-    MouseMove(x, y);
+    m_impl->PointerAt(x, y, false);
     m_impl->mouseDown = true;
     m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, kEventMouseDown); });
     m_impl->Drain();
@@ -219,14 +312,21 @@ void Player::MouseDown(float x, float y) {
 }
 
 void Player::MouseUp(float x, float y) {
-    MouseMove(x, y);
+    m_impl->PointerAt(x, y, false);
     m_impl->mouseDown = false;
     m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, kEventMouseUp); });
     m_impl->Drain();
     DisplayObject* b = m_impl->pressed;
     m_impl->pressed = nullptr;
-    if (!b)
+    if (!b) {
+        // Released over a menu that took the press on the way: its release runs.
+        DisplayObject* menu = m_impl->hovered;
+        if (menu && !menu->removed && menu->buttonMouse == ButtonMouse::OverDown)
+            m_impl->SetButtonMouse(*menu, ButtonMouse::OverUp, movie::kOverDownToOverUp);
+        m_impl->RetestIdleHover();
+        m_impl->UpdateButtons();
         return;
+    }
     if (b->buttonMouse == ButtonMouse::OverDown) {
         m_impl->SetButtonMouse(*b, ButtonMouse::OverUp, movie::kOverDownToOverUp);
     } else {
@@ -240,12 +340,40 @@ void Player::KeyEvent(uint32_t event) {
     m_impl->Drain();
 }
 
+bool Player::KeyPress(uint8_t code) {
+    const bool ran = code && m_impl->RunKeyPress(*m_root, code);
+    m_impl->Drain();
+    return ran;
+}
+
+void Player::ClickButton(DisplayObject& button) {
+    if (button.removed || !button.IsContainer())
+        return;
+    m_impl->RunButtonTransition(button, movie::kOverUpToOverDown);
+    if (!button.removed)
+        m_impl->RunButtonTransition(button, movie::kOverDownToOverUp);
+}
+
 bool Player::HitTest(const DisplayObject& object, raster::Point stage, bool shapes) const {
     const raster::Matrix parentWorld = object.parent ? object.parent->WorldMatrix() : raster::Matrix{};
     if (shapes)
         return Covers(*m_impl, object, parentWorld, stage);
     const raster::Rect r = BoundsUnder(object, parentWorld * object.matrix);
     return !r.Empty() && stage.x >= r.xMin && stage.x <= r.xMax && stage.y >= r.yMin && stage.y <= r.yMax;
+}
+
+void Player::HighlightButton(DisplayObject* button) {
+    Impl& m = *m_impl;
+    DisplayObject* shown = m.highlighted;
+    if (!shown && m.hovered && !m.hovered->removed && m.hovered->buttonMouse == ButtonMouse::OverUp)
+        shown = m.hovered;
+    m.highlighted = nullptr;
+    if (shown && !shown->removed)  // even when it is the one coming: out, then over again
+        m.SetButtonMouse(*shown, ButtonMouse::Idle, movie::kOverUpToIdle);
+    if (button && !button->removed && button->kind == ObjectKind::Button) {
+        m.highlighted = button;
+        m.SetButtonMouse(*button, ButtonMouse::OverUp, movie::kIdleToOverUp);
+    }
 }
 
 bool Player::HandCursor() const {

@@ -48,7 +48,8 @@ struct Player::Impl {
     // the tree's other clips, in the order they were placed.
     std::vector<DisplayObject*> scriptedStarts;
     uint32_t blocksRunThisFrame = 0;
-    int instantiating = 0;  // inside Instantiate: the objects it places are not on the tree yet
+    uint32_t instancesMade = 0;  // clips and buttons made, for the names of unnamed ones
+    int instantiating = 0;       // inside Instantiate: the objects it places are not on the tree yet
 
     // Timeline replay for going back: the state each depth ends up in.
     struct DepthState {
@@ -68,8 +69,9 @@ struct Player::Impl {
     uint64_t treeVersion = 1;
     uint64_t testedVersion = 0;
     float testedX = 0, testedY = 0;
-    DisplayObject* hovered = nullptr;  // the button under the pointer
-    DisplayObject* pressed = nullptr;  // the button the press began on
+    DisplayObject* hovered = nullptr;      // the button under the pointer
+    DisplayObject* pressed = nullptr;      // the button the press began on
+    DisplayObject* highlighted = nullptr;  // the button the keyboard focus shows as under the pointer
 
     // Roots of the levels above the stage, by number.
     std::map<int, std::unique_ptr<DisplayObject>> levels;
@@ -151,7 +153,19 @@ struct Player::Impl {
     // Mouse.cpp
     DisplayObject* ButtonAt(raster::Point stagePoint);
     void UpdateButtons();
+    // The pointer at a window point: buttons follow it, and clips hear a mouse move if it moved
+    // or the host reported a move.
+    void PointerAt(float x, float y, bool reported);
+    bool TracksAsMenu(DisplayObject& button);
+    // A button under the pointer that is not shown so (its press went elsewhere, or the keyboard
+    // focus left it) rolls over at the next test: after the pointer moves or the mouse is released.
+    void RetestIdleHover();
     void SetButtonMouse(DisplayObject& button, ButtonMouse state, uint16_t condition);
+    // A button's (or button-like clip's) actions for a transition and its scripts' handler, the
+    // mouse state left as it is.
+    void RunButtonTransition(DisplayObject& button, uint16_t condition);
+    // The key-press actions of the buttons and clips under `object` whose key is `code`.
+    bool RunKeyPress(DisplayObject& object, uint8_t code);
     // A mouse clip event to every clip of the tree, from the top of the tree down.
     void BroadcastClipEvent(DisplayObject& object, uint32_t event);
 };

@@ -80,6 +80,11 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
     o->library = owner;
     o->characterId = id;
     o->parent = &parent;
+    // Clips and buttons scripts can reach are named "instanceN", counting every one made (before
+    // what is inside them), until a name is given.
+    if (std::get_if<std::shared_ptr<const movie::SpriteDef>>(c) ||
+        std::get_if<std::shared_ptr<const movie::ButtonDef>>(c))
+        o->name = "instance" + std::to_string(++instancesMade);
     if (std::get_if<std::shared_ptr<const movie::ShapeDef>>(c) ||
         std::get_if<std::shared_ptr<const movie::StaticTextDef>>(c)) {
         o->kind = ObjectKind::Shape;
@@ -144,8 +149,8 @@ void Player::Impl::RemoveChildAt(DisplayObject& parent, size_t index) {
         hovered = nullptr;
     // Freed at the end of the frame: actions queued for it, and the tick's list, still name it.
     removedThisFrame.push_back(std::move(gone));
-    // A removed button under the pointer is no longer hovered or pressed.
-    for (DisplayObject** b : {&hovered, &pressed}) {
+    // A removed button under the pointer is no longer hovered, pressed or highlighted.
+    for (DisplayObject** b : {&hovered, &pressed, &highlighted}) {
         for (DisplayObject* o = *b; o; o = o->parent) {
             if (o->removed) {
                 *b = nullptr;

@@ -18,8 +18,10 @@ Value KeyMethodFn(Vm& vm, const Value&, std::vector<Value>& args, int m) {
         return Value::Num(vm.lastKeyCode);
     case kGetAscii:
         return Value::Num(vm.lastKeyAscii);
-    default:
-        return Value::Bool(false);
+    default: {
+        const int32_t code = args.empty() ? 0 : vm.ToInt(args[0]);
+        return Value::Bool(code > 0 && code < 256 && vm.keysToggled[size_t(code)]);
+    }
     }
 }
 
@@ -44,24 +46,24 @@ void InstallKeyBuiltins(Vm& vm) {
     vm.CallMethod(Value::Obj(vm.broadcasterObj), "initialize", target);
 }
 
+void Vm::SetKeyState(int code, bool down) {
+    if (code <= 0 || code >= 256)
+        return;
+    if (down && !keysDown[size_t(code)])
+        keysToggled[size_t(code)] = !keysToggled[size_t(code)];
+    keysDown[size_t(code)] = down;
+}
+
 void Vm::KeyEvent(bool down, int code, int ascii) {
-    if (code > 0 && code < 256)
-        keysDown[size_t(code)] = down;
+    SetKeyState(code, down);
     lastKeyCode = code;
     if (down)
         lastKeyAscii = ascii;
-    if (!keyObj)
-        return;
-    const bool outer = depth == 0;
-    if (outer)
-        StartBlock();
-    try {
-        CallMethod(Value::Obj(keyObj), "broadcastMessage", {Value::Str(down ? "onKeyDown" : "onKeyUp")});
-    } catch (ScriptThrow&) {
-    } catch (ScriptAbort&) {
-        depth = 0;
-        m_stack.clear();
-    }
+    const char* event = down ? "onKeyDown" : "onKeyUp";
+    if (focus != kNoClip && focusTakesKeys && host.IsAlive(focus))
+        CallClipMethod(focus, event);
+    if (keyObj)
+        Broadcast(keyObj, event, {});
 }
 
 }  // namespace script

@@ -53,7 +53,7 @@ void RunOutside(Vm& vm, F&& call) {
     }
 }
 
-void Broadcast(Vm& vm, Object* clipLoader, std::vector<Value> args) {
+void BroadcastToLoader(Vm& vm, Object* clipLoader, std::vector<Value> args) {
     if (clipLoader)
         RunOutside(vm, [&] { vm.CallMethod(Value::Obj(clipLoader), "broadcastMessage", std::move(args)); });
 }
@@ -64,15 +64,16 @@ void CompleteMovie(Vm& vm, const Vm::PendingLoad& load) {
     if (load.cancelled) {
         // The request had gone out: the loader hears it start, and nothing more.
         if (load.clip)
-            Broadcast(vm, load.clipLoader, {Value::Str("onLoadStart"), Value::Obj(vm.ClipObject(load.clip))});
+            BroadcastToLoader(vm, load.clipLoader, {Value::Str("onLoadStart"), Value::Obj(vm.ClipObject(load.clip))});
         return;
     }
     const std::string url(FilePart(load.url));
     auto bytes = url.empty() ? std::nullopt : vm.host.ReadFile(url);
     if (!bytes) {
         if (load.clipLoader && load.clip)
-            Broadcast(vm, load.clipLoader,
-                      {Value::Str("onLoadError"), Value::Obj(vm.ClipObject(load.clip)), Value::Str("URLNotFound")});
+            BroadcastToLoader(
+                vm, load.clipLoader,
+                {Value::Str("onLoadError"), Value::Obj(vm.ClipObject(load.clip)), Value::Str("URLNotFound")});
         return;
     }
     ClipId into = vm.host.LoadMovie(load.clip, load.level, *bytes);
@@ -91,10 +92,10 @@ void CompleteMovie(Vm& vm, const Vm::PendingLoad& load) {
     if (!load.clipLoader)
         return;
     Object* target = vm.ClipObject(into);
-    Broadcast(vm, load.clipLoader, {Value::Str("onLoadStart"), Value::Obj(target)});
-    Broadcast(vm, load.clipLoader,
-              {Value::Str("onLoadProgress"), Value::Obj(target), Value::Num(size), Value::Num(size)});
-    Broadcast(vm, load.clipLoader, {Value::Str("onLoadComplete"), Value::Obj(target), Value::Num(0)});
+    BroadcastToLoader(vm, load.clipLoader, {Value::Str("onLoadStart"), Value::Obj(target)});
+    BroadcastToLoader(vm, load.clipLoader,
+                      {Value::Str("onLoadProgress"), Value::Obj(target), Value::Num(size), Value::Num(size)});
+    BroadcastToLoader(vm, load.clipLoader, {Value::Str("onLoadComplete"), Value::Obj(target), Value::Num(0)});
     vm.pendingInits.push_back({load.clipLoader, into});
 }
 
@@ -173,7 +174,7 @@ void Vm::CompleteLoads() {
     inits.swap(pendingInits);
     for (auto it = inits.rbegin(); it != inits.rend(); ++it)
         if (host.IsAlive(it->clip))
-            Broadcast(*this, it->clipLoader, {Value::Str("onLoadInit"), Value::Obj(ClipObject(it->clip))});
+            BroadcastToLoader(*this, it->clipLoader, {Value::Str("onLoadInit"), Value::Obj(ClipObject(it->clip))});
     std::vector<PendingLoad> loads;
     const size_t count = std::min(pendingLoads.size(), kMaxLoadsPerFrame);
     loads.assign(pendingLoads.begin(), pendingLoads.begin() + long(count));

@@ -62,6 +62,48 @@ const char* EventMethod(uint32_t event) {
     }
 }
 
+constexpr int kTabKey = 9, kEnterKey = 13, kShiftKey = 16, kSpaceKey = 32;
+constexpr uint32_t kButtonEvents = playback::kEventPress | playback::kEventRelease | playback::kEventReleaseOutside |
+                                   playback::kEventRollOver | playback::kEventRollOut | playback::kEventDragOver |
+                                   playback::kEventDragOut;
+
+// A key as key-press conditions number it: the character it types, or a code of its own for
+// the keys that type none (and for enter, tab, escape and backspace).
+uint8_t KeyPressCode(int code, int ascii) {
+    switch (code) {
+    case 37:
+        return 1;  // left
+    case 39:
+        return 2;  // right
+    case 36:
+        return 3;  // home
+    case 35:
+        return 4;  // end
+    case 45:
+        return 5;  // insert
+    case 46:
+        return 6;  // delete
+    case 8:
+        return 8;  // backspace
+    case 13:
+        return 13;  // enter
+    case 38:
+        return 14;  // up
+    case 40:
+        return 15;  // down
+    case 33:
+        return 16;  // page up
+    case 34:
+        return 17;  // page down
+    case 9:
+        return 18;  // tab
+    case 27:
+        return 19;  // escape
+    default:
+        return ascii >= 32 && ascii < 256 ? uint8_t(ascii) : 0;
+    }
+}
+
 constexpr const char* kMouseHandlers[] = {"onPress",   "onRelease",  "onReleaseOutside", "onRollOver",
                                           "onRollOut", "onDragOver", "onDragOut"};
 
@@ -99,10 +141,25 @@ public:
     void SetSharedObjectStore(SharedObjectStore* store) { m_store = store ? store : &m_memoryStore; }
 
     std::vector<std::string> aborts;
+    // A key: the focused object and Key's listeners hear it, then the clips' key events run;
+    // a press then runs the key-press actions of buttons and clips, and a key none of them took
+    // moves the focus (tab) or presses the focused button (space, enter).
     void Key(bool down, int code, int ascii) {
         m_vm->KeyEvent(down, code, ascii);
         m_player.KeyEvent(down ? playback::kEventKeyDown : playback::kEventKeyUp);
+        if (!down)
+            return;
+        if (m_player.KeyPress(KeyPressCode(code, ascii)))
+            return;
+        if (code == kTabKey) {
+            m_vm->MoveFocus(m_vm->keysDown[kShiftKey]);
+        } else if (code == kSpaceKey || code == kEnterKey) {
+            playback::DisplayObject* focused = m_vm->focusTakesKeys ? Object(m_vm->focus) : nullptr;
+            if (focused && focused->visible)
+                m_player.ClickButton(*focused);
+        }
     }
+    void MouseButton(int code, bool down) { m_vm->SetKeyState(code, down); }
     void LimitTimeout(double seconds) { m_vm->limits.timeoutSeconds = std::min(m_vm->limits.timeoutSeconds, seconds); }
     void LimitActions(uint64_t count) { m_vm->limits.maxActionsPerBlock = count; }
     uint64_t ActionsRun() const { return m_vm->opCounter; }
@@ -125,6 +182,9 @@ public:
         m_inButton = was;
     }
     void ClipEventOccurred(const playback::ActionContext& c) override {
+        // The pointer moving (the event starts at the stage) takes the keys from the focus.
+        if (c.trigger == playback::kEventMouseMove && &c.self == &m_player.Stage())
+            m_vm->focusTakesKeys = false;
         if (c.trigger == playback::kEventLoad && !m_vm->registeredClasses.empty())
             m_vm->ClipPlaced(Id(&c.self));
         const char* method = EventMethod(c.trigger);
@@ -140,6 +200,31 @@ public:
     void ContentReplaced(playback::DisplayObject& clip) override {
         if (auto it = m_ids.find(&clip); it != m_ids.end())
             m_vm->ClipReloaded(it->second);
+    }
+    bool TracksAsMenu(playback::DisplayObject& o) override {
+        auto it = m_ids.find(&o);
+        if (it == m_ids.end() || !m_vm->HasClipObject(it->second))
+            return false;
+        // A plain property only: asking must not run the movie's getters.
+        Property* p = m_vm->ClipObject(it->second)->FindOwn("trackAsMenu", m_vm->CaseSensitive());
+        return p && !p->IsAccessor() && ToBoolean(p->value, m_version);
+    }
+    void TabFocusMoving(ClipId, ClipId to) override {
+        playback::DisplayObject* o = Object(to);
+        m_player.HighlightButton(o && o->kind == playback::ObjectKind::Button ? o : nullptr);
+    }
+    bool IsButton(ClipId clip) override {
+        playback::DisplayObject* o = Object(clip);
+        return o && o->kind == playback::ObjectKind::Button;
+    }
+    bool TakesMouse(ClipId clip) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o || o->kind != playback::ObjectKind::Clip)
+            return false;
+        for (const movie::ClipActionDef& a : o->clipActions)
+            if (a.events & kButtonEvents)
+                return true;
+        return HandlesMouse(*o);
     }
     bool HandlesMouse(playback::DisplayObject& clip) override {
         auto it = m_ids.find(&clip);
@@ -771,6 +856,10 @@ void PlayerScripts::KeyDown(int code, int ascii) {
 }
 void PlayerScripts::KeyUp(int code) {
     m_impl->Key(false, code, 0);
+}
+
+void PlayerScripts::MouseButton(int code, bool down) {
+    m_impl->MouseButton(code, down);
 }
 
 void PlayerScripts::LimitTimeout(double seconds) {

@@ -93,6 +93,8 @@ void Vm::InitBuiltins() {
     InstallTextFieldBuiltins(*this);
     InstallSoundBuiltins(*this);
     InstallSharedObjectBuiltins(*this);
+    InstallSelectionBuiltins(*this);
+    InstallButtonBuiltins(*this);
     InstallStubBuiltins(*this);
     InstallExternalInterfaceBuiltins(*this);
     InstallConnectionBuiltins(*this);
@@ -152,6 +154,9 @@ void Vm::SetClipProperty(ClipId clip, int idx, const Value& v) {
     }
     if (clip != kNoClip)
         host.SetProperty(clip, idx, n, s);
+    // An object made invisible loses the keyboard focus.
+    if (idx == kPropVisible && clip != kNoClip && clip == focus && n == 0)
+        ChangeFocus(kNoClip);
 }
 
 Object* Vm::ClipObject(ClipId clip) {
@@ -160,7 +165,9 @@ Object* Vm::ClipObject(ClipId clip) {
     auto it = m_clipObjects.find(clip);
     if (it != m_clipObjects.end())
         return it->second;
-    Object* proto = textFieldProto && host.TextFieldOf(clip) ? textFieldProto : clipProto;
+    Object* proto = textFieldProto && host.TextFieldOf(clip) ? textFieldProto
+                    : buttonProto && host.IsButton(clip)     ? buttonProto
+                                                             : clipProto;
     if (!registeredClasses.empty()) {
         auto cls = registeredClasses.find(host.SymbolOfClip(clip));
         if (cls != registeredClasses.end()) {
@@ -201,6 +208,8 @@ void Vm::ClipPlaced(ClipId clip) {
 }
 
 void Vm::ClipRemoved(ClipId clip) {
+    if (clip == focus)
+        focus = kNoClip;
     auto it = m_clipObjects.find(clip);
     if (it == m_clipObjects.end())
         return;
@@ -736,9 +745,9 @@ std::string Vm::TypeOf(const Value& v) {
     case Type::Object:
         if (v.object->kind == Kind::Function)
             return "function";
-        if (v.object->kind == Kind::Clip)
+        if (v.object->kind == Kind::Clip && !(v.object->clip != kNoClip && host.IsButton(v.object->clip)))
             return "movieclip";
-        return "object";
+        return "object";  // buttons too
     }
     return "undefined";
 }
@@ -975,7 +984,7 @@ Object* Vm::ResolvePath(Object* start, std::string_view path, bool slashes) {
 size_t Vm::CollectGarbage() {
     std::vector<Object*> roots = {global,       objectProto,   functionProto, arrayProto, stringProto,    numberProto,
                                   booleanProto, dateProto,     errorProto,    clipProto,  broadcasterObj, arrayCtor,
-                                  objectCtor,   currentTarget, emptyLevel,    keyObj};
+                                  objectCtor,   currentTarget, emptyLevel,    keyObj,     selectionObj,   buttonProto};
     for (auto& [id, o] : m_clipObjects)
         roots.push_back(o);
     for (auto& [key, ctor] : registeredClasses)

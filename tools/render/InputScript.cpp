@@ -191,8 +191,14 @@ std::optional<std::vector<InputEvent>> ParseInputScript(const std::string& json,
         else if (t == "KeyUp")
             e.kind = InputEvent::Kind::KeyUp;
         auto key = item.fields.find("key");
-        if (key != item.fields.end() && key->second.type == Value::Type::String)
+        if (key != item.fields.end() && key->second.type == Value::Type::String) {
             e.key = key->second.text;
+        } else if (key != item.fields.end() && key->second.type == Value::Type::Object) {
+            // {"Char": "a"}: the key that types that character.
+            auto ch = key->second.fields.find("Char");
+            if (ch != key->second.fields.end() && ch->second.type == Value::Type::String)
+                e.key = ch->second.text;
+        }
         auto pos = item.fields.find("pos");
         if (pos != item.fields.end() && pos->second.items.size() >= 2) {
             e.x = float(pos->second.items[0].number);
@@ -222,13 +228,25 @@ KeyCode KeyCodeOf(const std::string& name) {
     for (const Named& n : kNamed)
         if (name == n.name)
             return n.key;
-    // A letter or digit by itself: its upper-case code, the character as named.
+    // A character by itself: the code of the key that types it on a US keyboard, the character.
     if (name.size() == 1) {
         const char c = name[0];
         if (c >= 'a' && c <= 'z')
             return {c - 'a' + 'A', c};
         if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
             return {c, c};
+        static const char kPunctuation[] = ";:=+,<-_.>/?`~[{\\|]}'\"";
+        static const int kCodes[] = {186, 186, 187, 187, 188, 188, 189, 189, 190, 190, 191,
+                                     191, 192, 192, 219, 219, 220, 220, 221, 221, 222, 222};
+        for (size_t i = 0; i + 1 < sizeof kPunctuation; ++i)
+            if (kPunctuation[i] == c)
+                return {kCodes[i], c};
+        static const char kShiftedDigits[] = ")!@#$%^&*(";
+        for (int i = 0; i < 10; ++i)
+            if (kShiftedDigits[i] == c)
+                return {'0' + i, c};
+        if (c == ' ')
+            return {32, 32};
     }
     return {};
 }

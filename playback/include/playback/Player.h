@@ -71,6 +71,17 @@ public:
     void MouseUp(float x, float y);
     // A key event (kEventKeyDown or kEventKeyUp) for every clip's key handlers.
     void KeyEvent(uint32_t event);
+    // A key pressed, as button and clip key-press conditions number keys (the character, or 1
+    // left, 2 right, 3 home, 4 end, 5 insert, 6 delete, 8 backspace, 13 enter, 14 up, 15 down,
+    // 16 page up, 17 page down, 18 tab, 19 escape): the first visible button or clip, in
+    // depth order, with actions for that key runs them. False when none has.
+    bool KeyPress(uint8_t code);
+    // A button (or button-like clip) pressed and released from the keyboard: its press and
+    // release actions run, the mouse aside.
+    void ClickButton(DisplayObject& button);
+    // The button the keyboard focus has come to shows as under the pointer (its roll-over runs,
+    // and the roll-out of the button shown so before); null: none. The pointer moving ends it.
+    void HighlightButton(DisplayObject* button);
     // Whether the pointer is over a button (the hand cursor shows).
     bool HandCursor() const;
 

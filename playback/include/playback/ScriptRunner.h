@@ -79,6 +79,12 @@ public:
         (void)clip;
         return false;
     }
+    // Whether scripts made a button or button-like clip track as a menu (it takes a press begun
+    // elsewhere when the pointer is dragged onto it).
+    virtual bool TracksAsMenu(DisplayObject& object) {
+        (void)object;
+        return false;
+    }
     // A frame of the movie has run completely (timers and housekeeping go here).
     virtual void FrameEnded(Player& player) { (void)player; }
 };

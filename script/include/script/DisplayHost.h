@@ -221,6 +221,22 @@ public:
     }
     // The movie whose embedded fonts text is measured with (null: device fonts only).
     virtual const movie::Movie* FontMovie() { return nullptr; }
+    // Whether a clip is a button, and whether a clip takes the mouse as buttons do (it has press,
+    // release or roll handlers): both may take the keyboard focus.
+    virtual bool IsButton(ClipId clip) {
+        (void)clip;
+        return false;
+    }
+    virtual bool TakesMouse(ClipId clip) {
+        (void)clip;
+        return false;
+    }
+    // Tab is moving the keyboard focus from one object to another (kNoClip: none), before the
+    // objects hear of it: a host shows the button that gets it as under the pointer.
+    virtual void TabFocusMoving(ClipId from, ClipId to) {
+        (void)from;
+        (void)to;
+    }
     virtual void Draw(ClipId clip, DrawCall call, const double* args) {
         (void)clip;
         (void)call;

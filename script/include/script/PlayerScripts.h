@@ -31,6 +31,9 @@ public:
     // object and its listeners hear it, and the clips' key events run.
     void KeyDown(int code, int ascii);
     void KeyUp(int code);
+    // A mouse button pressed or released (1 left, 2 right, 4 middle, as Key numbers them):
+    // Key.isDown and Key.isToggled see it; the player hears the mouse itself.
+    void MouseButton(int code, bool down);
 
     // Lowers the time one action block may run (the movie's ScriptLimits, or 15 s) to at most
     // `seconds`: hosts that must not wait so long (a fuzzer) set it.

@@ -95,13 +95,35 @@ public:
     Object* objectCtor = nullptr;
     Object* emptyLevel = nullptr;  // the super level past the top of a chain (finds nothing)
     Object* keyObj = nullptr;
+    Object* selectionObj = nullptr;
+    Object* buttonProto = nullptr;  // the prototype of buttons' objects
 
     // The keyboard: the host reports each key (virtual key codes as the Key object numbers
-    // them, the character it types or 0); Key's listeners hear onKeyDown / onKeyUp.
+    // them, the character it types or 0); the object with the focus hears onKeyDown / onKeyUp,
+    // then Key's listeners.
     void KeyEvent(bool down, int code, int ascii);
+    // A key's (or mouse button's) state alone: down or up, and toggled at each press.
+    void SetKeyState(int code, bool down);
     std::array<bool, 256> keysDown{};
+    std::array<bool, 256> keysToggled{};  // caps lock and the like: flipped at each press
     int lastKeyCode = 0;
     int lastKeyAscii = 0;
+
+    // The keyboard focus (Focus.cpp): a clip or button, or kNoClip. SetFocus tells the object
+    // losing it (onKillFocus), the one gaining it (onSetFocus) and Selection's listeners; it
+    // refuses objects that cannot take the focus (false).
+    ClipId focus = kNoClip;
+    // Whether keys reach the focused object: not after the pointer moves, until the focus changes.
+    bool focusTakesKeys = true;
+    bool CanFocus(ClipId clip);
+    bool SetFocus(ClipId clip);
+    void ChangeFocus(ClipId clip);  // without asking whether the object may take it
+    // Tab and shift-tab: the next (or previous) object of the tab order takes the focus.
+    void MoveFocus(bool backwards);
+    // broadcastMessage(event, args...) on an AsBroadcaster object, from the host or from code.
+    void Broadcast(Object* broadcaster, std::string_view event, std::vector<Value> args);
+    // The objects Tab visits, in order: those with a tabIndex by it, else by their position.
+    std::vector<ClipId> TabOrder();
 
     // The version rules of the running code.
     int curVersion = 0;
@@ -307,5 +329,7 @@ void InstallConnectionBuiltins(Vm& vm);         // after InstallStubBuiltins too
 void InstallSharedObjectBuiltins(Vm& vm);
 // Writes every shared object the movie opened to the host's store (the movie is ending).
 void FlushSharedObjects(Vm& vm);
+void InstallSelectionBuiltins(Vm& vm);
+void InstallButtonBuiltins(Vm& vm);  // before InstallStubBuiltins
 
 }  // namespace script

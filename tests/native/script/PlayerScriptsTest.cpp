@@ -341,6 +341,53 @@ TEST(PlayerScripts, KeysReachKeyListenersKeyIsDownAndClipKeyEvents) {
     EXPECT_EQ(p->lines, (std::vector<std::string>{"32", "true", "clip down", "clip up"}));
 }
 
+// trace(Selection.name(args...)) with text arguments.
+Asm& TraceSelection(Asm& a, const std::string& method, const std::vector<std::string>& args = {}) {
+    for (auto it = args.rbegin(); it != args.rend(); ++it)
+        a.PushStr(*it);
+    return a.PushNum(double(args.size())).PushStr("Selection").Op(0x1C).PushStr(method).Op(0x52).Trace();
+}
+
+TEST(PlayerScripts, TabVisitsClipsByTabIndexThenDepthAndGoesRound) {
+    Asm a;  // the tab stops: b (index 1), then a and c (index 2) in depth order; d has no index
+    for (const char* name : {"a", "b", "c", "d"})
+        SetMember(a, name, "tabEnabled", 1);
+    SetMember(a, "a", "tabIndex", 2);
+    SetMember(a, "b", "tabIndex", 1);
+    SetMember(a, "c", "tabIndex", 2);
+    Asm body;  // l.onKeyUp = function () { trace(Selection.getFocus()); }; Key.addListener(l)
+    TraceSelection(body, "getFocus");
+    a.PushStr("l").PushNum(0).Op(0x43).Op(0x1D);
+    a.PushStr("l").Op(0x1C).PushStr("onKeyUp");
+    Function(a, body);
+    a.Op(0x4F);
+    a.PushStr("l").Op(0x1C).PushNum(1).PushStr("Key").Op(0x1C).PushStr("addListener").Op(0x52).Op(0x17);
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "a"),
+                                     moviebytes::Place(2, 2, 0, 0, "b"), moviebytes::Place(3, 2, 0, 0, "c"),
+                                     moviebytes::Place(4, 2, 0, 0, "d"), moviebytes::DoAction(Code(a)),
+                                     moviebytes::ShowFrame()}));
+    p->Frames(1);
+    for (int i = 0; i < 4; ++i) {
+        p->scripts->KeyDown(9, 9);
+        p->scripts->KeyUp(9);
+    }
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"_level0.b", "_level0.a", "_level0.c", "_level0.b"}));
+}
+
+TEST(PlayerScripts, SetFocusTakesFocusEnabledClipsAndAHiddenClipLosesIt) {
+    Asm a;
+    TraceSelection(a, "setFocus", {"box"});  // a plain clip refuses the focus
+    SetMember(a, "box", "focusEnabled", 1);
+    TraceSelection(a, "setFocus", {"box"});
+    TraceSelection(a, "getFocus");
+    SetMember(a, "box", "_visible", 0);
+    TraceSelection(a, "getFocus");
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"false", "true", "_level0.box", "null"}));
+}
+
 TEST(PlayerScripts, ClipsWithPressOrReleaseHandlersTakeTheMouseAsButtons) {
     Asm a;  // box.onRelease = function () { trace("released"); }
     a.PushStr("box").Op(0x1C).PushStr("onRelease");
