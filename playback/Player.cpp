@@ -411,16 +411,22 @@ const movie::SoundDef* Player::ExportedSound(const DisplayObject& from, const st
     return nullptr;
 }
 
-DisplayObject* Player::CreateEmptyClip(DisplayObject& parent, const std::string& name, int32_t depth) {
-    if (parent.kind != ObjectKind::Clip || m_impl->TreeDepth(parent) >= kMaxTreeDepth ||
-        m_impl->liveObjects >= kMaxObjects)
+std::unique_ptr<DisplayObject> Player::Impl::NewScriptedChild(DisplayObject& parent, ObjectKind kind) {
+    if (parent.kind != ObjectKind::Clip || TreeDepth(parent) >= kMaxTreeDepth || liveObjects >= kMaxObjects)
         return nullptr;
     auto o = std::make_unique<DisplayObject>();
-    o->liveCount = &m_impl->liveObjects;
-    ++m_impl->liveObjects;
-    o->kind = ObjectKind::Clip;
+    o->liveCount = &liveObjects;
+    ++liveObjects;
+    o->kind = kind;
     o->library = parent.library;
     o->parent = &parent;
+    return o;
+}
+
+DisplayObject* Player::CreateEmptyClip(DisplayObject& parent, const std::string& name, int32_t depth) {
+    auto o = m_impl->NewScriptedChild(parent, ObjectKind::Clip);
+    if (!o)
+        return nullptr;
     o->timeline = &m_impl->emptyTimeline;
     o->firstFramePending = true;
     return m_impl->PlaceScripted(parent, std::move(o), name, depth);
@@ -428,15 +434,9 @@ DisplayObject* Player::CreateEmptyClip(DisplayObject& parent, const std::string&
 
 DisplayObject* Player::CreateTextField(DisplayObject& parent, const std::string& name, int32_t depth, double x,
                                        double y, double width, double height) {
-    if (parent.kind != ObjectKind::Clip || m_impl->TreeDepth(parent) >= kMaxTreeDepth ||
-        m_impl->liveObjects >= kMaxObjects)
+    auto o = m_impl->NewScriptedChild(parent, ObjectKind::Text);
+    if (!o)
         return nullptr;
-    auto o = std::make_unique<DisplayObject>();
-    o->liveCount = &m_impl->liveObjects;
-    ++m_impl->liveObjects;
-    o->kind = ObjectKind::Text;
-    o->library = parent.library;
-    o->parent = &parent;
     o->textField = NewTextField(nullptr, parent.library ? parent.library->movie.get() : nullptr);
     o->matrix.tx = float(x);
     o->matrix.ty = float(y);

@@ -113,6 +113,9 @@ struct Player::Impl {
     void MarkRemoved(DisplayObject& object);
     void BuildButtonChildren(DisplayObject& button);
     // Puts a script-made object at `depth` of `parent`, replacing what is there.
+    // A new object for `parent` that scripts make (not yet placed), or null past the limits of
+    // tree depth and object count.
+    std::unique_ptr<DisplayObject> NewScriptedChild(DisplayObject& parent, ObjectKind kind);
     DisplayObject* PlaceScripted(DisplayObject& parent, std::unique_ptr<DisplayObject> object, const std::string& name,
                                  int32_t depth);
 

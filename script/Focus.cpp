@@ -132,19 +132,10 @@ void Vm::MoveFocus(bool backwards) {
 }
 
 void Vm::Broadcast(Object* broadcaster, std::string_view event, std::vector<Value> args) {
-    const bool outer = depth == 0;
-    if (outer)
-        StartBlock();
-    try {
+    RunAsBlock([&] {
         args.insert(args.begin(), Value::Str(std::string(event)));
         CallMethod(Value::Obj(broadcaster), "broadcastMessage", std::move(args));
-    } catch (ScriptThrow&) {
-    } catch (ScriptAbort&) {
-        if (!outer)
-            throw;
-        depth = 0;
-        m_stack.clear();
-    }
+    });
 }
 
 }  // namespace script

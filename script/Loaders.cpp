@@ -39,23 +39,9 @@ std::string_view QueryPart(std::string_view url) {
     return q == std::string_view::npos ? std::string_view() : url.substr(q + 1);
 }
 
-// Runs a call of the movie's code outside any action block (a load completing).
-template <typename F>
-void RunOutside(Vm& vm, F&& call) {
-    const bool outer = vm.depth == 0;
-    if (outer)
-        vm.StartBlock();
-    try {
-        call();
-    } catch (ScriptThrow&) {
-    } catch (ScriptAbort&) {
-        vm.depth = 0;
-    }
-}
-
 void BroadcastToLoader(Vm& vm, Object* clipLoader, std::vector<Value> args) {
     if (clipLoader)
-        RunOutside(vm, [&] { vm.CallMethod(Value::Obj(clipLoader), "broadcastMessage", std::move(args)); });
+        vm.RunAsBlock([&] { vm.CallMethod(Value::Obj(clipLoader), "broadcastMessage", std::move(args)); });
 }
 
 void CompleteMovie(Vm& vm, const Vm::PendingLoad& load) {
@@ -127,7 +113,7 @@ void CompleteText(Vm& vm, const Vm::PendingLoad& load) {
             o->SetOwn(name, size, vm.CaseSensitive()).flags |= kDontEnum | kDontDelete;
         text = Value::Str(vm.TextOfFile(*bytes));
     }
-    RunOutside(vm, [&] { vm.CallMethod(Value::Obj(o), "onData", {text}); });
+    vm.RunAsBlock([&] { vm.CallMethod(Value::Obj(o), "onData", {text}); });
 }
 
 }  // namespace
@@ -229,7 +215,7 @@ void Vm::DecodeVariables(Object* o, std::string_view text) {
         }
         if (name.empty())
             continue;
-        RunOutside(*this, [&] { SetOf(o, name, Value::Str(std::move(value))); });
+        RunAsBlock([&] { SetOf(o, name, Value::Str(std::move(value))); });
     }
 }
 

@@ -193,18 +193,7 @@ void Vm::ClipPlaced(ClipId clip) {
     Object* o = ClipObject(clip);
     if (!o)
         return;
-    const bool outer = depth == 0;
-    if (outer)
-        StartBlock();
-    try {
-        Call(Value::Obj(cls->second), Value::Obj(o), {});
-    } catch (ScriptThrow&) {
-    } catch (ScriptAbort&) {
-        if (!outer)
-            throw;
-        depth = 0;
-        m_stack.clear();
-    }
+    RunAsBlock([&] { Call(Value::Obj(cls->second), Value::Obj(o), {}); });
 }
 
 void Vm::ClipRemoved(ClipId clip) {

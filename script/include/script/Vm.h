@@ -122,6 +122,23 @@ public:
     void MoveFocus(bool backwards);
     // broadcastMessage(event, args...) on an AsBroadcaster object, from the host or from code.
     void Broadcast(Object* broadcaster, std::string_view event, std::vector<Value> args);
+    // Runs `call`, a call into the movie's code, as an action block of its own when none is
+    // running: a throw nobody catches ends it quietly; a limit ends it, or the block around it.
+    template <typename F>
+    void RunAsBlock(F&& call) {
+        const bool outer = depth == 0;
+        if (outer)
+            StartBlock();
+        try {
+            call();
+        } catch (ScriptThrow&) {
+        } catch (ScriptAbort&) {
+            if (!outer)
+                throw;
+            depth = 0;
+            m_stack.clear();
+        }
+    }
     // The objects Tab visits, in order: those with a tabIndex by it, else by their position.
     std::vector<ClipId> TabOrder();
 
