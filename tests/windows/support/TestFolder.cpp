@@ -34,10 +34,17 @@ std::optional<std::wstring> ReadVariable(const std::wstring& name) {
 TestFolder::TestFolder() {
     static unsigned counter = 0;
     const std::wstring parent = TemporaryFolder() + L"\\dovetta-tests";
-    CreateDirectoryW(parent.c_str(), nullptr);
     m_path = parent + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
     DeleteTree(m_path);  // a leftover of an earlier run with the same process id
-    MakeFolder(m_path);
+    // Test programs run side by side, and the last one out removes the shared parent: one may
+    // do so between this one's making the parent and the folder in it. Then both are made again.
+    for (int attempt = 0;; ++attempt) {
+        CreateDirectoryW(parent.c_str(), nullptr);
+        if (CreateDirectoryW(m_path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+            return;
+        if (GetLastError() != ERROR_PATH_NOT_FOUND || attempt == 20)
+            throw std::runtime_error("cannot create a test folder");
+    }
 }
 
 TestFolder::~TestFolder() {
