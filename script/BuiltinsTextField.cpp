@@ -328,8 +328,8 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
         const double n = vm.ToNumber(v);
         if (std::isfinite(n)) {
             std::vector<Value> none;
-            const int most = int(vm.ToNumber(GetProp(vm, self, none, kMaxScroll)));
-            f->scroll = std::clamp(int(n), 1, std::max(1, most));
+            const int most = vm.ToInt(GetProp(vm, self, none, kMaxScroll));
+            f->scroll = std::clamp(ToInt32(n), 1, std::max(1, most));  // past an int it wraps, as the reference does
         }
         break;
     }
@@ -337,8 +337,8 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
         const double n = vm.ToNumber(v);
         if (std::isfinite(n)) {
             std::vector<Value> none;
-            const int most = int(vm.ToNumber(GetProp(vm, self, none, kMaxHScroll)));
-            f->hscroll = std::clamp(int(n), 0, std::max(0, most));
+            const int most = vm.ToInt(GetProp(vm, self, none, kMaxHScroll));
+            f->hscroll = std::clamp(ToInt32(n), 0, std::max(0, most));
         }
         break;
     }
