@@ -10,7 +10,7 @@ namespace playback {
 namespace {
 
 template <typename F>
-void ForEachPart(TextFormatSpec& a, const TextFormatSpec& b, F&& f) {
+void ForEachPart(TextFormat& a, const TextFormat& b, F&& f) {
     f(a.font, b.font);
     f(a.url, b.url);
     f(a.target, b.target);
@@ -47,22 +47,22 @@ const char* AlignName(uint8_t align) {
 
 }  // namespace
 
-void MergeFormat(TextFormatSpec& base, const TextFormatSpec& over) {
+void MergeFormat(TextFormat& base, const TextFormat& over) {
     ForEachPart(base, over, [](auto& a, const auto& b) {
         if (b)
             a = b;
     });
 }
 
-void IntersectFormat(TextFormatSpec& a, const TextFormatSpec& b) {
+void IntersectFormat(TextFormat& a, const TextFormat& b) {
     ForEachPart(a, b, [](auto& x, const auto& y) {
         if (x != y)
             x.reset();
     });
 }
 
-TextFormatSpec DefaultFormat(const movie::EditTextDef* def, const movie::Movie* movie) {
-    TextFormatSpec f;
+TextFormat DefaultFormat(const movie::EditTextDef* def, const movie::Movie* movie) {
+    TextFormat f;
     f.font = "Times New Roman";
     f.size = 12;
     f.color = 0;
@@ -282,7 +282,7 @@ std::optional<double> ParseHtmlColor(std::u16string_view s) {
     return double(v);
 }
 
-void AppendChar(TextField& f, char16_t c, const TextFormatSpec& format) {
+void AppendChar(TextField& f, char16_t c, const TextFormat& format) {
     f.text.push_back(c);
     f.formats.push_back(format);
 }
@@ -324,7 +324,7 @@ void AppendEscaped(std::u16string& out, char16_t c) {
     }
 }
 
-std::u16string OpenFontTag(const TextFormatSpec& f) {
+std::u16string OpenFontTag(const TextFormat& f) {
     char colour[8];
     std::snprintf(colour, sizeof colour, "%06X", unsigned(uint32_t(f.color.value_or(0)) & 0xFFFFFF));
     return Wide("<FONT FACE=\"" + f.font.value_or("") + "\" SIZE=\"" + NumberText(f.size.value_or(12)) +
@@ -388,10 +388,10 @@ void SetPlainText(TextField& field, std::u16string_view text) {
 void SetHtmlText(TextField& field, std::u16string_view s) {
     field.text.clear();
     field.formats.clear();
-    std::vector<TextFormatSpec> stack{field.newFormat};
+    std::vector<TextFormat> stack{field.newFormat};
     std::vector<std::string> open;
     bool paragraphOpen = false;
-    auto push = [&](const std::string& name, const TextFormatSpec& f) {
+    auto push = [&](const std::string& name, const TextFormat& f) {
         stack.push_back(f);
         open.push_back(name);
     };
@@ -411,7 +411,7 @@ void SetHtmlText(TextField& field, std::u16string_view s) {
             if (!ReadTag(s, j, tag))
                 break;
             i = j;
-            TextFormatSpec f = stack.back();
+            TextFormat f = stack.back();
             const std::string& n = tag.name;
             if (tag.closing) {
                 if ((n == "p" || n == "li") && field.multiline) {
@@ -503,11 +503,11 @@ void SetHtmlText(TextField& field, std::u16string_view s) {
     }
 }
 
-TextFormatSpec FormatOfRange(const TextField& field, size_t begin, size_t end) {
+TextFormat FormatOfRange(const TextField& field, size_t begin, size_t end) {
     end = std::min(end, field.text.size());
     if (begin >= end)
         return field.newFormat;
-    TextFormatSpec f = field.formats[begin];
+    TextFormat f = field.formats[begin];
     for (size_t i = begin + 1; i < end; ++i)
         IntersectFormat(f, field.formats[i]);
     return f;
@@ -521,7 +521,7 @@ std::u16string HtmlTextOf(const TextField& field) {
         size_t end = field.text.find(u'\r', i);
         if (end == std::u16string::npos)
             end = n;
-        const TextFormatSpec& pf = i < n ? field.formats[i] : field.newFormat;
+        const TextFormat& pf = i < n ? field.formats[i] : field.newFormat;
         // Paragraph parts other than the alignment show in a TEXTFORMAT around the paragraph.
         std::string block;
         const std::pair<const char*, const std::optional<double>*> parts[] = {{"LEFTMARGIN", &pf.leftMargin},
@@ -543,7 +543,7 @@ std::u16string HtmlTextOf(const TextField& field) {
         out += u"<P ALIGN=\"" + Wide(Upper(pf.align.value_or("left"))) + u"\">";
         size_t k = i;
         do {
-            const TextFormatSpec& f = k < end ? field.formats[k] : pf;
+            const TextFormat& f = k < end ? field.formats[k] : pf;
             size_t runEnd = k;
             while (runEnd < end && field.formats[runEnd] == f)
                 ++runEnd;

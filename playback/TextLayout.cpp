@@ -45,7 +45,7 @@ struct Face {
     FontMetrics metrics;
 };
 
-Face FaceOf(const movie::Movie* movie, const TextFormatSpec& f, bool embedded) {
+Face FaceOf(const movie::Movie* movie, const TextFormat& f, bool embedded) {
     Face face;
     face.size = std::max(0.0, f.size.value_or(12));
     face.letterSpacing = f.letterSpacing.value_or(0);
@@ -147,7 +147,7 @@ std::vector<Line> LayOut(std::u16string_view text, std::optional<double> wrapWid
 
 }  // namespace
 
-const movie::FontDef* FindEmbeddedFont(const movie::Movie* movie, const TextFormatSpec& format) {
+const movie::FontDef* FindEmbeddedFont(const movie::Movie* movie, const TextFormat& format) {
     if (!movie || !format.font)
         return nullptr;
     const movie::FontDef* best = nullptr;
@@ -166,7 +166,7 @@ const movie::FontDef* FindEmbeddedFont(const movie::Movie* movie, const TextForm
     return best;
 }
 
-TextExtent MeasureExtent(const movie::Movie* movie, const TextFormatSpec& format, std::u16string_view text,
+TextExtent MeasureExtent(const movie::Movie* movie, const TextFormat& format, std::u16string_view text,
                          std::optional<double> width) {
     const Face face = FaceOf(movie, format, true);
     const double leading = format.leading.value_or(0) * 20;
@@ -190,7 +190,7 @@ TextExtent MeasureExtent(const movie::Movie* movie, const TextFormatSpec& format
 FieldMeasures MeasureField(const TextField& field) {
     std::vector<Face> faces;
     faces.reserve(field.text.size() + 1);
-    for (const TextFormatSpec& f : field.formats)
+    for (const TextFormat& f : field.formats)
         faces.push_back(FaceOf(field.movie, f, field.embedFonts));
     const Face fallback = FaceOf(field.movie, field.newFormat, field.embedFonts);
     auto faceAt = [&](size_t i) -> const Face& { return i < faces.size() ? faces[i] : fallback; };
@@ -200,7 +200,7 @@ FieldMeasures MeasureField(const TextField& field) {
     };
     std::optional<double> wrap;
     if (field.wordWrap) {
-        const TextFormatSpec& first = field.formats.empty() ? field.newFormat : field.formats[0];
+        const TextFormat& first = field.formats.empty() ? field.newFormat : field.formats[0];
         wrap = field.width - 80 -
                20 * (first.leftMargin.value_or(0) + first.rightMargin.value_or(0) + first.indent.value_or(0) +
                      first.blockIndent.value_or(0));

@@ -14,7 +14,7 @@ namespace script {
 namespace {
 
 using playback::TextField;
-using playback::TextFormatSpec;
+using playback::TextFormat;
 
 Value Arg(std::vector<Value>& a, size_t i) {
     return i < a.size() ? a[i] : Value();
@@ -154,7 +154,7 @@ Value GetProp(Vm& vm, const Value& self, std::vector<Value>&, int prop) {
     case kBackgroundColor:
         return Value::Num(f->backgroundColor);
     case kTextColor: {
-        const TextFormatSpec& fmt = f->formats.empty() ? f->newFormat : f->formats[0];
+        const TextFormat& fmt = f->formats.empty() ? f->newFormat : f->formats[0];
         return Value::Num(fmt.color.value_or(0));
     }
     case kMultiline:
@@ -298,7 +298,7 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
         break;
     case kTextColor: {
         const double c = ColorOf(vm, v);
-        for (TextFormatSpec& fmt : f->formats)
+        for (TextFormat& fmt : f->formats)
             fmt.color = c;
         f->newFormat.color = c;
         break;
@@ -420,21 +420,21 @@ Value FieldMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     case kSetTextFormat: {
         if (args.empty())
             return Value();
-        const TextFormatSpec* spec = FormatOf(args.back());
-        if (!spec)
+        const TextFormat* given = FormatOf(args.back());
+        if (!given)
             return Value();
         size_t b, e;
         RangeOf(vm, *f, args, args.size() - 1, b, e);
         for (size_t i = b; i < e && i < f->formats.size(); ++i)
-            playback::MergeFormat(f->formats[i], *spec);
+            playback::MergeFormat(f->formats[i], *given);
         playback::FitAutoSize(*f);
         return Value();
     }
     case kGetNewTextFormat:
         return Value::Obj(NewTextFormatObject(vm, f->newFormat));
     case kSetNewTextFormat:
-        if (const TextFormatSpec* spec = FormatOf(Arg(args, 0)))
-            playback::MergeFormat(f->newFormat, *spec);
+        if (const TextFormat* given = FormatOf(Arg(args, 0)))
+            playback::MergeFormat(f->newFormat, *given);
         return Value();
     case kReplaceText: {
         if (args.size() < 3)
@@ -444,7 +444,7 @@ Value FieldMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         if (b > e)
             return Value();
         const std::u16string with = ToUtf16(vm.ToString(args[2]));
-        const TextFormatSpec fmt = b < f->formats.size() ? f->formats[b] : f->newFormat;
+        const TextFormat fmt = b < f->formats.size() ? f->formats[b] : f->newFormat;
         f->text.replace(b, e - b, with);
         f->formats.erase(f->formats.begin() + long(b), f->formats.begin() + long(e));
         f->formats.insert(f->formats.begin() + long(b), with.size(), fmt);

@@ -13,11 +13,11 @@ namespace script {
 
 namespace {
 
-using playback::TextFormatSpec;
+using playback::TextFormat;
 
 // What a TextFormat object holds: its parts, any of them unset.
 struct TextFormatData final : NativeData {
-    TextFormatSpec spec;
+    TextFormat format;
 };
 
 enum Part : int {
@@ -52,7 +52,7 @@ Value Arg(std::vector<Value>& a, size_t i) {
     return i < a.size() ? a[i] : Value();
 }
 
-std::optional<double>* NumberPart(TextFormatSpec& f, int part) {
+std::optional<double>* NumberPart(TextFormat& f, int part) {
     switch (part) {
     case kSize:
         return &f.size;
@@ -74,7 +74,7 @@ std::optional<double>* NumberPart(TextFormatSpec& f, int part) {
         return nullptr;
     }
 }
-std::optional<bool>* BoolPart(TextFormatSpec& f, int part) {
+std::optional<bool>* BoolPart(TextFormat& f, int part) {
     switch (part) {
     case kBold:
         return &f.bold;
@@ -90,7 +90,7 @@ std::optional<bool>* BoolPart(TextFormatSpec& f, int part) {
         return nullptr;
     }
 }
-std::optional<std::string>* TextPart(TextFormatSpec& f, int part) {
+std::optional<std::string>* TextPart(TextFormat& f, int part) {
     switch (part) {
     case kFont:
         return &f.font;
@@ -115,7 +115,7 @@ bool ValidAlign(const std::string& s, std::string& out) {
 }
 
 // Stores `v` into a part. `fromConstructor`: the constructor's integer rule, else the setters'.
-void SetPart(Vm& vm, TextFormatSpec& f, int part, const Value& v, bool fromConstructor) {
+void SetPart(Vm& vm, TextFormat& f, int part, const Value& v, bool fromConstructor) {
     const bool unset = v.IsNullish();
     if (auto* n = NumberPart(f, part)) {
         if (unset) {
@@ -194,7 +194,7 @@ void SetPart(Vm& vm, TextFormatSpec& f, int part, const Value& v, bool fromConst
     }
 }
 
-Value GetPart(Vm& vm, TextFormatSpec& f, int part) {
+Value GetPart(Vm& vm, TextFormat& f, int part) {
     if (auto* n = NumberPart(f, part))
         return *n ? Value::Num(**n) : Value::Null();
     if (auto* b = BoolPart(f, part))
@@ -217,12 +217,12 @@ Value GetPart(Vm& vm, TextFormatSpec& f, int part) {
 }
 
 Value PartGetter(Vm& vm, const Value& self, std::vector<Value>&, int part) {
-    TextFormatSpec* f = FormatOf(self);
+    TextFormat* f = FormatOf(self);
     return f ? GetPart(vm, *f, part) : Value();
 }
 
 Value PartSetter(Vm& vm, const Value& self, std::vector<Value>& args, int part) {
-    if (TextFormatSpec* f = FormatOf(self))
+    if (TextFormat* f = FormatOf(self))
         SetPart(vm, *f, part, Arg(args, 0), false);
     return Value();
 }
@@ -233,9 +233,9 @@ Value TextFormatCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     if (self.type != Type::Object)
         return Value();
     auto data = std::make_unique<TextFormatData>();
-    data->spec.display = "block";
+    data->format.display = "block";
     for (int i = 0; i <= kLeading && size_t(i) < args.size(); ++i)
-        SetPart(vm, data->spec, i, args[size_t(i)], true);
+        SetPart(vm, data->format, i, args[size_t(i)], true);
     self.object->nativeData = std::move(data);
     return self;
 }
@@ -243,7 +243,7 @@ Value TextFormatCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
 // getTextExtent(text, width): the measures of the text in this format, wrapped at `width`
 // pixels when one is given.
 Value GetTextExtent(Vm& vm, const Value& self, std::vector<Value>& args, int) {
-    TextFormatSpec* f = FormatOf(self);
+    TextFormat* f = FormatOf(self);
     if (!f)
         return Value();
     const std::string text = vm.ToString(Arg(args, 0));
@@ -253,7 +253,7 @@ Value GetTextExtent(Vm& vm, const Value& self, std::vector<Value>& args, int) {
         if (std::isfinite(w))
             width = w;
     }
-    TextFormatSpec full = playback::DefaultFormat(nullptr, nullptr);
+    TextFormat full = playback::DefaultFormat(nullptr, nullptr);
     playback::MergeFormat(full, *f);
     const playback::TextExtent e = playback::MeasureExtent(vm.host.FontMovie(), full, ToUtf16(text), width);
     // A bare object: no prototype, so it prints as [type Object].
@@ -270,17 +270,17 @@ Value GetTextExtent(Vm& vm, const Value& self, std::vector<Value>& args, int) {
 
 }  // namespace
 
-playback::TextFormatSpec* FormatOf(const Value& v) {
+playback::TextFormat* FormatOf(const Value& v) {
     if (v.type != Type::Object)
         return nullptr;
     TextFormatData* data = v.object->NativeAs<TextFormatData>();
-    return data ? &data->spec : nullptr;
+    return data ? &data->format : nullptr;
 }
 
-Object* NewTextFormatObject(Vm& vm, const playback::TextFormatSpec& spec) {
+Object* NewTextFormatObject(Vm& vm, const playback::TextFormat& format) {
     Object* o = vm.NewObject(vm.textFormatProto);
     auto data = std::make_unique<TextFormatData>();
-    data->spec = spec;
+    data->format = format;
     o->nativeData = std::move(data);
     return o;
 }

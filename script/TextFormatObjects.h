@@ -8,9 +8,9 @@
 namespace script {
 
 // The format an object holds; null when it is no TextFormat.
-playback::TextFormatSpec* FormatOf(const Value& v);
-// A new TextFormat object holding `spec`.
-Object* NewTextFormatObject(Vm& vm, const playback::TextFormatSpec& spec);
+playback::TextFormat* FormatOf(const Value& v);
+// A new TextFormat object holding `format`.
+Object* NewTextFormatObject(Vm& vm, const playback::TextFormat& format);
 // The TextFormat class (its constructor, with the prototype's parts and methods).
 Object* MakeTextFormatClass(Vm& vm);
 

@@ -14,18 +14,18 @@
 namespace playback {
 
 // A character format; every part may be unset (mixed, or never given).
-struct TextFormatSpec {
+struct TextFormat {
     std::optional<std::string> font, url, target, align, display;
     std::optional<double> size, color, leftMargin, rightMargin, indent, leading, blockIndent, letterSpacing;
     std::optional<bool> bold, italic, underline, bullet, kerning;
     std::optional<std::vector<double>> tabStops;
-    bool operator==(const TextFormatSpec&) const = default;
+    bool operator==(const TextFormat&) const = default;
 };
 
 // The parts of `over` that are set replace those of `base`.
-void MergeFormat(TextFormatSpec& base, const TextFormatSpec& over);
+void MergeFormat(TextFormat& base, const TextFormat& over);
 // The parts where `a` and `b` differ become unset in `a`.
-void IntersectFormat(TextFormatSpec& a, const TextFormatSpec& b);
+void IntersectFormat(TextFormat& a, const TextFormat& b);
 
 struct TextField {
     const movie::Movie* movie = nullptr;  // where its fonts are found
@@ -35,8 +35,8 @@ struct TextField {
     double xMin = 0, yMin = 0, width = 0, height = 0;
     double originX = 0;
     std::u16string text;
-    std::vector<TextFormatSpec> formats;  // one per character of text
-    TextFormatSpec newFormat;             // what text set from now on takes
+    std::vector<TextFormat> formats;  // one per character of text
+    TextFormat newFormat;             // what text set from now on takes
     bool html = false, multiline = false, wordWrap = false, password = false, selectable = true;
     bool border = false, background = false, embedFonts = false, condenseWhite = false;
     bool mouseWheelEnabled = true, editable = false, alwaysShowSelection = false;
@@ -52,7 +52,7 @@ struct TextField {
 
 // The format a field's text starts in: the defaults, with the definition's font, size, colour
 // and layout when it has one.
-TextFormatSpec DefaultFormat(const movie::EditTextDef* def, const movie::Movie* movie);
+TextFormat DefaultFormat(const movie::EditTextDef* def, const movie::Movie* movie);
 // A field as a definition makes it, with its initial text.
 std::shared_ptr<TextField> NewTextField(const movie::EditTextDef* def, const movie::Movie* movie);
 
@@ -66,6 +66,6 @@ void SetHtmlText(TextField& field, std::u16string_view html);
 std::u16string HtmlTextOf(const TextField& field);
 // The format shared by characters [begin, end) (parts that differ unset); the new-text format
 // when the range is empty.
-TextFormatSpec FormatOfRange(const TextField& field, size_t begin, size_t end);
+TextFormat FormatOfRange(const TextField& field, size_t begin, size_t end);
 
 }  // namespace playback

@@ -21,10 +21,10 @@ struct FontMetrics {
 };
 
 // The embedded font a format names (by name, then bold and italic as close as can be), or null.
-const movie::FontDef* FindEmbeddedFont(const movie::Movie* movie, const TextFormatSpec& format);
+const movie::FontDef* FindEmbeddedFont(const movie::Movie* movie, const TextFormat& format);
 
 // One run of text in one format, unwrapped or wrapped at `width` pixels.
-TextExtent MeasureExtent(const movie::Movie* movie, const TextFormatSpec& format, std::u16string_view text,
+TextExtent MeasureExtent(const movie::Movie* movie, const TextFormat& format, std::u16string_view text,
                          std::optional<double> width);
 
 // A field's textWidth and textHeight, and how many lines it lays out in.

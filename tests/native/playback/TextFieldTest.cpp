@@ -63,7 +63,7 @@ TEST(TextField, FormatOfARangeKeepsOnlyWhatItsCharactersShare) {
     TextField f = *playback::NewTextField(nullptr, nullptr);
     playback::SetPlainText(f, u"abc");
     f.formats[1].bold = true;
-    const playback::TextFormatSpec all = playback::FormatOfRange(f, 0, 3);
+    const playback::TextFormat all = playback::FormatOfRange(f, 0, 3);
     EXPECT_FALSE(all.bold.has_value());
     EXPECT_EQ(*all.size, 12);
     EXPECT_TRUE(*playback::FormatOfRange(f, 1, 2).bold);
