@@ -1,5 +1,6 @@
 // The frame loop, the libraries of a movie and its imports, and the timeline calls.
 #include "playback/TextField.h"
+#include "NameCompare.h"
 #include "PlayerImpl.h"
 
 #include <algorithm>
@@ -10,15 +11,6 @@ namespace {
 
 // Imported movies may import in turn; this many files at most.
 constexpr size_t kMaxLibraries = 32;
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(uint8_t(a[i])) != std::tolower(uint8_t(b[i])))
-            return false;
-    return true;
-}
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "playback/TextLayout.h"
 
+#include "NameCompare.h"
+
 #include <algorithm>
 #include <cmath>
 #include <variant>
@@ -25,15 +27,6 @@ double DeviceAdvance(char16_t c) {
     if (c >= '0' && c <= '9')
         return 0.556;
     return 0.5;
-}
-
-bool Equal(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(uint8_t(a[i])) != std::tolower(uint8_t(b[i])))
-            return false;
-    return true;
 }
 
 // What one character of a format measures with: its font (null: the device model) and size.
@@ -154,7 +147,7 @@ const movie::FontDef* FindEmbeddedFont(const movie::Movie* movie, const TextForm
     int bestScore = -1;
     for (const auto& [id, c] : movie->dictionary) {
         auto* font = std::get_if<std::shared_ptr<const movie::FontDef>>(&c);
-        if (!font || !Equal((*font)->name, *format.font))
+        if (!font || !EqualNoCase((*font)->name, *format.font))
             continue;
         const int score = ((*font)->bold == format.bold.value_or(false)) +
                           ((*font)->italic == format.italic.value_or(false)) + 2 * !(*font)->glyphs.empty();

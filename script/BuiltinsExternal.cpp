@@ -6,54 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "Text.h"
 #include "script/Vm.h"
 
 namespace script {
 namespace {
-
-// The five entities of XML, as the bridge writes them.
-struct Entity {
-    char ch;
-    std::string_view text;
-};
-constexpr Entity kEntities[] = {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&apos;"}};
-
-std::string EscapeXml(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        std::string_view replaced;
-        for (const Entity& e : kEntities)
-            if (e.ch == c)
-                replaced = e.text;
-        if (replaced.empty())
-            out += c;
-        else
-            out += replaced;
-    }
-    return out;
-}
-
-// One pass from left to right: what an entity turns into is not read again. Other entities
-// (numeric ones, other cases) stay as they are.
-std::string UnescapeXml(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) {
-        bool matched = false;
-        if (s[i] == '&')
-            for (const Entity& e : kEntities)
-                if (s.substr(i, e.text.size()) == e.text) {
-                    out += e.ch;
-                    i += e.text.size();
-                    matched = true;
-                    break;
-                }
-        if (!matched)
-            out += s[i++];
-    }
-    return out;
-}
 
 // The escaping helpers answer null for an empty text, as the player's do.
 Value TextOrNull(std::string s) {

@@ -111,12 +111,6 @@ constexpr PropInfo kProps[] = {
 
 constexpr const char* kAutoSizeNames[] = {"none", "left", "center", "right"};
 
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = char(std::tolower(uint8_t(c)));
-    return s;
-}
-
 // A colour as fields take it: the low 24 bits of the number.
 uint32_t ColorOf(Vm& vm, const Value& v) {
     return ToUint32(vm.ToNumber(v)) & 0xFFFFFFu;
@@ -255,7 +249,7 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
         if (v.type == Type::Boolean) {
             mode = v.boolean ? 1 : 0;
         } else {
-            const std::string s = Lower(vm.ToString(v));
+            const std::string s = FoldCase(vm.ToString(v));
             mode = s == "left" ? 1 : s == "center" ? 2 : s == "right" ? 3 : 0;
         }
         f->autoSize = mode;
@@ -274,7 +268,7 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
             f->restrict = vm.ToString(v);
         break;
     case kType: {
-        const std::string s = Lower(vm.ToString(v));
+        const std::string s = FoldCase(vm.ToString(v));
         if (s == "input")
             f->editable = true;
         else if (s == "dynamic")

@@ -104,9 +104,7 @@ std::optional<std::string>* TextPart(TextFormat& f, int part) {
 }
 
 bool ValidAlign(const std::string& s, std::string& out) {
-    std::string l = s;
-    for (char& c : l)
-        c = char(std::tolower(uint8_t(c)));
+    const std::string l = FoldCase(s);
     if (l == "left" || l == "right" || l == "center" || l == "justify") {
         out = l;
         return true;

@@ -145,39 +145,12 @@ void Insert(Vm& vm, Object* parent, Object* child, Object* before) {
     SetSlot(child, kParent, Value::Obj(parent));
 }
 
-std::string Escape(std::string_view s, bool attribute) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    (void)attribute;
-    return out;
-}
-
 void Print(Vm& vm, Object* n, std::string& out, int depth) {
     if (depth > 256)
         throw ScriptAbort{RunEnd::TooDeep};
     int type = ToInt32(vm.ToNumber(Slot(n, kType)));
     if (type == 3) {
-        out += Escape(vm.ToString(Slot(n, kValue)), false);
+        out += EscapeXml(vm.ToString(Slot(n, kValue)));
         return;
     }
     Value name = Slot(n, kName);
@@ -193,7 +166,7 @@ void Print(Vm& vm, Object* n, std::string& out, int depth) {
                 out += ' ';
                 out += *it;
                 out += "=\"";
-                out += Escape(vm.ToString(vm.GetOf(attrs.object, *it)), true);
+                out += EscapeXml(vm.ToString(vm.GetOf(attrs.object, *it)));
                 out += '"';
             }
         }

@@ -109,4 +109,51 @@ std::string Latin1ToUtf8(std::string_view bytes) {
     return ToUtf8(u);
 }
 
+namespace {
+
+struct Entity {
+    char ch;
+    std::string_view text;
+};
+constexpr Entity kXmlEntities[] = {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&apos;"}};
+
+}  // namespace
+
+std::string EscapeXml(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        std::string_view replaced;
+        for (const Entity& e : kXmlEntities)
+            if (e.ch == c)
+                replaced = e.text;
+        if (replaced.empty())
+            out += c;
+        else
+            out += replaced;
+    }
+    return out;
+}
+
+// One pass from left to right: what an entity turns into is not read again. Other entities
+// (numeric ones, other cases) stay as they are.
+std::string UnescapeXml(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        bool matched = false;
+        if (s[i] == '&')
+            for (const Entity& e : kXmlEntities)
+                if (s.substr(i, e.text.size()) == e.text) {
+                    out += e.ch;
+                    i += e.text.size();
+                    matched = true;
+                    break;
+                }
+        if (!matched)
+            out += s[i++];
+    }
+    return out;
+}
+
 }  // namespace script

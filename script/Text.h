@@ -19,6 +19,10 @@ std::string PrintableText(std::string_view utf8);
 std::string EscapeText(std::string_view utf8);
 // unescape() and form decoding: %XX as the byte it names, '+' as a space.
 std::string UnescapeText(std::string_view text);
+// The five XML entities: text written into XML, and those entities read back (in one pass
+// from left to right; other entities stay as they are).
+std::string EscapeXml(std::string_view s);
+std::string UnescapeXml(std::string_view s);
 // Latin-1 bytes (texts of format 5 and earlier movies) as UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
 

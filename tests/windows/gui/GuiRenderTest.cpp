@@ -270,9 +270,15 @@ std::vector<uint8_t> ButtonMovie() {
                  400, 300, 6, 2);
 }
 
-void WriteMovie(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+// An album of a movie of ours, written to `path` first.
+AlbumOptions OptionsForMovie(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    {
+        std::ofstream out(path.c_str(), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    AlbumOptions options;
+    options.movieFile = path;
+    return options;
 }
 
 // Waits until (x, y) of the control's window shows `colour`, with the mouse at (mouseX, mouseY)
@@ -293,11 +299,7 @@ bool ShowsAt(HWND control, Image& shown, int x, int y, COLORREF colour, int mous
 // click runs its action.
 TEST_F(GuiRenderTest, AButtonFollowsTheMouseAndItsClickRunsItsAction) {
     TestFolder movies;
-    const std::wstring movie = movies / L"button.swf";
-    WriteMovie(movie, ButtonMovie());
-    AlbumOptions options;
-    options.movieFile = movie;
-    PlayerRun run(options);
+    PlayerRun run(OptionsForMovie(movies / L"button.swf", ButtonMovie()));
     HWND player = run.OpenPlayer();
     ASSERT_TRUE(player);
     HWND control = ::GetDlgItem(player, kMovieControlId);
@@ -320,11 +322,7 @@ TEST_F(GuiRenderTest, AButtonFollowsTheMouseAndItsClickRunsItsAction) {
 // script and a key's script move the timeline.
 TEST_F(GuiRenderTest, TheScriptedSampleFollowsTheMouseAndItsButtonAndAKeyDriveTheTimeline) {
     TestFolder movies;
-    const std::wstring movie = movies / L"scripted.swf";
-    WriteMovie(movie, moviebytes::ScriptedSampleMovie());
-    AlbumOptions options;
-    options.movieFile = movie;
-    PlayerRun run(options);
+    PlayerRun run(OptionsForMovie(movies / L"scripted.swf", moviebytes::ScriptedSampleMovie()));
     HWND player = run.OpenPlayer();
     ASSERT_TRUE(player);
     HWND control = ::GetDlgItem(player, kMovieControlId);
