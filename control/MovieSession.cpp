@@ -19,12 +19,13 @@ std::wstring FolderOf(const std::wstring& path) {
 }  // namespace
 
 MovieSession::MovieSession(std::shared_ptr<const movie::Movie> movie, std::wstring folder)
-    : m_movie(std::move(movie)), m_folder(std::move(folder)) {
+    : m_movie(std::move(movie)), m_folder(std::move(folder)), m_sharedObjects(SharedObjectFolderOfThisAlbum()) {
     m_player =
         std::make_unique<playback::Player>(m_movie, [this](const std::string& url) { return LoadResource(url); });
     // Every action block of the movie runs in the interpreter, which sets itself as the player's
     // script runner. A projector shows no trace output, so trace lines go nowhere.
     m_scripts = std::make_unique<script::PlayerScripts>(*m_player, [](const std::string&) {});
+    m_scripts->SetSharedObjectStore(&m_sharedObjects);
     m_player->SetFsCommandHandler([this](const std::string& command, const std::string& args) {
         Request(MovieRequest::Kind::FsCommand, command, args);
     });

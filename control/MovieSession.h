@@ -4,6 +4,7 @@
 
 #include "movie/Movie.h"
 #include "playback/Player.h"
+#include "SharedObjectFiles.h"
 #include "script/PlayerScripts.h"
 
 #include <cstdint>
@@ -70,6 +71,8 @@ private:
     std::shared_ptr<const movie::Movie> m_movie;
     std::wstring m_folder;  // the movie's folder: relative names the movie loads start there
     std::unique_ptr<playback::Player> m_player;
+    // This album's shared objects for this user; the interpreter saves into it when it ends.
+    FileSharedObjectStore m_sharedObjects;
     // The interpreter that runs the movie's action code, made after the player and gone before it.
     std::unique_ptr<script::PlayerScripts> m_scripts;
     std::vector<MovieRequest> m_requests;

@@ -306,9 +306,9 @@ TEST(Mouse, ASinkMayDeactivateTheControlFromAClick) {
 // Key.getAscii()) and fscommand("up", Key.getCode()).
 std::vector<uint8_t> KeyMovie() {
     using namespace moviebytes;
-    const Bytes down = Concat({ActionPushString("FSCommand:down"), ActionCallMethod("Key", "getCode"),
-                               ActionPushString(","), ActionAdd(), ActionCallMethod("Key", "getAscii"), ActionAdd(),
-                               ActionGetUrlFromStack()});
+    const Bytes down =
+        Concat({ActionPushString("FSCommand:down"), ActionCallMethod("Key", "getCode"), ActionPushString(","),
+                ActionAdd(), ActionCallMethod("Key", "getAscii"), ActionAdd(), ActionGetUrlFromStack()});
     const Bytes up =
         Concat({ActionPushString("FSCommand:up"), ActionCallMethod("Key", "getCode"), ActionGetUrlFromStack()});
     return Movie({BackgroundTag(), RectShape(1, {{0, 0, 1000, 1000, 0xFF, 0, 0}}), DefineSprite(2, 1, {ShowFrame()}),
@@ -340,7 +340,8 @@ TEST(Keys, KeysReachTheMovieWithTheCharacterTheyTyped) {
 
     // In a dialog the movie gets arrows, Tab and characters; Enter and Escape end the dialog.
     const LRESULT wants = SendMessageW(stage, WM_GETDLGCODE, 0, 0);
-    EXPECT_EQ(wants & (DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS), DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS);
+    EXPECT_EQ(wants & (DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS),
+              DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS);
     EXPECT_EQ(wants & DLGC_WANTALLKEYS, 0);
 }
 

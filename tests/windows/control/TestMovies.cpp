@@ -1,5 +1,6 @@
 #include "TestMovies.h"
 
+#include "TestFolder.h"
 #include "platform/Handles.h"
 
 #include <windows.h>
@@ -12,24 +13,20 @@ ScratchFolder::ScratchFolder() {
     static unsigned counter = 0;
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
-    m_path = std::wstring(temp) + L"dovetta-control-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(++counter);
-    if (!CreateDirectoryW(m_path.c_str(), nullptr))
-        throw std::runtime_error("cannot create the scratch folder");
+    // Wine reuses process ids from one run to the next: a name a killed run left is skipped.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        m_path = std::wstring(temp) + L"dovetta-control-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(++counter);
+        if (CreateDirectoryW(m_path.c_str(), nullptr))
+            return;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    throw std::runtime_error("cannot create the scratch folder");
 }
 
 ScratchFolder::~ScratchFolder() {
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((m_path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..")
-                DeleteFileW(PathOf(name).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(m_path.c_str());
+    DeleteTree(m_path);
 }
 
 std::wstring ScratchFolder::Write(const std::wstring& name, const std::vector<uint8_t>& bytes) const {
