@@ -484,16 +484,8 @@ void InstallClipBuiltins(Vm& vm) {
 void Vm::RunDeferredCalls() {
     std::vector<DeferredCall> calls;
     calls.swap(deferredCalls);
-    for (DeferredCall& c : calls) {
-        StartBlock();
-        try {
-            Call(c.fn, c.self, std::move(c.args));
-        } catch (ScriptThrow&) {
-        } catch (ScriptAbort&) {
-            depth = 0;
-            m_stack.clear();
-        }
-    }
+    for (DeferredCall& c : calls)
+        RunAsBlock([&] { Call(c.fn, c.self, std::move(c.args)); });
 }
 
 void Vm::AdvanceClock(double ms) {
@@ -520,17 +512,12 @@ void Vm::AdvanceClock(double ms) {
         if (!t.method.empty() && t.fn.type == Type::Object && t.fn.object->kind == Kind::Clip &&
             t.fn.object->clip == kNoClip)
             continue;
-        StartBlock();
-        try {
+        RunAsBlock([&] {
             if (t.method.empty())
                 Call(t.fn, Value::Obj(currentTarget), t.args);
             else
                 CallMethod(t.fn, t.method, t.args);
-        } catch (ScriptThrow&) {
-        } catch (ScriptAbort&) {
-            depth = 0;
-            m_stack.clear();
-        }
+        });
     }
 }
 

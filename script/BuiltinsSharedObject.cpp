@@ -137,7 +137,7 @@ Value SharedObjectFn(Vm& vm, const Value& self, std::vector<Value>&, int m) {
 
 void FlushSharedObjects(Vm& vm) {
     for (auto& [key, so] : vm.sharedObjects) {
-        vm.StartBlock();
+        Vm::BlockNesting block(vm);
         try {
             Flush(vm, so);
         } catch (...) {

@@ -1738,11 +1738,24 @@ RunEnd Vm::RunActions(ClipId clip, std::shared_ptr<const std::vector<uint8_t>> b
     f.stackBase = 0;
     Object* savedTarget = currentTarget;
     currentTarget = o;
-    bool outer = depth == 0;
-    if (outer)
-        StartBlock();
+    BlockNesting nesting(*this);
+    const bool outer = nesting.outer;
     RunEnd end = RunEnd::Completed;
     try {
+        // A frame's actions run from a script (the Call action) nest like a function call and
+        // count towards the same recursion limit: a frame that calls itself ends there.
+        int nested = 0;
+        if (!outer) {
+            if (depth >= limits.maxRecursion)
+                throw ScriptAbort{RunEnd::TooDeep};
+            nested = 1;
+        }
+        depth += nested;
+        struct Depth {
+            Vm& vm;
+            int nested;
+            ~Depth() { vm.depth -= nested; }
+        } guard{*this, nested};
         Execute(f, 0, f.bytes->size());
     } catch (ScriptThrow& t) {
         end = RunEnd::Threw;
@@ -1787,9 +1800,8 @@ RunEnd Vm::CallClipMethod(ClipId clip, std::string_view name, std::vector<Value>
         return RunEnd::Completed;
     Object* savedTarget = currentTarget;
     currentTarget = o;
-    bool outer = depth == 0;
-    if (outer)
-        StartBlock();
+    BlockNesting nesting(*this);
+    const bool outer = nesting.outer;
     RunEnd end = RunEnd::Completed;
     try {
         Value fn = GetOf(o, name);

@@ -126,9 +126,8 @@ public:
     // running: a throw nobody catches ends it quietly; a limit ends it, or the block around it.
     template <typename F>
     void RunAsBlock(F&& call) {
-        const bool outer = depth == 0;
-        if (outer)
-            StartBlock();
+        BlockNesting nesting(*this);
+        const bool outer = nesting.outer;
         try {
             call();
         } catch (ScriptThrow&) {
@@ -294,6 +293,22 @@ public:
         blockStart = std::chrono::steady_clock::now();
         blockStartOps = opCounter;
     }
+    // Action blocks, handlers and block-like calls in progress. Only the outermost one starts the
+    // limits' count and ends in an abort; one started from inside another (a frame's actions run by
+    // the Call action, a handler a native call fires) passes the abort on to it.
+    int blocksRunning = 0;
+    struct BlockNesting {
+        Vm& vm;
+        const bool outer;
+        explicit BlockNesting(Vm& v) : vm(v), outer(v.blocksRunning == 0) {
+            ++vm.blocksRunning;
+            if (outer)
+                vm.StartBlock();
+        }
+        ~BlockNesting() { --vm.blocksRunning; }
+        BlockNesting(const BlockNesting&) = delete;
+        BlockNesting& operator=(const BlockNesting&) = delete;
+    };
     std::vector<Object*> extraRoots;  // objects in use by running code (kept across a collection)
 
     // Executes bytecode [start, end) in a new activation; used for function calls.

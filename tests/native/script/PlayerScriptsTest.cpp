@@ -573,6 +573,25 @@ TEST(PlayerScripts, ARecursionLimitBeyondTheStackIsCappedAndTheMovieGoesOn) {
     EXPECT_EQ(p->lines[0], std::to_string(script::kMaxScriptRecursion));  // levels entered
 }
 
+// A frame whose actions call themselves (the Call action) nest like a function calling itself:
+// the block ends at the recursion limit, on the interpreter's stack and not the machine's, and the
+// next block of the frame still runs.
+TEST(PlayerScripts, AFrameThatCallsItselfEndsAtTheRecursionLimit) {
+    Asm start;  // stop(); n = 0; call(2);
+    start.Op(0x07).PushStr("n").PushNum(0).Op(0x1D).PushNum(2).Record(0x9E, {});
+    Asm again;  // n = n + 1; call(2);
+    again.PushStr("n").PushStr("n").Op(0x1C).PushNum(1).Op(0x47).Op(0x1D).PushNum(2).Record(0x9E, {});
+    Asm report;  // trace(n)
+    report.PushStr("n").Op(0x1C).Trace();
+    auto p =
+        Play(moviebytes::Movie({moviebytes::DoAction(Code(start)), moviebytes::DoAction(Code(report)),
+                                moviebytes::ShowFrame(), moviebytes::DoAction(Code(again)), moviebytes::ShowFrame()},
+                               100, 100, 6, 2));
+    p->Frames(2);
+    ASSERT_FALSE(p->lines.empty());
+    EXPECT_EQ(p->lines.back(), "256");
+}
+
 // Frame numbers that are not numbers, or past any integer, name no frame: the code goes on.
 TEST(PlayerScripts, FrameNumbersOutOfRangeNameNoFrame) {
     Asm code;
