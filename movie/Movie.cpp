@@ -283,7 +283,7 @@ struct Reader {
                 break;
             }
             case kDoAction:
-                frame.actions.push_back({std::vector<uint8_t>(body, body + len)});
+                frame.actions.push_back({std::vector<uint8_t>(body, body + len), uint32_t(frame.ops.size())});
                 break;
             case kVideoFrame:
                 ReadVideoFrame(body, len);
