@@ -84,6 +84,8 @@ void Player::Impl::StepForward(DisplayObject& clip) {
         clip.playing = false;
         return;
     }
+    if (!clip.timeline->loops)
+        return;
     RebuildTo(clip, 0);
     clip.currentFrame = 0;
     QueueFrame(clip, 0);

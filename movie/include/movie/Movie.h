@@ -81,6 +81,9 @@ struct Timeline {
     std::vector<Frame> frames;  // at least one
     // Frame labels to 0-based frame numbers, first one wins.
     std::map<std::string, uint32_t> labels;
+    // Whether playing on from the last frame goes back to the first: a sprite's tag list that
+    // has tags after its last ShowFrame, or no End tag, stays on its last frame.
+    bool loops = true;
 };
 
 struct SpriteDef {
