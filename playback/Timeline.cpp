@@ -106,6 +106,7 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
         BuildButtonChildren(*o);
     } else if (auto* e = std::get_if<std::shared_ptr<const movie::EditTextDef>>(c)) {
         o->kind = ObjectKind::Text;
+        NameUnnamed(*o, named);  // fields scripts can reach are named as clips are
         o->textField = NewTextField(e->get(), owner->movie.get());
     } else if (auto* v = std::get_if<std::shared_ptr<const movie::VideoStreamDef>>(c)) {
         o->kind = ObjectKind::Video;

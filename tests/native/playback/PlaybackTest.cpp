@@ -437,3 +437,23 @@ TEST(DrawList, LineWidthsInTwipsOrInPixelsWhenNothingScalesThem) {
 }
 
 }  // namespace strokes
+
+namespace {
+
+TEST(FrameLoop, UnnamedClipsAndTextFieldsShareOneInstanceCount) {
+    // A DefineEditText record (id 5) with a variable name and text, as TextFieldTest reads it.
+    const Bytes field = {0x05, 0x00, 0x60, 0x00, 0x3E, 0x80, 0x00, 0x0C, 0x80, 0xE7, 0x22, 0x01,
+                         0x00, 0xF0, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0x0A, 0x00, 0x02, 0x00, 0x00,
+                         0x00, 0x00, 0x00, 0x00, 0x28, 0x00, 'v',  0,    'h',  'i',  0};
+    Played p = Play(Movie({DefineSprite(2, 1, {ShowFrame()}), Tag(37, field), Place(1, 2), Place(2, 5),
+                           Place(3, 2, 0, 0, "named"), ShowFrame()}));
+    p.player->AdvanceFrame();
+    const auto& kids = p.player->Stage().children;
+    ASSERT_EQ(kids.size(), 3u);
+    EXPECT_EQ(kids[0]->name, "instance1");
+    EXPECT_EQ(kids[1]->kind, playback::ObjectKind::Text);
+    EXPECT_EQ(kids[1]->name, "instance2");
+    EXPECT_EQ(kids[2]->name, "named");
+}
+
+}  // namespace
