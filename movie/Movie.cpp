@@ -283,7 +283,7 @@ struct Reader {
                 break;
             }
             case kDoAction:
-                frame.actions.push_back({std::vector<uint8_t>(body, body + len)});
+                frame.actions.push_back({std::vector<uint8_t>(body, body + len), uint32_t(frame.ops.size())});
                 break;
             case kVideoFrame:
                 ReadVideoFrame(body, len);
@@ -312,9 +312,12 @@ struct Reader {
                 BrokenTag();
         }
         // The frame after the last ShowFrame holds nothing unless tags came after it.
-        if (timeline.frames.size() > 1 && timeline.frames.back().ops.empty() &&
-            timeline.frames.back().actions.empty() && timeline.frames.back().labels.empty())
+        const bool trailing = !timeline.frames.back().ops.empty() || !timeline.frames.back().actions.empty() ||
+                              !timeline.frames.back().labels.empty();
+        if (timeline.frames.size() > 1 && !trailing)
             timeline.frames.pop_back();
+        if (!isRoot)
+            timeline.loops = !trailing && cursor.End() == TagWalkEnd::EndTag;
         (void)declaredFrames;
     }
 

@@ -66,8 +66,7 @@ DisplayObject* Player::LoadMovieInto(DisplayObject* clip, int level, std::shared
     m_libraries.push_back(std::move(lib));
     if (!clip) {
         auto root = std::make_unique<DisplayObject>();
-        root->liveCount = &m_impl->liveObjects;
-        ++m_impl->liveObjects;
+        m_impl->Register(*root);
         root->kind = ObjectKind::Clip;
         root->depth = level;
         clip = root.get();
@@ -83,6 +82,8 @@ DisplayObject* Player::LoadMovieInto(DisplayObject* clip, int level, std::shared
     clip->playing = true;
     clip->firstFramePending = true;
     clip->enteredEarlyIn = 0;
+    clip->loadPending = false;
+    clip->serial = ++m_impl->serials;  // new content plays as a clip made now
     m_impl->ApplyFrameOps(*clip, 0);
     // A clip scripts made is passed over by the tree's walk until it starts: it starts with them.
     if (clip->placedByScript)

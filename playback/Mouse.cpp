@@ -256,19 +256,12 @@ bool Player::Impl::TracksAsMenu(DisplayObject& o) {
     return (o.button && o.button->trackAsMenu) || runner->TracksAsMenu(o);
 }
 
-void Player::Impl::BroadcastClipEvent(DisplayObject& o, uint32_t event) {
-    if (o.removed || o.kind != ObjectKind::Clip)
-        return;
-    RunClipEvents(o, event);
-    // The children as they stand now (handlers may add or remove some).
-    const size_t start = tickScratch.size();
-    for (const auto& c : o.children)
-        if (c->kind == ObjectKind::Clip)
-            tickScratch.push_back(c.get());
-    const size_t end = tickScratch.size();
-    for (size_t i = start; i < end; ++i)
-        BroadcastClipEvent(*tickScratch[i], event);
-    tickScratch.resize(start);
+void Player::Impl::BroadcastClipEvent(uint32_t event) {
+    // The clips as they stand now (handlers may add or remove some), the newest first.
+    CollectClipsNewestFirst(eventOrder);
+    for (size_t i = 0; i < eventOrder.size(); ++i)
+        if (!eventOrder[i]->removed)
+            RunClipEvents(*eventOrder[i], event);
 }
 
 void Player::Impl::PointerAt(float x, float y, bool reported) {
@@ -290,7 +283,7 @@ void Player::Impl::PointerAt(float x, float y, bool reported) {
         RetestIdleHover();
     UpdateButtons();
     if (moved || reported) {
-        ForEachLevel([&](DisplayObject& root) { BroadcastClipEvent(root, kEventMouseMove); });
+        BroadcastClipEvent(kEventMouseMove);
         Drain();
     }
 }
@@ -303,7 +296,7 @@ void Player::MouseMove(float x, float y) {
 void Player::MouseDown(float x, float y) {
     m_impl->PointerAt(x, y, false);
     m_impl->mouseDown = true;
-    m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, kEventMouseDown); });
+    m_impl->BroadcastClipEvent(kEventMouseDown);
     m_impl->Drain();
     if (m_impl->hovered) {
         m_impl->pressed = m_impl->hovered;
@@ -314,7 +307,7 @@ void Player::MouseDown(float x, float y) {
 void Player::MouseUp(float x, float y) {
     m_impl->PointerAt(x, y, false);
     m_impl->mouseDown = false;
-    m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, kEventMouseUp); });
+    m_impl->BroadcastClipEvent(kEventMouseUp);
     m_impl->Drain();
     DisplayObject* b = m_impl->pressed;
     m_impl->pressed = nullptr;
@@ -336,7 +329,7 @@ void Player::MouseUp(float x, float y) {
 }
 
 void Player::KeyEvent(uint32_t event) {
-    m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, event); });
+    m_impl->BroadcastClipEvent(event);
     m_impl->Drain();
 }
 

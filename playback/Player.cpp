@@ -68,6 +68,7 @@ Player::Player(std::shared_ptr<const movie::Movie> movie, ResourceLoader loader)
     m_root->library = m_libraries.front().get();
     m_root->timeline = &m_libraries.front()->movie->root;
     m_root->firstFramePending = true;
+    m_root->serial = ++m_impl->serials;
     const movie::SwfHeader& h = m_libraries.front()->movie->header;
     m_impl->windowWidth = std::max(1, h.WidthPixels());
     m_impl->windowHeight = std::max(1, h.HeightPixels());
@@ -95,12 +96,7 @@ void Player::AdvanceFrame() {
     m_impl->blocksRunThisFrame = 0;
     if (m_framesRun == 0)
         m_impl->ApplyFrameOps(*m_root, 0);
-    // The stage, then the levels above it, each from its own root.
-    m_impl->ForEachLevel([this](DisplayObject& root) {
-        m_impl->Tick(root);
-        m_impl->Drain();
-    });
-    m_impl->StartScriptedClips();
+    m_impl->RunFrame();
     m_impl->UpdateButtons();
     m_impl->runner->FrameEnded(*this);
     ++m_framesRun;
@@ -112,105 +108,15 @@ void Player::AdvanceFrame() {
         lib->TrimCaches();
 }
 
-void Player::Impl::Tick(DisplayObject& o) {
-    if (o.removed)
-        return;
-    if (o.kind == ObjectKind::Clip) {
-        if (o.firstFramePending) {
-            o.firstFramePending = false;
-            RunInitActions(o);
-            // A level's timeline loads after its first frame's actions (they may set onLoad).
-            const bool root = o.parent == nullptr;
-            if (!root)
-                RunClipEvents(o, kEventLoad);
-            QueueFrameActions(o, 0);
-            if (root) {
-                Drain();
-                RunClipEvents(o, kEventLoad);
-            }
-        } else if (o.enteredEarlyIn == player.m_framesRun + 1) {
-            // Its first frame ran earlier in this frame, through a goto; it loads in its turn.
-            if (o.loadPending) {
-                o.loadPending = false;
-                RunClipEvents(o, kEventLoad);
-            }
-        } else {
-            if (o.loadPending) {  // entered by a goto after its turn in that frame
-                o.loadPending = false;
-                RunClipEvents(o, kEventLoad);
-            }
-            StepForward(o);
-            RunClipEvents(o, kEventEnterFrame);
-        }
-        Drain();
-    }
-    if (!o.IsContainer())
-        return;
-    // The children as they stand now; ones placed while they run wait for the next frame.
-    const size_t start = tickScratch.size();
-    // Clips scripts placed and not started yet come after the whole tree (StartScriptedClips).
-    for (const auto& c : o.children)
-        if (c->IsContainer() && !(c->placedByScript && c->firstFramePending))
-            tickScratch.push_back(c.get());
-    const size_t end = tickScratch.size();
-    for (size_t i = start; i < end; ++i)
-        Tick(*tickScratch[i]);
-    tickScratch.resize(start);
-}
-
-void Player::Impl::StepForward(DisplayObject& clip) {
-    if (!clip.playing || clip.FrameCount() <= 1)
-        return;
-    if (clip.currentFrame + 1 < clip.FrameCount()) {
-        ++clip.currentFrame;
-        ApplyFrameOps(clip, clip.currentFrame);
-        QueueFrameActions(clip, clip.currentFrame);
-        return;
-    }
-    if (&clip == player.m_root.get() && !player.m_loop) {
-        clip.playing = false;
-        return;
-    }
-    RebuildTo(clip, 0);
-    clip.currentFrame = 0;
-    QueueFrameActions(clip, 0);
-}
-
-void Player::Impl::QueueFrameActions(DisplayObject& clip, uint32_t frame) {
-    if (!clip.timeline || frame >= clip.timeline->frames.size())
-        return;
-    if (clip.library && clip.timeline == &clip.library->movie->root)
-        RunFrameInitActions(clip, frame);
-    for (const movie::ActionBlock& block : clip.timeline->frames[frame].actions)
-        queue.push_back({&clip, &block});
-}
-
-void Player::Impl::StartScriptedClips() {
-    // Clips placed while these run join the end of the list.
-    for (size_t i = 0; i < scriptedStarts.size(); ++i) {
-        DisplayObject* clip = scriptedStarts[i];
-        if (!clip->removed && clip->firstFramePending)
-            Tick(*clip);
-    }
-    scriptedStarts.clear();
-}
-
-void Player::Impl::EnterFirstFrame(DisplayObject& clip, bool loadNow) {
-    clip.firstFramePending = false;
-    clip.enteredEarlyIn = player.m_framesRun + 1;
-    RunInitActions(clip);
-    if (loadNow)
-        RunClipEvents(clip, kEventLoad);
-    else
-        clip.loadPending = true;
-    QueueFrameActions(clip, 0);
-}
-
 void Player::Impl::Drain() {
     while (queueHead < queue.size()) {
         const PendingActions next = queue[queueHead++];
         if (next.clip->removed || blocksRunThisFrame >= kMaxActionBlocksPerFrame)
             continue;
+        if (next.event) {
+            RunClipEvents(*next.clip, next.event);
+            continue;
+        }
         ++blocksRunThisFrame;
         ActionContext context{player, *next.clip, ActionSource::Frame};
         runner->RunFrameActions(context, *next.block);
@@ -407,8 +313,7 @@ std::unique_ptr<DisplayObject> Player::Impl::NewScriptedChild(DisplayObject& par
     if (parent.kind != ObjectKind::Clip || TreeDepth(parent) >= kMaxTreeDepth || liveObjects >= kMaxObjects)
         return nullptr;
     auto o = std::make_unique<DisplayObject>();
-    o->liveCount = &liveObjects;
-    ++liveObjects;
+    Register(*o);
     o->kind = kind;
     o->library = parent.library;
     o->parent = &parent;

@@ -25,9 +25,11 @@ constexpr int32_t kFirstScriptDepth = 16384;
 // Masks open at once in one container.
 constexpr size_t kMaxOpenMasks = 64;
 
+// One entry of the frame's action queue: a block of frame actions, or a clip event (event set).
 struct PendingActions {
     DisplayObject* clip = nullptr;
     const movie::ActionBlock* block = nullptr;
+    uint32_t event = 0;
 };
 
 struct Player::Impl {
@@ -41,6 +43,9 @@ struct Player::Impl {
     size_t liveObjects = 0;  // declared before every owner of objects: it outlives them
     std::vector<std::unique_ptr<DisplayObject>> removedThisFrame;
     std::vector<DisplayObject*> tickScratch;
+    std::vector<DisplayObject*> frameOrder;     // the clips of the frame being run, newest first
+    std::vector<DisplayObject*> eventOrder;     // the clips a broadcast event goes to, newest first
+    uint64_t serials = 0;                       // the last DisplayObject::serial given
     std::vector<DisplayObject*> placedScratch;  // clips a frame placed, waiting for their construct events
     std::vector<PendingActions> queue;
     size_t queueHead = 0;
@@ -119,15 +124,29 @@ struct Player::Impl {
     DisplayObject* PlaceScripted(DisplayObject& parent, std::unique_ptr<DisplayObject> object, const std::string& name,
                                  int32_t depth);
 
-    // Player.cpp
-    void Tick(DisplayObject& object);
+    // FrameLoop.cpp
+    // A new object joins the live count and gets the next serial.
+    void Register(DisplayObject& object);
+    // One frame: every clip of the tree, the newest first, queues its enterFrame event and
+    // steps its timeline (clips a step places enter their first frame at once); then the queue
+    // runs, then the clips scripts placed start.
+    void RunFrame();
+    void RunClipFrame(DisplayObject& clip);
+    // The clips under the stage and the levels (inside buttons too), the newest first; clips
+    // scripts placed that have not started are left out.
+    void CollectClipsNewestFirst(std::vector<DisplayObject*>& out);
     void StepForward(DisplayObject& clip);
-    void QueueFrameActions(DisplayObject& clip, uint32_t frame);
-    void Drain();
+    // Queues the actions of the frame `clip` has just reached, in the file's order with the first
+    // frames of the clips that frame placed (each goes where its place op stands).
+    void QueueFrame(DisplayObject& clip, uint32_t frame);
+    void QueueClipEvent(DisplayObject& clip, uint32_t event);
     void StartScriptedClips();
-    // The first frame of a clip placed now: its init actions, load event, and frame actions queued.
-    // A goto on a clip that has not run yet leaves its load event for its turn (`loadNow` false).
+    // The first frame of a clip placed now: its init actions, its load event and its frame's
+    // actions queued (a level's root loads after them). A goto on a clip that has not run yet
+    // leaves its load event for its turn (`loadNow` false).
     void EnterFirstFrame(DisplayObject& clip, bool loadNow);
+    // Player.cpp
+    void Drain();
     void RunClipEvents(DisplayObject& clip, uint32_t event);
     void RunInitActions(DisplayObject& sprite);
     // The init actions of a movie's frame, for the clip that plays the movie's main timeline.
@@ -169,8 +188,8 @@ struct Player::Impl {
     void RunButtonTransition(DisplayObject& button, uint16_t condition);
     // The key-press actions of the buttons and clips under `object` whose key is `code`.
     bool RunKeyPress(DisplayObject& object, uint8_t code);
-    // A mouse clip event to every clip of the tree, from the top of the tree down.
-    void BroadcastClipEvent(DisplayObject& object, uint32_t event);
+    // A mouse clip event to every clip of the tree, the newest first.
+    void BroadcastClipEvent(uint32_t event);
 };
 
 }  // namespace playback

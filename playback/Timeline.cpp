@@ -75,8 +75,7 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
     if (!c)
         return nullptr;
     auto o = std::make_unique<DisplayObject>();
-    o->liveCount = &liveObjects;
-    ++liveObjects;
+    Register(*o);
     o->library = owner;
     o->characterId = id;
     o->parent = &parent;
@@ -107,6 +106,7 @@ std::unique_ptr<DisplayObject> Player::Impl::Instantiate(Library* library, uint1
         BuildButtonChildren(*o);
     } else if (auto* e = std::get_if<std::shared_ptr<const movie::EditTextDef>>(c)) {
         o->kind = ObjectKind::Text;
+        NameUnnamed(*o, named);  // fields scripts can reach are named as clips are
         o->textField = NewTextField(e->get(), owner->movie.get());
     } else if (auto* v = std::get_if<std::shared_ptr<const movie::VideoStreamDef>>(c)) {
         o->kind = ObjectKind::Video;
@@ -297,7 +297,7 @@ void Player::Impl::RebuildTo(DisplayObject& clip, uint32_t target) {
         o->depth = s.depth;
         o->placedInFrame = s.frame;
         ApplyProperties(*o, s.place);
-            o->clipActions = s.place.clipActions;
+        o->clipActions = s.place.clipActions;
         InsertChild(clip, std::move(o));
     }
 }
@@ -317,13 +317,7 @@ void Player::Impl::SeekFrame(DisplayObject& clip, uint32_t frame) {
             ApplyFrameOps(clip, f);
     }
     clip.currentFrame = frame;
-    // Clips the jump placed run their first frame before the frame jumped to.
-    for (size_t i = 0; i < clip.children.size(); ++i) {
-        DisplayObject& child = *clip.children[i];
-        if (child.kind == ObjectKind::Clip && child.firstFramePending && !child.placedByScript)
-            EnterFirstFrame(child, true);
-    }
-    QueueFrameActions(clip, frame);
+    QueueFrame(clip, frame);
 }
 
 void Player::Impl::BuildButtonChildren(DisplayObject& b) {

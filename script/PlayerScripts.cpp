@@ -244,6 +244,7 @@ public:
         return false;
     }
     void FrameEnded(playback::Player&) override {
+        m_vm->ClearStack();
         m_vm->CompleteLoads();
         m_vm->AdvanceClock(m_frameMs);
         m_vm->CollectGarbageWhenGrown();

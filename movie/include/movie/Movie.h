@@ -33,6 +33,9 @@ constexpr size_t kMaxMovieBytes = size_t(256) << 20;
 // Action bytecode as the movie stores it, kept whole for whoever runs it.
 struct ActionBlock {
     std::vector<uint8_t> bytes;
+    // A frame's actions: how many of the frame's display ops come before it in the file (the
+    // clips those ops place run their first frame's actions before this block).
+    uint32_t opsBefore = 0;
 };
 
 struct ClipActionDef {
@@ -78,6 +81,9 @@ struct Timeline {
     std::vector<Frame> frames;  // at least one
     // Frame labels to 0-based frame numbers, first one wins.
     std::map<std::string, uint32_t> labels;
+    // Whether playing on from the last frame goes back to the first: a sprite's tag list that
+    // has tags after its last ShowFrame, or no End tag, stays on its last frame.
+    bool loops = true;
 };
 
 struct SpriteDef {

@@ -40,6 +40,9 @@ public:
             --*liveCount;
     }
     size_t* liveCount = nullptr;  // the player's count of live objects, kept by each object
+    // The order objects were made in (a later one has a larger number): clips run their frames,
+    // and hear broadcast events, from the newest to the oldest.
+    uint64_t serial = 0;
 
     ObjectKind kind = ObjectKind::Shape;
     Library* library = nullptr;  // where characterId and the ids its content uses are defined

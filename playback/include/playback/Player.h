@@ -2,10 +2,11 @@
 // display tree under the stage, the frame loop in the reference player's order, buttons and the
 // mouse, and the frame's draw list. Portable.
 //
-// One frame (AdvanceFrame): every timeline, from the stage down, applies the display-list
-// changes of its next frame, then runs that frame's actions, then its children advance. A
-// timeline at its last frame goes back to its first unless it is stopped; a timeline of one
-// frame stays.
+// One frame (AdvanceFrame): every clip, from the newest made to the oldest (the stage last),
+// queues its enterFrame event and applies the display-list changes of its next frame; clips
+// those changes place enter their first frame there, their actions queued where their place op
+// stands among the frame's actions. The queue runs after all of them. A timeline at its last
+// frame goes back to its first unless it is stopped; a timeline of one frame stays.
 #pragma once
 
 #include "movie/Movie.h"

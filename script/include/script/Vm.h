@@ -140,6 +140,12 @@ public:
     }
     // The objects Tab visits, in order: those with a tabIndex by it, else by their position.
     std::vector<ClipId> TabOrder();
+    // The action blocks of one frame share one stack (what a block leaves there, the next one
+    // finds); it starts empty in every frame.
+    void ClearStack() {
+        if (depth == 0)
+            m_stack.clear();
+    }
 
     // The version rules of the running code.
     int curVersion = 0;

@@ -420,3 +420,57 @@ TEST(ReadMovie, ClipActionRecordsKeepOnlyTheEventsTheAllEventsWordLists) {
         EXPECT_EQ(p->clipActions[0].events, c.kept) << std::hex << c.allEvents;
     }
 }
+
+namespace {
+
+// A sprite whose tag list may lack its End tag.
+Bytes SpriteTag(uint16_t id, const std::vector<Bytes>& tags, bool endTag) {
+    BitWriter w;
+    w.U16(id);
+    w.U16(1);
+    for (const Bytes& t : tags)
+        w.Raw(t);
+    if (endTag)
+        w.Raw(Tag(0, {}));
+    return Tag(39, w.out);
+}
+
+}  // namespace
+
+TEST(ReadMovie, ASpriteLoopsOnlyWhenItsListEndsWithAShowFrameAndAnEndTag) {
+    struct Case {
+        const char* what;
+        std::vector<Bytes> tags;
+        bool endTag;
+        size_t frames;
+        bool loops;
+    };
+    const Bytes act = DoAction(ActionStop());
+    const std::vector<Case> cases = {
+        {"two frames and an End tag", {act, ShowFrame(), act, ShowFrame()}, true, 2, true},
+        {"tags after the last ShowFrame make a frame that does not loop", {act, ShowFrame(), act}, true, 2, false},
+        {"no End tag: the list may go on, so it does not loop", {act, ShowFrame(), act, ShowFrame()}, false, 2, false},
+    };
+    for (const Case& c : cases) {
+        const Bytes file = Movie({SpriteTag(2, c.tags, c.endTag), ShowFrame()});
+        auto m = movie::ReadMovie(file.data(), file.size());
+        ASSERT_TRUE(m) << c.what;
+        auto it = m->dictionary.find(2);
+        ASSERT_NE(it, m->dictionary.end()) << c.what;
+        const auto& sprite = std::get<std::shared_ptr<const movie::SpriteDef>>(it->second);
+        EXPECT_EQ(sprite->timeline.frames.size(), c.frames) << c.what;
+        EXPECT_EQ(sprite->timeline.loops, c.loops) << c.what;
+    }
+}
+
+TEST(ReadMovie, FrameActionsKeepHowManyDisplayOpsCameBeforeThem) {
+    const Bytes file = Movie({RectShape(1, {{0, 0, 10, 10, 255, 0, 0}}), DoAction(ActionStop()), Place(1, 1),
+                              DoAction(ActionPlay()), Place(2, 1), Remove(1), DoAction(ActionStop()), ShowFrame()});
+    auto m = movie::ReadMovie(file.data(), file.size());
+    ASSERT_TRUE(m);
+    const movie::Frame& f = m->root.frames.at(0);
+    ASSERT_EQ(f.actions.size(), 3u);
+    EXPECT_EQ(f.actions[0].opsBefore, 0u);
+    EXPECT_EQ(f.actions[1].opsBefore, 1u);
+    EXPECT_EQ(f.actions[2].opsBefore, 3u);
+}

@@ -40,42 +40,70 @@ std::vector<Kind> Kinds(const raster::DrawList& list) {
     return kinds;
 }
 
-TEST(FrameLoop, ChangesThenActionsThenChildrenAndLoops) {
-    const Bytes file = Movie({
-        RectShape(1, {{0, 0, 100, 100, 255, 0, 0}}),
-        DefineSprite(2, 2, {Mark("a0"), ShowFrame(), Mark("a1"), ShowFrame()}),
-        Place(1, 2, 0, 0, "a"),
-        Mark("root0"),
-        ShowFrame(),
-        Mark("root1"),
-        ShowFrame(),
-    });
-    Played p = Play(file);
-    for (int i = 0; i < 4; ++i)
-        p.player->AdvanceFrame();
-    const std::vector<std::string> want = {"mark:root0", "mark:a0", "mark:root1", "mark:a1",
-                                           "mark:root0", "mark:a0", "mark:root1", "mark:a1"};
-    EXPECT_EQ(p.calls, want);
-    // The clip placed on the first frame stays the same object through the loop.
-    EXPECT_EQ(p.player->Stage().children.size(), 1u);
+// A clip event handler that marks what ran.
+moviebytes::ClipEvent MarkOn(uint32_t flags, const std::string& what) {
+    return {flags, ActionGetUrl("FSCommand:mark", what)};
 }
 
-TEST(FrameLoop, AClipPlacedLaterRunsItsFirstFrameAfterItsParent) {
-    const Bytes file = Movie({
-        DefineSprite(2, 1, {Mark("child"), ShowFrame()}),
-        Mark("first"),
-        ShowFrame(),
-        Place(1, 2),
-        Mark("second"),
-        ShowFrame(),
-        DoAction(ActionStop()),
-        ShowFrame(),
-    });
-    Played p = Play(file);
-    for (int i = 0; i < 4; ++i)
+// The frame loop's order: every clip, the newest first and the stage last, queues its
+// enterFrame event and steps its timeline; a clip a step places enters its first frame where
+// its place op stands among the frame's actions; the queue runs after the whole walk.
+struct OrderCase {
+    const char* what;
+    std::vector<Bytes> tags;
+    int frames;
+    std::vector<std::string> marks;
+};
+
+TEST(FrameLoop, RunsClipsNewestFirstAndActionsInTheFilesOrder) {
+    const Bytes twoFrames = DefineSprite(2, 2, {Mark("a0"), ShowFrame(), Mark("a1"), ShowFrame()});
+    const Bytes oneFrame = DefineSprite(3, 1, {Mark("b0"), ShowFrame()});
+    const std::vector<OrderCase> cases = {
+        {"a placed clip's first frame runs where its place op stands, then it steps before the stage",
+         {twoFrames, Mark("root0"), Place(1, 2, 0, 0, "a"), Mark("root0b"), ShowFrame(), Mark("root1"), ShowFrame()},
+         3,
+         {"root0", "a0", "root0b", "a1", "root1", "a0", "root0", "root0b"}},
+        {"a clip placed later runs its first frame once, at its place",
+         {oneFrame, Mark("first"), ShowFrame(), Place(1, 3), Mark("second"), ShowFrame(), DoAction(ActionStop()),
+          ShowFrame()},
+         4,
+         {"first", "b0", "second"}},
+        {"siblings step from the one placed last, whatever their depths",
+         {twoFrames, DefineSprite(4, 2, {Mark("c0"), ShowFrame(), Mark("c1"), ShowFrame()}), Place(2, 2, 0, 0, "a"),
+          Place(1, 4, 0, 0, "c"), DoAction(ActionStop()), ShowFrame()},
+         2,
+         {"a0", "c0", "c1", "a1"}},
+        {"enterFrame of a clip comes before the actions its parent's step queues",
+         {oneFrame, PlaceWithClipEvents(1, 3, {MarkOn(0x02, "enter"), MarkOn(0x01, "load")}), ShowFrame(),
+          Mark("root1"), DoAction(ActionStop()), ShowFrame()},
+         2,
+         {"load", "b0", "enter", "root1"}},
+        {"a clip the stage's step removes does not hear the enterFrame it queued",
+         {oneFrame, PlaceWithClipEvents(1, 3, {MarkOn(0x02, "enter"), MarkOn(0x04, "unload")}), ShowFrame(),
+          ShowFrame(), Remove(1), Mark("root2"), DoAction(ActionStop()), ShowFrame()},
+         3,
+         {"b0", "enter", "unload", "root2"}},
+    };
+    for (const OrderCase& c : cases) {
+        Played p = Play(Movie(c.tags));
+        for (int i = 0; i < c.frames; ++i)
+            p.player->AdvanceFrame();
+        std::vector<std::string> want;
+        for (const std::string& m : c.marks)
+            want.push_back("mark:" + m);
+        EXPECT_EQ(p.calls, want) << c.what;
+    }
+}
+
+TEST(FrameLoop, AClipPlacedOnTheFirstFrameStaysTheSameObjectThroughTheLoop) {
+    Played p =
+        Play(Movie({DefineSprite(2, 2, {ShowFrame(), ShowFrame()}), Place(1, 2, 0, 0, "a"), ShowFrame(), ShowFrame()}));
+    p.player->AdvanceFrame();
+    const playback::DisplayObject* first = p.player->Stage().children.at(0).get();
+    for (int i = 0; i < 3; ++i)
         p.player->AdvanceFrame();
-    // A clip of one frame runs its frame once, not on every frame after.
-    EXPECT_EQ(p.calls, (std::vector<std::string>{"mark:first", "mark:second", "mark:child"}));
+    ASSERT_EQ(p.player->Stage().children.size(), 1u);
+    EXPECT_EQ(p.player->Stage().children[0].get(), first);
 }
 
 TEST(FrameLoop, GotoLabelRunsTheTargetFrameAndStops) {
@@ -409,3 +437,23 @@ TEST(DrawList, LineWidthsInTwipsOrInPixelsWhenNothingScalesThem) {
 }
 
 }  // namespace strokes
+
+namespace {
+
+TEST(FrameLoop, UnnamedClipsAndTextFieldsShareOneInstanceCount) {
+    // A DefineEditText record (id 5) with a variable name and text, as TextFieldTest reads it.
+    const Bytes field = {0x05, 0x00, 0x60, 0x00, 0x3E, 0x80, 0x00, 0x0C, 0x80, 0xE7, 0x22, 0x01,
+                         0x00, 0xF0, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0x0A, 0x00, 0x02, 0x00, 0x00,
+                         0x00, 0x00, 0x00, 0x00, 0x28, 0x00, 'v',  0,    'h',  'i',  0};
+    Played p = Play(Movie({DefineSprite(2, 1, {ShowFrame()}), Tag(37, field), Place(1, 2), Place(2, 5),
+                           Place(3, 2, 0, 0, "named"), ShowFrame()}));
+    p.player->AdvanceFrame();
+    const auto& kids = p.player->Stage().children;
+    ASSERT_EQ(kids.size(), 3u);
+    EXPECT_EQ(kids[0]->name, "instance1");
+    EXPECT_EQ(kids[1]->kind, playback::ObjectKind::Text);
+    EXPECT_EQ(kids[1]->name, "instance2");
+    EXPECT_EQ(kids[2]->name, "named");
+}
+
+}  // namespace

@@ -191,8 +191,9 @@ TEST(PlayerScripts, GotoAndStopByLabelRunsThatFrameAndStops) {
     ASSERT_NE(p->Child("box"), nullptr);
     EXPECT_EQ(p->Child("box")->currentFrame, 2u);
     EXPECT_FALSE(p->Child("box")->playing);
-    // The clip's own first frame, then the frame gone to; stopped, nothing more.
-    EXPECT_EQ(p->lines, (std::vector<std::string>{"3", "one", "three"}));
+    // The clip's own first frame (its place op comes before the script), then the frame gone
+    // to; stopped, nothing more.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"one", "3", "three"}));
 }
 
 TEST(PlayerScripts, PlacedClipEventsAndScriptHandlersRunInOrder) {
@@ -229,9 +230,10 @@ TEST(PlayerScripts, ClipsScriptsMakeAreKeptAndTheirRemovalReachesTheInterpreter)
     EXPECT_EQ(p->Child("made")->FrameCount(), 1u);
     p->Frames(3);
     EXPECT_EQ(p->Child("made"), nullptr);
-    // Its handler ran while it stood (frame 2; on frame 3 the main timeline removes it before
-    // the clips' turn) and never after; the script's reference no longer reaches a clip.
-    EXPECT_EQ(p->lines, (std::vector<std::string>{"alive", "undefined"}));
+    // Its handler ran while it stood (frames 2 and 3: on frame 3 its enterFrame, queued before
+    // the main timeline's step, runs before the script that removes it) and never after; the
+    // script's reference no longer reaches a clip.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"alive", "alive", "undefined"}));
 }
 
 TEST(PlayerScripts, TheMainTimelineLoadsAfterItsFirstFrameActions) {
