@@ -120,6 +120,9 @@ public:
     void ChangeFocus(ClipId clip);  // without asking whether the object may take it
     // Tab and shift-tab: the next (or previous) object of the tab order takes the focus.
     void MoveFocus(bool backwards);
+    // The mouse went down over `field` (kNoClip: no text field): a selectable field takes the
+    // focus, anything else takes it away.
+    void FocusFromPointer(ClipId field);
     // broadcastMessage(event, args...) on an AsBroadcaster object, from the host or from code.
     void Broadcast(Object* broadcaster, std::string_view event, std::vector<Value> args);
     // Runs `call`, a call into the movie's code, as an action block of its own when none is
