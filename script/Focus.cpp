@@ -56,7 +56,9 @@ void CollectStops(Vm& vm, ClipId parent, std::vector<Stop>& out, int level) {
             const Value index = Setting(vm, c, "tabIndex");
             double bounds[4] = {0, 0, 0, 0};
             vm.host.Bounds(c, vm.host.Level(0), bounds);
-            out.push_back({c, index.IsUndefined() ? NAN : vm.ToNumber(index), bounds[2], bounds[0]});
+            // Fields keep the index unsigned; the order reads it as signed, as clips keep it.
+            const double order = index.IsUndefined() ? NAN : double(ToInt32(vm.ToNumber(index)));
+            out.push_back({c, order, bounds[2], bounds[0]});
         }
         const Value tabChildren = Setting(vm, c, "tabChildren");
         if (tabChildren.IsUndefined() || ToBoolean(tabChildren, vm.curVersion))

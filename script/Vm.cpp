@@ -95,6 +95,7 @@ void Vm::InitBuiltins() {
     InstallSharedObjectBuiltins(*this);
     InstallSelectionBuiltins(*this);
     InstallButtonBuiltins(*this);
+    InstallTabIndexBuiltins(*this);
     InstallStubBuiltins(*this);
     InstallExternalInterfaceBuiltins(*this);
     InstallConnectionBuiltins(*this);

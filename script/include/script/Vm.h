@@ -351,5 +351,9 @@ void InstallSharedObjectBuiltins(Vm& vm);
 void FlushSharedObjects(Vm& vm);
 void InstallSelectionBuiltins(Vm& vm);
 void InstallButtonBuiltins(Vm& vm);  // before InstallStubBuiltins
+void InstallTabIndexBuiltins(Vm& vm);  // after InstallButtonBuiltins
+// A tabIndex of a clip or button as it is kept: the number truncated to a 32-bit integer, the
+// lowest one when it is no number or lies outside that range.
+int32_t TabIndexOf(double n);
 
 }  // namespace script
