@@ -120,6 +120,10 @@ public:
     void ChangeFocus(ClipId clip);  // without asking whether the object may take it
     // Tab and shift-tab: the next (or previous) object of the tab order takes the focus.
     void MoveFocus(bool backwards);
+    // _focusrect (FocusRect.cpp): the movie's setting, and what a clip reads and sets.
+    bool focusRect = true;
+    Value FocusRectOf(ClipId clip);
+    void SetFocusRect(ClipId clip, const Value& v);
     // The mouse went down over `field` (kNoClip: no text field): a selectable field takes the
     // focus, anything else takes it away.
     void FocusFromPointer(ClipId field);
