@@ -294,16 +294,18 @@ bool Player::Impl::TracksAsMenu(DisplayObject& o) {
 void Player::Impl::BroadcastClipEvent(DisplayObject& o, uint32_t event) {
     if (o.removed || o.kind != ObjectKind::Clip)
         return;
-    RunClipEvents(o, event);
-    // The children as they stand now (handlers may add or remove some).
+    // The children first, the highest depth first, as they stand now (handlers may add or
+    // remove some); then the clip itself.
     const size_t start = tickScratch.size();
     for (const auto& c : o.children)
         if (c->kind == ObjectKind::Clip)
             tickScratch.push_back(c.get());
     const size_t end = tickScratch.size();
-    for (size_t i = start; i < end; ++i)
+    for (size_t i = end; i-- > start;)
         BroadcastClipEvent(*tickScratch[i], event);
     tickScratch.resize(start);
+    if (!o.removed)
+        RunClipEvents(o, event);
 }
 
 void Player::Impl::PointerAt(float x, float y, bool reported) {
