@@ -26,6 +26,11 @@ Value Vm::FocusRectOf(ClipId clip) {
     return curVersion >= 5 ? Value::Bool(focusRect) : Value::Num(focusRect ? 1 : 0);
 }
 
+bool Vm::ShowsFocusRect(ClipId clip) {
+    const Value own = clip != kNoClip ? FocusRectOf(clip) : Value::Null();
+    return own.IsNullish() ? focusRect : ToBoolean(own, curVersion);
+}
+
 void Vm::SetFocusRect(ClipId clip, const Value& v) {
     if (clip != kNoClip && KeepsOwnFocusRect(*this, clip)) {
         if (Object* o = ClipObject(clip))

@@ -154,7 +154,8 @@ public:
         if (code == kTabKey) {
             m_vm->MoveFocus(m_vm->keysDown[kShiftKey]);
         } else if (code == kSpaceKey || code == kEnterKey) {
-            playback::DisplayObject* focused = m_vm->focusTakesKeys ? Object(m_vm->focus) : nullptr;
+            const bool shown = m_vm->ShowsFocusRect(m_vm->focus);
+            playback::DisplayObject* focused = m_vm->focusTakesKeys && shown ? Object(m_vm->focus) : nullptr;
             if (focused && focused->visible)
                 m_player.ClickButton(*focused);
         }

@@ -124,6 +124,9 @@ public:
     bool focusRect = true;
     Value FocusRectOf(ClipId clip);
     void SetFocusRect(ClipId clip, const Value& v);
+    // Whether the rectangle shows around `clip` when it has the focus: its own setting, else the
+    // movie's. Enter and space press the focused object only while it shows.
+    bool ShowsFocusRect(ClipId clip);
     // The mouse went down over `field` (kNoClip: no text field): a selectable field takes the
     // focus, anything else takes it away.
     void FocusFromPointer(ClipId field);
