@@ -174,6 +174,7 @@ struct Player::Impl {
 
     // Mouse.cpp
     DisplayObject* ButtonAt(raster::Point stagePoint);
+    DisplayObject* TextFieldAt(raster::Point stagePoint);  // the topmost text field there, or null
     void UpdateButtons();
     // The pointer at a window point: buttons follow it, and clips hear a mouse move if it moved
     // or the host reported a move.

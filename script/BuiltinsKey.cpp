@@ -60,7 +60,8 @@ void Vm::KeyEvent(bool down, int code, int ascii) {
     if (down)
         lastKeyAscii = ascii;
     const char* event = down ? "onKeyDown" : "onKeyUp";
-    if (focus != kNoClip && focusTakesKeys && host.IsAlive(focus))
+    // A focused text field takes the keys as typing, not as these events.
+    if (focus != kNoClip && focusTakesKeys && host.IsAlive(focus) && !host.TextFieldOf(focus))
         CallClipMethod(focus, event);
     if (keyObj)
         Broadcast(keyObj, event, {});

@@ -154,7 +154,8 @@ public:
         if (code == kTabKey) {
             m_vm->MoveFocus(m_vm->keysDown[kShiftKey]);
         } else if (code == kSpaceKey || code == kEnterKey) {
-            playback::DisplayObject* focused = m_vm->focusTakesKeys ? Object(m_vm->focus) : nullptr;
+            const bool shown = m_vm->ShowsFocusRect(m_vm->focus);
+            playback::DisplayObject* focused = m_vm->focusTakesKeys && shown ? Object(m_vm->focus) : nullptr;
             if (focused && focused->visible)
                 m_player.ClickButton(*focused);
         }
@@ -208,6 +209,9 @@ public:
         // A plain property only: asking must not run the movie's getters.
         Property* p = m_vm->ClipObject(it->second)->FindOwn("trackAsMenu", m_vm->CaseSensitive());
         return p && !p->IsAccessor() && ToBoolean(p->value, m_version);
+    }
+    void PointerPressed(playback::DisplayObject* field) override {
+        m_vm->FocusFromPointer(field ? Id(field) : kNoClip);
     }
     void TabFocusMoving(ClipId, ClipId to) override {
         playback::DisplayObject* o = Object(to);
@@ -276,6 +280,12 @@ public:
         if (playback::DisplayObject* o = Object(parent))
             for (const auto& c : o->children)
                 if (c->IsContainer())
+                    out.push_back(Id(c.get()));
+    }
+    void FocusChildren(ClipId parent, std::vector<ClipId>& out) override {
+        if (playback::DisplayObject* o = Object(parent))
+            for (const auto& c : o->children)
+                if (c->IsContainer() || c->kind == playback::ObjectKind::Text)
                     out.push_back(Id(c.get()));
     }
     bool IsAlive(ClipId clip) override { return Object(clip) != nullptr; }

@@ -390,6 +390,50 @@ TEST(PlayerScripts, SetFocusTakesFocusEnabledClipsAndAHiddenClipLosesIt) {
     EXPECT_EQ(p->lines, (std::vector<std::string>{"false", "true", "_level0.box", "null"}));
 }
 
+TEST(PlayerScripts, TabIndexOfClipsIsAThirtyTwoBitIntegerAndTheLowestWhenOutOfRange) {
+    const struct {
+        double in, out;
+    } cases[] = {{1.9, 1},
+                 {-1.9, -1},
+                 {-4, -4},
+                 {2147483647, 2147483647},
+                 {2147483648.0, -2147483648.0},
+                 {-2147483649.0, -2147483648.0},
+                 {NAN, -2147483648.0},
+                 {INFINITY, -2147483648.0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(double(TabIndexOf(c.in)), c.out) << c.in;
+}
+
+TEST(PlayerScripts, FocusRectIsOneSettingForEveryClipBeforeFormat7) {
+    Asm a;  // box._focusrect = 0; trace(_root._focusrect); trace(box._focusrect)
+    SetMember(a, "box", "_focusrect", 0);
+    TraceMember(a, "_root", "_focusrect");
+    TraceMember(a, "box", "_focusrect");
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"false", "false"}));
+}
+
+TEST(PlayerScripts, PressingAwayFromTextFieldsTakesTheFocusAway) {
+    Asm a;  // box.focusEnabled = true; Selection.setFocus("box"); box.onKillFocus and onPress trace
+    SetMember(a, "box", "focusEnabled", 1);
+    TraceSelection(a, "setFocus", {"box"});
+    for (const char* handler : {"onKillFocus", "onPress"}) {
+        a.PushStr("box").Op(0x1C).PushStr(handler);
+        Function(a, Traced(handler));
+        a.Op(0x4F);
+    }
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    p->player->MouseDown(5, 5);
+    p->player->MouseUp(5, 5);
+    // The focus goes as the mouse goes down, before the press.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"true", "onKillFocus", "onPress"}));
+}
+
 TEST(PlayerScripts, ClipsWithPressOrReleaseHandlersTakeTheMouseAsButtons) {
     Asm a;  // box.onRelease = function () { trace("released"); }
     a.PushStr("box").Op(0x1C).PushStr("onRelease");
