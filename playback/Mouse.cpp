@@ -2,6 +2,7 @@
 // through the display tree), the transitions between idle, over and down, and the actions of
 // the transitions whose conditions match.
 #include "PlayerImpl.h"
+#include "playback/TextField.h"
 
 #include "raster/HitTest.h"
 
@@ -106,6 +107,33 @@ DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const rast
     return nullptr;
 }
 
+// The topmost visible text field whose box holds the stage point, under `o`.
+DisplayObject* FindTextField(DisplayObject& o, const raster::Matrix& parentWorld, raster::Point stage) {
+    if (!o.visible)
+        return nullptr;
+    const raster::Matrix world = parentWorld * o.matrix;
+    if (o.kind == ObjectKind::Text && o.textField) {
+        raster::Matrix inv = world;
+        if (!inv.Invert())
+            return nullptr;
+        const raster::Point local = inv.Apply(stage);
+        const TextField& f = *o.textField;
+        const bool inside =
+            local.x >= f.xMin && local.x <= f.xMin + f.width && local.y >= f.yMin && local.y <= f.yMin + f.height;
+        return inside ? &o : nullptr;
+    }
+    if (o.kind != ObjectKind::Clip)
+        return nullptr;
+    for (size_t i = o.children.size(); i-- > 0;) {
+        DisplayObject& c = *o.children[i];
+        if (c.clipDepth)
+            continue;
+        if (DisplayObject* f = FindTextField(c, world, stage))
+            return f;
+    }
+    return nullptr;
+}
+
 ButtonState VisibleState(ButtonMouse m) {
     switch (m) {
     case ButtonMouse::OverUp:
@@ -120,6 +148,13 @@ ButtonState VisibleState(ButtonMouse m) {
 }
 
 }  // namespace
+
+DisplayObject* Player::Impl::TextFieldAt(raster::Point stagePoint) {
+    for (auto it = levels.rbegin(); it != levels.rend(); ++it)
+        if (DisplayObject* f = FindTextField(*it->second, raster::Matrix{}, stagePoint))
+            return f;
+    return FindTextField(*player.m_root, raster::Matrix{}, stagePoint);
+}
 
 DisplayObject* Player::Impl::ButtonAt(raster::Point stagePoint) {
     // The highest level first: it lies on top.
@@ -259,16 +294,18 @@ bool Player::Impl::TracksAsMenu(DisplayObject& o) {
 void Player::Impl::BroadcastClipEvent(DisplayObject& o, uint32_t event) {
     if (o.removed || o.kind != ObjectKind::Clip)
         return;
-    RunClipEvents(o, event);
-    // The children as they stand now (handlers may add or remove some).
+    // The children first, the highest depth first, as they stand now (handlers may add or
+    // remove some); then the clip itself.
     const size_t start = tickScratch.size();
     for (const auto& c : o.children)
         if (c->kind == ObjectKind::Clip)
             tickScratch.push_back(c.get());
     const size_t end = tickScratch.size();
-    for (size_t i = start; i < end; ++i)
+    for (size_t i = end; i-- > start;)
         BroadcastClipEvent(*tickScratch[i], event);
     tickScratch.resize(start);
+    if (!o.removed)
+        RunClipEvents(o, event);
 }
 
 void Player::Impl::PointerAt(float x, float y, bool reported) {
@@ -306,6 +343,10 @@ void Player::MouseDown(float x, float y) {
     m_impl->PointerAt(x, y, false);
     m_impl->mouseDown = true;
     m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, kEventMouseDown); });
+    m_impl->Drain();
+    raster::Matrix toStage = m_impl->stageMatrix;
+    DisplayObject* field = toStage.Invert() ? m_impl->TextFieldAt(toStage.Apply({x, y})) : nullptr;
+    m_impl->runner->PointerPressed(field);
     m_impl->Drain();
     if (m_impl->hovered) {
         m_impl->pressed = m_impl->hovered;

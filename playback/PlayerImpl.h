@@ -159,6 +159,7 @@ struct Player::Impl {
 
     // Mouse.cpp
     DisplayObject* ButtonAt(raster::Point stagePoint);
+    DisplayObject* TextFieldAt(raster::Point stagePoint);  // the topmost text field there, or null
     void UpdateButtons();
     // The pointer at a window point: buttons follow it, and clips hear a mouse move if it moved
     // or the host reported a move.
@@ -173,7 +174,8 @@ struct Player::Impl {
     void RunButtonTransition(DisplayObject& button, uint16_t condition);
     // The key-press actions of the buttons and clips under `object` whose key is `code`.
     bool RunKeyPress(DisplayObject& object, uint8_t code);
-    // A mouse clip event to every clip of the tree, from the top of the tree down.
+    // A mouse or key clip event to every clip of the tree: children before their parent, the
+    // highest depth first.
     void BroadcastClipEvent(DisplayObject& object, uint32_t event);
 };
 

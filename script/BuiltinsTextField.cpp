@@ -358,7 +358,9 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
         self.object->SetOwn("__styleSheet", v, true, kDontEnum);
         break;
     case kTabIndex:
-        self.object->SetOwn("__tabIndex", v, true, kDontEnum);
+        // Fields keep it unsigned: -1 reads back as 4294967295, a non-number as 0.
+        self.object->SetOwn("__tabIndex", v.IsUndefined() ? v : Value::Num(ToUint32(vm.ToNumber(v))), true,
+                            kDontEnum);
         break;
     case kFilters:
         if (v.type == Type::Object)

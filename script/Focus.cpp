@@ -3,6 +3,8 @@
 // the order Tab moves it in.
 #include "script/Vm.h"
 
+#include "playback/TextField.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -25,12 +27,14 @@ Value Setting(Vm& vm, ClipId clip, std::string_view name) {
     return o ? vm.GetOf(o, name) : Value();
 }
 
-// Whether Tab stops at the object: buttons unless scripts say no, clips when scripts say yes or
-// when they take the mouse as buttons do.
+// Whether Tab stops at the object: buttons and input fields unless scripts say no, clips when
+// scripts say yes or when they take the mouse as buttons do.
 bool TabStop(Vm& vm, ClipId clip) {
     const Value enabled = Setting(vm, clip, "tabEnabled");
     if (!enabled.IsUndefined())
         return ToBoolean(enabled, vm.curVersion);
+    if (const playback::TextField* f = vm.host.TextFieldOf(clip))
+        return f->editable;
     return vm.host.IsButton(clip) || vm.host.TakesMouse(clip);
 }
 
@@ -44,7 +48,7 @@ void CollectStops(Vm& vm, ClipId parent, std::vector<Stop>& out, int level) {
     if (level > 64)
         return;
     std::vector<ClipId> children;
-    vm.host.Children(parent, children);
+    vm.host.FocusChildren(parent, children);
     for (ClipId c : children) {
         if (!Visible(vm, c))
             continue;
@@ -52,7 +56,9 @@ void CollectStops(Vm& vm, ClipId parent, std::vector<Stop>& out, int level) {
             const Value index = Setting(vm, c, "tabIndex");
             double bounds[4] = {0, 0, 0, 0};
             vm.host.Bounds(c, vm.host.Level(0), bounds);
-            out.push_back({c, index.IsUndefined() ? NAN : vm.ToNumber(index), bounds[2], bounds[0]});
+            // Fields keep the index unsigned; the order reads it as signed, as clips keep it.
+            const double order = index.IsUndefined() ? NAN : double(ToInt32(vm.ToNumber(index)));
+            out.push_back({c, order, bounds[2], bounds[0]});
         }
         const Value tabChildren = Setting(vm, c, "tabChildren");
         if (tabChildren.IsUndefined() || ToBoolean(tabChildren, vm.curVersion))
@@ -65,6 +71,8 @@ void CollectStops(Vm& vm, ClipId parent, std::vector<Stop>& out, int level) {
 bool Vm::CanFocus(ClipId clip) {
     if (clip == kNoClip || !host.IsAlive(clip) || host.Parent(clip) == kNoClip)
         return false;
+    if (const playback::TextField* f = host.TextFieldOf(clip))
+        return f->editable || f->selectable;
     if (host.IsButton(clip) || host.TakesMouse(clip))
         return true;
     return ToBoolean(Setting(*this, clip, "focusEnabled"), curVersion);
@@ -129,6 +137,11 @@ void Vm::MoveFocus(bool backwards) {
         return;
     host.TabFocusMoving(focus, order[next]);
     ChangeFocus(order[next]);  // a tab stop takes the focus whatever its focusEnabled
+}
+
+void Vm::FocusFromPointer(ClipId field) {
+    const playback::TextField* f = field != kNoClip ? host.TextFieldOf(field) : nullptr;
+    ChangeFocus(f && f->selectable ? field : kNoClip);
 }
 
 void Vm::Broadcast(Object* broadcaster, std::string_view event, std::vector<Value> args) {

@@ -836,7 +836,7 @@ int Interp::Run(size_t start, size_t end) {
                 Push(Value());
                 break;
             }
-            Push(vm.host.GetProperty(clip->clip, idx));
+            Push(idx == kPropFocusRect ? vm.FocusRectOf(clip->clip) : vm.host.GetProperty(clip->clip, idx));
             break;
         }
         case 0x23: {

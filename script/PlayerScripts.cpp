@@ -220,6 +220,9 @@ public:
         Property* p = m_vm->ClipObject(it->second)->FindOwn("trackAsMenu", m_vm->CaseSensitive());
         return p && !p->IsAccessor() && ToBoolean(p->value, m_version);
     }
+    void PointerPressed(playback::DisplayObject* field) override {
+        m_vm->FocusFromPointer(field ? Id(field) : kNoClip);
+    }
     void TabFocusMoving(ClipId, ClipId to) override {
         playback::DisplayObject* o = Object(to);
         m_player.HighlightButton(o && o->kind == playback::ObjectKind::Button ? o : nullptr);
@@ -301,6 +304,12 @@ public:
         if (playback::DisplayObject* o = Object(parent))
             for (const auto& c : o->children)
                 if (c->IsContainer())
+                    out.push_back(Id(c.get()));
+    }
+    void FocusChildren(ClipId parent, std::vector<ClipId>& out) override {
+        if (playback::DisplayObject* o = Object(parent))
+            for (const auto& c : o->children)
+                if (c->IsContainer() || c->kind == playback::ObjectKind::Text)
                     out.push_back(Id(c.get()));
     }
     bool IsAlive(ClipId clip) override { return Object(clip) != nullptr; }

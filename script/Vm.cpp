@@ -95,6 +95,7 @@ void Vm::InitBuiltins() {
     InstallSharedObjectBuiltins(*this);
     InstallSelectionBuiltins(*this);
     InstallButtonBuiltins(*this);
+    InstallTabIndexBuiltins(*this);
     InstallStubBuiltins(*this);
     InstallExternalInterfaceBuiltins(*this);
     InstallConnectionBuiltins(*this);
@@ -143,6 +144,10 @@ Object* Vm::Method(Object* o, std::string_view name, NativeFn fn, int magic, uin
 void Vm::SetClipProperty(ClipId clip, int idx, const Value& v) {
     // Each property converts the value its own way: texts for the name and quality, nothing for
     // the read-only paths, a number for the rest.
+    if (idx == kPropFocusRect) {
+        SetFocusRect(clip, v);
+        return;
+    }
     double n = NAN;
     std::string s;
     if (idx == kPropName || idx == kPropQuality) {
@@ -332,7 +337,7 @@ Value Vm::GetOf(Object* o, std::string_view name) {
     if (o->kind == Kind::Clip && o->clip != kNoClip) {
         int idx = ClipPropertyIndex(name);
         if (idx >= 0)
-            return host.GetProperty(o->clip, idx);
+            return idx == kPropFocusRect ? FocusRectOf(o->clip) : host.GetProperty(o->clip, idx);
         if (Property* own = o->FindOwn(name, cs); own && !own->IsAccessor() && name.size() && name[0] == '_') {
             return own->value;  // a variable named like a clip reference wins
         }

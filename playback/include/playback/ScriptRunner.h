@@ -85,6 +85,9 @@ public:
         (void)object;
         return false;
     }
+    // The mouse has gone down, after the clips heard it and before a button under it is pressed:
+    // `field` is the text field under the pointer, topmost (null when there is none).
+    virtual void PointerPressed(DisplayObject* field) { (void)field; }
     // A frame of the movie has run completely (timers and housekeeping go here).
     virtual void FrameEnded(Player& player) { (void)player; }
 };

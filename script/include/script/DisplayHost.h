@@ -73,6 +73,8 @@ public:
     virtual ClipId Parent(ClipId clip) = 0;    // kNoClip for a level's root
     virtual ClipId ChildByName(ClipId parent, std::string_view name, bool caseSensitive) = 0;
     virtual void Children(ClipId parent, std::vector<ClipId>& out) = 0;  // in depth order
+    // The children the keyboard focus may visit: clips, buttons and text fields, in depth order.
+    virtual void FocusChildren(ClipId parent, std::vector<ClipId>& out) { Children(parent, out); }
     virtual bool IsAlive(ClipId clip) = 0;
     virtual std::string Name(ClipId clip) = 0;
     virtual int Version(ClipId clip) = 0;  // format version of the movie the clip comes from

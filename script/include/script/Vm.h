@@ -120,6 +120,13 @@ public:
     void ChangeFocus(ClipId clip);  // without asking whether the object may take it
     // Tab and shift-tab: the next (or previous) object of the tab order takes the focus.
     void MoveFocus(bool backwards);
+    // _focusrect (FocusRect.cpp): the movie's setting, and what a clip reads and sets.
+    bool focusRect = true;
+    Value FocusRectOf(ClipId clip);
+    void SetFocusRect(ClipId clip, const Value& v);
+    // The mouse went down over `field` (kNoClip: no text field): a selectable field takes the
+    // focus, anything else takes it away.
+    void FocusFromPointer(ClipId field);
     // broadcastMessage(event, args...) on an AsBroadcaster object, from the host or from code.
     void Broadcast(Object* broadcaster, std::string_view event, std::vector<Value> args);
     // Runs `call`, a call into the movie's code, as an action block of its own when none is
@@ -348,5 +355,9 @@ void InstallSharedObjectBuiltins(Vm& vm);
 void FlushSharedObjects(Vm& vm);
 void InstallSelectionBuiltins(Vm& vm);
 void InstallButtonBuiltins(Vm& vm);  // before InstallStubBuiltins
+void InstallTabIndexBuiltins(Vm& vm);  // after InstallButtonBuiltins
+// A tabIndex of a clip or button as it is kept: the number truncated to a 32-bit integer, the
+// lowest one when it is no number or lies outside that range.
+int32_t TabIndexOf(double n);
 
 }  // namespace script
