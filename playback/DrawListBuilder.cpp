@@ -132,6 +132,7 @@ void Player::BuildDrawList(raster::DrawList& list, int32_t w, int32_t h) {
     m_impl->Emit(list, *m_root, m_impl->stageMatrix, raster::ColorTransform{}, false, false);
     for (const auto& [level, root] : m_impl->levels)
         m_impl->Emit(list, *root, m_impl->stageMatrix, raster::ColorTransform{}, false, false);
+    m_impl->EmitFocusRect(list);
 }
 
 const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {

@@ -325,10 +325,12 @@ void Player::Impl::PointerAt(float x, float y, bool reported) {
 
 // A move the host reports is a mouse move event even when the pointer stays where it was.
 void Player::MouseMove(float x, float y) {
+    ShowFocusRect(nullptr);
     m_impl->PointerAt(x, y, true);
 }
 
 void Player::MouseDown(float x, float y) {
+    ShowFocusRect(nullptr);
     m_impl->PointerAt(x, y, false);
     m_impl->mouseDown = true;
     m_impl->BroadcastClipEvent(kEventMouseDown);
@@ -344,6 +346,7 @@ void Player::MouseDown(float x, float y) {
 }
 
 void Player::MouseUp(float x, float y) {
+    ShowFocusRect(nullptr);
     m_impl->PointerAt(x, y, false);
     m_impl->mouseDown = false;
     m_impl->BroadcastClipEvent(kEventMouseUp);

@@ -77,6 +77,8 @@ struct Player::Impl {
     DisplayObject* hovered = nullptr;      // the button under the pointer
     DisplayObject* pressed = nullptr;      // the button the press began on
     DisplayObject* highlighted = nullptr;  // the button the keyboard focus shows as under the pointer
+    DisplayObject* focusRect = nullptr;    // the object the focus rectangle is drawn around
+    raster::Path focusRectPath;
 
     // Roots of the levels above the stage, by number.
     std::map<int, std::unique_ptr<DisplayObject>> levels;
@@ -171,6 +173,8 @@ struct Player::Impl {
     void EmitShape(raster::DrawList& list, const CachedShape& shape, const raster::Matrix& m,
                    const raster::ColorTransform& cx, bool inMask);
     const CachedShape* ShapeOf(const DisplayObject& object) const;
+    // FocusRect.cpp: the focus rectangle over everything else, when it shows.
+    void EmitFocusRect(raster::DrawList& list);
 
     // Mouse.cpp
     DisplayObject* ButtonAt(raster::Point stagePoint);

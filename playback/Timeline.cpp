@@ -149,8 +149,9 @@ void Player::Impl::RemoveChildAt(DisplayObject& parent, size_t index) {
         hovered = nullptr;
     // Freed at the end of the frame: actions queued for it, and the tick's list, still name it.
     removedThisFrame.push_back(std::move(gone));
-    // A removed button under the pointer is no longer hovered, pressed or highlighted.
-    for (DisplayObject** b : {&hovered, &pressed, &highlighted}) {
+    // A removed button under the pointer is no longer hovered, pressed or highlighted, and the
+    // focus rectangle no longer shows around a removed object.
+    for (DisplayObject** b : {&hovered, &pressed, &highlighted, &focusRect}) {
         for (DisplayObject* o = *b; o; o = o->parent) {
             if (o->removed) {
                 *b = nullptr;

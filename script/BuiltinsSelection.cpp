@@ -27,10 +27,13 @@ Value SelectionMethodFn(Vm& vm, const Value&, std::vector<Value>& args, int m) {
     case kSetFocus: {
         if (args.empty())
             return Value::Bool(false);
-        if (args[0].IsNullish())
-            return Value::Bool(vm.SetFocus(kNoClip));
-        const ClipId clip = ClipOf(vm, args[0]);
-        return Value::Bool(clip != kNoClip && vm.SetFocus(clip));
+        const ClipId clip = args[0].IsNullish() ? kNoClip : ClipOf(vm, args[0]);
+        if (clip == kNoClip && !args[0].IsNullish())
+            return Value::Bool(false);
+        if (!vm.SetFocus(clip))
+            return Value::Bool(false);
+        vm.host.FocusSetByScript(clip);
+        return Value::Bool(true);
     }
     case kSetSelection:
         return Value();

@@ -63,6 +63,7 @@ const char* EventMethod(uint32_t event) {
 }
 
 constexpr int kTabKey = 9, kEnterKey = 13, kShiftKey = 16, kSpaceKey = 32;
+constexpr int kLeftButton = 1, kRightButton = 2;
 constexpr uint32_t kButtonEvents = playback::kEventPress | playback::kEventRelease | playback::kEventReleaseOutside |
                                    playback::kEventRollOver | playback::kEventRollOut | playback::kEventDragOver |
                                    playback::kEventDragOut;
@@ -153,6 +154,7 @@ public:
             return;
         if (code == kTabKey) {
             m_vm->MoveFocus(m_vm->keysDown[kShiftKey]);
+            ShowFocusRect(m_vm->focus);  // also when the focus stays where it was
         } else if (code == kSpaceKey || code == kEnterKey) {
             const bool shown = m_vm->ShowsFocusRect(m_vm->focus);
             playback::DisplayObject* focused = m_vm->focusTakesKeys && shown ? Object(m_vm->focus) : nullptr;
@@ -160,7 +162,16 @@ public:
                 m_player.ClickButton(*focused);
         }
     }
-    void MouseButton(int code, bool down) { m_vm->SetKeyState(code, down); }
+    void MouseButton(int code, bool down) {
+        m_vm->SetKeyState(code, down);
+        if (code == kLeftButton || code == kRightButton)
+            m_player.ShowFocusRect(nullptr);  // the middle button leaves the focus rectangle
+    }
+    void WindowFocusLost() {
+        m_player.HighlightButton(nullptr);
+        m_player.ShowFocusRect(nullptr);
+        m_vm->ChangeFocus(kNoClip);
+    }
     void LimitTimeout(double seconds) { m_vm->limits.timeoutSeconds = std::min(m_vm->limits.timeoutSeconds, seconds); }
     void LimitActions(uint64_t count) { m_vm->limits.maxActionsPerBlock = count; }
     uint64_t ActionsRun() const { return m_vm->opCounter; }
@@ -216,6 +227,21 @@ public:
     void TabFocusMoving(ClipId, ClipId to) override {
         playback::DisplayObject* o = Object(to);
         m_player.HighlightButton(o && o->kind == playback::ObjectKind::Button ? o : nullptr);
+    }
+    void FocusSetByScript(ClipId clip) override { ShowFocusRect(clip); }
+    // The focus rectangle goes around the object the keyboard or a script gave the focus to, when
+    // its _focusrect allows (its own setting, else the movie's); never around a text field, which
+    // shows its caret instead.
+    void ShowFocusRect(ClipId clip) {
+        playback::DisplayObject* o = Object(clip);
+        const bool shows = o && o->kind != playback::ObjectKind::Text && FocusRectAllows(clip);
+        m_player.ShowFocusRect(shows ? o : nullptr);
+    }
+    bool FocusRectAllows(ClipId clip) {
+        Value v = m_vm->GetOf(m_vm->ClipObject(clip), "_focusrect");
+        if (v.IsNullish())
+            v = m_vm->GetOf(m_vm->ClipObject(Level(0)), "_focusrect");
+        return ToBoolean(v, m_version);
     }
     bool IsButton(ClipId clip) override {
         playback::DisplayObject* o = Object(clip);
@@ -862,6 +888,9 @@ PlayerScripts::PlayerScripts(playback::Player& player, TraceSink trace)
     : m_impl(std::make_unique<Impl>(player, std::move(trace))) {}
 PlayerScripts::~PlayerScripts() = default;
 
+void PlayerScripts::WindowFocusLost() {
+    m_impl->WindowFocusLost();
+}
 void PlayerScripts::KeyDown(int code, int ascii) {
     m_impl->Key(true, code, ascii);
 }

@@ -190,6 +190,8 @@ std::optional<std::vector<InputEvent>> ParseInputScript(const std::string& json,
             e.kind = InputEvent::Kind::KeyDown;
         else if (t == "KeyUp")
             e.kind = InputEvent::Kind::KeyUp;
+        else if (t == "FocusLost")
+            e.kind = InputEvent::Kind::FocusLost;
         auto key = item.fields.find("key");
         if (key != item.fields.end() && key->second.type == Value::Type::String) {
             e.key = key->second.text;

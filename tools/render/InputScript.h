@@ -8,7 +8,7 @@
 #include <vector>
 
 struct InputEvent {
-    enum class Kind { MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, Wait, Other };
+    enum class Kind { MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, FocusLost, Wait, Other };
     Kind kind = Kind::Other;
     float x = 0, y = 0;
     std::string button;  // "Left", "Right", "Middle"

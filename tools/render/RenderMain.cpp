@@ -298,7 +298,9 @@ int main(int argc, char** argv) {
             const int mouseCode = e.button == "Right" ? 2 : e.button == "Middle" ? 4 : 1;
             if (e.kind == InputEvent::Kind::MouseDown || e.kind == InputEvent::Kind::MouseUp)
                 scripts.MouseButton(mouseCode, e.kind == InputEvent::Kind::MouseDown);
-            if (e.kind == InputEvent::Kind::MouseMove)
+            if (e.kind == InputEvent::Kind::FocusLost)
+                scripts.WindowFocusLost();
+            else if (e.kind == InputEvent::Kind::MouseMove)
                 player.MouseMove(e.x, e.y);
             else if (e.kind == InputEvent::Kind::MouseDown && e.button != "Right" && e.button != "Middle")
                 player.MouseDown(e.x, e.y);

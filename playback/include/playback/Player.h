@@ -83,6 +83,9 @@ public:
     // The button the keyboard focus has come to shows as under the pointer (its roll-over runs,
     // and the roll-out of the button shown so before); null: none. The pointer moving ends it.
     void HighlightButton(DisplayObject* button);
+    // The yellow focus rectangle shows around `object` (null: nowhere) until the pointer moves,
+    // a mouse button goes down or up, or the object leaves the tree.
+    void ShowFocusRect(DisplayObject* object);
     // Whether the pointer is over a button (the hand cursor shows).
     bool HandCursor() const;
 

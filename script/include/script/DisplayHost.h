@@ -239,6 +239,9 @@ public:
         (void)from;
         (void)to;
     }
+    // A script gave the keyboard focus to `clip` (kNoClip: took it away): a host shows the focus
+    // rectangle around it, as after Tab.
+    virtual void FocusSetByScript(ClipId clip) { (void)clip; }
     virtual void Draw(ClipId clip, DrawCall call, const double* args) {
         (void)clip;
         (void)call;

@@ -34,6 +34,9 @@ public:
     // A mouse button pressed or released (1 left, 2 right, 4 middle, as Key numbers them):
     // Key.isDown and Key.isToggled see it; the player hears the mouse itself.
     void MouseButton(int code, bool down);
+    // The window lost the keyboard: the object with the focus loses it (a button the keyboard
+    // showed as under the pointer rolls out first) and the focus rectangle goes.
+    void WindowFocusLost();
 
     // Lowers the time one action block may run (the movie's ScriptLimits, or 15 s) to at most
     // `seconds`: hosts that must not wait so long (a fuzzer) set it.

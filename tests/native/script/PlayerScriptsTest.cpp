@@ -857,5 +857,67 @@ TEST(ScriptedSample, TheFollowerTracksTheMouseAndTheButtonAndKeysDriveTheTimelin
     EXPECT_NE(p->player->Stage().ChildAtDepth(5), nullptr);
 }
 
+// The focus rectangle the frame draws: the box of its yellow fill, or nullopt when none shows.
+std::optional<raster::Rect> FocusFrame(playback::Player& player) {
+    raster::DrawList list;
+    player.BuildDrawList(list, 100, 100);
+    const raster::Color yellow{255, 255, 0, 255};
+    for (const raster::DrawCommand& c : list.Commands())
+        if (c.kind == raster::DrawCommand::Kind::Fill && c.paint.kind == raster::Paint::Kind::Solid &&
+            c.paint.color == yellow)
+            return c.path->Bounds();
+    return std::nullopt;
+}
+
+TEST(PlayerScripts, TabShowsTheFocusRectangleUntilThePointerOrALeftOrRightButtonActs) {
+    Asm a;
+    SetMember(a, "box", "tabEnabled", 1);
+    // The box spans 1.5 .. 201.5 pixels: the frame's sides go to the nearest pixel edges.
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 30, 30, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    EXPECT_FALSE(FocusFrame(*p->player));
+    struct Step {
+        const char* what;
+        std::function<void(Played&)> act;
+        bool shown;
+    };
+    const Step steps[] = {
+        {"tab", [](Played& q) { q.scripts->KeyDown(9, 9); }, true},
+        {"pointer moves", [](Played& q) { q.player->MouseMove(50, 50); }, false},
+        {"tab again, the focus staying on the only stop", [](Played& q) { q.scripts->KeyDown(9, 9); }, true},
+        {"middle button", [](Played& q) { q.scripts->MouseButton(4, true); }, true},
+        {"right button", [](Played& q) { q.scripts->MouseButton(2, true); }, false},
+        {"tab", [](Played& q) { q.scripts->KeyDown(9, 9); }, true},
+        {"left button", [](Played& q) { q.player->MouseDown(50, 50); }, false},
+        {"tab", [](Played& q) { q.scripts->KeyDown(9, 9); }, true},
+        {"window loses the keyboard", [](Played& q) { q.scripts->WindowFocusLost(); }, false},
+    };
+    for (const Step& s : steps) {
+        s.act(*p);
+        const std::optional<raster::Rect> frame = FocusFrame(*p->player);
+        ASSERT_EQ(frame.has_value(), s.shown) << s.what;
+        if (frame) {
+            EXPECT_EQ(frame->xMin, 2) << s.what;
+            EXPECT_EQ(frame->yMin, 2) << s.what;
+            EXPECT_EQ(frame->xMax, 202) << s.what;
+            EXPECT_EQ(frame->yMax, 202) << s.what;
+        }
+    }
+}
+
+TEST(PlayerScripts, SetFocusShowsTheFocusRectangleUntilTheObjectGoes) {
+    Asm a;  // box.focusEnabled = true; Selection.setFocus("box")
+    SetMember(a, "box", "focusEnabled", 1);
+    TraceSelection(a, "setFocus", {"box"});
+    auto p = Play(moviebytes::Movie({kBoxShape, BoxSprite(), moviebytes::Place(1, 2, 0, 0, "box"),
+                                     moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"true"}));
+    EXPECT_TRUE(FocusFrame(*p->player));
+    p->player->RemoveObject(*p->Child("box"));
+    EXPECT_FALSE(FocusFrame(*p->player));  // gone with the object
+}
+
 }  // namespace
 }  // namespace script
