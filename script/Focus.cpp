@@ -31,6 +31,8 @@ bool TabStop(Vm& vm, ClipId clip) {
     const Value enabled = Setting(vm, clip, "tabEnabled");
     if (!enabled.IsUndefined())
         return ToBoolean(enabled, vm.curVersion);
+    if (const playback::TextField* field = vm.host.TextFieldOf(clip))
+        return field->editable;  // input fields
     return vm.host.IsButton(clip) || vm.host.TakesMouse(clip);
 }
 
@@ -65,7 +67,7 @@ void CollectStops(Vm& vm, ClipId parent, std::vector<Stop>& out, int level) {
 bool Vm::CanFocus(ClipId clip) {
     if (clip == kNoClip || !host.IsAlive(clip) || host.Parent(clip) == kNoClip)
         return false;
-    if (host.IsButton(clip) || host.TakesMouse(clip))
+    if (host.IsButton(clip) || host.TakesMouse(clip) || host.TextFieldOf(clip))
         return true;
     return ToBoolean(Setting(*this, clip, "focusEnabled"), curVersion);
 }
@@ -83,6 +85,7 @@ void Vm::ChangeFocus(ClipId clip) {
     const ClipId old = focus;
     focus = clip;
     focusTakesKeys = true;
+    SelectFieldText(clip);
     const Value oldObj = ObjectOrNull(*this, old), newObj = ObjectOrNull(*this, clip);
     if (!oldObj.IsNull())
         CallClipMethod(old, "onKillFocus", {newObj});

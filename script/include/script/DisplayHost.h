@@ -72,7 +72,8 @@ public:
     virtual int LevelNumber(ClipId root) = 0;  // which level a root clip is; -1 if not a root
     virtual ClipId Parent(ClipId clip) = 0;    // kNoClip for a level's root
     virtual ClipId ChildByName(ClipId parent, std::string_view name, bool caseSensitive) = 0;
-    virtual void Children(ClipId parent, std::vector<ClipId>& out) = 0;  // in depth order
+    // Clips, buttons and text fields, in depth order.
+    virtual void Children(ClipId parent, std::vector<ClipId>& out) = 0;
     virtual bool IsAlive(ClipId clip) = 0;
     virtual std::string Name(ClipId clip) = 0;
     virtual int Version(ClipId clip) = 0;  // format version of the movie the clip comes from

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "playback/TextEditing.h"
 #include "script/DisplayHost.h"
 #include "script/Object.h"
 #include "script/Value.h"
@@ -120,6 +121,14 @@ public:
     void ChangeFocus(ClipId clip);  // without asking whether the object may take it
     // Tab and shift-tab: the next (or previous) object of the tab order takes the focus.
     void MoveFocus(bool backwards);
+    // Typing into the focused input text field (TextInput.cpp): text goes in as its restrict
+    // and maxChars let it, keys edit it, and the field hears onChanged when its text changed;
+    // false when the focus is on no input field. A field taking the focus has its text
+    // selected; the clipboard holds what Paste puts in.
+    bool TypeIntoFocus(std::u16string_view text);
+    bool EditFocus(playback::TextEdit edit);
+    void SelectFieldText(ClipId clip);
+    std::u16string clipboard;
     // broadcastMessage(event, args...) on an AsBroadcaster object, from the host or from code.
     void Broadcast(Object* broadcaster, std::string_view event, std::vector<Value> args);
     // Runs `call`, a call into the movie's code, as an action block of its own when none is
