@@ -3,6 +3,7 @@
 // the transitions whose conditions match.
 #include "PlayerImpl.h"
 
+#include "playback/TextField.h"
 #include "raster/HitTest.h"
 
 namespace playback {
@@ -106,6 +107,23 @@ DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const rast
     return nullptr;
 }
 
+DisplayObject* FindTextField(const Player& player, DisplayObject& o, raster::Point stage) {
+    if (!o.visible)
+        return nullptr;
+    if (o.textField)
+        return o.textField->selectable && player.HitTest(o, stage, false) ? &o : nullptr;
+    if (!o.IsContainer())
+        return nullptr;
+    for (size_t i = o.children.size(); i-- > 0;) {
+        DisplayObject& c = *o.children[i];
+        if (c.clipDepth)
+            continue;
+        if (DisplayObject* f = FindTextField(player, c, stage))
+            return f;
+    }
+    return nullptr;
+}
+
 ButtonState VisibleState(ButtonMouse m) {
     switch (m) {
     case ButtonMouse::OverUp:
@@ -127,6 +145,13 @@ DisplayObject* Player::Impl::ButtonAt(raster::Point stagePoint) {
         if (DisplayObject* b = FindButton(*this, *it->second, raster::Matrix{}, stagePoint))
             return b;
     return FindButton(*this, *player.m_root, raster::Matrix{}, stagePoint);
+}
+
+DisplayObject* Player::Impl::TextFieldAt(raster::Point stagePoint) {
+    for (auto it = levels.rbegin(); it != levels.rend(); ++it)
+        if (DisplayObject* f = FindTextField(player, *it->second, stagePoint))
+            return f;
+    return FindTextField(player, *player.m_root, stagePoint);
 }
 
 void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t condition) {
@@ -305,6 +330,11 @@ void Player::MouseDown(float x, float y) {
     m_impl->mouseDown = true;
     m_impl->ForEachLevel([&](DisplayObject& root) { m_impl->BroadcastClipEvent(root, kEventMouseDown); });
     m_impl->Drain();
+    raster::Matrix toStage = m_impl->stageMatrix;
+    DisplayObject* field = nullptr;
+    if (!m_impl->hovered && toStage.Invert())
+        field = m_impl->TextFieldAt(toStage.Apply({m_impl->mouseX, m_impl->mouseY}));
+    m_impl->runner->TextFieldPressed(field);
     if (m_impl->hovered) {
         m_impl->pressed = m_impl->hovered;
         m_impl->SetButtonMouse(*m_impl->pressed, ButtonMouse::OverDown, movie::kOverUpToOverDown);

@@ -264,6 +264,13 @@ public:
         Record(m_vm->CallClipMethod(it->second, method));
     }
     void ObjectRemoved(playback::DisplayObject& object) override { Forget(object); }
+    void TextFieldPressed(playback::DisplayObject* field) override {
+        if (field) {
+            m_vm->ChangeFocus(Id(field));
+        } else if (m_vm->focus != kNoClip && m_vm->host.IsAlive(m_vm->focus) && TextFieldOf(m_vm->focus)) {
+            m_vm->ChangeFocus(kNoClip);  // a press elsewhere takes the focus from a text field
+        }
+    }
     void ContentReplaced(playback::DisplayObject& clip) override {
         if (auto it = m_ids.find(&clip); it != m_ids.end())
             m_vm->ClipReloaded(it->second);

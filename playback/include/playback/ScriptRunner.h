@@ -85,6 +85,9 @@ public:
         (void)object;
         return false;
     }
+    // The mouse went down over a selectable text field (null: over none, or over a button,
+    // which takes the press): the keyboard focus follows it.
+    virtual void TextFieldPressed(DisplayObject* field) { (void)field; }
     // A frame of the movie has run completely (timers and housekeeping go here).
     virtual void FrameEnded(Player& player) { (void)player; }
 };

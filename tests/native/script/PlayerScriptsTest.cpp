@@ -421,6 +421,26 @@ TEST(PlayerScripts, KeysTypeIntoTheFocusedInputFieldThroughItsRestrict) {
     EXPECT_EQ(playback::CaretIndex(*t->textField), 4u);
 }
 
+TEST(PlayerScripts, APressOnASelectableTextFieldFocusesItAndAPressElsewhereTakesTheFocusBack) {
+    Asm a;  // _root.createTextField("t", 1, 0, 0, 50, 20), with onSetFocus and onKillFocus traced
+    a.PushNum(20).PushNum(50).PushNum(0).PushNum(0).PushNum(1).PushStr("t").PushNum(6).PushStr("_root").Op(0x1C);
+    a.PushStr("createTextField").Op(0x52).Op(0x17);
+    for (const char* event : {"onSetFocus", "onKillFocus"}) {
+        a.PushStr("t").Op(0x1C).PushStr(event);
+        Function(a, Traced(event));
+        a.Op(0x4F);
+    }
+    auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    p->player->MouseDown(10, 10);
+    p->player->MouseUp(10, 10);
+    p->player->MouseDown(10, 10);  // already focused: no event
+    p->player->MouseDown(80, 80);
+    p->Child("t")->textField->selectable = false;
+    p->player->MouseDown(10, 10);  // a field that cannot be selected takes no focus
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"onSetFocus", "onKillFocus"}));
+}
+
 TEST(PlayerScripts, ClipsWithPressOrReleaseHandlersTakeTheMouseAsButtons) {
     Asm a;  // box.onRelease = function () { trace("released"); }
     a.PushStr("box").Op(0x1C).PushStr("onRelease");
