@@ -2,8 +2,8 @@
 // through the display tree), the transitions between idle, over and down, and the actions of
 // the transitions whose conditions match.
 #include "PlayerImpl.h"
-#include "playback/TextField.h"
 
+#include "playback/TextField.h"
 #include "raster/HitTest.h"
 
 namespace playback {
@@ -107,28 +107,18 @@ DisplayObject* FindButton(const Player::Impl& impl, DisplayObject& o, const rast
     return nullptr;
 }
 
-// The topmost visible text field whose box holds the stage point, under `o`.
-DisplayObject* FindTextField(DisplayObject& o, const raster::Matrix& parentWorld, raster::Point stage) {
+DisplayObject* FindTextField(const Player& player, DisplayObject& o, raster::Point stage) {
     if (!o.visible)
         return nullptr;
-    const raster::Matrix world = parentWorld * o.matrix;
-    if (o.kind == ObjectKind::Text && o.textField) {
-        raster::Matrix inv = world;
-        if (!inv.Invert())
-            return nullptr;
-        const raster::Point local = inv.Apply(stage);
-        const TextField& f = *o.textField;
-        const bool inside =
-            local.x >= f.xMin && local.x <= f.xMin + f.width && local.y >= f.yMin && local.y <= f.yMin + f.height;
-        return inside ? &o : nullptr;
-    }
-    if (o.kind != ObjectKind::Clip)
+    if (o.textField)
+        return o.textField->selectable && player.HitTest(o, stage, false) ? &o : nullptr;
+    if (!o.IsContainer())
         return nullptr;
     for (size_t i = o.children.size(); i-- > 0;) {
         DisplayObject& c = *o.children[i];
         if (c.clipDepth)
             continue;
-        if (DisplayObject* f = FindTextField(c, world, stage))
+        if (DisplayObject* f = FindTextField(player, c, stage))
             return f;
     }
     return nullptr;
@@ -149,19 +139,19 @@ ButtonState VisibleState(ButtonMouse m) {
 
 }  // namespace
 
-DisplayObject* Player::Impl::TextFieldAt(raster::Point stagePoint) {
-    for (auto it = levels.rbegin(); it != levels.rend(); ++it)
-        if (DisplayObject* f = FindTextField(*it->second, raster::Matrix{}, stagePoint))
-            return f;
-    return FindTextField(*player.m_root, raster::Matrix{}, stagePoint);
-}
-
 DisplayObject* Player::Impl::ButtonAt(raster::Point stagePoint) {
     // The highest level first: it lies on top.
     for (auto it = levels.rbegin(); it != levels.rend(); ++it)
         if (DisplayObject* b = FindButton(*this, *it->second, raster::Matrix{}, stagePoint))
             return b;
     return FindButton(*this, *player.m_root, raster::Matrix{}, stagePoint);
+}
+
+DisplayObject* Player::Impl::TextFieldAt(raster::Point stagePoint) {
+    for (auto it = levels.rbegin(); it != levels.rend(); ++it)
+        if (DisplayObject* f = FindTextField(player, *it->second, stagePoint))
+            return f;
+    return FindTextField(player, *player.m_root, stagePoint);
 }
 
 void Player::Impl::SetButtonMouse(DisplayObject& b, ButtonMouse state, uint16_t condition) {

@@ -178,7 +178,8 @@ struct Player::Impl {
 
     // Mouse.cpp
     DisplayObject* ButtonAt(raster::Point stagePoint);
-    DisplayObject* TextFieldAt(raster::Point stagePoint);  // the topmost text field there, or null
+    // The topmost visible selectable text field whose box holds the stage point.
+    DisplayObject* TextFieldAt(raster::Point stagePoint);
     void UpdateButtons();
     // The pointer at a window point: buttons follow it, and clips hear a mouse move if it moved
     // or the host reported a move.

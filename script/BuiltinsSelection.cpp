@@ -1,6 +1,10 @@
 // Selection: the keyboard focus as scripts see it (getFocus gives the focused object's target
 // path, setFocus takes an object or a path) and a broadcaster whose listeners hear onSetFocus.
-// The text selection methods answer for a focus without text (-1).
+// The text selection methods work on the focused text field (-1 with the focus elsewhere).
+#include <algorithm>
+#include <cmath>
+
+#include "playback/TextEditing.h"
 #include "script/Vm.h"
 
 namespace script {
@@ -35,8 +39,33 @@ Value SelectionMethodFn(Vm& vm, const Value&, std::vector<Value>& args, int m) {
         vm.host.FocusSetByScript(clip);
         return Value::Bool(true);
     }
-    case kSetSelection:
+    default:
+        break;
+    }
+    // The text selection of the focused field.
+    playback::TextField* field =
+        vm.focus != kNoClip && vm.host.IsAlive(vm.focus) ? vm.host.TextFieldOf(vm.focus) : nullptr;
+    if (m == kSetSelection) {
+        // setSelection(anchor, caret), clamped to the text; without a caret the caret stays.
+        if (field && !args.empty()) {
+            auto index = [&](const Value& v) {
+                const double d = vm.ToNumber(v);
+                return std::isnan(d) || d <= 0 ? size_t(0) : size_t(std::min(d, double(field->text.size())));
+            };
+            const size_t caret = args.size() > 1 ? index(args[1]) : playback::CaretIndex(*field);
+            playback::SetSelection(*field, index(args[0]), caret);
+        }
         return Value();
+    }
+    if (field && !playback::SelectionVisibleToScripts(*field))
+        field = nullptr;
+    switch (m) {
+    case kGetBeginIndex:
+        return Value::Num(field ? double(playback::SelectionBegin(*field)) : -1);
+    case kGetEndIndex:
+        return Value::Num(field ? double(playback::SelectionEnd(*field)) : -1);
+    case kGetCaretIndex:
+        return Value::Num(field ? double(playback::CaretIndex(*field)) : -1);
     default:
         return Value::Num(-1);
     }

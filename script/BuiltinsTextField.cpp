@@ -7,6 +7,7 @@
 
 #include "Text.h"
 #include "TextFormatObjects.h"
+#include "playback/TextEditing.h"
 #include "playback/TextLayout.h"
 
 namespace script {
@@ -261,12 +262,15 @@ Value SetProp(Vm& vm, const Value& self, std::vector<Value>& args, int prop) {
         f->maxChars = n > 0 ? n : 0;
         break;
     }
-    case kRestrict:
-        if (v.IsNullish())
+    case kRestrict: {
+        // No characters given (nothing, or an empty string) is no restriction.
+        std::string chars = v.IsNullish() ? std::string() : vm.ToString(v);
+        if (chars.empty())
             f->restrict.reset();
         else
-            f->restrict = vm.ToString(v);
+            f->restrict = std::move(chars);
         break;
+    }
     case kType: {
         const std::string s = FoldCase(vm.ToString(v));
         if (s == "input")
@@ -447,6 +451,8 @@ Value FieldMethod(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
         return Value();
     }
     case kReplaceSel:
+        if (!args.empty())
+            playback::ReplaceSelection(*f, ToUtf16(vm.ToString(args[0])));
         return Value();
     case kRemoveTextField:
         vm.host.Remove(self.object->clip);

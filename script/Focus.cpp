@@ -71,9 +71,7 @@ void CollectStops(Vm& vm, ClipId parent, std::vector<Stop>& out, int level) {
 bool Vm::CanFocus(ClipId clip) {
     if (clip == kNoClip || !host.IsAlive(clip) || host.Parent(clip) == kNoClip)
         return false;
-    if (const playback::TextField* f = host.TextFieldOf(clip))
-        return f->editable || f->selectable;
-    if (host.IsButton(clip) || host.TakesMouse(clip))
+    if (host.IsButton(clip) || host.TakesMouse(clip) || host.TextFieldOf(clip))
         return true;
     return ToBoolean(Setting(*this, clip, "focusEnabled"), curVersion);
 }
@@ -91,6 +89,7 @@ void Vm::ChangeFocus(ClipId clip) {
     const ClipId old = focus;
     focus = clip;
     focusTakesKeys = true;
+    SelectFieldText(clip);
     const Value oldObj = ObjectOrNull(*this, old), newObj = ObjectOrNull(*this, clip);
     if (!oldObj.IsNull())
         CallClipMethod(old, "onKillFocus", {newObj});

@@ -8,6 +8,7 @@
 #include <deque>
 #include <unordered_map>
 
+#include "Text.h"
 #include "playback/Player.h"
 #include "playback/TextField.h"
 #include "playback/TextLayout.h"
@@ -145,16 +146,23 @@ public:
     // A key: the focused object and Key's listeners hear it, then the clips' key events run;
     // a press then runs the key-press actions of buttons and clips, and a key none of them took
     // moves the focus (tab) or presses the focused button (space, enter).
+    // With `textApart` the host brings a key's text and editing separately (TypeText,
+    // EditText): the key itself neither types nor edits, and a character's key press waits for
+    // its text.
     void Key(bool down, int code, int ascii) {
         m_vm->KeyEvent(down, code, ascii);
         m_player.KeyEvent(down ? playback::kEventKeyDown : playback::kEventKeyUp);
         if (!down)
             return;
-        if (m_player.KeyPress(KeyPressCode(code, ascii)))
+        const uint8_t press = KeyPressCode(code, ascii);
+        if (!(textApart && press > kSpaceKey) && m_player.KeyPress(press))
+            return;
+        if (!textApart && EditWithKey(code, ascii))
             return;
         if (code == kTabKey) {
             m_vm->MoveFocus(m_vm->keysDown[kShiftKey]);
             ShowFocusRect(m_vm->focus);  // also when the focus stays where it was
+            m_vm->SelectFieldText(m_vm->focus);
         } else if (code == kSpaceKey || code == kEnterKey) {
             const bool shown = m_vm->ShowsFocusRect(m_vm->focus);
             playback::DisplayObject* focused = m_vm->focusTakesKeys && shown ? Object(m_vm->focus) : nullptr;
@@ -162,6 +170,25 @@ public:
                 m_player.ClickButton(*focused);
         }
     }
+    // Text typed: each character is a key press first (a button's or clip's keyPress may take
+    // it; the space's went with its key), then goes into the focused input field.
+    void TypeText(std::u16string_view text) {
+        for (size_t i = 0; i < text.size(); ++i) {
+            const size_t n = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF ? 2 : 1;
+            const uint8_t press = KeyPressCode(0, text[i]);
+            if (press > kSpaceKey && m_player.KeyPress(press)) {
+                i += n - 1;
+                continue;
+            }
+            m_vm->TypeIntoFocus(text.substr(i, n));
+            i += n - 1;
+        }
+    }
+    void EditText(playback::TextEdit edit) { m_vm->EditFocus(edit); }
+    void Paste() { m_vm->TypeIntoFocus(m_vm->clipboard); }
+    void SetClipboard(std::u16string text) { m_vm->clipboard = std::move(text); }
+    bool textApart = false;
+
     void MouseButton(int code, bool down) {
         m_vm->SetKeyState(code, down);
         if (code == kLeftButton || code == kRightButton)
@@ -175,6 +202,46 @@ public:
     void LimitTimeout(double seconds) { m_vm->limits.timeoutSeconds = std::min(m_vm->limits.timeoutSeconds, seconds); }
     void LimitActions(uint64_t count) { m_vm->limits.maxActionsPerBlock = count; }
     uint64_t ActionsRun() const { return m_vm->opCounter; }
+
+    // A key that edits the focused input field (the host brings keys with their characters):
+    // true when the field took it.
+    bool EditWithKey(int code, int ascii) {
+        const bool shift = m_vm->keysDown[kShiftKey];
+        using playback::TextEdit;
+        std::optional<TextEdit> edit;
+        switch (code) {
+        case 8:
+            edit = TextEdit::Backspace;
+            break;
+        case 46:
+            edit = TextEdit::Delete;
+            break;
+        case kEnterKey:
+            edit = TextEdit::Enter;
+            break;
+        case 37:
+            edit = shift ? TextEdit::SelectLeft : TextEdit::MoveLeft;
+            break;
+        case 39:
+            edit = shift ? TextEdit::SelectRight : TextEdit::MoveRight;
+            break;
+        case 36:
+            edit = shift ? TextEdit::SelectLineStart : TextEdit::MoveLineStart;
+            break;
+        case 35:
+            edit = shift ? TextEdit::SelectLineEnd : TextEdit::MoveLineEnd;
+            break;
+        default:
+            break;
+        }
+        if (edit)
+            return m_vm->EditFocus(*edit);
+        if (ascii >= kSpaceKey && ascii != 127) {
+            const std::u16string typed(1, char16_t(ascii));
+            return m_vm->TypeIntoFocus(typed);
+        }
+        return false;
+    }
 
     // ---- playback::ScriptRunner ----
     void RunFrameActions(const playback::ActionContext& c, const movie::ActionBlock& block) override {
@@ -896,6 +963,22 @@ void PlayerScripts::KeyDown(int code, int ascii) {
 }
 void PlayerScripts::KeyUp(int code) {
     m_impl->Key(false, code, 0);
+}
+
+void PlayerScripts::SetTextApart(bool apart) {
+    m_impl->textApart = apart;
+}
+void PlayerScripts::TypeText(std::string_view utf8) {
+    m_impl->TypeText(ToUtf16(utf8));
+}
+void PlayerScripts::EditText(playback::TextEdit edit) {
+    m_impl->EditText(edit);
+}
+void PlayerScripts::SetClipboardText(std::string_view utf8) {
+    m_impl->SetClipboard(ToUtf16(utf8));
+}
+void PlayerScripts::Paste() {
+    m_impl->Paste();
 }
 
 void PlayerScripts::MouseButton(int code, bool down) {

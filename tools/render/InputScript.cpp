@@ -192,6 +192,17 @@ std::optional<std::vector<InputEvent>> ParseInputScript(const std::string& json,
             e.kind = InputEvent::Kind::KeyUp;
         else if (t == "FocusLost")
             e.kind = InputEvent::Kind::FocusLost;
+        else if (t == "TextInput")
+            e.kind = InputEvent::Kind::TextInput;
+        else if (t == "TextControl")
+            e.kind = InputEvent::Kind::TextControl;
+        else if (t == "SetClipboardText")
+            e.kind = InputEvent::Kind::SetClipboard;
+        for (const char* field : {"codepoint", "code", "text"}) {
+            auto v = item.fields.find(field);
+            if (v != item.fields.end() && v->second.type == Value::Type::String)
+                e.text = v->second.text;
+        }
         auto key = item.fields.find("key");
         if (key != item.fields.end() && key->second.type == Value::Type::String) {
             e.key = key->second.text;
@@ -251,4 +262,30 @@ KeyCode KeyCodeOf(const std::string& name) {
             return {32, 32};
     }
     return {};
+}
+
+std::optional<playback::TextEdit> TextEditNamed(const std::string& name) {
+    using playback::TextEdit;
+    static const std::pair<const char*, TextEdit> kNamed[] = {
+        {"Backspace", TextEdit::Backspace},
+        {"Delete", TextEdit::Delete},
+        {"Enter", TextEdit::Enter},
+        {"MoveLeft", TextEdit::MoveLeft},
+        {"MoveRight", TextEdit::MoveRight},
+        {"MoveLineStart", TextEdit::MoveLineStart},
+        {"MoveLineEnd", TextEdit::MoveLineEnd},
+        {"MoveTextStart", TextEdit::MoveTextStart},
+        {"MoveTextEnd", TextEdit::MoveTextEnd},
+        {"SelectLeft", TextEdit::SelectLeft},
+        {"SelectRight", TextEdit::SelectRight},
+        {"SelectLineStart", TextEdit::SelectLineStart},
+        {"SelectLineEnd", TextEdit::SelectLineEnd},
+        {"SelectTextStart", TextEdit::SelectTextStart},
+        {"SelectTextEnd", TextEdit::SelectTextEnd},
+        {"SelectAll", TextEdit::SelectAll},
+    };
+    for (const auto& [n, edit] : kNamed)
+        if (name == n)
+            return edit;
+    return std::nullopt;
 }

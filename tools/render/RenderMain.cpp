@@ -273,6 +273,11 @@ int main(int argc, char** argv) {
             *traceOut << line << '\n';
     });
 
+    // An input script that types its text brings it apart from its keys.
+    scripts.SetTextApart(std::any_of(events.begin(), events.end(), [](const InputEvent& e) {
+        return e.kind == InputEvent::Kind::TextInput || e.kind == InputEvent::Kind::TextControl;
+    }));
+
     std::vector<std::string> captures;
     player.SetFsCommandHandler([&captures](const std::string& command, const std::string& args) {
         if (command == "captureImage")
@@ -306,7 +311,16 @@ int main(int argc, char** argv) {
                 player.MouseDown(e.x, e.y);
             else if (e.kind == InputEvent::Kind::MouseUp && e.button != "Right" && e.button != "Middle")
                 player.MouseUp(e.x, e.y);
-            else if (e.kind == InputEvent::Kind::KeyDown || e.kind == InputEvent::Kind::KeyUp) {
+            else if (e.kind == InputEvent::Kind::TextInput)
+                scripts.TypeText(e.text);
+            else if (e.kind == InputEvent::Kind::SetClipboard)
+                scripts.SetClipboardText(e.text);
+            else if (e.kind == InputEvent::Kind::TextControl && e.text == "Paste")
+                scripts.Paste();
+            else if (e.kind == InputEvent::Kind::TextControl) {
+                if (auto edit = TextEditNamed(e.text))
+                    scripts.EditText(*edit);
+            } else if (e.kind == InputEvent::Kind::KeyDown || e.kind == InputEvent::Kind::KeyUp) {
                 const KeyCode k = KeyCodeOf(e.key);
                 if (k.code && e.kind == InputEvent::Kind::KeyDown)
                     scripts.KeyDown(k.code, k.ascii);

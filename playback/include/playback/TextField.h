@@ -45,6 +45,10 @@ struct TextField {
     int maxChars = 0;  // 0: no limit
     int scroll = 1, hscroll = 0;
     std::optional<std::string> restrict;
+    // The selection: where it was begun and where the caret is (TextEditing.h clamps them).
+    size_t selectionAnchor = 0, selectionCaret = 0;
+    // The focus arriving selected the whole text: scripts see no selection until it changes.
+    bool selectionFromFocus = false;
     std::string variable;
     std::string antiAliasType = "normal", gridFitType = "pixel";
     double sharpness = 0, thickness = 0;

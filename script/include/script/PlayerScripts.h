@@ -8,11 +8,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace playback {
 class Player;
-}
+enum class TextEdit;
+}  // namespace playback
 
 namespace script {
 
@@ -31,6 +33,16 @@ public:
     // object and its listeners hear it, and the clips' key events run.
     void KeyDown(int code, int ascii);
     void KeyUp(int code);
+    // Keys and the focused input field. By default a key types its character into the field and
+    // the editing keys (backspace, delete, enter, arrows, home, end) edit it. A host that hears
+    // text apart from keys sets `apart`: then TypeText brings the text (a character's keyPress
+    // actions run with it) and EditText the editing.
+    void SetTextApart(bool apart);
+    void TypeText(std::string_view utf8);
+    void EditText(playback::TextEdit edit);
+    // What Paste types into the focused input field.
+    void SetClipboardText(std::string_view utf8);
+    void Paste();
     // A mouse button pressed or released (1 left, 2 right, 4 middle, as Key numbers them):
     // Key.isDown and Key.isToggled see it; the player hears the mouse itself.
     void MouseButton(int code, bool down);

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "playback/TextEditing.h"
 #include "script/DisplayHost.h"
 #include "script/Object.h"
 #include "script/Value.h"
@@ -130,6 +131,14 @@ public:
     // The mouse went down over `field` (kNoClip: no text field): a selectable field takes the
     // focus, anything else takes it away.
     void FocusFromPointer(ClipId field);
+    // Typing into the focused input text field (TextInput.cpp): text goes in as its restrict
+    // and maxChars let it, keys edit it, and the field hears onChanged when its text changed;
+    // false when the focus is on no input field. A field taking the focus has its text
+    // selected; the clipboard holds what Paste puts in.
+    bool TypeIntoFocus(std::u16string_view text);
+    bool EditFocus(playback::TextEdit edit);
+    void SelectFieldText(ClipId clip);
+    std::u16string clipboard;
     // broadcastMessage(event, args...) on an AsBroadcaster object, from the host or from code.
     void Broadcast(Object* broadcaster, std::string_view event, std::vector<Value> args);
     // Runs `call`, a call into the movie's code, as an action block of its own when none is
@@ -378,7 +387,7 @@ void InstallSharedObjectBuiltins(Vm& vm);
 // Writes every shared object the movie opened to the host's store (the movie is ending).
 void FlushSharedObjects(Vm& vm);
 void InstallSelectionBuiltins(Vm& vm);
-void InstallButtonBuiltins(Vm& vm);  // before InstallStubBuiltins
+void InstallButtonBuiltins(Vm& vm);    // before InstallStubBuiltins
 void InstallTabIndexBuiltins(Vm& vm);  // after InstallButtonBuiltins
 // A tabIndex of a clip or button as it is kept: the number truncated to a 32-bit integer, the
 // lowest one when it is no number or lies outside that range.

@@ -14,6 +14,7 @@
 #include "ScriptedSample.h"
 #include "TestHost.h"
 #include "playback/Player.h"
+#include "playback/TextEditing.h"
 #include "script/PlayerScripts.h"
 
 namespace script {
@@ -432,6 +433,58 @@ TEST(PlayerScripts, PressingAwayFromTextFieldsTakesTheFocusAway) {
     p->player->MouseUp(5, 5);
     // The focus goes as the mouse goes down, before the press.
     EXPECT_EQ(p->lines, (std::vector<std::string>{"true", "onKillFocus", "onPress"}));
+}
+
+TEST(PlayerScripts, KeysTypeIntoTheFocusedInputFieldThroughItsRestrict) {
+    Asm a;  // _root.createTextField("t", 1, 0, 0, 100, 20); t.type = "input"; t.restrict = "a-c"
+    a.PushNum(20).PushNum(100).PushNum(0).PushNum(0).PushNum(1).PushStr("t").PushNum(6).PushStr("_root").Op(0x1C);
+    a.PushStr("createTextField").Op(0x52).Op(0x17);
+    a.PushStr("t").Op(0x1C).PushStr("type").PushStr("input").Op(0x4F);
+    a.PushStr("t").Op(0x1C).PushStr("restrict").PushStr("a-c").Op(0x4F);
+    Asm changed;  // t.onChanged = function () { trace(t.text); }
+    TraceMember(changed, "t", "text");
+    a.PushStr("t").Op(0x1C).PushStr("onChanged");
+    Function(a, changed);
+    a.Op(0x4F);
+    TraceSelection(a, "setFocus", {"t"});
+    auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    p->scripts->KeyDown(65, 'a');
+    p->scripts->KeyDown(68, 'd');  // kept out: no change
+    p->scripts->KeyDown(66, 'B');  // only its other case is let in
+    p->scripts->KeyDown(37, 0);    // left, then backspace
+    p->scripts->KeyDown(8, 8);
+    // A host that brings text apart from keys: the key alone types nothing.
+    p->scripts->SetTextApart(true);
+    p->scripts->KeyDown(67, 'c');
+    p->scripts->EditText(playback::TextEdit::MoveTextEnd);
+    p->scripts->TypeText("cz");
+    p->scripts->SetClipboardText("aXb");
+    p->scripts->Paste();
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"true", "a", "ab", "b", "bc", "bcab"}));
+    playback::DisplayObject* t = p->Child("t");
+    ASSERT_TRUE(t && t->textField);
+    EXPECT_EQ(playback::CaretIndex(*t->textField), 4u);
+}
+
+TEST(PlayerScripts, APressOnASelectableTextFieldFocusesItAndAPressElsewhereTakesTheFocusBack) {
+    Asm a;  // _root.createTextField("t", 1, 0, 0, 50, 20), with onSetFocus and onKillFocus traced
+    a.PushNum(20).PushNum(50).PushNum(0).PushNum(0).PushNum(1).PushStr("t").PushNum(6).PushStr("_root").Op(0x1C);
+    a.PushStr("createTextField").Op(0x52).Op(0x17);
+    for (const char* event : {"onSetFocus", "onKillFocus"}) {
+        a.PushStr("t").Op(0x1C).PushStr(event);
+        Function(a, Traced(event));
+        a.Op(0x4F);
+    }
+    auto p = Play(moviebytes::Movie({moviebytes::DoAction(Code(a)), moviebytes::ShowFrame()}));
+    p->Frames(1);
+    p->player->MouseDown(10, 10);
+    p->player->MouseUp(10, 10);
+    p->player->MouseDown(10, 10);  // already focused: no event
+    p->player->MouseDown(80, 80);
+    p->Child("t")->textField->selectable = false;
+    p->player->MouseDown(10, 10);  // a field that cannot be selected takes no focus
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"onSetFocus", "onKillFocus"}));
 }
 
 TEST(PlayerScripts, ClipsWithPressOrReleaseHandlersTakeTheMouseAsButtons) {
