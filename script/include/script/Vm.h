@@ -201,7 +201,10 @@ public:
     std::string TypeOf(const Value& v);
     bool IsFunction(const Value& v) const { return v.type == Type::Object && v.object->kind == Kind::Function; }
     bool InstanceOf(Object* o, Object* ctor);
+    // A constructor's own stored "prototype": no getter, no prototypes (undefined when none).
+    Value StoredPrototypeOf(Object* ctor);
     bool ChainHas(Object* p, Object* proto, int nesting);
+    bool ImplementsInterface(Object* p, Object* proto, int nesting);
 
     // Calls.
     Value Call(const Value& fn, const Value& self, std::vector<Value> args);
