@@ -96,6 +96,7 @@ void Vm::InitBuiltins() {
     InstallSelectionBuiltins(*this);
     InstallButtonBuiltins(*this);
     InstallStubBuiltins(*this);
+    InstallStageBuiltins(*this);
     InstallExternalInterfaceBuiltins(*this);
     InstallConnectionBuiltins(*this);
 }

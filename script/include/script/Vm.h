@@ -346,6 +346,7 @@ void InstallTextFieldBuiltins(Vm& vm);  // after InstallClipBuiltins: TextField,
 void InstallSoundBuiltins(Vm& vm);
 void InstallExternalInterfaceBuiltins(Vm& vm);  // after InstallStubBuiltins: fills in its class
 void InstallConnectionBuiltins(Vm& vm);         // after InstallStubBuiltins too
+void InstallStageBuiltins(Vm& vm);              // after InstallStubBuiltins: fills in Stage
 void InstallSharedObjectBuiltins(Vm& vm);
 // Writes every shared object the movie opened to the host's store (the movie is ending).
 void FlushSharedObjects(Vm& vm);
