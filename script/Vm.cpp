@@ -97,6 +97,7 @@ void Vm::InitBuiltins() {
     InstallButtonBuiltins(*this);
     InstallStubBuiltins(*this);
     InstallStageBuiltins(*this);
+    InstallPrintJobBuiltins(*this);
     InstallExternalInterfaceBuiltins(*this);
     InstallConnectionBuiltins(*this);
 }

@@ -347,6 +347,7 @@ void InstallSoundBuiltins(Vm& vm);
 void InstallExternalInterfaceBuiltins(Vm& vm);  // after InstallStubBuiltins: fills in its class
 void InstallConnectionBuiltins(Vm& vm);         // after InstallStubBuiltins too
 void InstallStageBuiltins(Vm& vm);              // after InstallStubBuiltins: fills in Stage
+void InstallPrintJobBuiltins(Vm& vm);           // after InstallStubBuiltins: fills in PrintJob
 void InstallSharedObjectBuiltins(Vm& vm);
 // Writes every shared object the movie opened to the host's store (the movie is ending).
 void FlushSharedObjects(Vm& vm);
