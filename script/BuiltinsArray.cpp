@@ -121,6 +121,44 @@ int CompareByFlags(Vm& vm, const Value& a, const Value& b, int flags) {
     return CompareStrings(vm.ToString(a), vm.ToString(b), flags & kCaseInsensitive);
 }
 
+// Orders indexes the way the reference's quicksort does, since a movie's compare function sees
+// every call: the first item of a range is the pivot, passed first to each compare; the left
+// scan stops at an item not below it, the right scan passes items not below it, and crossed
+// scans put the pivot between the two parts, the left part sorted first. A compare function
+// that answers inconsistently could swap one pair back and forth: past that many rounds each
+// swap also moves both scans on, which always ends.
+void QuickSortOrder(std::vector<uint32_t>& order, const std::function<int(uint32_t, uint32_t)>& cmp) {
+    std::vector<std::pair<size_t, size_t>> ranges;
+    if (order.size() > 1)
+        ranges.emplace_back(0, order.size() - 1);
+    while (!ranges.empty()) {
+        auto [lo, hi] = ranges.back();
+        ranges.pop_back();
+        if (lo >= hi)
+            continue;
+        const uint32_t pivot = order[lo];
+        size_t i = lo + 1, j = hi, rounds = 0;
+        for (;;) {
+            while (i < j && cmp(pivot, order[i]) > 0)
+                ++i;
+            while (j > lo && cmp(pivot, order[j]) <= 0)
+                --j;
+            if (i >= j)
+                break;
+            std::swap(order[i], order[j]);
+            if (++rounds > hi - lo) {
+                ++i;
+                --j;
+            }
+        }
+        std::swap(order[lo], order[j]);
+        if (j + 1 < hi)
+            ranges.emplace_back(j + 1, hi);
+        if (j > lo + 1)
+            ranges.emplace_back(lo, j - 1);
+    }
+}
+
 // Sorts items; returns false when UNIQUESORT found equal items.
 bool SortItems(Vm& vm, std::vector<Value>& items, std::vector<uint32_t>& order,
                const std::function<int(const Value&, const Value&)>& cmp, int flags) {
@@ -128,13 +166,11 @@ bool SortItems(Vm& vm, std::vector<Value>& items, std::vector<uint32_t>& order,
     for (uint32_t i = 0; i < order.size(); ++i)
         order[i] = i;
     bool equalSeen = false;
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
+    QuickSortOrder(order, [&](uint32_t x, uint32_t y) {
         int c = cmp(items[x], items[y]);
         if (c == 0)
             equalSeen = true;
-        if (flags & kDescending)
-            c = -c;
-        return c < 0;
+        return (flags & kDescending) ? -c : c;
     });
     (void)vm;
     if ((flags & kUniqueSort) && equalSeen) {

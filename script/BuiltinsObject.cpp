@@ -81,7 +81,10 @@ Value ObjectMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m)
         Value setter = Arg(args, 2);
         if (!setter.IsNull() && !setter.IsUndefined() && !vm.IsFunction(setter))
             return Value::Bool(false);
-        Property& p = o->SetOwn(name, Value(), vm.CaseSensitive());
+        // A pair over a stored value keeps that value underneath (what instanceof and
+        // implements read as a constructor's prototype).
+        Property* had = o->FindOwn(name, vm.CaseSensitive());
+        Property& p = o->SetOwn(name, had ? had->value : Value(), vm.CaseSensitive());
         p.getter = args[1].object;
         p.setter = vm.IsFunction(setter) ? setter.object : nullptr;
         // A watcher of the name sees the pair arrive (from the stored value to undefined) and

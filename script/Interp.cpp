@@ -931,14 +931,16 @@ int Interp::Run(size_t start, size_t end) {
             std::vector<Value> ifaces = PopArgs();
             if (ctor.type != Type::Object)
                 break;
-            Value proto = vm.GetOf(ctor.object, "prototype");
-            if (proto.type != Type::Object)
+            // The stored prototypes, read without getters, once: a prototype that has a list
+            // keeps it, and an interface's later prototype is not seen.
+            Value proto = vm.StoredPrototypeOf(ctor.object);
+            if (proto.type != Type::Object || proto.object->interfacesNamed || ifaces.empty())
                 break;
-            proto.object->interfaces.clear();
+            proto.object->interfacesNamed = true;
             for (auto& i : ifaces) {
                 if (i.type != Type::Object)
                     continue;
-                Value ip = vm.GetOf(i.object, "prototype");
+                Value ip = vm.StoredPrototypeOf(i.object);
                 if (ip.type == Type::Object)
                     proto.object->interfaces.push_back(ip.object);
             }

@@ -97,6 +97,8 @@ void Vm::InitBuiltins() {
     InstallButtonBuiltins(*this);
     InstallTabIndexBuiltins(*this);
     InstallStubBuiltins(*this);
+    InstallStageBuiltins(*this);
+    InstallPrintJobBuiltins(*this);
     InstallExternalInterfaceBuiltins(*this);
     InstallConnectionBuiltins(*this);
 }
@@ -418,13 +420,11 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
         Property* slot = o->FindOwn(name, cs);
         Value old = slot ? slot->value : Value();
         ++w.busy;
-        // A watcher counts as a call of the pair's getter and setter too: at the deepest
+        // A watcher counts as a call of the pair's getter or setter too: at the deepest
         // watcher they are no longer called.
         bool pair = slot && slot->IsAccessor();
-        if (pair) {
+        if (pair)
             ++slot->getting;
-            ++slot->setting;
-        }
         Object* cb = w.callback;
         Value data = w.data;
         // The watcher list and the property may change during the call: both are found again.
@@ -434,10 +434,8 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
                     --w2.busy;
                     break;
                 }
-            if (Property* q = o->FindOwn(name, cs); pair && q) {
-                q->getting = q->getting ? q->getting - 1 : 0;
-                q->setting = q->setting ? q->setting - 1 : 0;
-            }
+            if (Property* q = o->FindOwn(name, cs); pair && q && q->getting)
+                --q->getting;
         };
         try {
             v = Call(Value::Obj(cb), Value::Obj(o), {Value::Str(std::string(name)), old, v, data});
@@ -477,7 +475,7 @@ void Vm::SetOf(Object* o, std::string_view name, Value v) {
 
 // An addProperty pair keeps a stored value: what a getter called too deep inside itself
 // answers, and what a watcher sees. Movies of format 6 may not re-enter a getter or setter;
-// later ones may, 65 calls deep.
+// later ones may, 65 calls deep (getter, setter and watcher calls of the property together).
 int Vm::AccessorNesting() const {
     return curVersion >= 7 ? 65 : 1;
 }
@@ -487,7 +485,7 @@ Value Vm::GetThroughAccessor(Object* holder, Object* self, std::string_view name
     Property* p = holder->FindOwn(name, cs);
     if (!p || !p->IsAccessor())
         return p ? p->value : Value();
-    if (p->getting >= AccessorNesting() || !p->getter)
+    if (p->getting + p->setting >= AccessorNesting() || !p->getter)
         return p->getter ? p->value : Value();
     ++p->getting;
     Object* getter = p->getter;
@@ -511,7 +509,7 @@ void Vm::SetThroughAccessor(Object* holder, Object* self, std::string_view name,
     Property* p = holder->FindOwn(name, cs);
     if (!p || !p->IsAccessor())
         return;
-    if (!p->setter || p->setting >= AccessorNesting()) {  // too deep: only stored
+    if (!p->setter || p->getting + p->setting >= AccessorNesting()) {  // too deep: only stored
         p->value = std::move(v);
         return;
     }
@@ -746,38 +744,49 @@ std::string Vm::TypeOf(const Value& v) {
     return "undefined";
 }
 
+Value Vm::StoredPrototypeOf(Object* ctor) {
+    Property* p = ctor->FindOwn("prototype", CaseSensitive());
+    return p ? p->value : Value();
+}
+
 bool Vm::InstanceOf(Object* o, Object* ctor) {
     // The constructor's own stored "prototype" (no getter, no prototypes, whatever the version
-    // bits); a primitive there is wrapped (and matches nothing).
+    // bits); a primitive there is wrapped, which runs the String, Number or Boolean constructor
+    // a movie may have replaced (and that may name interfaces before the chain is read).
     // A clip reference reads through to the clip it names now (a gone one has no properties).
     ctor = LiveClip(ctor);
     if (!ctor)
         return false;
-    Property* p = ctor->FindOwn("prototype", CaseSensitive());
+    const Value stored = StoredPrototypeOf(ctor);
     // A clip as a prototype matches nothing.
-    if (!p || p->IsAccessor() || p->value.IsNullish() ||
-        (p->value.type == Type::Object && p->value.object->kind == Kind::Clip))
+    if (stored.IsNullish() || (stored.type == Type::Object && stored.object->kind == Kind::Clip))
         return false;
-    Object* proto = ToObject(p->value);
+    Object* proto = ToObject(stored);
     o = LiveClip(o);
-    if (!proto || !o || p->value.type != Type::Object)
+    if (!proto || !o)
         return false;
     return ChainHas(ProtoOf(o), proto, 0);
 }
 
-// Whether `proto` is on the chain from `p`, counting the interfaces each level implements
-// (with their own chains and interfaces).
+// Whether `proto` is on the chain from `p`, counting the interfaces each level implements and
+// the interfaces those implement (not the chains of the interfaces).
 bool Vm::ChainHas(Object* p, Object* proto, int nesting) {
     if (nesting > 16)
         return false;
     for (int d = 0; p && d < kMaxProtoDepth; ++d) {
-        if (p == proto)
+        if (p == proto || ImplementsInterface(p, proto, nesting))
             return true;
-        for (Object* i : p->interfaces)
-            if (ChainHas(i, proto, nesting + 1))
-                return true;
         p = ProtoOf(p);
     }
+    return false;
+}
+
+bool Vm::ImplementsInterface(Object* p, Object* proto, int nesting) {
+    if (nesting > 16)
+        return false;
+    for (Object* i : p->interfaces)
+        if (i == proto || ImplementsInterface(i, proto, nesting + 1))
+            return true;
     return false;
 }
 

@@ -38,8 +38,8 @@ struct Property {
     Value value;
     Object* getter = nullptr;  // addProperty pair; either may be null
     Object* setter = nullptr;
-    uint32_t foldedHash = 0;  // of the name with ASCII letters folded to lower case
-    uint16_t flags = 0;       // PropFlags and the version bits of ASSetPropFlags
+    uint32_t foldedHash = 0;           // of the name with ASCII letters folded to lower case
+    uint16_t flags = 0;                // PropFlags and the version bits of ASSetPropFlags
     uint8_t getting = 0, setting = 0;  // getter and setter calls of an addProperty pair in progress
     bool live = true;
     bool IsAccessor() const { return getter || setter; }
@@ -123,8 +123,10 @@ public:
     // the prototype of `this` at the time of use) and the `this` it calls with.
     Object* superProto = nullptr;
     Object* superThis = nullptr;
-    // Interfaces named by ImplementsOp.
+    // The prototypes of the interfaces named by ImplementsOp; once a prototype has been given a
+    // list (even of nothing usable), later lists for it are ignored.
     std::vector<Object*> interfaces;
+    bool interfacesNamed = false;
     // watch(): name -> callback and its user data.
     struct Watcher {
         std::string name;

@@ -225,7 +225,10 @@ public:
     std::string TypeOf(const Value& v);
     bool IsFunction(const Value& v) const { return v.type == Type::Object && v.object->kind == Kind::Function; }
     bool InstanceOf(Object* o, Object* ctor);
+    // A constructor's own stored "prototype": no getter, no prototypes (undefined when none).
+    Value StoredPrototypeOf(Object* ctor);
     bool ChainHas(Object* p, Object* proto, int nesting);
+    bool ImplementsInterface(Object* p, Object* proto, int nesting);
 
     // Calls.
     Value Call(const Value& fn, const Value& self, std::vector<Value> args);
@@ -383,6 +386,8 @@ void InstallTextFieldBuiltins(Vm& vm);  // after InstallClipBuiltins: TextField,
 void InstallSoundBuiltins(Vm& vm);
 void InstallExternalInterfaceBuiltins(Vm& vm);  // after InstallStubBuiltins: fills in its class
 void InstallConnectionBuiltins(Vm& vm);         // after InstallStubBuiltins too
+void InstallStageBuiltins(Vm& vm);              // after InstallStubBuiltins: fills in Stage
+void InstallPrintJobBuiltins(Vm& vm);           // after InstallStubBuiltins: fills in PrintJob
 void InstallSharedObjectBuiltins(Vm& vm);
 // Writes every shared object the movie opened to the host's store (the movie is ending).
 void FlushSharedObjects(Vm& vm);

@@ -119,5 +119,43 @@ TEST_F(ArrayTest, SortOnReadsOwnStoredFieldsAndNumericNeedsTwoNumbers) {
     EXPECT_EQ(vm.ToString(Value::Obj(c)), "22,3,4,23");
 }
 
+// Items a sort finds equal land where the reference's quicksort leaves them (the first item of
+// each range is the pivot), not in their first order.
+TEST_F(ArrayTest, SortLeavesEqualItemsInTheQuicksortOrder) {
+    struct Case {
+        std::vector<const char*> items;
+        const char* sorted;
+    };
+    const Case cases[] = {
+        {{"b", "A", "a", "B", "c"}, "a,A,b,B,c"},
+        {{"C", "b", "a", "B", "A", "c"}, "A,a,b,B,C,c"},
+        {{"x", "X"}, "x,X"},
+        {{"TeSt", "h\u00ebllo", "H\u00cbLLO", "test"}, "H\u00cbLLO,h\u00ebllo,TeSt,test"},
+    };
+    Value caseInsensitive = vm.GetOf(vm.arrayCtor, "CASEINSENSITIVE");
+    for (const Case& c : cases) {
+        std::vector<Value> items;
+        for (const char* s : c.items)
+            items.push_back(Value::Str(s));
+        Object* a = Make(items);
+        vm.CallMethod(Value::Obj(a), "sort", {caseInsensitive});
+        EXPECT_EQ(vm.ToString(Value::Obj(a)), c.sorted) << c.items[0];
+    }
+}
+
+// A compare function sees the pivot first, in the reference's order of calls.
+TEST_F(ArrayTest, SortCallsTheCompareFunctionInTheQuicksortOrder) {
+    static std::string calls;
+    calls.clear();
+    Object* compare = vm.NewFunction([](Vm& vm, const Value&, std::vector<Value>& args, int) {
+        calls += vm.ToString(args[0]) + vm.ToString(args[1]) + ",";
+        return Value::Num(vm.ToNumber(args[0]) - vm.ToNumber(args[1]));
+    });
+    Object* a = Make({Value::Num(3), Value::Num(1), Value::Num(4), Value::Num(2), Value::Num(5)});
+    vm.CallMethod(Value::Obj(a), "sort", {Value::Obj(compare)});
+    EXPECT_EQ(vm.ToString(Value::Obj(a)), "1,2,3,4,5");
+    EXPECT_EQ(calls, "31,34,35,32,32,34,32,21,45,");
+}
+
 }  // namespace
 }  // namespace script
