@@ -152,6 +152,9 @@ struct Player::Impl {
     void EmitShape(raster::DrawList& list, const CachedShape& shape, const raster::Matrix& m,
                    const raster::ColorTransform& cx, bool inMask);
     const CachedShape* ShapeOf(const DisplayObject& object) const;
+    // TextFieldDrawing.cpp: a field's background, its text clipped to its box, and its border.
+    void EmitTextField(raster::DrawList& list, const DisplayObject& object, const raster::Matrix& m,
+                       const raster::ColorTransform& cx, bool inMask);
 
     // Mouse.cpp
     DisplayObject* ButtonAt(raster::Point stagePoint);
