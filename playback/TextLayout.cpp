@@ -186,6 +186,13 @@ TextExtent MeasureExtent(const movie::Movie* movie, const TextFormat& format, st
 
 namespace {
 
+// Where a paragraph's lines start right of the gutter, twips: its margin and block indent, and
+// on its first line the indent, which may move it left as far as the gutter.
+double LeftInset(const TextFormat& f, bool firstLine) {
+    return std::max(
+        0.0, 20 * (f.leftMargin.value_or(0) + f.blockIndent.value_or(0) + (firstLine ? f.indent.value_or(0) : 0)));
+}
+
 // A field's text in lines, with the measures of each character.
 struct FieldLayout {
     std::vector<Face> faces;
@@ -208,9 +215,12 @@ FieldLayout LayOutField(const TextField& field) {
     std::optional<double> wrap;
     if (field.wordWrap) {
         const TextFormat& first = field.formats.empty() ? field.newFormat : field.formats[0];
-        wrap = field.width - 80 -
-               20 * (first.leftMargin.value_or(0) + first.rightMargin.value_or(0) + first.indent.value_or(0) +
-                     first.blockIndent.value_or(0));
+        const double room = field.width - 80 -
+                            20 * (first.leftMargin.value_or(0) + first.rightMargin.value_or(0) +
+                                  first.indent.value_or(0) + first.blockIndent.value_or(0));
+        // A line with no room left does not wrap.
+        if (room > 0)
+            wrap = room;
     }
     if (!field.text.empty())
         out.lines = LayOut(field.text, wrap, faceAt, leadingAt);
@@ -269,8 +279,7 @@ void PlaceGlyphs(const TextField& field, std::vector<PlacedGlyph>& out) {
         // The first line of a paragraph starts at the indent.
         const bool paragraphStart =
             line.begin == 0 || (line.begin <= field.text.size() && field.text[line.begin - 1] == '\r');
-        const double left = 20 * (pf.leftMargin.value_or(0) + pf.blockIndent.value_or(0) +
-                                  (paragraphStart ? pf.indent.value_or(0) : 0));
+        const double left = LeftInset(pf, paragraphStart);
         const double room = field.width - 80 - left - 20 * pf.rightMargin.value_or(0);
         double x = field.xMin + 40 + left - 20 * field.hscroll;
         const std::string& align = pf.align ? *pf.align : std::string();
