@@ -390,7 +390,10 @@ void SetPlainText(TextField& field, std::u16string_view text) {
 void SetHtmlText(TextField& field, std::u16string_view s) {
     field.text.clear();
     field.formats.clear();
-    std::vector<TextFormat> stack{field.newFormat};
+    // Bold and italic come from the tags alone, whatever face the field's own font has.
+    TextFormat base = field.newFormat;
+    base.bold = base.italic = false;
+    std::vector<TextFormat> stack{base};
     std::vector<std::string> open;
     bool paragraphOpen = false;
     auto push = [&](const std::string& name, const TextFormat& f) {

@@ -93,6 +93,17 @@ raster::Color DeviceColor(uint32_t rgb) {
     return {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255};
 }
 
+// The reference draws glyphs in a colour scaled by 255/256, cut toward zero, full channels
+// kept full.
+uint8_t GlyphChannel(uint32_t c) {
+    c &= 0xFF;
+    return uint8_t(c == 255 ? 255 : c * 255 / 256);
+}
+
+raster::Color GlyphColor(uint32_t rgb) {
+    return {GlyphChannel(rgb >> 16), GlyphChannel(rgb >> 8), GlyphChannel(rgb), 255};
+}
+
 }  // namespace
 
 void Player::Impl::EmitTextField(raster::DrawList& list, const DisplayObject& o, const raster::Matrix& m,
@@ -128,7 +139,7 @@ void Player::Impl::EmitTextField(raster::DrawList& list, const DisplayObject& o,
         list.Fill(p.box, m, raster::FillRule::NonZero, raster::Paint::Solid({0, 0, 0, 255}), raster::ColorTransform{});
         list.EndMaskShape();
         for (size_t i = 0; i < p.runCount; ++i)
-            list.Fill(p.runs[i], m, raster::FillRule::NonZero, raster::Paint::Solid(DeviceColor(p.runColors[i])), cx);
+            list.Fill(p.runs[i], m, raster::FillRule::NonZero, raster::Paint::Solid(GlyphColor(p.runColors[i])), cx);
         list.PopMask();
     }
     if (f.border) {
