@@ -42,7 +42,7 @@ std::optional<EditTextDef> ReadDefineEditText(const uint8_t* body, size_t size) 
         l.align = r.U8();
         l.leftMargin = r.U16();
         l.rightMargin = r.U16();
-        l.indent = r.U16();
+        l.indent = r.S16();
         l.leading = r.S16();
         t.layout = l;
     }

@@ -237,6 +237,8 @@ void Player::Impl::Emit(raster::DrawList& list, const DisplayObject& o, const ra
         EmitBackground(list, o, m, contentCx);
     if (const CachedShape* shape = ShapeOf(o))
         EmitShape(list, *shape, m, contentCx, inMask);
+    if (o.textField)
+        EmitTextField(list, o, m, contentCx, inMask);
     if (o.IsContainer())
         EmitChildren(list, o.children, m, contentCx, inMask, inLayer || layer);
     if (layer)

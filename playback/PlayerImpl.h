@@ -175,6 +175,9 @@ struct Player::Impl {
     const CachedShape* ShapeOf(const DisplayObject& object) const;
     // FocusRect.cpp: the focus rectangle over everything else, when it shows.
     void EmitFocusRect(raster::DrawList& list);
+    // TextFieldDrawing.cpp: a field's background, its text clipped to its box, and its border.
+    void EmitTextField(raster::DrawList& list, const DisplayObject& object, const raster::Matrix& m,
+                       const raster::ColorTransform& cx, bool inMask);
 
     // Mouse.cpp
     DisplayObject* ButtonAt(raster::Point stagePoint);

@@ -1,6 +1,7 @@
 #include "playback/TextField.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <variant>
@@ -89,9 +90,10 @@ TextFormat DefaultFormat(const movie::EditTextDef* def, const movie::Movie* movi
         f.color = double((uint32_t(def->color->r) << 16) | (uint32_t(def->color->g) << 8) | def->color->b);
     if (def->layout) {
         f.align = AlignName(def->layout->align);
-        f.leftMargin = def->layout->leftMargin / 20.0;
-        f.rightMargin = def->layout->rightMargin / 20.0;
-        f.indent = def->layout->indent / 20.0;
+        // Margins and indents are whole pixels, cut toward zero.
+        f.leftMargin = std::trunc(def->layout->leftMargin / 20.0);
+        f.rightMargin = std::trunc(def->layout->rightMargin / 20.0);
+        f.indent = std::trunc(def->layout->indent / 20.0);
         f.leading = def->layout->leading / 20.0;
     }
     return f;
@@ -388,7 +390,10 @@ void SetPlainText(TextField& field, std::u16string_view text) {
 void SetHtmlText(TextField& field, std::u16string_view s) {
     field.text.clear();
     field.formats.clear();
-    std::vector<TextFormat> stack{field.newFormat};
+    // Bold and italic come from the tags alone, whatever face the field's own font has.
+    TextFormat base = field.newFormat;
+    base.bold = base.italic = false;
+    std::vector<TextFormat> stack{base};
     std::vector<std::string> open;
     bool paragraphOpen = false;
     auto push = [&](const std::string& name, const TextFormat& f) {

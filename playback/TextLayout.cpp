@@ -75,6 +75,7 @@ double Advance(const Face& face, char16_t c) {
 
 struct Line {
     double width = 0, ascent = 0, descent = 0, leading = 0;
+    size_t begin = 0, end = 0;  // the characters shown on the line (no break)
 };
 
 // Lays text out into lines; `faceAt(i)` and `leadingAt(i)` give each character's measures.
@@ -121,6 +122,8 @@ std::vector<Line> LayOut(std::u16string_view text, std::optional<double> wrapWid
             line.descent = face.metrics.descent;
         }
         line.width = width;
+        line.begin = i;
+        line.end = j;
         line.leading = leadingAt(i < n ? i : (n ? n - 1 : 0));
         lines.push_back(line);
         if (hard) {
@@ -128,6 +131,7 @@ std::vector<Line> LayOut(std::u16string_view text, std::optional<double> wrapWid
             if (i == n) {
                 Line empty = line;
                 empty.width = 0;
+                empty.begin = empty.end = n;
                 lines.push_back(empty);
                 break;
             }
@@ -180,13 +184,30 @@ TextExtent MeasureExtent(const movie::Movie* movie, const TextFormat& format, st
     return e;
 }
 
-FieldMeasures MeasureField(const TextField& field) {
+namespace {
+
+// Where a paragraph's lines start right of the gutter, twips: its margin and block indent, and
+// on its first line the indent, which may move it left as far as the gutter.
+double LeftInset(const TextFormat& f, bool firstLine) {
+    return std::max(
+        0.0, 20 * (f.leftMargin.value_or(0) + f.blockIndent.value_or(0) + (firstLine ? f.indent.value_or(0) : 0)));
+}
+
+// A field's text in lines, with the measures of each character.
+struct FieldLayout {
     std::vector<Face> faces;
-    faces.reserve(field.text.size() + 1);
+    Face fallback;
+    std::vector<Line> lines;
+    const Face& FaceAt(size_t i) const { return i < faces.size() ? faces[i] : fallback; }
+};
+
+FieldLayout LayOutField(const TextField& field) {
+    FieldLayout out;
+    out.faces.reserve(field.text.size() + 1);
     for (const TextFormat& f : field.formats)
-        faces.push_back(FaceOf(field.movie, f, field.embedFonts));
-    const Face fallback = FaceOf(field.movie, field.newFormat, field.embedFonts);
-    auto faceAt = [&](size_t i) -> const Face& { return i < faces.size() ? faces[i] : fallback; };
+        out.faces.push_back(FaceOf(field.movie, f, field.embedFonts));
+    out.fallback = FaceOf(field.movie, field.newFormat, field.embedFonts);
+    auto faceAt = [&](size_t i) -> const Face& { return out.FaceAt(i); };
     auto leadingAt = [&](size_t i) {
         return 20 *
                (i < field.formats.size() ? field.formats[i].leading.value_or(0) : field.newFormat.leading.value_or(0));
@@ -194,14 +215,26 @@ FieldMeasures MeasureField(const TextField& field) {
     std::optional<double> wrap;
     if (field.wordWrap) {
         const TextFormat& first = field.formats.empty() ? field.newFormat : field.formats[0];
-        wrap = field.width - 80 -
-               20 * (first.leftMargin.value_or(0) + first.rightMargin.value_or(0) + first.indent.value_or(0) +
-                     first.blockIndent.value_or(0));
+        const double room = field.width - 80 -
+                            20 * (first.leftMargin.value_or(0) + first.rightMargin.value_or(0) +
+                                  first.indent.value_or(0) + first.blockIndent.value_or(0));
+        // A line with no room left does not wrap.
+        if (room > 0)
+            wrap = room;
     }
+    if (!field.text.empty())
+        out.lines = LayOut(field.text, wrap, faceAt, leadingAt);
+    return out;
+}
+
+}  // namespace
+
+FieldMeasures MeasureField(const TextField& field) {
+    const FieldLayout layout = LayOutField(field);
+    const std::vector<Line>& lines = layout.lines;
     FieldMeasures m;
     if (field.text.empty())
         return m;
-    auto lines = LayOut(field.text, wrap, faceAt, leadingAt);
     double w = 0, h = 0;
     // Leading goes between lines: the last line of several has none (a single line keeps it).
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -231,6 +264,58 @@ void FitAutoSize(TextField& f) {
         f.xMin += std::trunc((oldWidth - f.width) / 2);
     else if (f.autoSize == 3)
         f.xMin += oldWidth - f.width;
+}
+
+void PlaceGlyphs(const TextField& field, std::vector<PlacedGlyph>& out) {
+    out.clear();
+    const FieldLayout layout = LayOutField(field);
+    double top = field.yMin + 40;
+    for (size_t li = 0; li < layout.lines.size(); ++li) {
+        const Line& line = layout.lines[li];
+        if (int(li) + 1 < field.scroll) {
+            continue;  // scrolled out above the box
+        }
+        const TextFormat& pf = line.begin < field.formats.size() ? field.formats[line.begin] : field.newFormat;
+        // The first line of a paragraph starts at the indent.
+        const bool paragraphStart =
+            line.begin == 0 || (line.begin <= field.text.size() && field.text[line.begin - 1] == '\r');
+        const double left = LeftInset(pf, paragraphStart);
+        const double room = field.width - 80 - left - 20 * pf.rightMargin.value_or(0);
+        double x = field.xMin + 40 + left - 20 * field.hscroll;
+        const std::string& align = pf.align ? *pf.align : std::string();
+        if (align == "right")
+            x += std::max(0.0, room - line.width);
+        else if (align == "center")
+            x += std::max(0.0, std::trunc((room - line.width) / 2));
+        const double baseline = top + line.ascent;
+        for (size_t i = line.begin; i < line.end && i < field.text.size(); ++i) {
+            const Face& face = layout.FaceAt(i);
+            const char16_t c = field.text[i];
+            const double advance = Advance(face, c);
+            if (face.font && c != ' ') {
+                const movie::FontDef& font = *face.font;
+                for (size_t g = 0; g < font.codes.size(); ++g)
+                    if (font.codes[g] == c) {
+                        if (g < font.glyphs.size()) {
+                            const TextFormat& f = i < field.formats.size() ? field.formats[i] : field.newFormat;
+                            PlacedGlyph p;
+                            p.font = &font;
+                            p.glyph = uint32_t(g);
+                            p.x = x;
+                            p.y = baseline;
+                            p.scale = face.size * 20 / font.EmSquare();
+                            p.color = uint32_t(f.color.value_or(0)) & 0xFFFFFF;
+                            p.underline = f.underline.value_or(false);
+                            p.advance = advance;
+                            out.push_back(p);
+                        }
+                        break;
+                    }
+            }
+            x += advance;
+        }
+        top += line.ascent + line.descent + line.leading;
+    }
 }
 
 }  // namespace playback

@@ -25,7 +25,8 @@ struct EditTextDef {
     // Paragraph layout, twips; absent when the field gives none.
     struct Layout {
         uint8_t align = 0;  // 0 left, 1 right, 2 centre, 3 justify
-        uint16_t leftMargin = 0, rightMargin = 0, indent = 0;
+        uint16_t leftMargin = 0, rightMargin = 0;
+        int16_t indent = 0;  // a first line may start left of the margin
         int16_t leading = 0;
     };
     std::optional<Layout> layout;

@@ -23,6 +23,7 @@ struct CachedShape;
 class VideoPlayback;
 struct ScriptDrawing;
 struct TextField;
+struct TextFieldPaths;
 
 enum class ObjectKind : uint8_t { Shape, Morph, Clip, Button, Video, Text };
 
@@ -102,6 +103,8 @@ public:
     std::vector<std::unique_ptr<DisplayObject>> children;
     // The rectangle the opaque background fills, rebuilt in place as the bounds change.
     mutable raster::Path backgroundPath;
+    // Text fields: the paths of the box, border and glyphs, rebuilt when the field changes.
+    mutable std::shared_ptr<TextFieldPaths> textPaths;
     // The filters in device pixels for the frame being drawn, rebuilt in place.
     mutable std::vector<raster::Filter> deviceFilters;
 

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace playback {
 
@@ -38,5 +39,19 @@ FieldMeasures MeasureField(const TextField& field);
 // A field that sizes itself takes the size of its text (and 2 pixels about it), keeping its left
 // edge, centre or right edge where it was. Fields that wrap keep their width.
 void FitAutoSize(TextField& field);
+
+// One glyph of an embedded font as a field shows it: the pen position (the baseline, twips in
+// the field's space), the scale from font units to twips, and its colour.
+struct PlacedGlyph {
+    const movie::FontDef* font = nullptr;
+    uint32_t glyph = 0;
+    double x = 0, y = 0, scale = 0, advance = 0;
+    uint32_t color = 0;  // 0xRRGGBB
+    bool underline = false;
+};
+
+// The glyphs of a field's text laid out in its box: lines from the 2-pixel gutter, margins,
+// indents and alignment of each paragraph, the lines scrolled out above left out.
+void PlaceGlyphs(const TextField& field, std::vector<PlacedGlyph>& out);
 
 }  // namespace playback

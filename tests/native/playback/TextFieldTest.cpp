@@ -89,6 +89,61 @@ TEST(TextField, AutoSizeKeepsItsAnchor) {
     }
 }
 
+// A movie with one embedded font whose every glyph advances half an em.
+std::shared_ptr<movie::Movie> MovieWithFont() {
+    auto font = std::make_shared<movie::FontDef>();
+    font->id = 1;
+    font->name = "Test";
+    font->hasLayout = true;
+    font->ascent = 768;
+    font->descent = 200;
+    for (char16_t c : u"ab ") {
+        font->codes.push_back(c);
+        font->glyphs.emplace_back();
+        font->advances.push_back(512);
+    }
+    auto m = std::make_shared<movie::Movie>();
+    m->dictionary[1] = std::shared_ptr<const movie::FontDef>(font);
+    return m;
+}
+
+TEST(TextField, GlyphsStartAtTheGutterAfterMarginsAndIndents) {
+    struct Case {
+        double leftMargin, indent;
+        const char* align;
+        double wantX;  // the first glyph, twips
+    };
+    // A 20-pixel font: each glyph is 200 twips; "ab" is 400 twips in a 2080-twip box (2000 inside).
+    const Case cases[] = {
+        {0, 0, "left", 40},
+        {10, 0, "left", 240},
+        {10, 5, "left", 340},
+        {10, -4, "left", 160},
+        {0, -10, "left", 40},  // no further left than the gutter
+        {0, 0, "right", 40 + 2000 - 400},
+        {0, 0, "center", 40 + 800},
+    };
+    const auto movie = MovieWithFont();
+    for (const Case& c : cases) {
+        TextField f = *playback::NewTextField(nullptr, movie.get());
+        f.embedFonts = true;
+        f.width = 2080;
+        f.height = 800;
+        f.newFormat.font = "Test";
+        f.newFormat.size = 20;
+        f.newFormat.leftMargin = c.leftMargin;
+        f.newFormat.indent = c.indent;
+        f.newFormat.align = c.align;
+        playback::SetPlainText(f, u"ab");
+        std::vector<playback::PlacedGlyph> glyphs;
+        playback::PlaceGlyphs(f, glyphs);
+        ASSERT_EQ(glyphs.size(), 2u);
+        EXPECT_EQ(glyphs[0].x, c.wantX) << c.leftMargin << " " << c.indent << " " << c.align;
+        EXPECT_EQ(glyphs[1].x, c.wantX + 200);
+        EXPECT_EQ(glyphs[0].y, 40 + 300);  // the gutter, then the ascent (three quarters of 20 px)
+    }
+}
+
 TEST(EditText, RecordsAreReadWithTheirOptionalParts) {
     // Bounds 0..2000 x 0..400 (nbits 12), flags: text, word wrap, colour, max length, font;
     // html, layout; font 1 at 240 twips, red, 10 chars, centred with a 40 twip leading.
