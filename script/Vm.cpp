@@ -84,6 +84,8 @@ void Vm::InitBuiltins() {
     InstallClipBuiltins(*this);
     InstallClipLookBuiltins(*this);
     InstallGeomBuiltins(*this);
+    InstallGeomRectBuiltins(*this);
+    InstallBitmapDataBuiltins(*this);
     InstallXmlBuiltins(*this);
     InstallLoadVarsBuiltins(*this);
     InstallClipLoaderBuiltins(*this);

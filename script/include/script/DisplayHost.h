@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "raster/Paint.h"
 #include "script/Object.h"
 #include "script/Value.h"
 
@@ -241,6 +243,35 @@ public:
         (void)clip;
         (void)call;
         (void)args;
+    }
+
+    // Scripts' bitmaps (BitmapData). AttachBitmap puts a child showing `image` at a script depth
+    // of `parent` (the pixels show as they are at each draw; an image with no pixels shows
+    // nothing); kNoClip when the host cannot. DrawClipInto draws a clip, its own space mapped to
+    // the bitmap's pixels by `matrix` (a, b, c, d, tx, ty) and coloured by `cx`, over `target`.
+    // ExportedBitmap gives the pixels of the bitmap a movie exports as `name` (that of the
+    // movie `clip` comes from, else the main one).
+    virtual ClipId AttachBitmap(ClipId parent, std::shared_ptr<raster::Image> image, int depth, bool smoothing) {
+        (void)parent;
+        (void)image;
+        (void)depth;
+        (void)smoothing;
+        return kNoClip;
+    }
+    virtual bool DrawClipInto(ClipId clip, const double matrix[6], const raster::ColorTransform& cx, bool smoothing,
+                              raster::Image& target) {
+        (void)clip;
+        (void)matrix;
+        (void)cx;
+        (void)smoothing;
+        (void)target;
+        return false;
+    }
+    virtual bool ExportedBitmap(ClipId clip, std::string_view name, raster::Image& out) {
+        (void)clip;
+        (void)name;
+        (void)out;
+        return false;
     }
 
     // The sound transform of a clip's sounds (kNoClip: of the whole movie): volume, then the

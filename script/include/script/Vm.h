@@ -330,6 +330,8 @@ void InstallGlobalFunctions(Vm& vm);
 void InstallClipBuiltins(Vm& vm);
 void InstallClipLookBuiltins(Vm& vm);  // after InstallClipBuiltins: opaqueBackground, blendMode, ...
 void InstallGeomBuiltins(Vm& vm);
+void InstallGeomRectBuiltins(Vm& vm);    // after InstallGeomBuiltins: Rectangle, ColorTransform
+void InstallBitmapDataBuiltins(Vm& vm);  // after InstallGeomBuiltins and InstallClipBuiltins
 void InstallXmlBuiltins(Vm& vm);
 void InstallLoadVarsBuiltins(Vm& vm);
 void InstallClipLoaderBuiltins(Vm& vm);
