@@ -1,6 +1,7 @@
 #include "raster/BitmapOps.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -28,31 +29,26 @@ uint32_t At(const Image& image, int32_t x, int32_t y) {
     return image.pixels[size_t(y) * size_t(image.width) + size_t(x)];
 }
 
-// The source rectangle and destination point of a copy, clipped to both bitmaps.
+// The source rectangle and destination point of a copy, clipped to both bitmaps (in 64 bits:
+// scripts may give any 32-bit values).
 bool ClipCopy(const Image& dst, const Image& src, PixelRect& from, int32_t& dx, int32_t& dy) {
-    if (from.x < 0) {
-        from.width += from.x;
-        dx -= from.x;
-        from.x = 0;
-    }
-    if (from.y < 0) {
-        from.height += from.y;
-        dy -= from.y;
-        from.y = 0;
-    }
-    if (dx < 0) {
-        from.width += dx;
-        from.x -= dx;
-        dx = 0;
-    }
-    if (dy < 0) {
-        from.height += dy;
-        from.y -= dy;
-        dy = 0;
-    }
-    from.width = std::min({from.width, src.width - from.x, dst.width - dx});
-    from.height = std::min({from.height, src.height - from.y, dst.height - dy});
-    return !from.Empty();
+    int64_t sx = from.x, sy = from.y, w = from.width, h = from.height, tx = dx, ty = dy;
+    auto cut = [](int64_t& a, int64_t& b, int64_t& size) {
+        const int64_t under = std::max<int64_t>({0, -a, -b});
+        a += under;
+        b += under;
+        size -= under;
+    };
+    cut(sx, tx, w);
+    cut(sy, ty, h);
+    w = std::min({w, int64_t(src.width) - sx, int64_t(dst.width) - tx});
+    h = std::min({h, int64_t(src.height) - sy, int64_t(dst.height) - ty});
+    if (w <= 0 || h <= 0)
+        return false;
+    from = {int32_t(sx), int32_t(sy), int32_t(w), int32_t(h)};
+    dx = int32_t(tx);
+    dy = int32_t(ty);
+    return true;
 }
 
 // Park and Miller's minimal standard generator, as noise seeds it.
@@ -148,6 +144,16 @@ void SetPixel32(Image& image, int32_t x, int32_t y, uint32_t straight, bool opaq
 }
 
 void FillPixels(Image& image, PixelRect r, uint32_t straight, bool opaque) {
+    // A negative width or height reaches back from the corner given.
+    auto flip = [](int32_t& at, int32_t& size) {
+        if (size >= 0)
+            return;
+        const int64_t start = int64_t(at) + size;
+        at = int32_t(std::clamp<int64_t>(start, INT32_MIN, INT32_MAX));
+        size = int32_t(std::min<int64_t>(-int64_t(size), INT32_MAX));
+    };
+    flip(r.x, r.width);
+    flip(r.y, r.height);
     r = ClipToBitmap(image, r);
     const uint32_t p = StoredPixel(straight, opaque);
     for (int32_t y = r.y; y < r.y + r.height; ++y)

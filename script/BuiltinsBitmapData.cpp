@@ -2,6 +2,7 @@
 // raster/BitmapOps), and MovieClip.attachBitmap, which shows one on the stage. Methods called on
 // anything but a live bitmap (another object, or a bitmap disposed of) answer -1.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 
@@ -56,6 +57,11 @@ bool ReadPoint(Vm& vm, const Value& v, int32_t& x, int32_t& y) {
     x = vm.ToInt(vm.Get(v, "x"));
     y = vm.ToInt(vm.Get(v, "y"));
     return true;
+}
+
+// v + by, kept within 32 bits (out of any bitmap either way).
+int32_t Offset(int32_t v, int64_t by) {
+    return int32_t(std::clamp<int64_t>(int64_t(v) + by, INT32_MIN, INT32_MAX));
 }
 
 raster::PixelRect WholeBitmap(const raster::Image& image) {
@@ -167,7 +173,7 @@ Value HitTest(Vm& vm, BitmapDataData& d, std::vector<Value>& args) {
         for (int32_t y = 0; y < image.height; ++y)
             for (int32_t x = 0; x < image.width; ++x)
                 if (raster::PixelHits(image, x, y, threshold) &&
-                    raster::PixelHits(o, x + fx - sx, y + fy - sy, threshold2))
+                    raster::PixelHits(o, Offset(x, int64_t(fx) - sx), Offset(y, int64_t(fy) - sy), threshold2))
                     return Value::Bool(true);
         return Value::Bool(false);
     }
@@ -177,8 +183,8 @@ Value HitTest(Vm& vm, BitmapDataData& d, std::vector<Value>& args) {
     if (vm.Has(second.object, "width")) {
         raster::PixelRect r;
         ReadRect(vm, second, r);
-        r.x -= fx;
-        r.y -= fy;
+        r.x = Offset(r.x, -int64_t(fx));
+        r.y = Offset(r.y, -int64_t(fy));
         r = raster::ClipToBitmap(image, r);
         for (int32_t y = r.y; y < r.y + r.height; ++y)
             for (int32_t x = r.x; x < r.x + r.width; ++x)
@@ -188,7 +194,7 @@ Value HitTest(Vm& vm, BitmapDataData& d, std::vector<Value>& args) {
     }
     int32_t px = 0, py = 0;
     ReadPoint(vm, second, px, py);
-    return Value::Bool(raster::PixelHits(image, px - fx, py - fy, threshold));
+    return Value::Bool(raster::PixelHits(image, Offset(px, -int64_t(fx)), Offset(py, -int64_t(fy)), threshold));
 }
 
 // draw(source, matrix, colorTransform, blendMode, clipRect, smoothing): a clip through the
@@ -204,12 +210,16 @@ Value Draw(Vm& vm, BitmapDataData& d, std::vector<Value>& args) {
         for (int i = 0; i < 6; ++i)
             m[i] = vm.ToNumber(vm.Get(matrix, names[i]));
     }
+    for (double v : m)
+        if (!std::isfinite(v))
+            return Value();
     ColorTransformValues cx;
     if (IsColorTransform(vm, Arg(args, 2)))
         cx = ReadColorTransform(vm, Arg(args, 2));
     if (BitmapDataData* other = LiveBitmapData(source)) {
-        raster::CopyPixels(*d.image, *other->image, WholeBitmap(*other->image), int32_t(std::floor(m[4])),
-                           int32_t(std::floor(m[5])), nullptr, 0, 0, true, !d.transparent);
+        raster::CopyPixels(*d.image, *other->image, WholeBitmap(*other->image),
+                           int32_t(std::clamp(std::floor(m[4]), -2e9, 2e9)),
+                           int32_t(std::clamp(std::floor(m[5]), -2e9, 2e9)), nullptr, 0, 0, true, !d.transparent);
         return Value();
     }
     Object* clip = vm.LiveClip(source.object);

@@ -441,6 +441,32 @@ public:
         return m_store->Save(key, bytes);
     }
     void RemoveSharedObject(const std::string& key) override { m_store->Remove(key); }
+    ClipId AttachBitmap(ClipId parent, std::shared_ptr<raster::Image> image, int depth, bool smoothing) override {
+        playback::DisplayObject* o = Object(parent);
+        if (!o || depth < -kDepthOffset || depth > kLastCopyDepth)
+            return kNoClip;
+        playback::DisplayObject* made = m_player.AttachBitmap(*o, std::move(image), depth + kDepthOffset, smoothing);
+        return made ? Id(made) : kNoClip;
+    }
+    bool DrawClipInto(ClipId clip, const double matrix[6], const raster::ColorTransform& cx, bool,
+                      raster::Image& target) override {
+        const playback::DisplayObject* o = Object(clip);
+        if (!o)
+            return false;
+        // The clip's twips to the bitmap's pixels.
+        const raster::Matrix m = raster::Matrix{matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]} *
+                                 raster::Matrix::Scale(1.0 / 20, 1.0 / 20);
+        m_player.DrawObjectInto(*o, m, cx, target);
+        return true;
+    }
+    bool ExportedBitmap(ClipId clip, std::string_view name, raster::Image& out) override {
+        const playback::DisplayObject* o = clip ? Object(clip) : &m_player.Stage();
+        std::shared_ptr<const raster::Image> image = o ? m_player.ExportedBitmap(*o, std::string(name)) : nullptr;
+        if (!image)
+            return false;
+        out = *image;
+        return true;
+    }
     double ExportedSoundLength(ClipId clip, std::string_view name) override {
         const playback::DisplayObject* o = clip ? Object(clip) : &m_player.Stage();
         const movie::SoundDef* sound = o ? m_player.ExportedSound(*o, std::string(name)) : nullptr;

@@ -29,6 +29,7 @@ PixelRect ClipToBitmap(const Image& image, PixelRect r);
 // 0 outside the bitmap.
 uint32_t GetPixel32(const Image& image, int32_t x, int32_t y);
 void SetPixel32(Image& image, int32_t x, int32_t y, uint32_t straight, bool opaque);
+// A negative width or height counts back from x or y.
 void FillPixels(Image& image, PixelRect r, uint32_t straight, bool opaque);
 
 // A colour transform as scripts give it (multipliers as numbers, offsets in channel units),
