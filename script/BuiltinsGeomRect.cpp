@@ -15,12 +15,6 @@ Value Arg(std::vector<Value>& a, size_t i) {
     return i < a.size() ? a[i] : Value();
 }
 
-Object* GeomProto(Vm& vm, const char* name) {
-    Value ctor = vm.Get(vm.Get(vm.GetOf(vm.global, "flash"), "geom"), name);
-    Value proto = vm.Get(ctor, "prototype");
-    return proto.IsObject() ? proto.object : vm.objectProto;
-}
-
 const char* const kRectNames[] = {"x", "y", "width", "height"};
 const char* const kColorNames[] = {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier",
                                    "redOffset",     "greenOffset",     "blueOffset",     "alphaOffset"};
@@ -46,7 +40,7 @@ Value RectangleMethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int
         return Value::Str(out);
     }
     case kRectClone: {
-        Object* r = vm.NewObject(GeomProto(vm, "Rectangle"));
+        Object* r = vm.NewObject(GeomPrototype(vm, "Rectangle"));
         for (const char* n : kRectNames)
             vm.SetOf(r, n, vm.Get(self, n));
         return Value::Obj(r);
@@ -159,25 +153,31 @@ void WriteColorTransform(Vm& vm, Object* ct, const ColorTransformValues& c) {
 }
 
 Object* NewColorTransform(Vm& vm, const ColorTransformValues& c) {
-    Object* ct = vm.NewObject(GeomProto(vm, "ColorTransform"));
+    Object* ct = vm.NewObject(GeomPrototype(vm, "ColorTransform"));
     WriteColorTransform(vm, ct, c);
     return ct;
 }
 
 bool IsColorTransform(Vm& vm, const Value& v) {
-    return v.type == Type::Object && vm.ChainHas(vm.ProtoOf(v.object), GeomProto(vm, "ColorTransform"), 0);
+    return v.type == Type::Object && vm.ChainHas(vm.ProtoOf(v.object), GeomPrototype(vm, "ColorTransform"), 0);
 }
 
 Object* NewRectangle(Vm& vm, double x, double y, double width, double height) {
-    Object* r = vm.NewObject(GeomProto(vm, "Rectangle"));
+    Object* r = vm.NewObject(GeomPrototype(vm, "Rectangle"));
     const double values[] = {x, y, width, height};
     for (size_t i = 0; i < 4; ++i)
         vm.SetOf(r, kRectNames[i], Value::Num(values[i]));
     return r;
 }
 
+Object* GeomPrototype(Vm& vm, const char* className) {
+    Value ctor = vm.Get(vm.Get(vm.GetOf(vm.global, "flash"), "geom"), className);
+    Value proto = vm.Get(ctor, "prototype");
+    return proto.IsObject() ? proto.object : vm.objectProto;
+}
+
 Object* NewGeomObject(Vm& vm, const char* className) {
-    return vm.NewObject(GeomProto(vm, className));
+    return vm.NewObject(GeomPrototype(vm, className));
 }
 
 void InstallGeomRectBuiltins(Vm& vm) {

@@ -18,6 +18,8 @@ Object* NewColorTransform(Vm& vm, const ColorTransformValues& c);
 // Whether `v` is an instance of flash.geom.ColorTransform (by its prototype chain).
 bool IsColorTransform(Vm& vm, const Value& v);
 Object* NewRectangle(Vm& vm, double x, double y, double width, double height);
+// The prototype of a flash.geom class ("Point", "Matrix", ...), else Object.prototype.
+Object* GeomPrototype(Vm& vm, const char* className);
 // A new object of a flash.geom class ("Point", "Matrix", ...) with nothing set on it.
 Object* NewGeomObject(Vm& vm, const char* className);
 

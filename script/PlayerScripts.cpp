@@ -418,6 +418,25 @@ public:
         o->cxform = {in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]};
         m_player.TreeChanged();
     }
+    bool GetMatrix(ClipId clip, double out[6]) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o)
+            return false;
+        const raster::Matrix& m = o->matrix;
+        const double values[6] = {m.a, m.b, m.c, m.d, m.tx / 20.0, m.ty / 20.0};
+        std::copy(values, values + 6, out);
+        return true;
+    }
+    void SetMatrix(ClipId clip, const double in[6]) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o)
+            return;
+        for (int i = 0; i < 6; ++i)
+            if (!std::isfinite(in[i]))
+                return;
+        o->matrix = {in[0], in[1], in[2], in[3], std::trunc(in[4] * 20.0), std::trunc(in[5] * 20.0)};
+        m_player.TreeChanged();
+    }
     bool GetSoundTransform(ClipId clip, int32_t out[5]) override {
         const playback::SoundTransform* t = SoundTransformOf(clip);
         if (!t)

@@ -86,6 +86,7 @@ void Vm::InitBuiltins() {
     InstallGeomBuiltins(*this);
     InstallGeomRectBuiltins(*this);
     InstallBitmapDataBuiltins(*this);
+    InstallTransformBuiltins(*this);
     InstallXmlBuiltins(*this);
     InstallLoadVarsBuiltins(*this);
     InstallClipLoaderBuiltins(*this);

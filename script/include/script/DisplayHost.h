@@ -147,6 +147,17 @@ public:
         (void)clip;
         (void)in;
     }
+    // A clip's matrix in its parent: a, b, c, d, then tx, ty in pixels. False when the clip is
+    // gone (or the host keeps none).
+    virtual bool GetMatrix(ClipId clip, double out[6]) {
+        (void)clip;
+        (void)out;
+        return false;
+    }
+    virtual void SetMatrix(ClipId clip, const double in[6]) {
+        (void)clip;
+        (void)in;
+    }
     // Depths as scripts number them (the timeline's first depth is -16384); the next depth
     // above every child of a clip, at least 0.
     virtual int Depth(ClipId clip) {

@@ -332,6 +332,7 @@ void InstallClipLookBuiltins(Vm& vm);  // after InstallClipBuiltins: opaqueBackg
 void InstallGeomBuiltins(Vm& vm);
 void InstallGeomRectBuiltins(Vm& vm);    // after InstallGeomBuiltins: Rectangle, ColorTransform
 void InstallBitmapDataBuiltins(Vm& vm);  // after InstallGeomBuiltins and InstallClipBuiltins
+void InstallTransformBuiltins(Vm& vm);   // the same: flash.geom.Transform, MovieClip.transform
 void InstallXmlBuiltins(Vm& vm);
 void InstallLoadVarsBuiltins(Vm& vm);
 void InstallClipLoaderBuiltins(Vm& vm);
