@@ -338,6 +338,44 @@ int ThresholdPixels(Image& dst, const Image& src, PixelRect from, int32_t dx, in
     return count;
 }
 
+void MergePixels(Image& dst, const Image& src, PixelRect from, int32_t dx, int32_t dy, const int multipliers[4],
+                 bool opaque) {
+    if (!ClipCopy(dst, src, from, dx, dy))
+        return;
+    int m[4];
+    for (int i = 0; i < 4; ++i)
+        m[i] = std::clamp(multipliers[i], 0, 256);
+    const int shifts[4] = {16, 8, 0, 24};
+    for (int32_t j = 0; j < from.height; ++j) {
+        for (int32_t i = 0; i < from.width; ++i) {
+            const uint32_t s = UnpremultiplyPixel(At(src, from.x + i, from.y + j));
+            uint32_t& d = At(dst, dx + i, dy + j);
+            const uint32_t t = UnpremultiplyPixel(d);
+            uint32_t out = 0;
+            for (int c = 0; c < 4; ++c) {
+                const uint32_t v =
+                    (Channel(s, shifts[c]) * uint32_t(m[c]) + Channel(t, shifts[c]) * uint32_t(256 - m[c])) / 256;
+                out |= v << shifts[c];
+            }
+            d = StoredPixel(out, opaque);
+        }
+    }
+}
+
+void PaletteMap(Image& dst, const Image& src, PixelRect from, int32_t dx, int32_t dy, const uint32_t (*tables)[256],
+                bool opaque) {
+    if (!ClipCopy(dst, src, from, dx, dy))
+        return;
+    for (int32_t j = 0; j < from.height; ++j) {
+        for (int32_t i = 0; i < from.width; ++i) {
+            const uint32_t s = UnpremultiplyPixel(At(src, from.x + i, from.y + j));
+            const uint32_t out = tables[0][Channel(s, 16)] + tables[1][Channel(s, 8)] + tables[2][Channel(s, 0)] +
+                                 tables[3][Channel(s, 24)];
+            At(dst, dx + i, dy + j) = StoredPixel(out, opaque);
+        }
+    }
+}
+
 bool ComparePixels(const Image& a, const Image& b, Image& out) {
     out.width = a.width;
     out.height = a.height;

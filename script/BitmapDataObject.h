@@ -2,6 +2,8 @@
 // it), whether it has an alpha channel, and whether it has been disposed of.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 
 #include "raster/Paint.h"
@@ -13,6 +15,8 @@ struct BitmapDataData : NativeData {
     std::shared_ptr<raster::Image> image = std::make_shared<raster::Image>();
     bool transparent = true;
     bool disposed = false;
+    // paletteMap's lookup tables, kept between calls.
+    std::array<uint32_t[256], 4> tables{};
 };
 
 // The live bitmap of a BitmapData object; null for anything else and for a disposed one.

@@ -2,6 +2,7 @@
 // raster/BitmapOps), and MovieClip.attachBitmap, which shows one on the stage. Methods called on
 // anything but a live bitmap (another object, or a bitmap disposed of) answer -1.
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <string>
@@ -137,6 +138,8 @@ enum Method {
     kCompare,
     kHitTest,
     kDraw,
+    kMerge,
+    kPaletteMap,
     kNoOp,  // methods that change nothing here (filters, palettes, dissolves)
 };
 
@@ -155,6 +158,18 @@ Value Compare(Vm& vm, const Value& self, std::vector<Value>& args) {
     if (!raster::ComparePixels(*a->image, *b->image, *out->image))
         return Value::Num(0);
     return NewBitmapData(vm, std::move(out));
+}
+
+// paletteMap's tables (red, green, blue, alpha arrays from the fourth argument on): a missing
+// array leaves its channel as it is.
+void PaletteTables(Vm& vm, std::vector<Value>& args, std::array<uint32_t[256], 4>& tables) {
+    const int shifts[4] = {16, 8, 0, 24};
+    for (size_t t = 0; t < 4; ++t) {
+        const Value list = Arg(args, 3 + t);
+        Object* array = list.type == Type::Object && list.object->kind == Kind::Array ? list.object : nullptr;
+        for (uint32_t i = 0; i < 256; ++i)
+            tables[t][i] = array ? uint32_t(vm.ToInt(vm.Element(array, i))) : i << shifts[t];
+    }
 }
 
 // hitTest(firstPoint, firstAlphaThreshold, secondObject, secondBitmapPoint, secondAlphaThreshold):
@@ -354,6 +369,26 @@ Value MethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
                                               ColorArg(vm, args[4]), color, mask, Truthy(vm, Arg(args, 7)), opaque);
         return Value::Num(n < 0 ? 0 : n);
     }
+    case kMerge:
+    case kPaletteMap: {
+        BitmapDataData* src = LiveBitmapData(Arg(args, 0));
+        raster::PixelRect r;
+        int32_t dx = 0, dy = 0;
+        if (!src || !ReadRect(vm, Arg(args, 1), r) || !ReadPoint(vm, Arg(args, 2), dx, dy))
+            return Value();
+        const raster::Image source = src == d ? image : raster::Image{};
+        const raster::Image& from = src == d ? source : *src->image;
+        if (m == kMerge) {
+            int multipliers[4];
+            for (size_t i = 0; i < 4; ++i)
+                multipliers[i] = vm.ToInt(Arg(args, 3 + i));
+            raster::MergePixels(image, from, r, dx, dy, multipliers, opaque);
+        } else {
+            PaletteTables(vm, args, d->tables);
+            raster::PaletteMap(image, from, r, dx, dy, d->tables.data(), opaque);
+        }
+        return Value();
+    }
     case kHitTest:
         return HitTest(vm, *d, args);
     case kDraw:
@@ -428,8 +463,8 @@ void InstallBitmapDataBuiltins(Vm& vm) {
                                                    {"draw", kDraw},
                                                    {"applyFilter", kNoOp},
                                                    {"generateFilterRect", kNoOp},
-                                                   {"merge", kNoOp},
-                                                   {"paletteMap", kNoOp},
+                                                   {"merge", kMerge},
+                                                   {"paletteMap", kPaletteMap},
                                                    {"perlinNoise", kNoOp},
                                                    {"pixelDissolve", kNoOp}};
     for (auto& [n, m] : methods)

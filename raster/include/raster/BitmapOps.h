@@ -64,6 +64,14 @@ void NoisePixels(Image& image, uint32_t seed, int low, int high, int channels, b
 // the source when `copySource`. Returns how many pixels matched; -1 for an unknown operation.
 int ThresholdPixels(Image& dst, const Image& src, PixelRect from, int32_t dx, int32_t dy, const char* op,
                     uint32_t threshold, uint32_t color, uint32_t mask, bool copySource, bool opaque);
+// merge: each channel of `dst` moves toward `src` by its multiplier out of 256 (red, green,
+// blue, alpha): (src * m + dst * (256 - m)) / 256.
+void MergePixels(Image& dst, const Image& src, PixelRect from, int32_t dx, int32_t dy, const int multipliers[4],
+                 bool opaque);
+// paletteMap: each pixel becomes the sum of four table entries, looked up by its red, green,
+// blue and alpha (tables in that order, straight 0xAARRGGBB values).
+void PaletteMap(Image& dst, const Image& src, PixelRect from, int32_t dx, int32_t dy, const uint32_t (*tables)[256],
+                bool opaque);
 // compare: per pixel, 0 where equal, 0xFF000000 | the colour difference where the colours
 // differ, 0x??FFFFFF with the alpha difference where only the alpha differs. False when the
 // bitmaps are equal.

@@ -229,3 +229,34 @@ TEST(BitmapOps, HitsNeedAlphaAboveZeroAndTheThreshold) {
     EXPECT_FALSE(PixelHits(image, 1, 0, 0x81));
     EXPECT_FALSE(PixelHits(image, 5, 0, 0));
 }
+
+TEST(BitmapOps, MergeMovesEachChannelByItsMultiplier) {
+    struct Case {
+        int mul[4];
+        uint32_t out;
+    } cases[] = {
+        {{0, 0, 0, 0}, 0xFF000000},
+        {{256, 256, 256, 256}, 0xFFFF8040},
+        {{128, 0, 256, 0}, 0xFF7F0040},
+        {{-5, 999, 0, 0}, 0xFF008000},
+    };
+    for (const Case& c : cases) {
+        Image src = Bitmap(1, 1, 0xFFFF8040), dst = Bitmap(1, 1, 0xFF000000);
+        MergePixels(dst, src, {0, 0, 1, 1}, 0, 0, c.mul, false);
+        EXPECT_EQ(GetPixel32(dst, 0, 0), c.out) << std::hex << c.out;
+    }
+}
+
+TEST(BitmapOps, PaletteMapSumsTheFourLookups) {
+    static uint32_t tables[4][256];
+    for (uint32_t i = 0; i < 256; ++i) {
+        tables[0][i] = (255 - i) << 16;  // red inverted
+        tables[1][i] = i << 8;
+        tables[2][i] = 0;  // blue dropped
+        tables[3][i] = i << 24;
+    }
+    Image src = Bitmap(2, 1, 0xFF10A0C0), dst = Bitmap(2, 1, 0);
+    PaletteMap(dst, src, {0, 0, 1, 1}, 1, 0, tables, false);
+    EXPECT_EQ(GetPixel32(dst, 1, 0), 0xFFEFA000u);
+    EXPECT_EQ(GetPixel32(dst, 0, 0), 0u);  // outside the copied rectangle
+}
