@@ -245,6 +245,7 @@ void FloodFill(Image& image, int32_t x, int32_t y, uint32_t straight, bool opaqu
     const uint32_t from = At(image, x, y), to = StoredPixel(straight, opaque);
     if (from == to)
         return;
+    // Spans: each popped seed fills its run of the row, and seeds the runs above and below it.
     stack.clear();
     stack.push_back(x);
     stack.push_back(y);
@@ -253,13 +254,26 @@ void FloodFill(Image& image, int32_t x, int32_t y, uint32_t straight, bool opaqu
         stack.pop_back();
         const int32_t px = stack.back();
         stack.pop_back();
-        if (px < 0 || py < 0 || px >= image.width || py >= image.height || At(image, px, py) != from)
+        if (At(image, px, py) != from)
             continue;
-        At(image, px, py) = to;
-        const int32_t next[4][2] = {{px + 1, py}, {px - 1, py}, {px, py + 1}, {px, py - 1}};
-        for (const auto& n : next) {
-            stack.push_back(n[0]);
-            stack.push_back(n[1]);
+        int32_t left = px, right = px;
+        while (left > 0 && At(image, left - 1, py) == from)
+            --left;
+        while (right + 1 < image.width && At(image, right + 1, py) == from)
+            ++right;
+        std::fill(&At(image, left, py), &At(image, right, py) + 1, to);
+        for (const int32_t ny : {py - 1, py + 1}) {
+            if (ny < 0 || ny >= image.height)
+                continue;
+            bool inRun = false;
+            for (int32_t nx = left; nx <= right; ++nx) {
+                const bool match = At(image, nx, ny) == from;
+                if (match && !inRun) {
+                    stack.push_back(nx);
+                    stack.push_back(ny);
+                }
+                inRun = match;
+            }
         }
     }
 }

@@ -3,6 +3,7 @@
 // anything but a live bitmap (another object, or a bitmap disposed of) answer -1.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <string>
@@ -13,6 +14,29 @@
 #include "script/Vm.h"
 
 namespace script {
+
+namespace {
+
+// Counted by the live bitmaps of every interpreter of the process (players may run on threads
+// of their own).
+std::atomic<uint64_t> g_bitmapPixels{0};
+
+}  // namespace
+
+bool BitmapDataData::Reserve(uint64_t pixels) {
+    const uint64_t before = g_bitmapPixels.fetch_add(pixels);
+    if (before + pixels > kBitmapPixelBudget || before + pixels < before) {
+        g_bitmapPixels.fetch_sub(pixels);
+        return false;
+    }
+    counted += pixels;
+    return true;
+}
+
+void BitmapDataData::Release() {
+    g_bitmapPixels.fetch_sub(counted);
+    counted = 0;
+}
 
 namespace {
 
@@ -93,6 +117,8 @@ Value BitmapDataCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     if (!(w >= 1 && w <= kMaxSide && h >= 1 && h <= kMaxSide))
         return Value::Null();
     auto data = std::make_unique<BitmapDataData>();
+    if (!data->Reserve(uint64_t(w) * uint64_t(h)))
+        return Value::Null();
     data->transparent = args.size() < 3 || Truthy(vm, args[2]);
     const uint32_t fill = args.size() < 4 ? 0xFFFFFFFFu : ColorArg(vm, args[3]);
     raster::ResetBitmap(*data->image, int32_t(w), int32_t(h), fill, !data->transparent);
@@ -155,6 +181,8 @@ Value Compare(Vm& vm, const Value& self, std::vector<Value>& args) {
     if (a->image->height != b->image->height)
         return Value::Num(-4);
     auto out = std::make_unique<BitmapDataData>();
+    if (!out->Reserve(a->image->pixels.size()))
+        return Value::Num(0);
     if (!raster::ComparePixels(*a->image, *b->image, *out->image))
         return Value::Num(0);
     return NewBitmapData(vm, std::move(out));
@@ -278,6 +306,8 @@ Value MethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     }
     case kClone: {
         auto copy = std::make_unique<BitmapDataData>();
+        if (!copy->Reserve(image.pixels.size()))
+            return Value();
         *copy->image = image;
         copy->transparent = d->transparent;
         return NewBitmapData(vm, std::move(copy));
@@ -285,6 +315,7 @@ Value MethodFn(Vm& vm, const Value& self, std::vector<Value>& args, int m) {
     case kDispose:
         // Clips showing it show nothing from now on.
         d->disposed = true;
+        d->Release();
         image.width = image.height = 0;
         image.pixels.clear();
         image.pixels.shrink_to_fit();
@@ -406,6 +437,8 @@ Value LoadBitmapFn(Vm& vm, const Value&, std::vector<Value>& args, int) {
     const ClipId from = vm.currentTarget ? vm.currentTarget->clip : kNoClip;
     if (!vm.host.ExportedBitmap(from, vm.ToString(args[0]), *data->image) || data->image->width <= 0 ||
         data->image->height <= 0)
+        return Value();
+    if (!data->Reserve(data->image->pixels.size()))
         return Value();
     return NewBitmapData(vm, std::move(data));
 }

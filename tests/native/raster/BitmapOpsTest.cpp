@@ -178,6 +178,13 @@ TEST(BitmapOps, ChannelsScrollFloodAndThreshold) {
     EXPECT_EQ(GetPixel32(flood, 0, 2), 0xFF00FF00u);
     EXPECT_EQ(GetPixel32(flood, 2, 0), 0xFFFFFFFFu);
     EXPECT_EQ(GetPixel32(flood, 1, 1), 0xFF000000u);
+    // Round the end of a wall: down, along the bottom row and back up.
+    Image around = Bitmap(3, 3, 0xFFFFFFFF);
+    SetPixel32(around, 1, 0, 0xFF000000, false);
+    SetPixel32(around, 1, 1, 0xFF000000, false);
+    FloodFill(around, 0, 0, 0xFF00FF00, false, stack);
+    EXPECT_EQ(GetPixel32(around, 2, 0), 0xFF00FF00u);
+    EXPECT_EQ(GetPixel32(around, 1, 2), 0xFF00FF00u);
 
     struct Case {
         const char* op;
