@@ -89,6 +89,19 @@ int32_t Offset(int32_t v, int64_t by) {
     return int32_t(std::clamp<int64_t>(int64_t(v) + by, INT32_MIN, INT32_MAX));
 }
 
+// A Matrix's a, b, c, d, tx, ty (the identity for anything but an object); false when one of
+// them is not finite.
+bool ReadMatrix(Vm& vm, const Value& matrix, double m[6]) {
+    const double identity[6] = {1, 0, 0, 1, 0, 0};
+    std::copy(identity, identity + 6, m);
+    if (matrix.type == Type::Object) {
+        const char* names[] = {"a", "b", "c", "d", "tx", "ty"};
+        for (int i = 0; i < 6; ++i)
+            m[i] = vm.ToNumber(vm.Get(matrix, names[i]));
+    }
+    return std::all_of(m, m + 6, [](double v) { return std::isfinite(v); });
+}
+
 raster::PixelRect WholeBitmap(const raster::Image& image) {
     return {0, 0, image.width, image.height};
 }
@@ -246,16 +259,9 @@ Value Draw(Vm& vm, BitmapDataData& d, std::vector<Value>& args) {
     const Value source = Arg(args, 0);
     if (source.type != Type::Object)
         return Value();
-    double m[6] = {1, 0, 0, 1, 0, 0};
-    const Value matrix = Arg(args, 1);
-    if (matrix.type == Type::Object) {
-        const char* names[] = {"a", "b", "c", "d", "tx", "ty"};
-        for (int i = 0; i < 6; ++i)
-            m[i] = vm.ToNumber(vm.Get(matrix, names[i]));
-    }
-    for (double v : m)
-        if (!std::isfinite(v))
-            return Value();
+    double m[6];
+    if (!ReadMatrix(vm, Arg(args, 1), m))
+        return Value();
     ColorTransformValues cx;
     if (IsColorTransform(vm, Arg(args, 2)))
         cx = ReadColorTransform(vm, Arg(args, 2));
@@ -453,6 +459,20 @@ Value AttachBitmapFn(Vm& vm, const Value& self, std::vector<Value>& args, int) {
     return Value();
 }
 
+// clip.beginBitmapFill(bitmap, matrix, repeat = true, smoothing = false).
+Value BeginBitmapFillFn(Vm& vm, const Value& self, std::vector<Value>& args, int) {
+    BitmapDataData* d = LiveBitmapData(Arg(args, 0));
+    Object* clip = self.type == Type::Object ? vm.LiveClip(self.object) : nullptr;
+    if (!d || !clip || clip->kind != Kind::Clip)
+        return Value();
+    double m[6];
+    if (!ReadMatrix(vm, Arg(args, 1), m))
+        return Value();
+    const bool repeat = args.size() < 3 || Truthy(vm, args[2]);
+    vm.host.DrawBitmapFill(clip->clip, d->image, m, repeat, Truthy(vm, Arg(args, 3)));
+    return Value();
+}
+
 }  // namespace
 
 void InstallBitmapDataBuiltins(Vm& vm) {
@@ -503,6 +523,7 @@ void InstallBitmapDataBuiltins(Vm& vm) {
     for (auto& [n, m] : methods)
         vm.Method(proto, n, MethodFn, m);
     vm.Method(vm.clipProto, "attachBitmap", AttachBitmapFn, 0, kDontEnum | kVersion8);
+    vm.Method(vm.clipProto, "beginBitmapFill", BeginBitmapFillFn, 0, kDontEnum | kVersion8);
 }
 
 }  // namespace script

@@ -478,6 +478,16 @@ public:
         m_player.DrawObjectInto(*o, m, cx, target);
         return true;
     }
+    void DrawBitmapFill(ClipId clip, std::shared_ptr<raster::Image> image, const double matrix[6], bool repeat,
+                        bool smooth) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o || o->kind != playback::ObjectKind::Clip)
+            return;
+        // The bitmap's pixels to the clip's twips.
+        const raster::Matrix m = raster::Matrix::Scale(20, 20) *
+                                 raster::Matrix{matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]};
+        m_player.DrawBeginBitmapFill(*o, std::move(image), m, repeat, smooth);
+    }
     bool ExportedBitmap(ClipId clip, std::string_view name, raster::Image& out) override {
         const playback::DisplayObject* o = clip ? Object(clip) : &m_player.Stage();
         std::shared_ptr<const raster::Image> image = o ? m_player.ExportedBitmap(*o, std::string(name)) : nullptr;

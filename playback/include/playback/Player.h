@@ -137,6 +137,10 @@ public:
     void DrawClear(DisplayObject& clip);
     void DrawLineStyle(DisplayObject& clip, float width, raster::Color color);
     void DrawBeginFill(DisplayObject& clip, raster::Color color);
+    // A fill of a script's bitmap, `m` mapping its pixels to the clip's twips (beginBitmapFill).
+    void DrawBeginBitmapFill(DisplayObject& clip, std::shared_ptr<const raster::Image> image, const raster::Matrix& m,
+                             bool repeat, bool smooth);
+    void DrawBeginPaintFill(DisplayObject& clip, const raster::Paint& paint);
     void DrawEndFill(DisplayObject& clip);
     void DrawMoveTo(DisplayObject& clip, raster::Point to);
     void DrawLineTo(DisplayObject& clip, raster::Point to);

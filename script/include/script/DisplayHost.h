@@ -278,6 +278,16 @@ public:
         (void)target;
         return false;
     }
+    // beginBitmapFill: a drawing-API fill of `image`, its pixels mapped to the clip's pixels by
+    // `matrix` (a, b, c, d, tx, ty).
+    virtual void DrawBitmapFill(ClipId clip, std::shared_ptr<raster::Image> image, const double matrix[6], bool repeat,
+                                bool smooth) {
+        (void)clip;
+        (void)image;
+        (void)matrix;
+        (void)repeat;
+        (void)smooth;
+    }
     virtual bool ExportedBitmap(ClipId clip, std::string_view name, raster::Image& out) {
         (void)clip;
         (void)name;

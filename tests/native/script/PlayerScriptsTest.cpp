@@ -671,7 +671,7 @@ Asm& NewFlash(Asm& a, const std::string& package, const std::string& name, const
     return a.PushStr(name).Op(0x53);
 }
 
-TEST(PlayerScripts, BitmapDataDrawsAClipThroughItsMatrixAndShowsWhenAttached) {
+TEST(PlayerScripts, BitmapDataDrawsAClipThroughItsMatrixAndShowsWhenAttachedOrAsAFill) {
     Asm a;  // b = new BitmapData(4, 2, true, 0xFF0000FF); b.draw(box, new Matrix(1, 0, 0, 1, 2, 0))
     a.PushStr("b");
     NewFlash(a, "display", "BitmapData", {4, 2, 1, 0xFF0000FF}).Op(0x1D);
@@ -681,16 +681,26 @@ TEST(PlayerScripts, BitmapDataDrawsAClipThroughItsMatrixAndShowsWhenAttached) {
         a.PushNum(1).PushNum(x).PushNum(2).PushStr("b").Op(0x1C).PushStr("getPixel32").Op(0x52).Trace();
     // this.attachBitmap(b, 7)
     a.PushNum(7).PushStr("b").Op(0x1C).PushNum(2).PushStr("this").Op(0x1C).PushStr("attachBitmap").Op(0x52).Op(0x17);
+    // this.beginBitmapFill(b); a triangle; endFill()
+    a.PushStr("b").Op(0x1C).PushNum(1).PushStr("this").Op(0x1C).PushStr("beginBitmapFill").Op(0x52).Op(0x17);
+    CallXY(a, "lineTo", {10, 0});
+    CallXY(a, "lineTo", {10, 10});
+    CallXY(a, "endFill", {});
     auto p = PlayLook(a);
     // The box (red, 10 pixels square at the origin) moved 2 pixels right covers x = 2 and 3.
     EXPECT_EQ(p->lines, (std::vector<std::string>{"-16776961", "-65536", "-65536"}));
     raster::DrawList list;
     p->player->BuildDrawList(list, 100, 100);
-    bool bitmap = false;
-    for (const raster::DrawCommand& c : list.Commands())
-        bitmap |= c.kind == raster::DrawCommand::Kind::Fill && c.paint.kind == raster::Paint::Kind::Bitmap &&
-                  c.paint.bitmap.image && c.paint.bitmap.image->width == 4;
-    EXPECT_TRUE(bitmap);
+    // The attached bitmap (unrepeated) and the drawing's fill (repeated), both of the 4x2 pixels.
+    int attached = 0, filled = 0;
+    for (const raster::DrawCommand& c : list.Commands()) {
+        if (c.kind != raster::DrawCommand::Kind::Fill || c.paint.kind != raster::Paint::Kind::Bitmap ||
+            !c.paint.bitmap.image || c.paint.bitmap.image->width != 4)
+            continue;
+        ++(c.paint.bitmap.repeat ? filled : attached);
+    }
+    EXPECT_EQ(attached, 1);
+    EXPECT_EQ(filled, 1);
 }
 
 TEST(PlayerScripts, CacheAsBitmapIsKeptAsABooleanAndTheLookIsOnlyThereFromFormat8) {
