@@ -3,6 +3,7 @@
 // EndMaskShape, PopMask after the last depth it covers), blend modes as layers over the
 // object's bounds, and opaque backgrounds beneath their objects.
 #include "playback/TextField.h"
+#include "AttachedBitmap.h"
 #include "PlayerImpl.h"
 #include "VideoPlayback.h"
 
@@ -136,6 +137,8 @@ void Player::BuildDrawList(raster::DrawList& list, int32_t w, int32_t h) {
 }
 
 const CachedShape* Player::Impl::ShapeOf(const DisplayObject& o) const {
+    if (o.bitmap)
+        return AttachedBitmapShape(*o.bitmap);
     if (o.kind == ObjectKind::Shape)
         return o.shape;
     if (o.kind == ObjectKind::Morph && o.morph)

@@ -61,13 +61,28 @@ void Player::DrawLineStyle(DisplayObject& clip, float width, raster::Color color
 }
 
 void Player::DrawBeginFill(DisplayObject& clip, raster::Color color) {
+    DrawBeginPaintFill(clip, raster::Paint::Solid(color));
+}
+
+void Player::DrawBeginBitmapFill(DisplayObject& clip, std::shared_ptr<const raster::Image> image,
+                                 const raster::Matrix& m, bool repeat, bool smooth) {
+    raster::Paint paint;
+    paint.kind = raster::Paint::Kind::Bitmap;
+    paint.bitmap.image = std::move(image);
+    paint.bitmap.matrix = m;
+    paint.bitmap.repeat = repeat;
+    paint.bitmap.smooth = smooth;
+    DrawBeginPaintFill(clip, paint);
+}
+
+void Player::DrawBeginPaintFill(DisplayObject& clip, const raster::Paint& paint) {
     DrawEndFill(clip);
     ScriptDrawing& d = DrawingOf(clip);
     if (d.shape.draws.size() >= kMaxDrawingDraws)
         return;
     CachedDraw draw;
     draw.rule = raster::FillRule::EvenOdd;
-    draw.paint = raster::Paint::Solid(color);
+    draw.paint = paint;
     draw.path.MoveTo(d.pen);
     d.fill = d.shape.draws.size();
     d.fillStart = d.pen;

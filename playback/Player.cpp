@@ -309,6 +309,18 @@ const movie::SoundDef* Player::ExportedSound(const DisplayObject& from, const st
     return nullptr;
 }
 
+std::shared_ptr<const raster::Image> Player::ExportedBitmap(const DisplayObject& from, const std::string& exportName) {
+    for (Library* lib : {from.library, m_libraries.front().get()}) {
+        if (!lib)
+            continue;
+        for (const auto& [exported, id] : lib->movie->exports) {
+            if (EqualNoCase(exported, exportName))
+                return lib->Image(id);
+        }
+    }
+    return nullptr;
+}
+
 std::unique_ptr<DisplayObject> Player::Impl::NewScriptedChild(DisplayObject& parent, ObjectKind kind) {
     if (parent.kind != ObjectKind::Clip || TreeDepth(parent) >= kMaxTreeDepth || liveObjects >= kMaxObjects)
         return nullptr;

@@ -98,6 +98,9 @@ struct Player::Impl {
 
     // The timeline of clips scripts create empty: one frame with nothing in it.
     movie::Timeline emptyTimeline{std::vector<movie::Frame>(1), {}};
+    // What BitmapData.draw renders with (made on first use), and its draw list.
+    std::unique_ptr<raster::Renderer> bitmapRenderer;
+    raster::DrawList bitmapList;
 
     explicit Impl(Player& p) : player(p) {}
 

@@ -12,16 +12,6 @@ Value StubCtor(Vm&, const Value& self, std::vector<Value>&, int) {
     return self;
 }
 
-// A bitmap needs a width and a height of 1 to 2880 pixels; anything else makes no object.
-Value BitmapDataCtor(Vm& vm, const Value& self, std::vector<Value>& args, int) {
-    if (args.size() < 2)
-        return Value::Null();
-    double w = vm.ToNumber(args[0]), h = vm.ToNumber(args[1]);
-    if (!(w >= 1 && w <= 2880 && h >= 1 && h <= 2880))
-        return Value::Null();
-    return self;
-}
-
 // "a.b.C" under the global object: the packages are plain objects, made as needed.
 Object* Package(Vm& vm, Object* at, std::string_view name, uint16_t flags) {
     Property* p = at->FindOwn(name, true);
@@ -40,8 +30,7 @@ void Define(Vm& vm, std::string_view path, bool isClass, uint16_t flags) {
     std::string_view name = path.substr(start);
     if (at->FindOwn(name, true))
         return;
-    NativeFn ctor = name == "BitmapData" ? BitmapDataCtor : StubCtor;
-    Object* o = isClass ? vm.NewFunction(ctor, 0, vm.NewObject()) : vm.NewObject();
+    Object* o = isClass ? vm.NewFunction(StubCtor, 0, vm.NewObject()) : vm.NewObject();
     at->SetOwn(name, Value::Obj(o), true, kDontEnum | flags);
 }
 

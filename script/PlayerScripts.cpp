@@ -522,6 +522,25 @@ public:
         o->cxform = {in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]};
         m_player.TreeChanged();
     }
+    bool GetMatrix(ClipId clip, double out[6]) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o)
+            return false;
+        const raster::Matrix& m = o->matrix;
+        const double values[6] = {m.a, m.b, m.c, m.d, m.tx / 20.0, m.ty / 20.0};
+        std::copy(values, values + 6, out);
+        return true;
+    }
+    void SetMatrix(ClipId clip, const double in[6]) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o)
+            return;
+        for (int i = 0; i < 6; ++i)
+            if (!std::isfinite(in[i]))
+                return;
+        o->matrix = {in[0], in[1], in[2], in[3], std::trunc(in[4] * 20.0), std::trunc(in[5] * 20.0)};
+        m_player.TreeChanged();
+    }
     bool GetSoundTransform(ClipId clip, int32_t out[5]) override {
         const playback::SoundTransform* t = SoundTransformOf(clip);
         if (!t)
@@ -545,6 +564,42 @@ public:
         return m_store->Save(key, bytes);
     }
     void RemoveSharedObject(const std::string& key) override { m_store->Remove(key); }
+    ClipId AttachBitmap(ClipId parent, std::shared_ptr<raster::Image> image, int depth, bool smoothing) override {
+        playback::DisplayObject* o = Object(parent);
+        if (!o || depth < -kDepthOffset || depth > kLastCopyDepth)
+            return kNoClip;
+        playback::DisplayObject* made = m_player.AttachBitmap(*o, std::move(image), depth + kDepthOffset, smoothing);
+        return made ? Id(made) : kNoClip;
+    }
+    bool DrawClipInto(ClipId clip, const double matrix[6], const raster::ColorTransform& cx, bool,
+                      raster::Image& target) override {
+        const playback::DisplayObject* o = Object(clip);
+        if (!o)
+            return false;
+        // The clip's twips to the bitmap's pixels.
+        const raster::Matrix m = raster::Matrix{matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]} *
+                                 raster::Matrix::Scale(1.0 / 20, 1.0 / 20);
+        m_player.DrawObjectInto(*o, m, cx, target);
+        return true;
+    }
+    void DrawBitmapFill(ClipId clip, std::shared_ptr<raster::Image> image, const double matrix[6], bool repeat,
+                        bool smooth) override {
+        playback::DisplayObject* o = Object(clip);
+        if (!o || o->kind != playback::ObjectKind::Clip)
+            return;
+        // The bitmap's pixels to the clip's twips.
+        const raster::Matrix m = raster::Matrix::Scale(20, 20) *
+                                 raster::Matrix{matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]};
+        m_player.DrawBeginBitmapFill(*o, std::move(image), m, repeat, smooth);
+    }
+    bool ExportedBitmap(ClipId clip, std::string_view name, raster::Image& out) override {
+        const playback::DisplayObject* o = clip ? Object(clip) : &m_player.Stage();
+        std::shared_ptr<const raster::Image> image = o ? m_player.ExportedBitmap(*o, std::string(name)) : nullptr;
+        if (!image)
+            return false;
+        out = *image;
+        return true;
+    }
     double ExportedSoundLength(ClipId clip, std::string_view name) override {
         const playback::DisplayObject* o = clip ? Object(clip) : &m_player.Stage();
         const movie::SoundDef* sound = o ? m_player.ExportedSound(*o, std::string(name)) : nullptr;

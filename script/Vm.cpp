@@ -84,6 +84,9 @@ void Vm::InitBuiltins() {
     InstallClipBuiltins(*this);
     InstallClipLookBuiltins(*this);
     InstallGeomBuiltins(*this);
+    InstallGeomRectBuiltins(*this);
+    InstallBitmapDataBuiltins(*this);
+    InstallTransformBuiltins(*this);
     InstallXmlBuiltins(*this);
     InstallLoadVarsBuiltins(*this);
     InstallClipLoaderBuiltins(*this);

@@ -74,6 +74,9 @@ public:
     // Clips: what scripts drew into them (the drawing API), beneath their children.
     std::shared_ptr<ScriptDrawing> drawing;
 
+    // Bitmaps a script attached (attachBitmap): one rectangle filled with the script's pixels.
+    std::shared_ptr<const CachedShape> bitmap;
+
     // Videos: the stream's decoder and picture (the ratio is the frame shown).
     std::shared_ptr<VideoPlayback> video;
 

@@ -111,6 +111,17 @@ public:
     // A text field with the box x, y, width, height (twips), as createTextField makes it.
     DisplayObject* CreateTextField(DisplayObject& parent, const std::string& name, int32_t depth, double x,
                                    double y, double width, double height);
+    // The pixels of the bitmap exported as `exportName` by the movie of `from`, else by the main
+    // movie; null when there is none.
+    std::shared_ptr<const raster::Image> ExportedBitmap(const DisplayObject& from, const std::string& exportName);
+    // A child showing a script's bitmap (its pixels as they are at each draw), as attachBitmap
+    // places it.
+    DisplayObject* AttachBitmap(DisplayObject& parent, std::shared_ptr<const raster::Image> image, int32_t depth,
+                                bool smoothing);
+    // Draws an object and what it holds into `target` (premultiplied pixels), its space mapped
+    // to the target's pixels by `m` (from twips) and coloured by `cx`, as BitmapData.draw does.
+    void DrawObjectInto(const DisplayObject& object, const raster::Matrix& m, const raster::ColorTransform& cx,
+                        raster::Image& target);
     // A copy of a clip beside it (same parent), with its properties and placed handlers.
     DisplayObject* DuplicateClip(DisplayObject& clip, const std::string& name, int32_t depth);
     // Moves an object to another depth of its parent, swapping with the one there; from then on
@@ -130,6 +141,10 @@ public:
     void DrawClear(DisplayObject& clip);
     void DrawLineStyle(DisplayObject& clip, float width, raster::Color color);
     void DrawBeginFill(DisplayObject& clip, raster::Color color);
+    // A fill of a script's bitmap, `m` mapping its pixels to the clip's twips (beginBitmapFill).
+    void DrawBeginBitmapFill(DisplayObject& clip, std::shared_ptr<const raster::Image> image, const raster::Matrix& m,
+                             bool repeat, bool smooth);
+    void DrawBeginPaintFill(DisplayObject& clip, const raster::Paint& paint);
     void DrawEndFill(DisplayObject& clip);
     void DrawMoveTo(DisplayObject& clip, raster::Point to);
     void DrawLineTo(DisplayObject& clip, raster::Point to);

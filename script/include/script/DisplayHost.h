@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "raster/Paint.h"
 #include "script/Object.h"
 #include "script/Value.h"
 
@@ -147,6 +149,17 @@ public:
         (void)clip;
         (void)in;
     }
+    // A clip's matrix in its parent: a, b, c, d, then tx, ty in pixels. False when the clip is
+    // gone (or the host keeps none).
+    virtual bool GetMatrix(ClipId clip, double out[6]) {
+        (void)clip;
+        (void)out;
+        return false;
+    }
+    virtual void SetMatrix(ClipId clip, const double in[6]) {
+        (void)clip;
+        (void)in;
+    }
     // Depths as scripts number them (the timeline's first depth is -16384); the next depth
     // above every child of a clip, at least 0.
     virtual int Depth(ClipId clip) {
@@ -246,6 +259,45 @@ public:
         (void)clip;
         (void)call;
         (void)args;
+    }
+
+    // Scripts' bitmaps (BitmapData). AttachBitmap puts a child showing `image` at a script depth
+    // of `parent` (the pixels show as they are at each draw; an image with no pixels shows
+    // nothing); kNoClip when the host cannot. DrawClipInto draws a clip, its own space mapped to
+    // the bitmap's pixels by `matrix` (a, b, c, d, tx, ty) and coloured by `cx`, over `target`.
+    // ExportedBitmap gives the pixels of the bitmap a movie exports as `name` (that of the
+    // movie `clip` comes from, else the main one).
+    virtual ClipId AttachBitmap(ClipId parent, std::shared_ptr<raster::Image> image, int depth, bool smoothing) {
+        (void)parent;
+        (void)image;
+        (void)depth;
+        (void)smoothing;
+        return kNoClip;
+    }
+    virtual bool DrawClipInto(ClipId clip, const double matrix[6], const raster::ColorTransform& cx, bool smoothing,
+                              raster::Image& target) {
+        (void)clip;
+        (void)matrix;
+        (void)cx;
+        (void)smoothing;
+        (void)target;
+        return false;
+    }
+    // beginBitmapFill: a drawing-API fill of `image`, its pixels mapped to the clip's pixels by
+    // `matrix` (a, b, c, d, tx, ty).
+    virtual void DrawBitmapFill(ClipId clip, std::shared_ptr<raster::Image> image, const double matrix[6], bool repeat,
+                                bool smooth) {
+        (void)clip;
+        (void)image;
+        (void)matrix;
+        (void)repeat;
+        (void)smooth;
+    }
+    virtual bool ExportedBitmap(ClipId clip, std::string_view name, raster::Image& out) {
+        (void)clip;
+        (void)name;
+        (void)out;
+        return false;
     }
 
     // The sound transform of a clip's sounds (kNoClip: of the whole movie): volume, then the

@@ -373,6 +373,9 @@ void InstallGlobalFunctions(Vm& vm);
 void InstallClipBuiltins(Vm& vm);
 void InstallClipLookBuiltins(Vm& vm);  // after InstallClipBuiltins: opaqueBackground, blendMode, ...
 void InstallGeomBuiltins(Vm& vm);
+void InstallGeomRectBuiltins(Vm& vm);    // after InstallGeomBuiltins: Rectangle, ColorTransform
+void InstallBitmapDataBuiltins(Vm& vm);  // after InstallGeomBuiltins and InstallClipBuiltins
+void InstallTransformBuiltins(Vm& vm);   // the same: flash.geom.Transform, MovieClip.transform
 void InstallXmlBuiltins(Vm& vm);
 void InstallLoadVarsBuiltins(Vm& vm);
 void InstallClipLoaderBuiltins(Vm& vm);

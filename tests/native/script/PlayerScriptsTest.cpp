@@ -781,6 +781,46 @@ TEST(PlayerScripts, OpaqueBackgroundFillsBeneathTheClipUntilSetToNull) {
     EXPECT_FALSE(DrawsSolid(*q->player, green));
 }
 
+// new flash.<package>.<name>(args...) with number arguments, left on the stack.
+Asm& NewFlash(Asm& a, const std::string& package, const std::string& name, const std::vector<double>& args) {
+    for (size_t i = args.size(); i-- > 0;)
+        a.PushNum(args[i]);
+    a.PushNum(double(args.size())).PushStr("flash").Op(0x1C).PushStr(package).Op(0x4E);
+    return a.PushStr(name).Op(0x53);
+}
+
+TEST(PlayerScripts, BitmapDataDrawsAClipThroughItsMatrixAndShowsWhenAttachedOrAsAFill) {
+    Asm a;  // b = new BitmapData(4, 2, true, 0xFF0000FF); b.draw(box, new Matrix(1, 0, 0, 1, 2, 0))
+    a.PushStr("b");
+    NewFlash(a, "display", "BitmapData", {4, 2, 1, 0xFF0000FF}).Op(0x1D);
+    NewFlash(a, "geom", "Matrix", {1, 0, 0, 1, 2, 0});
+    a.PushStr("box").Op(0x1C).PushNum(2).PushStr("b").Op(0x1C).PushStr("draw").Op(0x52).Op(0x17);
+    for (double x : {1, 2, 3})  // trace(b.getPixel32(x, 1))
+        a.PushNum(1).PushNum(x).PushNum(2).PushStr("b").Op(0x1C).PushStr("getPixel32").Op(0x52).Trace();
+    // this.attachBitmap(b, 7)
+    a.PushNum(7).PushStr("b").Op(0x1C).PushNum(2).PushStr("this").Op(0x1C).PushStr("attachBitmap").Op(0x52).Op(0x17);
+    // this.beginBitmapFill(b); a triangle; endFill()
+    a.PushStr("b").Op(0x1C).PushNum(1).PushStr("this").Op(0x1C).PushStr("beginBitmapFill").Op(0x52).Op(0x17);
+    CallXY(a, "lineTo", {10, 0});
+    CallXY(a, "lineTo", {10, 10});
+    CallXY(a, "endFill", {});
+    auto p = PlayLook(a);
+    // The box (red, 10 pixels square at the origin) moved 2 pixels right covers x = 2 and 3.
+    EXPECT_EQ(p->lines, (std::vector<std::string>{"-16776961", "-65536", "-65536"}));
+    raster::DrawList list;
+    p->player->BuildDrawList(list, 100, 100);
+    // The attached bitmap (unrepeated) and the drawing's fill (repeated), both of the 4x2 pixels.
+    int attached = 0, filled = 0;
+    for (const raster::DrawCommand& c : list.Commands()) {
+        if (c.kind != raster::DrawCommand::Kind::Fill || c.paint.kind != raster::Paint::Kind::Bitmap ||
+            !c.paint.bitmap.image || c.paint.bitmap.image->width != 4)
+            continue;
+        ++(c.paint.bitmap.repeat ? filled : attached);
+    }
+    EXPECT_EQ(attached, 1);
+    EXPECT_EQ(filled, 1);
+}
+
 TEST(PlayerScripts, CacheAsBitmapIsKeptAsABooleanAndTheLookIsOnlyThereFromFormat8) {
     Asm a;
     SetMember(a, "box", "cacheAsBitmap", 2);
