@@ -14,19 +14,8 @@ constexpr double kTwipsPerPixel = 20;
 std::shared_ptr<const CachedShape> MakeAttachedBitmapShape(std::shared_ptr<const raster::Image> image, bool smoothing) {
     auto shape = std::make_shared<CachedShape>();
     const float w = float(image->width * kTwipsPerPixel), h = float(image->height * kTwipsPerPixel);
-    shape->bounds = {0, 0, w, h};
-    CachedDraw& draw = shape->draws.emplace_back();
-    draw.rule = raster::FillRule::NonZero;
-    draw.path.MoveTo({0, 0});
-    draw.path.LineTo({w, 0});
-    draw.path.LineTo({w, h});
-    draw.path.LineTo({0, h});
-    draw.path.Close();
-    draw.paint.kind = raster::Paint::Kind::Bitmap;
-    draw.paint.bitmap.image = std::move(image);
-    draw.paint.bitmap.matrix = raster::Matrix::Scale(kTwipsPerPixel, kTwipsPerPixel);
-    draw.paint.bitmap.repeat = false;
-    draw.paint.bitmap.smooth = smoothing;
+    MakeImageRectangle(*shape, w, h, std::move(image), raster::Matrix::Scale(kTwipsPerPixel, kTwipsPerPixel),
+                       smoothing);
     return shape;
 }
 

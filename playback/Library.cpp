@@ -226,4 +226,21 @@ const CachedShape* Library::MorphAt(const movie::MorphShapeDef& morph, uint16_t 
     return result;
 }
 
+void MakeImageRectangle(CachedShape& shape, float width, float height, std::shared_ptr<const raster::Image> image,
+                        const raster::Matrix& imageToShape, bool smooth) {
+    shape.bounds = {0, 0, width, height};
+    CachedDraw& draw = shape.draws.emplace_back();
+    draw.rule = raster::FillRule::NonZero;
+    draw.path.MoveTo({0, 0});
+    draw.path.LineTo({width, 0});
+    draw.path.LineTo({width, height});
+    draw.path.LineTo({0, height});
+    draw.path.Close();
+    draw.paint.kind = raster::Paint::Kind::Bitmap;
+    draw.paint.bitmap.image = std::move(image);
+    draw.paint.bitmap.matrix = imageToShape;
+    draw.paint.bitmap.repeat = false;
+    draw.paint.bitmap.smooth = smooth;
+}
+
 }  // namespace playback

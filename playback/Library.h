@@ -28,6 +28,11 @@ struct CachedShape {
     raster::Rect bounds;  // twips, strokes included (the shape's stored bounds)
 };
 
+// A shape of one rectangle, 0..width x 0..height twips, filled with `image` (unrepeated) through
+// `imageToShape`: how bitmaps that scripts attach and video frames show.
+void MakeImageRectangle(CachedShape& shape, float width, float height, std::shared_ptr<const raster::Image> image,
+                        const raster::Matrix& imageToShape, bool smooth);
+
 // What scripts draw into a clip with the drawing API: fills and lines as draws, in the order
 // drawn (a fill beneath the lines drawn while it is open), and the pen.
 struct ScriptDrawing {

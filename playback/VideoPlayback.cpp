@@ -9,18 +9,7 @@ constexpr float kTwipsPerPixel = 20;
 VideoPlayback::VideoPlayback(const movie::VideoStreamDef& stream) : m_stream(stream) {
     m_image = std::make_shared<raster::Image>();
     const float w = stream.width * kTwipsPerPixel, h = stream.height * kTwipsPerPixel;
-    m_shape.bounds = {0, 0, w, h};
-    CachedDraw& draw = m_shape.draws.emplace_back();
-    draw.rule = raster::FillRule::NonZero;
-    draw.path.MoveTo({0, 0});
-    draw.path.LineTo({w, 0});
-    draw.path.LineTo({w, h});
-    draw.path.LineTo({0, h});
-    draw.path.Close();
-    draw.paint.kind = raster::Paint::Kind::Bitmap;
-    draw.paint.bitmap.image = m_image;
-    draw.paint.bitmap.repeat = false;
-    draw.paint.bitmap.smooth = stream.smoothing;
+    MakeImageRectangle(m_shape, w, h, m_image, raster::Matrix::Identity(), stream.smoothing);
 }
 
 void VideoPlayback::ShowFrame(uint32_t frame) {
