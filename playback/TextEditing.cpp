@@ -1,6 +1,7 @@
 #include "playback/TextEditing.h"
 
 #include "playback/TextLayout.h"
+#include "utf/Utf.h"
 
 #include <algorithm>
 
@@ -12,26 +13,8 @@ constexpr char16_t kLineBreak = u'\r';
 std::vector<char32_t> CodePoints(std::u16string_view s) {
     std::vector<char32_t> out;
     out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        const char16_t u = s[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-            out.push_back(0x10000 + (char32_t(u - 0xD800) << 10) + char32_t(s[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            out.push_back(u);
-        }
-    }
+    utf::ForEachCodePoint(s, [&](char32_t c, bool) { out.push_back(c); });
     return out;
-}
-
-void AppendCodePoint(std::u16string& out, char32_t c) {
-    if (c >= 0x10000) {
-        c -= 0x10000;
-        out += char16_t(0xD800 + (c >> 10));
-        out += char16_t(0xDC00 + (c & 0x3FF));
-    } else {
-        out += char16_t(c);
-    }
 }
 
 bool InRanges(const std::vector<CharacterRestrict::Range>& ranges, char32_t c) {
@@ -43,7 +26,7 @@ size_t StepLeft(const std::u16string& text, size_t at) {
     if (at == 0)
         return 0;
     --at;
-    if (at > 0 && text[at] >= 0xDC00 && text[at] <= 0xDFFF && text[at - 1] >= 0xD800 && text[at - 1] <= 0xDBFF)
+    if (at > 0 && utf::IsLowSurrogate(text[at]) && utf::IsHighSurrogate(text[at - 1]))
         --at;
     return at;
 }
@@ -51,8 +34,7 @@ size_t StepRight(const std::u16string& text, size_t at) {
     if (at >= text.size())
         return text.size();
     ++at;
-    if (at < text.size() && text[at - 1] >= 0xD800 && text[at - 1] <= 0xDBFF && text[at] >= 0xDC00 &&
-        text[at] <= 0xDFFF)
+    if (at < text.size() && utf::IsHighSurrogate(text[at - 1]) && utf::IsLowSurrogate(text[at]))
         ++at;
     return at;
 }
@@ -205,13 +187,13 @@ bool InsertTypedText(TextField& field, std::u16string_view text, const Character
                 continue;
             c = *let;
         }
-        AppendCodePoint(kept, c);
+        utf::AppendUtf16(kept, c);
     }
     if (field.maxChars > 0) {
         const size_t others = field.text.size() - (SelectionEnd(field) - SelectionBegin(field));
         const size_t room = size_t(field.maxChars) > others ? size_t(field.maxChars) - others : 0;
         if (kept.size() > room)
-            kept.resize(room > 0 && kept[room - 1] >= 0xD800 && kept[room - 1] <= 0xDBFF ? room - 1 : room);
+            kept.resize(room > 0 && utf::IsHighSurrogate(kept[room - 1]) ? room - 1 : room);
     }
     if (kept.empty())
         return false;

@@ -17,6 +17,7 @@
 #include "script/DisplayHost.h"
 #include "script/SharedObjectStore.h"
 #include "script/Vm.h"
+#include "utf/Utf.h"
 
 namespace script {
 
@@ -174,7 +175,7 @@ public:
     // it; the space's went with its key), then goes into the focused input field.
     void TypeText(std::u16string_view text) {
         for (size_t i = 0; i < text.size(); ++i) {
-            const size_t n = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF ? 2 : 1;
+            const size_t n = i + 1 < text.size() && utf::IsHighSurrogate(text[i]) ? 2 : 1;
             const uint8_t press = KeyPressCode(0, text[i]);
             if (press > kSpaceKey && m_player.KeyPress(press)) {
                 i += n - 1;
